@@ -1,0 +1,12 @@
+// Names of banks: of a bank header's bankId (I-A, U-AA, ...) and of a set-list slot's bank number.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// bankType 0 (HD-1 programs), 19 (EXi programs) or 1 (combinations); any other gives "??".
+std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId);
+// slotType 0 combination, 1 program, 2 song, 3 and above "type??"; bank 0 to 31.
+std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank);
+// "Invalid: 31 (1F)": the number in decimal, then in hexadecimal with at least two digits.
+std::string InvalidBankText(std::uint32_t number);

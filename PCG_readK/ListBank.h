@@ -1,0 +1,11 @@
+// Listing of a loaded bank into the report file and, for set lists, the CSV file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+
+// data: a bank buffer of 128 records of the kind's size; kind 1 set lists, 2 programs,
+// 3 combinations, any other writes nothing. bankName is used for programs and combinations.
+void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName);

@@ -1,0 +1,109 @@
+// Process-level test support: fork and exec the binary with its output captured in files.
+#include "RunSupport.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+void ScratchDir::SetUp()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "bankscry-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+}
+
+void ScratchDir::TearDown()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+void ScratchDir::Write(const std::string& name, const std::string& bytes) const
+{
+    std::filesystem::create_directories((dir / name).parent_path());
+    std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << name;
+}
+
+std::string ScratchDir::Read(const std::string& name) const
+{
+    std::ifstream in(dir / name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+RunResult ScratchDir::Run(const std::vector<std::string>& args) const
+{
+    const std::filesystem::path outPath = dir.string() + ".stdout";
+    const std::filesystem::path errPath = dir.string() + ".stderr";
+    std::vector<char*> argv;
+    std::string program = BANKSCRY_EXE;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (std::string& arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int none = ::open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || none < 0 || ::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        ::dup2(none, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    RunResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    for (auto [path, text] : {std::pair{&outPath, &result.out}, std::pair{&errPath, &result.err}}) {
+        std::ifstream in(*path, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        *text = all.str();
+        std::filesystem::remove(*path);
+    }
+    return result;
+}
+
+std::string ScratchDir::LogOf(const std::string& name, const std::string& bytes, const std::vector<std::string>& extra)
+{
+    Write(name, bytes);
+    std::vector<std::string> args{name};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const RunResult result = Run(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    return result.out;
+}
+
+std::string Lines(std::initializer_list<std::string> lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+std::size_t CountLines(const std::string& text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++count;
+    return count;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}

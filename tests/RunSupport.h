@@ -1,0 +1,38 @@
+// Running the real bankscry binary in a scratch directory, and reading what it left there.
+#pragma once
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct RunResult {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+// A fresh scratch directory per test, removed afterwards.
+class ScratchDir : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path Path(const std::string& name) const { return dir / name; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir / name); }
+    // Runs bankscry with these arguments, the scratch directory as its current directory.
+    RunResult Run(const std::vector<std::string>& args) const;
+    // The log of one run on one file with default report names; the file is written first.
+    std::string LogOf(const std::string& name, const std::string& bytes, const std::vector<std::string>& extra = {});
+
+    std::filesystem::path dir;
+};
+
+// Lines joined, each ended with CR LF.
+std::string Lines(std::initializer_list<std::string> lines);
+std::size_t CountLines(const std::string& text);
+bool EndsWith(const std::string& text, const std::string& tail);

@@ -1,0 +1,57 @@
+// Builds PCG files in memory: big-endian headers, chunks and banks of named records, so that a
+// test, the demo or a benchmark says what a file holds instead of carrying an opaque blob.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pcgw {
+
+inline constexpr std::size_t NameSize = 24;
+inline constexpr std::size_t SetListSize = 69416;
+inline constexpr std::size_t SlotSize = 542;
+inline constexpr std::size_t SlotsPerSetList = 128;
+inline constexpr std::size_t EqOffset = 69400;
+inline constexpr std::size_t ProgramSize = 4960;
+inline constexpr std::size_t CombiSize = 7810;
+inline constexpr std::size_t Sdb1Size = 462336;
+inline constexpr std::size_t BankRecords = 128;
+
+std::string Be32(std::uint32_t value);
+// The 16-byte file header: "KORG", the format code, byte 5, ten zero bytes.
+std::string FileHeader(std::uint8_t formatCode = 0x68, std::uint8_t byte5 = 0);
+// A bare 12-byte chunk header with any stated size.
+std::string ChunkHead(std::string_view id, std::uint32_t size, std::uint32_t parm2 = 0);
+// A header whose size is the body's length, then the body.
+std::string Chunk(std::string_view id, std::string_view body, std::uint32_t parm2 = 0);
+std::string BankHead(std::uint32_t numProgs, std::uint32_t objSize, std::uint32_t bankId);
+// File header, "PCG1" container sized to the chunks, then the chunks.
+std::string PcgFile(std::string_view chunks, std::uint8_t formatCode = 0x68);
+
+// count zero records of recordSize bytes.
+std::string Records(std::size_t recordSize, std::size_t count = BankRecords);
+// Writes a name into a 24-byte field: the bytes, then NULs (a 24-byte name fills it, no NUL).
+void SetName(std::string& data, std::size_t offset, std::string_view name);
+void SetRecordName(std::string& data, std::size_t recordSize, std::size_t index, std::string_view name);
+// Deterministic bytes in every record outside its names (and, for set lists, the slot
+// attributes), so that records differ as real ones do.
+void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed);
+
+using Packed = std::array<std::uint8_t, 6>;
+// The packed slot bytes b0..b5 for the given attributes (transpose 0..7 and kbdTrack 0..15
+// share b5 bits 0-2 in the decoding; this packs transpose into b1 only).
+Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank,
+                std::uint8_t transpose, std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume,
+                std::uint8_t kbdTrack);
+// Offset of slot j of set list i in a set-list bank.
+std::size_t SlotOffset(std::size_t setList, std::size_t slot);
+void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name,
+             const Packed& packed);
+
+// A bank chunk: its header, the bank header (numProgs from the data), the records.
+std::string BankChunk(std::string_view id, std::uint32_t bankId, std::size_t recordSize, std::string_view records);
+
+} // namespace pcgw
