@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#if defined(__GNUC__)
+#if defined(__MINGW_PRINTF_FORMAT)
+#define BANKSCRY_PRINTF(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
+#elif defined(__GNUC__)
 #define BANKSCRY_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #else
 #define BANKSCRY_PRINTF(f, a)
