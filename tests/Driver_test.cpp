@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/Run.h"
 #include "PcgWriter.h"
 #include "RunSupport.h"
 
@@ -255,4 +256,17 @@ TEST_F(Driver, FailedConsoleWriteEndsWithStatusOne)
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+TEST(DerivedReportName, FollowsTheDirectoryAndDropsTheLastExtension)
+{
+    EXPECT_EQ(DerivedReportName("D:\\banks\\live.set.PCG", "D:\\banks\\live.set.PCG"), "D:\\banks\\live.set_out.txt");
+    EXPECT_EQ(DerivedReportName("D:\\live.PCG", "D:\\live.PCG"), "D:\\live_out.txt");
+    EXPECT_EQ(DerivedReportName("\\live.PCG", "\\live.PCG"), "\\live_out.txt");
+    EXPECT_EQ(DerivedReportName("D:live.PCG", "D:live.PCG"), "D:\\live_out.txt");
+    EXPECT_EQ(DerivedReportName("banks.old\\live", "banks.old\\live"), "banks.old\\live_out.txt");
+    EXPECT_EQ(DerivedReportName("banks\\.PCG", "banks\\.PCG"), "banks\\_out.txt");
+    EXPECT_EQ(DerivedReportName("song.PCG", "song.PCG"), "song_out.txt");
+    // A wildcard match: directory from the pattern, name from the entry.
+    EXPECT_EQ(DerivedReportName("D:\\banks\\*.PCG", "A.PCG"), "D:\\banks\\A_out.txt");
 }

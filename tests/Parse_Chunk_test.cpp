@@ -1,4 +1,6 @@
 // The second-level walk of set-list, program and combination chunks, and the skips.
+#include <fstream>
+
 #include "PcgWriter.h"
 #include "RunSupport.h"
 
@@ -225,4 +227,23 @@ TEST_F(Parse_Chunk, LargeSecondLevelSizesPrintSignedAndUnsigned)
               std::string::npos)
         << log;
     EXPECT_NE(log.find("\r\n       Name: PBK1  Size: 4294967295\r\n"), std::string::npos) << log;
+}
+
+TEST_F(Parse_Chunk, PositionBeyondTwoToTheThirtyFirstIsARangeError)
+{
+    // A sparse file: a skipped chunk carries the walk past 2^31 - 1, where a GLB1 header stands.
+    const std::uint32_t hole = 0x7FFFFFF0u;
+    Write("f.PCG", PcgFile(ChunkHead("XYZ1", hole)));
+    {
+        std::fstream file(Path("f.PCG"), std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(std::streamoff{40} + hole);
+        const std::string glb1 = Chunk("GLB1", "z");
+        file.write(glb1.data(), static_cast<std::streamsize>(glb1.size()));
+        ASSERT_TRUE(file.good());
+    }
+    const RunResult run = Run({"f.PCG"});
+    EXPECT_EQ(WalkLog(run.out), Lines({"   Name: XYZ1  Size: 2147483632 (0x7FFFFFF0)", "L2: Skipping over XYZ1 chunk. ",
+                                       "Seeking  2147483632 (7FFFFFF0) bytes --  Next:  GLB1 ",
+                                       "Enter Parse_Chunk with GLB1"}) +
+                                    Closing + Lines({"Could not open f.PCG"}));
 }
