@@ -1,8 +1,4 @@
 // The PCG writer: building blocks and the description language.
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include "PcgDescription.h"
@@ -116,17 +112,4 @@ TEST(PcgDescription, ErrorsNameTheLine)
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }
-}
-
-TEST(PcgDescription, DemoDescriptionBuildsAFullSizeFile)
-{
-    std::ifstream in(DEMO_DESCRIPTION, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::string demo = BuildFromDescription(text.str());
-    EXPECT_GT(demo.size(), 16u * 1000 * 1000);
-    EXPECT_EQ(demo.substr(0, 6), std::string("KORG\x68\0", 6));
-    EXPECT_EQ(demo.substr(16, 4), "PCG1");
-    // Deterministic: the same description gives the same bytes.
-    EXPECT_EQ(BuildFromDescription(text.str()), demo);
 }
