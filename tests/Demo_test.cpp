@@ -2,8 +2,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <sys/wait.h>
-
 #include "PcgDescription.h"
 #include "PcgWriter.h"
 #include "RunSupport.h"
@@ -20,20 +18,6 @@ std::string DemoDescription()
     return text.str();
 }
 
-std::size_t Count(const std::string& text, const std::string& piece)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
-}
-
-int Shell(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 } // namespace
 
 TEST_F(Demo, ListsEveryBank)
@@ -48,32 +32,31 @@ TEST_F(Demo, ListsEveryBank)
     const std::string opened = Lines({"Opened Kronos_Demo.PCG  Size: " + std::to_string(demo.size())});
     EXPECT_EQ(log.substr(0, opened.size()), opened);
     EXPECT_TRUE(EndsWith(log, Lines({"Closing: Kronos_Demo_out.txt", "Closing: Kronos_Demo_out.txt_sets.csv"})));
-    EXPECT_EQ(Count(log, "\r\nBankID: "), 10u);
-    EXPECT_EQ(Count(log, "\r\nHD1 Prog: PBK1 Bank Read: reading 634880 bytes into array\r\n"), 4u);
-    EXPECT_EQ(Count(log, "\r\nEXi Prog: MBK1 Bank Read: reading 634880 bytes into array\r\n"), 3u);
-    EXPECT_EQ(Count(log, "\r\nBank Read: reading 999680 bytes into array\r\n"), 3u);
-    EXPECT_EQ(Count(log, "Error"), 0u);
+    EXPECT_EQ(Occurrences(log, "\r\nBankID: "), 10u);
+    EXPECT_EQ(Occurrences(log, "\r\nHD1 Prog: PBK1 Bank Read: reading 634880 bytes into array\r\n"), 4u);
+    EXPECT_EQ(Occurrences(log, "\r\nEXi Prog: MBK1 Bank Read: reading 634880 bytes into array\r\n"), 3u);
+    EXPECT_EQ(Occurrences(log, "\r\nBank Read: reading 999680 bytes into array\r\n"), 3u);
+    EXPECT_EQ(Occurrences(log, "Error"), 0u);
     for (const char* skipped : {"Enter Parse_Chunk with DKT1", "L2: Skipping over WSQ1 chunk. ",
                                 "Enter Parse_Chunk with ARP1", "Enter Parse_Chunk with GLB1"})
         EXPECT_NE(log.find(skipped), std::string::npos) << skipped;
     const std::string report = Read("Kronos_Demo_out.txt");
     EXPECT_EQ(CountLines(report), 16512u + 10 * 128);
-    EXPECT_EQ(Count(report, "\r\nPROGRAM "), 7u * 128);
-    EXPECT_EQ(Count(report, "\r\nCOMBI   "), 3u * 128);
+    EXPECT_EQ(Occurrences(report, "\r\nPROGRAM "), 7u * 128);
+    EXPECT_EQ(Occurrences(report, "\r\nCOMBI   "), 3u * 128);
     EXPECT_EQ(CountLines(Read("Kronos_Demo_out.txt_sets.csv")), 16384u);
 }
 
 TEST_F(Demo, PcgwriteCommandWritesWhatTheDescriptionSays)
 {
     Write("small.pcgdesc", "file 68\ncontainer\nchunk GLB1\n  text \"hi\"\nend\n");
-    const std::string in = Path("small.pcgdesc").string(), out = Path("small.PCG").string();
-    EXPECT_EQ(Shell(std::string(PCGWRITE_EXE) + " '" + in + "' '" + out + "'"), 0);
+    EXPECT_EQ(RunProgram(PCGWRITE_EXE, {"small.pcgdesc", "small.PCG"}).status, 0);
     EXPECT_EQ(Read("small.PCG"), pcgw::PcgFile(pcgw::Chunk("GLB1", "hi")));
 
     Write("bad.pcgdesc", "file 68\nchunk GLB1\n");
-    const std::string bad = Path("bad.pcgdesc").string(), err = Path("err.txt").string();
-    EXPECT_EQ(Shell(std::string(PCGWRITE_EXE) + " '" + bad + "' '" + Path("bad.PCG").string() + "' 2>'" + err + "'"), 1);
-    EXPECT_NE(Read("err.txt").find("chunk GLB1 has no 'end'"), std::string::npos) << Read("err.txt");
+    const RunResult bad = RunProgram(PCGWRITE_EXE, {"bad.pcgdesc", "bad.PCG"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("chunk GLB1 has no 'end'"), std::string::npos) << bad.err;
     EXPECT_FALSE(Exists("bad.PCG"));
-    EXPECT_EQ(Shell(std::string(PCGWRITE_EXE) + " 2>/dev/null"), 2);
+    EXPECT_EQ(RunProgram(PCGWRITE_EXE, {}).status, 2);
 }

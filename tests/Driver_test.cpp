@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/Run.h"
@@ -240,22 +239,9 @@ TEST_F(Driver, FailedReportWriteIsReported)
 TEST_F(Driver, FailedConsoleWriteEndsWithStatusOne)
 {
     Write("song.PCG", Small);
-    std::filesystem::create_symlink("/dev/full", Path("console"));
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(Path("console").c_str(), O_WRONLY);
-        const int err = ::open("/dev/null", O_WRONLY);
-        if (out < 0 || err < 0 || ::chdir(dir.c_str()) != 0)
-            ::_exit(126);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execl(BANKSCRY_EXE, BANKSCRY_EXE, "song.PCG", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const RunResult run = RunProgram(BANKSCRY_EXE, {"song.PCG"}, "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write to standard output"), std::string::npos) << run.err;
 }
 
 TEST(DerivedReportName, FollowsTheDirectoryAndDropsTheLastExtension)

@@ -13,14 +13,6 @@ std::string SetListFile(const std::string& setLists)
     return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)));
 }
 
-std::size_t Occurrences(const std::string& text, const std::string& piece)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
-}
-
 } // namespace
 
 TEST_F(ListBank, AllZeroSetListBank)

@@ -37,13 +37,14 @@ std::string ScratchDir::Read(const std::string& name) const
     return text.str();
 }
 
-RunResult ScratchDir::Run(const std::vector<std::string>& args) const
+RunResult ScratchDir::RunProgram(const std::string& program, const std::vector<std::string>& args,
+                                 const std::string& stdoutTarget) const
 {
     const std::filesystem::path outPath = dir.string() + ".stdout";
     const std::filesystem::path errPath = dir.string() + ".stderr";
     std::vector<char*> argv;
-    std::string program = BANKSCRY_EXE;
-    argv.push_back(program.data());
+    std::string path = program;
+    argv.push_back(path.data());
     std::vector<std::string> copies(args);
     for (std::string& arg : copies)
         argv.push_back(arg.data());
@@ -51,7 +52,8 @@ RunResult ScratchDir::Run(const std::vector<std::string>& args) const
 
     const pid_t child = ::fork();
     if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = stdoutTarget.empty() ? ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)
+                                             : ::open(stdoutTarget.c_str(), O_WRONLY);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int none = ::open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || none < 0 || ::chdir(dir.c_str()) != 0)
@@ -66,12 +68,12 @@ RunResult ScratchDir::Run(const std::vector<std::string>& args) const
     ::waitpid(child, &status, 0);
     RunResult result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    for (auto [path, text] : {std::pair{&outPath, &result.out}, std::pair{&errPath, &result.err}}) {
-        std::ifstream in(*path, std::ios::binary);
+    for (auto [file, text] : {std::pair{&outPath, &result.out}, std::pair{&errPath, &result.err}}) {
+        std::ifstream in(*file, std::ios::binary);
         std::ostringstream all;
         all << in.rdbuf();
         *text = all.str();
-        std::filesystem::remove(*path);
+        std::filesystem::remove(*file);
     }
     return result;
 }
@@ -99,6 +101,14 @@ std::size_t CountLines(const std::string& text)
 {
     std::size_t count = 0;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++count;
+    return count;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
         ++count;
     return count;
 }

@@ -25,7 +25,10 @@ protected:
     std::string Read(const std::string& name) const;
     bool Exists(const std::string& name) const { return std::filesystem::exists(dir / name); }
     // Runs bankscry with these arguments, the scratch directory as its current directory.
-    RunResult Run(const std::vector<std::string>& args) const;
+    RunResult Run(const std::vector<std::string>& args) const { return RunProgram(BANKSCRY_EXE, args); }
+    // Runs any program so; its standard output goes to stdoutTarget instead when one is named.
+    RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& stdoutTarget = "") const;
     // The log of one run on one file with default report names; the file is written first.
     std::string LogOf(const std::string& name, const std::string& bytes, const std::vector<std::string>& extra = {});
 
@@ -35,4 +38,5 @@ protected:
 // Lines joined, each ended with CR LF.
 std::string Lines(std::initializer_list<std::string> lines);
 std::size_t CountLines(const std::string& text);
+std::size_t Occurrences(const std::string& text, const std::string& piece);
 bool EndsWith(const std::string& text, const std::string& tail);
