@@ -9,27 +9,38 @@ constexpr std::uint32_t UserBankBase = 0x20000;         // U-A in a program or c
 constexpr std::uint32_t UserDoubleBankBase = 0x20007;   // U-AA in a program bank header
 constexpr std::uint32_t ProgBankIF = 0x8000;            // I-F in a program bank header
 
+// "I-A", "U-B", "U-CC": a two-byte prefix and a letter, once or twice.
+char* PutLettered(char* out, const char* prefix, std::uint32_t index, bool doubled = false)
+{
+    out = PutText(out, prefix, 2);
+    *out++ = static_cast<char>('A' + index);
+    if (doubled)
+        *out++ = static_cast<char>('A' + index);
+    return out;
+}
+
+char* PutInvalid(char* out, std::uint32_t number)
+{
+    out = PutLiteral(out, "Invalid: ");
+    out = PutDec(out, number);
+    out = PutLiteral(out, " (");
+    out = PutHex(out, number, 2);
+    *out++ = ')';
+    return out;
+}
+
 std::string Lettered(const char* prefix, std::uint32_t index, bool doubled = false)
 {
-    const char letter = static_cast<char>('A' + index);
-    std::string name(prefix);
-    name += letter;
-    if (doubled)
-        name += letter;
-    return name;
+    char text[4];
+    return {text, static_cast<std::size_t>(PutLettered(text, prefix, index, doubled) - text)};
 }
 
 } // namespace
 
 std::string InvalidBankText(std::uint32_t number)
 {
-    char text[40];
-    char* out = PutLiteral(text, "Invalid: ");
-    out = PutDec(out, number);
-    out = PutLiteral(out, " (");
-    out = PutHex(out, number, 2);
-    *out++ = ')';
-    return {text, static_cast<std::size_t>(out - text)};
+    char text[32];
+    return {text, static_cast<std::size_t>(PutInvalid(text, number) - text)};
 }
 
 std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId)
@@ -55,30 +66,36 @@ std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId)
     return "??";
 }
 
-std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank)
+char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank)
 {
     switch (slotType) {
     case 0:   // combination
         if (bank <= 6)
-            return Lettered("I-", bank);
+            return PutLettered(out, "I-", bank);
         if (bank <= 14)
-            return Lettered("U-", bank - 7u);
-        return InvalidBankText(bank);
+            return PutLettered(out, "U-", bank - 7u);
+        return PutInvalid(out, bank);
     case 1:   // program
         if (bank <= 5)
-            return Lettered("I-", bank);
+            return PutLettered(out, "I-", bank);
         if (bank == 6)
-            return "GM";
+            return PutLiteral(out, "GM");
         if (bank == 16)
-            return "GMd";
+            return PutLiteral(out, "GMd");
         if (bank >= 17 && bank <= 23)
-            return Lettered("U-", bank - 17u);
+            return PutLettered(out, "U-", bank - 17u);
         if (bank >= 24 && bank <= 30)
-            return Lettered("U-", bank - 24u, true);
-        return InvalidBankText(bank);
+            return PutLettered(out, "U-", bank - 24u, true);
+        return PutInvalid(out, bank);
     case 2:   // song
-        return bank == 0 ? std::string("S-") : InvalidBankText(bank);
+        return bank == 0 ? PutLiteral(out, "S-") : PutInvalid(out, bank);
     default:
-        return "type??";
+        return PutLiteral(out, "type??");
     }
+}
+
+std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank)
+{
+    char text[SlotBankNameCapacity];
+    return {text, static_cast<std::size_t>(PutSlotBankName(text, slotType, bank) - text)};
 }

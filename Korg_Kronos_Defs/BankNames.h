@@ -1,6 +1,7 @@
 // Names of banks: of a bank header's bankId (I-A, U-AA, ...) and of a set-list slot's bank number.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -8,5 +9,8 @@
 std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId);
 // slotType 0 combination, 1 program, 2 song, 3 and above "type??"; bank 0 to 31.
 std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank);
+// The same name written at out, for lines built in a buffer; gives the position after it.
+inline constexpr std::size_t SlotBankNameCapacity = 24;   // "Invalid: 255 (FF)" is the longest
+char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank);
 // "Invalid: 31 (1F)": the number in decimal, then in hexadecimal with at least two digits.
 std::string InvalidBankText(std::uint32_t number);

@@ -7,11 +7,22 @@
 #include "PCG_readK/Output.h"
 #include "StStrL/StStrL.h"
 
-std::uint8_t Sdb1Buffer[Sdb1Size];
-std::uint8_t Sbk1Buffer[Sbk1Size];
-std::uint8_t Pbk1Buffer[Pbk1Size];
-std::uint8_t Mbk1Buffer[Mbk1Size];
-std::uint8_t Cbk1Buffer[Cbk1Size];
+// Aligned to large pages, so that where the system offers them a bank load faults in a few
+// large pages instead of thousands of small ones.
+alignas(BankBufferAlignment) std::uint8_t Sdb1Buffer[Sdb1Size];
+alignas(BankBufferAlignment) std::uint8_t Sbk1Buffer[Sbk1Size];
+alignas(BankBufferAlignment) std::uint8_t Pbk1Buffer[Pbk1Size];
+alignas(BankBufferAlignment) std::uint8_t Mbk1Buffer[Mbk1Size];
+alignas(BankBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
+
+void PrepareBankBuffers()
+{
+    AdviseLargePages(Sdb1Buffer, Sdb1Size);
+    AdviseLargePages(Sbk1Buffer, Sbk1Size);
+    AdviseLargePages(Pbk1Buffer, Pbk1Size);
+    AdviseLargePages(Mbk1Buffer, Mbk1Size);
+    AdviseLargePages(Cbk1Buffer, Cbk1Size);
+}
 
 namespace {
 

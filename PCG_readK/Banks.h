@@ -32,11 +32,15 @@ inline constexpr std::size_t Cbk1Size = RecordsPerBank * CombiSize;     // 99968
 
 // Zero at start, shared by every file of a run, never cleared: bytes a load does not reach
 // keep what an earlier load left.
+inline constexpr std::size_t BankBufferAlignment = std::size_t{1} << 21;
 extern std::uint8_t Sdb1Buffer[Sdb1Size];
 extern std::uint8_t Sbk1Buffer[Sbk1Size];
 extern std::uint8_t Pbk1Buffer[Pbk1Size];
 extern std::uint8_t Mbk1Buffer[Mbk1Size];
 extern std::uint8_t Cbk1Buffer[Cbk1Size];
+
+// Asks the system for large pages behind the bank buffers; once, before the first load.
+void PrepareBankBuffers();
 
 // Reads a bank header (12 bytes) and swaps its fields to host order.
 BankHeader ReadBankHeaderFields(InputStream& stream);

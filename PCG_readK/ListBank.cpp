@@ -15,8 +15,38 @@ constexpr std::size_t EqOffset = 69400;   // 16-byte EQ block at the end of a se
 constexpr std::size_t EqSize = 16;
 constexpr std::size_t PackedOffset = 24;   // packed attributes after a slot's name
 
-// Lines stay far below this: two names of 24, a bank text of at most 40, numbers.
+// Lines stay far below this: two names of 24, a bank text of at most 24, numbers.
 constexpr std::size_t LineCapacity = 512;
+
+// Lines are formatted straight into a block per output file; a block is written out whole
+// when the next line might not fit, and at the end of every listing.
+constexpr std::size_t BlockSize = std::size_t{1} << 18;
+
+struct LineBlock {
+    char data[BlockSize];
+    std::size_t used;
+};
+
+LineBlock ReportBlock;
+LineBlock CsvBlock;
+
+void FlushBlock(LineBlock& block, std::FILE* file, const std::string& name)
+{
+    const std::size_t length = block.used;
+    block.used = 0;   // a failed write loses the block with the file; nothing is carried on
+    if (length != 0)
+        WriteFileLine(file, name, block.data, length);
+}
+
+// Room for one more line at the end of the block.
+char* LineStart(LineBlock& block, std::FILE* file, const std::string& name)
+{
+    if (BlockSize - block.used < LineCapacity)
+        FlushBlock(block, file, name);
+    return block.data + block.used;
+}
+
+void LineDone(LineBlock& block, const char* end) { block.used = static_cast<std::size_t>(end - block.data); }
 
 constexpr const char* TypeTexts[4] = {"Combi", " Prog", " Song", "Type3"};
 
@@ -48,37 +78,36 @@ char* PutLineEnd(char* out) { return PutLiteral(out, "\r\n"); }
 
 void ListSetLists(const std::uint8_t* data)
 {
-    char line[LineCapacity];
     for (std::size_t i = 0; i < RecordsPerBank; ++i) {
         const std::uint8_t* setList = data + SetListSize * i;
+        char* line = LineStart(ReportBlock, ReportFile, ReportFileName);
         char* out = PutLiteral(line, "SETLIST ");
         out = PutDec(out, i, 3);
         *out++ = ' ';
         out = PutQuotedName(out, setList);
         // The set-list part "SETLIST nnn "name"" starts every line of this set list.
+        char head[LineCapacity];
         const std::size_t headLength = static_cast<std::size_t>(out - line);
+        PutText(head, line, headLength);
         out = PutLiteral(out, " EQ: ");
         out = PutHex(out, Crc32Of(setList + EqOffset, EqSize), 8);
-        out = PutLineEnd(out);
-        WriteFileLine(ReportFile, ReportFileName, line, static_cast<std::size_t>(out - line));
+        LineDone(ReportBlock, PutLineEnd(out));
 
         for (std::size_t j = 0; j < RecordsPerBank; ++j) {
             const std::uint8_t* slot = setList + NameSize + SlotSize * j;
-            out = line + headLength;
+            line = LineStart(ReportBlock, ReportFile, ReportFileName);
+            out = PutText(line, head, headLength);
             out = PutLiteral(out, " Slot ");
             out = PutDec(out, j, 3);
             *out++ = ' ';
             out = PutQuotedName(out, slot);
             *out++ = ' ';
             out = PutHex(out, Crc32Of(slot, SlotSize), 8);
-            out = PutLineEnd(out);
-            WriteFileLine(ReportFile, ReportFileName, line, static_cast<std::size_t>(out - line));
+            LineDone(ReportBlock, PutLineEnd(out));
 
             const std::uint8_t* p = slot + PackedOffset;
             DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
-            const std::string bankText = SlotBankName(SlotInfo.SlotType, SlotInfo.Bank);
-            char csv[LineCapacity];
-            out = PutDec(csv, i, 3);
+            out = PutDec(LineStart(CsvBlock, SetsCsvFile, SetsCsvFileName), i, 3);
             *out++ = '/';
             out = PutDec(out, j);
             out = PutLiteral(out, ", ");
@@ -88,7 +117,7 @@ void ListSetLists(const std::uint8_t* data)
             out = PutLiteral(out, ", ");
             out = PutText(out, TypeTexts[SlotInfo.SlotType], 5);
             out = PutLiteral(out, ", ");
-            out = PutText(out, bankText.data(), bankText.size());
+            out = PutSlotBankName(out, SlotInfo.SlotType, SlotInfo.Bank);
             out = PutDec(out, SlotInfo.Number, 3);
             out = PutLiteral(out, ", Color ");
             out = PutDec(out, SlotInfo.Color);
@@ -102,8 +131,7 @@ void ListSetLists(const std::uint8_t* data)
             out = PutDec(out, SlotInfo.Volume);
             out = PutLiteral(out, ", Kbd_Track ");
             out = PutDec(out, SlotInfo.Kbd_Track);
-            out = PutLineEnd(out);
-            WriteFileLine(SetsCsvFile, SetsCsvFileName, csv, static_cast<std::size_t>(out - csv));
+            LineDone(CsvBlock, PutLineEnd(out));
         }
     }
 }
@@ -112,18 +140,16 @@ void ListSetLists(const std::uint8_t* data)
 template <std::size_t N>
 void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&lead)[N], const std::string& bankName)
 {
-    char line[LineCapacity];
     for (std::size_t i = 0; i < RecordsPerBank; ++i) {
         const std::uint8_t* record = data + recordSize * i;
-        char* out = PutLiteral(line, lead);
+        char* out = PutLiteral(LineStart(ReportBlock, ReportFile, ReportFileName), lead);
         out = PutRight(out, bankName.data(), bankName.size(), 4);
         out = PutDec(out, i, 3);
         *out++ = ' ';
         out = PutQuotedName(out, record);
         *out++ = ' ';
         out = PutHex(out, Crc32Of(record, static_cast<std::int32_t>(recordSize)), 8);
-        out = PutLineEnd(out);
-        WriteFileLine(ReportFile, ReportFileName, line, static_cast<std::size_t>(out - line));
+        LineDone(ReportBlock, PutLineEnd(out));
     }
 }
 
@@ -131,10 +157,14 @@ void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&
 
 void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName)
 {
+    ReportBlock.used = 0;
+    CsvBlock.used = 0;
     switch (kind) {
     case 1: ListSetLists(data); break;
     case 2: ListRecords(data, ProgramSize, "PROGRAM ", bankName); break;
     case 3: ListRecords(data, CombiSize, "COMBI   ", bankName); break;
     default: break;
     }
+    FlushBlock(ReportBlock, ReportFile, ReportFileName);
+    FlushBlock(CsvBlock, SetsCsvFile, SetsCsvFileName);
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr std::size_t OutputBufferSize = 1 << 16;
+constexpr std::size_t ConsoleBufferSize = std::size_t{1} << 16;
+char ConsoleBuffer[ConsoleBufferSize];
 
 // Formats into a stack buffer, or a heap one for the rare long line.
 void LogFormatted(const char* format, std::va_list args, bool endLine)
@@ -65,6 +66,8 @@ void LogLine(const char* format, ...)
 
 void LogLineEnd() { WriteConsole("\r\n", 2); }
 
+void BufferConsole() { std::setvbuf(stdout, ConsoleBuffer, _IOFBF, ConsoleBufferSize); }
+
 void FlushConsole()
 {
     errno = 0;
@@ -78,7 +81,8 @@ std::FILE* CreateOutputFile(const std::string& name)
     std::FILE* file = std::fopen(name.c_str(), "wb");
     if (file == nullptr)
         RaiseIoError("cannot create " + name, errno);
-    std::setvbuf(file, nullptr, _IOFBF, OutputBufferSize);
+    // Lines reach the file in large blocks already (ListBank's), so stdio adds no buffer of its own.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
 }
 

@@ -22,6 +22,8 @@ void LogPiece(const char* format, ...) BANKSCRY_PRINTF(1, 2);
 // printf-like log line, ended with CR LF.
 void LogLine(const char* format, ...) BANKSCRY_PRINTF(1, 2);
 void LogLineEnd();
+// Gives standard output a large buffer of its own; called before anything is written to it.
+void BufferConsole();
 // Flushes standard output; raises when anything written to it was lost.
 void FlushConsole();
 

@@ -14,6 +14,9 @@ const char* ProcessArg(int place);
 // Standard output passes bytes unchanged, so every "\r\n" reaches the console as written.
 void PrepareConsole();
 
+// Advice that a large, page-aligned static buffer is best backed by large pages; a hint only.
+void AdviseLargePages(void* start, std::size_t length) noexcept;
+
 // The modal usage message: a warning box on Windows, a line on standard error elsewhere.
 void ShowUsageMessage(const char* text);
 

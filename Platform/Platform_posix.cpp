@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +76,13 @@ const char* ProcessArg(int place)
 }
 
 void PrepareConsole() {}
+
+void AdviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] std::size_t length) noexcept
+{
+#if defined(MADV_HUGEPAGE)
+    ::madvise(start, length, MADV_HUGEPAGE);   // refused where large pages are off: nothing lost
+#endif
+}
 
 void ShowUsageMessage(const char* text)
 {

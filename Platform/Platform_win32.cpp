@@ -51,6 +51,9 @@ void PrepareConsole()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// Large pages on Windows need a privilege most users lack; the buffers keep normal pages.
+void AdviseLargePages(void* /*start*/, std::size_t /*length*/) noexcept {}
+
 void ShowUsageMessage(const char* text)
 {
     ::MessageBoxA(nullptr, text, "Error", 0x30);

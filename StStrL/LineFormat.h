@@ -22,8 +22,10 @@ inline char* PutLiteral(char* out, const char (&text)[N])
 // "%<width>s": right-aligned, blanks on the left, never cut.
 inline char* PutRight(char* out, const char* text, std::size_t length, std::size_t width)
 {
-    for (std::size_t pad = length; pad < width; ++pad)
-        *out++ = ' ';
+    if (length < width) {
+        std::memset(out, ' ', width - length);
+        out += width - length;
+    }
     return PutText(out, text, length);
 }
 

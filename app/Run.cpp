@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CmdLin/CmdLin.h"
+#include "PCG_readK/Banks.h"
 #include "PCG_readK/Output.h"
 #include "PCG_readK/PCG_readK.h"
 #include "Platform/Platform.h"
@@ -50,6 +51,7 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
             LogLineEnd();
             LogLine("Opened \"%s", matchPath.c_str());
             ReadPCG(*stream, topLevelOnly, DerivedReportName(matchPath, matchPath));
+            FlushConsole();   // each file's log shows as soon as it is done
         } while (DirFindNext(search.get(), name));
     } catch (const std::exception& error) {
         search.reset();
@@ -76,6 +78,8 @@ int RunDriver(int argc, char** argv)
 {
     SetProcessArgs(argc, argv);
     PrepareConsole();
+    BufferConsole();
+    PrepareBankBuffers();
     try {
         const bool topLevelOnly = SwitchPresent('T');
         if (PositionalCount() < 1) {

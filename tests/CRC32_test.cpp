@@ -1,6 +1,7 @@
 // CRC-32 fingerprints: published register values, zero blocks, the wrap of the length.
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -73,4 +74,66 @@ TEST(Crc32Of, LengthOutOfRangeRaises)
     EXPECT_THROW(Crc32Of(big.data(), 32769), std::range_error);
     EXPECT_THROW(Crc32Of(big.data(), -1), std::range_error);
     EXPECT_NO_THROW(Crc32Of(big.data(), 32768));
+}
+
+namespace {
+
+// Random bytes with a seed, so a failing length can be replayed.
+std::vector<std::uint8_t> RandomBytes(std::size_t length, unsigned seed)
+{
+    std::vector<std::uint8_t> bytes(length);
+    std::uint32_t state = seed * 2654435761u + 1;
+    for (std::uint8_t& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+} // namespace
+
+// Every path against the byte-wise step on every length from 0 to 32768, at two alignments.
+// The reference for length n is the byte-wise register after the first n bytes.
+TEST(Crc32Paths, AgreeWithTheBytewiseStepOnEveryLength)
+{
+    using Path = std::uint32_t (*)(const std::uint8_t*, std::size_t);
+    const std::pair<const char*, Path> paths[] = {{"sliced", crc32::RegisterSliced},
+                                                  {"pclmulqdq", crc32::RegisterClmul},
+                                                  {"vpclmulqdq", crc32::RegisterWideClmul}};
+    constexpr std::size_t MaxBlock = MaxCrcBlock;
+    for (const std::size_t offset : {0u, 7u}) {
+        const std::vector<std::uint8_t> bytes = RandomBytes(MaxBlock + offset, static_cast<unsigned>(offset));
+        const std::uint8_t* block = bytes.data() + offset;
+        std::uint32_t reference = crc32::RegisterBytewise(block, 0);
+        for (std::size_t length = 0; length <= MaxBlock; ++length) {
+            if (length > 0) {
+                // One more byte-wise step from the register of the shorter prefix.
+                const std::uint8_t byte = block[length - 1];
+                std::uint32_t crc = reference ^ byte;
+                for (int bit = 0; bit < 8; ++bit)
+                    crc = (crc & 1u) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+                reference = crc;
+            }
+            for (const auto& [name, path] : paths)
+                ASSERT_EQ(path(block, length), reference) << name << ", length " << length << ", offset " << offset;
+        }
+        EXPECT_EQ(reference, crc32::RegisterBytewise(block, MaxBlock));
+    }
+}
+
+TEST(Crc32Paths, Crc32OfTakesTheActivePath)
+{
+    const std::vector<std::uint8_t> record = RandomBytes(4960, 3);
+    EXPECT_EQ(Crc32Of(record.data(), 4960), crc32::RegisterBytewise(record.data(), 4960) + 4960);
+    const std::string active = crc32::ActivePathName();
+    if (crc32::WideClmulAvailable())
+        EXPECT_EQ(active, "vpclmulqdq");
+    else if (crc32::ClmulAvailable())
+        EXPECT_EQ(active, "pclmulqdq");
+    else
+        EXPECT_EQ(active, "sliced");
+    if (!crc32::ClmulAvailable())
+        GTEST_LOG_(INFO) << "no carry-less multiply on this CPU: its paths were checked as the sliced fallback";
 }

@@ -1,4 +1,7 @@
 // Report and CSV lines: names, fingerprints, decoded slots, bank texts.
+#include <cstdio>
+
+#include "CRC32/CRC32.h"
 #include "PcgWriter.h"
 #include "RunSupport.h"
 
@@ -115,4 +118,45 @@ TEST_F(ListBank, EveryCsvLineHasElevenFields)
         EXPECT_EQ(Occurrences(csv.substr(start, end - start), ","), 10u) << csv.substr(start, end - start);
         start = end + 2;
     }
+}
+
+// Every report line of a varied set-list bank, against the printf forms of the line templates;
+// the listing is larger than the blocks it is written in, so lines cross block boundaries.
+TEST_F(ListBank, LinesMatchTheirPrintfFormsAcrossBlocks)
+{
+    std::string setLists = Records(SetListSize);
+    FillRecords(setLists, SetListSize, 9);
+    for (std::size_t i = 0; i < 128; ++i) {
+        SetRecordName(setLists, SetListSize, i, std::string(i % 25, static_cast<char>('a' + i % 26)));
+        for (std::size_t j = 0; j < 128; ++j)
+            SetSlot(setLists, i, j, std::string((i + j) % 25, 'S'),
+                    PackSlot(static_cast<std::uint8_t>(j % 4), 1, 1, static_cast<std::uint8_t>(i % 32), 0,
+                             static_cast<std::uint8_t>(j), 0, 100, 0));
+    }
+    LogOf("f.PCG", SetListFile(setLists));
+    const std::string report = Read("f_out.txt");
+    std::string expected;
+    char line[256];
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(setLists.data());
+    for (std::size_t i = 0; i < 128; ++i) {
+        const std::string name(i % 25, static_cast<char>('a' + i % 26));
+        const std::uint8_t* setList = bytes + SetListSize * i;
+        std::snprintf(line, sizeof line, "SETLIST %3.3d \"%24s\" EQ: %8.8X\r\n", static_cast<int>(i), name.c_str(),
+                      Crc32Of(setList + EqOffset, 16));
+        expected += line;
+        for (std::size_t j = 0; j < 128; ++j) {
+            const std::string slotName((i + j) % 25, 'S');
+            std::snprintf(line, sizeof line, "SETLIST %3.3d \"%24s\" Slot %3.3d \"%24s\" %8.8X\r\n",
+                          static_cast<int>(i), name.c_str(), static_cast<int>(j), slotName.c_str(),
+                          Crc32Of(bytes + SlotOffset(i, j), SlotSize));
+            expected += line;
+        }
+    }
+    ASSERT_EQ(report.size(), expected.size());
+    EXPECT_TRUE(report == expected);
+    const std::string csv = Read("f_out.txt_sets.csv");
+    EXPECT_EQ(CountLines(csv), 16384u);
+    EXPECT_NE(csv.find("\r\n127/127, " + std::string(127 % 25, 'a' + 127 % 26) + "," + std::string(254 % 25, 'S') +
+                       ", Type3, type??127, Color 1, Font 1,  Transpose 0, HoldTime 0, Volume 100, Kbd_Track 0\r\n"),
+              std::string::npos);
 }

@@ -1,0 +1,127 @@
+// make_bench_file OUT.PCG: writes the deterministic full-size benchmark file (about 40 MB):
+// a set-list chunk, 21 program banks, 14 combination banks and the other chunks, with varied
+// names, slot attributes and record bytes.
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "PcgWriter.h"
+
+namespace {
+
+constexpr const char* Adjectives[] = {"Warm", "Bright", "Dark", "Airy", "Fat", "Glassy", "Punchy", "Soft",
+                                      "Wide", "Deep", "Vintage", "Dirty", "Silky", "Big", "Clean", "Mellow"};
+constexpr const char* Nouns[] = {"Grand Piano", "Strings", "Pad", "Clav", "Wurly", "Organ", "Brass", "Choir",
+                                 "Bass", "Lead", "Bells", "Harp", "Flute", "Sweep", "Guitar", "Kit"};
+
+std::uint32_t state = 0x2545F491u;
+
+std::uint32_t Next()
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+// "Deep Organ 17" and the like; at most 24 bytes, now and then with a comma.
+std::string VariedName(std::size_t serial)
+{
+    std::string name = std::string(Adjectives[Next() % 16]) + (Next() % 13 == 0 ? ", " : " ") + Nouns[Next() % 16];
+    name += " " + std::to_string(serial % 1000);
+    return name.size() > pcgw::NameSize ? name.substr(0, pcgw::NameSize) : name;
+}
+
+void NameAll(std::string& records, std::size_t recordSize, std::size_t& serial)
+{
+    for (std::size_t i = 0; i < pcgw::BankRecords; ++i)
+        pcgw::SetRecordName(records, recordSize, i, VariedName(serial++));
+}
+
+std::string FilledChunk(const char* id, std::size_t size, std::uint32_t seed)
+{
+    std::string body(size, '\0');
+    pcgw::FillRecords(body, size, seed);
+    return pcgw::Chunk(id, body);
+}
+
+std::string SetListChunk(std::size_t& serial)
+{
+    std::string slotDb = pcgw::Records(pcgw::Sdb1Size, 1);
+    pcgw::FillRecords(slotDb, pcgw::Sdb1Size, 101);
+    std::string setLists = pcgw::Records(pcgw::SetListSize);
+    pcgw::FillRecords(setLists, pcgw::SetListSize, 102);
+    for (std::size_t i = 0; i < pcgw::BankRecords; ++i) {
+        pcgw::SetRecordName(setLists, pcgw::SetListSize, i, ("Set " + VariedName(serial++)).substr(0, pcgw::NameSize));
+        for (std::size_t j = 0; j < pcgw::SlotsPerSetList; ++j) {
+            const std::uint32_t r = Next();
+            const auto type = static_cast<std::uint8_t>(r % 3);
+            const pcgw::Packed packed = pcgw::PackSlot(type, (r >> 2) % 16, (r >> 6) % 4, (r >> 8) % 31, (r >> 13) % 8,
+                                                       (r >> 16) % 128, (r >> 23) % 20, Next() % 128, Next() % 16);
+            pcgw::SetSlot(setLists, i, j, VariedName(serial++), packed);
+        }
+    }
+    const std::string sld = pcgw::Chunk("SLD1", pcgw::BankChunk("SDB1", 0, pcgw::Sdb1Size, slotDb));
+    const std::string stl = pcgw::Chunk("STL1", pcgw::BankChunk("SBK1", 0, pcgw::SetListSize, setLists));
+    return pcgw::Chunk("SLS1", sld + stl);
+}
+
+std::string BankOf(const char* id, std::uint32_t bankId, std::size_t recordSize, std::size_t& serial)
+{
+    std::string records = pcgw::Records(recordSize);
+    pcgw::FillRecords(records, recordSize, Next());
+    NameAll(records, recordSize, serial);
+    return pcgw::BankChunk(id, bankId, recordSize, records);
+}
+
+std::string ProgramChunk(std::size_t& serial)
+{
+    std::string banks;
+    for (std::uint32_t id : {0u, 1u, 2u, 3u, 4u, 0x8000u})   // I-A to I-E, I-F
+        banks += BankOf("PBK1", id, pcgw::ProgramSize, serial);
+    for (std::uint32_t id = 0x20000; id <= 0x20006; ++id)   // U-A to U-G
+        banks += BankOf("PBK1", id, pcgw::ProgramSize, serial);
+    for (std::uint32_t id = 0x20007; id <= 0x2000D; ++id)   // U-AA to U-GG, EXi
+        banks += BankOf("MBK1", id, pcgw::ProgramSize, serial);
+    banks += BankOf("MBK1", 0, pcgw::ProgramSize, serial);
+    return pcgw::Chunk("PRG1", banks);
+}
+
+std::string CombiChunk(std::size_t& serial)
+{
+    std::string banks;
+    for (std::uint32_t id = 0; id <= 6; ++id)   // I-A to I-G
+        banks += BankOf("CBK1", id, pcgw::CombiSize, serial);
+    for (std::uint32_t id = 0x20000; id <= 0x20006; ++id)   // U-A to U-G
+        banks += BankOf("CBK1", id, pcgw::CombiSize, serial);
+    return pcgw::Chunk("CMB1", banks);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: make_bench_file OUT.PCG\n";
+        return 2;
+    }
+    std::size_t serial = 0;
+    std::string chunks = FilledChunk("INI2", 44, 1) + FilledChunk("DIV1", 128, 2);
+    chunks += SetListChunk(serial);
+    chunks += ProgramChunk(serial);
+    chunks += CombiChunk(serial);
+    chunks += FilledChunk("DKT1", 2200000, 3) + FilledChunk("WSQ1", 260000, 4) + FilledChunk("ARP1", 880000, 5) +
+              FilledChunk("GLB1", 4096, 6);
+    const std::string file = pcgw::PcgFile(chunks);
+    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+    out.write(file.data(), static_cast<std::streamsize>(file.size()));
+    out.close();
+    if (!out) {
+        std::cerr << "make_bench_file: cannot write " << argv[1] << "\n";
+        return 1;
+    }
+    std::printf("Wrote %s: %zu bytes\n", argv[1], file.size());
+    return 0;
+}

@@ -1,0 +1,146 @@
+// bench_runs BANKSCRY INPUT WORKDIR [RUNS]: times whole bankscry runs against the I/O floor.
+//
+// In WORKDIR it lists INPUT (a copy) RUNS times after a warm-up, and, run for run in turn, cats
+// the input and the two listings it wrote into /dev/null; it prints both medians, their ratio
+// and the peak resident memory of bankscry. Then it lists 10 and 50 copies in wildcard runs and
+// prints the time per file and the peak memory of each, which stay flat as the work grows.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    double seconds;
+    long peakKiB;
+};
+
+// Runs a program in dir with standard output to /dev/null; fails on a non-zero status.
+RunResult Run(const std::vector<std::string>& args, const fs::path& dir)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const fs::path here = fs::current_path();
+    fs::current_path(dir);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    fs::current_path(here);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + args[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const auto stop = std::chrono::steady_clock::now();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(args[0] + " failed");
+    return {std::chrono::duration<double>(stop - start).count(), usage.ru_maxrss};
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::path& work, int copies)
+{
+    const fs::path dir = work / ("copies" + std::to_string(copies));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (int i = 0; i < copies; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Bench%02d.PCG", i);
+        fs::copy_file(input, dir / name);
+    }
+    const std::string pattern = dir.filename().string() + "/*.PCG";
+    Run({bankscry, pattern}, work);   // warm-up: every copy and listing in the page cache
+    const RunResult result = Run({bankscry, pattern}, work);
+    std::printf("wildcard run, %2d files: %7.2f ms in all, %6.2f ms per file, peak memory %6.1f MiB\n", copies,
+                result.seconds * 1e3, result.seconds * 1e3 / copies, result.peakKiB / 1024.0);
+    fs::remove_all(dir);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS]\n");
+        return 2;
+    }
+    try {
+        const std::string bankscry = fs::absolute(argv[1]).string();
+        const fs::path work = fs::absolute(argv[3]);
+        const int runs = argc > 4 ? std::max(7, std::atoi(argv[4])) : 9;
+        fs::create_directories(work);
+        const fs::path input = work / "Bench.PCG";
+        fs::copy_file(argv[2], input, fs::copy_options::overwrite_existing);
+        const auto inputSize = fs::file_size(input);
+
+        const std::vector<std::string> list = {bankscry, "Bench.PCG"};
+        const std::vector<std::string> floor = {"cat", "Bench.PCG", "Bench_out.txt", "Bench_out.txt_sets.csv"};
+        // Not part of the floor, shown beside it: writing the two listings over earlier ones.
+        fs::create_directories(work / "rewritten");
+        const std::vector<std::string> rewrite = {"cp", "Bench_out.txt", "Bench_out.txt_sets.csv", "rewritten/"};
+        Run(list, work);
+        Run(floor, work);
+        Run(rewrite, work);
+        std::vector<double> listTimes;
+        std::vector<double> floorTimes;
+        std::vector<double> rewriteTimes;
+        long peakKiB = 0;
+        for (int i = 0; i < runs; ++i) {
+            const RunResult listed = Run(list, work);
+            listTimes.push_back(listed.seconds);
+            peakKiB = std::max(peakKiB, listed.peakKiB);
+            floorTimes.push_back(Run(floor, work).seconds);
+            rewriteTimes.push_back(Run(rewrite, work).seconds);
+        }
+        const auto reportSize = fs::file_size(work / "Bench_out.txt");
+        const auto csvSize = fs::file_size(work / "Bench_out.txt_sets.csv");
+        const double listMedian = Median(listTimes);
+        const double floorMedian = Median(floorTimes);
+        std::printf("input %llu bytes, report %llu bytes, CSV %llu bytes; %d runs each after a warm-up\n",
+                    static_cast<unsigned long long>(inputSize), static_cast<unsigned long long>(reportSize),
+                    static_cast<unsigned long long>(csvSize), runs);
+        std::printf("bankscry run, median:          %7.2f ms (min %.2f, max %.2f)\n", listMedian * 1e3,
+                    *std::min_element(listTimes.begin(), listTimes.end()) * 1e3,
+                    *std::max_element(listTimes.begin(), listTimes.end()) * 1e3);
+        std::printf("I/O floor (cat of all three):  %7.2f ms (min %.2f, max %.2f)\n", floorMedian * 1e3,
+                    *std::min_element(floorTimes.begin(), floorTimes.end()) * 1e3,
+                    *std::max_element(floorTimes.begin(), floorTimes.end()) * 1e3);
+        std::printf("ratio bankscry / floor:        %7.2f   (target 1.30 or less)\n", listMedian / floorMedian);
+        std::printf("for scale, cp of the two listings over earlier copies: %.2f ms\n", Median(rewriteTimes) * 1e3);
+        std::printf("bankscry peak memory:          %7.1f MiB (target 24 or less)\n", peakKiB / 1024.0);
+        WildcardRun(bankscry, input, work, 10);
+        WildcardRun(bankscry, input, work, 50);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_runs: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Writes the benchmark file, times whole runs against the I/O floor, then runs the
+# micro-benchmarks. Usage: bench/run.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work="$build/bench-work"
+mkdir -p "$work"
+
+cpu=$(grep -m1 'model name' /proc/cpuinfo 2>/dev/null | sed 's/.*: //' || true)
+echo "CPU: ${cpu:-unknown} ($(nproc) cores); CRC-32 path: $("$build/bankscry_microbench" --benchmark_filter=BM_Crc32Of/4960 --benchmark_min_time=0.01 2>/dev/null | awk '/BM_Crc32Of/ {print $NF}')"
+echo
+"$build/make_bench_file" "$work/Bench.PCG.src"
+"$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9
+echo
+"$build/bankscry_microbench" --benchmark_min_time=0.3
+rm -rf "$work"
