@@ -69,6 +69,14 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
 
 std::string DerivedReportName(const std::string& directorySource, const std::string& nameSource)
 {
+    // Folders written with "/" are kept whole, and the name rules apply to what follows the last
+    // one: a dotted folder is no extension, and a long path is not cut inside its folders.
+    const std::size_t slash = nameSource.find_last_of('/');
+    if (slash != std::string::npos && directorySource == nameSource &&
+        nameSource.find_first_of("\\:", slash) == std::string::npos) {
+        const std::string name = nameSource.substr(slash + 1);
+        return nameSource.substr(0, slash + 1) + DerivedReportName(name, name);
+    }
     const std::string base = BaseNameOf(nameSource) + ReportSuffix;
     const std::string dir = DirectoryOf(directorySource);
     return dir.empty() ? base : WithTrailingDelimiter(dir) + base;

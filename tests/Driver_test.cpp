@@ -255,4 +255,10 @@ TEST(DerivedReportName, FollowsTheDirectoryAndDropsTheLastExtension)
     EXPECT_EQ(DerivedReportName("song.PCG", "song.PCG"), "song_out.txt");
     // A wildcard match: directory from the pattern, name from the entry.
     EXPECT_EQ(DerivedReportName("D:\\banks\\*.PCG", "A.PCG"), "D:\\banks\\A_out.txt");
+    // Folders written with "/": a dot in them is no extension, and no length cut reaches them.
+    EXPECT_EQ(DerivedReportName("banks.old/live", "banks.old/live"), "banks.old/live_out.txt");
+    EXPECT_EQ(DerivedReportName("a.b/c.d/live.PCG", "a.b/c.d/live.PCG"), "a.b/c.d/live_out.txt");
+    const std::string deep = std::string(280, 'd') + "/";
+    EXPECT_EQ(DerivedReportName(deep + "x.PCG", deep + "x.PCG"), deep + "x_out.txt");
+    EXPECT_EQ(DerivedReportName("sub/D:live.PCG", "sub/D:live.PCG"), "sub/D:\\live_out.txt");
 }

@@ -1,0 +1,299 @@
+// Hostile input, process-level: cut files, extreme header fields, odd ids, a sparse giant,
+// and names that are not regular files. Every run must end as specified, never hang or crash.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "PcgWriter.h"
+#include "RunSupport.h"
+#include "StStrL/StStrL.h"
+
+using namespace pcgw;
+
+namespace {
+
+// A file with every kind of chunk at real sizes, and where each of its headers stands.
+struct Realistic {
+    std::string bytes;
+    std::vector<std::size_t> headers;      // offsets of every 12- or 16-byte header
+    std::vector<std::size_t> sizeFields;   // offsets of every chunk header's size field
+    std::vector<std::size_t> bankHeaders;  // offsets of every bank header (numProgs, objSize, bankId)
+    std::size_t setListsFrom = 0;          // the set-list bank is listed once the walk is past here
+    std::vector<std::size_t> bankEnds;     // end of each program or combination bank's data
+};
+
+Realistic MakeRealistic()
+{
+    Realistic f;
+    std::string body;
+    const std::size_t base = 16 + 12;   // file header and container header
+    const auto chunkHeader = [&](std::size_t at) {
+        f.headers.push_back(base + at);
+        f.sizeFields.push_back(base + at + 4);
+    };
+    const auto bank = [&](const char* id, std::uint32_t bankId, std::size_t recordSize, std::size_t count,
+                          std::uint32_t seed) {
+        std::string records = Records(recordSize, count);
+        FillRecords(records, recordSize, seed);
+        SetRecordName(records, recordSize, 0, std::string(id) + " first");
+        chunkHeader(body.size());
+        f.headers.push_back(base + body.size() + 12);
+        f.bankHeaders.push_back(base + body.size() + 12);
+        body += Chunk(id, BankHead(static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(recordSize), bankId) +
+                              records);
+    };
+    // A parent chunk whose contents follow; its size is patched in once they are there.
+    const auto open = [&](const char* id) {
+        chunkHeader(body.size());
+        body += ChunkHead(id, 0);
+        return body.size();
+    };
+    const auto close = [&](std::size_t contentStart) {
+        const std::string size = Be32(static_cast<std::uint32_t>(body.size() - contentStart));
+        body.replace(contentStart - 8, 4, size);
+    };
+    const auto plain = [&](const char* id, std::size_t size) {
+        chunkHeader(body.size());
+        std::string content(size, '\0');
+        FillRecords(content, size, 77);
+        body += Chunk(id, content);
+    };
+
+    plain("INI2", 44);
+    const std::size_t sls = open("SLS1");
+    const std::size_t sld = open("SLD1");
+    bank("SDB1", 0, Sdb1Size, 1, 1);
+    close(sld);
+    const std::size_t stl = open("STL1");
+    f.setListsFrom = base + body.size() + 12;
+    bank("SBK1", 0, SetListSize, BankRecords, 2);
+    close(stl);
+    close(sls);
+    const std::size_t prg = open("PRG1");
+    bank("PBK1", 0, ProgramSize, BankRecords, 3);
+    f.bankEnds.push_back(base + body.size());
+    bank("MBK1", 0x20007, ProgramSize, BankRecords, 4);
+    f.bankEnds.push_back(base + body.size());
+    close(prg);
+    const std::size_t cmb = open("CMB1");
+    bank("CBK1", 0x20000, CombiSize, BankRecords, 5);
+    f.bankEnds.push_back(base + body.size());
+    close(cmb);
+    plain("DKT1", 1000);
+    plain("GLB1", 16);
+    f.bytes = PcgFile(body);
+    f.headers.insert(f.headers.begin(), {0, 16});
+    f.sizeFields.insert(f.sizeFields.begin(), 20);
+    return f;
+}
+
+const Realistic& TheRealistic()
+{
+    static const Realistic f = MakeRealistic();
+    return f;
+}
+
+constexpr const char* Closing = "Closing: f_out.txt\r\nClosing: f_out.txt_sets.csv\r\n";
+
+struct Timed {
+    RunResult run;
+    double seconds;
+};
+
+class BadInput : public ScratchDir {
+protected:
+    Timed TimedRun(const std::vector<std::string>& args) const
+    {
+        const auto start = std::chrono::steady_clock::now();
+        RunResult run = Run(args);
+        return {std::move(run), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    }
+
+    void Patch(std::size_t at, std::uint32_t value) const
+    {
+        const int fd = ::open(Path("f.PCG").c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const std::string bytes = Be32(value);
+        ASSERT_EQ(::pwrite(fd, bytes.data(), 4, static_cast<off_t>(at)), 4);
+        ::close(fd);
+    }
+};
+
+const std::uint32_t ExtremeValues[] = {0, 1, 11, 12, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
+
+} // namespace
+
+// The file is written once and cut shorter and shorter: at every header, in the middle of
+// every header, and at 1,000 random offsets. Each cut ends the walk quietly with both closing
+// lines; exactly the banks that were whole before the cut are listed.
+TEST_F(BadInput, EveryCutEndsAsSpecified)
+{
+    const Realistic& f = TheRealistic();
+    std::vector<std::size_t> cuts;
+    for (const std::size_t at : f.headers)
+        for (const std::size_t offset : {0u, 6u, 12u})
+            cuts.push_back(at + offset);
+    std::mt19937_64 random(20261207);
+    for (int i = 0; i < 1000; ++i)
+        cuts.push_back(random() % f.bytes.size());
+    std::sort(cuts.begin(), cuts.end(), std::greater<>());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    Write("f.PCG", f.bytes);
+
+    for (const std::size_t cut : cuts) {
+        std::filesystem::resize_file(Path("f.PCG"), cut);
+        const Timed timed = TimedRun({"f.PCG"});
+        const RunResult& run = timed.run;
+        ASSERT_EQ(run.status, 0) << "cut at " << cut;
+        EXPECT_LT(timed.seconds, 1.0) << "cut at " << cut;
+        EXPECT_EQ(run.err, "") << "cut at " << cut;
+        ASSERT_TRUE(EndsWith(run.out, Closing)) << "cut at " << cut << "\n" << run.out;
+        EXPECT_EQ(run.out.find("Could not open"), std::string::npos) << "cut at " << cut;
+        const std::string report = Read("f_out.txt");
+        const std::size_t wholeBanks =
+            static_cast<std::size_t>(std::count_if(f.bankEnds.begin(), f.bankEnds.end(),
+                                                   [cut](std::size_t end) { return end <= cut; }));
+        // A header that ends the file is taken for its end: the bank after it must have begun.
+        const bool setLists = cut > f.setListsFrom;
+        EXPECT_EQ(CountLines(report), (setLists ? 16512u : 0u) + 128 * wholeBanks) << "cut at " << cut;
+        EXPECT_TRUE(report.empty() || EndsWith(report, "\r\n")) << "cut at " << cut;
+        EXPECT_EQ(CountLines(Read("f_out.txt_sets.csv")), setLists ? 16384u : 0u) << "cut at " << cut;
+    }
+}
+
+// 0, 1, 11, 12, 2^31 - 1, 2^31 and 2^32 - 1 in every size field and every bank header field.
+TEST_F(BadInput, ExtremeHeaderFields)
+{
+    const Realistic& f = TheRealistic();
+    Write("f.PCG", f.bytes);
+    const RunResult plain = Run({"f.PCG"});
+    ASSERT_TRUE(EndsWith(plain.out, Closing));
+    const std::string plainReport = Read("f_out.txt");
+    int runs = 0;
+    const auto check = [&](std::size_t at, std::uint32_t value, const char* what) {
+        Patch(at, value);
+        const Timed timed = TimedRun({"f.PCG"});
+        Patch(at, static_cast<std::uint32_t>(static_cast<unsigned char>(f.bytes[at])) << 24 |
+                      static_cast<std::uint32_t>(static_cast<unsigned char>(f.bytes[at + 1])) << 16 |
+                      static_cast<std::uint32_t>(static_cast<unsigned char>(f.bytes[at + 2])) << 8 |
+                      static_cast<unsigned char>(f.bytes[at + 3]));
+        ++runs;
+        const std::string where = std::string(what) + " at " + std::to_string(at) + " = " + std::to_string(value);
+        EXPECT_EQ(timed.run.status, 0) << where;
+        EXPECT_EQ(timed.run.err, "") << where;
+        EXPECT_LT(timed.seconds, 1.0) << where;
+        // Either the walk ends, or an error passes through the clean-up to the one line of the driver.
+        const bool ended = EndsWith(timed.run.out, Closing);
+        const bool failed = EndsWith(timed.run.out, std::string(Closing) + "Could not open f.PCG\r\n");
+        EXPECT_TRUE(ended || failed) << where << "\n" << timed.run.out;
+        return timed.run;
+    };
+
+    for (const std::uint32_t value : ExtremeValues) {
+        // The container size is only shown.
+        RunResult run = check(20, value, "container size");
+        EXPECT_NE(run.out.find("Size: " + std::to_string(static_cast<std::int32_t>(value)) + " (0x"), std::string::npos);
+        EXPECT_EQ(Read("f_out.txt"), plainReport);
+        for (std::size_t i = 1; i < f.sizeFields.size(); ++i)
+            check(f.sizeFields[i], value, "chunk size");
+        for (std::size_t b = 0; b < f.bankHeaders.size(); ++b) {
+            const std::size_t at = f.bankHeaders[b];
+            const bool listedBank = b >= 2;   // the set-list walk does not look at its bank headers
+            for (const std::size_t field : {0u, 4u}) {
+                run = check(at + field, value, field == 0 ? "numProgs" : "objSize");
+                if (listedBank) {
+                    // Nothing of a refused bank is read, so the walk ends there.
+                    EXPECT_NE(run.out.find("Error: bank header data size ("), std::string::npos);
+                    EXPECT_EQ(CountLines(Read("f_out.txt")), 16512 + 128 * (b - 2));
+                } else {
+                    EXPECT_EQ(Read("f_out.txt"), plainReport);
+                }
+            }
+            run = check(at + 8, value, "bankId");
+            if (listedBank) {
+                EXPECT_NE(run.out.find("BankID: " + HexLong(value)), std::string::npos) << value;
+            }
+            EXPECT_EQ(CountLines(Read("f_out.txt")), CountLines(plainReport));
+        }
+    }
+    // A skip of 2^31 bytes or more is a range error, never a wrong seek.
+    const std::size_t dkt = f.sizeFields[f.sizeFields.size() - 2];
+    EXPECT_TRUE(EndsWith(check(dkt, 0x80000000u, "DKT1 size").out, "Could not open f.PCG\r\n"));
+    EXPECT_TRUE(EndsWith(check(dkt, 0x7FFFFFFFu, "DKT1 size").out, Closing));
+    RecordProperty("runs", runs);
+}
+
+TEST_F(BadInput, OddIdsAtBothLevels)
+{
+    const std::string lowerCase = Chunk("prg1", "x");
+    const std::string nul = Chunk(std::string(4, '\0'), "yz");
+    const std::string bankAtTop = Chunk("PBK1", BankHead(128, 4960, 0));
+    const std::string inside = Chunk("PRG1", Chunk("zzz1", "q") + Chunk(std::string("\0\0\0\0", 4), "") +
+                                                 Chunk("SBK1", "w"));
+    const std::string log = LogOf("f.PCG", PcgFile(lowerCase + nul + bankAtTop + inside + Chunk("GLB1", "")));
+    EXPECT_NE(log.find("   Name: prg1  Size: 1 (0x1)\r\nL2: Skipping over prg1 chunk. \r\n"), std::string::npos);
+    EXPECT_NE(log.find("   Name:   Size: 2 (0x2)\r\n"), std::string::npos);
+    EXPECT_NE(log.find("L2: Skipping over PBK1 chunk. "), std::string::npos);
+    EXPECT_NE(log.find("Enter Parse_Chunk with PRG1"), std::string::npos);
+    EXPECT_TRUE(EndsWith(log, Closing));
+    EXPECT_EQ(Read("f_out.txt"), "");
+}
+
+// A sparse file beyond 4 GiB whose chunk sizes carry the walk past 2^31 - 1: a range error as
+// soon as a position no longer fits, never a wrapped seek; beyond the landing it is all holes.
+TEST_F(BadInput, SparseGiantIsARangeError)
+{
+    const std::string head = PcgFile(ChunkHead("DKT1", 0x7FFFFF00u));
+    Write("big.PCG", head);
+    std::filesystem::resize_file(Path("big.PCG"), (std::uintmax_t{1} << 32) + 4096);
+    const int fd = ::open(Path("big.PCG").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    // Where the first skip lands, a second chunk carries on past 2^31; there a combination chunk.
+    const std::string next = ChunkHead("DKT1", 0x7FFFFF00u);
+    const off_t first = static_cast<off_t>(head.size()) + 0x7FFFFF00;
+    ASSERT_EQ(::pwrite(fd, next.data(), next.size(), first), static_cast<ssize_t>(next.size()));
+    const std::string combis = ChunkHead("CMB1", 100);
+    const off_t second = first + static_cast<off_t>(next.size()) + 0x7FFFFF00;
+    ASSERT_EQ(::pwrite(fd, combis.data(), combis.size(), second), static_cast<ssize_t>(combis.size()));
+    ::close(fd);
+    const RunResult run = Run({"big.PCG"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Opened big.PCG  Size: 4294971392\r\n"), std::string::npos);
+    EXPECT_EQ(Occurrences(run.out, "Other type Parse_chunk - DKT1"), 2u);
+    EXPECT_TRUE(EndsWith(run.out, "Enter Parse_Chunk with CMB1\r\nClosing: big_out.txt\r\n"
+                                  "Closing: big_out.txt_sets.csv\r\nCould not open big.PCG\r\n"))
+        << run.out.substr(0, 2000);
+}
+
+TEST_F(BadInput, NamesThatAreNotReadableFiles)
+{
+    ASSERT_EQ(::mkfifo(Path("pipe.PCG").c_str(), 0644), 0);
+    Timed timed = TimedRun({"pipe.PCG"});
+    EXPECT_EQ(timed.run.out, Lines({"Could not open pipe.PCG"}));
+    EXPECT_LT(timed.seconds, 1.0);
+    EXPECT_FALSE(Exists("pipe_out.txt"));
+
+    const std::string tooLong(300, 'n');
+    EXPECT_EQ(Run({tooLong + ".PCG"}).out, Lines({"Could not open " + tooLong + ".PCG"}));
+    // A path of 300 characters in folders of fine length is read, its report beside it.
+    std::string deep;
+    while (deep.size() < 300)
+        deep += std::string(40, 'd') + "/";
+    Write(deep + "live.PCG", PcgFile(Chunk("GLB1", "")));
+    const RunResult run = Run({deep + "live.PCG"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(EndsWith(run.out, "Closing: " + deep + "live_out.txt_sets.csv\r\n")) << run.out;
+    EXPECT_TRUE(Exists(deep + "live_out.txt"));
+
+    Write("secret.PCG", PcgFile(Chunk("GLB1", "")));
+    ::chmod(Path("secret.PCG").c_str(), 0);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root, who reads any file: the unreadable case needs another user";
+    EXPECT_EQ(Run({"secret.PCG"}).out, Lines({"Could not open secret.PCG"}));
+}

@@ -1,0 +1,119 @@
+// Failing systems under a run: output that cannot be created or fills up midway, in both
+// modes. Each failure is an I/O error: files closed, closing lines, the specified ending, and
+// what earlier inputs produced left whole.
+#include <cstdio>
+
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/mount.h>
+#endif
+
+#include "PcgWriter.h"
+#include "RunSupport.h"
+
+using namespace pcgw;
+
+namespace {
+
+// A set-list bank writes megabytes to both listings, far beyond any buffer.
+std::string SetListFile() { return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, Records(SetListSize)))); }
+
+class FailingOutput : public ScratchDir {
+protected:
+    void TearDown() override
+    {
+#if defined(__linux__)
+        if (!mounted.empty())
+            ::umount2(mounted.c_str(), MNT_DETACH);
+#endif
+        ScratchDir::TearDown();
+    }
+
+    // A tmpfs of its own at name, where root may mount one; false (the test then skips) elsewhere.
+    bool MountTmpfs(const std::string& name, const char* options, unsigned long flags = 0)
+    {
+        std::filesystem::create_directories(Path(name));
+#if defined(__linux__)
+        if (::mount("tmpfs", Path(name).c_str(), "tmpfs", flags, options) == 0) {
+            mounted = Path(name).string();
+            return true;
+        }
+#else
+        (void)options;
+        (void)flags;
+#endif
+        return false;
+    }
+
+    std::string mounted;
+};
+
+} // namespace
+
+TEST_F(FailingOutput, CsvThatFillsUpMidway)
+{
+    Write("sets.PCG", SetListFile());
+    std::filesystem::create_symlink("/dev/full", Path("r.txt_sets.csv"));
+    const RunResult run = Run({"sets.PCG", "n", "r.txt"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: r.txt", "Closing: r.txt_sets.csv", "Could not open sets.PCG"})))
+        << run.out;
+    EXPECT_EQ(Read("sets.PCG"), SetListFile());
+}
+
+TEST_F(FailingOutput, ReportInAFolderThatIsNotThere)
+{
+    Write("song.PCG", PcgFile(Chunk("GLB1", "")));
+    const RunResult run = Run({"song.PCG", "n", "nowhere/r.txt"});
+    EXPECT_EQ(run.status, 0);
+    // Creation fails before anything is read: no closing lines.
+    EXPECT_EQ(run.out, Lines({"Opened song.PCG  Size: 40", "Could not open song.PCG"}));
+}
+
+TEST_F(FailingOutput, ReadOnlyFolder)
+{
+    if (!MountTmpfs("ro", "size=64k", MS_RDONLY))
+        GTEST_SKIP() << "no read-only tmpfs here (needs root on Linux)";
+    Write("song.PCG", PcgFile(Chunk("GLB1", "")));
+    const RunResult run = Run({"song.PCG", "n", "ro/r.txt"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, Lines({"Opened song.PCG  Size: 40", "Could not open song.PCG"}));
+}
+
+TEST_F(FailingOutput, SmallFileSystemFillsUp)
+{
+    if (!MountTmpfs("small", "size=256k"))
+        GTEST_SKIP() << "no tmpfs of our own here (needs root on Linux)";
+    Write("sets.PCG", SetListFile());
+    const RunResult run = Run({"sets.PCG", "n", "small/r.txt"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: small/r.txt", "Closing: small/r.txt_sets.csv",
+                                         "Could not open sets.PCG"})))
+        << run.out;
+}
+
+// Wildcard mode: the run ends at the failing file with status 1 and a line on standard error;
+// the listings of the file before it stay as a run of that file alone writes them.
+TEST_F(FailingOutput, WildcardRunKeepsEarlierListingsWhole)
+{
+    Write("w/a.PCG", SetListFile());
+    ASSERT_EQ(Run({"w/a.PCG"}).status, 0);
+    const std::string report = Read("w/a_out.txt");
+    const std::string csv = Read("w/a_out.txt_sets.csv");
+    std::filesystem::remove(Path("w/a_out.txt"));
+    std::filesystem::remove(Path("w/a_out.txt_sets.csv"));
+    Write("w/b.PCG", SetListFile());
+    std::filesystem::create_symlink("/dev/full", Path("w/b_out.txt"));
+    Write("w/c.PCG", SetListFile());
+
+    const RunResult run = Run({"w/*.PCG"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error in w/b.PCG: cannot write w/b_out.txt: No space left on device\r\n");
+    EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: w/b_out.txt", "Closing: w/b_out.txt_sets.csv"}))) << run.out;
+    EXPECT_EQ(Read("w/a_out.txt"), report);
+    EXPECT_EQ(Read("w/a_out.txt_sets.csv"), csv);
+    EXPECT_FALSE(Exists("w/c_out.txt"));
+    for (const char* input : {"w/a.PCG", "w/b.PCG", "w/c.PCG"})
+        EXPECT_EQ(Read(input), SetListFile()) << input;
+}
