@@ -1,0 +1,64 @@
+// make_fuzz_seeds DIR: writes the seed corpus, one small PCG file per case: every kind of
+// chunk, small and cut banks, and the edge cases of the walk.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PcgWriter.h"
+
+using namespace pcgw;
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> Seeds()
+{
+    std::string programs = Records(ProgramSize);
+    FillRecords(programs, ProgramSize, 1);
+    SetRecordName(programs, ProgramSize, 0, "Grand Piano");
+    std::string setLists = Records(SetListSize, 1);
+    FillRecords(setLists, SetListSize, 2);
+    SetRecordName(setLists, SetListSize, 0, "Friday, Gig");
+    for (std::uint8_t j = 0; j < 8; ++j)
+        SetSlot(setLists, 0, j, "Slot", PackSlot(j % 4, j, j, j * 5, j, j * 16, j, 100, j));
+    const std::string dump44 = Chunk("INI2", std::string(44, '\x5A'));
+    return {
+        {"minimal", PcgFile(Chunk("GLB1", "z"))},
+        {"triton", PcgFile(Chunk("GLB1", ""), 0x50)},
+        {"bad-magic", "KORH" + std::string(40, '\0')},
+        {"header-only", FileHeader()},
+        {"dump44", PcgFile(dump44 + Chunk("DIV1", "abc") + Chunk("GLB1", ""))},
+        {"set-lists-cut", PcgFile(Chunk("SLS1", Chunk("SLD1", BankChunk("SDB1", 0, 64, Records(64, 1))) +
+                                                    Chunk("STL1", BankChunk("SBK1", 0, SetListSize, setLists))) +
+                                  Chunk("PRG1", ""))},
+        {"programs", PcgFile(Chunk("PRG1", BankChunk("PBK1", 0x20007, ProgramSize, programs) +
+                                               Chunk("MBK1", BankHead(128, 4960, 0x8000) + "short")) +
+                             Chunk("CMB1", Chunk("CBK1", BankHead(1, 7810, 3))))},
+        {"size-mismatch", PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(0x80000000u, 2, 0) + "x")))},
+        {"unknown-inside", PcgFile(Chunk("SLS1", Chunk("ZZZ1", "q") + Chunk("SBK1", "")) + Chunk("CMB1", Chunk("PBK1", "")))},
+        {"zero-size-then-unknown", PcgFile(ChunkHead("PRG1", 0) + Chunk("XYZ1", "abc") + Chunk("DKT1", "d"))},
+        {"other-kinds", PcgFile(Chunk("DKT1", "1") + Chunk("WSQ1", "22") + Chunk("ARP1", "333") + Chunk("GLB1", ""))},
+        {"huge-sizes", PcgFile(ChunkHead("DKT1", 0x7FFFFFFFu) + ChunkHead("XYZ1", 0xFFFFFFFFu))},
+        {"nested-top-level", PcgFile(Chunk("PRG1", Chunk("CMB1", Chunk("CBK1", BankHead(0, 0, 0)))))},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds DIR\n");
+        return 2;
+    }
+    for (const auto& [name, bytes] : Seeds()) {
+        std::ofstream out(std::string(argv[1]) + "/" + name + ".PCG", std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", name.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the ReadPCG fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS
+# Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
+set -uo pipefail
+build=$(cd "$1" && pwd)
+seconds=${2:-60}
+here=$(cd "$(dirname "$0")" && pwd)
+work="$build/fuzz-work"
+mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
+"$build/make_fuzz_seeds" "$work/seeds" || exit 1
+cd "$work" || exit 1
+"$build/fuzz_readpcg" -max_total_time="$seconds" -max_len=700000 -timeout=10 -rss_limit_mb=2048 \
+    -dict="$here/pcg.dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
+    corpus seeds >"$work/fuzz.log" 2>&1
+status=$?
+grep -E "INITED|DONE|^stat::(number_of_executed_units|peak_rss)|ERROR|SUMMARY" "$work/fuzz.log" | tail -n 20
+if [ "$status" -ne 0 ]; then
+    echo "fuzz run failed (status $status); see $work/fuzz.log and $work/artifacts/"
+    tail -n 60 "$work/fuzz.log"
+fi
+exit "$status"

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The Windows bankscry.exe run for real under wine, on the cases that are Windows' own: the
+# usage box, drive letters, backslash patterns, a file held open by another process, and
+# standard output byte for byte that of the POSIX build on the demo file.
+# Usage: windows_binary.sh WINE BANKSCRY_EXE PCGWRITE_EXE HOLD_OPEN_EXE DEMO_DESCRIPTION [POSIX_BUILD]
+set -uo pipefail
+wine=$1 exe=$2 pcgwrite=$3 hold=$4 description=$5 posix=${6:-}
+export WINEDEBUG=-all
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+failures=0
+
+check() {   # check NAME EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+        failures=$((failures + 1))
+    fi
+}
+
+run() { "$wine" "$exe" "$@" 2>err.txt; }
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+crlf() { printf '%s\r\n' "$@"; }
+
+# A small file: PCG1 holding one GLB1 chunk of 10 bytes.
+small() { printf 'KORG\x68\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00PCG1\x00\x00\x00\x16\x00\x00\x00\x00GLB1\x00\x00\x00\x0a\x00\x00\x00\x000123456789' > "$1"; }
+
+# Usage: the message box cannot be clicked without a display; wine returns from it at once.
+out=$(run; echo "status $?")
+check "usage writes nothing to standard output, status 0" "status 0" "$out"
+
+# Drive letters and backslashes: wine's Z: is the POSIX root.
+mkdir -p sub
+small sub/A.PCG
+small sub/B.PCG
+zsub=$(windows_path "$scratch/sub")
+run "$zsub\\A.PCG" >/dev/null
+check "drive-letter path: report beside the input" "yes" "$( [ -f sub/A_out.txt ] && [ -f sub/A_out.txt_sets.csv ] && echo yes)"
+rm -f sub/*_out.txt*
+run "$zsub\\*.PCG" > out.txt
+check "drive-letter backslash pattern opens every match" \
+    "$(printf '\r\nOpened "%s\r\n' "$zsub\\A.PCG" "$zsub\\B.PCG" | tr -d '\n')" \
+    "$(grep -a '^Opened' out.txt | sed 's/^/\r\n/' | tr -d '\n' | sed 's/\r$//' )$(printf '\r')"
+check "pattern reports land beside their inputs" "sub/A_out.txt sub/B_out.txt" "$(ls sub/*_out.txt | tr '\n' ' ' | sed 's/ $//')"
+rm -f sub/*_out.txt*
+run 'sub\*.PCG' > out.txt
+check "relative backslash pattern" "2" "$(grep -ac '^Opened "sub\\' out.txt)"
+run 'sub/*.PCG' > out.txt
+check "relative slash pattern" "2" "$(grep -ac '^Opened "sub/' out.txt)"
+run 'nothing\*.PCG' > out.txt; status=$?
+check "pattern matching nothing is silent" "0 0" "$status $(wc -c < out.txt)"
+
+# A file held open by another process cannot be opened.
+small held.PCG
+"$wine" "$hold" held.PCG held.marker 6000 &
+holder=$!
+for _ in $(seq 100); do [ -f held.marker ] && break; sleep 0.1; done
+run held.PCG > out.txt
+check "file held open elsewhere" "$(crlf 'Could not open held.PCG')" "$(cat out.txt)"
+wait "$holder"
+run held.PCG > out.txt
+check "the same file once let go" "$(crlf 'Opened held.PCG  Size: 50')" "$(head -n 1 out.txt)"
+
+# An error inside a wildcard run: status 1 and the file named on standard error.
+mkdir -p bad
+printf 'KORG\x68\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00PCG1\x00\x00\x00\x0c\x00\x00\x00\x00XYZ1\x80\x00\x00\x00\x00\x00\x00\x00' > bad/a.PCG
+run 'bad\*.PCG' > out.txt; status=$?
+check "wildcard error: status 1" "1" "$status"
+check "wildcard error: named on standard error" "yes" "$(grep -q 'Error in bad\\a.PCG' err.txt && echo yes)"
+
+# The demo file: log, report and CSV byte for byte those of the POSIX build.
+mkdir -p win
+"$wine" "$pcgwrite" "$(windows_path "$description")" win/Kronos_Demo.PCG
+(cd win && "$wine" "$exe" Kronos_Demo.PCG > log.txt 2>/dev/null)
+check "demo log begins as the POSIX build's" "$(crlf "Opened Kronos_Demo.PCG  Size: $(stat -c %s win/Kronos_Demo.PCG)")" \
+    "$(head -n 1 win/log.txt)"
+if [ -n "$posix" ] && [ -x "$posix/bankscry" ]; then
+    mkdir -p posix
+    cp win/Kronos_Demo.PCG posix/
+    (cd posix && "$posix/bankscry" Kronos_Demo.PCG > log.txt)
+    for f in log.txt Kronos_Demo_out.txt Kronos_Demo_out.txt_sets.csv; do
+        check "demo $f identical to the POSIX build's" "same" "$(cmp -s "win/$f" "posix/$f" && echo same)"
+    done
+else
+    echo "skipped: no POSIX build given to compare the demo with"
+fi
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
