@@ -75,7 +75,7 @@ std::uint32_t StepSliced(std::uint32_t crc, const std::uint8_t* block, std::size
 #if BANKSCRY_CLMUL
 
 // Folding constants. A 128-bit lane, loaded little-endian, holds 128 message bits with the
-// first at bit 0; its low half H and high half L stand for H x^64 + L. Moving a lane D bits
+// first at bit 0; its first eight bytes H and last eight L stand for H x^64 + L. Moving a lane D bits
 // on multiplies H by x^(D+64) and L by x^D modulo the polynomial; the carry-less product of
 // two bit-reversed halves comes out one degree low, hence the -1 in the exponents below.
 constexpr std::uint64_t XPowModP(unsigned exponent)   // x^exponent mod P, bit m = coefficient of x^m
@@ -97,26 +97,27 @@ constexpr std::uint64_t Reversed64(std::uint64_t value)
     return result;
 }
 
-constexpr std::uint64_t FoldHigh(unsigned distance) { return Reversed64(XPowModP(distance + 63)); }
-constexpr std::uint64_t FoldLow(unsigned distance) { return Reversed64(XPowModP(distance - 1)); }
+// Multipliers of a lane's first eight bytes (H) and of its last eight (L).
+constexpr std::uint64_t FoldFirstHalf(unsigned distance) { return Reversed64(XPowModP(distance + 63)); }
+constexpr std::uint64_t FoldSecondHalf(unsigned distance) { return Reversed64(XPowModP(distance - 1)); }
 
-// The multiplier of the low half goes in the low 64 bits, that of the high half above it;
-// the template argument keeps them compile-time constants.
+// The first half's multiplier in the low 64 bits, the second half's above it, as the lanes hold
+// them; the template argument keeps them compile-time constants.
 template <unsigned Distance>
 inline __m128i Constants()
 {
-    constexpr auto high = static_cast<long long>(FoldHigh(Distance));
-    constexpr auto low = static_cast<long long>(FoldLow(Distance));
-    return _mm_set_epi64x(low, high);
+    constexpr auto first = static_cast<long long>(FoldFirstHalf(Distance));
+    constexpr auto second = static_cast<long long>(FoldSecondHalf(Distance));
+    return _mm_set_epi64x(second, first);
 }
 
 inline __m128i Load128(const std::uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
 __attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i lane, __m128i constants, __m128i next)
 {
-    const __m128i high = _mm_clmulepi64_si128(lane, constants, 0x00);
-    const __m128i low = _mm_clmulepi64_si128(lane, constants, 0x11);
-    return _mm_xor_si128(_mm_xor_si128(high, low), next);
+    const __m128i first = _mm_clmulepi64_si128(lane, constants, 0x00);
+    const __m128i second = _mm_clmulepi64_si128(lane, constants, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(first, second), next);
 }
 
 __attribute__((target("pclmul,sse4.1"))) std::uint32_t StepClmul(const std::uint8_t* block, std::size_t length)
@@ -158,9 +159,9 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t StepClmul(const std::uint
 template <unsigned Distance>
 __attribute__((target("avx2"))) inline __m256i WideConstants()
 {
-    constexpr auto high = static_cast<long long>(FoldHigh(Distance));
-    constexpr auto low = static_cast<long long>(FoldLow(Distance));
-    return _mm256_set_epi64x(low, high, low, high);
+    constexpr auto first = static_cast<long long>(FoldFirstHalf(Distance));
+    constexpr auto second = static_cast<long long>(FoldSecondHalf(Distance));
+    return _mm256_set_epi64x(second, first, second, first);
 }
 
 __attribute__((target("avx2"))) inline __m256i Load256(const std::uint8_t* at)
@@ -171,9 +172,9 @@ __attribute__((target("avx2"))) inline __m256i Load256(const std::uint8_t* at)
 __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) inline __m256i Fold2(__m256i lanes, __m256i constants,
                                                                              __m256i next)
 {
-    const __m256i high = _mm256_clmulepi64_epi128(lanes, constants, 0x00);
-    const __m256i low = _mm256_clmulepi64_epi128(lanes, constants, 0x11);
-    return _mm256_xor_si256(_mm256_xor_si256(high, low), next);
+    const __m256i first = _mm256_clmulepi64_epi128(lanes, constants, 0x00);
+    const __m256i second = _mm256_clmulepi64_epi128(lanes, constants, 0x11);
+    return _mm256_xor_si256(_mm256_xor_si256(first, second), next);
 }
 
 __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) std::uint32_t StepWideClmul(const std::uint8_t* block,
