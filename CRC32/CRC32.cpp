@@ -10,6 +10,12 @@
 #if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
 #define BANKSCRY_CLMUL 1
 #include <immintrin.h>
+#elif defined(__aarch64__) && !defined(__ARM_BIG_ENDIAN) && (defined(__GNUC__) || defined(__clang__))
+#define BANKSCRY_PMULL 1
+#include <arm_neon.h>
+#if defined(__linux__)
+#include <sys/auxv.h>
+#endif
 #endif
 
 namespace {
@@ -72,7 +78,7 @@ std::uint32_t StepSliced(std::uint32_t crc, const std::uint8_t* block, std::size
     return StepBytes(crc, block, length);
 }
 
-#if BANKSCRY_CLMUL
+#if BANKSCRY_CLMUL || BANKSCRY_PMULL
 
 // Folding constants. A 128-bit lane, loaded little-endian, holds 128 message bits with the
 // first at bit 0; its first eight bytes H and last eight L stand for H x^64 + L. Moving a lane D bits
@@ -100,6 +106,10 @@ constexpr std::uint64_t Reversed64(std::uint64_t value)
 // Multipliers of a lane's first eight bytes (H) and of its last eight (L).
 constexpr std::uint64_t FoldFirstHalf(unsigned distance) { return Reversed64(XPowModP(distance + 63)); }
 constexpr std::uint64_t FoldSecondHalf(unsigned distance) { return Reversed64(XPowModP(distance - 1)); }
+
+#endif
+
+#if BANKSCRY_CLMUL
 
 // The first half's multiplier in the low 64 bits, the second half's above it, as the lanes hold
 // them; the template argument keeps them compile-time constants.
@@ -226,6 +236,69 @@ bool CpuHasWideClmul()
 
 #endif
 
+#if BANKSCRY_PMULL
+
+// The same folding with ARMv8 PMULL, whose carry-less products have the bit order of PCLMULQDQ.
+#if defined(__clang__)
+#define BANKSCRY_PMULL_TARGET __attribute__((target("aes")))
+#else
+#define BANKSCRY_PMULL_TARGET __attribute__((target("+crypto")))
+#endif
+
+inline uint64x2_t Load128(const std::uint8_t* at) { return vreinterpretq_u64_u8(vld1q_u8(at)); }
+
+template <unsigned Distance>
+BANKSCRY_PMULL_TARGET inline uint64x2_t FoldP(uint64x2_t lane, uint64x2_t next)
+{
+    constexpr poly64_t first = FoldFirstHalf(Distance);
+    constexpr poly64_t second = FoldSecondHalf(Distance);
+    const poly128_t a = vmull_p64(static_cast<poly64_t>(vgetq_lane_u64(lane, 0)), first);
+    const poly128_t b = vmull_p64(static_cast<poly64_t>(vgetq_lane_u64(lane, 1)), second);
+    return veorq_u64(veorq_u64(vreinterpretq_u64_p128(a), vreinterpretq_u64_p128(b)), next);
+}
+
+BANKSCRY_PMULL_TARGET std::uint32_t StepPmull(const std::uint8_t* block, std::size_t length)
+{
+    uint64x2_t x0 = veorq_u64(Load128(block), vcombine_u64(vcreate_u64(0xFFFFFFFFu), vcreate_u64(0)));
+    uint64x2_t x1 = Load128(block + 16);
+    uint64x2_t x2 = Load128(block + 32);
+    uint64x2_t x3 = Load128(block + 48);
+    block += 64;
+    length -= 64;
+    while (length >= 64) {
+        x0 = FoldP<512>(x0, Load128(block));
+        x1 = FoldP<512>(x1, Load128(block + 16));
+        x2 = FoldP<512>(x2, Load128(block + 32));
+        x3 = FoldP<512>(x3, Load128(block + 48));
+        block += 64;
+        length -= 64;
+    }
+    x1 = FoldP<128>(x0, x1);
+    x2 = FoldP<128>(x1, x2);
+    x3 = FoldP<128>(x2, x3);
+    while (length >= 16) {
+        x3 = FoldP<128>(x3, Load128(block));
+        block += 16;
+        length -= 16;
+    }
+    std::uint8_t lane[16];
+    vst1q_u8(lane, vreinterpretq_u8_u64(x3));
+    return StepBytes(StepSliced(0, lane, sizeof lane), block, length);
+}
+
+bool CpuHasPmull()
+{
+#if defined(__APPLE__)
+    return true;   // every 64-bit ARM Mac has it
+#elif defined(__linux__) && defined(HWCAP_PMULL)
+    return (::getauxval(AT_HWCAP) & HWCAP_PMULL) != 0;
+#else
+    return false;
+#endif
+}
+
+#endif
+
 constexpr std::size_t ClmulMinimum = 64;        // below these the tables are as quick
 constexpr std::size_t WideClmulMinimum = 256;
 
@@ -257,12 +330,13 @@ std::uint32_t RegisterSliced(const std::uint8_t* block, std::size_t length)
 #if BANKSCRY_CLMUL
 std::uint32_t RegisterClmul(const std::uint8_t* block, std::size_t length)
 {
-    return length < ClmulMinimum ? RegisterSliced(block, length) : StepClmul(block, length);
+    return length < ClmulMinimum || !ClmulAvailable() ? RegisterSliced(block, length) : StepClmul(block, length);
 }
 
 std::uint32_t RegisterWideClmul(const std::uint8_t* block, std::size_t length)
 {
-    return length < WideClmulMinimum ? RegisterClmul(block, length) : StepWideClmul(block, length);
+    return length < WideClmulMinimum || !WideClmulAvailable() ? RegisterClmul(block, length)
+                                                               : StepWideClmul(block, length);
 }
 
 bool ClmulAvailable()
@@ -276,6 +350,21 @@ bool WideClmulAvailable()
     static const bool available = CpuHasWideClmul();
     return available;
 }
+#elif BANKSCRY_PMULL
+std::uint32_t RegisterClmul(const std::uint8_t* block, std::size_t length)
+{
+    return length < ClmulMinimum || !ClmulAvailable() ? RegisterSliced(block, length) : StepPmull(block, length);
+}
+
+std::uint32_t RegisterWideClmul(const std::uint8_t* block, std::size_t length) { return RegisterClmul(block, length); }
+
+bool ClmulAvailable()
+{
+    static const bool available = CpuHasPmull();
+    return available;
+}
+
+bool WideClmulAvailable() { return false; }
 #else
 std::uint32_t RegisterClmul(const std::uint8_t* block, std::size_t length) { return RegisterSliced(block, length); }
 std::uint32_t RegisterWideClmul(const std::uint8_t* block, std::size_t length) { return RegisterSliced(block, length); }
@@ -287,7 +376,11 @@ const char* ActivePathName()
 {
     if (ActivePath == &RegisterWideClmul)
         return "vpclmulqdq";
+#if BANKSCRY_PMULL
+    return ActivePath == &RegisterClmul ? "pmull" : "sliced";
+#else
     return ActivePath == &RegisterClmul ? "pclmulqdq" : "sliced";
+#endif
 }
 
 } // namespace crc32

@@ -18,14 +18,15 @@ namespace crc32 {
 std::uint32_t RegisterBytewise(const std::uint8_t* block, std::size_t length);
 // Sixteen bytes per step through sixteen constant tables; runs on every CPU.
 std::uint32_t RegisterSliced(const std::uint8_t* block, std::size_t length);
-// Carry-less multiply folding, x86-64 PCLMULQDQ: only where ClmulAvailable() is true; the
-// 256-bit form (VPCLMULQDQ with AVX2) only where WideClmulAvailable() is true. Elsewhere both
-// fall back to the sliced path.
+// Carry-less multiply folding: PCLMULQDQ on x86-64, PMULL on ARMv8, where ClmulAvailable() is
+// true; the 256-bit x86-64 form (VPCLMULQDQ with AVX2) where WideClmulAvailable() is true. On
+// other CPUs each falls back to the next slower path.
 std::uint32_t RegisterClmul(const std::uint8_t* block, std::size_t length);
 std::uint32_t RegisterWideClmul(const std::uint8_t* block, std::size_t length);
 bool ClmulAvailable();
 bool WideClmulAvailable();
-// The path Crc32Of takes on this CPU: "vpclmulqdq", "pclmulqdq" or "sliced"; chosen once, at start.
+// The path Crc32Of takes on this CPU: "vpclmulqdq", "pclmulqdq", "pmull" or "sliced"; chosen
+// once, at start.
 const char* ActivePathName();
 
 } // namespace crc32

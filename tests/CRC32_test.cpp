@@ -131,7 +131,11 @@ TEST(Crc32Paths, Crc32OfTakesTheActivePath)
     if (crc32::WideClmulAvailable())
         EXPECT_EQ(active, "vpclmulqdq");
     else if (crc32::ClmulAvailable())
+#if defined(__aarch64__)
+        EXPECT_EQ(active, "pmull");
+#else
         EXPECT_EQ(active, "pclmulqdq");
+#endif
     else
         EXPECT_EQ(active, "sliced");
     if (!crc32::ClmulAvailable())
