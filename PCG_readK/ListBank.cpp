@@ -1,6 +1,8 @@
 // Report and CSV lines for set lists, slots, programs and combinations.
 #include "PCG_readK/ListBank.h"
 
+#include <cstring>
+
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "PCG_readK/Banks.h"
@@ -69,9 +71,11 @@ char* PutCsvName(char* out, const std::uint8_t* field)
         *out++ = ' ';
         return out;
     }
-    for (std::size_t i = 0; i < length; ++i)
-        *out++ = field[i] == ',' ? '_' : static_cast<char>(field[i]);
-    return out;
+    std::memcpy(out, field, length);
+    char* const end = out + length;
+    for (char* comma = out; (comma = static_cast<char*>(std::memchr(comma, ',', static_cast<std::size_t>(end - comma))));)
+        *comma++ = '_';
+    return end;
 }
 
 char* PutLineEnd(char* out) { return PutLiteral(out, "\r\n"); }

@@ -32,31 +32,23 @@ inline char* PutRight(char* out, const char* text, std::size_t length, std::size
 // "%<n>.<n>d" for values that are never negative: at least minDigits digits, leading zeros.
 inline char* PutDec(char* out, std::uint64_t value, int minDigits = 1)
 {
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n < minDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
+    int n = 1;
+    for (std::uint64_t rest = value / 10; rest != 0; rest /= 10)
+        ++n;
+    char* const end = out + (n > minDigits ? n : minDigits);
+    for (char* at = end; at != out; value /= 10)
+        *--at = static_cast<char>('0' + value % 10);
+    return end;
 }
 
 // "%<n>.<n>X": at least minDigits upper-case hexadecimal digits, leading zeros.
 inline char* PutHex(char* out, std::uint32_t value, int minDigits = 1)
 {
-    char digits[8];
-    int n = 0;
-    do {
-        digits[n++] = HexDigits[value & 0xFu];
-        value >>= 4;
-    } while (value != 0);
-    while (n < minDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
+    int n = 1;
+    for (std::uint32_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++n;
+    char* const end = out + (n > minDigits ? n : minDigits);
+    for (char* at = end; at != out; value >>= 4)
+        *--at = HexDigits[value & 0xFu];
+    return end;
 }
