@@ -95,6 +95,13 @@ constexpr std::uint64_t XPowModP(unsigned exponent)   // x^exponent mod P, bit m
     return value;
 }
 
+// The folded lane holds the remainder of everything before the tail: its 16 bytes from a zero
+// register, then the tail, give the register of the whole block.
+std::uint32_t RegisterAfterFolding(const std::uint8_t (&lane)[16], const std::uint8_t* tail, std::size_t length)
+{
+    return StepBytes(StepSliced(0, lane, sizeof lane), tail, length);
+}
+
 constexpr std::uint64_t Reversed64(std::uint64_t value)
 {
     std::uint64_t result = 0;
@@ -158,11 +165,9 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t StepClmul(const std::uint
         block += 16;
         length -= 16;
     }
-    // The folded lane has the remainder of everything before the tail: its 16 bytes from a zero
-    // register, then the tail, give the register of the whole block.
     alignas(16) std::uint8_t lane[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(lane), x3);
-    return StepBytes(StepSliced(0, lane, sizeof lane), block, length);
+    return RegisterAfterFolding(lane, block, length);
 }
 
 // Two lanes per instruction where the CPU has the 256-bit form (VPCLMULQDQ with AVX2).
@@ -219,7 +224,7 @@ __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) std::uint32_t StepWideC
     }
     alignas(16) std::uint8_t lane[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(lane), x);
-    return StepBytes(StepSliced(0, lane, sizeof lane), block, length);
+    return RegisterAfterFolding(lane, block, length);
 }
 
 bool CpuHasClmul()
@@ -283,7 +288,7 @@ BANKSCRY_PMULL_TARGET std::uint32_t StepPmull(const std::uint8_t* block, std::si
     }
     std::uint8_t lane[16];
     vst1q_u8(lane, vreinterpretq_u8_u64(x3));
-    return StepBytes(StepSliced(0, lane, sizeof lane), block, length);
+    return RegisterAfterFolding(lane, block, length);
 }
 
 bool CpuHasPmull()
