@@ -305,7 +305,9 @@ bool CpuHasPmull()
 #endif
 
 constexpr std::size_t ClmulMinimum = 64;        // below these the tables are as quick
+#if BANKSCRY_CLMUL
 constexpr std::size_t WideClmulMinimum = 256;
+#endif
 
 using RegisterPath = std::uint32_t (*)(const std::uint8_t*, std::size_t);
 
