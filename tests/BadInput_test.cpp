@@ -144,6 +144,7 @@ TEST_F(BadInput, EveryCutEndsAsSpecified)
         cuts.push_back(random() % f.bytes.size());
     std::sort(cuts.begin(), cuts.end(), std::greater<>());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    RecordProperty("cuts", static_cast<int>(cuts.size()));
     Write("f.PCG", f.bytes);
 
     for (const std::size_t cut : cuts) {
