@@ -137,6 +137,21 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i lane, __m12
     return _mm_xor_si128(_mm_xor_si128(first, second), next);
 }
 
+// Folds the last whole 16-byte lanes of the block into the one lane left, then finishes.
+__attribute__((target("pclmul,sse4.1"))) std::uint32_t FoldTail(__m128i lane, const std::uint8_t* block,
+                                                                std::size_t length)
+{
+    const __m128i by128 = Constants<128>();
+    while (length >= 16) {
+        lane = Fold(lane, by128, Load128(block));
+        block += 16;
+        length -= 16;
+    }
+    alignas(16) std::uint8_t bytes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), lane);
+    return RegisterAfterFolding(bytes, block, length);
+}
+
 __attribute__((target("pclmul,sse4.1"))) std::uint32_t StepClmul(const std::uint8_t* block, std::size_t length)
 {
     const __m128i by512 = Constants<512>();
@@ -159,15 +174,7 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t StepClmul(const std::uint
     }
     x1 = Fold(x0, by128, x1);
     x2 = Fold(x1, by128, x2);
-    x3 = Fold(x2, by128, x3);
-    while (length >= 16) {
-        x3 = Fold(x3, by128, Load128(block));
-        block += 16;
-        length -= 16;
-    }
-    alignas(16) std::uint8_t lane[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lane), x3);
-    return RegisterAfterFolding(lane, block, length);
+    return FoldTail(Fold(x2, by128, x3), block, length);
 }
 
 // Two lanes per instruction where the CPU has the 256-bit form (VPCLMULQDQ with AVX2).
@@ -215,16 +222,7 @@ __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) std::uint32_t StepWideC
     y1 = Fold2(y0, by256, y1);
     y2 = Fold2(y1, by256, y2);
     y3 = Fold2(y2, by256, y3);
-    const __m128i by128 = Constants<128>();
-    __m128i x = Fold(_mm256_castsi256_si128(y3), by128, _mm256_extracti128_si256(y3, 1));
-    while (length >= 16) {
-        x = Fold(x, by128, Load128(block));
-        block += 16;
-        length -= 16;
-    }
-    alignas(16) std::uint8_t lane[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lane), x);
-    return RegisterAfterFolding(lane, block, length);
+    return FoldTail(Fold(_mm256_castsi256_si128(y3), Constants<128>(), _mm256_extracti128_si256(y3, 1)), block, length);
 }
 
 bool CpuHasClmul()

@@ -30,14 +30,15 @@ inline constexpr std::size_t Pbk1Size = RecordsPerBank * ProgramSize;   // 63488
 inline constexpr std::size_t Mbk1Size = RecordsPerBank * ProgramSize;
 inline constexpr std::size_t Cbk1Size = RecordsPerBank * CombiSize;     // 999680
 
-// Zero at start, shared by every file of a run, never cleared: bytes a load does not reach
-// keep what an earlier load left.
 // Large pages (2 MiB) are asked for on Linux only; other object formats cap alignment lower.
 #if defined(__linux__)
 inline constexpr std::size_t BankBufferAlignment = std::size_t{1} << 21;
 #else
 inline constexpr std::size_t BankBufferAlignment = 4096;
 #endif
+
+// Zero at start, shared by every file of a run, never cleared: bytes a load does not reach
+// keep what an earlier load left.
 extern std::uint8_t Sdb1Buffer[Sdb1Size];
 extern std::uint8_t Sbk1Buffer[Sbk1Size];
 extern std::uint8_t Pbk1Buffer[Pbk1Size];

@@ -84,15 +84,15 @@ void ListSetLists(const std::uint8_t* data)
 {
     for (std::size_t i = 0; i < RecordsPerBank; ++i) {
         const std::uint8_t* setList = data + SetListSize * i;
-        char* line = LineStart(ReportBlock, ReportFile, ReportFileName);
-        char* out = PutLiteral(line, "SETLIST ");
+        // The set-list part "SETLIST nnn "name"" starts every line of this set list.
+        char head[LineCapacity];
+        char* out = PutLiteral(head, "SETLIST ");
         out = PutDec(out, i, 3);
         *out++ = ' ';
         out = PutQuotedName(out, setList);
-        // The set-list part "SETLIST nnn "name"" starts every line of this set list.
-        char head[LineCapacity];
-        const std::size_t headLength = static_cast<std::size_t>(out - line);
-        PutText(head, line, headLength);
+        const std::size_t headLength = static_cast<std::size_t>(out - head);
+        char* line = LineStart(ReportBlock, ReportFile, ReportFileName);
+        out = PutText(line, head, headLength);
         out = PutLiteral(out, " EQ: ");
         out = PutHex(out, Crc32Of(setList + EqOffset, EqSize), 8);
         LineDone(ReportBlock, PutLineEnd(out));

@@ -3,7 +3,6 @@
 // names, slot attributes and record bytes.
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -29,8 +28,11 @@ std::uint32_t Next()
 // "Deep Organ 17" and the like; at most 24 bytes, now and then with a comma.
 std::string VariedName(std::size_t serial)
 {
-    std::string name = std::string(Adjectives[Next() % 16]) + (Next() % 13 == 0 ? ", " : " ") + Nouns[Next() % 16];
-    name += " " + std::to_string(serial % 1000);
+    std::string name = Adjectives[Next() % 16];
+    name += Next() % 13 == 0 ? ", " : " ";
+    name += Nouns[Next() % 16];
+    name += ' ';
+    name += std::to_string(serial % 1000);
     return name.size() > pcgw::NameSize ? name.substr(0, pcgw::NameSize) : name;
 }
 
@@ -115,10 +117,7 @@ int main(int argc, char** argv)
     chunks += FilledChunk("DKT1", 2200000, 3) + FilledChunk("WSQ1", 260000, 4) + FilledChunk("ARP1", 880000, 5) +
               FilledChunk("GLB1", 4096, 6);
     const std::string file = pcgw::PcgFile(chunks);
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    out.close();
-    if (!out) {
+    if (!pcgw::WriteFile(argv[1], file)) {
         std::cerr << "make_bench_file: cannot write " << argv[1] << "\n";
         return 1;
     }

@@ -1,7 +1,6 @@
 // make_fuzz_seeds DIR: writes the seed corpus, one small PCG file per case: every kind of
 // chunk, small and cut banks, and the edge cases of the walk.
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,9 +52,7 @@ int main(int argc, char** argv)
         return 2;
     }
     for (const auto& [name, bytes] : Seeds()) {
-        std::ofstream out(std::string(argv[1]) + "/" + name + ".PCG", std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
+        if (!WriteFile(std::string(argv[1]) + "/" + name + ".PCG", bytes)) {
             std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", name.c_str());
             return 1;
         }

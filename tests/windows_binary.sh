@@ -43,8 +43,7 @@ check "drive-letter path: report beside the input" "yes" "$( [ -f sub/A_out.txt 
 rm -f sub/*_out.txt*
 run "$zsub\\*.PCG" > out.txt
 check "drive-letter backslash pattern opens every match" \
-    "$(printf '\r\nOpened "%s\r\n' "$zsub\\A.PCG" "$zsub\\B.PCG" | tr -d '\n')" \
-    "$(grep -a '^Opened' out.txt | sed 's/^/\r\n/' | tr -d '\n' | sed 's/\r$//' )$(printf '\r')"
+    "$(printf 'Opened "%s\r\n' "$zsub\\A.PCG" "$zsub\\B.PCG")" "$(grep -a '^Opened' out.txt)"
 check "pattern reports land beside their inputs" "sub/A_out.txt sub/B_out.txt" "$(ls sub/*_out.txt | tr '\n' ' ' | sed 's/ $//')"
 rm -f sub/*_out.txt*
 run 'sub\*.PCG' > out.txt

@@ -1,6 +1,7 @@
 // In-memory PCG building blocks.
 #include "PcgWriter.h"
 
+#include <fstream>
 #include <stdexcept>
 
 namespace pcgw {
@@ -119,6 +120,14 @@ void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::
     SetName(setLists, at, name);
     for (std::size_t i = 0; i < packed.size(); ++i)
         setLists[at + PackedOffset + i] = static_cast<char>(packed[i]);
+}
+
+bool WriteFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
 }
 
 std::string BankChunk(std::string_view id, std::uint32_t bankId, std::size_t recordSize, std::string_view records)

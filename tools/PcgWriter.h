@@ -51,6 +51,9 @@ std::size_t SlotOffset(std::size_t setList, std::size_t slot);
 void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name,
              const Packed& packed);
 
+// Writes bytes to a file, replacing it; false when they could not all be written.
+bool WriteFile(const std::string& path, std::string_view bytes);
+
 // A bank chunk: its header, the bank header (numProgs from the data), the records.
 std::string BankChunk(std::string_view id, std::uint32_t bankId, std::size_t recordSize, std::string_view records);
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "PcgDescription.h"
+#include "PcgWriter.h"
 
 int main(int argc, char** argv)
 {
@@ -21,10 +22,7 @@ int main(int argc, char** argv)
     text << in.rdbuf();
     try {
         const std::string file = pcgw::BuildFromDescription(text.str());
-        std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-        out.write(file.data(), static_cast<std::streamsize>(file.size()));
-        out.close();
-        if (!out) {
+        if (!pcgw::WriteFile(argv[2], file)) {
             std::cerr << "pcgwrite: cannot write " << argv[2] << "\n";
             return 1;
         }
