@@ -43,9 +43,9 @@ std::string InvalidBankText(std::uint32_t number)
     return {text, static_cast<std::size_t>(PutInvalid(text, number) - text)};
 }
 
-std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId)
+std::string ProgBankName(BankType bankType, std::uint32_t bankId)
 {
-    if (bankType == 0 || bankType == 19) {
+    if (bankType == HD1BankType || bankType == EXiBankType) {
         if (bankId <= 4)
             return Lettered("I-", bankId);
         if (bankId == ProgBankIF)
@@ -56,7 +56,7 @@ std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId)
             return Lettered("U-", bankId - UserDoubleBankBase, true);
         return InvalidBankText(bankId);
     }
-    if (bankType == 1) {
+    if (bankType == CombiBankType) {
         if (bankId <= 6)
             return Lettered("I-", bankId);
         if (bankId >= UserBankBase && bankId <= UserBankBase + 6)

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// bankType 0 (HD-1 programs), 19 (EXi programs) or 1 (combinations); any other gives "??".
-std::string ProgBankName(std::int32_t bankType, std::uint32_t bankId);
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+
+// Programs (HD1BankType, EXiBankType) or combinations (CombiBankType); any other gives "??".
+std::string ProgBankName(BankType bankType, std::uint32_t bankId);
 // slotType 0 combination, 1 program, 2 song, 3 and above "type??"; bank 0 to 31.
 std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank);
 // The same name written at out, for lines built in a buffer; gives the position after it.

@@ -22,35 +22,6 @@ std::string_view ChunkKindName(ChunkKind kind)
     return {KindNames[kind], 4};
 }
 
-bool IsTopLevelId(ChunkId id)
-{
-    return id == SLS1 || id == PRG1 || id == CMB1 || id == DKT1 || id == ARP1 || id == WSQ1 || id == GLB1;
-}
-
-ChunkKind ChunkKindOf(ChunkId id)
-{
-    switch (id) {
-    case SLS1: return 1;
-    case PRG1: return 2;
-    case CMB1: return 3;
-    case DKT1: return 4;
-    case ARP1: return 6;
-    case GLB1: return 7;
-    default: return 0;   // "WSQ1" too: the top-level walk skips it
-    }
-}
-
-bool IsBankIdOf(ChunkKind kind, ChunkId id)
-{
-    switch (kind) {
-    case 2: return id == PBK1 || id == MBK1;
-    case 3: return id == CBK1;
-    case 4: return id == DBK1;
-    case 6: return id == ABK1;
-    default: return false;
-    }
-}
-
 std::string IdText(const char (&id)[4])
 {
     std::size_t length = 0;

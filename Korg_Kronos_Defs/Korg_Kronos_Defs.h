@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -57,15 +58,144 @@ inline constexpr ChunkId SBK1 = MakeId("SBK1");
 
 // Kind of a top-level chunk; 0 marks one that the top-level walk skips by itself.
 using ChunkKind = std::uint8_t;
-inline constexpr ChunkKind MaxChunkKind = 8;
+
+namespace Kind {
+inline constexpr ChunkKind UNKN = 0;
+inline constexpr ChunkKind SLS1 = 1;   // set lists: walked, banks loaded and listed
+inline constexpr ChunkKind PRG1 = 2;   // programs: walked, banks loaded and listed
+inline constexpr ChunkKind CMB1 = 3;   // combinations: walked, banks loaded and listed
+inline constexpr ChunkKind DKT1 = 4;   // the others are passed over by their size
+inline constexpr ChunkKind WSQ1 = 5;   // named, yet no id has it: "WSQ1" is of kind 0
+inline constexpr ChunkKind ARP1 = 6;
+inline constexpr ChunkKind GLB1 = 7;
+inline constexpr ChunkKind CSM1 = 8;   // named, no id
+} // namespace Kind
+inline constexpr ChunkKind MaxChunkKind = Kind::CSM1;
+
+// Every id the reader knows, in one table: whether it stands at the top level, its kind there,
+// the kind whose bank it is (UNKN for none), and what it holds, in words.
+struct ChunkIdInfo {
+    ChunkId id;
+    bool topLevel;
+    ChunkKind kind;
+    ChunkKind bankOf;
+    const char* holds;
+};
+
+inline constexpr ChunkIdInfo ChunkIds[] = {
+    {KORG, false, Kind::UNKN, Kind::UNKN, "file header"},
+    {PCG1, false, Kind::UNKN, Kind::UNKN, "container"},
+    {SLS1, true, Kind::SLS1, Kind::UNKN, "set lists"},
+    {PRG1, true, Kind::PRG1, Kind::UNKN, "programs"},
+    {PBK1, false, Kind::UNKN, Kind::PRG1, "HD-1 program bank"},
+    {MBK1, false, Kind::UNKN, Kind::PRG1, "EXi program bank"},
+    {CMB1, true, Kind::CMB1, Kind::UNKN, "combinations"},
+    {CBK1, false, Kind::UNKN, Kind::CMB1, "combination bank"},
+    {DKT1, true, Kind::DKT1, Kind::UNKN, "drum kits"},
+    {DBK1, false, Kind::UNKN, Kind::DKT1, "drum kit bank"},
+    {WSQ1, true, Kind::UNKN, Kind::UNKN, "wave sequences"},   // top-level, yet skipped by the walk
+    {ARP1, true, Kind::ARP1, Kind::UNKN, "arpeggio patterns"},
+    {ABK1, false, Kind::UNKN, Kind::ARP1, "arpeggio bank"},
+    {GLB1, true, Kind::GLB1, Kind::UNKN, "global settings"},
+    {SLD1, false, Kind::UNKN, Kind::UNKN, "set-list data"},
+    {SDB1, false, Kind::UNKN, Kind::UNKN, "set-list data bank"},
+    {STL1, false, Kind::UNKN, Kind::UNKN, "set-list list"},
+    {SBK1, false, Kind::UNKN, Kind::UNKN, "set-list bank"},
+};
+
+// The table's entry of an id; nullptr for an id the reader does not know.
+constexpr const ChunkIdInfo* ChunkIdInfoOf(ChunkId id)
+{
+    for (const ChunkIdInfo& info : ChunkIds)
+        if (info.id == id)
+            return &info;
+    return nullptr;
+}
 
 extern ChunkKind currentKind;   // kind of the top-level chunk being read
 
 // Four-character name of a kind 0 to 8 ("UNKN", "SLS1", ...).
 std::string_view ChunkKindName(ChunkKind kind);
-bool IsTopLevelId(ChunkId id);
-ChunkKind ChunkKindOf(ChunkId id);
-bool IsBankIdOf(ChunkKind kind, ChunkId id);
+constexpr bool IsTopLevelId(ChunkId id)
+{
+    const ChunkIdInfo* info = ChunkIdInfoOf(id);
+    return info != nullptr && info->topLevel;
+}
+constexpr ChunkKind ChunkKindOf(ChunkId id)
+{
+    const ChunkIdInfo* info = ChunkIdInfoOf(id);
+    return info != nullptr ? info->kind : Kind::UNKN;
+}
+constexpr bool IsBankIdOf(ChunkKind kind, ChunkId id)
+{
+    const ChunkIdInfo* info = ChunkIdInfoOf(id);
+    return kind != Kind::UNKN && info != nullptr && info->bankOf == kind;
+}
+
+static_assert(IsTopLevelId(WSQ1) && ChunkKindOf(WSQ1) == Kind::UNKN);
+static_assert(!IsTopLevelId(PBK1) && ChunkKindOf(PBK1) == Kind::UNKN && IsBankIdOf(Kind::PRG1, MBK1));
+
+// bankType of a program or combination bank: picks the naming scheme of its bankId.
+using BankType = std::int32_t;
+inline constexpr BankType HD1BankType = 0;
+inline constexpr BankType CombiBankType = 1;
+inline constexpr BankType EXiBankType = 19;
+
+// ---- Record layout
+
+inline constexpr std::size_t RecordsPerBank = 128;
+inline constexpr std::size_t NameSize = 24;   // a name field: bytes up to the first NUL, at most 24
+inline constexpr std::size_t SlotSize = 542;
+inline constexpr std::size_t SlotsPerSetList = 128;
+inline constexpr std::size_t EqSize = 16;
+inline constexpr std::size_t PackedSlotSize = 6;
+
+// A set list: its name, 128 slots, then its EQ block.
+inline constexpr std::size_t SlotsOffset = NameSize;
+inline constexpr std::size_t EqOffset = SlotsOffset + SlotsPerSetList * SlotSize;
+inline constexpr std::size_t SetListSize = EqOffset + EqSize;
+static_assert(EqOffset == 24 + 128 * 542 && EqOffset == 69400);
+static_assert(SetListSize == 24 + 128 * 542 + 16 && SetListSize == 69416);
+// A slot: its name, then the packed attribute bytes b0..b5, then bytes no listing reads.
+inline constexpr std::size_t PackedSlotOffset = NameSize;
+static_assert(PackedSlotOffset == 24 && PackedSlotOffset + PackedSlotSize <= SlotSize);
+
+// Programs and combinations: a name first, then bytes no listing decodes.
+inline constexpr std::size_t ProgramSize = 4960;
+inline constexpr std::size_t CombiSize = 7810;
+
+// Bank chunks: what their bank buffers hold.
+inline constexpr std::size_t Sdb1Size = 462336;   // read whole, listed by nothing
+inline constexpr std::size_t Sbk1Size = RecordsPerBank * SetListSize;
+inline constexpr std::size_t Pbk1Size = RecordsPerBank * ProgramSize;
+inline constexpr std::size_t Mbk1Size = RecordsPerBank * ProgramSize;
+inline constexpr std::size_t Cbk1Size = RecordsPerBank * CombiSize;
+static_assert(Sbk1Size == 8885248 && Pbk1Size == 634880 && Cbk1Size == 999680);
+
+// The program and combination bank chunks: their records, naming scheme and log prefix.
+struct BankChunkInfo {
+    ChunkId id;
+    ChunkKind kind;
+    std::size_t recordSize;
+    std::size_t bankSize;
+    BankType bankType;
+    const char* logPrefix;   // written before the bank's size check, without a line end
+};
+
+inline constexpr BankChunkInfo BankChunks[] = {
+    {PBK1, Kind::PRG1, ProgramSize, Pbk1Size, HD1BankType, "HD1 Prog: PBK1 "},
+    {MBK1, Kind::PRG1, ProgramSize, Mbk1Size, EXiBankType, "EXi Prog: MBK1 "},
+    {CBK1, Kind::CMB1, CombiSize, Cbk1Size, CombiBankType, ""},
+};
+
+// The table's entry of a program or combination bank id; nullptr for any other id.
+constexpr const BankChunkInfo* BankChunkOf(ChunkId id)
+{
+    for (const BankChunkInfo& bank : BankChunks)
+        if (bank.id == id)
+            return &bank;
+    return nullptr;
+}
 
 // Turns the raw bytes of a big-endian field into its value, in place.
 inline void Swap32(std::uint32_t& word)

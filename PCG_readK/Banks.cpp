@@ -2,18 +2,20 @@
 #include "PCG_readK/Banks.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Korg_Kronos_Defs/BankNames.h"
-#include "PCG_readK/Output.h"
+#include "Output/Output.h"
+#include "PCG_readK/DecodeSlot.h"
 #include "StStrL/StStrL.h"
 
 // Aligned to large pages, so that where the system offers them a bank load faults in a few
 // large pages instead of thousands of small ones.
-alignas(BankBufferAlignment) std::uint8_t Sdb1Buffer[Sdb1Size];
-alignas(BankBufferAlignment) std::uint8_t Sbk1Buffer[Sbk1Size];
-alignas(BankBufferAlignment) std::uint8_t Pbk1Buffer[Pbk1Size];
-alignas(BankBufferAlignment) std::uint8_t Mbk1Buffer[Mbk1Size];
-alignas(BankBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
+alignas(LargeBufferAlignment) std::uint8_t Sdb1Buffer[Sdb1Size];
+alignas(LargeBufferAlignment) std::uint8_t Sbk1Buffer[Sbk1Size];
+alignas(LargeBufferAlignment) std::uint8_t Pbk1Buffer[Pbk1Size];
+alignas(LargeBufferAlignment) std::uint8_t Mbk1Buffer[Mbk1Size];
+alignas(LargeBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
 
 void PrepareBankBuffers()
 {
@@ -24,14 +26,25 @@ void PrepareBankBuffers()
     AdviseLargePages(Cbk1Buffer, Cbk1Size);
 }
 
-namespace {
+void ResetReaderState()
+{
+    for (auto [buffer, size] : {std::pair{Sdb1Buffer, Sdb1Size}, std::pair{Sbk1Buffer, Sbk1Size},
+                                std::pair{Pbk1Buffer, Pbk1Size}, std::pair{Mbk1Buffer, Mbk1Size},
+                                std::pair{Cbk1Buffer, Cbk1Size}})
+        std::memset(buffer, 0, size);
+    SlotInfo = SlotAttributes{};
+    currentKind = Kind::UNKN;
+}
 
-// bankType picks the naming scheme of ProgBankName.
-constexpr std::int32_t HD1BankType = 0;
-constexpr std::int32_t CombiBankType = 1;
-constexpr std::int32_t EXiBankType = 19;
-
-} // namespace
+std::uint8_t* BankBufferOf(ChunkId id)
+{
+    switch (id) {
+    case PBK1: return Pbk1Buffer;
+    case MBK1: return Mbk1Buffer;
+    case CBK1: return Cbk1Buffer;
+    default: return nullptr;
+    }
+}
 
 std::size_t NameLength(const std::uint8_t* field)
 {
@@ -67,29 +80,17 @@ bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, s
 bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName)
 {
     const BankHeader bank = ReadBankHeaderFields(stream);
-    const ChunkId id = IdOf(chunk);
-    std::uint8_t* buffer = nullptr;
-    std::int32_t bankType = 0;
-    bool loaded = false;
-    if (id == CBK1) {
-        buffer = Cbk1Buffer;
-        bankType = CombiBankType;
-        loaded = ReadBank(stream, bank, Cbk1Buffer, Cbk1Size);
-    } else if (id == PBK1) {
-        LogPiece("HD1 Prog: PBK1 ");
-        buffer = Pbk1Buffer;
-        bankType = HD1BankType;
-        loaded = ReadBank(stream, bank, Pbk1Buffer, Pbk1Size);
-    } else {
-        LogPiece("EXi Prog: MBK1 ");
-        buffer = Mbk1Buffer;
-        bankType = EXiBankType;
-        loaded = ReadBank(stream, bank, Mbk1Buffer, Mbk1Size);
-    }
+    // Only bank ids of kinds 2 and 3 come here; anything else would be taken for "MBK1".
+    const BankChunkInfo* info = BankChunkOf(IdOf(chunk));
+    if (info == nullptr)
+        info = BankChunkOf(MBK1);
+    std::uint8_t* buffer = BankBufferOf(info->id);
+    LogPiece("%s", info->logPrefix);
+    const bool loaded = ReadBank(stream, bank, buffer, info->bankSize);
     // Taken from the buffer whether or not the load was made: after a failure it shows
     // what an earlier bank left there.
     const std::string firstName(reinterpret_cast<const char*>(buffer), NameLength(buffer));
-    bankName = ProgBankName(bankType, bank.bankId);
+    bankName = ProgBankName(info->bankType, bank.bankId);
     LogLine("BankID: %s %s NumProgs: %u SizeOfProg: %u 1stName: %s", HexLong(bank.bankId).c_str(), bankName.c_str(),
             bank.numProgs, bank.objSize, firstName.c_str());
     return loaded;

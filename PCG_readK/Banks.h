@@ -17,28 +17,8 @@ struct BankHeader {
 };
 static_assert(sizeof(BankHeader) == 12);
 
-inline constexpr std::size_t RecordsPerBank = 128;
-inline constexpr std::size_t SetListSize = 69416;
-inline constexpr std::size_t SlotSize = 542;
-inline constexpr std::size_t ProgramSize = 4960;
-inline constexpr std::size_t CombiSize = 7810;
-inline constexpr std::size_t NameSize = 24;
-
-inline constexpr std::size_t Sdb1Size = 462336;
-inline constexpr std::size_t Sbk1Size = RecordsPerBank * SetListSize;   // 8885248
-inline constexpr std::size_t Pbk1Size = RecordsPerBank * ProgramSize;   // 634880
-inline constexpr std::size_t Mbk1Size = RecordsPerBank * ProgramSize;
-inline constexpr std::size_t Cbk1Size = RecordsPerBank * CombiSize;     // 999680
-
-// Large pages (2 MiB) are asked for on Linux only; other object formats cap alignment lower.
-#if defined(__linux__)
-inline constexpr std::size_t BankBufferAlignment = std::size_t{1} << 21;
-#else
-inline constexpr std::size_t BankBufferAlignment = 4096;
-#endif
-
-// Zero at start, shared by every file of a run, never cleared: bytes a load does not reach
-// keep what an earlier load left.
+// Zero at start, shared by every file of a run, never cleared by the reader: bytes a load does
+// not reach keep what an earlier load left.
 extern std::uint8_t Sdb1Buffer[Sdb1Size];
 extern std::uint8_t Sbk1Buffer[Sbk1Size];
 extern std::uint8_t Pbk1Buffer[Pbk1Size];
@@ -47,6 +27,12 @@ extern std::uint8_t Cbk1Buffer[Cbk1Size];
 
 // Asks the system for large pages behind the bank buffers; once, before the first load.
 void PrepareBankBuffers();
+// Puts the bank buffers, SlotInfo and currentKind back as they are when a process starts, so
+// that the next file is read as a fresh run would read it.
+void ResetReaderState();
+
+// The buffer of a program or combination bank id (see BankChunks); nullptr for any other.
+std::uint8_t* BankBufferOf(ChunkId id);
 
 // Reads a bank header (12 bytes) and swaps its fields to host order.
 BankHeader ReadBankHeaderFields(InputStream& stream);

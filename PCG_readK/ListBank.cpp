@@ -5,50 +5,12 @@
 
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/BankNames.h"
+#include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/DecodeSlot.h"
-#include "PCG_readK/Output.h"
-#include "PCG_readK/PCG_readK.h"
 #include "StStrL/LineFormat.h"
 
 namespace {
-
-constexpr std::size_t EqOffset = 69400;   // 16-byte EQ block at the end of a set list
-constexpr std::size_t EqSize = 16;
-constexpr std::size_t PackedOffset = 24;   // packed attributes after a slot's name
-
-// Lines stay far below this: two names of 24, a bank text of at most 24, numbers.
-constexpr std::size_t LineCapacity = 512;
-
-// Lines are formatted straight into a block per output file; a block is written out whole
-// when the next line might not fit, and at the end of every listing.
-constexpr std::size_t BlockSize = std::size_t{1} << 18;
-
-struct LineBlock {
-    char data[BlockSize];
-    std::size_t used;
-};
-
-LineBlock ReportBlock;
-LineBlock CsvBlock;
-
-void FlushBlock(LineBlock& block, std::FILE* file, const std::string& name)
-{
-    const std::size_t length = block.used;
-    block.used = 0;   // a failed write loses the block with the file; nothing is carried on
-    if (length != 0)
-        WriteFileLine(file, name, block.data, length);
-}
-
-// Room for one more line at the end of the block.
-char* LineStart(LineBlock& block, std::FILE* file, const std::string& name)
-{
-    if (BlockSize - block.used < LineCapacity)
-        FlushBlock(block, file, name);
-    return block.data + block.used;
-}
-
-void LineDone(LineBlock& block, const char* end) { block.used = static_cast<std::size_t>(end - block.data); }
 
 constexpr const char* TypeTexts[4] = {"Combi", " Prog", " Song", "Type3"};
 
@@ -80,62 +42,81 @@ char* PutCsvName(char* out, const std::uint8_t* field)
 
 char* PutLineEnd(char* out) { return PutLiteral(out, "\r\n"); }
 
+// "SETLIST %3.3d \"%24s\"": the head of every report line of set list i.
+std::size_t PutSetListHead(char* head, std::size_t i, const std::uint8_t* setList)
+{
+    char* out = PutLiteral(head, "SETLIST ");
+    out = PutDec(out, i, 3);
+    *out++ = ' ';
+    out = PutQuotedName(out, setList);
+    return static_cast<std::size_t>(out - head);
+}
+
+// "<head> EQ: %8.8x"
+void ReportEqLine(const char* head, std::size_t headLength, const std::uint8_t* setList)
+{
+    char* out = PutText(LineStart(ReportBlock), head, headLength);
+    out = PutLiteral(out, " EQ: ");
+    out = PutHex(out, Crc32Of(setList + EqOffset, EqSize), 8);
+    LineDone(ReportBlock, PutLineEnd(out));
+}
+
+// "<head> Slot %3.3d \"%24s\" %8.8x"
+void ReportSlotLine(const char* head, std::size_t headLength, std::size_t j, const std::uint8_t* slot)
+{
+    char* out = PutText(LineStart(ReportBlock), head, headLength);
+    out = PutLiteral(out, " Slot ");
+    out = PutDec(out, j, 3);
+    *out++ = ' ';
+    out = PutQuotedName(out, slot);
+    *out++ = ' ';
+    out = PutHex(out, Crc32Of(slot, SlotSize), 8);
+    LineDone(ReportBlock, PutLineEnd(out));
+}
+
+// "%3.3d/%d, <set list>,<slot>, <type>, <bank>%3.3d, Color %d, ..." of the slot just decoded.
+void CsvSlotLine(std::size_t i, std::size_t j, const std::uint8_t* setList, const std::uint8_t* slot)
+{
+    char* out = PutDec(LineStart(CsvBlock), i, 3);
+    *out++ = '/';
+    out = PutDec(out, j);
+    out = PutLiteral(out, ", ");
+    out = PutCsvName(out, setList);
+    *out++ = ',';
+    out = PutCsvName(out, slot);
+    out = PutLiteral(out, ", ");
+    out = PutText(out, TypeTexts[SlotInfo.SlotType], 5);
+    out = PutLiteral(out, ", ");
+    out = PutSlotBankName(out, SlotInfo.SlotType, SlotInfo.Bank);
+    out = PutDec(out, SlotInfo.Number, 3);
+    out = PutLiteral(out, ", Color ");
+    out = PutDec(out, SlotInfo.Color);
+    out = PutLiteral(out, ", Font ");
+    out = PutDec(out, SlotInfo.Font);
+    out = PutLiteral(out, ",  Transpose ");
+    out = PutDec(out, SlotInfo.Transpose);
+    out = PutLiteral(out, ", HoldTime ");
+    out = PutDec(out, SlotInfo.HoldTime);
+    out = PutLiteral(out, ", Volume ");
+    out = PutDec(out, SlotInfo.Volume);
+    out = PutLiteral(out, ", Kbd_Track ");
+    out = PutDec(out, SlotInfo.Kbd_Track);
+    LineDone(CsvBlock, PutLineEnd(out));
+}
+
 void ListSetLists(const std::uint8_t* data)
 {
     for (std::size_t i = 0; i < RecordsPerBank; ++i) {
         const std::uint8_t* setList = data + SetListSize * i;
-        // The set-list part "SETLIST nnn "name"" starts every line of this set list.
         char head[LineCapacity];
-        char* out = PutLiteral(head, "SETLIST ");
-        out = PutDec(out, i, 3);
-        *out++ = ' ';
-        out = PutQuotedName(out, setList);
-        const std::size_t headLength = static_cast<std::size_t>(out - head);
-        char* line = LineStart(ReportBlock, ReportFile, ReportFileName);
-        out = PutText(line, head, headLength);
-        out = PutLiteral(out, " EQ: ");
-        out = PutHex(out, Crc32Of(setList + EqOffset, EqSize), 8);
-        LineDone(ReportBlock, PutLineEnd(out));
-
-        for (std::size_t j = 0; j < RecordsPerBank; ++j) {
-            const std::uint8_t* slot = setList + NameSize + SlotSize * j;
-            line = LineStart(ReportBlock, ReportFile, ReportFileName);
-            out = PutText(line, head, headLength);
-            out = PutLiteral(out, " Slot ");
-            out = PutDec(out, j, 3);
-            *out++ = ' ';
-            out = PutQuotedName(out, slot);
-            *out++ = ' ';
-            out = PutHex(out, Crc32Of(slot, SlotSize), 8);
-            LineDone(ReportBlock, PutLineEnd(out));
-
-            const std::uint8_t* p = slot + PackedOffset;
+        const std::size_t headLength = PutSetListHead(head, i, setList);
+        ReportEqLine(head, headLength, setList);
+        for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
+            const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
+            ReportSlotLine(head, headLength, j, slot);
+            const std::uint8_t* p = slot + PackedSlotOffset;
             DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
-            out = PutDec(LineStart(CsvBlock, SetsCsvFile, SetsCsvFileName), i, 3);
-            *out++ = '/';
-            out = PutDec(out, j);
-            out = PutLiteral(out, ", ");
-            out = PutCsvName(out, setList);
-            *out++ = ',';
-            out = PutCsvName(out, slot);
-            out = PutLiteral(out, ", ");
-            out = PutText(out, TypeTexts[SlotInfo.SlotType], 5);
-            out = PutLiteral(out, ", ");
-            out = PutSlotBankName(out, SlotInfo.SlotType, SlotInfo.Bank);
-            out = PutDec(out, SlotInfo.Number, 3);
-            out = PutLiteral(out, ", Color ");
-            out = PutDec(out, SlotInfo.Color);
-            out = PutLiteral(out, ", Font ");
-            out = PutDec(out, SlotInfo.Font);
-            out = PutLiteral(out, ",  Transpose ");
-            out = PutDec(out, SlotInfo.Transpose);
-            out = PutLiteral(out, ", HoldTime ");
-            out = PutDec(out, SlotInfo.HoldTime);
-            out = PutLiteral(out, ", Volume ");
-            out = PutDec(out, SlotInfo.Volume);
-            out = PutLiteral(out, ", Kbd_Track ");
-            out = PutDec(out, SlotInfo.Kbd_Track);
-            LineDone(CsvBlock, PutLineEnd(out));
+            CsvSlotLine(i, j, setList, slot);
         }
     }
 }
@@ -146,7 +127,7 @@ void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&
 {
     for (std::size_t i = 0; i < RecordsPerBank; ++i) {
         const std::uint8_t* record = data + recordSize * i;
-        char* out = PutLiteral(LineStart(ReportBlock, ReportFile, ReportFileName), lead);
+        char* out = PutLiteral(LineStart(ReportBlock), lead);
         out = PutRight(out, bankName.data(), bankName.size(), 4);
         out = PutDec(out, i, 3);
         *out++ = ' ';
@@ -164,11 +145,11 @@ void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankN
     ReportBlock.used = 0;
     CsvBlock.used = 0;
     switch (kind) {
-    case 1: ListSetLists(data); break;
-    case 2: ListRecords(data, ProgramSize, "PROGRAM ", bankName); break;
-    case 3: ListRecords(data, CombiSize, "COMBI   ", bankName); break;
+    case Kind::SLS1: ListSetLists(data); break;
+    case Kind::PRG1: ListRecords(data, ProgramSize, "PROGRAM ", bankName); break;
+    case Kind::CMB1: ListRecords(data, CombiSize, "COMBI   ", bankName); break;
     default: break;
     }
-    FlushBlock(ReportBlock, ReportFile, ReportFileName);
-    FlushBlock(CsvBlock, SetsCsvFile, SetsCsvFileName);
+    WriteBlock(ReportBlock);
+    WriteBlock(CsvBlock);
 }

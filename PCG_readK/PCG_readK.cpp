@@ -1,19 +1,13 @@
 // File header checks and the top-level walk.
 #include "PCG_readK/PCG_readK.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
-#include "PCG_readK/Output.h"
+#include "Output/Output.h"
 #include "PCG_readK/Parse_Chunk.h"
-
-std::FILE* ReportFile = nullptr;
-std::FILE* SetsCsvFile = nullptr;
-std::string ReportFileName;
-std::string SetsCsvFileName;
 
 namespace {
 
@@ -30,61 +24,19 @@ constexpr std::uint8_t TritonFormat = 0x50;
 constexpr std::uint8_t KronosFormat = 0x68;
 constexpr std::uint32_t DumpedChunkSize = 44;   // skipped chunks of this size are shown in hex
 
-// Error-path clean-up: closes whatever is still open, report first, and logs each close.
-// Never throws: an error is already on its way.
-void CloseOutputs(std::FILE** /*report*/) noexcept
-{
-    for (auto [file, name] : {std::pair{&ReportFile, &ReportFileName}, std::pair{&SetsCsvFile, &SetsCsvFileName}}) {
-        if (*file == nullptr)
-            continue;
-        std::fclose(*file);
-        *file = nullptr;
-        try {
-            LogLine("Closing: %s", name->c_str());
-        } catch (...) {
-        }
-    }
-}
-
-// A report must never overwrite the input, nor any other PCG file.
-void RefuseToOverwrite(const InputStream& stream, const std::string& name)
-{
-    if (IsInputFile(stream, name))
-        RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
-    if (std::FILE* existing = std::fopen(name.c_str(), "rb")) {
-        char magic[4] = {};
-        const std::size_t got = std::fread(magic, 1, sizeof magic, existing);
-        std::fclose(existing);
-        if (got == sizeof magic && std::memcmp(magic, "KORG", 4) == 0)
-            RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
-    }
-}
-
-void CreateOutputs(const InputStream& stream, const std::string& reportFileName)
-{
-    ReportFileName = reportFileName;
-    SetsCsvFileName = reportFileName + SetsCsvSuffix;
-    RefuseToOverwrite(stream, ReportFileName);
-    RefuseToOverwrite(stream, SetsCsvFileName);
-    ReportFile = CreateOutputFile(ReportFileName);
-    try {
-        SetsCsvFile = CreateOutputFile(SetsCsvFileName);
-    } catch (...) {
-        std::fclose(ReportFile);
-        ReportFile = nullptr;
-        throw;
-    }
-}
-
-// Logs and passes over one chunk whose header is in the buffer; reads the next header.
-void SkipChunk(InputStream& stream, ChunkHeader& header, std::size_t& n, std::uint8_t (&dump)[DumpedChunkSize])
+// Logs and passes over one chunk whose header is in the buffer, then reads the next header into
+// it; true when a whole header came.
+bool SkipChunk(InputStream& stream, ChunkHeader& header, std::uint8_t (&dump)[DumpedChunkSize])
 {
     const std::string id = IdText(header.id);
     const std::uint32_t size = Swapped(header.size);
     LogLine("   Name: %s  Size: %d (0x%X)", id.c_str(), static_cast<std::int32_t>(size), size);
     LogLine("L2: Skipping over %s chunk. ", id.c_str());
+    // The one place a header is changed in memory: the next read overwrites it at once, so
+    // nothing else ever sees its size in host order.
     Swap32(header.size);
     if (header.size == DumpedChunkSize) {
+        // The read consumes the chunk's data; a short one dumps what the buffer holds.
         InputRead(stream, dump, sizeof dump);
         for (const std::uint8_t byte : dump)
             LogPiece("%2.2X ", byte);
@@ -99,8 +51,10 @@ void SkipChunk(InputStream& stream, ChunkHeader& header, std::size_t& n, std::ui
         SkipForward(stream, header.size, header.id);
         LogPiece("Seeking  %d (%X) bytes", static_cast<std::int32_t>(header.size), header.size);
     }
-    n = InputRead(stream, &header, sizeof header);
+    const bool whole = InputRead(stream, &header, sizeof header) == sizeof header;
+    // At the end of the file this still names the chunk just skipped.
     LogLine(" --  Next:  %s ", IdText(header.id).c_str());
+    return whole;
 }
 
 void WalkFile(InputStream& stream, bool topLevelOnly)
@@ -111,8 +65,9 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
     std::uint8_t dump[DumpedChunkSize] = {};
 
     const std::size_t headerBytes = InputRead(stream, &fileHeader, sizeof fileHeader);
-    if (headerBytes < sizeof fileHeader || std::memcmp(fileHeader.magic, "KORG", 4) != 0 ||
-        fileHeader.mustBeZero != 0) {
+    ChunkId magic = 0;
+    std::memcpy(&magic, fileHeader.magic, sizeof magic);
+    if (headerBytes < sizeof fileHeader || magic != KORG || fileHeader.mustBeZero != 0) {
         LogLine("PCG file does not have a valid KORG header.");
         return;
     }
@@ -131,24 +86,23 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
     }
     LogLine(" Start 2nd level parsing...");
 
-    std::size_t n = 0;
-    bool handedBack = false;
+    // Each round classifies the header in the buffer: chunks of kind 0 (all of them with
+    // topLevelOnly) are skipped here, the others handed to Parse_Chunk. When Parse_Chunk goes on
+    // (true), the buffer holds the header to classify next and no new one is read.
+    bool whole = InputRead(stream, &header, sizeof header) == sizeof header;
     for (;;) {
-        if (!handedBack)
-            n = InputRead(stream, &header, sizeof header);
         currentKind = ChunkKindOf(IdOf(header));
-        while (n == sizeof header && (topLevelOnly || currentKind == 0)) {
-            SkipChunk(stream, header, n, dump);
+        while (whole && (topLevelOnly || currentKind == Kind::UNKN)) {
+            whole = SkipChunk(stream, header, dump);
             currentKind = ChunkKindOf(IdOf(header));
         }
-        if (n < sizeof header || currentKind == 0) {
+        if (!whole) {
             LogLine(" File contains no more programs.");
             return;
         }
         LogLine("Enter Parse_Chunk with %s", IdText(header.id).c_str());
         if (!Parse_Chunk(stream, header, currentKind))
             return;
-        handedBack = true;
     }
 }
 
@@ -156,12 +110,9 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
 
 void ReadPCG(InputStream& stream, bool topLevelOnly, const std::string& reportFileName)
 {
-    CreateOutputs(stream, reportFileName);
-    std::unique_ptr<std::FILE*, decltype(&CloseOutputs)> guard(&ReportFile, &CloseOutputs);
+    OpenListings(stream, reportFileName);
+    std::unique_ptr<Listing, decltype(&CloseOpenListings)> guard(&ReportFile, &CloseOpenListings);
     WalkFile(stream, topLevelOnly);
     // Normal end: each close may raise; the guard then closes what is still open.
-    CloseOutputFile(ReportFile, ReportFileName);
-    LogLine("Closing: %s", ReportFileName.c_str());
-    CloseOutputFile(SetsCsvFile, SetsCsvFileName);
-    LogLine("Closing: %s", SetsCsvFileName.c_str());
+    CloseListings();
 }

@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/ListBank.h"
-#include "PCG_readK/Output.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ bool ReadSecondLevel(ChunkWalk& walk, ChunkHeader& second)
 
 // After a second-level id the walk does not know: hand back a top-level header, or go back to
 // the entry position and skip the whole top-level chunk from there.
-bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* skipLine)
+// walkName: "SLS1" or "PRG1/CMB1", for the skip line.
+bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* walkName)
 {
     const std::string id = IdText(second.id);
     // With a top-level size of 0 the skip would not move the stream and the caller would come
@@ -61,8 +62,8 @@ bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* skipL
     const std::int32_t position = Position32(walk.stream);
     LogLine("Seek back to previous. File Position now: %d (0x%X)", position, static_cast<std::uint32_t>(position));
     InputSeek(walk.stream, walk.entry, true);
-    LogLine(skipLine, static_cast<std::int32_t>(walk.size), walk.size, walk.entry,
-            static_cast<std::uint32_t>(walk.entry));
+    LogLine("End of Parse_chunk - %s, skipping ahead %d (%X) from position %d (%X)", walkName,
+            static_cast<std::int32_t>(walk.size), walk.size, walk.entry, static_cast<std::uint32_t>(walk.entry));
     SkipForward(walk.stream, walk.size, walk.header.id);
     LogLine("Exit Parse_chunk.");
     return true;
@@ -99,8 +100,7 @@ bool WalkSetLists(ChunkWalk& walk)
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
-            return FinishUnknown(walk, second,
-                                 "End of Parse_chunk - SLS1, skipping ahead %d (%X) from position %d (%X)");
+            return FinishUnknown(walk, second, "SLS1");
         }
     }
 }
@@ -123,13 +123,11 @@ bool WalkBanks(ChunkWalk& walk)
                 LogLine("Exit Parse_chunk.");
                 return false;
             }
-            const std::uint8_t* buffer = secondId == CBK1 ? Cbk1Buffer : secondId == MBK1 ? Mbk1Buffer : Pbk1Buffer;
-            ListBank(buffer, walk.kind, bankName);
+            ListBank(BankBufferOf(secondId), walk.kind, bankName);
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));
-            return FinishUnknown(walk, second,
-                                 "End of Parse_chunk - PRG1/CMB1, skipping ahead %d (%X) from position %d (%X)");
+            return FinishUnknown(walk, second, "PRG1/CMB1");
         }
     }
 }
@@ -159,9 +157,9 @@ bool Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind
 {
     ChunkWalk walk{stream, header, kind, IdText(header.id), Swapped(header.size), Position32(stream)};
     switch (kind) {
-    case 1: return WalkSetLists(walk);
-    case 2:
-    case 3: return WalkBanks(walk);
+    case Kind::SLS1: return WalkSetLists(walk);
+    case Kind::PRG1:
+    case Kind::CMB1: return WalkBanks(walk);
     default: return SkipOtherKind(walk);
     }
 }

@@ -5,6 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+// printf-format checking of log templates; MinGW's C99 printf has its own archetype.
+#if defined(__MINGW_PRINTF_FORMAT)
+#define BANKSCRY_PRINTF(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
+#elif defined(__GNUC__)
+#define BANKSCRY_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#else
+#define BANKSCRY_PRINTF(f, a)
+#endif
+
+// Alignment of the large static buffers: large pages (2 MiB) on Linux; other object formats
+// cap alignment lower.
+#if defined(__linux__)
+inline constexpr std::size_t LargeBufferAlignment = std::size_t{1} << 21;
+#else
+inline constexpr std::size_t LargeBufferAlignment = 4096;
+#endif
 
 // The process arguments as main received them; place 0 is the program itself.
 void SetProcessArgs(int argc, char** argv);
@@ -24,6 +42,8 @@ void ShowUsageMessage(const char* text);
 // file, one that is not a regular file, or one that another process holds.
 struct InputStream;
 InputStream* OpenInput(const std::string& name);
+// A stream over bytes already in memory, which must outlive it; name is what errors show.
+InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name);
 void CloseInput(InputStream* stream) noexcept;
 std::int64_t InputSize(const InputStream& stream);
 std::int64_t InputPosition(const InputStream& stream);
@@ -31,8 +51,12 @@ std::int64_t InputPosition(const InputStream& stream);
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count);
 // Moves to offset from the start (fromStart) or from the current position; beyond the end is allowed.
 void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart);
-// True when path names the very file that the stream reads (or cannot be told apart from it).
+// True when path names the very file that the stream reads (or cannot be told apart from it);
+// never for a memory stream.
 bool IsInputFile(const InputStream& stream, const std::string& path);
+
+// "*" matches any run of bytes (none too), "?" exactly one byte, every other byte itself.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // Directory search over the last component of a pattern, "*" and "?" as wildcards.
 // DirFindFirst gives nullptr when nothing matches; every kind of entry is yielded.

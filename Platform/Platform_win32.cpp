@@ -1,5 +1,5 @@
 // Windows implementation of the platform layer (ANSI API, as the file names are byte strings).
-#include "Platform/Platform.h"
+#include "Platform/InputStream.h"
 
 #include <cstdio>
 #include <system_error>
@@ -11,9 +11,6 @@
 
 namespace {
 
-int processArgc = 0;
-char** processArgv = nullptr;
-
 [[noreturn]] void RaiseLastError(const std::string& what)
 {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
@@ -21,29 +18,9 @@ char** processArgv = nullptr;
 
 } // namespace
 
-struct InputStream {
-    HANDLE handle;
-    std::int64_t size;
-    std::int64_t position;
-    std::string name;
-};
-
 struct DirSearch {
     HANDLE handle;
 };
-
-void SetProcessArgs(int argc, char** argv)
-{
-    processArgc = argc;
-    processArgv = argv;
-}
-
-int ProcessArgCount() { return processArgc; }
-
-const char* ProcessArg(int place)
-{
-    return (place >= 0 && place < processArgc && processArgv[place] != nullptr) ? processArgv[place] : "";
-}
 
 void PrepareConsole()
 {
@@ -72,26 +49,18 @@ InputStream* OpenInput(const std::string& name)
         ::CloseHandle(handle);
         throw std::system_error(static_cast<int>(error), std::system_category(), "cannot open " + name);
     }
-    return new InputStream{handle, size.QuadPart, 0, name};
+    return new InputStream{reinterpret_cast<std::intptr_t>(handle), nullptr, size.QuadPart, 0, name};
 }
 
-void CloseInput(InputStream* stream) noexcept
-{
-    if (stream == nullptr)
-        return;
-    ::CloseHandle(stream->handle);
-    delete stream;
-}
+static HANDLE HandleOf(const InputStream& stream) { return reinterpret_cast<HANDLE>(stream.handle); }
 
-std::int64_t InputSize(const InputStream& stream) { return stream.size; }
+void CloseFileHandle(InputStream& stream) noexcept { ::CloseHandle(HandleOf(stream)); }
 
-std::int64_t InputPosition(const InputStream& stream) { return stream.position; }
-
-std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
+std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count)
 {
     LARGE_INTEGER where{};
     where.QuadPart = stream.position;
-    if (!::SetFilePointerEx(stream.handle, where, nullptr, FILE_BEGIN))
+    if (!::SetFilePointerEx(HandleOf(stream), where, nullptr, FILE_BEGIN))
         RaiseLastError("cannot seek in " + stream.name);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
@@ -99,32 +68,23 @@ std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
         const std::size_t left = count - done;
         const DWORD ask = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
         DWORD got = 0;
-        if (!::ReadFile(stream.handle, out + done, ask, &got, nullptr))
+        if (!::ReadFile(HandleOf(stream), out + done, ask, &got, nullptr))
             RaiseLastError("cannot read " + stream.name);
         if (got == 0)
             break;
         done += got;
     }
-    stream.position += static_cast<std::int64_t>(done);
     return done;
 }
 
-void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart)
-{
-    const std::int64_t target = fromStart ? offset : stream.position + offset;
-    if (target < 0)
-        throw std::system_error(EINVAL, std::generic_category(), "cannot seek before the start of " + stream.name);
-    stream.position = target;
-}
-
-bool IsInputFile(const InputStream& stream, const std::string& path)
+bool IsSameFile(const InputStream& stream, const std::string& path)
 {
     const HANDLE other = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (other == INVALID_HANDLE_VALUE)
         return ::GetLastError() == ERROR_SHARING_VIOLATION;
     BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
-    const bool known = ::GetFileInformationByHandle(stream.handle, &mine) &&
+    const bool known = ::GetFileInformationByHandle(HandleOf(stream), &mine) &&
                        ::GetFileInformationByHandle(other, &theirs);
     ::CloseHandle(other);
     if (!known)

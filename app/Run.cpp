@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "CmdLin/CmdLin.h"
+#include "Output/Output.h"
 #include "PCG_readK/Banks.h"
-#include "PCG_readK/Output.h"
 #include "PCG_readK/PCG_readK.h"
 #include "Platform/Platform.h"
 #include "StStrL/StStrL.h"
@@ -22,14 +22,7 @@ void SingleFileMode(const std::string& inputName, bool topLevelOnly)
     // With three positional parameters the third names the report, as the usage text shows.
     const std::string reportName =
         PositionalCount() >= 3 ? PositionalParam(3) : DerivedReportName(inputName, inputName);
-    try {
-        InputGuard stream(OpenInput(inputName), &CloseInput);
-        LogLine("Opened %s  Size: %lld", inputName.c_str(), static_cast<long long>(InputSize(*stream)));
-        ReadPCG(*stream, topLevelOnly, reportName);
-    } catch (const std::exception&) {
-        // The stream is closed by now; one line serves every failure.
-        LogLine("Could not open %s", inputName.c_str());
-    }
+    ListSingleInput(inputName, topLevelOnly, reportName, [&] { return OpenInput(inputName); });
 }
 
 // Any error ends the run: the search is ended, the error named on standard error, status 1.
@@ -51,12 +44,12 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
             LogLineEnd();
             LogLine("Opened \"%s", matchPath.c_str());
             ReadPCG(*stream, topLevelOnly, DerivedReportName(matchPath, matchPath));
-            FlushConsole();   // each file's log shows as soon as it is done
+            FlushLog();   // each file's log shows as soon as it is done
         } while (DirFindNext(search.get(), name));
     } catch (const std::exception& error) {
         search.reset();
         try {
-            FlushConsole();
+            FlushLog();
         } catch (const std::exception&) {
         }
         std::fprintf(stderr, "Error in %s: %s\r\n", matchPath.c_str(), error.what());
@@ -66,6 +59,19 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
 }
 
 } // namespace
+
+void ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
+                     const std::function<InputStream*()>& open)
+{
+    try {
+        InputGuard stream(open(), &CloseInput);
+        LogLine("Opened %s  Size: %lld", inputName.c_str(), static_cast<long long>(InputSize(*stream)));
+        ReadPCG(*stream, topLevelOnly, reportName);
+    } catch (const std::exception&) {
+        // The stream is closed by now; one line serves every failure.
+        LogLine("Could not open %s", inputName.c_str());
+    }
+}
 
 std::string DerivedReportName(const std::string& directorySource, const std::string& nameSource)
 {
@@ -86,7 +92,7 @@ int RunDriver(int argc, char** argv)
 {
     SetProcessArgs(argc, argv);
     PrepareConsole();
-    BufferConsole();
+    BufferStandardOutput();
     PrepareBankBuffers();
     try {
         const bool topLevelOnly = SwitchPresent('T');
@@ -100,7 +106,7 @@ int RunDriver(int argc, char** argv)
             status = WildcardMode(inputName, topLevelOnly);
         else
             SingleFileMode(inputName, topLevelOnly);
-        FlushConsole();
+        FlushLog();
         return status;
     } catch (const std::exception& error) {
         // Standard output itself failed: nothing more can be said there.

@@ -7,9 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include "CRC32/CRC32.h"
+#include "CRC32/CRC32_paths.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/ListBank.h"
-#include "PCG_readK/PCG_readK.h"
+#include "Output/Output.h"
 
 namespace {
 
@@ -46,16 +47,15 @@ void BM_ListBankSetLists(benchmark::State& state)
 {
     const std::vector<std::uint8_t> bank = RandomBlock(Sbk1Size);
     std::copy(bank.begin(), bank.end(), Sbk1Buffer);
-    ReportFileName = "/dev/null";
-    SetsCsvFileName = "/dev/null";
-    ReportFile = std::fopen("/dev/null", "wb");
-    SetsCsvFile = std::fopen("/dev/null", "wb");
+    // The lines are written for real, to the null device.
+    for (Listing* listing : {&ReportFile, &SetsCsvFile})
+        *listing = Listing{"/dev/null", std::fopen("/dev/null", "wb"), nullptr, true};
     for (auto _ : state)
-        ListBank(Sbk1Buffer, 1, "");
-    std::fclose(ReportFile);
-    std::fclose(SetsCsvFile);
-    ReportFile = nullptr;
-    SetsCsvFile = nullptr;
+        ListBank(Sbk1Buffer, Kind::SLS1, "");
+    for (Listing* listing : {&ReportFile, &SetsCsvFile}) {
+        std::fclose(listing->file);
+        *listing = Listing{};
+    }
     // 128 EQ lines and 16384 slot lines in the report, 16384 CSV lines.
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * (128 + 2 * 16384));
 }

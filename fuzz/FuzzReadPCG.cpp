@@ -1,59 +1,47 @@
-// libFuzzer target: ReadPCG on arbitrary bytes. The bank buffers and SlotInfo persist from
-// input to input as they do in a wildcard run; the input and its listings live in a scratch
-// directory; the log goes to /dev/null.
-#include <cstdio>
+// libFuzzer target: ReadPCG on arbitrary bytes, entirely in memory. The input is a memory
+// stream, the log and both listings go to memory texts; nothing touches the disk. The bank
+// buffers and SlotInfo persist from input to input as they do in a wildcard run.
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
-#include "PCG_readK/Output.h"
+#include "Output/Output.h"
 #include "PCG_readK/PCG_readK.h"
 #include "Platform/Platform.h"
 
 namespace {
 
-std::filesystem::path scratch;
-
-std::filesystem::path ScratchDirectory()
-{
-    const char* chosen = std::getenv("BANKSCRY_FUZZ_SCRATCH");
-    std::filesystem::path base = chosen != nullptr                           ? std::filesystem::path(chosen)
-                                 : std::filesystem::exists("/dev/shm")      ? std::filesystem::path("/dev/shm")
-                                                                             : std::filesystem::temp_directory_path();
-    return base / ("bankscry-fuzz-" + std::to_string(::getpid()));
-}
+std::string Log;
+std::string Report;
+std::string Csv;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 {
-    scratch = ScratchDirectory();
-    std::filesystem::create_directories(scratch);
-    if (std::freopen("/dev/null", "wb", stdout) == nullptr)
-        std::abort();
-    BufferConsole();
+    LogToMemory(Log);
+    ListingsToMemory(Report, Csv);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string input = (scratch / "f.PCG").string();
-    {
-        std::ofstream out(input, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    Log.clear();
     // The first byte past the file header picks the top-level-only switch now and then.
     const bool topLevelOnly = size > 16 && (data[16] & 0x80u) != 0 && (data[5] & 0x01u) != 0;
     try {
-        std::unique_ptr<InputStream, decltype(&CloseInput)> stream(OpenInput(input), &CloseInput);
-        ReadPCG(*stream, topLevelOnly, (scratch / "f_out.txt").string());
+        std::unique_ptr<InputStream, decltype(&CloseInput)> stream(OpenMemoryInput(data, size, "f.PCG"), &CloseInput);
+        ReadPCG(*stream, topLevelOnly, "f_out.txt");
     } catch (const std::exception&) {
-        // The run driver's path: "Could not open"; the clean-up has closed both files.
+        // The run driver's path: "Could not open"; the clean-up has closed both listings.
     }
-    if (ReportFile != nullptr || SetsCsvFile != nullptr)
-        std::abort();   // an output file left open after ReadPCG
+    if (ReportFile.open || SetsCsvFile.open)
+        std::abort();   // a listing left open after ReadPCG
+    // Every log ends with the two closing lines, whatever the input.
+    static const std::string closing = "Closing: f_out.txt\r\nClosing: f_out.txt_sets.csv\r\n";
+    if (Log.size() < closing.size() || Log.compare(Log.size() - closing.size(), closing.size(), closing) != 0)
+        std::abort();
     return 0;
 }

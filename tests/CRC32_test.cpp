@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "CRC32/CRC32.h"
+#include "CRC32/CRC32_paths.h"
 
 namespace {
 

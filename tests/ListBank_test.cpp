@@ -3,13 +3,13 @@
 
 #include "CRC32/CRC32.h"
 #include "PcgWriter.h"
-#include "RunSupport.h"
+#include "TestSupport.h"
 
 using namespace pcgw;
 
 namespace {
 
-using ListBank = ScratchDir;
+using ListBank = InMemoryRun;
 
 std::string SetListFile(const std::string& setLists)
 {

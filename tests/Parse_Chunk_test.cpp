@@ -1,18 +1,16 @@
 // The second-level walk of set-list, program and combination chunks, and the skips.
-#include <fstream>
-
 #include "PcgWriter.h"
-#include "RunSupport.h"
+#include "TestSupport.h"
 
 using namespace pcgw;
 
 namespace {
 
-using Parse_Chunk = ScratchDir;
+using Parse_Chunk = InMemoryRun;
 
-const std::string Closing = Lines({"Closing: f_out.txt", "Closing: f_out.txt_sets.csv"});
+const std::string Closing = ClosingLines("f_out.txt");
 
-std::string Opened(std::size_t size) { return Lines({"Opened f.PCG  Size: " + std::to_string(size)}); }
+std::string Opened(std::size_t size) { return OpenedLine("f.PCG", size); }
 
 // The log after the container line and " Start 2nd level parsing...".
 std::string WalkLog(const std::string& log)
@@ -227,23 +225,4 @@ TEST_F(Parse_Chunk, LargeSecondLevelSizesPrintSignedAndUnsigned)
               std::string::npos)
         << log;
     EXPECT_NE(log.find("\r\n       Name: PBK1  Size: 4294967295\r\n"), std::string::npos) << log;
-}
-
-TEST_F(Parse_Chunk, PositionBeyondTwoToTheThirtyFirstIsARangeError)
-{
-    // A sparse file: a skipped chunk carries the walk past 2^31 - 1, where a GLB1 header stands.
-    const std::uint32_t hole = 0x7FFFFFF0u;
-    Write("f.PCG", PcgFile(ChunkHead("XYZ1", hole)));
-    {
-        std::fstream file(Path("f.PCG"), std::ios::binary | std::ios::in | std::ios::out);
-        file.seekp(std::streamoff{40} + hole);
-        const std::string glb1 = Chunk("GLB1", "z");
-        file.write(glb1.data(), static_cast<std::streamsize>(glb1.size()));
-        ASSERT_TRUE(file.good());
-    }
-    const RunResult run = Run({"f.PCG"});
-    EXPECT_EQ(WalkLog(run.out), Lines({"   Name: XYZ1  Size: 2147483632 (0x7FFFFFF0)", "L2: Skipping over XYZ1 chunk. ",
-                                       "Seeking  2147483632 (7FFFFFF0) bytes --  Next:  GLB1 ",
-                                       "Enter Parse_Chunk with GLB1"}) +
-                                    Closing + Lines({"Could not open f.PCG"}));
 }

@@ -1,16 +1,16 @@
 // The file header checks and the top-level walk, line by line.
 #include "PcgWriter.h"
-#include "RunSupport.h"
+#include "TestSupport.h"
 
 using namespace pcgw;
 
 namespace {
 
-using ReadPCG = ScratchDir;
+using ReadPCG = InMemoryRun;
 
-const std::string Closing = Lines({"Closing: f_out.txt", "Closing: f_out.txt_sets.csv"});
+const std::string Closing = ClosingLines("f_out.txt");
 
-std::string Opened(std::size_t size) { return Lines({"Opened f.PCG  Size: " + std::to_string(size)}); }
+std::string Opened(std::size_t size) { return OpenedLine("f.PCG", size); }
 
 } // namespace
 

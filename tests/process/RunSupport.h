@@ -2,11 +2,12 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "TestSupport.h"
 
 struct RunResult {
     std::string out;
@@ -34,9 +35,3 @@ protected:
 
     std::filesystem::path dir;
 };
-
-// Lines joined, each ended with CR LF.
-std::string Lines(std::initializer_list<std::string> lines);
-std::size_t CountLines(const std::string& text);
-std::size_t Occurrences(const std::string& text, const std::string& piece);
-bool EndsWith(const std::string& text, const std::string& tail);

@@ -88,32 +88,3 @@ std::string ScratchDir::LogOf(const std::string& name, const std::string& bytes,
     EXPECT_EQ(result.err, "");
     return result.out;
 }
-
-std::string Lines(std::initializer_list<std::string> lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-std::size_t CountLines(const std::string& text)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-        ++count;
-    return count;
-}
-
-std::size_t Occurrences(const std::string& text, const std::string& piece)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}

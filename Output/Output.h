@@ -1,0 +1,86 @@
+// Checked output: the progress log, the two listings of an input and the blocks their lines are
+// built in. The log and the listings go where the driver points them: by default standard output
+// and files created by name; a test, the fuzz target or a second program points them at memory
+// or nowhere. Every failed write or close raises std::system_error naming what failed.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "Platform/Platform.h"
+
+// Raises std::system_error for error (EIO when 0), its text beginning with what.
+[[noreturn]] void RaiseIoError(const std::string& what, int error);
+
+// ---- The log
+
+// Standard output unless pointed elsewhere; memory appends to the text; nowhere drops it.
+void LogToFile(std::FILE* file);
+void LogToMemory(std::string& text);
+void LogToNowhere();
+
+void WriteLog(const char* text, std::size_t length);
+// printf-like log text without a line end; the next write completes the line.
+void LogPiece(const char* format, ...) BANKSCRY_PRINTF(1, 2);
+// printf-like log line, ended with CR LF.
+void LogLine(const char* format, ...) BANKSCRY_PRINTF(1, 2);
+void LogLineEnd();
+// Gives standard output a large buffer of its own; called before anything is written to it.
+void BufferStandardOutput();
+// Flushes a log that goes to a file; raises when anything written to it was lost.
+void FlushLog();
+
+// ---- The listings
+
+// One listing of the current input: a file created under its name, or a text in memory. The
+// name is what the log shows when the listing is closed.
+struct Listing {
+    std::string name;
+    std::FILE* file;
+    std::string* memory;
+    bool open;
+};
+
+// The report and the CSV of the current input, open while ReadPCG runs; ListBank writes them.
+extern Listing ReportFile;
+extern Listing SetsCsvFile;
+
+inline constexpr const char* SetsCsvSuffix = "_sets.csv";
+
+// Where the listings of the next inputs go: files (the default), two texts, or nowhere.
+void ListingsToFiles();
+void ListingsToMemory(std::string& report, std::string& csv);
+void ListingsToNowhere();
+
+// Opens the report under reportName and the CSV under reportName + "_sets.csv". As files they
+// never replace the input itself nor a PCG file; a failure raises with neither left open.
+void OpenListings(const InputStream& input, const std::string& reportName);
+// Normal end: closes the report, logs "Closing: " and its name, then the same for the CSV.
+// A failed close raises; the other listing then stays open for CloseOpenListings.
+void CloseListings();
+// Error path: closes whichever listing is still open, report first, each logged the same way.
+// Never throws: an error is already on its way. Its argument only fits std::unique_ptr.
+void CloseOpenListings(Listing* first) noexcept;
+
+// ---- Blocks of lines
+
+// Lines are formatted straight into a block per listing; the block is written out whole when
+// the next line might not fit, and at the end of every bank.
+inline constexpr std::size_t LineCapacity = 512;   // far above the longest line
+inline constexpr std::size_t BlockSize = std::size_t{1} << 18;
+
+struct LineBlock {
+    char data[BlockSize];
+    std::size_t used;
+    Listing* listing;
+};
+
+extern LineBlock ReportBlock;   // lines for ReportFile
+extern LineBlock CsvBlock;      // lines for SetsCsvFile
+
+// Room for one more line at the end of the block; the caller writes it and calls LineDone.
+char* LineStart(LineBlock& block);
+void LineDone(LineBlock& block, const char* end);
+// Writes what the block holds to its listing and empties it.
+void WriteBlock(LineBlock& block);

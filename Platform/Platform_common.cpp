@@ -1,0 +1,95 @@
+// The parts of the platform layer that are the same on every system: process arguments, memory
+// streams, stream size, position and seek, and wildcard matching.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "Output/Output.h"
+#include "Platform/InputStream.h"
+
+namespace {
+
+int processArgc = 0;
+char** processArgv = nullptr;
+
+} // namespace
+
+void SetProcessArgs(int argc, char** argv)
+{
+    processArgc = argc;
+    processArgv = argv;
+}
+
+int ProcessArgCount() { return processArgc; }
+
+const char* ProcessArg(int place)
+{
+    return (place >= 0 && place < processArgc && processArgv[place] != nullptr) ? processArgv[place] : "";
+}
+
+InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name)
+{
+    return new InputStream{0, static_cast<const std::uint8_t*>(bytes), static_cast<std::int64_t>(size), 0, name};
+}
+
+void CloseInput(InputStream* stream) noexcept
+{
+    if (stream == nullptr)
+        return;
+    if (stream->bytes == nullptr)
+        CloseFileHandle(*stream);
+    delete stream;
+}
+
+std::int64_t InputSize(const InputStream& stream) { return stream.size; }
+
+std::int64_t InputPosition(const InputStream& stream) { return stream.position; }
+
+std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
+{
+    std::size_t done = 0;
+    if (stream.bytes == nullptr) {
+        done = ReadFileAt(stream, buffer, count);
+    } else if (stream.position < stream.size) {
+        done = std::min(count, static_cast<std::size_t>(stream.size - stream.position));
+        std::memcpy(buffer, stream.bytes + stream.position, done);
+    }
+    stream.position += static_cast<std::int64_t>(done);
+    return done;
+}
+
+void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart)
+{
+    const std::int64_t target = fromStart ? offset : stream.position + offset;
+    if (target < 0)
+        RaiseIoError("cannot seek before the start of " + stream.name, EINVAL);
+    stream.position = target;
+}
+
+bool IsInputFile(const InputStream& stream, const std::string& path)
+{
+    return stream.bytes == nullptr && IsSameFile(stream, path);
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
+{
+    // Backtracks to the last "*" on a mismatch, letting it take one more byte.
+    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
