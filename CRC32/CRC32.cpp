@@ -59,10 +59,10 @@ std::uint32_t StepSlicedTables(std::uint32_t crc, const std::uint8_t* block, std
         const std::uint32_t b = LoadLittle32(block + 4);
         const std::uint32_t c = LoadLittle32(block + 8);
         const std::uint32_t d = LoadLittle32(block + 12);
-        crc = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
-              t[11][b & 0xFF] ^ t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^
-              t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^
-              t[3][d & 0xFF] ^ t[2][(d >> 8) & 0xFF] ^ t[1][(d >> 16) & 0xFF] ^ t[0][d >> 24];
+        crc = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^ t[11][b & 0xFF] ^
+              t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^ t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^
+              t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^ t[3][d & 0xFF] ^ t[2][(d >> 8) & 0xFF] ^ t[1][(d >> 16) & 0xFF] ^
+              t[0][d >> 24];
         block += Slices;
         length -= Slices;
     }
@@ -80,7 +80,7 @@ RegisterPath ChoosePath()
 
 const RegisterPath ActivePath = ChoosePath();
 
-} // namespace
+}   // namespace
 
 namespace crc32 {
 
@@ -111,7 +111,7 @@ const char* ActivePathName()
     return ActivePath == &RegisterClmul ? ClmulPathName() : "sliced";
 }
 
-} // namespace crc32
+}   // namespace crc32
 
 std::uint32_t Crc32Of(const std::uint8_t* block, std::int32_t length)
 {

@@ -70,7 +70,7 @@ bool CpuHasPmull()
 #endif
 }
 
-} // namespace
+}   // namespace
 
 namespace crc32 {
 
@@ -91,4 +91,4 @@ bool WideClmulAvailable() { return false; }
 
 const char* ClmulPathName() { return "pmull"; }
 
-} // namespace crc32
+}   // namespace crc32

@@ -9,4 +9,4 @@ bool ClmulAvailable() { return false; }
 bool WideClmulAvailable() { return false; }
 const char* ClmulPathName() { return "none"; }
 
-} // namespace crc32
+}   // namespace crc32

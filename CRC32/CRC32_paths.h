@@ -64,5 +64,4 @@ inline constexpr std::uint64_t Reversed64(std::uint64_t value)
 inline constexpr std::uint64_t FoldFirstHalf(unsigned distance) { return Reversed64(XPowModP(distance + 63)); }
 inline constexpr std::uint64_t FoldSecondHalf(unsigned distance) { return Reversed64(XPowModP(distance - 1)); }
 
-
-} // namespace crc32
+}   // namespace crc32

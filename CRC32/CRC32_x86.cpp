@@ -84,7 +84,7 @@ __attribute__((target("avx2"))) inline __m256i Load256(const std::uint8_t* at)
 }
 
 __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) inline __m256i Fold2(__m256i lanes, __m256i constants,
-                                                                             __m256i next)
+                                                                              __m256i next)
 {
     const __m256i first = _mm256_clmulepi64_epi128(lanes, constants, 0x00);
     const __m256i second = _mm256_clmulepi64_epi128(lanes, constants, 0x11);
@@ -92,7 +92,7 @@ __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) inline __m256i Fold2(__
 }
 
 __attribute__((target("vpclmulqdq,avx2,pclmul,sse4.1"))) std::uint32_t StepWideClmul(const std::uint8_t* block,
-                                                                                    std::size_t length)
+                                                                                     std::size_t length)
 {
     const __m256i by1024 = WideConstants<1024>();
     const __m256i by256 = WideConstants<256>();
@@ -129,7 +129,7 @@ bool CpuHasWideClmul()
     return CpuHasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
 }
 
-} // namespace
+}   // namespace
 
 namespace crc32 {
 
@@ -141,7 +141,7 @@ std::uint32_t RegisterClmul(const std::uint8_t* block, std::size_t length)
 std::uint32_t RegisterWideClmul(const std::uint8_t* block, std::size_t length)
 {
     return length < WideClmulMinimum || !WideClmulAvailable() ? RegisterClmul(block, length)
-                                                               : StepWideClmul(block, length);
+                                                              : StepWideClmul(block, length);
 }
 
 bool ClmulAvailable()
@@ -158,4 +158,4 @@ bool WideClmulAvailable()
 
 const char* ClmulPathName() { return "pclmulqdq"; }
 
-} // namespace crc32
+}   // namespace crc32

@@ -29,7 +29,7 @@ std::vector<std::string> Parameters()
 
 bool IsSwitch(const std::string& param) { return SwitchLeads.test(static_cast<unsigned char>(param[0])); }
 
-} // namespace
+}   // namespace
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 

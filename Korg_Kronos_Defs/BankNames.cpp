@@ -35,7 +35,7 @@ std::string Lettered(const char* prefix, std::uint32_t index, bool doubled = fal
     return {text, static_cast<std::size_t>(PutLettered(text, prefix, index, doubled) - text)};
 }
 
-} // namespace
+}   // namespace
 
 std::string InvalidBankText(std::uint32_t number)
 {
@@ -89,8 +89,7 @@ char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank)
         return PutInvalid(out, bank);
     case 2:   // song
         return bank == 0 ? PutLiteral(out, "S-") : PutInvalid(out, bank);
-    default:
-        return PutLiteral(out, "type??");
+    default: return PutLiteral(out, "type??");
     }
 }
 

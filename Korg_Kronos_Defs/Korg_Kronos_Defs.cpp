@@ -13,7 +13,7 @@ constexpr char KindNames[MaxChunkKind + 1][4] = {
     {'W', 'S', 'Q', '1'}, {'A', 'R', 'P', '1'}, {'G', 'L', 'B', '1'}, {'C', 'S', 'M', '1'},
 };
 
-} // namespace
+}   // namespace
 
 std::string_view ChunkKindName(ChunkKind kind)
 {

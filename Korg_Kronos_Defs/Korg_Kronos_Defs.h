@@ -12,7 +12,7 @@
 // Every chunk opens with this header; numbers are big-endian and kept raw in memory.
 struct ChunkHeader {
     char id[4];
-    std::uint32_t size;    // data bytes after the header
+    std::uint32_t size;   // data bytes after the header
     std::uint32_t parm2;
 };
 static_assert(sizeof(ChunkHeader) == 12);
@@ -69,7 +69,7 @@ inline constexpr ChunkKind WSQ1 = 5;   // named, yet no id has it: "WSQ1" is of 
 inline constexpr ChunkKind ARP1 = 6;
 inline constexpr ChunkKind GLB1 = 7;
 inline constexpr ChunkKind CSM1 = 8;   // named, no id
-} // namespace Kind
+}   // namespace Kind
 inline constexpr ChunkKind MaxChunkKind = Kind::CSM1;
 
 // Every id the reader knows, in one table: whether it stands at the top level, its kind there,

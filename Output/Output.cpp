@@ -97,7 +97,7 @@ void CloseListing(Listing& listing)
         RaiseIoError("cannot write " + listing.name, errno);
 }
 
-} // namespace
+}   // namespace
 
 void RaiseIoError(const std::string& what, int error)
 {

@@ -28,9 +28,9 @@ void PrepareBankBuffers()
 
 void ResetReaderState()
 {
-    for (auto [buffer, size] : {std::pair{Sdb1Buffer, Sdb1Size}, std::pair{Sbk1Buffer, Sbk1Size},
-                                std::pair{Pbk1Buffer, Pbk1Size}, std::pair{Mbk1Buffer, Mbk1Size},
-                                std::pair{Cbk1Buffer, Cbk1Size}})
+    for (auto [buffer, size] :
+         {std::pair{Sdb1Buffer, Sdb1Size}, std::pair{Sbk1Buffer, Sbk1Size}, std::pair{Pbk1Buffer, Pbk1Size},
+          std::pair{Mbk1Buffer, Mbk1Size}, std::pair{Cbk1Buffer, Cbk1Size}})
         std::memset(buffer, 0, size);
     SlotInfo = SlotAttributes{};
     currentKind = Kind::UNKN;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 struct SlotAttributes {
-    std::uint8_t SlotType;    // 0 combination, 1 program, 2 song (3 occurs too)
+    std::uint8_t SlotType;   // 0 combination, 1 program, 2 song (3 occurs too)
     std::uint8_t Color;
     std::uint8_t Font;
     std::uint8_t Bank;

@@ -35,7 +35,8 @@ char* PutCsvName(char* out, const std::uint8_t* field)
     }
     std::memcpy(out, field, length);
     char* const end = out + length;
-    for (char* comma = out; (comma = static_cast<char*>(std::memchr(comma, ',', static_cast<std::size_t>(end - comma))));)
+    for (char* comma = out;
+         (comma = static_cast<char*>(std::memchr(comma, ',', static_cast<std::size_t>(end - comma))));)
         *comma++ = '_';
     return end;
 }
@@ -138,7 +139,7 @@ void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&
     }
 }
 
-} // namespace
+}   // namespace
 
 void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName)
 {

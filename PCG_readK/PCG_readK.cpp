@@ -13,8 +13,8 @@ namespace {
 
 // The 16-byte file header.
 struct PcgFileHeader {
-    char magic[4];                 // "KORG"
-    std::uint8_t formatCode;       // 0x50 (Triton) or 0x68 (Kronos)
+    char magic[4];             // "KORG"
+    std::uint8_t formatCode;   // 0x50 (Triton) or 0x68 (Kronos)
     std::uint8_t mustBeZero;
     std::uint8_t unexamined[10];
 };
@@ -106,7 +106,7 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
     }
 }
 
-} // namespace
+}   // namespace
 
 void ReadPCG(InputStream& stream, bool topLevelOnly, const std::string& reportFileName)
 {

@@ -28,9 +28,9 @@ struct ChunkWalk {
     InputStream& stream;
     ChunkHeader& header;   // the caller's top-level header, raw
     ChunkKind kind;
-    std::string id;        // id text of the top-level header
-    std::uint32_t size;    // top-level size
-    std::int32_t entry;    // stream position at entry
+    std::string id;       // id text of the top-level header
+    std::uint32_t size;   // top-level size
+    std::int32_t entry;   // stream position at entry
 };
 
 // Reads a second-level header; false (after "End Of File encountered") when the data ran out:
@@ -143,7 +143,7 @@ bool SkipOtherKind(ChunkWalk& walk)
     return more;
 }
 
-} // namespace
+}   // namespace
 
 void SkipForward(InputStream& stream, std::uint32_t size, const char (&id)[4])
 {

@@ -12,7 +12,7 @@ namespace {
 int processArgc = 0;
 char** processArgv = nullptr;
 
-} // namespace
+}   // namespace
 
 void SetProcessArgs(int argc, char** argv)
 {

@@ -85,7 +85,8 @@ std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count)
 
 bool IsSameFile(const InputStream& stream, const std::string& path)
 {
-    struct stat mine {}, other {};
+    struct stat mine {
+    }, other{};
     if (::fstat(static_cast<int>(stream.handle), &mine) != 0)
         return true;
     if (::stat(path.c_str(), &other) != 0)

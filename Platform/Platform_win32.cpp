@@ -16,7 +16,7 @@ namespace {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
 
-} // namespace
+}   // namespace
 
 struct DirSearch {
     HANDLE handle;
@@ -31,10 +31,7 @@ void PrepareConsole()
 // Large pages on Windows need a privilege most users lack; the buffers keep normal pages.
 void AdviseLargePages(void* /*start*/, std::size_t /*length*/) noexcept {}
 
-void ShowUsageMessage(const char* text)
-{
-    ::MessageBoxA(nullptr, text, "Error", 0x30);
-}
+void ShowUsageMessage(const char* text) { ::MessageBoxA(nullptr, text, "Error", 0x30); }
 
 InputStream* OpenInput(const std::string& name)
 {
@@ -79,18 +76,18 @@ std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count)
 
 bool IsSameFile(const InputStream& stream, const std::string& path)
 {
-    const HANDLE other = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (other == INVALID_HANDLE_VALUE)
         return ::GetLastError() == ERROR_SHARING_VIOLATION;
     BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
-    const bool known = ::GetFileInformationByHandle(HandleOf(stream), &mine) &&
-                       ::GetFileInformationByHandle(other, &theirs);
+    const bool known =
+        ::GetFileInformationByHandle(HandleOf(stream), &mine) && ::GetFileInformationByHandle(other, &theirs);
     ::CloseHandle(other);
     if (!known)
         return true;
-    return mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
-           mine.nFileIndexHigh == theirs.nFileIndexHigh && mine.nFileIndexLow == theirs.nFileIndexLow;
+    return mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber && mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+           mine.nFileIndexLow == theirs.nFileIndexLow;
 }
 
 std::string SearchDirectoryPart(const std::string& pattern)

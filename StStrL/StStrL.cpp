@@ -25,14 +25,11 @@ std::size_t LastDelimiter(const std::string& path)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 bool CharInString(const std::string& s, char ch) { return s.find(ch) != std::string::npos; }
 
-std::string FileNameOf(const std::string& path)
-{
-    return path.substr(LastDelimiter(path), MaxFileNameLength);
-}
+std::string FileNameOf(const std::string& path) { return path.substr(LastDelimiter(path), MaxFileNameLength); }
 
 bool HasExtension(const std::string& name, std::int32_t& dot)
 {

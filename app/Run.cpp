@@ -58,7 +58,7 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 void ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
                      const std::function<InputStream*()>& open)

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr const char* Adjectives[] = {"Warm", "Bright", "Dark", "Airy", "Fat", "Glassy", "Punchy", "Soft",
-                                      "Wide", "Deep", "Vintage", "Dirty", "Silky", "Big", "Clean", "Mellow"};
-constexpr const char* Nouns[] = {"Grand Piano", "Strings", "Pad", "Clav", "Wurly", "Organ", "Brass", "Choir",
-                                 "Bass", "Lead", "Bells", "Harp", "Flute", "Sweep", "Guitar", "Kit"};
+constexpr const char* Adjectives[] = {"Warm", "Bright", "Dark",    "Airy",  "Fat",   "Glassy", "Punchy", "Soft",
+                                      "Wide", "Deep",   "Vintage", "Dirty", "Silky", "Big",    "Clean",  "Mellow"};
+constexpr const char* Nouns[] = {"Grand Piano", "Strings", "Pad",   "Clav", "Wurly", "Organ", "Brass",  "Choir",
+                                 "Bass",        "Lead",    "Bells", "Harp", "Flute", "Sweep", "Guitar", "Kit"};
 
 std::uint32_t state = 0x2545F491u;
 
@@ -101,7 +101,7 @@ std::string CombiChunk(std::size_t& serial)
     return pcgw::Chunk("CMB1", banks);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

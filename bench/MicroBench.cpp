@@ -1,7 +1,6 @@
 // Micro-benchmarks: Crc32Of and each register path on record-sized blocks (bytes per second),
 // and ListBank on a set-list bank (lines per second).
 #include <cstdio>
-#include <random>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -11,15 +10,16 @@
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/ListBank.h"
 #include "Output/Output.h"
+#include "PcgWriter.h"
 
 namespace {
 
 std::vector<std::uint8_t> RandomBlock(std::size_t length)
 {
-    std::mt19937 random(42);
+    pcgw::Random random(42);
     std::vector<std::uint8_t> block(length);
     for (std::uint8_t& byte : block)
-        byte = static_cast<std::uint8_t>(random());
+        byte = random.NextByte();
     return block;
 }
 
@@ -60,7 +60,7 @@ void BM_ListBankSetLists(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * (128 + 2 * 16384));
 }
 
-} // namespace
+}   // namespace
 
 BENCHMARK(BM_Crc32Of)->Arg(542)->Arg(4960)->Arg(7810);
 BENCHMARK_TEMPLATE(BM_RegisterPath, crc32::RegisterBytewise)->Arg(4960);

@@ -84,7 +84,7 @@ void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::p
     fs::remove_all(dir);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

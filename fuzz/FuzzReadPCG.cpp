@@ -17,7 +17,7 @@ std::string Log;
 std::string Report;
 std::string Csv;
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 {

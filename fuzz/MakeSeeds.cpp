@@ -35,7 +35,8 @@ std::vector<std::pair<std::string, std::string>> Seeds()
                                                Chunk("MBK1", BankHead(128, 4960, 0x8000) + "short")) +
                              Chunk("CMB1", Chunk("CBK1", BankHead(1, 7810, 3))))},
         {"size-mismatch", PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(0x80000000u, 2, 0) + "x")))},
-        {"unknown-inside", PcgFile(Chunk("SLS1", Chunk("ZZZ1", "q") + Chunk("SBK1", "")) + Chunk("CMB1", Chunk("PBK1", "")))},
+        {"unknown-inside",
+         PcgFile(Chunk("SLS1", Chunk("ZZZ1", "q") + Chunk("SBK1", "")) + Chunk("CMB1", Chunk("PBK1", "")))},
         {"zero-size-then-unknown", PcgFile(ChunkHead("PRG1", 0) + Chunk("XYZ1", "abc") + Chunk("DKT1", "d"))},
         {"other-kinds", PcgFile(Chunk("DKT1", "1") + Chunk("WSQ1", "22") + Chunk("ARP1", "333") + Chunk("GLB1", ""))},
         {"huge-sizes", PcgFile(ChunkHead("DKT1", 0x7FFFFFFFu) + ChunkHead("XYZ1", 0xFFFFFFFFu))},
@@ -43,7 +44,7 @@ std::vector<std::pair<std::string, std::string>> Seeds()
     };
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

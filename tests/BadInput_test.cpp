@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <random>
 
 #include "PcgWriter.h"
 #include "TestSupport.h"
@@ -17,11 +16,11 @@ namespace {
 // A file with every kind of chunk at real sizes, and where each of its headers stands.
 struct Realistic {
     std::string bytes;
-    std::vector<std::size_t> headers;      // offsets of every 12- or 16-byte header
-    std::vector<std::size_t> sizeFields;   // offsets of every chunk header's size field
-    std::vector<std::size_t> bankHeaders;  // offsets of every bank header (numProgs, objSize, bankId)
-    std::size_t setListsFrom = 0;          // the set-list bank is listed once the walk is past here
-    std::vector<std::size_t> bankEnds;     // end of each program or combination bank's data
+    std::vector<std::size_t> headers;       // offsets of every 12- or 16-byte header
+    std::vector<std::size_t> sizeFields;    // offsets of every chunk header's size field
+    std::vector<std::size_t> bankHeaders;   // offsets of every bank header (numProgs, objSize, bankId)
+    std::size_t setListsFrom = 0;           // the set-list bank is listed once the walk is past here
+    std::vector<std::size_t> bankEnds;      // end of each program or combination bank's data
 };
 
 Realistic MakeRealistic()
@@ -121,7 +120,7 @@ std::string Patched(std::string bytes, std::size_t at, std::uint32_t value)
 
 const std::uint32_t ExtremeValues[] = {0, 1, 11, 12, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
 
-} // namespace
+}   // namespace
 
 // The file is written once and cut shorter and shorter: at every header, in the middle of
 // every header, and at 1,000 random offsets. Each cut ends the walk quietly with both closing
@@ -133,9 +132,9 @@ TEST_F(BadInput, EveryCutEndsAsSpecified)
     for (const std::size_t at : f.headers)
         for (const std::size_t offset : {0u, 6u, 12u})
             cuts.push_back(at + offset);
-    std::mt19937_64 random(20261207);
+    Random random(20261207);
     for (int i = 0; i < 1000; ++i)
-        cuts.push_back(random() % f.bytes.size());
+        cuts.push_back(random.Next() % f.bytes.size());
     std::sort(cuts.begin(), cuts.end(), std::greater<>());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
     RecordProperty("cuts", static_cast<int>(cuts.size()));
@@ -146,9 +145,8 @@ TEST_F(BadInput, EveryCutEndsAsSpecified)
         ASSERT_TRUE(EndsWith(timed.log, Closing)) << "cut at " << cut << "\n" << timed.log;
         EXPECT_EQ(timed.log.find("Could not open"), std::string::npos) << "cut at " << cut;
         const std::string report = Read("f_out.txt");
-        const std::size_t wholeBanks =
-            static_cast<std::size_t>(std::count_if(f.bankEnds.begin(), f.bankEnds.end(),
-                                                   [cut](std::size_t end) { return end <= cut; }));
+        const std::size_t wholeBanks = static_cast<std::size_t>(
+            std::count_if(f.bankEnds.begin(), f.bankEnds.end(), [cut](std::size_t end) { return end <= cut; }));
         // A header that ends the file is taken for its end: the bank after it must have begun.
         const bool setLists = cut > f.setListsFrom;
         EXPECT_EQ(CountLines(report), (setLists ? 16512u : 0u) + 128 * wholeBanks) << "cut at " << cut;
@@ -215,8 +213,8 @@ TEST_F(BadInput, OddIdsAtBothLevels)
     const std::string lowerCase = Chunk("prg1", "x");
     const std::string nul = Chunk(std::string(4, '\0'), "yz");
     const std::string bankAtTop = Chunk("PBK1", BankHead(128, 4960, 0));
-    const std::string inside = Chunk("PRG1", Chunk("zzz1", "q") + Chunk(std::string("\0\0\0\0", 4), "") +
-                                                 Chunk("SBK1", "w"));
+    const std::string inside =
+        Chunk("PRG1", Chunk("zzz1", "q") + Chunk(std::string("\0\0\0\0", 4), "") + Chunk("SBK1", "w"));
     const std::string log = LogOf("f.PCG", PcgFile(lowerCase + nul + bankAtTop + inside + Chunk("GLB1", "")));
     EXPECT_NE(log.find("   Name: prg1  Size: 1 (0x1)\r\nL2: Skipping over prg1 chunk. \r\n"), std::string::npos);
     EXPECT_NE(log.find("   Name:   Size: 2 (0x2)\r\n"), std::string::npos);
@@ -225,4 +223,3 @@ TEST_F(BadInput, OddIdsAtBothLevels)
     EXPECT_TRUE(EndsWith(log, Closing));
     EXPECT_EQ(Read("f_out.txt"), "");
 }
-

@@ -24,13 +24,13 @@ std::string BankLog(const std::string& log)
     return at == std::string::npos ? log : log.substr(at);
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Banks, SizeMismatchReadsNothingAndEndsTheFile)
 {
     // The first PBK1 bank of the run: its buffer is still zero, so the first name is empty.
-    const std::string file = PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(64, 4960, 0) + Records(ProgramSize, 64))) +
-                                     Chunk("GLB1", "z"));
+    const std::string file =
+        PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(64, 4960, 0) + Records(ProgramSize, 64))) + Chunk("GLB1", "z"));
     EXPECT_EQ(BankLog(LogOf("f.PCG", file)),
               Lines({"       Name: PBK1  Size: 317452",
                      "HD1 Prog: PBK1 Error: bank header data size (4960 * 64 = 317440) doesn't match size of dest "
@@ -97,16 +97,17 @@ TEST_F(Banks, BuffersKeepThePreviousFilesBytes)
 {
     std::string setLists = Records(SetListSize);
     SetName(setLists, SetListSize * 100, "From A");
-    const std::string first = LogOf("w/a.PCG", PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)) +
-                             Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, Programs("Piano A")) +
-                                               BankChunk("MBK1", 0, ProgramSize, Programs("Exi A")))));
+    const std::string first =
+        LogOf("w/a.PCG", PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)) +
+                                 Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, Programs("Piano A")) +
+                                                   BankChunk("MBK1", 0, ProgramSize, Programs("Exi A")))));
     // b.PCG: a set-list bank of one set list, then a program bank that fails its size check.
     std::string one = Records(SetListSize, 1);
     SetName(one, 0, "From B");
     // The next file of a wildcard run: nothing clears the buffers in between.
     const std::string log =
         LogOfNext("w/b.PCG", PcgFile(Chunk("SLS1", ChunkHead("SBK1", 12 + SetListSize) + BankHead(1, SetListSize, 0) +
-                                                     one + Chunk("PRG1", Chunk("PBK1", BankHead(1, 4960, 0))))));
+                                                       one + Chunk("PRG1", Chunk("PBK1", BankHead(1, 4960, 0))))));
     // The SBK1 read of b.PCG also took in the PRG1 chunk after it; set list 100 is still a's.
     const std::string report = Read("w/b_out.txt");
     EXPECT_EQ(report.substr(0, 43), "SETLIST 000 \"                  From B\" EQ: ");
@@ -121,6 +122,6 @@ TEST_F(Banks, FailedBankShowsTheFirstNameLeftByAnEarlierFile)
                                                BankChunk("MBK1", 0, ProgramSize, Programs("Exi A")))));
     const std::string log = LogOfNext("w/b.PCG", PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(64, 4960, 0)))));
     EXPECT_TRUE(EndsWith(log, Lines({"BankID: 00000000 I-A NumProgs: 64 SizeOfProg: 4960 1stName: Piano A",
-                                         "Exit Parse_chunk.", "Closing: w/b_out.txt", "Closing: w/b_out.txt_sets.csv"})))
+                                     "Exit Parse_chunk.", "Closing: w/b_out.txt", "Closing: w/b_out.txt_sets.csv"})))
         << log;
 }

@@ -8,6 +8,7 @@
 
 #include "CRC32/CRC32.h"
 #include "CRC32/CRC32_paths.h"
+#include "PcgWriter.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::uint32_t CrcOfZeros(std::int32_t length)
     return Crc32Of(zeros.data(), length);
 }
 
-} // namespace
+}   // namespace
 
 TEST(Crc32Of, WorkedValues)
 {
@@ -83,17 +84,13 @@ namespace {
 std::vector<std::uint8_t> RandomBytes(std::size_t length, unsigned seed)
 {
     std::vector<std::uint8_t> bytes(length);
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (std::uint8_t& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<std::uint8_t>(state >> 24);
-    }
+    pcgw::Random random(seed * 2654435761u + 1);
+    for (std::uint8_t& byte : bytes)
+        byte = random.NextByte();
     return bytes;
 }
 
-} // namespace
+}   // namespace
 
 // Every path against the byte-wise step on every length from 0 to 32768, at two alignments.
 // The reference for length n is the byte-wise register after the first n bytes.

@@ -23,7 +23,7 @@ struct CommandLine {
     std::vector<char*> pointers;
 };
 
-} // namespace
+}   // namespace
 
 TEST(CmdLin, MixedSwitchesAndPositionals)
 {

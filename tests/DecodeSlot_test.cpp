@@ -28,7 +28,7 @@ const Row Rows[] = {
     {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, {3, 15, 3, 31, 7, 255, 255, 255, 15}},
 };
 
-} // namespace
+}   // namespace
 
 TEST(DecodeSlot, Table)
 {

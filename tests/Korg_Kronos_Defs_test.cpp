@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PcgWriter.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ ChunkId Id(const char* text)
     return id;
 }
 
-} // namespace
+}   // namespace
 
 TEST(Swap32, BigEndianBytesToValue)
 {
@@ -79,4 +80,19 @@ TEST(IdText, StopsAtFirstNul)
     EXPECT_EQ(IdText(full), "SLS1");
     EXPECT_EQ(IdText(cut), "AB");
     EXPECT_EQ(IdText(none), "");
+}
+
+// The writer keeps its own account of the record layout; it must be the reader's.
+TEST(PcgWriter, RecordSizesAgreeWithTheReader)
+{
+    EXPECT_EQ(pcgw::NameSize, ::NameSize);
+    EXPECT_EQ(pcgw::SetListSize, ::SetListSize);
+    EXPECT_EQ(pcgw::SlotSize, ::SlotSize);
+    EXPECT_EQ(pcgw::SlotsPerSetList, ::SlotsPerSetList);
+    EXPECT_EQ(pcgw::EqOffset, ::EqOffset);
+    EXPECT_EQ(pcgw::ProgramSize, ::ProgramSize);
+    EXPECT_EQ(pcgw::CombiSize, ::CombiSize);
+    EXPECT_EQ(pcgw::Sdb1Size, ::Sdb1Size);
+    EXPECT_EQ(pcgw::BankRecords, ::RecordsPerBank);
+    EXPECT_EQ(pcgw::SlotOffset(1, 2), ::SetListSize + ::SlotsOffset + 2 * ::SlotSize);
 }

@@ -16,7 +16,7 @@ std::string SetListFile(const std::string& setLists)
     return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)));
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(ListBank, AllZeroSetListBank)
 {
@@ -109,8 +109,9 @@ TEST_F(ListBank, EveryCsvLineHasElevenFields)
     std::string setLists = Records(SetListSize);
     FillRecords(setLists, SetListSize, 5);
     for (std::size_t slot = 0; slot < 128; ++slot)
-        SetSlot(setLists, 1, slot, "a,b,,c", {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot * 7),
-                                             0xFF, 0x80, 0x01, static_cast<std::uint8_t>(slot * 3)});
+        SetSlot(setLists, 1, slot, "a,b,,c",
+                {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot * 7), 0xFF, 0x80, 0x01,
+                 static_cast<std::uint8_t>(slot * 3)});
     LogOf("f.PCG", SetListFile(setLists));
     const std::string csv = Read("f_out.txt_sets.csv");
     std::size_t start = 0;

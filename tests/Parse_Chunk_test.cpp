@@ -20,7 +20,7 @@ std::string WalkLog(const std::string& log)
     return at == std::string::npos ? log : log.substr(at + start.size());
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Parse_Chunk, SetListChunkThenProgramHandBack)
 {
@@ -95,30 +95,43 @@ TEST_F(Parse_Chunk, ProgramBanksThenCombinations)
     SetRecordName(combis, CombiSize, 0, "Combi One");
     const std::string prg1 = BankChunk("PBK1", 0, ProgramSize, hd1a) + BankChunk("PBK1", 1, ProgramSize, hd1b) +
                              BankChunk("MBK1", 0x20000, ProgramSize, exi);
-    const std::string file = PcgFile(Chunk("PRG1", prg1) + Chunk("CMB1", BankChunk("CBK1", 0x20000, CombiSize, combis)));
+    const std::string file =
+        PcgFile(Chunk("PRG1", prg1) + Chunk("CMB1", BankChunk("CBK1", 0x20000, CombiSize, combis)));
     const std::string inside = "Reading inside L2 chunk (PRG1) of size 1904712 (1D1048) at File Position: 40 (0x28)";
     const std::string insideCombis =
         "Reading inside L2 chunk (CMB1) of size 999704 (F4118) at File Position: 1904764 (0x1D107C)";
     EXPECT_EQ(WalkLog(LogOf("f.PCG", file)),
-              Lines({"Enter Parse_Chunk with PRG1", inside, "       Name: PBK1  Size: 634892",
+              Lines({"Enter Parse_Chunk with PRG1",
+                     inside,
+                     "       Name: PBK1  Size: 634892",
                      "HD1 Prog: PBK1 Bank Read: reading 634880 bytes into array",
-                     "BankID: 00000000 I-A NumProgs: 128 SizeOfProg: 4960 1stName: Piano One", inside,
-                     "       Name: PBK1  Size: 634892", "HD1 Prog: PBK1 Bank Read: reading 634880 bytes into array",
-                     "BankID: 00000001 I-B NumProgs: 128 SizeOfProg: 4960 1stName: Organ Two", inside,
-                     "       Name: MBK1  Size: 634892", "EXi Prog: MBK1 Bank Read: reading 634880 bytes into array",
-                     "BankID: 00020000 U-A NumProgs: 128 SizeOfProg: 4960 1stName: Synth Three", inside,
+                     "BankID: 00000000 I-A NumProgs: 128 SizeOfProg: 4960 1stName: Piano One",
+                     inside,
+                     "       Name: PBK1  Size: 634892",
+                     "HD1 Prog: PBK1 Bank Read: reading 634880 bytes into array",
+                     "BankID: 00000001 I-B NumProgs: 128 SizeOfProg: 4960 1stName: Organ Two",
+                     inside,
+                     "       Name: MBK1  Size: 634892",
+                     "EXi Prog: MBK1 Bank Read: reading 634880 bytes into array",
+                     "BankID: 00020000 U-A NumProgs: 128 SizeOfProg: 4960 1stName: Synth Three",
+                     inside,
                      "CMB1: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type 2. Current File Position: 40 (28)",
-                     "Current chunk is CMB1: Start Next L2 Chunk Here.....", "Exit Parse_chunk.",
-                     "Enter Parse_Chunk with CMB1", insideCombis, "       Name: CBK1  Size: 999692",
+                     "Current chunk is CMB1: Start Next L2 Chunk Here.....",
+                     "Exit Parse_chunk.",
+                     "Enter Parse_Chunk with CMB1",
+                     insideCombis,
+                     "       Name: CBK1  Size: 999692",
                      "Bank Read: reading 999680 bytes into array",
-                     "BankID: 00020000 U-A NumProgs: 128 SizeOfProg: 7810 1stName: Combi One", insideCombis,
+                     "BankID: 00020000 U-A NumProgs: 128 SizeOfProg: 7810 1stName: Combi One",
+                     insideCombis,
                      "End Of File encountered"}) +
                   Closing);
     const std::string report = Read("f_out.txt");
     EXPECT_EQ(CountLines(report), 512u);
-    for (const char* line : {"PROGRAM  I-A000 \"               Piano One\" ", "PROGRAM  I-A001 \"                        \" 75944B80",
-                             "PROGRAM  I-B000 \"               Organ Two\" ", "PROGRAM  U-A000 \"             Synth Three\" ",
-                             "COMBI    U-A000 \"               Combi One\" ", "COMBI    U-A127 \"                        \" 3E46F431"})
+    for (const char* line :
+         {"PROGRAM  I-A000 \"               Piano One\" ", "PROGRAM  I-A001 \"                        \" 75944B80",
+          "PROGRAM  I-B000 \"               Organ Two\" ", "PROGRAM  U-A000 \"             Synth Three\" ",
+          "COMBI    U-A000 \"               Combi One\" ", "COMBI    U-A127 \"                        \" 3E46F431"})
         EXPECT_NE(report.find(line), std::string::npos) << line;
     EXPECT_LT(report.find("PROGRAM  I-B127"), report.find("PROGRAM  U-A000"));
     EXPECT_EQ(Read("f_out.txt_sets.csv"), "");
@@ -127,28 +140,28 @@ TEST_F(Parse_Chunk, ProgramBanksThenCombinations)
 TEST_F(Parse_Chunk, BankOfTheOtherKindSkipsTheWholeChunk)
 {
     const std::string file = PcgFile(Chunk("CMB1", Chunk("MBK1", "xxxx")) + Chunk("GLB1", "z"));
-    EXPECT_EQ(WalkLog(LogOf("f.PCG", file)),
-              Lines({"Enter Parse_Chunk with CMB1",
-                     "Reading inside L2 chunk (CMB1) of size 16 (10) at File Position: 40 (0x28)",
-                     "MBK1: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type 3. Current File Position: 40 (28)",
-                     "Seek back to previous. File Position now: 52 (0x34)",
-                     "End of Parse_chunk - PRG1/CMB1, skipping ahead 16 (10) from position 40 (28)",
-                     "Exit Parse_chunk.", "Enter Parse_Chunk with CMB1",
-                     "Reading inside L2 chunk (CMB1) of size 16 (10) at File Position: 56 (0x38)",
-                     "GLB1: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type 3. Current File Position: 56 (38)",
-                     "Current chunk is GLB1: Start Next L2 Chunk Here.....", "Exit Parse_chunk.",
-                     "Enter Parse_Chunk with GLB1",
-                     "Other type Parse_chunk - GLB1, skipping ahead 1 (1) from position 68 (44)",
-                     "Exit Parse_chunk."}) +
-                  Closing);
+    EXPECT_EQ(
+        WalkLog(LogOf("f.PCG", file)),
+        Lines({"Enter Parse_Chunk with CMB1",
+               "Reading inside L2 chunk (CMB1) of size 16 (10) at File Position: 40 (0x28)",
+               "MBK1: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type 3. Current File Position: 40 (28)",
+               "Seek back to previous. File Position now: 52 (0x34)",
+               "End of Parse_chunk - PRG1/CMB1, skipping ahead 16 (10) from position 40 (28)", "Exit Parse_chunk.",
+               "Enter Parse_Chunk with CMB1",
+               "Reading inside L2 chunk (CMB1) of size 16 (10) at File Position: 56 (0x38)",
+               "GLB1: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type 3. Current File Position: 56 (38)",
+               "Current chunk is GLB1: Start Next L2 Chunk Here.....", "Exit Parse_chunk.",
+               "Enter Parse_Chunk with GLB1",
+               "Other type Parse_chunk - GLB1, skipping ahead 1 (1) from position 68 (44)", "Exit Parse_chunk."}) +
+            Closing);
 }
 
 TEST_F(Parse_Chunk, UnknownInsideSetListsSkipsFromTheEntry)
 {
     const std::string file = PcgFile(Chunk("SLS1", Chunk("CSM1", "ab") + "pad") + Chunk("DKT1", ""));
     EXPECT_EQ(WalkLog(LogOf("f.PCG", file)),
-              Lines({"Enter Parse_Chunk with SLS1", "Parse_chunk - SLS1: ",
-                     "Reading contents of SLS type chunk (CSM1) of size 2 (2), Parm2: 0 (0)",
+              Lines({"Enter Parse_Chunk with SLS1",
+                     "Parse_chunk - SLS1: ", "Reading contents of SLS type chunk (CSM1) of size 2 (2), Parm2: 0 (0)",
                      "CSM1: SLS1 L2 Parse: Not a known chunk in SLS1 type. File Position: 40 of 69",
                      "Seek back to previous. File Position now: 52 (0x34)",
                      "End of Parse_chunk - SLS1, skipping ahead 17 (11) from position 40 (28)", "Exit Parse_chunk.",
@@ -159,15 +172,15 @@ TEST_F(Parse_Chunk, UnknownInsideSetListsSkipsFromTheEntry)
 TEST_F(Parse_Chunk, OtherKindsAreSkippedBySize)
 {
     const std::string file = PcgFile(Chunk("DKT1", "abc") + Chunk("ARP1", "") + Chunk("GLB1", "zz"));
-    EXPECT_EQ(WalkLog(LogOf("f.PCG", file)),
-              Lines({"Enter Parse_Chunk with DKT1",
-                     "Other type Parse_chunk - DKT1, skipping ahead 3 (3) from position 40 (28)", "Exit Parse_chunk.",
-                     "Enter Parse_Chunk with ARP1",
-                     "Other type Parse_chunk - ARP1, skipping ahead 0 (0) from position 55 (37)", "Exit Parse_chunk.",
-                     "Enter Parse_Chunk with GLB1",
-                     "Other type Parse_chunk - GLB1, skipping ahead 2 (2) from position 67 (43)",
-                     "Exit Parse_chunk."}) +
-                  Closing);
+    EXPECT_EQ(
+        WalkLog(LogOf("f.PCG", file)),
+        Lines({"Enter Parse_Chunk with DKT1",
+               "Other type Parse_chunk - DKT1, skipping ahead 3 (3) from position 40 (28)", "Exit Parse_chunk.",
+               "Enter Parse_Chunk with ARP1",
+               "Other type Parse_chunk - ARP1, skipping ahead 0 (0) from position 55 (37)", "Exit Parse_chunk.",
+               "Enter Parse_Chunk with GLB1",
+               "Other type Parse_chunk - GLB1, skipping ahead 2 (2) from position 67 (43)", "Exit Parse_chunk."}) +
+            Closing);
 }
 
 TEST_F(Parse_Chunk, ShortSetListBankIsListedAllTheSame)
@@ -176,7 +189,8 @@ TEST_F(Parse_Chunk, ShortSetListBankIsListedAllTheSame)
     SetName(one, 0, "Only One");
     const std::string file = PcgFile(Chunk("SLS1", ChunkHead("SBK1", 12 + SetListSize) + BankHead(1, 69416, 0) + one));
     const std::string log = LogOf("f.PCG", file);
-    EXPECT_TRUE(EndsWith(log, Lines({"Reading SBK1 data: 8885248 (0x879400) bytes", "End Of File encountered"}) + Closing))
+    EXPECT_TRUE(
+        EndsWith(log, Lines({"Reading SBK1 data: 8885248 (0x879400) bytes", "End Of File encountered"}) + Closing))
         << log;
     const std::string report = Read("f_out.txt");
     EXPECT_EQ(CountLines(report), 16512u);

@@ -19,7 +19,7 @@ std::string Hex(const std::string& bytes)
     return text;
 }
 
-} // namespace
+}   // namespace
 
 TEST(PcgWriter, HeadersAreBigEndian)
 {
@@ -27,9 +27,11 @@ TEST(PcgWriter, HeadersAreBigEndian)
     EXPECT_EQ(Hex(FileHeader(0x50, 1)), "4B4F5247500100000000000000000000");
     EXPECT_EQ(Hex(ChunkHead("SLS1", 1234, 7)), "534C5331000004D200000007");
     EXPECT_EQ(Hex(Chunk("GLB1", "ab")), "474C423100000002000000006162");
-    EXPECT_EQ(Hex(BankHead(128, 4960, 0x20007)), "00000080000013600002000" "7");
+    EXPECT_EQ(Hex(BankHead(128, 4960, 0x20007)), "00000080000013600002000"
+                                                 "7");
     EXPECT_EQ(PcgFile("xyz").size(), 16u + 12u + 3u);
-    EXPECT_EQ(Hex(PcgFile("xyz").substr(16, 12)), "50434731000000030000" "0000");
+    EXPECT_EQ(Hex(PcgFile("xyz").substr(16, 12)), "50434731000000030000"
+                                                  "0000");
     EXPECT_THROW(ChunkHead("TOOLONG", 0), std::invalid_argument);
 }
 

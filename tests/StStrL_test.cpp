@@ -30,7 +30,7 @@ const PathRow PathRows[] = {
     {"", "", "", "", false, 0},
 };
 
-} // namespace
+}   // namespace
 
 TEST(PathHelpers, TableRowByRow)
 {

@@ -67,8 +67,7 @@ std::string InMemoryRun::Run(const std::string& name, const std::string& bytes, 
     std::string log, report, csv;
     LogToMemory(log);
     ListingsToMemory(report, csv);
-    ListSingleInput(name, topLevelOnly, reportName,
-                    [&] { return OpenMemoryInput(bytes.data(), bytes.size(), name); });
+    ListSingleInput(name, topLevelOnly, reportName, [&] { return OpenMemoryInput(bytes.data(), bytes.size(), name); });
     LogToFile(stdout);
     ListingsToFiles();
     listings.clear();

@@ -248,17 +248,19 @@ void Apply(Builder& builder, const Line& line)
         const std::size_t count = line.Count() > 4 ? line.Number(4, 4096) : BankRecords;
         if (recordSize < NameSize)
             line.Fail("records hold at least their 24-byte name");
-        const auto numProgs = line.Count() > 5 ? static_cast<std::uint32_t>(line.Number(5)) : static_cast<std::uint32_t>(count);
+        const auto numProgs =
+            line.Count() > 5 ? static_cast<std::uint32_t>(line.Number(5)) : static_cast<std::uint32_t>(count);
         const auto objSize =
             line.Count() > 6 ? static_cast<std::uint32_t>(line.Number(6)) : static_cast<std::uint32_t>(recordSize);
-        builder.bank = PendingBank{line.Id(1), static_cast<std::uint32_t>(line.Number(2)), recordSize, numProgs,
-                                   objSize, Records(recordSize, count)};
+        builder.bank = PendingBank{line.Id(1), static_cast<std::uint32_t>(line.Number(2)),
+                                   recordSize, numProgs,
+                                   objSize,    Records(recordSize, count)};
     } else {
         line.Fail("unknown directive '" + verb + "'");
     }
 }
 
-} // namespace
+}   // namespace
 
 std::string BuildFromDescription(const std::string& description)
 {
@@ -279,9 +281,10 @@ std::string BuildFromDescription(const std::string& description)
         throw DescriptionError("chunk " + builder.frames.back().id + " has no 'end'");
     if (builder.containerAt) {
         const std::size_t after = *builder.containerAt + 12;
-        builder.file.replace(*builder.containerAt + 4, 4, Be32(static_cast<std::uint32_t>(builder.file.size() - after)));
+        builder.file.replace(*builder.containerAt + 4, 4,
+                             Be32(static_cast<std::uint32_t>(builder.file.size() - after)));
     }
     return builder.file;
 }
 
-} // namespace pcgw
+}   // namespace pcgw

@@ -33,4 +33,4 @@ struct DescriptionError : std::runtime_error {
 // Throws DescriptionError naming the line for anything it cannot read.
 std::string BuildFromDescription(const std::string& description);
 
-} // namespace pcgw
+}   // namespace pcgw

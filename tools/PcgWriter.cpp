@@ -11,21 +11,13 @@ namespace {
 constexpr std::size_t PackedOffset = 24;
 constexpr std::size_t SlotTailOffset = 30;
 
-std::uint32_t NextRandom(std::uint32_t& state)
-{
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-}
-
-void FillRange(std::string& data, std::size_t from, std::size_t to, std::uint32_t& state)
+void FillRange(std::string& data, std::size_t from, std::size_t to, Random& random)
 {
     for (std::size_t i = from; i < to; ++i)
-        data[i] = static_cast<char>(NextRandom(state) >> 24);
+        data[i] = static_cast<char>(random.NextByte());
 }
 
-} // namespace
+}   // namespace
 
 std::string Be32(std::uint32_t value)
 {
@@ -82,7 +74,7 @@ void SetRecordName(std::string& data, std::size_t recordSize, std::size_t index,
 
 void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed)
 {
-    std::uint32_t state = seed == 0 ? 0x9E3779B9u : seed;
+    Random state(seed == 0 ? 0x9E3779B9u : seed);
     for (std::size_t record = 0; record + recordSize <= data.size(); record += recordSize) {
         if (recordSize != SetListSize) {
             FillRange(data, record + NameSize, record + recordSize, state);
@@ -96,9 +88,8 @@ void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed)
     }
 }
 
-Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank,
-                std::uint8_t transpose, std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume,
-                std::uint8_t kbdTrack)
+Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank, std::uint8_t transpose,
+                std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume, std::uint8_t kbdTrack)
 {
     return {static_cast<std::uint8_t>((slotType & 0x03u) | (color & 0x0Fu) << 2 | (font & 0x03u) << 6),
             static_cast<std::uint8_t>((bank & 0x1Fu) | (transpose & 0x07u) << 5),
@@ -113,8 +104,7 @@ std::size_t SlotOffset(std::size_t setList, std::size_t slot)
     return SetListSize * setList + NameSize + SlotSize * slot;
 }
 
-void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name,
-             const Packed& packed)
+void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name, const Packed& packed)
 {
     const std::size_t at = SlotOffset(setList, slot);
     SetName(setLists, at, name);
@@ -136,4 +126,4 @@ std::string BankChunk(std::string_view id, std::uint32_t bankId, std::size_t rec
     return Chunk(id, BankHead(count, static_cast<std::uint32_t>(recordSize), bankId) + std::string(records));
 }
 
-} // namespace pcgw
+}   // namespace pcgw

@@ -10,6 +10,9 @@
 
 namespace pcgw {
 
+// The writer keeps its own record sizes on purpose: it describes files the way the instrument
+// writes them, independently of the reader, so a test that builds its input here checks the
+// reader against a second account of the format. One test checks that the two accounts agree.
 inline constexpr std::size_t NameSize = 24;
 inline constexpr std::size_t SetListSize = 69416;
 inline constexpr std::size_t SlotSize = 542;
@@ -19,6 +22,24 @@ inline constexpr std::size_t ProgramSize = 4960;
 inline constexpr std::size_t CombiSize = 7810;
 inline constexpr std::size_t Sdb1Size = 462336;
 inline constexpr std::size_t BankRecords = 128;
+
+// The one pseudo-random generator of the tests, the benchmarks and the writer: xorshift32,
+// repeatable from its seed on every platform. A seed of 0 is taken as 1.
+class Random {
+public:
+    explicit Random(std::uint32_t seed) : state(seed != 0 ? seed : 1) {}
+    std::uint32_t Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    std::uint8_t NextByte() { return static_cast<std::uint8_t>(Next() >> 24); }
+
+private:
+    std::uint32_t state;
+};
 
 std::string Be32(std::uint32_t value);
 // The 16-byte file header: "KORG", the format code, byte 5, ten zero bytes.
@@ -43,13 +64,11 @@ void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed);
 using Packed = std::array<std::uint8_t, 6>;
 // The packed slot bytes b0..b5 for the given attributes (transpose 0..7 and kbdTrack 0..15
 // share b5 bits 0-2 in the decoding; this packs transpose into b1 only).
-Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank,
-                std::uint8_t transpose, std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume,
-                std::uint8_t kbdTrack);
+Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank, std::uint8_t transpose,
+                std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume, std::uint8_t kbdTrack);
 // Offset of slot j of set list i in a set-list bank.
 std::size_t SlotOffset(std::size_t setList, std::size_t slot);
-void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name,
-             const Packed& packed);
+void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name, const Packed& packed);
 
 // Writes bytes to a file, replacing it; false when they could not all be written.
 bool WriteFile(const std::string& path, std::string_view bytes);
@@ -57,4 +76,4 @@ bool WriteFile(const std::string& path, std::string_view bytes);
 // A bank chunk: its header, the bank header (numProgs from the data), the records.
 std::string BankChunk(std::string_view id, std::uint32_t bankId, std::size_t recordSize, std::string_view records);
 
-} // namespace pcgw
+}   // namespace pcgw

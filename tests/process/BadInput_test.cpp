@@ -32,7 +32,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 // A sparse file: a skipped chunk carries the walk past 2^31 - 1, where a GLB1 header stands.
 TEST_F(BadInput, PositionBeyondTwoToTheThirtyFirstIsARangeError)
@@ -47,10 +47,10 @@ TEST_F(BadInput, PositionBeyondTwoToTheThirtyFirstIsARangeError)
         ASSERT_TRUE(file.good());
     }
     const RunResult run = Run({"f.PCG"});
-    EXPECT_TRUE(EndsWith(run.out, Lines({"   Name: XYZ1  Size: 2147483632 (0x7FFFFFF0)", "L2: Skipping over XYZ1 chunk. ",
-                                         "Seeking  2147483632 (7FFFFFF0) bytes --  Next:  GLB1 ",
-                                         "Enter Parse_Chunk with GLB1"}) +
-                                      Closing + Lines({"Could not open f.PCG"})))
+    EXPECT_TRUE(EndsWith(
+        run.out, Lines({"   Name: XYZ1  Size: 2147483632 (0x7FFFFFF0)", "L2: Skipping over XYZ1 chunk. ",
+                        "Seeking  2147483632 (7FFFFFF0) bytes --  Next:  GLB1 ", "Enter Parse_Chunk with GLB1"}) +
+                     Closing + Lines({"Could not open f.PCG"})))
         << run.out;
 }
 

@@ -18,7 +18,7 @@ std::string DemoDescription()
     return text.str();
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Demo, ListsEveryBank)
 {

@@ -28,7 +28,7 @@ const std::string Usage = "Usage: Bankscry <filename> <nn> {outfilename}\r\n";
 
 using Driver = ScratchDir;
 
-} // namespace
+}   // namespace
 
 TEST_F(Driver, NoFileNamedShowsUsageOnly)
 {
@@ -232,7 +232,8 @@ TEST_F(Driver, FailedReportWriteIsReported)
     std::filesystem::create_symlink("/dev/full", Path("full.txt"));
     const RunResult run = Run({"sets.PCG", "n", "full.txt"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: full.txt", "Closing: full.txt_sets.csv", "Could not open sets.PCG"})))
+    EXPECT_TRUE(
+        EndsWith(run.out, Lines({"Closing: full.txt", "Closing: full.txt_sets.csv", "Could not open sets.PCG"})))
         << run.out;
 }
 

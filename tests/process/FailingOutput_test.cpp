@@ -48,7 +48,7 @@ protected:
     std::string mounted;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(FailingOutput, CsvThatFillsUpMidway)
 {
@@ -88,8 +88,8 @@ TEST_F(FailingOutput, SmallFileSystemFillsUp)
     Write("sets.PCG", SetListFile());
     const RunResult run = Run({"sets.PCG", "n", "small/r.txt"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: small/r.txt", "Closing: small/r.txt_sets.csv",
-                                         "Could not open sets.PCG"})))
+    EXPECT_TRUE(
+        EndsWith(run.out, Lines({"Closing: small/r.txt", "Closing: small/r.txt_sets.csv", "Could not open sets.PCG"})))
         << run.out;
 }
 
