@@ -103,7 +103,7 @@ struct Timed {
 
 class BadInput : public InMemoryRun {
 protected:
-    // A run that must end well within a second: anything slower is a hang in the making.
+    // A run that must end within seconds, even emulated: anything slower is a hang in the making.
     Timed TimedRun(const std::string& bytes)
     {
         const auto start = std::chrono::steady_clock::now();
@@ -141,7 +141,7 @@ TEST_F(BadInput, EveryCutEndsAsSpecified)
 
     for (const std::size_t cut : cuts) {
         const Timed timed = TimedRun(f.bytes.substr(0, cut));
-        EXPECT_LT(timed.seconds, 1.0) << "cut at " << cut;
+        EXPECT_LT(timed.seconds, 5.0) << "cut at " << cut;
         ASSERT_TRUE(EndsWith(timed.log, Closing)) << "cut at " << cut << "\n" << timed.log;
         EXPECT_EQ(timed.log.find("Could not open"), std::string::npos) << "cut at " << cut;
         const std::string report = Read("f_out.txt");
@@ -166,7 +166,7 @@ TEST_F(BadInput, ExtremeHeaderFields)
         const Timed timed = TimedRun(Patched(f.bytes, at, value));
         ++runs;
         const std::string where = std::string(what) + " at " + std::to_string(at) + " = " + std::to_string(value);
-        EXPECT_LT(timed.seconds, 1.0) << where;
+        EXPECT_LT(timed.seconds, 5.0) << where;
         // Either the walk ends, or an error passes through the clean-up to the one line of the driver.
         const bool ended = EndsWith(timed.log, Closing);
         const bool failed = EndsWith(timed.log, std::string(Closing) + "Could not open f.PCG\r\n");
