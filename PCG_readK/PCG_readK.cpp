@@ -7,6 +7,7 @@
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "Output/Output.h"
+#include "PCG_readK/BankReceiver.h"
 #include "PCG_readK/Parse_Chunk.h"
 
 namespace {
@@ -23,6 +24,12 @@ static_assert(sizeof(PcgFileHeader) == 16);
 constexpr std::uint8_t TritonFormat = 0x50;
 constexpr std::uint8_t KronosFormat = 0x68;
 constexpr std::uint32_t DumpedChunkSize = 44;   // skipped chunks of this size are shown in hex
+
+void Refused(const char* reason)
+{
+    if (const BankReceiver* receiver = ActiveBankReceiver())
+        receiver->refused(receiver->context, reason);
+}
 
 // Logs and passes over one chunk whose header is in the buffer, then reads the next header into
 // it; true when a whole header came.
@@ -69,10 +76,12 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
     std::memcpy(&magic, fileHeader.magic, sizeof magic);
     if (headerBytes < sizeof fileHeader || magic != KORG || fileHeader.mustBeZero != 0) {
         LogLine("PCG file does not have a valid KORG header.");
+        Refused("not a PCG file (no KORG header)");
         return;
     }
     if (fileHeader.formatCode != TritonFormat && fileHeader.formatCode != KronosFormat) {
         LogLine("This PCG is not in Triton or Kronos format, so can't read it.");
+        Refused("a PCG file of neither the Triton nor the Kronos format");
         return;
     }
 
@@ -82,6 +91,7 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
             static_cast<std::int32_t>(containerSize), containerSize);
     if (IdOf(container) != PCG1 || containerBytes < sizeof container) {
         LogLine("PCG file does not have a valid PCG header.");
+        Refused("not a PCG file (no PCG1 container)");
         return;
     }
     LogLine(" Start 2nd level parsing...");

@@ -8,10 +8,22 @@
 #include <string>
 
 #include "Output/Output.h"
+#include "PCG_readK/BankReceiver.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/ListBank.h"
 
 namespace {
+
+const BankReceiver* Receiver = nullptr;
+
+// A loaded bank goes to the listings, or to the receiver where a driver installed one.
+void HandOn(ChunkId id, ChunkKind kind, const std::uint8_t* data, const std::string& bankName)
+{
+    if (Receiver != nullptr)
+        Receiver->loaded(Receiver->context, id, kind, data, bankName);
+    else
+        ListBank(data, kind, bankName);
+}
 
 constexpr std::int64_t MaxSeekOffset = std::numeric_limits<std::int32_t>::max();
 
@@ -96,7 +108,7 @@ bool WalkSetLists(ChunkWalk& walk)
             InputRead(walk.stream, buffer, bytes);
             LogLine("Reading %s data: %zu (0x%zX) bytes", id.c_str(), bytes, bytes);
             if (!isSdb1)
-                ListBank(Sbk1Buffer, walk.kind, std::string());
+                HandOn(SBK1, walk.kind, Sbk1Buffer, std::string());
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
@@ -120,10 +132,12 @@ bool WalkBanks(ChunkWalk& walk)
             LogLine("       Name: %s  Size: %u", id.c_str(), size);
             std::string bankName;
             if (!ReadBankHeader(walk.stream, second, bankName)) {
+                if (Receiver != nullptr)
+                    Receiver->notLoaded(Receiver->context, secondId, bankName);
                 LogLine("Exit Parse_chunk.");
                 return false;
             }
-            ListBank(BankBufferOf(secondId), walk.kind, bankName);
+            HandOn(secondId, walk.kind, BankBufferOf(secondId), bankName);
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));
@@ -144,6 +158,10 @@ bool SkipOtherKind(ChunkWalk& walk)
 }
 
 }   // namespace
+
+void ReceiveBanks(const BankReceiver* receiver) { Receiver = receiver; }
+
+const BankReceiver* ActiveBankReceiver() { return Receiver; }
 
 void SkipForward(InputStream& stream, std::uint32_t size, const char (&id)[4])
 {

@@ -1,0 +1,39 @@
+// The commands of scry, each writing to a stream what it makes of one or two models.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Model.h"
+
+namespace scry {
+
+// A readable listing, one record per line, stable for line-based diffs.
+void WriteShow(std::ostream& out, const FileModel& file, bool all);
+
+// Differences of NEW against OLD, one line each, key first, then a summary; true when any.
+struct DiffCounts {
+    unsigned renamed = 0, changed = 0, moved = 0, added = 0, removed = 0, settings = 0;
+    unsigned Total() const { return renamed + changed + moved + added + removed + settings; }
+};
+std::vector<std::string> DiffLines(const FileModel& oldFile, const FileModel& newFile, DiffCounts& counts);
+std::string DiffSummary(const DiffCounts& counts);
+
+// RFC 4180 CSV with a header row: one row per used slot (all with all), or per record.
+void WriteSlotsCsv(std::ostream& out, const std::vector<FileModel>& files, bool all);
+void WriteRecordsCsv(std::ostream& out, const std::vector<FileModel>& files);
+// One CSV field, quoted where it must be.
+std::string CsvField(const std::string& text);
+
+// Every model as one JSON document.
+void WriteJson(std::ostream& out, const std::vector<FileModel>& files, bool all);
+
+// "Prog I-B012 \"Grand Piano\"" or "Prog GM005 (instrument's own bank)".
+std::string PlaysText(const Plays& plays);
+// "transpose 1, volume 127, hold 3, color 2, font 1, kbd track 0"
+std::string SettingsText(const SlotAttributes& slot);
+// A name for a line of text: UTF-8, control bytes as \xNN, so one record stays one line.
+std::string LineName(const std::string& bytes);
+
+} // namespace scry

@@ -1,0 +1,260 @@
+// Building the model from the reader's walk: banks handed on by the bank receiver, the chunk
+// table from the reader's table of contents.
+#include "Model.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+
+#include "CRC32/CRC32.h"
+#include "Korg_Kronos_Defs/BankNames.h"
+#include "Output/Output.h"
+#include "PCG_readK/BankReceiver.h"
+#include "PCG_readK/Banks.h"
+#include "PCG_readK/Chunks.h"
+#include "PCG_readK/DecodeSlot.h"
+#include "PCG_readK/PCG_readK.h"
+
+namespace scry {
+
+namespace {
+
+constexpr const char* TypeTexts[4] = {"Combi", "Prog", "Song", "Type3"};
+
+std::string NameOf(const std::uint8_t* field)
+{
+    return std::string(reinterpret_cast<const char*>(field), NameLength(field));
+}
+
+bool AllZero(const std::uint8_t* bytes, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i)
+        if (bytes[i] != 0)
+            return false;
+    return true;
+}
+
+std::uint32_t Fingerprint(const std::uint8_t* bytes, std::size_t size)
+{
+    return Crc32Of(bytes, static_cast<std::int32_t>(size));
+}
+
+SlotAttributes Decoded(const std::uint8_t* slot)
+{
+    const std::uint8_t* p = slot + PackedSlotOffset;
+    DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
+    const ::SlotAttributes& s = SlotInfo;
+    return {s.SlotType, s.Color,  s.Font, s.Bank, s.Transpose, s.Number, s.HoldTime, s.Volume, s.Kbd_Track,
+            SlotBankName(s.SlotType, s.Bank), TypeTexts[s.SlotType & 3u]};
+}
+
+struct Building {
+    FileModel* model;
+};
+
+void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data, const std::string& bankName)
+{
+    FileModel& model = *static_cast<Building*>(context)->model;
+    char idText[5] = {};
+    std::memcpy(idText, &id, 4);
+    Bank bank{idText, kind, bankName, true, {}, {}};
+    if (kind == Kind::SLS1) {
+        bank.setLists.reserve(RecordsPerBank);
+        for (std::size_t i = 0; i < RecordsPerBank; ++i) {
+            const std::uint8_t* setList = data + SetListSize * i;
+            SetList list{NameOf(setList), Fingerprint(setList + EqOffset, EqSize), {}};
+            list.slots.reserve(SlotsPerSetList);
+            for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
+                const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
+                list.slots.push_back({NameOf(slot), Fingerprint(slot, SlotSize),
+                                      Fingerprint(slot + NameSize, SlotSize - NameSize), Decoded(slot),
+                                      !AllZero(slot, SlotSize)});
+            }
+            bank.setLists.push_back(std::move(list));
+        }
+    } else {
+        const std::size_t size = kind == Kind::CMB1 ? CombiSize : ProgramSize;
+        bank.records.reserve(RecordsPerBank);
+        for (std::size_t i = 0; i < RecordsPerBank; ++i) {
+            const std::uint8_t* record = data + size * i;
+            bank.records.push_back({NameOf(record), Fingerprint(record, size),
+                                    Fingerprint(record + NameSize, size - NameSize)});
+        }
+    }
+    model.banks.push_back(std::move(bank));
+}
+
+void NotLoaded(void* context, ChunkId id, const std::string& bankName)
+{
+    FileModel& model = *static_cast<Building*>(context)->model;
+    char idText[5] = {};
+    std::memcpy(idText, &id, 4);
+    const BankChunkInfo* info = BankChunkOf(id);
+    model.banks.push_back({idText, info != nullptr ? info->kind : Kind::UNKN, bankName, false, {}, {}});
+    model.problems.push_back(std::string("bank ") + idText + " " + bankName +
+                             " could not be loaded (its size does not match, or the file ends inside it); "
+                             "the reader stops there");
+}
+
+void Refused(void* context, const char* reason)
+{
+    static_cast<Building*>(context)->model->problems.push_back(reason);
+}
+
+// Points the reader's output nowhere and its banks at the model for one file; puts all back after.
+class ReaderSession {
+public:
+    explicit ReaderSession(FileModel& model) : building{&model}, receiver{&Loaded, &NotLoaded, &Refused, &building}
+    {
+        ResetReaderState();
+        LogToNowhere();
+        ListingsToNowhere();
+        ReceiveBanks(&receiver);
+    }
+    ~ReaderSession()
+    {
+        ReceiveBanks(nullptr);
+        LogToFile(stdout);
+        ListingsToFiles();
+    }
+    ReaderSession(const ReaderSession&) = delete;
+    ReaderSession& operator=(const ReaderSession&) = delete;
+
+private:
+    Building building;
+    BankReceiver receiver;
+};
+
+FileModel ReadStream(const std::string& name, InputStream& stream)
+{
+    FileModel model{name, InputSize(stream), 0, {}, {}, {}};
+    {
+        ReaderSession session(model);
+        try {
+            ReadPCG(stream, false, name);
+        } catch (const std::exception& error) {
+            throw Trouble(name + ": " + error.what());
+        }
+    }
+    // Refused at the header: nothing more to know.
+    if (!model.problems.empty() && model.banks.empty() &&
+        (model.problems.front().rfind("not a PCG", 0) == 0 || model.problems.front().rfind("a PCG file of", 0) == 0))
+        throw Trouble(name + ": " + model.problems.front());
+    std::uint8_t head[5] = {};
+    InputSeek(stream, 0, true);
+    InputRead(stream, head, sizeof head);
+    model.formatCode = head[4];
+    for (const TopLevelChunk& chunk : TopLevelChunks(stream)) {
+        model.chunks.push_back({IdText(chunk.id), chunk.offset, chunk.size, chunk.fingerprint, chunk.cut});
+        if (chunk.cut)
+            model.problems.push_back("the file ends inside chunk " + IdText(chunk.id) + " at offset " +
+                                     std::to_string(chunk.offset) + " (" + std::to_string(chunk.size) +
+                                     " bytes announced)");
+    }
+    return model;
+}
+
+} // namespace
+
+FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes)
+{
+    std::unique_ptr<InputStream, decltype(&CloseInput)> stream(OpenMemoryInput(bytes.data(), bytes.size(), name),
+                                                               &CloseInput);
+    return ReadStream(name, *stream);
+}
+
+FileModel ReadModel(const std::string& path)
+{
+    if (path == "-") {
+        std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+        if (std::cin.bad())
+            throw Trouble("-: cannot read standard input");
+        return ReadModelOfBytes(path, bytes);
+    }
+    InputStream* opened = nullptr;
+    try {
+        opened = OpenInput(path);
+    } catch (const std::system_error& error) {
+        throw Trouble(path + ": " + error.code().message());
+    }
+    std::unique_ptr<InputStream, decltype(&CloseInput)> stream(opened, &CloseInput);
+    return ReadStream(path, *stream);
+}
+
+const char* FormatName(std::uint8_t formatCode) { return formatCode == 0x50 ? "Triton" : "Kronos"; }
+
+const char* ChunkHolds(const std::string& id)
+{
+    if (id.size() == 4) {
+        ChunkId value = 0;
+        std::memcpy(&value, id.data(), 4);
+        if (const ChunkIdInfo* info = ChunkIdInfoOf(value))
+            return info->holds;
+    }
+    return "unknown";
+}
+
+Plays WhatSlotPlays(const FileModel& file, const SlotAttributes& slot)
+{
+    Plays plays{slot.typeText, slot.bankText + Pad3(slot.number), {}, {}};
+    if (slot.type == 2) {
+        plays.note = "song";
+        return plays;
+    }
+    if (slot.type > 2 || slot.bankText.rfind("Invalid", 0) == 0) {
+        plays.note = "no such bank";
+        return plays;
+    }
+    if (slot.bankText == "GM" || slot.bankText == "GMd") {
+        plays.note = "instrument's own bank";
+        return plays;
+    }
+    const ChunkKind kind = slot.type == 1 ? Kind::PRG1 : Kind::CMB1;
+    for (const Bank& bank : file.banks) {
+        if (bank.kind == kind && bank.name == slot.bankText && bank.loaded) {
+            if (slot.number >= bank.records.size())
+                plays.note = "no such number";
+            else
+                plays.name = bank.records[slot.number].name;
+            return plays;
+        }
+    }
+    plays.note = "bank not in file";
+    return plays;
+}
+
+std::string Utf8(const std::string& bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
+std::string Hex8(std::uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string Pad3(unsigned value)
+{
+    char text[12];
+    std::snprintf(text, sizeof text, "%03u", value);
+    return text;
+}
+
+} // namespace scry

@@ -1,0 +1,90 @@
+// scry show: the file as a person reads it, one record per line.
+#include <cstdio>
+
+#include "Commands.h"
+
+namespace scry {
+
+std::string LineName(const std::string& bytes)
+{
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        } else {
+            text += c;
+        }
+    }
+    return Utf8(text);
+}
+
+std::string PlaysText(const Plays& plays)
+{
+    std::string text = plays.kind + " " + plays.where;
+    if (!plays.note.empty())
+        return text + " (" + plays.note + ")";
+    return text + " \"" + LineName(plays.name) + "\"";
+}
+
+std::string SettingsText(const SlotAttributes& slot)
+{
+    return "transpose " + std::to_string(slot.transpose) + ", volume " + std::to_string(slot.volume) + ", hold " +
+           std::to_string(slot.holdTime) + ", color " + std::to_string(slot.color) + ", font " +
+           std::to_string(slot.font) + ", kbd track " + std::to_string(slot.kbdTrack);
+}
+
+namespace {
+
+std::string Quoted(const std::string& name) { return "\"" + LineName(name) + "\""; }
+
+const char* BankWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
+
+} // namespace
+
+void WriteShow(std::ostream& out, const FileModel& file, bool all)
+{
+    out << "FILE " << Utf8(file.name) << "  " << file.size << " bytes, " << FormatName(file.formatCode)
+        << " format\n";
+    for (const std::string& problem : file.problems)
+        out << "PROBLEM " << problem << "\n";
+    for (const Bank& bank : file.banks) {
+        if (bank.kind == Kind::SLS1) {
+            for (std::size_t i = 0; i < bank.setLists.size(); ++i) {
+                const SetList& list = bank.setLists[i];
+                out << "\nSETLIST " << Pad3(static_cast<unsigned>(i)) << " " << Quoted(list.name) << "  EQ "
+                    << Hex8(list.eq) << "\n";
+                for (std::size_t j = 0; j < list.slots.size(); ++j) {
+                    const Slot& slot = list.slots[j];
+                    if (!slot.used && !all)
+                        continue;
+                    out << Pad3(static_cast<unsigned>(i)) << "/" << Pad3(static_cast<unsigned>(j)) << "  "
+                        << Quoted(slot.name) << "  " << PlaysText(WhatSlotPlays(file, slot.attributes)) << "  "
+                        << SettingsText(slot.attributes) << "  " << Hex8(slot.fingerprint) << "\n";
+                }
+            }
+            continue;
+        }
+        out << "\n" << BankWord(bank.kind) << " BANK " << bank.name << " (" << bank.id << ")";
+        if (!bank.loaded) {
+            out << "  NOT LOADED\n";
+            continue;
+        }
+        out << "\n";
+        for (std::size_t i = 0; i < bank.records.size(); ++i) {
+            const Record& record = bank.records[i];
+            out << bank.name << Pad3(static_cast<unsigned>(i)) << "  " << Hex8(record.fingerprint) << "  "
+                << Quoted(record.name) << "\n";
+        }
+    }
+    out << "\n";
+    for (const Chunk& chunk : file.chunks) {
+        out << "CHUNK " << LineName(chunk.id) << " (" << ChunkHolds(chunk.id) << ")  offset " << chunk.offset
+            << "  size " << chunk.size << "  " << Hex8(chunk.fingerprint) << (chunk.cut ? "  CUT SHORT" : "")
+            << "\n";
+    }
+}
+
+} // namespace scry
