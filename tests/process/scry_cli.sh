@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The real scry binary: exit statuses, standard input, -o, errors on standard error, its CSV
+# read back by Python's csv module, and git diff of PCG files through scry show as textconv.
+# Usage: scry_cli.sh SCRY PCGWRITE
+set -uo pipefail
+scry=$1
+pcgwrite=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+check() {   # check WHAT EXPECTED ACTUAL
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: expected [$2], got [$3]"
+        failures=$((failures + 1))
+    fi
+}
+
+# Two small files: b renames program I-A001 and changes I-A002; the slot names hold a comma, a
+# quote and a line break.
+cat > a.desc <<'DESC'
+file 68 00
+container PCG1
+chunk SLS1
+  bank SBK1 0 69416
+  name 0 "Live, \"Best\""
+  slot 0 0 "Piano,\x0Aline two" 49 20 01 00 7F 00
+  slot 0 1 "Pad" 01 00 02 00 64 00
+end
+chunk PRG1
+  bank PBK1 0 4960
+  fill 5
+  name 1 "Grand Piano"
+  name 2 "Warm Pad"
+end
+chunk GLB1
+  bytes 00 01 02
+end
+DESC
+sed 's/name 1 "Grand Piano"/name 1 "Concert Grand"/' a.desc > b.desc
+"$pcgwrite" a.desc a.PCG >/dev/null || { echo "FAIL: pcgwrite a"; exit 1; }
+"$pcgwrite" b.desc b.PCG >/dev/null || { echo "FAIL: pcgwrite b"; exit 1; }
+
+"$scry" diff a.PCG a.PCG > out.txt 2> err.txt
+check "identical diff status" 0 $?
+check "identical diff output" "" "$(cat out.txt err.txt)"
+"$scry" diff a.PCG b.PCG > out.txt 2> err.txt
+check "diff status" 1 $?
+check "diff renamed line" 'PROGRAM I-A001: renamed "Grand Piano" -> "Concert Grand"' "$(sed -n 1p out.txt)"
+"$scry" diff --brief a.PCG b.PCG > out.txt
+check "brief" "Files a.PCG and b.PCG differ" "$(cat out.txt)"
+"$scry" show - < a.PCG > stdin.txt
+"$scry" show a.PCG -o file.txt
+check "show of standard input and -o" "$(sed 1d file.txt)" "$(sed 1d stdin.txt)"
+check "show names the source" "FILE -" "$(head -c 6 stdin.txt)"
+
+"$scry" show missing.PCG > out.txt 2> err.txt
+check "missing file status" 2 $?
+check "missing file message" "scry: missing.PCG: No such file or directory" "$(cat err.txt)"
+printf 'hello' > text.PCG
+"$scry" csv text.PCG > out.txt 2> err.txt
+check "not a PCG status" 2 $?
+check "not a PCG message" "scry: text.PCG: not a PCG file (no KORG header)" "$(cat err.txt)"
+"$scry" frobnicate > out.txt 2> err.txt
+check "unknown command status" 2 $?
+"$scry" --version > out.txt
+check "version" "scry 1.0" "$(cat out.txt)"
+"$scry" --help > out.txt
+check "help status" 0 $?
+
+# The CSV read back by a real parser: every row has the header's columns, names come back whole.
+"$scry" csv a.PCG b.PCG > slots.csv
+"$scry" csv --records a.PCG > records.csv
+python3 - slots.csv records.csv <<'PY' || failures=$((failures + 1))
+import csv, sys
+with open(sys.argv[1], newline='', encoding='utf-8') as f:
+    rows = list(csv.reader(f))
+header = rows[0]
+assert header[:5] == ['file', 'set_list', 'set_list_name', 'slot', 'slot_name'], header
+assert all(len(r) == len(header) for r in rows), [len(r) for r in rows]
+assert len(rows) == 1 + 2 * 2, len(rows)
+first = dict(zip(header, rows[1]))
+assert first['set_list_name'] == 'Live, "Best"', first
+assert first['slot_name'] == 'Piano,\nline two', first
+assert first['plays'] == 'Grand Piano' and first['bank'] == 'I-A' and first['number'] == '1', first
+assert first['volume'] == '127' and first['transpose'] == '1', first
+with open(sys.argv[2], newline='', encoding='utf-8') as f:
+    records = list(csv.reader(f))
+assert len(records) == 1 + 128 and all(len(r) == 7 for r in records)
+assert records[2][4] == 'Grand Piano', records[2]
+PY
+
+# git: PCG files shown through scry show, so that git log -p names the changed program.
+if command -v git > /dev/null; then
+    git init -q repo && cd repo || exit 1
+    git config user.email t@example.com && git config user.name t
+    echo '*.PCG diff=pcg' > .gitattributes
+    git config diff.pcg.textconv "$scry show"
+    cp ../a.PCG live.PCG && git add . && git commit -qm one
+    cp ../b.PCG live.PCG && git commit -qam two
+    git log -p -1 > ../log.txt
+    cd ..
+    check "git log -p shows the renamed program" 1 "$(grep -c '^+I-A001  [0-9A-F]\{8\}  "Concert Grand"$' log.txt)"
+    check "git log -p shows the old name" 1 "$(grep -c '^-I-A001  [0-9A-F]\{8\}  "Grand Piano"$' log.txt)"
+else
+    echo "SKIPPED: git is not installed; the textconv check did not run"
+fi
+
+[ "$failures" -eq 0 ] && echo "scry command line: all checks passed"
+exit $(( failures > 0 ))
