@@ -248,7 +248,7 @@ std::vector<std::string> DiffLines(const FileModel& oldFile, const FileModel& ne
 
 std::string DiffSummary(const DiffCounts& counts)
 {
-    return std::to_string(counts.Total()) + " differences: " + std::to_string(counts.renamed) + " renamed, " +
+    return std::to_string(counts.Total()) + (counts.Total() == 1 ? " difference: " : " differences: ") + std::to_string(counts.renamed) + " renamed, " +
            std::to_string(counts.changed) + " changed, " + std::to_string(counts.moved) + " moved, " +
            std::to_string(counts.added) + " added, " + std::to_string(counts.removed) + " removed, " +
            std::to_string(counts.settings) + " slot settings";
