@@ -1,9 +1,12 @@
-// bench_runs BANKSCRY INPUT WORKDIR [RUNS]: times whole bankscry runs against the I/O floor.
+// bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY]]: times whole bankscry runs against the I/O floor,
+// and scry show and diff beside bankscry.
 //
 // In WORKDIR it lists INPUT (a copy) RUNS times after a warm-up, and, run for run in turn, cats
 // the input and the two listings it wrote into /dev/null; it prints both medians, their ratio
 // and the peak resident memory of bankscry. Then it lists 10 and 50 copies in wildcard runs and
-// prints the time per file and the peak memory of each, which stay flat as the work grows.
+// prints the time per file and the peak memory of each, which stay flat as the work grows. With
+// SCRY it times scry show of the input and scry diff of it against a copy with a changed program,
+// run for run beside bankscry, and prints their ratios and the peak memory of the diff.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -31,8 +34,8 @@ struct RunResult {
     long peakKiB;
 };
 
-// Runs a program in dir with standard output to /dev/null; fails on a non-zero status.
-RunResult Run(const std::vector<std::string>& args, const fs::path& dir)
+// Runs a program in dir with standard output to /dev/null; fails on a status above okStatus.
+RunResult Run(const std::vector<std::string>& args, const fs::path& dir, int okStatus = 0)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -54,7 +57,7 @@ RunResult Run(const std::vector<std::string>& args, const fs::path& dir)
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const auto stop = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > okStatus)
         throw std::runtime_error(args[0] + " failed");
     return {std::chrono::duration<double>(stop - start).count(), usage.ru_maxrss};
 }
@@ -64,6 +67,46 @@ double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// scry show and diff beside bankscry, run for run.
+void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::path& work, int runs)
+{
+    const fs::path changed = work / "Changed.PCG";
+    fs::copy_file(work / "Bench.PCG", changed, fs::copy_options::overwrite_existing);
+    {
+        // One byte inside the program banks, so that diff finds exactly one changed program.
+        std::FILE* file = std::fopen(changed.c_str(), "r+b");
+        if (file == nullptr || std::fseek(file, static_cast<long>(fs::file_size(changed) / 2), SEEK_SET) != 0)
+            throw std::runtime_error("cannot change " + changed.string());
+        const int byte = std::fgetc(file);
+        std::fseek(file, -1, SEEK_CUR);
+        std::fputc(byte ^ 0x5A, file);
+        std::fclose(file);
+    }
+    const std::vector<std::string> list = {bankscry, "Bench.PCG"};
+    const std::vector<std::string> show = {scry, "show", "Bench.PCG"};
+    const std::vector<std::string> diff = {scry, "diff", "Bench.PCG", "Changed.PCG"};
+    Run(show, work);
+    Run(diff, work, 1);
+    std::vector<double> listTimes, showTimes, diffTimes;
+    long showPeak = 0, diffPeak = 0;
+    for (int i = 0; i < runs; ++i) {
+        listTimes.push_back(Run(list, work).seconds);
+        const RunResult shown = Run(show, work);
+        showTimes.push_back(shown.seconds);
+        showPeak = std::max(showPeak, shown.peakKiB);
+        const RunResult diffed = Run(diff, work, 1);
+        diffTimes.push_back(diffed.seconds);
+        diffPeak = std::max(diffPeak, diffed.peakKiB);
+    }
+    const double listMedian = Median(listTimes);
+    std::printf("scry show, median:             %7.2f ms = %.2f x bankscry's %.2f ms (target 2 or less), peak %.1f MiB\n",
+                Median(showTimes) * 1e3, Median(showTimes) / listMedian, listMedian * 1e3, showPeak / 1024.0);
+    std::printf("scry diff of two, median:      %7.2f ms = %.2f x bankscry's (target 3 or less)\n",
+                Median(diffTimes) * 1e3, Median(diffTimes) / listMedian);
+    std::printf("scry diff peak memory:         %7.1f MiB (target 64 or less)\n", diffPeak / 1024.0);
+    fs::remove(changed);
 }
 
 void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::path& work, int copies)
@@ -89,7 +132,7 @@ void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::p
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS]\n");
+        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY]]\n");
         return 2;
     }
     try {
@@ -136,6 +179,8 @@ int main(int argc, char** argv)
         std::printf("ratio bankscry / floor:        %7.2f   (target 1.30 or less)\n", listMedian / floorMedian);
         std::printf("for scale, cp of the two listings over earlier copies: %.2f ms\n", Median(rewriteTimes) * 1e3);
         std::printf("bankscry peak memory:          %7.1f MiB (target 24 or less)\n", peakKiB / 1024.0);
+        if (argc > 5)
+            ScryRuns(fs::absolute(argv[5]).string(), bankscry, work, runs);
         WildcardRun(bankscry, input, work, 10);
         WildcardRun(bankscry, input, work, 50);
     } catch (const std::exception& error) {

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Runs the ReadPCG fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS
+# Runs a fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS [TARGET]
+# TARGET: fuzz_readpcg (the reader, the default) or fuzz_scry (scry's model and diff).
 # Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
+target=${3:-fuzz_readpcg}
 here=$(cd "$(dirname "$0")" && pwd)
-work="$build/fuzz-work"
+work="$build/fuzz-work/$target"
 mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
 "$build/make_fuzz_seeds" "$work/seeds" || exit 1
 cd "$work" || exit 1
-"$build/fuzz_readpcg" -max_total_time="$seconds" -max_len=700000 -timeout=10 -rss_limit_mb=2048 \
+"$build/$target" -max_total_time="$seconds" -max_len=700000 -timeout=10 -rss_limit_mb=2048 \
     -dict="$here/pcg.dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
     corpus seeds >"$work/fuzz.log" 2>&1
 status=$?

@@ -2,9 +2,10 @@
 # The Windows bankscry.exe run for real under wine, on the cases that are Windows' own: the
 # usage box, drive letters, backslash patterns, a file held open by another process, and
 # standard output byte for byte that of the POSIX build on the demo file.
-# Usage: windows_binary.sh WINE BANKSCRY_EXE PCGWRITE_EXE HOLD_OPEN_EXE DEMO_DESCRIPTION [POSIX_BUILD]
+# Then scry.exe: show, diff and csv of the demo byte for byte those of the POSIX build's scry.
+# Usage: windows_binary.sh WINE BANKSCRY_EXE PCGWRITE_EXE HOLD_OPEN_EXE DEMO_DESCRIPTION [POSIX_BUILD [SCRY_EXE]]
 set -uo pipefail
-wine=$1 exe=$2 pcgwrite=$3 hold=$4 description=$5 posix=${6:-}
+wine=$1 exe=$2 pcgwrite=$3 hold=$4 description=$5 posix=${6:-} scry=${7:-}
 export WINEDEBUG=-all
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -84,6 +85,22 @@ if [ -n "$posix" ] && [ -x "$posix/bankscry" ]; then
     for f in log.txt Kronos_Demo_out.txt Kronos_Demo_out.txt_sets.csv; do
         check "demo $f identical to the POSIX build's" "same" "$(cmp -s "win/$f" "posix/$f" && echo same)"
     done
+    if [ -n "$scry" ] && [ -x "$posix/scry" ]; then
+        # A second file with one program renamed, for diff.
+        cp win/Kronos_Demo.PCG win/Renamed.PCG
+        printf 'Grand Pianx' | dd of=win/Renamed.PCG bs=1 seek="$(grep -abo 'Grand Piano' win/Renamed.PCG | sed -n '2p' | cut -d: -f1)" conv=notrunc 2>/dev/null
+        cp win/Renamed.PCG posix/
+        for command in "show Kronos_Demo.PCG" "csv Kronos_Demo.PCG" "csv --records Kronos_Demo.PCG" "diff Kronos_Demo.PCG Renamed.PCG"; do
+            # shellcheck disable=SC2086
+            (cd win && "$wine" "$scry" $command > scry.txt 2>/dev/null; echo "status $?" >> scry.txt)
+            # shellcheck disable=SC2086
+            (cd posix && "$posix/scry" $command > scry.txt 2>/dev/null; echo "status $?" >> scry.txt)
+            check "scry $command identical to the POSIX build's" "same" "$(cmp -s win/scry.txt posix/scry.txt && echo same)"
+        done
+        check "scry diff found the renamed program" "1" "$(grep -c 'renamed "Grand Piano" -> "Grand Pianx"' win/scry.txt)"
+    else
+        echo "skipped: no scry to compare"
+    fi
 else
     echo "skipped: no POSIX build given to compare the demo with"
 fi
