@@ -64,3 +64,12 @@ std::int32_t PositionalCount()
         count += IsSwitch(param) ? 0 : 1;
     return count;
 }
+
+std::vector<std::string> SwitchParams()
+{
+    std::vector<std::string> switches;
+    for (const std::string& param : Parameters())
+        if (IsSwitch(param))
+            switches.push_back(param);
+    return switches;
+}

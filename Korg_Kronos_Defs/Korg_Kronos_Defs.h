@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -103,13 +104,20 @@ inline constexpr ChunkIdInfo ChunkIds[] = {
     {SBK1, false, Kind::UNKN, Kind::UNKN, "set-list bank"},
 };
 
-// The table's entry of an id; nullptr for an id the reader does not know.
-constexpr const ChunkIdInfo* ChunkIdInfoOf(ChunkId id)
+// The place of an id in the table; -1 for an id the reader does not know.
+constexpr int ChunkIdIndex(ChunkId id)
 {
-    for (const ChunkIdInfo& info : ChunkIds)
-        if (info.id == id)
-            return &info;
-    return nullptr;
+    for (std::size_t i = 0; i < std::size(ChunkIds); ++i)
+        if (ChunkIds[i].id == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The table's entry of an id; nullptr for an id the reader does not know.
+inline const ChunkIdInfo* ChunkIdInfoOf(ChunkId id)
+{
+    const int at = ChunkIdIndex(id);
+    return at < 0 ? nullptr : &ChunkIds[at];
 }
 
 extern ChunkKind currentKind;   // kind of the top-level chunk being read
@@ -118,18 +126,18 @@ extern ChunkKind currentKind;   // kind of the top-level chunk being read
 std::string_view ChunkKindName(ChunkKind kind);
 constexpr bool IsTopLevelId(ChunkId id)
 {
-    const ChunkIdInfo* info = ChunkIdInfoOf(id);
-    return info != nullptr && info->topLevel;
+    const int at = ChunkIdIndex(id);
+    return at >= 0 && ChunkIds[at].topLevel;
 }
 constexpr ChunkKind ChunkKindOf(ChunkId id)
 {
-    const ChunkIdInfo* info = ChunkIdInfoOf(id);
-    return info != nullptr ? info->kind : Kind::UNKN;
+    const int at = ChunkIdIndex(id);
+    return at >= 0 ? ChunkIds[at].kind : Kind::UNKN;
 }
 constexpr bool IsBankIdOf(ChunkKind kind, ChunkId id)
 {
-    const ChunkIdInfo* info = ChunkIdInfoOf(id);
-    return kind != Kind::UNKN && info != nullptr && info->bankOf == kind;
+    const int at = ChunkIdIndex(id);
+    return kind != Kind::UNKN && at >= 0 && ChunkIds[at].bankOf == kind;
 }
 
 static_assert(IsTopLevelId(WSQ1) && ChunkKindOf(WSQ1) == Kind::UNKN);
@@ -189,7 +197,7 @@ inline constexpr BankChunkInfo BankChunks[] = {
 };
 
 // The table's entry of a program or combination bank id; nullptr for any other id.
-constexpr const BankChunkInfo* BankChunkOf(ChunkId id)
+inline const BankChunkInfo* BankChunkOf(ChunkId id)
 {
     for (const BankChunkInfo& bank : BankChunks)
         if (bank.id == id)

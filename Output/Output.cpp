@@ -49,18 +49,15 @@ void LogFormatted(const char* format, std::va_list args, bool endLine)
         LogLineEnd();
 }
 
-// A listing file must never replace the input, nor any other PCG file.
+// A listing file must never replace the input, nor any other PCG file. Nothing here blocks,
+// whatever stands under the name.
 void RefuseToOverwrite(const InputStream& input, const std::string& name)
 {
     if (IsInputFile(input, name))
         RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
-    if (std::FILE* existing = std::fopen(name.c_str(), "rb")) {
-        char magic[4] = {};
-        const std::size_t got = std::fread(magic, 1, sizeof magic, existing);
-        std::fclose(existing);
-        if (got == sizeof magic && std::memcmp(magic, "KORG", 4) == 0)
-            RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
-    }
+    char magic[4] = {};
+    if (ReadFileStart(name, magic, sizeof magic) == sizeof magic && std::memcmp(magic, "KORG", 4) == 0)
+        RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
 }
 
 void OpenListing(Listing& listing, const std::string& name, std::string* text)
@@ -68,11 +65,16 @@ void OpenListing(Listing& listing, const std::string& name, std::string* text)
     listing.name = name;
     listing.file = nullptr;
     listing.memory = nullptr;
+    listing.temporary.clear();
     if (ListingFiles) {
-        errno = 0;
-        listing.file = std::fopen(name.c_str(), "wb");
-        if (listing.file == nullptr)
-            RaiseIoError("cannot create " + name, errno);
+        // Only a regular file or a link is ever replaced: a folder, a FIFO, a device or a socket
+        // under the name is refused as creating a file there would be.
+        const NameHolds holds = WhatNameHolds(name);
+        if (holds == NameHolds::Folder)
+            RaiseIoError("cannot create " + name, EISDIR);
+        if (holds == NameHolds::OtherKind)
+            RaiseIoError("cannot create " + name + " (not a regular file)", EEXIST);
+        listing.file = CreateFileBeside(name, listing.temporary);
         // Lines reach the file in whole blocks already, so stdio adds no buffer of its own.
         std::setvbuf(listing.file, nullptr, _IONBF, 0);
     } else if (text != nullptr) {
@@ -82,7 +84,8 @@ void OpenListing(Listing& listing, const std::string& name, std::string* text)
     listing.open = true;
 }
 
-// Closes an open listing; raises when a file's buffered lines could not be written.
+// Closes an open listing and puts a file in place under its name, also after a failed write;
+// raises when its lines could not all be written or it could not be put in place.
 void CloseListing(Listing& listing)
 {
     listing.open = false;
@@ -93,8 +96,26 @@ void CloseListing(Listing& listing)
         return;
     errno = 0;
     const bool failed = std::ferror(closing) != 0;
-    if (std::fclose(closing) != 0 || failed)
-        RaiseIoError("cannot write " + listing.name, errno);
+    const bool closed = std::fclose(closing) == 0;
+    const int error = errno;
+    PutInPlace(listing.temporary, listing.name);
+    if (!closed || failed)
+        RaiseIoError("cannot write " + listing.name, error);
+}
+
+// The error path's close: whatever happens, nothing is raised.
+void CloseListingQuietly(Listing& listing) noexcept
+{
+    listing.open = false;
+    listing.memory = nullptr;
+    if (listing.file == nullptr)
+        return;
+    std::fclose(listing.file);
+    listing.file = nullptr;
+    try {
+        PutInPlace(listing.temporary, listing.name);
+    } catch (...) {
+    }
 }
 
 }   // namespace
@@ -192,10 +213,8 @@ void OpenListings(const InputStream& input, const std::string& reportName)
     try {
         OpenListing(SetsCsvFile, csvName, CsvText);
     } catch (...) {
-        if (ReportFile.file != nullptr)
-            std::fclose(ReportFile.file);
-        ReportFile.file = nullptr;
-        ReportFile.open = false;
+        // The report stands created, empty, as the CSV's failure finds it.
+        CloseListingQuietly(ReportFile);
         throw;
     }
 }
@@ -213,11 +232,7 @@ void CloseOpenListings(Listing* /*first*/) noexcept
     for (Listing* listing : {&ReportFile, &SetsCsvFile}) {
         if (!listing->open)
             continue;
-        if (listing->file != nullptr)
-            std::fclose(listing->file);
-        listing->file = nullptr;
-        listing->memory = nullptr;
-        listing->open = false;
+        CloseListingQuietly(*listing);
         try {
             LogLine("Closing: %s", listing->name.c_str());
         } catch (...) {

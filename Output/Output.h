@@ -33,13 +33,16 @@ void FlushLog();
 
 // ---- The listings
 
-// One listing of the current input: a file created under its name, or a text in memory. The
-// name is what the log shows when the listing is closed.
+// One listing of the current input: a file, or a text in memory. The name is what the log shows
+// when the listing is closed. A file is written under a temporary name beside its name and put
+// in place by renaming when it is closed, on every way out: a run that dies midway leaves the
+// earlier listing whole, and a link under the name is replaced, never written through.
 struct Listing {
     std::string name;
     std::FILE* file;
     std::string* memory;
     bool open;
+    std::string temporary;   // the file's name while it is written
 };
 
 // The report and the CSV of the current input, open while ReadPCG runs; ListBank writes them.
@@ -54,7 +57,8 @@ void ListingsToMemory(std::string& report, std::string& csv);
 void ListingsToNowhere();
 
 // Opens the report under reportName and the CSV under reportName + "_sets.csv". As files they
-// never replace the input itself nor a PCG file; a failure raises with neither left open.
+// never replace the input itself, a PCG file, a folder, a FIFO, a device or a socket; a failure
+// raises with neither left open.
 void OpenListings(const InputStream& input, const std::string& reportName);
 // Normal end: closes the report, logs "Closing: " and its name, then the same for the CSV.
 // A failed close raises; the other listing then stays open for CloseOpenListings.

@@ -29,14 +29,25 @@ void SetProcessArgs(int argc, char** argv);
 int ProcessArgCount();
 const char* ProcessArg(int place);
 
-// Standard output passes bytes unchanged, so every "\r\n" reaches the console as written.
+// Standard output passes bytes unchanged, so every "\r\n" reaches the console as written. On
+// POSIX, standard input, output and error are opened on the null device where they are closed,
+// so that no file the program opens takes their place.
 void PrepareConsole();
 
 // Advice that a large, page-aligned static buffer is best backed by large pages; a hint only.
 void AdviseLargePages(void* start, std::size_t length) noexcept;
 
-// The modal usage message: a warning box on Windows, a line on standard error elsewhere.
-void ShowUsageMessage(const char* text);
+// The modal usage message: a warning box on Windows; elsewhere a line on standard error, then
+// the lines of help (each ended with CR LF).
+void ShowUsageMessage(const char* text, const char* help);
+
+// POSIX systems: "/" alone separates folders (":" and "\\" are bytes of a name), and the console
+// gets notes on standard error where a parameter was likely meant otherwise.
+#if defined(_WIN32)
+inline constexpr bool PosixSystem = false;
+#else
+inline constexpr bool PosixSystem = true;
+#endif
 
 // A read-only input stream. Opening fails (std::system_error naming the file) for a missing
 // file, one that is not a regular file, or one that another process holds.
@@ -57,6 +68,24 @@ bool IsInputFile(const InputStream& stream, const std::string& path);
 
 // "*" matches any run of bytes (none too), "?" exactly one byte, every other byte itself.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// ---- Listing files: written to a new file beside their name, put in place when done.
+
+// What stands under a name, seen without following a link and without blocking.
+enum class NameHolds { Nothing, RegularFile, Link, Folder, OtherKind };
+NameHolds WhatNameHolds(const std::string& name);
+// Up to count first bytes of the regular file under name (a link followed); 0 when there is
+// none, or it is not a regular file. Never blocks, whatever stands there.
+std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count);
+// Creates a new file beside target, exclusively and never through a link, named target and a
+// suffix that says what it is; its name goes to temporaryName. The file gets the mode that a
+// file created under target would get (that of the file it will replace, where there is one).
+// Raises std::system_error as creating target would, naming target.
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName);
+// Renames temporaryName over target, replacing whatever stands there (a link itself, never what
+// it points to). Raises std::system_error naming target.
+void PutInPlace(const std::string& temporaryName, const std::string& target);
+void RemoveFile(const std::string& name) noexcept;
 
 // Directory search over the last component of a pattern, "*" and "?" as wildcards.
 // DirFindFirst gives nullptr when nothing matches; every kind of entry is yielded.

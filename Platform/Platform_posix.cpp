@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <dirent.h>
@@ -19,7 +20,16 @@ struct DirSearch {
     std::size_t next;
 };
 
-void PrepareConsole() {}
+void PrepareConsole()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest free descriptor is the one just found closed.
+            if (::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+                std::abort();
+        }
+    }
+}
 
 void AdviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] std::size_t length) noexcept
 {
@@ -28,10 +38,11 @@ void AdviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] std::size_t
 #endif
 }
 
-void ShowUsageMessage(const char* text)
+void ShowUsageMessage(const char* text, const char* help)
 {
     std::fputs(text, stderr);
     std::fputs("\r\n", stderr);
+    std::fputs(help, stderr);
     std::fflush(stderr);
 }
 
@@ -131,3 +142,69 @@ bool DirFindNext(DirSearch* search, std::string& name)
 }
 
 void DirFindEnd(DirSearch* search) noexcept { delete search; }
+
+NameHolds WhatNameHolds(const std::string& name)
+{
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0)
+        return NameHolds::Nothing;
+    if (S_ISREG(info.st_mode))
+        return NameHolds::RegularFile;
+    if (S_ISLNK(info.st_mode))
+        return NameHolds::Link;
+    return S_ISDIR(info.st_mode) ? NameHolds::Folder : NameHolds::OtherKind;
+}
+
+std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count)
+{
+    // Non-blocking, so that a FIFO met through a link cannot hold the run.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat info {};
+    ssize_t got = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        got = ::pread(fd, buffer, count, 0);
+    ::close(fd);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName)
+{
+    std::string pattern = target + ".bankscry-partial-XXXXXX";
+    // mkstemp creates with O_EXCL: never an existing file, never through a link.
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        RaiseIoError("cannot create " + target, errno);
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        RaiseIoError("cannot create " + target, error);
+    }
+    temporaryName = pattern;
+    return file;
+}
+
+void PutInPlace(const std::string& temporaryName, const std::string& target)
+{
+    if (::rename(temporaryName.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporaryName.c_str());
+        RaiseIoError("cannot create " + target, error);
+    }
+}
+
+void RemoveFile(const std::string& name) noexcept { ::unlink(name.c_str()); }

@@ -2,6 +2,7 @@
 #include "Platform/InputStream.h"
 
 #include <cstdio>
+#include <string>
 #include <system_error>
 
 #include <fcntl.h>
@@ -31,7 +32,7 @@ void PrepareConsole()
 // Large pages on Windows need a privilege most users lack; the buffers keep normal pages.
 void AdviseLargePages(void* /*start*/, std::size_t /*length*/) noexcept {}
 
-void ShowUsageMessage(const char* text) { ::MessageBoxA(nullptr, text, "Error", 0x30); }
+void ShowUsageMessage(const char* text, const char* /*help*/) { ::MessageBoxA(nullptr, text, "Error", 0x30); }
 
 InputStream* OpenInput(const std::string& name)
 {
@@ -122,3 +123,67 @@ void DirFindEnd(DirSearch* search) noexcept
     ::FindClose(search->handle);
     delete search;
 }
+
+NameHolds WhatNameHolds(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return NameHolds::Nothing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return NameHolds::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return NameHolds::Folder;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? NameHolds::OtherKind : NameHolds::RegularFile;
+}
+
+std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count)
+{
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = 0;
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr))
+        got = 0;
+    ::CloseHandle(handle);
+    return got;
+}
+
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName)
+{
+    static unsigned serial = 0;
+    for (int attempt = 0;; ++attempt) {
+        const std::string name = target + ".bankscry-partial-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                 std::to_string(serial++);
+        const HANDLE handle =
+            ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (::GetLastError() == ERROR_FILE_EXISTS && attempt < 100)
+                continue;
+            RaiseLastError("cannot create " + target);
+        }
+        const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        std::FILE* file = fd < 0 ? nullptr : ::_fdopen(fd, "wb");
+        if (file == nullptr) {
+            if (fd < 0)
+                ::CloseHandle(handle);
+            else
+                ::_close(fd);
+            ::DeleteFileA(name.c_str());
+            throw std::system_error(EIO, std::generic_category(), "cannot create " + target);
+        }
+        temporaryName = name;
+        return file;
+    }
+}
+
+void PutInPlace(const std::string& temporaryName, const std::string& target)
+{
+    if (!::MoveFileExA(temporaryName.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileA(temporaryName.c_str());
+        throw std::system_error(static_cast<int>(error), std::system_category(), "cannot create " + target);
+    }
+}
+
+void RemoveFile(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }

@@ -22,7 +22,38 @@ void SingleFileMode(const std::string& inputName, bool topLevelOnly)
     // With three positional parameters the third names the report, as the usage text shows.
     const std::string reportName =
         PositionalCount() >= 3 ? PositionalParam(3) : DerivedReportName(inputName, inputName);
-    ListSingleInput(inputName, topLevelOnly, reportName, [&] { return OpenInput(inputName); });
+    const std::string failure =
+        ListSingleInput(inputName, topLevelOnly, reportName, [&] { return OpenInput(inputName); });
+    if (!failure.empty()) {
+        // "Could not open" stays the log's one line; the reason follows it, on standard error.
+        FlushLog();
+        std::fprintf(stderr, "bankscry: %s\r\n", failure.c_str());
+    }
+}
+
+// A switch led by "/" that names an existing file or folder was most likely meant as a path.
+void NoteSwitchesThatNameFiles()
+{
+    for (const std::string& param : SwitchParams()) {
+        if (param.size() > 1 && param[0] == '/' && WhatNameHolds(param) != NameHolds::Nothing)
+            std::fprintf(stderr,
+                         "bankscry: note: \"%s\" was read as the switch /%c; name files by relative paths (./\u2026)\r\n",
+                         param.c_str(), LowerAscii(param[1]));
+    }
+}
+
+// A second positional that is a PCG file: the shell expanded a pattern into its matches.
+void NoteExpandedPattern()
+{
+    if (PositionalCount() < 2)
+        return;
+    const std::string second = PositionalParam(2);
+    char magic[4] = {};
+    if (ReadFileStart(second, magic, sizeof magic) == sizeof magic && std::string(magic, 4) == "KORG")
+        std::fprintf(stderr,
+                     "bankscry: note: \"%s\" is a PCG file too: the shell expanded a pattern into its matches, "
+                     "and only the first is listed; quote the pattern (\"*.PCG\") to list every match\r\n",
+                     second.c_str());
 }
 
 // Any error ends the run: the search is ended, the error named on standard error, status 1.
@@ -60,20 +91,49 @@ int WildcardMode(const std::string& pattern, bool topLevelOnly)
 
 }   // namespace
 
-void ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
-                     const std::function<InputStream*()>& open)
+const char* const UsageHelp =
+    "  bankscry live.PCG              lists live.PCG into live_out.txt and live_out.txt_sets.csv beside it\r\n"
+    "  bankscry live.PCG x mine.txt   the report goes to mine.txt, the CSV to mine.txt_sets.csv\r\n"
+    "  bankscry \"banks/*.PCG\"         every match, each listing beside its input; quote the pattern\r\n"
+    "  -t                             only the top-level chunks are logged; the listings stay empty\r\n"
+    "  A parameter that begins with \"/\" is a switch: name files by relative paths (./live.PCG).\r\n"
+    "  More: man bankscry; scry --help shows set lists by name, differences, CSV and JSON.\r\n"
+    "  bankscry " BANKSCRY_VERSION "\r\n";
+
+std::string ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
+                            const std::function<InputStream*()>& open)
 {
     try {
         InputGuard stream(open(), &CloseInput);
         LogLine("Opened %s  Size: %lld", inputName.c_str(), static_cast<long long>(InputSize(*stream)));
         ReadPCG(*stream, topLevelOnly, reportName);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The stream is closed by now; one line serves every failure.
         LogLine("Could not open %s", inputName.c_str());
+        return error.what();
     }
+    return {};
+}
+
+std::string PosixReportName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t end = path.size();
+    const std::size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && dot >= nameStart && path.find('\\', dot) == std::string::npos)
+        end = dot;
+    return path.substr(0, end) + ReportSuffix;
 }
 
 std::string DerivedReportName(const std::string& directorySource, const std::string& nameSource)
+{
+    if (PosixSystem && directorySource == nameSource)
+        return PosixReportName(nameSource);
+    return WindowsReportName(directorySource, nameSource);
+}
+
+std::string WindowsReportName(const std::string& directorySource, const std::string& nameSource)
 {
     // Folders written with "/" are kept whole, and the name rules apply to what follows the last
     // one: a dotted folder is no extension, and a long path is not cut inside its folders.
@@ -81,7 +141,7 @@ std::string DerivedReportName(const std::string& directorySource, const std::str
     if (slash != std::string::npos && directorySource == nameSource &&
         nameSource.find_first_of("\\:", slash) == std::string::npos) {
         const std::string name = nameSource.substr(slash + 1);
-        return nameSource.substr(0, slash + 1) + DerivedReportName(name, name);
+        return nameSource.substr(0, slash + 1) + WindowsReportName(name, name);
     }
     const std::string base = BaseNameOf(nameSource) + ReportSuffix;
     const std::string dir = DirectoryOf(directorySource);
@@ -97,17 +157,23 @@ int RunDriver(int argc, char** argv)
     try {
         const bool topLevelOnly = SwitchPresent('T');
         if (PositionalCount() < 1) {
-            ShowUsageMessage(UsageText);
+            ShowUsageMessage(UsageText, UsageHelp);
             return 0;
         }
+        if (PosixSystem) {
+            NoteSwitchesThatNameFiles();
+            NoteExpandedPattern();
+        }
         const std::string inputName = PositionalParam(1);
-        int status = 0;
-        if (CharInString(inputName, '*'))
-            status = WildcardMode(inputName, topLevelOnly);
-        else
+        if (CharInString(inputName, '*')) {
+            // An error that ended the run has been said once, on standard error: status 1.
+            if (WildcardMode(inputName, topLevelOnly) != 0)
+                return 1;
+        } else {
             SingleFileMode(inputName, topLevelOnly);
+        }
         FlushLog();
-        return status;
+        return 0;
     } catch (const std::exception& error) {
         // Standard output itself failed: nothing more can be said there.
         std::fprintf(stderr, "bankscry: %s\r\n", error.what());

@@ -53,10 +53,12 @@ protected:
 TEST_F(FailingOutput, CsvThatFillsUpMidway)
 {
     Write("sets.PCG", SetListFile());
-    std::filesystem::create_symlink("/dev/full", Path("r.txt_sets.csv"));
+    // Its report is 1,399,424 bytes long, its CSV 1,542,400: only the CSV meets the limit.
+    fileSizeLimit = 1450000;
     const RunResult run = Run({"sets.PCG", "n", "r.txt"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "bankscry: cannot write r.txt_sets.csv: File too large\r\n");
+    EXPECT_EQ(CountLines(Read("r.txt")), 16512u);
     EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: r.txt", "Closing: r.txt_sets.csv", "Could not open sets.PCG"})))
         << run.out;
     EXPECT_EQ(Read("sets.PCG"), SetListFile());
@@ -97,23 +99,26 @@ TEST_F(FailingOutput, SmallFileSystemFillsUp)
 // the listings of the file before it stay as a run of that file alone writes them.
 TEST_F(FailingOutput, WildcardRunKeepsEarlierListingsWhole)
 {
-    Write("w/a.PCG", SetListFile());
+    const std::string small = PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, Records(ProgramSize))));
+    Write("w/a.PCG", small);
     ASSERT_EQ(Run({"w/a.PCG"}).status, 0);
     const std::string report = Read("w/a_out.txt");
     const std::string csv = Read("w/a_out.txt_sets.csv");
     std::filesystem::remove(Path("w/a_out.txt"));
     std::filesystem::remove(Path("w/a_out.txt_sets.csv"));
     Write("w/b.PCG", SetListFile());
-    std::filesystem::create_symlink("/dev/full", Path("w/b_out.txt"));
     Write("w/c.PCG", SetListFile());
 
+    // a's report (128 lines) fits below the limit, b's (16512 lines) does not.
+    fileSizeLimit = 1000000;
     const RunResult run = Run({"w/*.PCG"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Error in w/b.PCG: cannot write w/b_out.txt: No space left on device\r\n");
+    EXPECT_EQ(run.err, "Error in w/b.PCG: cannot write w/b_out.txt_sets.csv: File too large\r\n");
     EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: w/b_out.txt", "Closing: w/b_out.txt_sets.csv"}))) << run.out;
     EXPECT_EQ(Read("w/a_out.txt"), report);
     EXPECT_EQ(Read("w/a_out.txt_sets.csv"), csv);
     EXPECT_FALSE(Exists("w/c_out.txt"));
-    for (const char* input : {"w/a.PCG", "w/b.PCG", "w/c.PCG"})
+    EXPECT_EQ(Read("w/a.PCG"), small);
+    for (const char* input : {"w/b.PCG", "w/c.PCG"})
         EXPECT_EQ(Read(input), SetListFile()) << input;
 }

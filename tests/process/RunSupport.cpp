@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +63,15 @@ RunResult ScratchDir::RunProgram(const std::string& program, const std::vector<s
         ::dup2(none, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        if (fileSizeLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);   // the write fails with EFBIG instead
+        }
+        if (closedStandardStreams) {
+            ::close(0);
+            ::close(1);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

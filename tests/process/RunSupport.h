@@ -34,4 +34,8 @@ protected:
     std::string LogOf(const std::string& name, const std::string& bytes, const std::vector<std::string>& extra = {});
 
     std::filesystem::path dir;
+    // For the next runs: a limit on the size of every file the program writes (0: none); a write
+    // beyond it fails as on a full disk. And whether it starts with standard input and output closed.
+    long fileSizeLimit = 0;
+    bool closedStandardStreams = false;
 };
