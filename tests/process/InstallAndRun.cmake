@@ -7,7 +7,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix} R
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-foreach(installed bin/bankscry bin/scry share/man/man1/bankscry.1 share/man/man1/scry.1)
+foreach(installed bin/bankscry bin/scry share/man/man1/bankscry.1.gz share/man/man1/scry.1.gz)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
   endif()
