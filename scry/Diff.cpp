@@ -10,25 +10,16 @@ namespace scry {
 
 namespace {
 
-ChunkId MakeIdOf(const std::string& id)
+std::string Quoted(const std::string& name) { return "\"" + LineName(name) + "\""; }
+
+const char* RecordWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
+
+ChunkId IdValue(const std::string& id)
 {
     ChunkId value = 0;
     std::memcpy(&value, id.data(), std::min<std::size_t>(id.size(), 4));
     return value;
 }
-
-// Lines about records of this kind.
-bool AnyAbout(const std::vector<std::string>& lines, std::size_t from, const char* word)
-{
-    for (std::size_t i = from; i < lines.size(); ++i)
-        if (lines[i].rfind(word, 0) == 0)
-            return true;
-    return false;
-}
-
-std::string Quoted(const std::string& name) { return "\"" + LineName(name) + "\""; }
-
-const char* RecordWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
 
 // Banks of programs and combinations by kind and name; the n-th of equal keys pairs with the n-th.
 using BankKey = std::pair<ChunkKind, std::string>;
@@ -55,20 +46,40 @@ std::vector<const Bank*> SetListBanks(const FileModel& file)
     return banks;
 }
 
+Difference At(Change change, Place place)
+{
+    Difference d;
+    d.change = change;
+    d.place = place;
+    return d;
+}
+
+Difference AtSlot(Change change, std::size_t i, std::size_t j, std::string line)
+{
+    Difference d = At(change, Place::Slot);
+    d.setList = i;
+    d.slot = j;
+    d.line = std::move(line);
+    return d;
+}
+
 void DiffSlots(const FileModel& oldFile, const FileModel& newFile, const Bank& oldBank, const Bank& newBank,
-               std::vector<std::string>& lines, DiffCounts& counts)
+               std::vector<Difference>& found)
 {
     for (std::size_t i = 0; i < newBank.setLists.size() && i < oldBank.setLists.size(); ++i) {
         const SetList& was = oldBank.setLists[i];
         const SetList& is = newBank.setLists[i];
         const std::string list = "SETLIST " + Pad3(static_cast<unsigned>(i));
+        Difference head = At(Change::Renamed, Place::SetList);
+        head.setList = i;
         if (was.name != is.name) {
-            lines.push_back(list + ": renamed " + Quoted(was.name) + " -> " + Quoted(is.name));
-            ++counts.renamed;
+            head.line = list + ": renamed " + Quoted(was.name) + " -> " + Quoted(is.name);
+            found.push_back(head);
         }
         if (was.eq != is.eq) {
-            lines.push_back(list + " " + Quoted(is.name) + ": EQ changed");
-            ++counts.changed;
+            head.change = Change::Changed;
+            head.line = list + " " + Quoted(is.name) + ": EQ changed";
+            found.push_back(head);
         }
         for (std::size_t j = 0; j < is.slots.size() && j < was.slots.size(); ++j) {
             const Slot& a = was.slots[j];
@@ -78,19 +89,18 @@ void DiffSlots(const FileModel& oldFile, const FileModel& newFile, const Bank& o
             const std::string key = Pad3(static_cast<unsigned>(i)) + "/" + Pad3(static_cast<unsigned>(j));
             const Plays plays = WhatSlotPlays(newFile, b.attributes);
             if (!a.used) {
-                lines.push_back(key + " " + Quoted(b.name) + ": added, plays " + PlaysText(plays));
-                ++counts.added;
+                found.push_back(AtSlot(Change::Added, i, j, key + " " + Quoted(b.name) + ": added, plays " + PlaysText(plays)));
                 continue;
             }
             if (!b.used) {
-                lines.push_back(key + " " + Quoted(a.name) + ": removed");
-                ++counts.removed;
+                found.push_back(AtSlot(Change::Removed, i, j, key + " " + Quoted(a.name) + ": removed"));
                 continue;
             }
             std::string what;
+            Change change = Change::Changed;
             if (a.name != b.name) {
                 what = "renamed " + Quoted(a.name) + " -> " + Quoted(b.name);
-                ++counts.renamed;
+                change = Change::Renamed;
             }
             std::vector<std::string> settings;
             const SlotAttributes& x = a.attributes;
@@ -109,46 +119,47 @@ void DiffSlots(const FileModel& oldFile, const FileModel& newFile, const Bank& o
             number("font", y.font, x.font);
             number("kbd track", y.kbdTrack, x.kbdTrack);
             if (!settings.empty()) {
-                ++counts.settings;
+                change = Change::Settings;
                 for (const std::string& setting : settings)
                     what += (what.empty() ? "" : "; ") + setting;
             } else if (a.sound != b.sound) {
+                change = what.empty() ? Change::Changed : Change::RenamedAndChanged;
                 what += what.empty() ? "changed" : " and changed";
-                ++counts.changed;
             }
-            lines.push_back(key + " " + Quoted(b.name) + ": " + what);
+            found.push_back(AtSlot(change, i, j, key + " " + Quoted(b.name) + ": " + what));
         }
     }
 }
 
-void DiffRecords(const FileModel& oldFile, const FileModel& newFile, std::vector<std::string>& lines,
-                 DiffCounts& counts)
+void DiffRecords(const FileModel& oldFile, const FileModel& newFile, std::vector<Difference>& found)
 {
     const auto oldBanks = RecordBanks(oldFile);
     const auto newBanks = RecordBanks(newFile);
     // Where OLD kept each record's bytes, for records that moved.
-    std::map<std::pair<ChunkKind, std::uint32_t>, std::string> oldPlaces;
-    std::map<std::pair<ChunkKind, std::uint32_t>, std::string> oldNames;
-    for (const auto& [key, bank] : oldBanks) {
-        for (std::size_t i = 0; i < bank->records.size(); ++i) {
-            const auto place = std::make_pair(bank->kind, bank->records[i].fingerprint);
-            if (oldPlaces.emplace(place, bank->name + Pad3(static_cast<unsigned>(i))).second)
-                oldNames[place] = bank->records[i].name;
-        }
-    }
+    std::map<std::pair<ChunkKind, std::uint32_t>, std::pair<std::string, std::string>> oldPlaces;
+    for (const auto& [key, bank] : oldBanks)
+        for (std::size_t i = 0; i < bank->records.size(); ++i)
+            oldPlaces.emplace(std::make_pair(bank->kind, bank->records[i].fingerprint),
+                              std::make_pair(bank->name + Pad3(static_cast<unsigned>(i)), bank->records[i].name));
+    const auto atBank = [](Change change, const Bank& bank, std::string line) {
+        Difference d = At(change, Place::Bank);
+        d.kind = bank.kind;
+        d.bank = bank.name;
+        d.line = std::move(line);
+        return d;
+    };
     for (const auto& [key, bank] : newBanks) {
         const auto old = oldBanks.find(key);
-        const char* word = RecordWord(bank->kind);
+        const std::string word = RecordWord(bank->kind);
         if (old == oldBanks.end()) {
-            lines.push_back(std::string(word) + " BANK " + bank->name + ": only in NEW");
-            ++counts.added;
+            found.push_back(atBank(Change::Added, *bank, word + " BANK " + bank->name + ": only in NEW"));
             continue;
         }
         const Bank& was = *old->second;
         if (was.loaded != bank->loaded) {
-            lines.push_back(std::string(word) + " BANK " + bank->name +
-                            (bank->loaded ? ": loaded in NEW only" : ": loaded in OLD only"));
-            ++counts.changed;
+            found.push_back(atBank(Change::Changed, *bank,
+                                   word + " BANK " + bank->name +
+                                       (bank->loaded ? ": loaded in NEW only" : ": loaded in OLD only")));
             continue;
         }
         for (std::size_t i = 0; i < bank->records.size() && i < was.records.size(); ++i) {
@@ -157,38 +168,38 @@ void DiffRecords(const FileModel& oldFile, const FileModel& newFile, std::vector
             if (a.fingerprint == b.fingerprint)
                 continue;
             const std::string place = bank->name + Pad3(static_cast<unsigned>(i));
-            const std::string key = std::string(word) + " " + place;
+            const std::string head = word + " " + place;
+            Difference d = At(Change::Changed, Place::Record);
+            d.kind = bank->kind;
+            d.bank = bank->name;
+            d.number = i;
             const auto moved = oldPlaces.find({bank->kind, b.fingerprint});
-            if (moved != oldPlaces.end() && moved->second != place) {
-                lines.push_back(key + ": now holds OLD's " + moved->second + " " +
-                                Quoted(oldNames[{bank->kind, b.fingerprint}]));
-                ++counts.moved;
+            if (moved != oldPlaces.end() && moved->second.first != place) {
+                d.change = Change::Moved;
+                d.line = head + ": now holds OLD's " + moved->second.first + " " + Quoted(moved->second.second);
             } else if (a.sound == b.sound) {
-                lines.push_back(key + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name));
-                ++counts.renamed;
+                d.change = Change::Renamed;
+                d.line = head + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name);
             } else if (a.name == b.name) {
-                lines.push_back(key + " " + Quoted(b.name) + ": changed");
-                ++counts.changed;
+                d.line = head + " " + Quoted(b.name) + ": changed";
             } else {
-                lines.push_back(key + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name) + " and changed");
-                ++counts.changed;
+                d.change = Change::RenamedAndChanged;
+                d.line = head + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name) + " and changed";
             }
+            found.push_back(d);
         }
     }
-    for (const auto& [key, bank] : oldBanks) {
-        if (newBanks.find(key) == newBanks.end()) {
-            lines.push_back(std::string(RecordWord(bank->kind)) + " BANK " + bank->name + ": only in OLD");
-            ++counts.removed;
-        }
-    }
+    for (const auto& [key, bank] : oldBanks)
+        if (newBanks.find(key) == newBanks.end())
+            found.push_back(
+                atBank(Change::Removed, *bank, std::string(RecordWord(bank->kind)) + " BANK " + bank->name + ": only in OLD"));
 }
 
 // Chunks whose banks were compared record by record (explained) are named only when their bytes
 // differ where no record does.
 void DiffChunks(const FileModel& oldFile, const FileModel& newFile, const std::map<ChunkKind, bool>& explained,
-                std::vector<std::string>& lines, DiffCounts& counts)
+                std::vector<Difference>& found)
 {
-    // Chunks by id and occurrence.
     const auto index = [](const FileModel& file) {
         std::map<std::pair<std::string, int>, const Chunk*> chunks;
         std::map<std::string, int> seen;
@@ -198,60 +209,109 @@ void DiffChunks(const FileModel& oldFile, const FileModel& newFile, const std::m
     };
     const auto was = index(oldFile);
     const auto is = index(newFile);
-    const auto label = [](const Chunk& chunk) {
-        return "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+    const auto atChunk = [](Change change, const Chunk& chunk, const char* what) {
+        Difference d = At(change, Place::Chunk);
+        d.chunk = chunk.id;
+        d.line = "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + "): " + what;
+        return d;
     };
     for (const auto& [key, chunk] : is) {
         const auto old = was.find(key);
         if (old == was.end()) {
-            lines.push_back(label(*chunk) + ": added");
-            ++counts.added;
+            found.push_back(atChunk(Change::Added, *chunk, "added"));
         } else if (old->second->fingerprint != chunk->fingerprint || old->second->size != chunk->size) {
-            const auto kind = explained.find(ChunkKindOf(MakeIdOf(chunk->id)));
+            const auto kind = explained.find(ChunkKindOf(IdValue(chunk->id)));
             if (kind != explained.end() && kind->second)
                 continue;
-            lines.push_back(label(*chunk) + (kind != explained.end() ? ": changed outside its listed records"
-                                                                      : ": changed"));
-            ++counts.changed;
+            found.push_back(atChunk(Change::Changed, *chunk,
+                                    kind != explained.end() ? "changed outside its listed records" : "changed"));
         }
     }
-    for (const auto& [key, chunk] : was) {
-        if (is.find(key) == is.end()) {
-            lines.push_back(label(*chunk) + ": removed");
-            ++counts.removed;
-        }
-    }
+    for (const auto& [key, chunk] : was)
+        if (is.find(key) == is.end())
+            found.push_back(atChunk(Change::Removed, *chunk, "removed"));
+}
+
+bool AnyAbout(const std::vector<Difference>& found, std::size_t from, ChunkKind kind)
+{
+    for (std::size_t i = from; i < found.size(); ++i)
+        if (found[i].kind == kind)
+            return true;
+    return false;
 }
 
 } // namespace
 
-std::vector<std::string> DiffLines(const FileModel& oldFile, const FileModel& newFile, DiffCounts& counts)
+std::vector<Difference> Differences(const FileModel& oldFile, const FileModel& newFile)
 {
-    std::vector<std::string> lines;
+    std::vector<Difference> found;
     std::map<ChunkKind, bool> explained;
     const auto oldLists = SetListBanks(oldFile);
     const auto newLists = SetListBanks(newFile);
     for (std::size_t b = 0; b < oldLists.size() && b < newLists.size(); ++b)
-        DiffSlots(oldFile, newFile, *oldLists[b], *newLists[b], lines, counts);
+        DiffSlots(oldFile, newFile, *oldLists[b], *newLists[b], found);
     if (oldLists.size() != newLists.size()) {
-        lines.push_back(std::string("SETLISTS: ") + (newLists.size() > oldLists.size() ? "only in NEW" : "only in OLD"));
-        ++(newLists.size() > oldLists.size() ? counts.added : counts.removed);
+        const bool added = newLists.size() > oldLists.size();
+        Difference d = At(added ? Change::Added : Change::Removed, Place::SetListBank);
+        d.line = std::string("SETLISTS: ") + (added ? "only in NEW" : "only in OLD");
+        found.push_back(d);
     }
-    explained[Kind::SLS1] = !lines.empty();
-    const std::size_t recordLines = lines.size();
-    DiffRecords(oldFile, newFile, lines, counts);
-    explained[Kind::PRG1] = AnyAbout(lines, recordLines, "PROGRAM");
-    explained[Kind::CMB1] = AnyAbout(lines, recordLines, "COMBI");
-    DiffChunks(oldFile, newFile, explained, lines, counts);
+    explained[Kind::SLS1] = !found.empty();
+    const std::size_t recordsFrom = found.size();
+    DiffRecords(oldFile, newFile, found);
+    explained[Kind::PRG1] = AnyAbout(found, recordsFrom, Kind::PRG1);
+    explained[Kind::CMB1] = AnyAbout(found, recordsFrom, Kind::CMB1);
+    DiffChunks(oldFile, newFile, explained, found);
+    return found;
+}
+
+DiffCounts CountOf(const std::vector<Difference>& differences)
+{
+    DiffCounts counts;
+    for (const Difference& d : differences) {
+        switch (d.change) {
+        case Change::Renamed: ++counts.renamed; break;
+        case Change::Changed:
+        case Change::RenamedAndChanged: ++counts.changed; break;
+        case Change::Moved: ++counts.moved; break;
+        case Change::Added: ++counts.added; break;
+        case Change::Removed: ++counts.removed; break;
+        case Change::Settings: ++counts.settings; break;
+        }
+    }
+    return counts;
+}
+
+std::vector<std::string> DiffLines(const FileModel& oldFile, const FileModel& newFile, DiffCounts& counts)
+{
+    const std::vector<Difference> found = Differences(oldFile, newFile);
+    counts = CountOf(found);
+    std::vector<std::string> lines;
+    for (const Difference& d : found)
+        lines.push_back(d.line);
     return lines;
 }
 
 std::string DiffSummary(const DiffCounts& counts)
 {
-    return std::to_string(counts.Total()) + (counts.Total() == 1 ? " difference: " : " differences: ") + std::to_string(counts.renamed) + " renamed, " +
-           std::to_string(counts.changed) + " changed, " + std::to_string(counts.moved) + " moved, " +
-           std::to_string(counts.added) + " added, " + std::to_string(counts.removed) + " removed, " +
-           std::to_string(counts.settings) + " slot settings";
+    return std::to_string(counts.Total()) + (counts.Total() == 1 ? " difference: " : " differences: ") +
+           std::to_string(counts.renamed) + " renamed, " + std::to_string(counts.changed) + " changed, " +
+           std::to_string(counts.moved) + " moved, " + std::to_string(counts.added) + " added, " +
+           std::to_string(counts.removed) + " removed, " + std::to_string(counts.settings) + " slot settings";
+}
+
+const char* ChangeName(Change change)
+{
+    switch (change) {
+    case Change::Renamed: return "renamed";
+    case Change::Changed: return "changed";
+    case Change::RenamedAndChanged: return "renamed and changed";
+    case Change::Moved: return "moved";
+    case Change::Added: return "added";
+    case Change::Removed: return "removed";
+    case Change::Settings: return "settings changed";
+    }
+    return "changed";
 }
 
 } // namespace scry

@@ -82,6 +82,7 @@ if [ -n "$posix" ] && [ -x "$posix/bankscry" ]; then
     mkdir -p posix
     cp win/Kronos_Demo.PCG posix/
     (cd posix && "$posix/bankscry" Kronos_Demo.PCG > log.txt)
+    check "listings put in place, no partial file left" "" "$(ls win | grep bankscry-partial)"
     for f in log.txt Kronos_Demo_out.txt Kronos_Demo_out.txt_sets.csv; do
         check "demo $f identical to the POSIX build's" "same" "$(cmp -s "win/$f" "posix/$f" && echo same)"
     done
