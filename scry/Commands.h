@@ -50,6 +50,10 @@ std::string CsvField(const std::string& text);
 // Every model as one JSON document.
 void WriteJson(std::ostream& out, const std::vector<FileModel>& files, bool all);
 
+// One self-contained web page of a file, or of two files compared (NEW marked against OLD).
+std::string HtmlPage(const FileModel& file);
+std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile);
+
 // "Prog I-B012 \"Grand Piano\"" or "Prog GM005 (instrument's own bank)".
 std::string PlaysText(const Plays& plays);
 // "transpose 1, volume 127, hold 3, color 2, font 1, kbd track 0"

@@ -99,6 +99,48 @@ int Csv(const Options& options)
     return Same;
 }
 
+// A page is written beside its input unless -o names it, and never over a file that is not a
+// page written by scry.
+std::string PageName(const Options& options)
+{
+    if (!options.output.empty())
+        return options.output;
+    const std::string& source = options.files.back();
+    if (source == "-")
+        throw scry::Trouble("-: a page of standard input needs -o PAGE.html");
+    const std::size_t slash = source.find_last_of("/\\");
+    const std::size_t dot = source.find_last_of('.');
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? source.substr(0, dot) : source;
+    const std::string name = stem + (options.files.size() == 2 ? "_diff.html" : ".html");
+    std::ifstream existing(name, std::ios::binary);
+    if (existing) {
+        std::string start(512, '\0');
+        existing.read(start.data(), static_cast<std::streamsize>(start.size()));
+        start.resize(static_cast<std::size_t>(existing.gcount()));
+        if (start.find("<meta name=\"generator\" content=\"scry") == std::string::npos)
+            throw scry::Trouble(name + ": exists and is not a page written by scry; name the page with -o");
+    }
+    return name;
+}
+
+int Html(Options options)
+{
+    std::string page;
+    if (options.files.size() == 1) {
+        page = scry::HtmlPage(Read(options.files[0]));
+    } else if (options.files.size() == 2) {
+        const scry::FileModel oldFile = Read(options.files[0]);
+        const scry::FileModel newFile = Read(options.files[1]);
+        page = scry::HtmlComparison(oldFile, newFile);
+    } else {
+        throw scry::Trouble("html takes one file, or two to compare");
+    }
+    options.output = PageName(options);
+    Deliver(options, page);
+    std::cerr << "scry: wrote " << options.output << "\n";
+    return Same;
+}
+
 int Json(const Options& options)
 {
     std::ostringstream out;
@@ -136,7 +178,10 @@ int main(int argc, char** argv)
     json->add_option("FILE", options.files, "PCG files")->required();
     json->add_flag("--all", options.all, "Unused slots too");
 
-    for (CLI::App* command : {show, diff, csv, json})
+    CLI::App* html = app.add_subcommand("html", "A web page of one file, or of two compared (OLD NEW)");
+    html->add_option("FILE", options.files, "One PCG file, or OLD and NEW")->required()->expected(1, 2);
+
+    for (CLI::App* command : {show, diff, csv, json, html})
         command->add_option("-o,--output", options.output, "Write to this file instead of standard output");
 
     try {
@@ -153,6 +198,8 @@ int main(int argc, char** argv)
             return Diff(options);
         if (csv->parsed())
             return Csv(options);
+        if (html->parsed())
+            return Html(options);
         return Json(options);
     } catch (const scry::Trouble& trouble) {
         std::cerr << "scry: " << trouble.what() << "\n";

@@ -68,6 +68,20 @@ check "version" "scry 1.0" "$(cat out.txt)"
 "$scry" --help > out.txt
 check "help status" 0 $?
 
+# html: the page beside its input, rewritten only where scry wrote it.
+"$scry" html a.PCG 2> err.txt
+check "html status" 0 $?
+check "html says where the page went" "scry: wrote a.html" "$(cat err.txt)"
+check "html page beside its input" "yes" "$(grep -q '<meta name="generator" content="scry' a.html && echo yes)"
+"$scry" html a.PCG 2> /dev/null
+check "a page of scry is rewritten" 0 $?
+echo "my notes" > b.html
+"$scry" html b.PCG > out.txt 2> err.txt
+check "never over another file" "2 my notes" "$? $(cat b.html)"
+check "and says why" "scry: b.html: exists and is not a page written by scry; name the page with -o" "$(cat err.txt)"
+"$scry" html a.PCG b.PCG -o cmp.html 2> /dev/null
+check "comparison page" "yes" "$(grep -q 'm-renamed' cmp.html && echo yes)"
+
 # The CSV read back by a real parser: every row has the header's columns, names come back whole.
 "$scry" csv a.PCG b.PCG > slots.csv
 "$scry" csv --records a.PCG > records.csv

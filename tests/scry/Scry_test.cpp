@@ -258,3 +258,32 @@ TEST(ScryText, NamesAreLatin1AndSlotsResolve)
     EXPECT_EQ(plays(2, 0, 3), "Song S-003 (song)");
     EXPECT_EQ(plays(1, 0, 200), "Prog I-A200 (no such number)");
 }
+
+TEST(ScryHtml, SelfContainedAndEscaped)
+{
+    Small small;
+    SetSlot(small.setLists, 0, 3, "<b>&\"'\xE9", PackSlot(1, 3, 2, 0, 0, 7, 0, 100, 0));
+    const std::string page = scry::HtmlPage(scry::ReadModelOfBytes("a<b>.PCG", small.Bytes()));
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("<meta name=\"generator\" content=\"scry"), std::string::npos);
+    // Nothing is fetched: no source, link or address outside the page.
+    for (const char* outside : {"src=", "http:", "https:", "<link", "@import", "url("})
+        EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+    EXPECT_NE(page.find("<b>&lt;b&gt;&amp;&quot;&#39;\xC3\xA9</b>"), std::string::npos);
+    EXPECT_NE(page.find("<h1>a&lt;b&gt;.PCG</h1>"), std::string::npos);
+    EXPECT_EQ(page.find("<b><b>"), std::string::npos);
+    // The tile of slot 3: colour 3, font 2, what it plays by name.
+    EXPECT_NE(page.find("<li class=\"t c3 f2\"><var>003</var><b>"), std::string::npos);
+    EXPECT_NE(page.find("<i>Prog I-A007 Prog 7</i>"), std::string::npos);
+}
+
+TEST(ScryHtml, ComparisonMarksEachDifferenceWithText)
+{
+    Small after;
+    SetRecordName(after.programs, pcgw::ProgramSize, 3, "Warm Pad");
+    const std::string page = scry::HtmlComparison(scry::ReadModelOfBytes("old", Small().Bytes()),
+                                                  scry::ReadModelOfBytes("new", after.Bytes()));
+    EXPECT_NE(page.find("1 difference: 1 renamed"), std::string::npos);
+    EXPECT_NE(page.find("<mark class=\"m-renamed\">\xE2\x9C\x8E renamed</mark><b>Warm Pad</b>"), std::string::npos);
+    EXPECT_NE(page.find("<input type=\"checkbox\" id=\"only\">"), std::string::npos);
+}
