@@ -40,6 +40,7 @@ RunResult Run(const std::vector<std::string>& args, const fs::path& dir, int okS
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -87,9 +88,11 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
     const std::vector<std::string> list = {bankscry, "Bench.PCG"};
     const std::vector<std::string> show = {scry, "show", "Bench.PCG"};
     const std::vector<std::string> diff = {scry, "diff", "Bench.PCG", "Changed.PCG"};
+    const std::vector<std::string> html = {scry, "html", "Bench.PCG", "-o", "Bench.html"};
     Run(show, work);
     Run(diff, work, 1);
-    std::vector<double> listTimes, showTimes, diffTimes;
+    Run(html, work);
+    std::vector<double> listTimes, showTimes, diffTimes, htmlTimes;
     long showPeak = 0, diffPeak = 0;
     for (int i = 0; i < runs; ++i) {
         listTimes.push_back(Run(list, work).seconds);
@@ -99,6 +102,7 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
         const RunResult diffed = Run(diff, work, 1);
         diffTimes.push_back(diffed.seconds);
         diffPeak = std::max(diffPeak, diffed.peakKiB);
+        htmlTimes.push_back(Run(html, work).seconds);
     }
     const double listMedian = Median(listTimes);
     std::printf("scry show, median:             %7.2f ms = %.2f x bankscry's %.2f ms (target 2 or less), peak %.1f MiB\n",
@@ -106,6 +110,9 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
     std::printf("scry diff of two, median:      %7.2f ms = %.2f x bankscry's (target 3 or less)\n",
                 Median(diffTimes) * 1e3, Median(diffTimes) / listMedian);
     std::printf("scry diff peak memory:         %7.1f MiB (target 64 or less)\n", diffPeak / 1024.0);
+    std::printf("scry html, median:             %7.2f ms, whole run (target 100 or less); page %llu bytes (target 3 MB)\n",
+                Median(htmlTimes) * 1e3, static_cast<unsigned long long>(fs::file_size(work / "Bench.html")));
+    fs::remove(work / "Bench.html");
     fs::remove(changed);
 }
 
