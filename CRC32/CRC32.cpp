@@ -104,6 +104,57 @@ std::uint32_t RegisterAfterFolding(const std::uint8_t (&lane)[16], const std::ui
     return StepBytes(StepSlicedTables(0, lane, sizeof lane), tail, length);
 }
 
+std::uint32_t Register(const std::uint8_t* block, std::size_t length) { return ActivePath(block, length); }
+
+std::uint32_t FingerprintOf(std::uint32_t reg, std::size_t length)
+{
+    // The length is added modulo 2^32; 0 is kept free, so a fingerprint is never 0.
+    const std::uint32_t crc = reg + static_cast<std::uint32_t>(length);
+    return crc == 0 ? 1u : crc;
+}
+
+namespace {
+
+// a times b modulo the polynomial, both in the reflected form (bit 31 the coefficient of x^0).
+std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b)
+{
+    std::uint32_t product = 0;
+    for (std::uint32_t m = 1u << 31; m != 0; m >>= 1) {
+        if (a & m)
+            product ^= b;
+        b = (b & 1u) ? (b >> 1) ^ CrcPolynomial : b >> 1;
+    }
+    return product;
+}
+
+// x^(8 n) modulo the polynomial: the factor that moves a register n bytes on.
+std::uint32_t BytesShiftFactor(std::size_t n)
+{
+    std::uint32_t factor = 1u << 31;      // x^0
+    std::uint32_t power = 1u << 23;       // x^8
+    for (; n != 0; n >>= 1) {
+        if (n & 1u)
+            factor = MultiplyModP(factor, power);
+        power = MultiplyModP(power, power);
+    }
+    return factor;
+}
+
+} // namespace
+
+std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size_t lengthB)
+{
+    // Running B from A's register instead of from 0xFFFFFFFF changes the register by the
+    // difference of the two, moved on over B's bytes: the step is linear.
+    static thread_local std::size_t lastLength = ~std::size_t{0};
+    static thread_local std::uint32_t lastFactor = 0;
+    if (lengthB != lastLength) {
+        lastFactor = BytesShiftFactor(lengthB);
+        lastLength = lengthB;
+    }
+    return MultiplyModP(regA ^ 0xFFFFFFFFu, lastFactor) ^ regB;
+}
+
 const char* ActivePathName()
 {
     if (ActivePath == &RegisterWideClmul)
@@ -117,8 +168,6 @@ std::uint32_t Crc32Of(const std::uint8_t* block, std::int32_t length)
 {
     if (length < 0 || length > MaxCrcBlock)
         throw std::range_error("CRC-32 block length " + std::to_string(length) + " out of range 0 to 32768");
-    std::uint32_t crc = ActivePath(block, static_cast<std::size_t>(length));
-    // The length is added modulo 2^32; 0 is kept free, so a fingerprint is never 0.
-    crc += static_cast<std::uint32_t>(length);
-    return crc == 0 ? 1u : crc;
+    const auto bytes = static_cast<std::size_t>(length);
+    return crc32::FingerprintOf(ActivePath(block, bytes), bytes);
 }

@@ -23,6 +23,14 @@ bool ClmulAvailable();
 bool WideClmulAvailable();
 // The carry-less path's name on this CPU family: "pclmulqdq", "pmull" or "none".
 const char* ClmulPathName();
+// The register over the block by the path Crc32Of takes; and the fingerprint Crc32Of makes of a
+// register and the block's length.
+std::uint32_t Register(const std::uint8_t* block, std::size_t length);
+std::uint32_t FingerprintOf(std::uint32_t reg, std::size_t length);
+// The register over A followed by B, from the register over A and that over B, each run alone
+// from 0xFFFFFFFF: a fingerprint of a whole record from those of its parts, without reading it twice.
+std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size_t lengthB);
+
 // The path Crc32Of takes on this CPU: "vpclmulqdq", "pclmulqdq", "pmull" or "sliced"; chosen
 // once, at start.
 const char* ActivePathName();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "CRC32/CRC32.h"
 #include "CRC32/CRC32_paths.h"
@@ -12,23 +13,25 @@ namespace {
 
 constexpr std::int64_t FirstChunkOffset = 16 + 12;   // file header, container header
 
-// Reads count bytes from at and folds the fingerprint of each 32 KiB piece into one value.
+// Reads count bytes from at, a large run at a time, and folds the fingerprint of each 32 KiB
+// piece into one value.
 std::uint32_t FingerprintOf(InputStream& stream, std::int64_t at, std::int64_t count, bool& cut)
 {
-    static std::uint8_t piece[MaxCrcBlock];
+    constexpr std::size_t RunSize = std::size_t{32} * MaxCrcBlock;   // 1 MiB
+    static std::vector<std::uint8_t> run(RunSize);
     std::uint32_t folded = 0xFFFFFFFFu;
     InputSeek(stream, at, true);
     cut = false;
-    while (count > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(count, MaxCrcBlock));
-        const std::size_t got = InputRead(stream, piece, want);
-        const std::uint32_t crc = Crc32Of(piece, static_cast<std::int32_t>(got));
-        const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
-                                       static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
-        folded = crc32::StepSliced(folded, bytes, sizeof bytes);
-        if (got < want) {
-            cut = true;
-            break;
+    while (count > 0 && !cut) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(count, RunSize));
+        const std::size_t got = InputRead(stream, run.data(), want);
+        cut = got < want;
+        for (std::size_t piece = 0; piece < got; piece += MaxCrcBlock) {
+            const std::size_t length = std::min<std::size_t>(MaxCrcBlock, got - piece);
+            const std::uint32_t crc = Crc32Of(run.data() + piece, static_cast<std::int32_t>(length));
+            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
+                                           static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
+            folded = crc32::StepSliced(folded, bytes, sizeof bytes);
         }
         count -= static_cast<std::int64_t>(got);
     }

@@ -49,7 +49,7 @@ void BM_ListBankSetLists(benchmark::State& state)
     std::copy(bank.begin(), bank.end(), Sbk1Buffer);
     // The lines are written for real, to the null device.
     for (Listing* listing : {&ReportFile, &SetsCsvFile})
-        *listing = Listing{"/dev/null", std::fopen("/dev/null", "wb"), nullptr, true};
+        *listing = Listing{"/dev/null", std::fopen("/dev/null", "wb"), nullptr, true, {}};
     for (auto _ : state)
         ListBank(Sbk1Buffer, Kind::SLS1, "");
     for (Listing* listing : {&ReportFile, &SetsCsvFile}) {

@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
         const scry::FileModel model = scry::ReadModelOfBytes("f.PCG", bytes);
+        std::string shown;
+        scry::WriteShow(shown, model, true);
         std::ostringstream out;
-        scry::WriteShow(out, model, true);
         scry::WriteSlotsCsv(out, {model}, true);
         scry::WriteRecordsCsv(out, {model});
         scry::WriteJson(out, {model}, true);

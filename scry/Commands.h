@@ -9,8 +9,8 @@
 
 namespace scry {
 
-// A readable listing, one record per line, stable for line-based diffs.
-void WriteShow(std::ostream& out, const FileModel& file, bool all);
+// A readable listing, one record per line, stable for line-based diffs; appended to out.
+void WriteShow(std::string& out, const FileModel& file, bool all);
 
 // Differences of NEW against OLD, each with where it is and its line (key first).
 enum class Change { Renamed, Changed, RenamedAndChanged, Moved, Added, Removed, Settings };
@@ -60,5 +60,7 @@ std::string PlaysText(const Plays& plays);
 std::string SettingsText(const SlotAttributes& slot);
 // A name for a line of text: UTF-8, control bytes as \xNN, so one record stays one line.
 std::string LineName(const std::string& bytes);
+// The same between double quotes.
+std::string Quoted(const std::string& name);
 
 } // namespace scry

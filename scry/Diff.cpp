@@ -10,8 +10,6 @@ namespace scry {
 
 namespace {
 
-std::string Quoted(const std::string& name) { return "\"" + LineName(name) + "\""; }
-
 const char* RecordWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
 
 ChunkId IdValue(const std::string& id)

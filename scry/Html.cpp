@@ -31,10 +31,14 @@ std::string Esc(const std::string& bytes)
 
 std::string Thousands(std::int64_t value)
 {
-    std::string digits = std::to_string(value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0 && digits[i - 1] != '-')
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 constexpr const char* Style = R"CSS(

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "CRC32/CRC32.h"
+#include "CRC32/CRC32_paths.h"
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "Output/Output.h"
 #include "PCG_readK/BankReceiver.h"
@@ -18,6 +19,7 @@
 #include "PCG_readK/Chunks.h"
 #include "PCG_readK/DecodeSlot.h"
 #include "PCG_readK/PCG_readK.h"
+#include "StStrL/LineFormat.h"
 
 namespace scry {
 
@@ -41,6 +43,22 @@ bool AllZero(const std::uint8_t* bytes, std::size_t size)
 std::uint32_t Fingerprint(const std::uint8_t* bytes, std::size_t size)
 {
     return Crc32Of(bytes, static_cast<std::int32_t>(size));
+}
+
+// The fingerprints of a record as the report shows it and of its bytes after the name, with one
+// pass over the bytes.
+struct Fingerprints {
+    std::uint32_t whole;
+    std::uint32_t sound;
+};
+
+Fingerprints BothFingerprints(const std::uint8_t* record, std::size_t size)
+{
+    const std::size_t rest = size - NameSize;
+    const std::uint32_t restRegister = crc32::Register(record + NameSize, rest);
+    const std::uint32_t nameRegister = crc32::RegisterSliced(record, NameSize);
+    return {crc32::FingerprintOf(crc32::CombineRegisters(nameRegister, restRegister, rest), size),
+            crc32::FingerprintOf(restRegister, rest)};
 }
 
 SlotAttributes Decoded(const std::uint8_t* slot)
@@ -70,8 +88,8 @@ void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data,
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
                 const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
-                list.slots.push_back({NameOf(slot), Fingerprint(slot, SlotSize),
-                                      Fingerprint(slot + NameSize, SlotSize - NameSize), Decoded(slot),
+                const Fingerprints fingerprints = BothFingerprints(slot, SlotSize);
+                list.slots.push_back({NameOf(slot), fingerprints.whole, fingerprints.sound, Decoded(slot),
                                       !AllZero(slot, SlotSize)});
             }
             bank.setLists.push_back(std::move(list));
@@ -81,8 +99,8 @@ void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data,
         bank.records.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
             const std::uint8_t* record = data + size * i;
-            bank.records.push_back({NameOf(record), Fingerprint(record, size),
-                                    Fingerprint(record + NameSize, size - NameSize)});
+            const Fingerprints fingerprints = BothFingerprints(record, size);
+            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.sound});
         }
     }
     model.banks.push_back(std::move(bank));
@@ -110,7 +128,13 @@ class ReaderSession {
 public:
     explicit ReaderSession(FileModel& model) : building{&model}, receiver{&Loaded, &NotLoaded, &Refused, &building}
     {
-        ResetReaderState();
+        // The buffers start zero, as in a fresh process; from the second file on they are put back so.
+        static bool used = false;
+        if (used)
+            ResetReaderState();
+        else
+            PrepareBankBuffers();
+        used = true;
         LogToNowhere();
         ListingsToNowhere();
         ReceiveBanks(&receiver);
@@ -245,16 +269,14 @@ std::string Utf8(const std::string& bytes)
 
 std::string Hex8(std::uint32_t value)
 {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
+    char text[8];
+    return {text, static_cast<std::size_t>(PutHex(text, value, 8) - text)};
 }
 
 std::string Pad3(unsigned value)
 {
-    char text[12];
-    std::snprintf(text, sizeof text, "%03u", value);
-    return text;
+    char text[20];
+    return {text, static_cast<std::size_t>(PutDec(text, value, 3) - text)};
 }
 
 } // namespace scry

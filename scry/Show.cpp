@@ -1,4 +1,5 @@
 // scry show: the file as a person reads it, one record per line.
+#include <algorithm>
 #include <cstdio>
 
 #include "Commands.h"
@@ -7,6 +8,9 @@ namespace scry {
 
 std::string LineName(const std::string& bytes)
 {
+    // Most names need nothing done.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; }))
+        return Utf8(bytes);
     std::string text;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
@@ -36,54 +40,77 @@ std::string SettingsText(const SlotAttributes& slot)
            std::to_string(slot.font) + ", kbd track " + std::to_string(slot.kbdTrack);
 }
 
-namespace {
+std::string Quoted(const std::string& name)
+{
+    std::string quoted = LineName(name);
+    quoted.insert(quoted.begin(), '"');
+    quoted += '"';
+    return quoted;
+}
 
-std::string Quoted(const std::string& name) { return "\"" + LineName(name) + "\""; }
+namespace {
 
 const char* BankWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
 
 } // namespace
 
-void WriteShow(std::ostream& out, const FileModel& file, bool all)
+void WriteShow(std::string& out, const FileModel& file, bool all)
 {
-    out << "FILE " << Utf8(file.name) << "  " << file.size << " bytes, " << FormatName(file.formatCode)
-        << " format\n";
+    out.reserve(out.size() + (std::size_t{4} << 20));
+    out += "FILE " + Utf8(file.name) + "  " + std::to_string(file.size) + " bytes, " + FormatName(file.formatCode) +
+           " format\n";
     for (const std::string& problem : file.problems)
-        out << "PROBLEM " << problem << "\n";
+        out += "PROBLEM " + problem + "\n";
     for (const Bank& bank : file.banks) {
         if (bank.kind == Kind::SLS1) {
             for (std::size_t i = 0; i < bank.setLists.size(); ++i) {
                 const SetList& list = bank.setLists[i];
-                out << "\nSETLIST " << Pad3(static_cast<unsigned>(i)) << " " << Quoted(list.name) << "  EQ "
-                    << Hex8(list.eq) << "\n";
+                const std::string number = Pad3(static_cast<unsigned>(i));
+                out += "\nSETLIST " + number + " " + Quoted(list.name) + "  EQ " + Hex8(list.eq) + "\n";
                 for (std::size_t j = 0; j < list.slots.size(); ++j) {
                     const Slot& slot = list.slots[j];
                     if (!slot.used && !all)
                         continue;
-                    out << Pad3(static_cast<unsigned>(i)) << "/" << Pad3(static_cast<unsigned>(j)) << "  "
-                        << Quoted(slot.name) << "  " << PlaysText(WhatSlotPlays(file, slot.attributes)) << "  "
-                        << SettingsText(slot.attributes) << "  " << Hex8(slot.fingerprint) << "\n";
+                    out += number;
+                    out += '/';
+                    out += Pad3(static_cast<unsigned>(j));
+                    out += "  ";
+                    out += Quoted(slot.name);
+                    out += "  ";
+                    out += PlaysText(WhatSlotPlays(file, slot.attributes));
+                    out += "  ";
+                    out += SettingsText(slot.attributes);
+                    out += "  ";
+                    out += Hex8(slot.fingerprint);
+                    out += '\n';
                 }
             }
             continue;
         }
-        out << "\n" << BankWord(bank.kind) << " BANK " << bank.name << " (" << bank.id << ")";
+        out += "\n";
+        out += BankWord(bank.kind);
+        out += " BANK " + bank.name + " (" + bank.id + ")";
         if (!bank.loaded) {
-            out << "  NOT LOADED\n";
+            out += "  NOT LOADED\n";
             continue;
         }
-        out << "\n";
+        out += '\n';
         for (std::size_t i = 0; i < bank.records.size(); ++i) {
             const Record& record = bank.records[i];
-            out << bank.name << Pad3(static_cast<unsigned>(i)) << "  " << Hex8(record.fingerprint) << "  "
-                << Quoted(record.name) << "\n";
+            out += bank.name;
+            out += Pad3(static_cast<unsigned>(i));
+            out += "  ";
+            out += Hex8(record.fingerprint);
+            out += "  ";
+            out += Quoted(record.name);
+            out += '\n';
         }
     }
-    out << "\n";
+    out += '\n';
     for (const Chunk& chunk : file.chunks) {
-        out << "CHUNK " << LineName(chunk.id) << " (" << ChunkHolds(chunk.id) << ")  offset " << chunk.offset
-            << "  size " << chunk.size << "  " << Hex8(chunk.fingerprint) << (chunk.cut ? "  CUT SHORT" : "")
-            << "\n";
+        out += "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")  offset " + std::to_string(chunk.offset) +
+               "  size " + std::to_string(chunk.size) + "  " + Hex8(chunk.fingerprint) + (chunk.cut ? "  CUT SHORT" : "") +
+               "\n";
     }
 }
 

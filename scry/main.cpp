@@ -45,7 +45,7 @@ std::vector<scry::FileModel> ReadAll(const std::vector<std::string>& paths)
 void Deliver(const Options& options, const std::string& text)
 {
     if (options.output.empty()) {
-        std::cout << text;
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
         std::cout.flush();
         if (!std::cout)
             throw scry::Trouble("cannot write to standard output");
@@ -60,10 +60,10 @@ void Deliver(const Options& options, const std::string& text)
 
 int Show(const Options& options)
 {
-    std::ostringstream out;
+    std::string out;
     for (const std::string& path : options.files)
         scry::WriteShow(out, Read(path), options.all);
-    Deliver(options, out.str());
+    Deliver(options, out);
     return Same;
 }
 

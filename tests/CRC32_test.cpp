@@ -137,3 +137,20 @@ TEST(Crc32Paths, Crc32OfTakesTheActivePath)
     if (!crc32::ClmulAvailable())
         GTEST_LOG_(INFO) << "no carry-less multiply on this CPU: its paths were checked as the sliced fallback";
 }
+
+// A record's register from those of its name and of the rest: every split of random blocks.
+TEST(Crc32Paths, CombinedRegistersEqualTheWholeBlocks)
+{
+    const std::vector<std::uint8_t> bytes = RandomBytes(8000, 11);
+    for (const std::size_t length : {0u, 1u, 24u, 542u, 4960u, 7810u}) {
+        for (const std::size_t split : {std::size_t{0}, std::size_t{1}, std::size_t{24}, length / 2, length}) {
+            if (split > length)
+                continue;
+            const std::uint32_t a = crc32::RegisterBytewise(bytes.data(), split);
+            const std::uint32_t b = crc32::RegisterBytewise(bytes.data() + split, length - split);
+            EXPECT_EQ(crc32::CombineRegisters(a, b, length - split), crc32::RegisterBytewise(bytes.data(), length))
+                << length << " split at " << split;
+        }
+    }
+    EXPECT_EQ(crc32::FingerprintOf(crc32::Register(bytes.data(), 4960), 4960), Crc32Of(bytes.data(), 4960));
+}
