@@ -130,8 +130,8 @@ std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b)
 // x^(8 n) modulo the polynomial: the factor that moves a register n bytes on.
 std::uint32_t BytesShiftFactor(std::size_t n)
 {
-    std::uint32_t factor = 1u << 31;      // x^0
-    std::uint32_t power = 1u << 23;       // x^8
+    std::uint32_t factor = 1u << 31;   // x^0
+    std::uint32_t power = 1u << 23;    // x^8
     for (; n != 0; n >>= 1) {
         if (n & 1u)
             factor = MultiplyModP(factor, power);
@@ -140,7 +140,7 @@ std::uint32_t BytesShiftFactor(std::size_t n)
     return factor;
 }
 
-} // namespace
+}   // namespace
 
 std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size_t lengthB)
 {

@@ -38,7 +38,7 @@ std::uint32_t FingerprintOf(InputStream& stream, std::int64_t at, std::int64_t c
     return ~folded;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<TopLevelChunk> TopLevelChunks(InputStream& stream)
 {

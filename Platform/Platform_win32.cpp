@@ -138,12 +138,14 @@ NameHolds WhatNameHolds(const std::string& name)
 
 std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count)
 {
-    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
     DWORD got = 0;
-    if (::GetFileType(handle) != FILE_TYPE_DISK || !::ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr))
+    if (::GetFileType(handle) != FILE_TYPE_DISK ||
+        !::ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr))
         got = 0;
     ::CloseHandle(handle);
     return got;
@@ -153,8 +155,8 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
 {
     static unsigned serial = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::string name = target + ".bankscry-partial-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                                 std::to_string(serial++);
+        const std::string name =
+            target + ".bankscry-partial-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++);
         const HANDLE handle =
             ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {

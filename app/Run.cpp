@@ -36,9 +36,10 @@ void NoteSwitchesThatNameFiles()
 {
     for (const std::string& param : SwitchParams()) {
         if (param.size() > 1 && param[0] == '/' && WhatNameHolds(param) != NameHolds::Nothing)
-            std::fprintf(stderr,
-                         "bankscry: note: \"%s\" was read as the switch /%c; name files by relative paths (./\u2026)\r\n",
-                         param.c_str(), LowerAscii(param[1]));
+            std::fprintf(
+                stderr,
+                "bankscry: note: \"%s\" was read as the switch /%c; name files by relative paths (./\u2026)\r\n",
+                param.c_str(), LowerAscii(param[1]));
     }
 }
 

@@ -24,7 +24,7 @@ extern const char* const UsageHelp;
 // logs "Opened", reads it, and turns every failure into the one line "Could not open " + name.
 // Gives the failure's reason, empty when there was none.
 std::string ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
-                     const std::function<InputStream*()>& open);
+                            const std::function<InputStream*()>& open);
 
 // The whole run; returns the exit status.
 int RunDriver(int argc, char** argv);

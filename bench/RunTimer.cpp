@@ -105,13 +105,15 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
         htmlTimes.push_back(Run(html, work).seconds);
     }
     const double listMedian = Median(listTimes);
-    std::printf("scry show, median:             %7.2f ms = %.2f x bankscry's %.2f ms (target 2 or less), peak %.1f MiB\n",
-                Median(showTimes) * 1e3, Median(showTimes) / listMedian, listMedian * 1e3, showPeak / 1024.0);
+    std::printf(
+        "scry show, median:             %7.2f ms = %.2f x bankscry's %.2f ms (target 2 or less), peak %.1f MiB\n",
+        Median(showTimes) * 1e3, Median(showTimes) / listMedian, listMedian * 1e3, showPeak / 1024.0);
     std::printf("scry diff of two, median:      %7.2f ms = %.2f x bankscry's (target 3 or less)\n",
                 Median(diffTimes) * 1e3, Median(diffTimes) / listMedian);
     std::printf("scry diff peak memory:         %7.1f MiB (target 64 or less)\n", diffPeak / 1024.0);
-    std::printf("scry html, median:             %7.2f ms, whole run (target 100 or less); page %llu bytes (target 3 MB)\n",
-                Median(htmlTimes) * 1e3, static_cast<unsigned long long>(fs::file_size(work / "Bench.html")));
+    std::printf(
+        "scry html, median:             %7.2f ms, whole run (target 100 or less); page %llu bytes (target 3 MB)\n",
+        Median(htmlTimes) * 1e3, static_cast<unsigned long long>(fs::file_size(work / "Bench.html")));
     fs::remove(work / "Bench.html");
     fs::remove(changed);
 }

@@ -63,4 +63,4 @@ std::string LineName(const std::string& bytes);
 // The same between double quotes.
 std::string Quoted(const std::string& name);
 
-} // namespace scry
+}   // namespace scry

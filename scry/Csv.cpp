@@ -6,7 +6,8 @@ namespace scry {
 std::string CsvField(const std::string& text)
 {
     const std::string utf8 = Utf8(text);
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos && (utf8.empty() || (utf8.front() != ' ' && utf8.back() != ' ')))
+    if (utf8.find_first_of(",\"\r\n") == std::string::npos &&
+        (utf8.empty() || (utf8.front() != ' ' && utf8.back() != ' ')))
         return utf8;
     std::string quoted = "\"";
     for (const char c : utf8) {
@@ -31,12 +32,12 @@ void Row(std::ostream& out, std::initializer_list<std::string> fields)
     out << "\r\n";
 }
 
-} // namespace
+}   // namespace
 
 void WriteSlotsCsv(std::ostream& out, const std::vector<FileModel>& files, bool all)
 {
-    Row(out, {"file", "set_list", "set_list_name", "slot", "slot_name", "type", "bank", "number", "plays",
-              "color", "font", "transpose", "hold_time", "volume", "kbd_track", "fingerprint"});
+    Row(out, {"file", "set_list", "set_list_name", "slot", "slot_name", "type", "bank", "number", "plays", "color",
+              "font", "transpose", "hold_time", "volume", "kbd_track", "fingerprint"});
     for (const FileModel& file : files) {
         for (const Bank& bank : file.banks) {
             for (std::size_t i = 0; i < bank.setLists.size(); ++i) {
@@ -47,12 +48,12 @@ void WriteSlotsCsv(std::ostream& out, const std::vector<FileModel>& files, bool 
                         continue;
                     const SlotAttributes& a = slot.attributes;
                     const Plays plays = WhatSlotPlays(file, a);
-                    Row(out, {CsvField(file.name), std::to_string(i), CsvField(list.name), std::to_string(j),
-                              CsvField(slot.name), a.typeText, CsvField(a.bankText), std::to_string(a.number),
-                              CsvField(plays.note.empty() ? plays.name : "(" + plays.note + ")"),
-                              std::to_string(a.color), std::to_string(a.font), std::to_string(a.transpose),
-                              std::to_string(a.holdTime), std::to_string(a.volume), std::to_string(a.kbdTrack),
-                              Hex8(slot.fingerprint)});
+                    Row(out,
+                        {CsvField(file.name), std::to_string(i), CsvField(list.name), std::to_string(j),
+                         CsvField(slot.name), a.typeText, CsvField(a.bankText), std::to_string(a.number),
+                         CsvField(plays.note.empty() ? plays.name : "(" + plays.note + ")"), std::to_string(a.color),
+                         std::to_string(a.font), std::to_string(a.transpose), std::to_string(a.holdTime),
+                         std::to_string(a.volume), std::to_string(a.kbdTrack), Hex8(slot.fingerprint)});
                 }
             }
         }
@@ -76,4 +77,4 @@ void WriteRecordsCsv(std::ostream& out, const std::vector<FileModel>& files)
     }
 }
 
-} // namespace scry
+}   // namespace scry

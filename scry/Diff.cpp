@@ -87,7 +87,8 @@ void DiffSlots(const FileModel& oldFile, const FileModel& newFile, const Bank& o
             const std::string key = Pad3(static_cast<unsigned>(i)) + "/" + Pad3(static_cast<unsigned>(j));
             const Plays plays = WhatSlotPlays(newFile, b.attributes);
             if (!a.used) {
-                found.push_back(AtSlot(Change::Added, i, j, key + " " + Quoted(b.name) + ": added, plays " + PlaysText(plays)));
+                found.push_back(
+                    AtSlot(Change::Added, i, j, key + " " + Quoted(b.name) + ": added, plays " + PlaysText(plays)));
                 continue;
             }
             if (!b.used) {
@@ -189,8 +190,8 @@ void DiffRecords(const FileModel& oldFile, const FileModel& newFile, std::vector
     }
     for (const auto& [key, bank] : oldBanks)
         if (newBanks.find(key) == newBanks.end())
-            found.push_back(
-                atBank(Change::Removed, *bank, std::string(RecordWord(bank->kind)) + " BANK " + bank->name + ": only in OLD"));
+            found.push_back(atBank(Change::Removed, *bank,
+                                   std::string(RecordWord(bank->kind)) + " BANK " + bank->name + ": only in OLD"));
 }
 
 // Chunks whose banks were compared record by record (explained) are named only when their bytes
@@ -238,7 +239,7 @@ bool AnyAbout(const std::vector<Difference>& found, std::size_t from, ChunkKind 
     return false;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<Difference> Differences(const FileModel& oldFile, const FileModel& newFile)
 {
@@ -312,4 +313,4 @@ const char* ChangeName(Change change)
     return "changed";
 }
 
-} // namespace scry
+}   // namespace scry

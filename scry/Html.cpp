@@ -152,13 +152,13 @@ const char* MarkClass(Change change)
 const char* MarkSymbol(Change change)
 {
     switch (change) {
-    case Change::Renamed: return "\xE2\x9C\x8E ";              // pencil
+    case Change::Renamed: return "\xE2\x9C\x8E ";   // pencil
     case Change::Changed:
-    case Change::RenamedAndChanged: return "\xE2\x97\x8F ";    // black circle
-    case Change::Moved: return "\xE2\x86\x94 ";                // left right arrow
+    case Change::RenamedAndChanged: return "\xE2\x97\x8F ";   // black circle
+    case Change::Moved: return "\xE2\x86\x94 ";               // left right arrow
     case Change::Added: return "+ ";
-    case Change::Removed: return "\xE2\x88\x92 ";              // minus
-    case Change::Settings: return "\xE2\x9A\x99 ";             // gear
+    case Change::Removed: return "\xE2\x88\x92 ";    // minus
+    case Change::Settings: return "\xE2\x9A\x99 ";   // gear
     }
     return "";
 }
@@ -167,8 +167,8 @@ std::string Mark(const Difference* d)
 {
     if (d == nullptr)
         return {};
-    return std::string("<mark class=\"") + MarkClass(d->change) + "\">" + MarkSymbol(d->change) + ChangeName(d->change) +
-           "</mark>";
+    return std::string("<mark class=\"") + MarkClass(d->change) + "\">" + MarkSymbol(d->change) +
+           ChangeName(d->change) + "</mark>";
 }
 
 void WriteTile(std::string& out, const FileModel& file, std::size_t j, const Slot& slot, const Slot* oldSlot,
@@ -183,15 +183,15 @@ void WriteTile(std::string& out, const FileModel& file, std::size_t j, const Slo
     const Slot& shown = slot.used ? slot : *oldSlot;
     const SlotAttributes& a = shown.attributes;
     const Plays plays = WhatSlotPlays(file, a);
-    std::string what = plays.kind + " " + plays.where + " " + (plays.note.empty() ? Esc(plays.name) : "(" + plays.note + ")");
+    std::string what =
+        plays.kind + " " + plays.where + " " + (plays.note.empty() ? Esc(plays.name) : "(" + plays.note + ")");
     out += "<li class=\"t c" + std::to_string(a.color & 15u) + " f" + std::to_string(a.font & 3u) + same +
            (slot.used ? "" : " removed") + "\"";
     if (mark != nullptr)
         out += " title=\"" + Esc(mark->line) + "\"";
-    out += "><var>" + number + "</var>" + Mark(mark) + "<b>" + Esc(shown.name) + "</b><i>" + what +
-           "</i><small>tr " + std::to_string(a.transpose) + " \xC2\xB7 vol " + std::to_string(a.volume) +
-           " \xC2\xB7 hold " + std::to_string(a.holdTime) + " \xC2\xB7 kbd " + std::to_string(a.kbdTrack) +
-           "</small></li>";
+    out += "><var>" + number + "</var>" + Mark(mark) + "<b>" + Esc(shown.name) + "</b><i>" + what + "</i><small>tr " +
+           std::to_string(a.transpose) + " \xC2\xB7 vol " + std::to_string(a.volume) + " \xC2\xB7 hold " +
+           std::to_string(a.holdTime) + " \xC2\xB7 kbd " + std::to_string(a.kbdTrack) + "</small></li>";
 }
 
 void WriteSetLists(std::string& out, const FileModel& file, const FileModel* oldFile, const Marks& marks)
@@ -277,8 +277,10 @@ void WriteBanks(std::string& out, const FileModel& file, ChunkKind kind, const M
             differs = marks.records.count({kind, bank.name, i}) != 0;
         out += "<section class=\"bank" + std::string(comparing && !differs ? " same" : "") + "\" id=\"" + id +
                "\" data-n=\"" + Esc(bank.name) + "\"><h3>" + Esc(bank.name) + " <small>(" + bank.id +
-               (bank.id == "MBK1" ? ", EXi" : bank.id == "PBK1" ? ", HD-1" : "") + ")</small> " +
-               (bankMark != marks.banks.end() ? Mark(bankMark->second) : "") + "</h3>";
+               (bank.id == "MBK1"   ? ", EXi"
+                : bank.id == "PBK1" ? ", HD-1"
+                                    : "") +
+               ")</small> " + (bankMark != marks.banks.end() ? Mark(bankMark->second) : "") + "</h3>";
         if (!bank.loaded) {
             out += "<p>Not loaded: the bank's size does not match, or the file ends inside it.</p></section>";
             continue;
@@ -290,8 +292,8 @@ void WriteBanks(std::string& out, const FileModel& file, ChunkKind kind, const M
             const Difference* d = mark == marks.records.end() ? nullptr : mark->second;
             out += "<li title=\"" + Hex8(record.fingerprint) +
                    (d != nullptr ? " \xE2\x80\x94 " + Esc(d->line) : std::string()) + "\"" +
-                   (comparing && d == nullptr ? " class=\"same\"" : "") + "><var>" +
-                   Pad3(static_cast<unsigned>(i)) + "</var>" + Mark(d) + "<b>" + Esc(record.name) + "</b></li>";
+                   (comparing && d == nullptr ? " class=\"same\"" : "") + "><var>" + Pad3(static_cast<unsigned>(i)) +
+                   "</var>" + Mark(d) + "<b>" + Esc(record.name) + "</b></li>";
         }
         out += "</ol></section>";
     }
@@ -304,9 +306,9 @@ void WriteTwins(std::string& out, const FileModel& file)
     std::map<std::pair<ChunkKind, std::uint32_t>, std::vector<std::string>> places;
     for (const Bank& bank : file.banks)
         for (std::size_t i = 0; i < bank.records.size(); ++i)
-            places[{bank.kind, bank.records[i].fingerprint}].push_back(
-                Esc(bank.name) + Pad3(static_cast<unsigned>(i)) + " \xE2\x80\x9C" + Esc(bank.records[i].name) +
-                "\xE2\x80\x9D");
+            places[{bank.kind, bank.records[i].fingerprint}].push_back(Esc(bank.name) + Pad3(static_cast<unsigned>(i)) +
+                                                                       " \xE2\x80\x9C" + Esc(bank.records[i].name) +
+                                                                       "\xE2\x80\x9D");
     out += "<section id=\"twins\"><h2>Same bytes twice</h2><p>Records whose fingerprints are equal: the same "
            "program or combination stored in more than one place.</p><ul>";
     std::size_t groups = 0;
@@ -314,7 +316,8 @@ void WriteTwins(std::string& out, const FileModel& file)
         if (where.size() < 2)
             continue;
         ++groups;
-        out += std::string("<li><code>") + Hex8(key.second) + "</code> " + (key.first == Kind::CMB1 ? "combination" : "program") + ": ";
+        out += std::string("<li><code>") + Hex8(key.second) + "</code> " +
+               (key.first == Kind::CMB1 ? "combination" : "program") + ": ";
         for (std::size_t k = 0; k < where.size(); ++k)
             out += (k == 0 ? "" : ", ") + where[k];
         out += "</li>";
@@ -353,7 +356,8 @@ std::string Head(const std::string& title)
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<meta name=\"generator\" content=\"scry 1.0\">"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-           "<title>" + title + "</title><style>" + Style + "</style></head><body>";
+           "<title>" +
+           title + "</title><style>" + Style + "</style></head><body>";
 }
 
 std::string Counts(const FileModel& file)
@@ -364,20 +368,24 @@ std::string Counts(const FileModel& file)
         combiBanks += bank.kind == Kind::CMB1;
         setLists += bank.setLists.size();
         for (const SetList& list : bank.setLists)
-            used += static_cast<std::size_t>(std::count_if(list.slots.begin(), list.slots.end(), [](const Slot& s) { return s.used; }));
+            used += static_cast<std::size_t>(
+                std::count_if(list.slots.begin(), list.slots.end(), [](const Slot& s) { return s.used; }));
     }
     return "<nav aria-label=\"Contents\"><ul><li><a href=\"#setlists\">" + std::to_string(setLists) +
            " set lists</a> (" + std::to_string(used) + " slots used)</li><li><a href=\"#programs\">" +
            std::to_string(programBanks) + " program banks</a></li><li><a href=\"#combis\">" +
-           std::to_string(combiBanks) + " combination banks</a></li><li><a href=\"#twins\">Same bytes twice</a></li>"
-           "<li><a href=\"#chunks\">" + std::to_string(file.chunks.size()) + " chunks</a> (drum kits, wave "
+           std::to_string(combiBanks) +
+           " combination banks</a></li><li><a href=\"#twins\">Same bytes twice</a></li>"
+           "<li><a href=\"#chunks\">" +
+           std::to_string(file.chunks.size()) +
+           " chunks</a> (drum kits, wave "
            "sequences, arpeggios, global settings and the rest)</li></ul></nav>";
 }
 
 std::string Facts(const FileModel& file)
 {
-    std::string out = "<p class=\"facts\">" + Thousands(file.size) + " bytes \xC2\xB7 " + FormatName(file.formatCode) +
-                      " format</p>";
+    std::string out =
+        "<p class=\"facts\">" + Thousands(file.size) + " bytes \xC2\xB7 " + FormatName(file.formatCode) + " format</p>";
     if (!file.problems.empty()) {
         out += "<ul class=\"problems\">";
         for (const std::string& problem : file.problems)
@@ -393,7 +401,7 @@ const std::string SearchBox = "<p class=\"search\" hidden><label for=\"q\">Searc
 
 std::string Tail() { return std::string("<script>") + Script + "</script></body></html>\n"; }
 
-} // namespace
+}   // namespace
 
 std::string HtmlPage(const FileModel& file)
 {
@@ -426,14 +434,15 @@ std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile)
     std::string out = Head(Esc(oldFile.name) + " \xE2\x86\x92 " + Esc(newFile.name) + " \xE2\x80\x93 scry");
     out.reserve(1 << 20);
     out += "<header><h1>" + Esc(oldFile.name) + " \xE2\x86\x92 " + Esc(newFile.name) + "</h1>";
-    out += "<p class=\"facts\">OLD: " + Esc(oldFile.name) + ", " + Thousands(oldFile.size) + " bytes \xC2\xB7 NEW: " +
-           Esc(newFile.name) + ", " + Thousands(newFile.size) + " bytes</p>";
+    out += "<p class=\"facts\">OLD: " + Esc(oldFile.name) + ", " + Thousands(oldFile.size) +
+           " bytes \xC2\xB7 NEW: " + Esc(newFile.name) + ", " + Thousands(newFile.size) + " bytes</p>";
     out += "<p class=\"summary\"><strong>" +
            (differences.empty() ? std::string("The files hold the same records and chunks.")
                                 : Esc(DiffSummary(CountOf(differences)))) +
            "</strong></p>";
     out += "<ul class=\"legend\" aria-label=\"Marks\">";
-    for (Change change : {Change::Renamed, Change::Changed, Change::Moved, Change::Added, Change::Removed, Change::Settings}) {
+    for (Change change :
+         {Change::Renamed, Change::Changed, Change::Moved, Change::Added, Change::Removed, Change::Settings}) {
         Difference sample;
         sample.change = change;
         out += "<li>" + Mark(&sample) + "</li>";
@@ -458,4 +467,4 @@ std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile)
     return out + "</main>" + Tail();
 }
 
-} // namespace scry
+}   // namespace scry

@@ -18,10 +18,17 @@ ordered_json SlotJson(const FileModel& file, std::size_t number, const Slot& slo
         playsJson["name"] = Utf8(plays.name);
     else
         playsJson["note"] = plays.note;
-    return {{"slot", number},          {"name", Utf8(slot.name)}, {"used", slot.used},
-            {"plays", playsJson},      {"color", a.color},        {"font", a.font},
-            {"transpose", a.transpose}, {"holdTime", a.holdTime}, {"volume", a.volume},
-            {"kbdTrack", a.kbdTrack},  {"fingerprint", Hex8(slot.fingerprint)}};
+    return {{"slot", number},
+            {"name", Utf8(slot.name)},
+            {"used", slot.used},
+            {"plays", playsJson},
+            {"color", a.color},
+            {"font", a.font},
+            {"transpose", a.transpose},
+            {"holdTime", a.holdTime},
+            {"volume", a.volume},
+            {"kbdTrack", a.kbdTrack},
+            {"fingerprint", Hex8(slot.fingerprint)}};
 }
 
 ordered_json FileJson(const FileModel& file, bool all)
@@ -63,12 +70,12 @@ ordered_json FileJson(const FileModel& file, bool all)
     ordered_json problems = ordered_json::array();
     for (const std::string& problem : file.problems)
         problems.push_back(Utf8(problem));
-    return {{"name", Utf8(file.name)}, {"size", file.size},   {"format", FormatName(file.formatCode)},
+    return {{"name", Utf8(file.name)}, {"size", file.size},    {"format", FormatName(file.formatCode)},
             {"problems", problems},    {"setLists", setLists}, {"banks", banks},
             {"chunks", chunks}};
 }
 
-} // namespace
+}   // namespace
 
 void WriteJson(std::ostream& out, const std::vector<FileModel>& files, bool all)
 {
@@ -78,4 +85,4 @@ void WriteJson(std::ostream& out, const std::vector<FileModel>& files, bool all)
     out << document.dump(1) << "\n";
 }
 
-} // namespace scry
+}   // namespace scry

@@ -66,8 +66,17 @@ SlotAttributes Decoded(const std::uint8_t* slot)
     const std::uint8_t* p = slot + PackedSlotOffset;
     DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
     const ::SlotAttributes& s = SlotInfo;
-    return {s.SlotType, s.Color,  s.Font, s.Bank, s.Transpose, s.Number, s.HoldTime, s.Volume, s.Kbd_Track,
-            SlotBankName(s.SlotType, s.Bank), TypeTexts[s.SlotType & 3u]};
+    return {s.SlotType,
+            s.Color,
+            s.Font,
+            s.Bank,
+            s.Transpose,
+            s.Number,
+            s.HoldTime,
+            s.Volume,
+            s.Kbd_Track,
+            SlotBankName(s.SlotType, s.Bank),
+            TypeTexts[s.SlotType & 3u]};
 }
 
 struct Building {
@@ -89,8 +98,8 @@ void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data,
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
                 const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
                 const Fingerprints fingerprints = BothFingerprints(slot, SlotSize);
-                list.slots.push_back({NameOf(slot), fingerprints.whole, fingerprints.sound, Decoded(slot),
-                                      !AllZero(slot, SlotSize)});
+                list.slots.push_back(
+                    {NameOf(slot), fingerprints.whole, fingerprints.sound, Decoded(slot), !AllZero(slot, SlotSize)});
             }
             bank.setLists.push_back(std::move(list));
         }
@@ -118,10 +127,7 @@ void NotLoaded(void* context, ChunkId id, const std::string& bankName)
                              "the reader stops there");
 }
 
-void Refused(void* context, const char* reason)
-{
-    static_cast<Building*>(context)->model->problems.push_back(reason);
-}
+void Refused(void* context, const char* reason) { static_cast<Building*>(context)->model->problems.push_back(reason); }
 
 // Points the reader's output nowhere and its banks at the model for one file; puts all back after.
 class ReaderSession {
@@ -182,7 +188,7 @@ FileModel ReadStream(const std::string& name, InputStream& stream)
     return model;
 }
 
-} // namespace
+}   // namespace
 
 FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes)
 {
@@ -279,4 +285,4 @@ std::string Pad3(unsigned value)
     return {text, static_cast<std::size_t>(PutDec(text, value, 3) - text)};
 }
 
-} // namespace scry
+}   // namespace scry

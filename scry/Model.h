@@ -33,11 +33,11 @@ struct SlotAttributes {
 };
 
 struct Slot {
-    std::string name;             // raw bytes, up to 24
-    std::uint32_t fingerprint;    // of the slot's 542 bytes, as the report shows it
-    std::uint32_t sound;          // of its bytes after the name
+    std::string name;            // raw bytes, up to 24
+    std::uint32_t fingerprint;   // of the slot's 542 bytes, as the report shows it
+    std::uint32_t sound;         // of its bytes after the name
     SlotAttributes attributes;
-    bool used;                    // some byte of the slot is not zero
+    bool used;   // some byte of the slot is not zero
 };
 
 struct SetList {
@@ -53,12 +53,12 @@ struct Record {
 };
 
 struct Bank {
-    std::string id;       // "SBK1", "PBK1", "MBK1", "CBK1"
-    ChunkKind kind;       // Kind::SLS1, PRG1 or CMB1
-    std::string name;     // "I-A", ...; empty for set lists
-    bool loaded;          // false: refused or cut; no records
-    std::vector<Record> records;    // programs and combinations
-    std::vector<SetList> setLists;  // set-list banks
+    std::string id;                  // "SBK1", "PBK1", "MBK1", "CBK1"
+    ChunkKind kind;                  // Kind::SLS1, PRG1 or CMB1
+    std::string name;                // "I-A", ...; empty for set lists
+    bool loaded;                     // false: refused or cut; no records
+    std::vector<Record> records;     // programs and combinations
+    std::vector<SetList> setLists;   // set-list banks
 };
 
 struct Chunk {
@@ -70,12 +70,12 @@ struct Chunk {
 };
 
 struct FileModel {
-    std::string name;                  // as given on the command line ("-" for standard input)
+    std::string name;   // as given on the command line ("-" for standard input)
     std::int64_t size;
-    std::uint8_t formatCode;           // 0x50 Triton, 0x68 Kronos
-    std::vector<Bank> banks;           // in file order
-    std::vector<Chunk> chunks;         // every top-level chunk
-    std::vector<std::string> problems; // what stopped the reader short, in words
+    std::uint8_t formatCode;             // 0x50 Triton, 0x68 Kronos
+    std::vector<Bank> banks;             // in file order
+    std::vector<Chunk> chunks;           // every top-level chunk
+    std::vector<std::string> problems;   // what stopped the reader short, in words
 };
 
 // Reads a file ("-": standard input) as a fresh bankscry run would, but builds the model
@@ -103,4 +103,4 @@ std::string Utf8(const std::string& bytes);
 std::string Hex8(std::uint32_t value);   // "%08X"
 std::string Pad3(unsigned value);        // "%03u"
 
-} // namespace scry
+}   // namespace scry

@@ -9,7 +9,8 @@ namespace scry {
 std::string LineName(const std::string& bytes)
 {
     // Most names need nothing done.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; }))
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; }))
         return Utf8(bytes);
     std::string text;
     for (const char c : bytes) {
@@ -52,7 +53,7 @@ namespace {
 
 const char* BankWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
 
-} // namespace
+}   // namespace
 
 void WriteShow(std::string& out, const FileModel& file, bool all)
 {
@@ -108,10 +109,10 @@ void WriteShow(std::string& out, const FileModel& file, bool all)
     }
     out += '\n';
     for (const Chunk& chunk : file.chunks) {
-        out += "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")  offset " + std::to_string(chunk.offset) +
-               "  size " + std::to_string(chunk.size) + "  " + Hex8(chunk.fingerprint) + (chunk.cut ? "  CUT SHORT" : "") +
-               "\n";
+        out += "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")  offset " +
+               std::to_string(chunk.offset) + "  size " + std::to_string(chunk.size) + "  " + Hex8(chunk.fingerprint) +
+               (chunk.cut ? "  CUT SHORT" : "") + "\n";
     }
 }
 
-} // namespace scry
+}   // namespace scry

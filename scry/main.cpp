@@ -110,7 +110,8 @@ std::string PageName(const Options& options)
         throw scry::Trouble("-: a page of standard input needs -o PAGE.html");
     const std::size_t slash = source.find_last_of("/\\");
     const std::size_t dot = source.find_last_of('.');
-    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? source.substr(0, dot) : source;
+    const std::string stem =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash) ? source.substr(0, dot) : source;
     const std::string name = stem + (options.files.size() == 2 ? "_diff.html" : ".html");
     std::ifstream existing(name, std::ios::binary);
     if (existing) {
@@ -149,7 +150,7 @@ int Json(const Options& options)
     return Same;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

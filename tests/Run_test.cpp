@@ -34,7 +34,7 @@ TEST(PosixReportName, KeepsThePathAndDropsTheLastExtension)
         {"banks.old/live", "banks.old/live_out.txt"},
         {"Gig 20:00.PCG", "Gig 20:00_out.txt"},
         {"sub/D:live.PCG", "sub/D:live_out.txt"},
-        {"a.b\\c", "a.b\\c_out.txt"},        // the dot is followed by a backslash: no extension
+        {"a.b\\c", "a.b\\c_out.txt"},   // the dot is followed by a backslash: no extension
         {"a\\b.PCG", "a\\b_out.txt"},
         {".PCG", "_out.txt"},
         {"dir/", "dir/_out.txt"},

@@ -255,4 +255,3 @@ TEST_F(Driver, FailedConsoleWriteEndsWithStatusOne)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot write to standard output"), std::string::npos) << run.err;
 }
-

@@ -41,7 +41,7 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 using ScryModel = InMemoryRun;
 
-} // namespace
+}   // namespace
 
 // For every set list, slot, program and combination of the demo, scry's name, fingerprint and
 // decoded attributes are exactly what bankscry's report and CSV lines say.
@@ -146,7 +146,7 @@ std::vector<std::string> DiffOf(const Small& before, const Small& after)
 
 using Texts = std::vector<std::string>;
 
-} // namespace
+}   // namespace
 
 TEST(ScryDiff, IdenticalFilesGiveNothing)
 {
@@ -166,13 +166,15 @@ TEST(ScryDiff, RenamedChangedAndBoth)
     EXPECT_EQ(DiffOf(Small(), after, counts),
               (Texts{"PROGRAM I-A003: renamed \"Prog 3\" -> \"Warm Pad\"", "PROGRAM I-A004 \"Prog 4\": changed",
                      "PROGRAM I-A005: renamed \"Prog 5\" -> \"Cold Pad\" and changed"}));
-    EXPECT_EQ(scry::DiffSummary(counts), "3 differences: 1 renamed, 2 changed, 0 moved, 0 added, 0 removed, 0 slot settings");
+    EXPECT_EQ(scry::DiffSummary(counts),
+              "3 differences: 1 renamed, 2 changed, 0 moved, 0 added, 0 removed, 0 slot settings");
 }
 
 TEST(ScryDiff, RecordMovedToAnotherPlace)
 {
     Small after;
-    after.programs.replace(pcgw::ProgramSize * 100, pcgw::ProgramSize, Small().programs.substr(pcgw::ProgramSize * 10, pcgw::ProgramSize));
+    after.programs.replace(pcgw::ProgramSize * 100, pcgw::ProgramSize,
+                           Small().programs.substr(pcgw::ProgramSize * 10, pcgw::ProgramSize));
     EXPECT_EQ(DiffOf(Small(), after), (Texts{"PROGRAM I-A100: now holds OLD's I-A010 \"Prog 10\""}));
 }
 
@@ -217,8 +219,8 @@ TEST(ScryDiff, BanksAndChunksInOneFileOnly)
     EXPECT_EQ(scry::DiffLines(scry::ReadModelOfBytes("a", without), scry::ReadModelOfBytes("b", withUserBank), counts),
               (Texts{"PROGRAM BANK U-A: only in NEW"}));
     // Bytes of a listed chunk that no record holds.
-    const std::string extraBytes = PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, Small().programs) +
-                                                             Chunk("ZZZ1", "x")));
+    const std::string extraBytes =
+        PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, Small().programs) + Chunk("ZZZ1", "x")));
     EXPECT_EQ(scry::DiffLines(scry::ReadModelOfBytes("a", without), scry::ReadModelOfBytes("b", extraBytes), counts),
               (Texts{"CHUNK PRG1 (programs): changed outside its listed records"}));
 }
@@ -247,8 +249,9 @@ TEST(ScryText, NamesAreLatin1AndSlotsResolve)
     const auto plays = [&](std::uint8_t type, std::uint8_t bank, std::uint8_t number) {
         std::string set = Records(pcgw::SetListSize, 1);
         SetSlot(set, 0, 0, "s", PackSlot(type, 0, 0, bank, 0, number, 0, 0, 0));
-        const scry::FileModel one = scry::ReadModelOfBytes(
-            "y", PcgFile(Chunk("SLS1", ChunkHead("SBK1", 12 + pcgw::SetListSize) + BankHead(1, pcgw::SetListSize, 0) + set)));
+        const scry::FileModel one =
+            scry::ReadModelOfBytes("y", PcgFile(Chunk("SLS1", ChunkHead("SBK1", 12 + pcgw::SetListSize) +
+                                                                  BankHead(1, pcgw::SetListSize, 0) + set)));
         return scry::PlaysText(scry::WhatSlotPlays(model, one.banks[0].setLists[0].slots[0].attributes));
     };
     EXPECT_EQ(plays(1, 0, 7), "Prog I-A007 \"Prog 7\"");
