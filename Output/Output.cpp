@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+
 Listing ReportFile{};
 Listing SetsCsvFile{};
 LineBlock ReportBlock{{}, 0, &ReportFile};
@@ -55,8 +57,8 @@ void RefuseToOverwrite(const InputStream& input, const std::string& name)
 {
     if (IsInputFile(input, name))
         RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
-    char magic[4] = {};
-    if (ReadFileStart(name, magic, sizeof magic) == sizeof magic && std::memcmp(magic, "KORG", 4) == 0)
+    ChunkId magic = 0;
+    if (ReadFileStart(name, &magic, sizeof magic) == sizeof magic && magic == KORG)
         RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CmdLin/CmdLin.h"
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/PCG_readK.h"
@@ -49,8 +50,8 @@ void NoteExpandedPattern()
     if (PositionalCount() < 2)
         return;
     const std::string second = PositionalParam(2);
-    char magic[4] = {};
-    if (ReadFileStart(second, magic, sizeof magic) == sizeof magic && std::string(magic, 4) == "KORG")
+    ChunkId magic = 0;
+    if (ReadFileStart(second, &magic, sizeof magic) == sizeof magic && magic == KORG)
         std::fprintf(stderr,
                      "bankscry: note: \"%s\" is a PCG file too: the shell expanded a pattern into its matches, "
                      "and only the first is listed; quote the pattern (\"*.PCG\") to list every match\r\n",

@@ -15,7 +15,7 @@ using namespace pcgw;
 
 namespace {
 
-constexpr const char* Closing = "Closing: f_out.txt\r\nClosing: f_out.txt_sets.csv\r\n";
+const std::string Closing = ClosingLines("f_out.txt");
 
 struct Timed {
     RunResult run;
