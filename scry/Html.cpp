@@ -45,6 +45,7 @@ constexpr const char* Style = R"CSS(
 :root{color-scheme:light dark;--bg:#fff;--fg:#111;--line:#ccc;--faint:#999;--tile:#f4f4f4}
 @media (prefers-color-scheme:dark){:root{--bg:#000;--fg:#eee;--line:#444;--faint:#666;--tile:#151515}}
 body{background:var(--bg);color:var(--fg);font:15px/1.35 system-ui,sans-serif;margin:0 1.5em 3em}
+.setlist,.bank{content-visibility:auto;contain-intrinsic-size:auto 600px}
 h1{margin:.6em 0 .2em}h2{margin-top:1.6em;border-bottom:1px solid var(--line)}h3{margin:1.2em 0 .4em}
 nav ul{display:flex;flex-wrap:wrap;gap:.4em 1.4em;padding:0;list-style:none}
 .search{position:sticky;top:0;background:var(--bg);padding:.4em 0;z-index:1}
