@@ -19,6 +19,8 @@ constexpr int TroubleStatus = 2;
 
 struct Options {
     std::vector<std::string> files;
+    std::string oldFile;
+    std::string newFile;
     std::string output;
     bool all = false;
     bool records = false;
@@ -69,14 +71,14 @@ int Show(const Options& options)
 
 int Diff(const Options& options)
 {
-    const scry::FileModel oldFile = Read(options.files[0]);
-    const scry::FileModel newFile = Read(options.files[1]);
+    const scry::FileModel oldFile = Read(options.oldFile);
+    const scry::FileModel newFile = Read(options.newFile);
     scry::DiffCounts counts;
     const std::vector<std::string> lines = scry::DiffLines(oldFile, newFile, counts);
     std::ostringstream out;
     if (options.brief) {
         if (!lines.empty())
-            out << "Files " << options.files[0] << " and " << options.files[1] << " differ\n";
+            out << "Files " << options.oldFile << " and " << options.newFile << " differ\n";
     } else {
         for (const std::string& line : lines)
             out << line << "\n";
@@ -167,7 +169,8 @@ int main(int argc, char** argv)
     show->add_flag("--all", options.all, "List unused slots too");
 
     CLI::App* diff = app.add_subcommand("diff", "Record by record differences of NEW against OLD (status 1: differ)");
-    diff->add_option("OLD NEW", options.files, "Two PCG files")->required()->expected(2);
+    diff->add_option("OLD", options.oldFile, "The earlier PCG file")->required()->type_name("FILE");
+    diff->add_option("NEW", options.newFile, "The later PCG file")->required()->type_name("FILE");
     diff->add_flag("--brief", options.brief, "Only say whether they differ");
 
     CLI::App* csv = app.add_subcommand("csv", "RFC 4180 CSV: one row per used slot, or per record");
@@ -180,10 +183,11 @@ int main(int argc, char** argv)
     json->add_flag("--all", options.all, "Unused slots too");
 
     CLI::App* html = app.add_subcommand("html", "A web page of one file, or of two compared (OLD NEW)");
-    html->add_option("FILE", options.files, "One PCG file, or OLD and NEW")->required()->expected(1, 2);
+    html->add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")->required()->expected(1, 2);
 
     for (CLI::App* command : {show, diff, csv, json, html})
-        command->add_option("-o,--output", options.output, "Write to this file instead of standard output");
+        command->add_option("-o,--output", options.output, "Write to this file instead of standard output")
+            ->type_name("FILE");
 
     try {
         app.parse(argc, argv);
