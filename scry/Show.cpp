@@ -57,7 +57,15 @@ const char* BankWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PR
 
 void WriteShow(std::string& out, const FileModel& file, bool all)
 {
-    out.reserve(out.size() + (std::size_t{4} << 20));
+    // About 150 bytes a slot and 50 a record: one allocation for a whole file's listing.
+    std::size_t estimate = 4096;
+    for (const Bank& bank : file.banks) {
+        estimate += bank.records.size() * 50 + bank.setLists.size() * 60;
+        for (const SetList& list : bank.setLists)
+            for (const Slot& slot : list.slots)
+                estimate += all || slot.used ? 150 : 0;
+    }
+    out.reserve(out.size() + estimate);
     out += "FILE " + Utf8(file.name) + "  " + std::to_string(file.size) + " bytes, " + FormatName(file.formatCode) +
            " format\n";
     for (const std::string& problem : file.problems)
