@@ -193,19 +193,6 @@ void Apply(Builder& builder, const Line& line)
             NameRecord(bank, line, first + i, line.Text(3) + std::to_string(i + 1));
         return;
     }
-    if (verb == "unused") {
-        // Every slot without a name becomes all zero bytes, as the instrument keeps an unused slot.
-        PendingBank& bank = BankOf(builder, line);
-        if (bank.recordSize != SetListSize)
-            line.Fail("slots belong to a set-list bank (records of 69416 bytes)");
-        for (std::size_t setList = 0; setList < bank.records.size() / SetListSize; ++setList)
-            for (std::size_t slot = 0; slot < SlotsPerSetList; ++slot) {
-                const std::size_t at = SlotOffset(setList, slot);
-                if (bank.records[at] == '\0')
-                    bank.records.replace(at, SlotSize, SlotSize, '\0');
-            }
-        return;
-    }
     if (verb == "slot") {
         PendingBank& bank = BankOf(builder, line);
         if (bank.recordSize != SetListSize)
