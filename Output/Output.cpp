@@ -57,8 +57,7 @@ void RefuseToOverwrite(const InputStream& input, const std::string& name)
 {
     if (IsInputFile(input, name))
         RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
-    ChunkId magic = 0;
-    if (ReadFileStart(name, &magic, sizeof magic) == sizeof magic && magic == KORG)
+    if (IsPcgFile(name))
         RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
 }
 
@@ -183,6 +182,12 @@ void FlushLog()
     errno = 0;
     if (std::fflush(LogFile) != 0 || std::ferror(LogFile))
         RaiseIoError("cannot write to standard output", errno);
+}
+
+bool IsPcgFile(const std::string& name)
+{
+    ChunkId magic = 0;
+    return ReadFileStart(name, &magic, sizeof magic) == sizeof magic && magic == KORG;
 }
 
 void ListingsToFiles()

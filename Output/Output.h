@@ -56,6 +56,9 @@ void ListingsToFiles();
 void ListingsToMemory(std::string& report, std::string& csv);
 void ListingsToNowhere();
 
+// True when the regular file under name begins with "KORG"; never blocks.
+bool IsPcgFile(const std::string& name);
+
 // Opens the report under reportName and the CSV under reportName + "_sets.csv". As files they
 // never replace the input itself, a PCG file, a folder, a FIFO, a device or a socket; a failure
 // raises with neither left open.

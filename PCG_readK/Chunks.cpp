@@ -15,7 +15,7 @@ constexpr std::int64_t FirstChunkOffset = 16 + 12;   // file header, container h
 
 // Reads count bytes from at, a large run at a time, and folds the fingerprint of each 32 KiB
 // piece into one value.
-std::uint32_t FingerprintOf(InputStream& stream, std::int64_t at, std::int64_t count, bool& cut)
+std::uint32_t ChunkFingerprint(InputStream& stream, std::int64_t at, std::int64_t count, bool& cut)
 {
     constexpr std::size_t RunSize = std::size_t{32} * MaxCrcBlock;   // 1 MiB
     static std::vector<std::uint8_t> run(RunSize);
@@ -53,7 +53,7 @@ std::vector<TopLevelChunk> TopLevelChunks(InputStream& stream)
         std::memcpy(chunk.id, header.id, sizeof chunk.id);
         chunk.offset = at;
         chunk.size = Swapped(header.size);
-        chunk.fingerprint = FingerprintOf(stream, at + 12, chunk.size, chunk.cut);
+        chunk.fingerprint = ChunkFingerprint(stream, at + 12, chunk.size, chunk.cut);
         chunks.push_back(chunk);
         at += 12 + static_cast<std::int64_t>(chunk.size);
     }

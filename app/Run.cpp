@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "CmdLin/CmdLin.h"
-#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/PCG_readK.h"
@@ -50,8 +49,7 @@ void NoteExpandedPattern()
     if (PositionalCount() < 2)
         return;
     const std::string second = PositionalParam(2);
-    ChunkId magic = 0;
-    if (ReadFileStart(second, &magic, sizeof magic) == sizeof magic && magic == KORG)
+    if (IsPcgFile(second))
         std::fprintf(stderr,
                      "bankscry: note: \"%s\" is a PCG file too: the shell expanded a pattern into its matches, "
                      "and only the first is listed; quote the pattern (\"*.PCG\") to list every match\r\n",

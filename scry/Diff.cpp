@@ -1,6 +1,4 @@
 // scry diff: record by record, keyed by where the instrument keeps each record.
-#include <algorithm>
-#include <cstring>
 #include <map>
 #include <utility>
 
@@ -11,13 +9,6 @@ namespace scry {
 namespace {
 
 const char* RecordWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
-
-ChunkId IdValue(const std::string& id)
-{
-    ChunkId value = 0;
-    std::memcpy(&value, id.data(), std::min<std::size_t>(id.size(), 4));
-    return value;
-}
 
 // Banks of programs and combinations by kind and name; the n-th of equal keys pairs with the n-th.
 using BankKey = std::pair<ChunkKind, std::string>;
@@ -219,7 +210,7 @@ void DiffChunks(const FileModel& oldFile, const FileModel& newFile, const std::m
         if (old == was.end()) {
             found.push_back(atChunk(Change::Added, *chunk, "added"));
         } else if (old->second->fingerprint != chunk->fingerprint || old->second->size != chunk->size) {
-            const auto kind = explained.find(ChunkKindOf(IdValue(chunk->id)));
+            const auto kind = explained.find(ChunkKindOf(ChunkIdOf(chunk->id)));
             if (kind != explained.end() && kind->second)
                 continue;
             found.push_back(atChunk(Change::Changed, *chunk,

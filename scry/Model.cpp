@@ -2,6 +2,7 @@
 // table from the reader's table of contents.
 #include "Model.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,13 @@ namespace scry {
 namespace {
 
 constexpr const char* TypeTexts[4] = {"Combi", "Prog", "Song", "Type3"};
+
+std::string IdTextOf(ChunkId id)
+{
+    char raw[4];
+    std::memcpy(raw, &id, sizeof raw);
+    return IdText(raw);
+}
 
 std::string NameOf(const std::uint8_t* field)
 {
@@ -81,14 +89,13 @@ SlotAttributes Decoded(const std::uint8_t* slot)
 
 struct Building {
     FileModel* model;
+    const char* refusal;   // why the reader refused the file's header, or null
 };
 
 void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data, const std::string& bankName)
 {
     FileModel& model = *static_cast<Building*>(context)->model;
-    char idText[5] = {};
-    std::memcpy(idText, &id, 4);
-    Bank bank{idText, kind, bankName, true, {}, {}};
+    Bank bank{IdTextOf(id), kind, bankName, true, {}, {}};
     if (kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
@@ -118,21 +125,20 @@ void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data,
 void NotLoaded(void* context, ChunkId id, const std::string& bankName)
 {
     FileModel& model = *static_cast<Building*>(context)->model;
-    char idText[5] = {};
-    std::memcpy(idText, &id, 4);
     const BankChunkInfo* info = BankChunkOf(id);
-    model.banks.push_back({idText, info != nullptr ? info->kind : Kind::UNKN, bankName, false, {}, {}});
-    model.problems.push_back(std::string("bank ") + idText + " " + bankName +
+    model.banks.push_back({IdTextOf(id), info != nullptr ? info->kind : Kind::UNKN, bankName, false, {}, {}});
+    model.problems.push_back("bank " + IdTextOf(id) + " " + bankName +
                              " could not be loaded (its size does not match, or the file ends inside it); "
                              "the reader stops there");
 }
 
-void Refused(void* context, const char* reason) { static_cast<Building*>(context)->model->problems.push_back(reason); }
+void Refused(void* context, const char* reason) { static_cast<Building*>(context)->refusal = reason; }
 
 // Points the reader's output nowhere and its banks at the model for one file; puts all back after.
 class ReaderSession {
 public:
-    explicit ReaderSession(FileModel& model) : building{&model}, receiver{&Loaded, &NotLoaded, &Refused, &building}
+    explicit ReaderSession(FileModel& model)
+        : building{&model, nullptr}, receiver{&Loaded, &NotLoaded, &Refused, &building}
     {
         // The buffers start zero, as in a fresh process; from the second file on they are put back so.
         static bool used = false;
@@ -151,6 +157,8 @@ public:
         LogToFile(stdout);
         ListingsToFiles();
     }
+    const char* Refusal() const { return building.refusal; }
+
     ReaderSession(const ReaderSession&) = delete;
     ReaderSession& operator=(const ReaderSession&) = delete;
 
@@ -169,11 +177,10 @@ FileModel ReadStream(const std::string& name, InputStream& stream)
         } catch (const std::exception& error) {
             throw Trouble(name + ": " + error.what());
         }
+        // Refused at the header: nothing more to know.
+        if (session.Refusal() != nullptr)
+            throw Trouble(name + ": " + session.Refusal());
     }
-    // Refused at the header: nothing more to know.
-    if (!model.problems.empty() && model.banks.empty() &&
-        (model.problems.front().rfind("not a PCG", 0) == 0 || model.problems.front().rfind("a PCG file of", 0) == 0))
-        throw Trouble(name + ": " + model.problems.front());
     std::uint8_t head[5] = {};
     InputSeek(stream, 0, true);
     InputRead(stream, head, sizeof head);
@@ -217,15 +224,17 @@ FileModel ReadModel(const std::string& path)
 
 const char* FormatName(std::uint8_t formatCode) { return formatCode == 0x50 ? "Triton" : "Kronos"; }
 
+ChunkId ChunkIdOf(const std::string& id)
+{
+    ChunkId value = 0;
+    std::memcpy(&value, id.data(), std::min<std::size_t>(id.size(), sizeof value));
+    return value;
+}
+
 const char* ChunkHolds(const std::string& id)
 {
-    if (id.size() == 4) {
-        ChunkId value = 0;
-        std::memcpy(&value, id.data(), 4);
-        if (const ChunkIdInfo* info = ChunkIdInfoOf(value))
-            return info->holds;
-    }
-    return "unknown";
+    const ChunkIdInfo* info = ChunkIdInfoOf(ChunkIdOf(id));
+    return info != nullptr ? info->holds : "unknown";
 }
 
 Plays WhatSlotPlays(const FileModel& file, const SlotAttributes& slot)

@@ -86,6 +86,8 @@ FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes);
 
 // "Triton" or "Kronos".
 const char* FormatName(std::uint8_t formatCode);
+// The id value of an id text ("GLB1"), as the chunk table keys it.
+ChunkId ChunkIdOf(const std::string& id);
 // What a chunk id holds, in words ("global settings"), or "unknown".
 const char* ChunkHolds(const std::string& id);
 
