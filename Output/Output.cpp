@@ -4,10 +4,9 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <exception>
 #include <system_error>
 #include <vector>
-
-#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 
 Listing ReportFile{};
 Listing SetsCsvFile{};
@@ -27,6 +26,10 @@ std::string* LogText = nullptr;
 bool ListingFiles = true;
 std::string* ReportText = nullptr;
 std::string* CsvText = nullptr;
+
+// Set when creating, writing or closing a listing of the current input failed: its files are
+// then removed instead of put in place.
+bool ListingFailed = false;
 
 // Formats into a stack buffer, or a heap one for the rare long line.
 void LogFormatted(const char* format, std::va_list args, bool endLine)
@@ -51,33 +54,21 @@ void LogFormatted(const char* format, std::va_list args, bool endLine)
         LogLineEnd();
 }
 
-// A listing file must never replace the input, nor any other PCG file. Nothing here blocks,
-// whatever stands under the name.
-void RefuseToOverwrite(const InputStream& input, const std::string& name)
+// A listing never replaces the input, a PCG file, a folder, nor a FIFO, device or socket; each
+// name is looked at before either listing is created, and nothing here blocks.
+void RefuseListingName(const InputStream& input, const std::string& name)
 {
-    if (IsInputFile(input, name))
-        RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
-    if (IsPcgFile(name))
-        RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
+    RefuseToReplace(name, &input);
+    if (WhatNameHolds(name) == NameHolds::OtherKind)
+        RaiseIoError("cannot create " + name + " (not a regular file)", EEXIST);
 }
 
 void OpenListing(Listing& listing, const std::string& name, std::string* text)
 {
-    listing.name = name;
-    listing.file = nullptr;
+    listing.out = OutFile{name, nullptr, {}};
     listing.memory = nullptr;
-    listing.temporary.clear();
     if (ListingFiles) {
-        // Only a regular file or a link is ever replaced: a folder, a FIFO, a device or a socket
-        // under the name is refused as creating a file there would be.
-        const NameHolds holds = WhatNameHolds(name);
-        if (holds == NameHolds::Folder)
-            RaiseIoError("cannot create " + name, EISDIR);
-        if (holds == NameHolds::OtherKind)
-            RaiseIoError("cannot create " + name + " (not a regular file)", EEXIST);
-        listing.file = CreateFileBeside(name, listing.temporary);
-        // Lines reach the file in whole blocks already, so stdio adds no buffer of its own.
-        std::setvbuf(listing.file, nullptr, _IONBF, 0);
+        CreateOutFile(listing.out);
     } else if (text != nullptr) {
         text->clear();
         listing.memory = text;
@@ -85,46 +76,41 @@ void OpenListing(Listing& listing, const std::string& name, std::string* text)
     listing.open = true;
 }
 
-// Closes an open listing and puts a file in place under its name, also after a failed write;
-// raises when its lines could not all be written or it could not be put in place.
+// Closes an open listing; raises, marking the input's listings failed, when its lines could
+// not all be written.
 void CloseListing(Listing& listing)
 {
     listing.open = false;
-    std::FILE* closing = listing.file;
-    listing.file = nullptr;
     listing.memory = nullptr;
-    if (closing == nullptr)
-        return;
-    errno = 0;
-    const bool failed = std::ferror(closing) != 0;
-    const bool closed = std::fclose(closing) == 0;
-    const int error = errno;
-    PutInPlace(listing.temporary, listing.name);
-    if (!closed || failed)
-        RaiseIoError("cannot write " + listing.name, error);
-}
-
-// The error path's close: whatever happens, nothing is raised.
-void CloseListingQuietly(Listing& listing) noexcept
-{
-    listing.open = false;
-    listing.memory = nullptr;
-    if (listing.file == nullptr)
-        return;
-    std::fclose(listing.file);
-    listing.file = nullptr;
     try {
-        PutInPlace(listing.temporary, listing.name);
+        CloseOutFile(listing.out);
     } catch (...) {
+        ListingFailed = true;
+        throw;
     }
 }
 
-}   // namespace
-
-void RaiseIoError(const std::string& what, int error)
+// Puts both files in place, or, where a listing failed, removes both. Gives the error of a
+// rename that failed (the other file is then removed as well), or none.
+std::exception_ptr SettleListings() noexcept
 {
-    throw std::system_error(error != 0 ? error : EIO, std::generic_category(), what);
+    std::exception_ptr failure;
+    for (Listing* listing : {&ReportFile, &SetsCsvFile}) {
+        if (ListingFailed) {
+            DiscardOutFile(listing->out);
+            continue;
+        }
+        try {
+            PutOutFileInPlace(listing->out);
+        } catch (...) {
+            ListingFailed = true;
+            failure = std::current_exception();
+        }
+    }
+    return failure;
 }
+
+}   // namespace
 
 void LogToFile(std::FILE* file)
 {
@@ -184,12 +170,6 @@ void FlushLog()
         RaiseIoError("cannot write to standard output", errno);
 }
 
-bool IsPcgFile(const std::string& name)
-{
-    ChunkId magic = 0;
-    return ReadFileStart(name, &magic, sizeof magic) == sizeof magic && magic == KORG;
-}
-
 void ListingsToFiles()
 {
     ListingFiles = true;
@@ -212,16 +192,18 @@ void ListingsToNowhere()
 void OpenListings(const InputStream& input, const std::string& reportName)
 {
     const std::string csvName = reportName + SetsCsvSuffix;
+    ListingFailed = false;
     if (ListingFiles) {
-        RefuseToOverwrite(input, reportName);
-        RefuseToOverwrite(input, csvName);
+        RefuseListingName(input, reportName);
+        RefuseListingName(input, csvName);
     }
     OpenListing(ReportFile, reportName, ReportText);
     try {
         OpenListing(SetsCsvFile, csvName, CsvText);
     } catch (...) {
-        // The report stands created, empty, as the CSV's failure finds it.
-        CloseListingQuietly(ReportFile);
+        // Nothing is left of the report either: whatever stood under its name stays.
+        ReportFile.open = false;
+        DiscardOutFile(ReportFile.out);
         throw;
     }
 }
@@ -229,9 +211,11 @@ void OpenListings(const InputStream& input, const std::string& reportName)
 void CloseListings()
 {
     CloseListing(ReportFile);
-    LogLine("Closing: %s", ReportFile.name.c_str());
+    LogLine("Closing: %s", ReportFile.out.name.c_str());
     CloseListing(SetsCsvFile);
-    LogLine("Closing: %s", SetsCsvFile.name.c_str());
+    LogLine("Closing: %s", SetsCsvFile.out.name.c_str());
+    if (const std::exception_ptr failure = SettleListings())
+        std::rethrow_exception(failure);
 }
 
 void CloseOpenListings(Listing* /*first*/) noexcept
@@ -239,12 +223,16 @@ void CloseOpenListings(Listing* /*first*/) noexcept
     for (Listing* listing : {&ReportFile, &SetsCsvFile}) {
         if (!listing->open)
             continue;
-        CloseListingQuietly(*listing);
         try {
-            LogLine("Closing: %s", listing->name.c_str());
+            CloseListing(*listing);
+        } catch (...) {
+        }
+        try {
+            LogLine("Closing: %s", listing->out.name.c_str());
         } catch (...) {
         }
     }
+    SettleListings();
 }
 
 char* LineStart(LineBlock& block)
@@ -265,9 +253,12 @@ void WriteBlock(LineBlock& block)
         return;
     if (listing.memory != nullptr) {
         listing.memory->append(block.data, length);
-    } else if (listing.file != nullptr) {
-        errno = 0;
-        if (std::fwrite(block.data, 1, length, listing.file) != length)
-            RaiseIoError("cannot write " + listing.name, errno);
+    } else if (listing.out.file != nullptr) {
+        try {
+            WriteOutFile(listing.out, block.data, length);
+        } catch (...) {
+            ListingFailed = true;
+            throw;
+        }
     }
 }

@@ -8,10 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "OutFile/OutFile.h"
 #include "Platform/Platform.h"
-
-// Raises std::system_error for error (EIO when 0), its text beginning with what.
-[[noreturn]] void RaiseIoError(const std::string& what, int error);
 
 // ---- The log
 
@@ -33,16 +31,13 @@ void FlushLog();
 
 // ---- The listings
 
-// One listing of the current input: a file, or a text in memory. The name is what the log shows
-// when the listing is closed. A file is written under a temporary name beside its name and put
-// in place by renaming when it is closed, on every way out: a run that dies midway leaves the
-// earlier listing whole, and a link under the name is replaced, never written through.
+// One listing of the current input: a file written beside its name and put in place when the
+// input is done (see OutFile.h), or a text in memory. Its name is what the log shows when it is
+// closed.
 struct Listing {
-    std::string name;
-    std::FILE* file;
+    OutFile out;             // out.name is the listing's name, whatever it goes to
     std::string* memory;
-    bool open;
-    std::string temporary;   // the file's name while it is written
+    bool open;               // its "Closing: " line is still to come
 };
 
 // The report and the CSV of the current input, open while ReadPCG runs; ListBank writes them.
@@ -56,18 +51,18 @@ void ListingsToFiles();
 void ListingsToMemory(std::string& report, std::string& csv);
 void ListingsToNowhere();
 
-// True when the regular file under name begins with "KORG"; never blocks.
-bool IsPcgFile(const std::string& name);
-
 // Opens the report under reportName and the CSV under reportName + "_sets.csv". As files they
 // never replace the input itself, a PCG file, a folder, a FIFO, a device or a socket; a failure
-// raises with neither left open.
+// raises with neither left open and nothing left on disk.
 void OpenListings(const InputStream& input, const std::string& reportName);
-// Normal end: closes the report, logs "Closing: " and its name, then the same for the CSV.
-// A failed close raises; the other listing then stays open for CloseOpenListings.
+// Normal end: closes the report, logs "Closing: " and its name, then the same for the CSV, then
+// puts both files in place. A failed close raises; CloseOpenListings then settles the rest.
 void CloseListings();
-// Error path: closes whichever listing is still open, report first, each logged the same way.
-// Never throws: an error is already on its way. Its argument only fits std::unique_ptr.
+// Error path: closes whichever listing is still open, report first, each logged the same way,
+// then settles the files: where creating, writing or closing a listing failed, both are removed
+// and whatever stood under their names stays as it was; where the input or the log failed, both
+// are put in place, as true listings of what was read. Never throws: an error is already on
+// its way. Its argument only fits std::unique_ptr.
 void CloseOpenListings(Listing* first) noexcept;
 
 // ---- Blocks of lines

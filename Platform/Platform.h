@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+// Raises std::system_error for error (EIO when 0), its text beginning with what.
+[[noreturn]] void RaiseIoError(const std::string& what, int error);
+
 // printf-format checking of log templates; MinGW's C99 printf has its own archetype.
 #if defined(__MINGW_PRINTF_FORMAT)
 #define BANKSCRY_PRINTF(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
@@ -83,9 +86,16 @@ std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t cou
 // Raises std::system_error as creating target would, naming target.
 std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName);
 // Renames temporaryName over target, replacing whatever stands there (a link itself, never what
-// it points to). Raises std::system_error naming target.
+// it points to). Raises std::system_error naming target; the temporary file is gone then too.
 void PutInPlace(const std::string& temporaryName, const std::string& target);
-void RemoveFile(const std::string& name) noexcept;
+// Removes a file made by CreateFileBeside that is not to be put in place.
+void DiscardFileBeside(const std::string& temporaryName) noexcept;
+// From now on an interrupt, a termination or a hang-up (Ctrl-C on a Windows console) removes
+// every file made by CreateFileBeside and not yet put in place or discarded, then ends the
+// process as the signal would.
+void DiscardFilesBesideOnSignals();
+// POSIX: a write to a pipe whose reader is gone fails (EPIPE) instead of ending the process.
+void TreatClosedPipesAsWriteErrors();
 
 // Directory search over the last component of a pattern, "*" and "?" as wildcards.
 // DirFindFirst gives nullptr when nothing matches; every kind of entry is yielded.

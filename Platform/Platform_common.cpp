@@ -1,10 +1,10 @@
 // The parts of the platform layer that are the same on every system: process arguments, memory
-// streams, stream size, position and seek, and wildcard matching.
+// streams, stream size, position and seek, wildcard matching, and raising I/O errors.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
-#include "Output/Output.h"
 #include "Platform/InputStream.h"
 
 namespace {
@@ -13,6 +13,11 @@ int processArgc = 0;
 char** processArgv = nullptr;
 
 }   // namespace
+
+void RaiseIoError(const std::string& what, int error)
+{
+    throw std::system_error(error != 0 ? error : EIO, std::generic_category(), what);
+}
 
 void SetProcessArgs(int argc, char** argv)
 {

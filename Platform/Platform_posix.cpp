@@ -1,11 +1,13 @@
 // POSIX implementation of the platform layer.
-#include "Output/Output.h"
 #include "Platform/InputStream.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <dirent.h>
@@ -19,6 +21,78 @@ struct DirSearch {
     std::vector<std::string> names;
     std::size_t next;
 };
+
+namespace {
+
+// Files made beside their targets and not yet put in place or discarded, in fixed storage that
+// a signal handler may read. A name too long for it is simply not removed by the handler.
+constexpr int MaxPendingFiles = 8;
+char PendingNames[MaxPendingFiles][PATH_MAX];
+volatile std::sig_atomic_t PendingUsed[MaxPendingFiles];
+
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The ending signals wait while a pending file is made, renamed or removed, so that the handler
+// never misses one nor removes one already in place.
+sigset_t HoldEndingSignals()
+{
+    sigset_t ending, previous;
+    sigemptyset(&ending);
+    for (const int signal : EndingSignals)
+        sigaddset(&ending, signal);
+    ::sigprocmask(SIG_BLOCK, &ending, &previous);
+    return previous;
+}
+
+void ReleaseEndingSignals(const sigset_t& previous) { ::sigprocmask(SIG_SETMASK, &previous, nullptr); }
+
+void RememberPending(const std::string& name)
+{
+    if (name.size() >= PATH_MAX)
+        return;
+    for (int i = 0; i < MaxPendingFiles; ++i) {
+        if (!PendingUsed[i]) {
+            std::memcpy(PendingNames[i], name.c_str(), name.size() + 1);
+            PendingUsed[i] = 1;
+            return;
+        }
+    }
+}
+
+void ForgetPending(const std::string& name)
+{
+    for (int i = 0; i < MaxPendingFiles; ++i)
+        if (PendingUsed[i] && name == PendingNames[i])
+            PendingUsed[i] = 0;
+}
+
+extern "C" void DiscardPendingAndEnd(int signal)
+{
+    for (int i = 0; i < MaxPendingFiles; ++i)
+        if (PendingUsed[i])
+            ::unlink(PendingNames[i]);
+    // The handler was reset to the default on entry: the signal ends the process once this returns.
+    ::raise(signal);
+}
+
+}   // namespace
+
+void DiscardFilesBesideOnSignals()
+{
+    for (const int signal : EndingSignals) {
+        struct sigaction current {};
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = &DiscardPendingAndEnd;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+void TreatClosedPipesAsWriteErrors() { ::signal(SIGPIPE, SIG_IGN); }
 
 void PrepareConsole()
 {
@@ -61,9 +135,8 @@ InputStream* OpenInput(const std::string& name)
         ::close(fd);
         RaiseIoError("cannot open " + name + " (not a regular file)", S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
-    // The advisory lock stands in for an open without sharing: a file held by another
-    // process that locks it is refused, not read while it changes.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Readers share the file; one that a writer holds locked is refused, not read while it changes.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         RaiseIoError("cannot open " + name + " (held by another process)", error);
@@ -173,9 +246,14 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
 {
     std::string pattern = target + ".bankscry-partial-XXXXXX";
     // mkstemp creates with O_EXCL: never an existing file, never through a link.
+    const sigset_t previous = HoldEndingSignals();
     const int fd = ::mkstemp(pattern.data());
+    const int error = errno;
+    if (fd >= 0)
+        RememberPending(pattern);
+    ReleaseEndingSignals(previous);
     if (fd < 0)
-        RaiseIoError("cannot create " + target, errno);
+        RaiseIoError("cannot create " + target, error);
     struct stat existing {};
     mode_t mode = 0;
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
@@ -189,10 +267,10 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
-        const int error = errno;
+        const int openError = errno;
         ::close(fd);
-        ::unlink(pattern.c_str());
-        RaiseIoError("cannot create " + target, error);
+        DiscardFileBeside(pattern);
+        RaiseIoError("cannot create " + target, openError);
     }
     temporaryName = pattern;
     return file;
@@ -200,11 +278,21 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
 
 void PutInPlace(const std::string& temporaryName, const std::string& target)
 {
-    if (::rename(temporaryName.c_str(), target.c_str()) != 0) {
-        const int error = errno;
+    const sigset_t previous = HoldEndingSignals();
+    const bool renamed = ::rename(temporaryName.c_str(), target.c_str()) == 0;
+    const int error = errno;
+    if (!renamed)
         ::unlink(temporaryName.c_str());
+    ForgetPending(temporaryName);
+    ReleaseEndingSignals(previous);
+    if (!renamed)
         RaiseIoError("cannot create " + target, error);
-    }
 }
 
-void RemoveFile(const std::string& name) noexcept { ::unlink(name.c_str()); }
+void DiscardFileBeside(const std::string& temporaryName) noexcept
+{
+    const sigset_t previous = HoldEndingSignals();
+    ::unlink(temporaryName.c_str());
+    ForgetPending(temporaryName);
+    ReleaseEndingSignals(previous);
+}

@@ -2,6 +2,7 @@
 #include "Platform/InputStream.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -17,7 +18,47 @@ namespace {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
 
+// Files made beside their targets and not yet put in place or discarded, for the console's
+// Ctrl-C handler, which runs on a thread of its own.
+constexpr int MaxPendingFiles = 8;
+char PendingNames[MaxPendingFiles][MAX_PATH * 4];
+volatile LONG PendingUsed[MaxPendingFiles];
+
+void RememberPending(const std::string& name)
+{
+    if (name.size() >= sizeof PendingNames[0])
+        return;
+    for (int i = 0; i < MaxPendingFiles; ++i) {
+        if (PendingUsed[i] == 0) {
+            std::memcpy(PendingNames[i], name.c_str(), name.size() + 1);
+            ::InterlockedExchange(&PendingUsed[i], 1);
+            return;
+        }
+    }
+}
+
+void ForgetPending(const std::string& name)
+{
+    for (int i = 0; i < MaxPendingFiles; ++i)
+        if (PendingUsed[i] != 0 && name == PendingNames[i])
+            ::InterlockedExchange(&PendingUsed[i], 0);
+}
+
+BOOL WINAPI DiscardPendingOnControl(DWORD /*event*/)
+{
+    // The files were opened with delete sharing: each goes when the ending process closes it.
+    for (int i = 0; i < MaxPendingFiles; ++i)
+        if (PendingUsed[i] != 0)
+            ::DeleteFileA(PendingNames[i]);
+    return FALSE;   // the default handler then ends the process
+}
+
 }   // namespace
+
+void DiscardFilesBesideOnSignals() { ::SetConsoleCtrlHandler(&DiscardPendingOnControl, TRUE); }
+
+// A closed pipe is a failed write on Windows already.
+void TreatClosedPipesAsWriteErrors() {}
 
 struct DirSearch {
     HANDLE handle;
@@ -36,8 +77,9 @@ void ShowUsageMessage(const char* text, const char* /*help*/) { ::MessageBoxA(nu
 
 InputStream* OpenInput(const std::string& name)
 {
-    // No sharing: the open fails while another program holds the file.
-    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    // Readers share the file; the open fails while a program that writes it, or one that shares
+    // it with nobody, holds it.
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         RaiseLastError("cannot open " + name);
@@ -157,13 +199,14 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
     for (int attempt = 0;; ++attempt) {
         const std::string name =
             target + ".bankscry-partial-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++);
-        const HANDLE handle =
-            ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             if (::GetLastError() == ERROR_FILE_EXISTS && attempt < 100)
                 continue;
             RaiseLastError("cannot create " + target);
         }
+        RememberPending(name);
         const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
         std::FILE* file = fd < 0 ? nullptr : ::_fdopen(fd, "wb");
         if (file == nullptr) {
@@ -171,7 +214,7 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
                 ::CloseHandle(handle);
             else
                 ::_close(fd);
-            ::DeleteFileA(name.c_str());
+            DiscardFileBeside(name);
             throw std::system_error(EIO, std::generic_category(), "cannot create " + target);
         }
         temporaryName = name;
@@ -181,11 +224,17 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
 
 void PutInPlace(const std::string& temporaryName, const std::string& target)
 {
-    if (!::MoveFileExA(temporaryName.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        const DWORD error = ::GetLastError();
+    const bool moved = ::MoveFileExA(temporaryName.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    const DWORD error = ::GetLastError();
+    if (!moved)
         ::DeleteFileA(temporaryName.c_str());
+    ForgetPending(temporaryName);
+    if (!moved)
         throw std::system_error(static_cast<int>(error), std::system_category(), "cannot create " + target);
-    }
 }
 
-void RemoveFile(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
+void DiscardFileBeside(const std::string& temporaryName) noexcept
+{
+    ::DeleteFileA(temporaryName.c_str());
+    ForgetPending(temporaryName);
+}

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CmdLin/CmdLin.h"
+#include "OutFile/OutFile.h"
 #include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/PCG_readK.h"
@@ -152,6 +153,8 @@ int RunDriver(int argc, char** argv)
 {
     SetProcessArgs(argc, argv);
     PrepareConsole();
+    TreatClosedPipesAsWriteErrors();
+    DiscardFilesBesideOnSignals();
     BufferStandardOutput();
     PrepareBankBuffers();
     try {

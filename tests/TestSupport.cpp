@@ -71,8 +71,8 @@ std::string InMemoryRun::Run(const std::string& name, const std::string& bytes, 
     LogToFile(stdout);
     ListingsToFiles();
     listings.clear();
-    listings[ReportFile.name] = report;
-    listings[SetsCsvFile.name] = csv;
+    listings[ReportFile.out.name] = report;
+    listings[SetsCsvFile.out.name] = csv;
     return log;
 }
 

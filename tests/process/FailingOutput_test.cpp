@@ -3,6 +3,7 @@
 // what earlier inputs produced left whole.
 #include <cstdio>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/mount.h>
@@ -53,15 +54,59 @@ protected:
 TEST_F(FailingOutput, CsvThatFillsUpMidway)
 {
     Write("sets.PCG", SetListFile());
-    // Its report is 1,399,424 bytes long, its CSV 1,542,400: only the CSV meets the limit.
+    // Its report is 1,399,424 bytes long, its CSV 1,542,400: only the CSV meets the limit, and
+    // the report, written whole, goes with it.
     fileSizeLimit = 1450000;
     const RunResult run = Run({"sets.PCG", "n", "r.txt"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "bankscry: cannot write r.txt_sets.csv: File too large\r\n");
-    EXPECT_EQ(CountLines(Read("r.txt")), 16512u);
+    EXPECT_FALSE(Exists("r.txt"));
+    EXPECT_FALSE(Exists("r.txt_sets.csv"));
     EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: r.txt", "Closing: r.txt_sets.csv", "Could not open sets.PCG"})))
         << run.out;
     EXPECT_EQ(Read("sets.PCG"), SetListFile());
+}
+
+// Good listings of an earlier run stay byte for byte when the next run's outputs fail, whichever
+// way they fail; nothing is renamed and no temporary file stays.
+TEST_F(FailingOutput, FailedOutputsKeepTheEarlierListings)
+{
+    Write("old.PCG", PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, Records(ProgramSize)))));
+    Write("sets.PCG", SetListFile());
+    ASSERT_EQ(Run({"old.PCG", "n", "r.txt"}).status, 0);
+    const std::string report = Read("r.txt");
+    const std::string csv = Read("r.txt_sets.csv");
+    const auto earlierListingsStand = [&](const std::string& what) {
+        EXPECT_EQ(Read("r.txt"), report) << what;
+        EXPECT_EQ(Read("r.txt_sets.csv"), csv) << what;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            EXPECT_EQ(entry.path().filename().string().find(".bankscry-partial-"), std::string::npos)
+                << what << ": " << entry.path();
+    };
+
+    // The disk fills up: the report first (limit below it), then the CSV alone.
+    for (const long limit : {600000L, 1450000L}) {
+        fileSizeLimit = limit;
+        const RunResult run = Run({"sets.PCG", "n", "r.txt"});
+        EXPECT_TRUE(EndsWith(run.out, Lines({"Could not open sets.PCG"}))) << run.out;
+        EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+        earlierListingsStand("full at " + std::to_string(limit));
+    }
+    fileSizeLimit = 0;
+
+    // A folder, then a FIFO, under the CSV's name: refused without touching the report.
+    std::filesystem::rename(Path("r.txt_sets.csv"), Path("kept.csv"));
+    std::filesystem::create_directory(Path("r.txt_sets.csv"));
+    RunResult run = Run({"sets.PCG", "n", "r.txt"});
+    EXPECT_EQ(run.err, "bankscry: cannot create r.txt_sets.csv: Is a directory\r\n");
+    EXPECT_EQ(Read("r.txt"), report);
+    std::filesystem::remove(Path("r.txt_sets.csv"));
+    ASSERT_EQ(::mkfifo(Path("r.txt_sets.csv").c_str(), 0644), 0);
+    run = Run({"sets.PCG", "n", "r.txt"});
+    EXPECT_EQ(run.err, "bankscry: cannot create r.txt_sets.csv (not a regular file): File exists\r\n");
+    std::filesystem::remove(Path("r.txt_sets.csv"));
+    std::filesystem::rename(Path("kept.csv"), Path("r.txt_sets.csv"));
+    earlierListingsStand("a folder and a FIFO under the CSV name");
 }
 
 TEST_F(FailingOutput, ReportInAFolderThatIsNotThere)
@@ -87,12 +132,24 @@ TEST_F(FailingOutput, SmallFileSystemFillsUp)
 {
     if (!MountTmpfs("small", "size=256k"))
         GTEST_SKIP() << "no tmpfs of our own here (needs root on Linux)";
+    Write("old.PCG", PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, Records(ProgramSize)))));
+    ASSERT_EQ(Run({"old.PCG", "n", "small/r.txt"}).status, 0);
+    const std::string report = Read("small/r.txt");
+    ASSERT_EQ(CountLines(report), 128u);
     Write("sets.PCG", SetListFile());
     const RunResult run = Run({"sets.PCG", "n", "small/r.txt"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(
         EndsWith(run.out, Lines({"Closing: small/r.txt", "Closing: small/r.txt_sets.csv", "Could not open sets.PCG"})))
         << run.out;
+    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+    // The earlier listings stand, and the file system holds nothing else.
+    EXPECT_EQ(Read("small/r.txt"), report);
+    EXPECT_EQ(Read("small/r.txt_sets.csv"), "");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Path("small")))
+        ++entries;
+    EXPECT_EQ(entries, 2u);
 }
 
 // Wildcard mode: the run ends at the failing file with status 1 and a line on standard error;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,10 +40,35 @@ double SecondsOf(const std::function<void()>& work)
 std::vector<std::string> Leftovers(const std::filesystem::path& dir)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
         if (entry.path().filename().string().find(".bankscry-partial-") != std::string::npos)
             names.push_back(entry.path().filename().string());
     return names;
+}
+
+// Starts bankscry in dir with the ending signals at their defaults (a shell may have set them
+// to be ignored) and standard output to fd, or to /dev/null for -1.
+pid_t Start(const std::filesystem::path& dir, const std::vector<std::string>& args, int out = -1)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            ::signal(signal, SIG_DFL);
+        const int target = out >= 0 ? out : ::open("/dev/null", O_WRONLY);
+        const int none = ::open("/dev/null", O_RDWR);
+        if (target < 0 || none < 0 || ::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        ::dup2(none, 0);
+        ::dup2(target, 1);
+        ::dup2(none, 2);
+        std::vector<char*> argv{const_cast<char*>(BANKSCRY_EXE)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(BANKSCRY_EXE, argv.data());
+        ::_exit(127);
+    }
+    return child;
 }
 
 }   // namespace
@@ -238,4 +264,101 @@ TEST_F(ConsoleNotes, ColonsAreOrdinaryBytesOfANameOnPosix)
     EXPECT_TRUE(Exists("Gig 20:00_out.txt"));
     EXPECT_TRUE(Exists("Gig 20:00_out.txt_sets.csv"));
     EXPECT_TRUE(EndsWith(run.out, Lines({"Closing: Gig 20:00_out.txt", "Closing: Gig 20:00_out.txt_sets.csv"})));
+}
+
+// Readers share their input: two runs reading one file at once both list it.
+TEST_F(SafeOutput, TwoRunsReadOneInputAtOnce)
+{
+    Write("x.PCG", SetListFile(6));
+    Run({"x.PCG", "n", "clean.txt"});
+    const std::string report = Read("clean.txt");
+    ASSERT_EQ(CountLines(report), 16512u);
+    for (int round = 0; round < 20; ++round) {
+        RunResult first, second;
+        std::thread other([&] { second = Run({"x.PCG", "n", "b.txt"}); });
+        first = Run({"x.PCG", "n", "a.txt"});
+        other.join();
+        for (const RunResult* run : {&first, &second}) {
+            ASSERT_EQ(run->status, 0) << "round " << round;
+            ASSERT_EQ(run->err, "") << "round " << round;
+            ASSERT_EQ(run->out.find("Could not open"), std::string::npos) << "round " << round << run->out;
+        }
+        ASSERT_EQ(Read("a.txt"), report) << "round " << round;
+        ASSERT_EQ(Read("b.txt"), report) << "round " << round;
+        ASSERT_EQ(Read("a.txt_sets.csv"), Read("clean.txt_sets.csv")) << "round " << round;
+        ASSERT_EQ(Read("b.txt_sets.csv"), Read("clean.txt_sets.csv")) << "round " << round;
+    }
+}
+
+// "bankscry x.PCG | head -1": the closed pipe is a failed log write, not a killed process; the
+// listings of what was read are put in place and no temporary file stays.
+TEST_F(SafeOutput, ClosedPipeOnStandardOutputLeavesNoTemporaries)
+{
+    // Thousands of chunks the walk skips, three log lines each, far beyond any pipe buffer.
+    std::string chunks;
+    for (int i = 0; i < 6000; ++i)
+        chunks += Chunk("XYZ1", "");
+    std::string setLists = Records(SetListSize);
+    Write("x.PCG", PcgFile(chunks + Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists))));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);   // the child keeps no read end of its own
+    const pid_t child = Start(dir, {"x.PCG"}, pipeEnds[1]);
+    ::close(pipeEnds[1]);
+    // What head -1 does: read up to the first line end, then go.
+    std::string first;
+    char c = 0;
+    while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n')
+        first += c;
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(first, "Opened x.PCG  Size: " + std::to_string(Read("x.PCG").size()) + "\r");
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(Leftovers(dir).empty());
+    // The walk had listed nothing when the log failed: both listings stand, empty.
+    EXPECT_EQ(Read("x_out.txt"), "");
+    EXPECT_EQ(Read("x_out.txt_sets.csv"), "");
+}
+
+// An interrupt or a termination in the middle of a wildcard run removes the listings being
+// written and ends the process as the signal does; every listing is the earlier one or a whole
+// new one.
+TEST_F(SafeOutput, InterruptedWildcardRunLeavesEarlierOrWholeListings)
+{
+    constexpr int Files = 6;
+    const auto name = [](int i, const char* suffix) { return "w/" + std::to_string(i) + suffix; };
+    std::vector<std::string> before, after;
+    for (const unsigned seed : {10u, 20u}) {
+        for (int i = 0; i < Files; ++i)
+            Write(name(i, ".PCG"), SetListFile(seed + static_cast<unsigned>(i)));
+        ASSERT_EQ(Run({"w/*.PCG"}).status, 0);
+        for (int i = 0; i < Files; ++i)
+            for (const char* suffix : {"_out.txt", "_out.txt_sets.csv"})
+                (seed == 10u ? before : after).push_back(Read(name(i, suffix)));
+    }
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int delayMs : {5, 25, 60}) {
+            for (int i = 0; i < Files; ++i) {
+                Write(name(i, "_out.txt"), before[2 * static_cast<std::size_t>(i)]);
+                Write(name(i, "_out.txt_sets.csv"), before[2 * static_cast<std::size_t>(i) + 1]);
+            }
+            const pid_t child = Start(dir, {"w/*.PCG"});
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            ::kill(child, signal);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const std::string when = std::to_string(signal) + " after " + std::to_string(delayMs) + " ms";
+            // Unless the run was over before the signal came, the signal ended it.
+            if (!WIFEXITED(status)) {
+                EXPECT_TRUE(WIFSIGNALED(status)) << when;
+                EXPECT_EQ(WTERMSIG(status), signal) << when;
+            }
+            EXPECT_EQ(Leftovers(dir), std::vector<std::string>{}) << when;
+            for (std::size_t k = 0; k < before.size(); ++k) {
+                const std::string now = Read(name(static_cast<int>(k / 2), k % 2 == 0 ? "_out.txt" : "_out.txt_sets.csv"));
+                EXPECT_TRUE(now == before[k] || now == after[k]) << when << ", listing " << k;
+            }
+        }
+    }
 }
