@@ -171,3 +171,25 @@ std::uint32_t Crc32Of(const std::uint8_t* block, std::int32_t length)
     const auto bytes = static_cast<std::size_t>(length);
     return crc32::FingerprintOf(ActivePath(block, bytes), bytes);
 }
+
+Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::int32_t head)
+{
+    if (length < 0 || length > MaxCrcBlock || head < 0 || head > length)
+        throw std::range_error("CRC-32 parts " + std::to_string(head) + " of " + std::to_string(length) +
+                               " out of range");
+    const auto rest = static_cast<std::size_t>(length - head);
+    const std::uint32_t restRegister = ActivePath(record + head, rest);
+    const std::uint32_t headRegister = crc32::RegisterSliced(record, static_cast<std::size_t>(head));
+    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, rest), static_cast<std::size_t>(length)),
+            crc32::FingerprintOf(restRegister, rest)};
+}
+
+std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::size_t length)
+{
+    return length == 0 ? reg : crc32::CombineRegisters(reg, ActivePath(piece, length), length);
+}
+
+std::uint32_t Crc32RunFinish(std::uint32_t reg, std::uint64_t length)
+{
+    return crc32::FingerprintOf(reg, static_cast<std::size_t>(length));
+}

@@ -9,3 +9,19 @@ inline constexpr std::int32_t MaxCrcBlock = 32768;
 
 // length: 0 to 32768 bytes; anything else raises std::range_error. Never returns 0.
 std::uint32_t Crc32Of(const std::uint8_t* block, std::int32_t length);
+
+// A record's two fingerprints from one pass over its bytes: of the whole record, as Crc32Of
+// gives it, and of its bytes after the first head bytes (what it holds beyond its name).
+struct Crc32Parts {
+    std::uint32_t whole;
+    std::uint32_t rest;
+};
+// length: 0 to 32768, head: 0 to length; anything else raises std::range_error.
+Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::int32_t head);
+
+// The fingerprint of a run of any length, fed in pieces of any length, in order: the register
+// starts at Crc32RunStart, takes every piece, and gives the fingerprint with the run's length.
+// Equal runs give equal fingerprints, however they were cut into pieces.
+inline constexpr std::uint32_t Crc32RunStart = 0xFFFFFFFFu;
+std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::size_t length);
+std::uint32_t Crc32RunFinish(std::uint32_t reg, std::uint64_t length);

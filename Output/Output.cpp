@@ -34,6 +34,8 @@ bool ListingFailed = false;
 // Formats into a stack buffer, or a heap one for the rare long line.
 void LogFormatted(const char* format, std::va_list args, bool endLine)
 {
+    if (LogFile == nullptr && LogText == nullptr)
+        return;   // nowhere: not even formatted
     char text[512];
     std::va_list again;
     va_copy(again, args);
@@ -128,6 +130,14 @@ void LogToNowhere()
 {
     LogFile = nullptr;
     LogText = nullptr;
+}
+
+LogTarget CurrentLog() { return {LogFile, LogText}; }
+
+void LogTo(const LogTarget& target)
+{
+    LogFile = target.file;
+    LogText = target.text;
 }
 
 void WriteLog(const char* text, std::size_t length)

@@ -17,6 +17,13 @@
 void LogToFile(std::FILE* file);
 void LogToMemory(std::string& text);
 void LogToNowhere();
+// Where the log goes now, to be pointed back there after a while elsewhere.
+struct LogTarget {
+    std::FILE* file;
+    std::string* text;
+};
+LogTarget CurrentLog();
+void LogTo(const LogTarget& target);
 
 void WriteLog(const char* text, std::size_t length);
 // printf-like log text without a line end; the next write completes the line.

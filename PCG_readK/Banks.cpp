@@ -1,8 +1,8 @@
 // Bank buffers and the loading of program and combination banks.
 #include "PCG_readK/Banks.h"
 
+#include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "Output/Output.h"
@@ -17,6 +17,22 @@ alignas(LargeBufferAlignment) std::uint8_t Pbk1Buffer[Pbk1Size];
 alignas(LargeBufferAlignment) std::uint8_t Mbk1Buffer[Mbk1Size];
 alignas(LargeBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
 
+namespace {
+
+struct BufferExtent {
+    std::uint8_t* buffer;
+    std::size_t size;
+    std::size_t reached;   // bytes from the start that a load wrote since the last reset
+};
+
+BufferExtent Buffers[] = {{Sdb1Buffer, Sdb1Size, 0},
+                          {Sbk1Buffer, Sbk1Size, 0},
+                          {Pbk1Buffer, Pbk1Size, 0},
+                          {Mbk1Buffer, Mbk1Size, 0},
+                          {Cbk1Buffer, Cbk1Size, 0}};
+
+}   // namespace
+
 void PrepareBankBuffers()
 {
     AdviseLargePages(Sdb1Buffer, Sdb1Size);
@@ -28,12 +44,21 @@ void PrepareBankBuffers()
 
 void ResetReaderState()
 {
-    for (auto [buffer, size] :
-         {std::pair{Sdb1Buffer, Sdb1Size}, std::pair{Sbk1Buffer, Sbk1Size}, std::pair{Pbk1Buffer, Pbk1Size},
-          std::pair{Mbk1Buffer, Mbk1Size}, std::pair{Cbk1Buffer, Cbk1Size}})
-        std::memset(buffer, 0, size);
+    for (BufferExtent& extent : Buffers) {
+        std::memset(extent.buffer, 0, extent.reached);
+        extent.reached = 0;
+    }
     SlotInfo = SlotAttributes{};
     currentKind = Kind::UNKN;
+}
+
+std::size_t LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size)
+{
+    const std::size_t got = InputRead(stream, buffer, size);
+    for (BufferExtent& extent : Buffers)
+        if (extent.buffer == buffer)
+            extent.reached = std::max(extent.reached, got);
+    return got;
 }
 
 std::uint8_t* BankBufferOf(ChunkId id)
@@ -72,7 +97,7 @@ bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, s
                 bank.numProgs, static_cast<unsigned long long>(bankSize), destSize);
         return false;
     }
-    const std::size_t got = InputRead(stream, dest, destSize);
+    const std::size_t got = LoadBank(stream, dest, destSize);
     LogLine("Bank Read: reading %zu bytes into array", destSize);
     return got == destSize;
 }

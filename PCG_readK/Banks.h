@@ -28,8 +28,12 @@ extern std::uint8_t Cbk1Buffer[Cbk1Size];
 // Asks the system for large pages behind the bank buffers; once, before the first load.
 void PrepareBankBuffers();
 // Puts the bank buffers, SlotInfo and currentKind back as they are when a process starts, so
-// that the next file is read as a fresh run would read it.
+// that the next file is read as a fresh run would read it. Only the bytes loads have reached
+// are cleared: a buffer nothing was loaded into is left untouched.
 void ResetReaderState();
+
+// Reads up to size bytes into a bank buffer, in one read; gives how many came.
+std::size_t LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size);
 
 // The buffer of a program or combination bank id (see BankChunks); nullptr for any other.
 std::uint8_t* BankBufferOf(ChunkId id);

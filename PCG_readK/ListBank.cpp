@@ -154,3 +154,13 @@ void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankN
     WriteBlock(ReportBlock);
     WriteBlock(CsvBlock);
 }
+
+namespace {
+
+void ListBankMet(void* /*context*/, const BankMet& bank) { ListBank(bank.data, bank.kind, bank.bankName); }
+
+const WalkReceiver ListingWalk{.bank = &ListBankMet};
+
+}   // namespace
+
+const WalkReceiver& ListingReceiver() { return ListingWalk; }

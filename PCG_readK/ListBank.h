@@ -5,7 +5,11 @@
 #include <string>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PCG_readK/Walk.h"
 
 // data: a bank buffer of 128 records of the kind's size; kind 1 set lists, 2 programs,
 // 3 combinations, any other writes nothing. bankName is used for programs and combinations.
 void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName);
+
+// The walk's receiver that lists every bank it hands on with ListBank, the log as it goes.
+const WalkReceiver& ListingReceiver();

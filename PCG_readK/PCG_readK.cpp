@@ -7,8 +7,9 @@
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "Output/Output.h"
-#include "PCG_readK/BankReceiver.h"
+#include "PCG_readK/ListBank.h"
 #include "PCG_readK/Parse_Chunk.h"
+#include "PCG_readK/Walk.h"
 
 namespace {
 
@@ -25,11 +26,27 @@ constexpr std::uint8_t TritonFormat = 0x50;
 constexpr std::uint8_t KronosFormat = 0x68;
 constexpr std::uint32_t DumpedChunkSize = 44;   // skipped chunks of this size are shown in hex
 
-void Refused(const char* reason)
+void Refused(const WalkReceiver& receiver, HeaderRefusal refusal)
 {
-    if (const BankReceiver* receiver = ActiveBankReceiver())
-        receiver->refused(receiver->context, reason);
+    if (receiver.refused != nullptr)
+        receiver.refused(receiver.context, refusal);
 }
+
+// Tells the receiver of the top-level header that stands in the buffer, just read.
+void Met(const WalkReceiver& receiver, const InputStream& stream, const ChunkHeader& header)
+{
+    if (receiver.chunk == nullptr)
+        return;
+    ChunkMet chunk{};
+    std::memcpy(chunk.id, header.id, sizeof chunk.id);
+    chunk.offset = InputPosition(stream) - static_cast<std::int64_t>(sizeof header);
+    chunk.size = Swapped(header.size);
+    chunk.cut = chunk.offset + static_cast<std::int64_t>(sizeof header) + chunk.size > InputSize(stream);
+    receiver.chunk(receiver.context, chunk);
+}
+
+// Points the log nowhere for a walk whose receiver does not want it, and back after.
+void RestoreLog(LogTarget* target) noexcept { LogTo(*target); }
 
 // Logs and passes over one chunk whose header is in the buffer, then reads the next header into
 // it; true when a whole header came.
@@ -64,7 +81,7 @@ bool SkipChunk(InputStream& stream, ChunkHeader& header, std::uint8_t (&dump)[Du
     return whole;
 }
 
-void WalkFile(InputStream& stream, bool topLevelOnly)
+void WalkFile(InputStream& stream, bool topLevelOnly, const WalkReceiver& receiver)
 {
     PcgFileHeader fileHeader{};
     ChunkHeader container{};
@@ -76,12 +93,12 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
     std::memcpy(&magic, fileHeader.magic, sizeof magic);
     if (headerBytes < sizeof fileHeader || magic != KORG || fileHeader.mustBeZero != 0) {
         LogLine("PCG file does not have a valid KORG header.");
-        Refused("not a PCG file (no KORG header)");
+        Refused(receiver, HeaderRefusal::NoKorgHeader);
         return;
     }
     if (fileHeader.formatCode != TritonFormat && fileHeader.formatCode != KronosFormat) {
         LogLine("This PCG is not in Triton or Kronos format, so can't read it.");
-        Refused("a PCG file of neither the Triton nor the Kronos format");
+        Refused(receiver, HeaderRefusal::UnknownFormat);
         return;
     }
 
@@ -91,19 +108,27 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
             static_cast<std::int32_t>(containerSize), containerSize);
     if (IdOf(container) != PCG1 || containerBytes < sizeof container) {
         LogLine("PCG file does not have a valid PCG header.");
-        Refused("not a PCG file (no PCG1 container)");
+        Refused(receiver, HeaderRefusal::NoContainer);
         return;
     }
+    if (receiver.accepted != nullptr)
+        receiver.accepted(receiver.context, fileHeader.formatCode, containerSize);
     LogLine(" Start 2nd level parsing...");
 
     // Each round classifies the header in the buffer: chunks of kind 0 (all of them with
-    // topLevelOnly) are skipped here, the others handed to Parse_Chunk. When Parse_Chunk goes on
-    // (true), the buffer holds the header to classify next and no new one is read.
+    // topLevelOnly) are skipped here, the others handed to Parse_Chunk. When the chunk's walk
+    // goes on, the buffer holds the header to classify next and no new one is read: a header
+    // the walk has not met before, or the same one once more, to go on from where it left off.
     bool whole = InputRead(stream, &header, sizeof header) == sizeof header;
+    bool fresh = true;
     for (;;) {
+        if (whole && fresh)
+            Met(receiver, stream, header);
         currentKind = ChunkKindOf(IdOf(header));
         while (whole && (topLevelOnly || currentKind == Kind::UNKN)) {
             whole = SkipChunk(stream, header, dump);
+            if (whole)
+                Met(receiver, stream, header);
             currentKind = ChunkKindOf(IdOf(header));
         }
         if (!whole) {
@@ -111,18 +136,31 @@ void WalkFile(InputStream& stream, bool topLevelOnly)
             return;
         }
         LogLine("Enter Parse_Chunk with %s", IdText(header.id).c_str());
-        if (!Parse_Chunk(stream, header, currentKind))
+        const AfterChunk after = WalkChunk(stream, header, currentKind, receiver);
+        if (after == AfterChunk::End)
             return;
+        fresh = after == AfterChunk::NextHeader;
     }
 }
 
 }   // namespace
 
+void WalkPCG(InputStream& input, const WalkReceiver& receiver, bool topLevelOnly)
+{
+    LogTarget logWas = CurrentLog();
+    std::unique_ptr<LogTarget, decltype(&RestoreLog)> restore(nullptr, &RestoreLog);
+    if (!receiver.logged) {
+        LogToNowhere();
+        restore.reset(&logWas);
+    }
+    WalkFile(input, topLevelOnly, receiver);
+}
+
 void ReadPCG(InputStream& stream, bool topLevelOnly, const std::string& reportFileName)
 {
     OpenListings(stream, reportFileName);
     std::unique_ptr<Listing, decltype(&CloseOpenListings)> guard(&ReportFile, &CloseOpenListings);
-    WalkFile(stream, topLevelOnly);
+    WalkPCG(stream, ListingReceiver(), topLevelOnly);
     // Normal end: each close may raise; the guard then closes what is still open.
     CloseListings();
 }

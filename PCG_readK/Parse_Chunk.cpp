@@ -8,22 +8,10 @@
 #include <string>
 
 #include "Output/Output.h"
-#include "PCG_readK/BankReceiver.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/ListBank.h"
 
 namespace {
-
-const BankReceiver* Receiver = nullptr;
-
-// A loaded bank goes to the listings, or to the receiver where a driver installed one.
-void HandOn(ChunkId id, ChunkKind kind, const std::uint8_t* data, const std::string& bankName)
-{
-    if (Receiver != nullptr)
-        Receiver->loaded(Receiver->context, id, kind, data, bankName);
-    else
-        ListBank(data, kind, bankName);
-}
 
 constexpr std::int64_t MaxSeekOffset = std::numeric_limits<std::int32_t>::max();
 
@@ -40,10 +28,17 @@ struct ChunkWalk {
     InputStream& stream;
     ChunkHeader& header;   // the caller's top-level header, raw
     ChunkKind kind;
+    const WalkReceiver& receiver;
     std::string id;       // id text of the top-level header
     std::uint32_t size;   // top-level size
     std::int32_t entry;   // stream position at entry
 };
+
+void HandOn(const ChunkWalk& walk, ChunkId id, const std::uint8_t* data, const std::string& bankName, bool whole)
+{
+    if (walk.receiver.bank != nullptr)
+        walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, data, whole});
+}
 
 // Reads a second-level header; false (after "End Of File encountered") when the data ran out:
 // fewer than 12 bytes, or a header whose last byte is the stream's last.
@@ -60,7 +55,7 @@ bool ReadSecondLevel(ChunkWalk& walk, ChunkHeader& second)
 // After a second-level id the walk does not know: hand back a top-level header, or go back to
 // the entry position and skip the whole top-level chunk from there.
 // walkName: "SLS1" or "PRG1/CMB1", for the skip line.
-bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* walkName)
+AfterChunk FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* walkName)
 {
     const std::string id = IdText(second.id);
     // With a top-level size of 0 the skip would not move the stream and the caller would come
@@ -69,7 +64,7 @@ bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* walkN
         LogLine("Current chunk is %s: Start Next L2 Chunk Here.....", id.c_str());
         std::memcpy(&walk.header, &second, sizeof second);
         LogLine("Exit Parse_chunk.");
-        return true;
+        return AfterChunk::NextHeader;
     }
     const std::int32_t position = Position32(walk.stream);
     LogLine("Seek back to previous. File Position now: %d (0x%X)", position, static_cast<std::uint32_t>(position));
@@ -78,16 +73,16 @@ bool FinishUnknown(ChunkWalk& walk, const ChunkHeader& second, const char* walkN
             static_cast<std::int32_t>(walk.size), walk.size, walk.entry, static_cast<std::uint32_t>(walk.entry));
     SkipForward(walk.stream, walk.size, walk.header.id);
     LogLine("Exit Parse_chunk.");
-    return true;
+    return AfterChunk::SameHeader;
 }
 
-bool WalkSetLists(ChunkWalk& walk)
+AfterChunk WalkSetLists(ChunkWalk& walk)
 {
     LogLine("Parse_chunk - SLS1: ");
     for (;;) {
         ChunkHeader second{};
         if (!ReadSecondLevel(walk, second))
-            return false;
+            return AfterChunk::End;
         const std::uint32_t size = Swapped(second.size);
         const std::uint32_t parm2 = Swapped(second.parm2);
         const std::string id = IdText(second.id);
@@ -105,10 +100,10 @@ bool WalkSetLists(ChunkWalk& walk)
             const bool isSdb1 = secondId == SDB1;
             std::uint8_t* buffer = isSdb1 ? Sdb1Buffer : Sbk1Buffer;
             const std::size_t bytes = isSdb1 ? Sdb1Size : Sbk1Size;
-            InputRead(walk.stream, buffer, bytes);
+            const bool whole = LoadBank(walk.stream, buffer, bytes) == bytes;
             LogLine("Reading %s data: %zu (0x%zX) bytes", id.c_str(), bytes, bytes);
             if (!isSdb1)
-                HandOn(SBK1, walk.kind, Sbk1Buffer, std::string());
+                HandOn(walk, SBK1, Sbk1Buffer, std::string(), whole);
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
@@ -117,14 +112,14 @@ bool WalkSetLists(ChunkWalk& walk)
     }
 }
 
-bool WalkBanks(ChunkWalk& walk)
+AfterChunk WalkBanks(ChunkWalk& walk)
 {
     for (;;) {
         LogLine("Reading inside L2 chunk (%s) of size %d (%X) at File Position: %d (0x%X)", walk.id.c_str(),
                 static_cast<std::int32_t>(walk.size), walk.size, walk.entry, static_cast<std::uint32_t>(walk.entry));
         ChunkHeader second{};
         if (!ReadSecondLevel(walk, second))
-            return false;
+            return AfterChunk::End;
         const std::uint32_t size = Swapped(second.size);
         const ChunkId secondId = IdOf(second);
         const std::string id = IdText(second.id);
@@ -132,12 +127,12 @@ bool WalkBanks(ChunkWalk& walk)
             LogLine("       Name: %s  Size: %u", id.c_str(), size);
             std::string bankName;
             if (!ReadBankHeader(walk.stream, second, bankName)) {
-                if (Receiver != nullptr)
-                    Receiver->notLoaded(Receiver->context, secondId, bankName);
+                if (walk.receiver.bankNotLoaded != nullptr)
+                    walk.receiver.bankNotLoaded(walk.receiver.context, secondId, bankName);
                 LogLine("Exit Parse_chunk.");
-                return false;
+                return AfterChunk::End;
             }
-            HandOn(secondId, walk.kind, BankBufferOf(secondId), bankName);
+            HandOn(walk, secondId, BankBufferOf(secondId), bankName, true);
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));
@@ -147,21 +142,17 @@ bool WalkBanks(ChunkWalk& walk)
 }
 
 // Kinds without a second-level walk: pass over the body, read the next header into the buffer.
-bool SkipOtherKind(ChunkWalk& walk)
+AfterChunk SkipOtherKind(ChunkWalk& walk)
 {
     LogLine("Other type Parse_chunk - %s, skipping ahead %d (%X) from position %d (%X)", walk.id.c_str(),
             static_cast<std::int32_t>(walk.size), walk.size, walk.entry, static_cast<std::uint32_t>(walk.entry));
     SkipForward(walk.stream, walk.size, walk.header.id);
     const bool more = InputRead(walk.stream, &walk.header, sizeof walk.header) == sizeof walk.header;
     LogLine("Exit Parse_chunk.");
-    return more;
+    return more ? AfterChunk::NextHeader : AfterChunk::End;
 }
 
 }   // namespace
-
-void ReceiveBanks(const BankReceiver* receiver) { Receiver = receiver; }
-
-const BankReceiver* ActiveBankReceiver() { return Receiver; }
 
 void SkipForward(InputStream& stream, std::uint32_t size, const char (&id)[4])
 {
@@ -171,13 +162,18 @@ void SkipForward(InputStream& stream, std::uint32_t size, const char (&id)[4])
     InputSeek(stream, size, false);
 }
 
-bool Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind)
+AfterChunk WalkChunk(InputStream& stream, ChunkHeader& header, ChunkKind kind, const WalkReceiver& receiver)
 {
-    ChunkWalk walk{stream, header, kind, IdText(header.id), Swapped(header.size), Position32(stream)};
+    ChunkWalk walk{stream, header, kind, receiver, IdText(header.id), Swapped(header.size), Position32(stream)};
     switch (kind) {
     case Kind::SLS1: return WalkSetLists(walk);
     case Kind::PRG1:
     case Kind::CMB1: return WalkBanks(walk);
     default: return SkipOtherKind(walk);
     }
+}
+
+bool Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind)
+{
+    return WalkChunk(stream, header, kind, ListingReceiver()) != AfterChunk::End;
 }

@@ -2,10 +2,22 @@
 #pragma once
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "PCG_readK/Walk.h"
 #include "Platform/Platform.h"
 
-// header: the raw top-level header just read; kind: its kind (not 0). True: the walk goes on
-// with whatever header now stands in the buffer; false: the file ends here.
+// How the top-level walk goes on after a chunk's own walk.
+enum class AfterChunk {
+    End,          // the file ends here
+    NextHeader,   // with the header now in the buffer, the next top-level chunk's
+    SameHeader,   // with the same header once more, from where the stream now stands
+};
+
+// header: the raw top-level header just read; kind: its kind (not 0). Loaded banks go to the
+// receiver; every step is logged.
+AfterChunk WalkChunk(InputStream& stream, ChunkHeader& header, ChunkKind kind, const WalkReceiver& receiver);
+
+// The same with bankscry's listings as the receiver. True: the walk goes on with whatever
+// header now stands in the buffer; false: the file ends here.
 bool Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind);
 
 // Seeks forward by a chunk size; sizes of 2^31 and more raise std::range_error.

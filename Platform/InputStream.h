@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Platform/Platform.h"
 
@@ -13,10 +14,14 @@ struct InputStream {
     std::int64_t size;
     std::int64_t position;
     std::string name;
+    // Small reads of a file are served from here, filled a run at a time.
+    std::vector<std::uint8_t> ahead{};
+    std::int64_t aheadAt = 0;
+    std::size_t aheadLength = 0;
 };
 
-// Per system: reads up to count bytes of the file from the stream's position; fewer only at
-// its end. Does not move the position.
-std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count);
+// Per system: reads up to count bytes of the file from offset; fewer only at its end. Does not
+// move the stream's position.
+std::size_t ReadFileAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count);
 void CloseFileHandle(InputStream& stream) noexcept;
 bool IsSameFile(const InputStream& stream, const std::string& path);

@@ -61,8 +61,12 @@ InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::str
 void CloseInput(InputStream* stream) noexcept;
 std::int64_t InputSize(const InputStream& stream);
 std::int64_t InputPosition(const InputStream& stream);
-// Reads up to count bytes; fewer only at the end of the file. Bytes past the count read stay as they were.
+// Reads up to count bytes; fewer only at the end of the file. Bytes past the count read stay as
+// they were. Small reads come from a buffer filled a run at a time, so that a walk through many
+// small headers makes one system call per run, not one per header.
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count);
+// Reads up to count bytes from offset without moving the stream's position; fewer only at the end.
+std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count);
 // Moves to offset from the start (fromStart) or from the current position; beyond the end is allowed.
 void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart);
 // True when path names the very file that the stream reads (or cannot be told apart from it);

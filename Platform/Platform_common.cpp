@@ -50,16 +50,51 @@ std::int64_t InputSize(const InputStream& stream) { return stream.size; }
 
 std::int64_t InputPosition(const InputStream& stream) { return stream.position; }
 
+namespace {
+
+// Reads of a file below this size go through the read-ahead buffer; larger ones (banks) go
+// straight to their destination.
+constexpr std::size_t ReadAheadSize = std::size_t{1} << 16;
+constexpr std::size_t DirectReadMinimum = ReadAheadSize / 4;
+
+std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
+{
+    const std::int64_t end = stream.position + static_cast<std::int64_t>(count);
+    if (stream.position < stream.aheadAt || end > stream.aheadAt + static_cast<std::int64_t>(stream.aheadLength)) {
+        stream.ahead.resize(ReadAheadSize);
+        stream.aheadAt = stream.position;
+        stream.aheadLength = 0;   // a failed read leaves nothing to be served later
+        stream.aheadLength = ReadFileAt(stream, stream.position, stream.ahead.data(), ReadAheadSize);
+    }
+    const std::int64_t available = stream.aheadAt + static_cast<std::int64_t>(stream.aheadLength) - stream.position;
+    const std::size_t done = available <= 0 ? 0 : std::min(count, static_cast<std::size_t>(available));
+    std::memcpy(buffer, stream.ahead.data() + (stream.position - stream.aheadAt), done);
+    return done;
+}
+
+}   // namespace
+
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
 {
     std::size_t done = 0;
-    if (stream.bytes == nullptr) {
-        done = ReadFileAt(stream, buffer, count);
-    } else if (stream.position < stream.size) {
-        done = std::min(count, static_cast<std::size_t>(stream.size - stream.position));
-        std::memcpy(buffer, stream.bytes + stream.position, done);
-    }
+    if (stream.bytes != nullptr)
+        done = InputReadAt(stream, stream.position, buffer, count);
+    else if (count >= DirectReadMinimum)
+        done = ReadFileAt(stream, stream.position, buffer, count);
+    else
+        done = ReadAhead(stream, buffer, count);
     stream.position += static_cast<std::int64_t>(done);
+    return done;
+}
+
+std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
+{
+    if (stream.bytes == nullptr)
+        return ReadFileAt(stream, offset, buffer, count);
+    if (offset < 0 || offset >= stream.size)
+        return 0;
+    const std::size_t done = std::min(count, static_cast<std::size_t>(stream.size - offset));
+    std::memcpy(buffer, stream.bytes + offset, done);
     return done;
 }
 

@@ -148,13 +148,13 @@ InputStream* OpenInput(const std::string& name)
 
 void CloseFileHandle(InputStream& stream) noexcept { ::close(static_cast<int>(stream.handle)); }
 
-std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count)
+std::size_t ReadFileAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
 {
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::pread(static_cast<int>(stream.handle), out + done, count - done,
-                                    stream.position + static_cast<std::int64_t>(done));
+                                    offset + static_cast<std::int64_t>(done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

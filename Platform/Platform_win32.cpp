@@ -96,20 +96,24 @@ static HANDLE HandleOf(const InputStream& stream) { return reinterpret_cast<HAND
 
 void CloseFileHandle(InputStream& stream) noexcept { ::CloseHandle(HandleOf(stream)); }
 
-std::size_t ReadFileAt(InputStream& stream, void* buffer, std::size_t count)
+std::size_t ReadFileAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
 {
-    LARGE_INTEGER where{};
-    where.QuadPart = stream.position;
-    if (!::SetFilePointerEx(HandleOf(stream), where, nullptr, FILE_BEGIN))
-        RaiseLastError("cannot seek in " + stream.name);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         const std::size_t left = count - done;
         const DWORD ask = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        // The offset goes with each read, so the handle's own position means nothing.
+        OVERLAPPED at{};
+        const std::int64_t where = offset + static_cast<std::int64_t>(done);
+        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFF);
+        at.OffsetHigh = static_cast<DWORD>(where >> 32);
         DWORD got = 0;
-        if (!::ReadFile(HandleOf(stream), out + done, ask, &got, nullptr))
+        if (!::ReadFile(HandleOf(stream), out + done, ask, &got, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
             RaiseLastError("cannot read " + stream.name);
+        }
         if (got == 0)
             break;
         done += got;

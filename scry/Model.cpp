@@ -1,5 +1,5 @@
-// Building the model from the reader's walk: banks handed on by the bank receiver, the chunk
-// table from the reader's table of contents.
+// Building the model as a receiver of the reader's walk: one pass over the file, every chunk
+// and bank as the walk meets it.
 #include "Model.h"
 
 #include <algorithm>
@@ -12,14 +12,10 @@
 #include <system_error>
 
 #include "CRC32/CRC32.h"
-#include "CRC32/CRC32_paths.h"
 #include "Korg_Kronos_Defs/BankNames.h"
-#include "Output/Output.h"
-#include "PCG_readK/BankReceiver.h"
 #include "PCG_readK/Banks.h"
-#include "PCG_readK/Chunks.h"
 #include "PCG_readK/DecodeSlot.h"
-#include "PCG_readK/PCG_readK.h"
+#include "PCG_readK/Walk.h"
 #include "StStrL/LineFormat.h"
 
 namespace scry {
@@ -53,20 +49,10 @@ std::uint32_t Fingerprint(const std::uint8_t* bytes, std::size_t size)
     return Crc32Of(bytes, static_cast<std::int32_t>(size));
 }
 
-// The fingerprints of a record as the report shows it and of its bytes after the name, with one
-// pass over the bytes.
-struct Fingerprints {
-    std::uint32_t whole;
-    std::uint32_t sound;
-};
-
-Fingerprints BothFingerprints(const std::uint8_t* record, std::size_t size)
+// The fingerprints of a record as the report shows it and of its bytes after the name.
+Crc32Parts BothFingerprints(const std::uint8_t* record, std::size_t size)
 {
-    const std::size_t rest = size - NameSize;
-    const std::uint32_t restRegister = crc32::Register(record + NameSize, rest);
-    const std::uint32_t nameRegister = crc32::RegisterSliced(record, NameSize);
-    return {crc32::FingerprintOf(crc32::CombineRegisters(nameRegister, restRegister, rest), size),
-            crc32::FingerprintOf(restRegister, rest)};
+    return Crc32OfParts(record, static_cast<std::int32_t>(size), static_cast<std::int32_t>(NameSize));
 }
 
 SlotAttributes Decoded(const std::uint8_t* slot)
@@ -88,15 +74,64 @@ SlotAttributes Decoded(const std::uint8_t* slot)
 }
 
 struct Building {
-    FileModel* model;
-    const char* refusal;   // why the reader refused the file's header, or null
+    FileModel& model;
+    const InputStream& input;
+    const char* refusal;                // why the walk refused the file's header, or null
+    std::vector<std::uint8_t> scratch;  // chunk bytes on their way to a fingerprint
 };
 
-void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data, const std::string& bankName)
+void Accepted(void* context, std::uint8_t formatCode, std::uint32_t /*containerSize*/)
 {
-    FileModel& model = *static_cast<Building*>(context)->model;
-    Bank bank{IdTextOf(id), kind, bankName, true, {}, {}};
-    if (kind == Kind::SLS1) {
+    static_cast<Building*>(context)->model.formatCode = formatCode;
+}
+
+void Refused(void* context, HeaderRefusal refusal)
+{
+    const char* reason = "not a PCG file (no PCG1 container)";
+    if (refusal == HeaderRefusal::NoKorgHeader)
+        reason = "not a PCG file (no KORG header)";
+    else if (refusal == HeaderRefusal::UnknownFormat)
+        reason = "a PCG file of neither the Triton nor the Kronos format";
+    static_cast<Building*>(context)->refusal = reason;
+}
+
+// A fingerprint of the chunk's data bytes that the file holds, read a large run at a time.
+std::uint32_t ChunkFingerprint(Building& building, std::int64_t at, std::uint32_t size)
+{
+    constexpr std::size_t RunSize = std::size_t{1} << 20;
+    building.scratch.resize(RunSize);
+    std::uint32_t reg = Crc32RunStart;
+    std::uint64_t done = 0;
+    while (done < size) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, RunSize));
+        const std::size_t got = InputReadAt(building.input, at + static_cast<std::int64_t>(done), building.scratch.data(), want);
+        reg = Crc32RunFeed(reg, building.scratch.data(), got);
+        done += got;
+        if (got < want)
+            break;
+    }
+    return Crc32RunFinish(reg, done);
+}
+
+void ChunkSeen(void* context, const ChunkMet& met)
+{
+    Building& building = *static_cast<Building*>(context);
+    FileModel& model = building.model;
+    Chunk chunk{IdText(met.id), met.offset, met.size,
+                ChunkFingerprint(building, met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)), met.size),
+                met.cut};
+    if (chunk.cut)
+        model.problems.push_back("the file ends inside chunk " + chunk.id + " at offset " + std::to_string(chunk.offset) +
+                                 " (" + std::to_string(chunk.size) + " bytes announced)");
+    model.chunks.push_back(std::move(chunk));
+}
+
+void BankSeen(void* context, const BankMet& met)
+{
+    FileModel& model = static_cast<Building*>(context)->model;
+    Bank bank{IdTextOf(met.id), met.kind, met.bankName, true, {}, {}};
+    const std::uint8_t* data = met.data;
+    if (met.kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
             const std::uint8_t* setList = data + SetListSize * i;
@@ -104,27 +139,27 @@ void Loaded(void* context, ChunkId id, ChunkKind kind, const std::uint8_t* data,
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
                 const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
-                const Fingerprints fingerprints = BothFingerprints(slot, SlotSize);
+                const Crc32Parts fingerprints = BothFingerprints(slot, SlotSize);
                 list.slots.push_back(
-                    {NameOf(slot), fingerprints.whole, fingerprints.sound, Decoded(slot), !AllZero(slot, SlotSize)});
+                    {NameOf(slot), fingerprints.whole, fingerprints.rest, Decoded(slot), !AllZero(slot, SlotSize)});
             }
             bank.setLists.push_back(std::move(list));
         }
     } else {
-        const std::size_t size = kind == Kind::CMB1 ? CombiSize : ProgramSize;
+        const std::size_t size = met.kind == Kind::CMB1 ? CombiSize : ProgramSize;
         bank.records.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
             const std::uint8_t* record = data + size * i;
-            const Fingerprints fingerprints = BothFingerprints(record, size);
-            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.sound});
+            const Crc32Parts fingerprints = BothFingerprints(record, size);
+            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest});
         }
     }
     model.banks.push_back(std::move(bank));
 }
 
-void NotLoaded(void* context, ChunkId id, const std::string& bankName)
+void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
 {
-    FileModel& model = *static_cast<Building*>(context)->model;
+    FileModel& model = static_cast<Building*>(context)->model;
     const BankChunkInfo* info = BankChunkOf(id);
     model.banks.push_back({IdTextOf(id), info != nullptr ? info->kind : Kind::UNKN, bankName, false, {}, {}});
     model.problems.push_back("bank " + IdTextOf(id) + " " + bankName +
@@ -132,66 +167,27 @@ void NotLoaded(void* context, ChunkId id, const std::string& bankName)
                              "the reader stops there");
 }
 
-void Refused(void* context, const char* reason) { static_cast<Building*>(context)->refusal = reason; }
-
-// Points the reader's output nowhere and its banks at the model for one file; puts all back after.
-class ReaderSession {
-public:
-    explicit ReaderSession(FileModel& model)
-        : building{&model, nullptr}, receiver{&Loaded, &NotLoaded, &Refused, &building}
-    {
-        // The buffers start zero, as in a fresh process; from the second file on they are put back so.
-        static bool used = false;
-        if (used)
-            ResetReaderState();
-        else
-            PrepareBankBuffers();
-        used = true;
-        LogToNowhere();
-        ListingsToNowhere();
-        ReceiveBanks(&receiver);
-    }
-    ~ReaderSession()
-    {
-        ReceiveBanks(nullptr);
-        LogToFile(stdout);
-        ListingsToFiles();
-    }
-    const char* Refusal() const { return building.refusal; }
-
-    ReaderSession(const ReaderSession&) = delete;
-    ReaderSession& operator=(const ReaderSession&) = delete;
-
-private:
-    Building building;
-    BankReceiver receiver;
-};
-
 FileModel ReadStream(const std::string& name, InputStream& stream)
 {
     FileModel model{name, InputSize(stream), 0, {}, {}, {}};
-    {
-        ReaderSession session(model);
-        try {
-            ReadPCG(stream, false, name);
-        } catch (const std::exception& error) {
-            throw Trouble(name + ": " + error.what());
-        }
-        // Refused at the header: nothing more to know.
-        if (session.Refusal() != nullptr)
-            throw Trouble(name + ": " + session.Refusal());
+    Building building{model, stream, nullptr, {}};
+    const WalkReceiver receiver{.context = &building,
+                                .logged = false,
+                                .accepted = &Accepted,
+                                .refused = &Refused,
+                                .chunk = &ChunkSeen,
+                                .bank = &BankSeen,
+                                .bankNotLoaded = &BankNotLoaded};
+    // Bytes a short load does not reach are those of a fresh process, whatever was read before.
+    ResetReaderState();
+    try {
+        WalkPCG(stream, receiver);
+    } catch (const std::exception& error) {
+        throw Trouble(name + ": " + error.what());
     }
-    std::uint8_t head[5] = {};
-    InputSeek(stream, 0, true);
-    InputRead(stream, head, sizeof head);
-    model.formatCode = head[4];
-    for (const TopLevelChunk& chunk : TopLevelChunks(stream)) {
-        model.chunks.push_back({IdText(chunk.id), chunk.offset, chunk.size, chunk.fingerprint, chunk.cut});
-        if (chunk.cut)
-            model.problems.push_back("the file ends inside chunk " + IdText(chunk.id) + " at offset " +
-                                     std::to_string(chunk.offset) + " (" + std::to_string(chunk.size) +
-                                     " bytes announced)");
-    }
+    // Refused at the header: nothing more to know.
+    if (building.refusal != nullptr)
+        throw Trouble(name + ": " + building.refusal);
     return model;
 }
 

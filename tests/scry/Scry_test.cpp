@@ -229,14 +229,19 @@ TEST(ScryRead, ProblemsAndRefusals)
 {
     EXPECT_THROW(scry::ReadModelOfBytes("x", "not a pcg file at all"), scry::Trouble);
     EXPECT_THROW(scry::ReadModelOfBytes("x", FileHeader(0x51) + Chunk("PCG1", "")), scry::Trouble);
-    // A program bank that fails its size check, and a file that ends inside a chunk.
-    const scry::FileModel model = scry::ReadModelOfBytes(
+    // A program bank that fails its size check: the walk stops there.
+    const scry::FileModel refused = scry::ReadModelOfBytes(
         "x", PcgFile(Chunk("PRG1", Chunk("PBK1", BankHead(64, 4960, 0)))) + ChunkHead("GLB1", 100) + "short");
-    ASSERT_EQ(model.banks.size(), 1u);
-    EXPECT_FALSE(model.banks[0].loaded);
-    EXPECT_EQ(model.problems.size(), 2u);
-    ASSERT_EQ(model.chunks.size(), 2u);
-    EXPECT_TRUE(model.chunks[1].cut);
+    ASSERT_EQ(refused.banks.size(), 1u);
+    EXPECT_FALSE(refused.banks[0].loaded);
+    EXPECT_EQ(refused.problems.size(), 1u);
+    ASSERT_EQ(refused.chunks.size(), 1u);
+    // A file that ends inside a chunk.
+    const scry::FileModel cut = scry::ReadModelOfBytes("x", PcgFile(Chunk("DKT1", "kit")) + ChunkHead("GLB1", 100) + "short");
+    EXPECT_EQ(cut.problems.size(), 1u);
+    ASSERT_EQ(cut.chunks.size(), 2u);
+    EXPECT_FALSE(cut.chunks[0].cut);
+    EXPECT_TRUE(cut.chunks[1].cut);
 }
 
 TEST(ScryText, NamesAreLatin1AndSlotsResolve)
