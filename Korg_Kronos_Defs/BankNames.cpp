@@ -1,6 +1,8 @@
 // Bank naming for bank headers and set-list slots.
 #include "Korg_Kronos_Defs/BankNames.h"
 
+#include <cstring>
+
 #include "StStrL/LineFormat.h"
 
 namespace {
@@ -66,31 +68,72 @@ std::string ProgBankName(BankType bankType, std::uint32_t bankId)
     return "??";
 }
 
-char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank)
+namespace {
+
+// The bank a slot's type and bank number name, as its class and the pieces of its name.
+struct SlotBank {
+    SlotBankClass bankClass;
+    const char* prefix;   // "I-", "U-", or the whole fixed text ("GM", "S-", "type??")
+    std::uint32_t letter; // the letter's index after the prefix, for internal and user banks
+    bool doubled;
+};
+
+SlotBank SlotBankOf(std::uint8_t slotType, std::uint8_t bank)
 {
+    constexpr SlotBank Invalid{SlotBankClass::NoBank, nullptr, 0, false};
     switch (slotType) {
     case 0:   // combination
         if (bank <= 6)
-            return PutLettered(out, "I-", bank);
+            return {SlotBankClass::FileBank, "I-", bank, false};
         if (bank <= 14)
-            return PutLettered(out, "U-", bank - 7u);
-        return PutInvalid(out, bank);
+            return {SlotBankClass::FileBank, "U-", bank - 7u, false};
+        return Invalid;
     case 1:   // program
         if (bank <= 5)
-            return PutLettered(out, "I-", bank);
+            return {SlotBankClass::FileBank, "I-", bank, false};
         if (bank == 6)
-            return PutLiteral(out, "GM");
+            return {SlotBankClass::InstrumentBank, "GM", 0, false};
         if (bank == 16)
-            return PutLiteral(out, "GMd");
+            return {SlotBankClass::InstrumentBank, "GMd", 0, false};
         if (bank >= 17 && bank <= 23)
-            return PutLettered(out, "U-", bank - 17u);
+            return {SlotBankClass::FileBank, "U-", bank - 17u, false};
         if (bank >= 24 && bank <= 30)
-            return PutLettered(out, "U-", bank - 24u, true);
-        return PutInvalid(out, bank);
+            return {SlotBankClass::FileBank, "U-", bank - 24u, true};
+        return Invalid;
     case 2:   // song
-        return bank == 0 ? PutLiteral(out, "S-") : PutInvalid(out, bank);
-    default: return PutLiteral(out, "type??");
+        return bank == 0 ? SlotBank{SlotBankClass::Songs, "S-", 0, false} : Invalid;
+    default: return {SlotBankClass::NoBank, "type??", 0, false};
     }
+}
+
+}   // namespace
+
+SlotBankClass SlotBankClassOf(std::uint8_t slotType, std::uint8_t bank) { return SlotBankOf(slotType, bank).bankClass; }
+
+char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank)
+{
+    const SlotBank named = SlotBankOf(slotType, bank);
+    if (named.prefix == nullptr)
+        return PutInvalid(out, bank);
+    if (named.bankClass == SlotBankClass::FileBank)
+        return PutLettered(out, named.prefix, named.letter, named.doubled);
+    return PutText(out, named.prefix, std::strlen(named.prefix));
+}
+
+bool SlotBankNumber(std::uint8_t slotType, std::string_view name, std::uint8_t& bank)
+{
+    // Read back through the same table: the bank numbers 0 to 31 that a slot can hold.
+    for (std::uint8_t number = 0; number < 32; ++number) {
+        const SlotBank named = SlotBankOf(slotType, number);
+        if (named.bankClass != SlotBankClass::FileBank && named.bankClass != SlotBankClass::InstrumentBank &&
+            named.bankClass != SlotBankClass::Songs)
+            continue;
+        if (SlotBankName(slotType, number) == name) {
+            bank = number;
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank)

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 
@@ -14,5 +15,12 @@ std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank);
 // The same name written at out, for lines built in a buffer; gives the position after it.
 inline constexpr std::size_t SlotBankNameCapacity = 24;   // "Invalid: 255 (FF)" is the longest
 char* PutSlotBankName(char* out, std::uint8_t slotType, std::uint8_t bank);
+// What a slot's bank is: one a PCG file holds (I-A, U-B, U-AA), one of the instrument's own
+// (GM, GMd), the songs (S-), or none (an out-of-table number, or slot type 3).
+enum class SlotBankClass { FileBank, InstrumentBank, Songs, NoBank };
+SlotBankClass SlotBankClassOf(std::uint8_t slotType, std::uint8_t bank);
+// The bank number that SlotBankName gives name for this slot type ("I-B", "GM", "U-AA", "S-");
+// false for a name it never gives (an "Invalid: " text included).
+bool SlotBankNumber(std::uint8_t slotType, std::string_view name, std::uint8_t& bank);
 // "Invalid: 31 (1F)": the number in decimal, then in hexadecimal with at least two digits.
 std::string InvalidBankText(std::uint32_t number);

@@ -30,12 +30,14 @@ constexpr ChunkId MakeId(const char (&code)[5])
         return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
 }
 
-inline ChunkId IdOf(const ChunkHeader& header)
+inline ChunkId IdOf(const char (&raw)[4])
 {
     ChunkId id;
-    std::memcpy(&id, header.id, sizeof id);
+    std::memcpy(&id, raw, sizeof id);
     return id;
 }
+
+inline ChunkId IdOf(const ChunkHeader& header) { return IdOf(header.id); }
 
 inline constexpr ChunkId KORG = MakeId("KORG");
 inline constexpr ChunkId PCG1 = MakeId("PCG1");
@@ -164,6 +166,9 @@ inline constexpr std::size_t EqOffset = SlotsOffset + SlotsPerSetList * SlotSize
 inline constexpr std::size_t SetListSize = EqOffset + EqSize;
 static_assert(EqOffset == 24 + 128 * 542 && EqOffset == 69400);
 static_assert(SetListSize == 24 + 128 * 542 + 16 && SetListSize == 69416);
+// What a set-list slot plays: the low two bits of its first packed byte.
+enum class SlotType : std::uint8_t { Combi = 0, Prog = 1, Song = 2, Type3 = 3 };
+
 // A slot: its name, then the packed attribute bytes b0..b5, then bytes no listing reads.
 inline constexpr std::size_t PackedSlotOffset = NameSize;
 static_assert(PackedSlotOffset == 24 && PackedSlotOffset + PackedSlotSize <= SlotSize);
@@ -188,12 +193,13 @@ struct BankChunkInfo {
     std::size_t bankSize;
     BankType bankType;
     const char* logPrefix;   // written before the bank's size check, without a line end
+    const char* engine;      // the synthesis engine of its programs: "HD-1", "EXi"; "" for others
 };
 
 inline constexpr BankChunkInfo BankChunks[] = {
-    {PBK1, Kind::PRG1, ProgramSize, Pbk1Size, HD1BankType, "HD1 Prog: PBK1 "},
-    {MBK1, Kind::PRG1, ProgramSize, Mbk1Size, EXiBankType, "EXi Prog: MBK1 "},
-    {CBK1, Kind::CMB1, CombiSize, Cbk1Size, CombiBankType, ""},
+    {PBK1, Kind::PRG1, ProgramSize, Pbk1Size, HD1BankType, "HD1 Prog: PBK1 ", "HD-1"},
+    {MBK1, Kind::PRG1, ProgramSize, Mbk1Size, EXiBankType, "EXi Prog: MBK1 ", "EXi"},
+    {CBK1, Kind::CMB1, CombiSize, Cbk1Size, CombiBankType, "", ""},
 };
 
 // The table's entry of a program or combination bank id; nullptr for any other id.

@@ -11,14 +11,25 @@ bool IsPcgFile(const std::string& name)
     return ReadFileStart(name, &magic, sizeof magic) == sizeof magic && magic == KORG;
 }
 
-void RefuseToReplace(const std::string& name, const InputStream* input)
+ReplaceRefusal RefusalToReplace(const std::string& name, const InputStream* input)
 {
     if (input != nullptr && IsInputFile(*input, name))
-        RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
+        return ReplaceRefusal::InputFile;
     if (IsPcgFile(name))
-        RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
+        return ReplaceRefusal::PcgFile;
     if (WhatNameHolds(name) == NameHolds::Folder)
-        RaiseIoError("cannot create " + name, EISDIR);
+        return ReplaceRefusal::Folder;
+    return ReplaceRefusal::None;
+}
+
+void RefuseToReplace(const std::string& name, const InputStream* input)
+{
+    switch (RefusalToReplace(name, input)) {
+    case ReplaceRefusal::None: return;
+    case ReplaceRefusal::InputFile: RaiseIoError("cannot create " + name + ": it is the input file", EEXIST);
+    case ReplaceRefusal::PcgFile: RaiseIoError("cannot create " + name + ": it is a PCG file", EEXIST);
+    case ReplaceRefusal::Folder: RaiseIoError("cannot create " + name, EISDIR);
+    }
 }
 
 void CreateOutFile(OutFile& out)

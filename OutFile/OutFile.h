@@ -20,9 +20,12 @@ struct OutFile {
 // True when the regular file under name begins with "KORG"; never blocks.
 bool IsPcgFile(const std::string& name);
 
-// Raises std::system_error ("cannot create NAME: it is the input file", "...: it is a PCG
-// file", "...: Is a directory") for a name that must not be written over: the file of input
-// (when given), a PCG file, a folder. Nothing here blocks, whatever stands under the name.
+// Why a name must not be written over, if it must not: it is the file of input (when given),
+// a PCG file, or a folder. Nothing here blocks, whatever stands under the name.
+enum class ReplaceRefusal { None, InputFile, PcgFile, Folder };
+ReplaceRefusal RefusalToReplace(const std::string& name, const InputStream* input);
+// The same as an error: raises std::system_error ("cannot create NAME: it is the input file",
+// "...: it is a PCG file", "...: Is a directory").
 void RefuseToReplace(const std::string& name, const InputStream* input);
 
 // Creates the file beside out.name; out.name must be set. Raises std::system_error naming it

@@ -34,10 +34,11 @@ struct ChunkWalk {
     std::int32_t entry;   // stream position at entry
 };
 
-void HandOn(const ChunkWalk& walk, ChunkId id, const std::uint8_t* data, const std::string& bankName, bool whole)
+void HandOn(const ChunkWalk& walk, ChunkId id, const std::uint8_t* data, std::size_t size, std::size_t present,
+            std::int64_t offset, const std::string& bankName)
 {
     if (walk.receiver.bank != nullptr)
-        walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, data, whole});
+        walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, data, size, present, offset});
 }
 
 // Reads a second-level header; false (after "End Of File encountered") when the data ran out:
@@ -100,10 +101,11 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             const bool isSdb1 = secondId == SDB1;
             std::uint8_t* buffer = isSdb1 ? Sdb1Buffer : Sbk1Buffer;
             const std::size_t bytes = isSdb1 ? Sdb1Size : Sbk1Size;
-            const bool whole = LoadBank(walk.stream, buffer, bytes) == bytes;
+            const std::int64_t offset = InputPosition(walk.stream);
+            const std::size_t present = LoadBank(walk.stream, buffer, bytes);
             LogLine("Reading %s data: %zu (0x%zX) bytes", id.c_str(), bytes, bytes);
             if (!isSdb1)
-                HandOn(walk, SBK1, Sbk1Buffer, std::string(), whole);
+                HandOn(walk, SBK1, Sbk1Buffer, bytes, present, offset, std::string());
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
@@ -126,13 +128,16 @@ AfterChunk WalkBanks(ChunkWalk& walk)
         if (IsBankIdOf(walk.kind, secondId)) {
             LogLine("       Name: %s  Size: %u", id.c_str(), size);
             std::string bankName;
+            // The records follow the 12-byte bank header.
+            const std::int64_t offset = InputPosition(walk.stream) + static_cast<std::int64_t>(sizeof(BankHeader));
             if (!ReadBankHeader(walk.stream, second, bankName)) {
                 if (walk.receiver.bankNotLoaded != nullptr)
                     walk.receiver.bankNotLoaded(walk.receiver.context, secondId, bankName);
                 LogLine("Exit Parse_chunk.");
                 return AfterChunk::End;
             }
-            HandOn(walk, secondId, BankBufferOf(secondId), bankName, true);
+            const std::size_t size = BankChunkOf(secondId)->bankSize;
+            HandOn(walk, secondId, BankBufferOf(secondId), size, size, offset, bankName);
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));

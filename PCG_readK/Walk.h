@@ -25,8 +25,11 @@ struct BankMet {
     ChunkKind kind;                // Kind::SLS1, PRG1 or CMB1
     const std::string& bankName;   // "I-A", ...; empty for set lists
     const std::uint8_t* data;      // 128 records of the kind's size; valid during the call only
-    bool whole;                    // false: the file ended inside it, and the records past what
-                                   // came hold what an earlier load of that bank left
+    std::size_t size;              // bytes of the 128 records
+    std::size_t present;           // bytes of them that came from the file: fewer than size where
+                                   // the file ended inside the bank, and the rest are what an
+                                   // earlier load of that bank left
+    std::int64_t offset;           // where the records begin in the file
 };
 
 // Why the walk refused a file at its start.

@@ -32,10 +32,12 @@ void SetProcessArgs(int argc, char** argv);
 int ProcessArgCount();
 const char* ProcessArg(int place);
 
-// Standard output passes bytes unchanged, so every "\r\n" reaches the console as written. On
-// POSIX, standard input, output and error are opened on the null device where they are closed,
-// so that no file the program opens takes their place.
+// Standard input and output pass bytes unchanged, so every "\r\n" reaches the console as
+// written. On POSIX, standard input, output and error are opened on the null device where they
+// are closed, so that no file the program opens takes their place.
 void PrepareConsole();
+// Whether standard output (1) or another standard stream was closed when PrepareConsole found it.
+bool StandardStreamWasClosed(int stream);
 
 // Advice that a large, page-aligned static buffer is best backed by large pages; a hint only.
 void AdviseLargePages(void* start, std::size_t length) noexcept;
@@ -56,6 +58,9 @@ inline constexpr bool PosixSystem = true;
 // file, one that is not a regular file, or one that another process holds.
 struct InputStream;
 InputStream* OpenInput(const std::string& name);
+// Standard input as a stream of its own where it is a regular file (a redirection from a file);
+// nullptr where it is a pipe, a terminal or a device, to be read as it comes.
+InputStream* OpenStandardInputFile(const std::string& name);
 // A stream over bytes already in memory, which must outlive it; name is what errors show.
 InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name);
 void CloseInput(InputStream* stream) noexcept;
@@ -81,6 +86,9 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 // What stands under a name, seen without following a link and without blocking.
 enum class NameHolds { Nothing, RegularFile, Link, Folder, OtherKind };
 NameHolds WhatNameHolds(const std::string& name);
+// True when the name leads, through links, to a FIFO or a character device (a terminal,
+// /dev/stdout, NUL): written as a stream, never replaced.
+bool IsStreamDevice(const std::string& name);
 // Up to count first bytes of the regular file under name (a link followed); 0 when there is
 // none, or it is not a regular file. Never blocks, whatever stands there.
 std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count);

@@ -94,15 +94,42 @@ void DiscardFilesBesideOnSignals()
 
 void TreatClosedPipesAsWriteErrors() { ::signal(SIGPIPE, SIG_IGN); }
 
+namespace {
+
+// Standard input, output and error as PrepareConsole found them.
+bool ClosedAtStart[3] = {false, false, false};
+
+}   // namespace
+
 void PrepareConsole()
 {
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ClosedAtStart[fd] = true;
             // The lowest free descriptor is the one just found closed.
             if (::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
                 std::abort();
         }
     }
+}
+
+bool StandardStreamWasClosed(int stream) { return stream >= 0 && stream <= 2 && ClosedAtStart[stream]; }
+
+InputStream* OpenStandardInputFile(const std::string& name)
+{
+    struct stat info {};
+    if (ClosedAtStart[0] || ::fstat(0, &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    const int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+    if (fd < 0)
+        RaiseIoError("cannot read " + name, errno);
+    return new InputStream{fd, nullptr, static_cast<std::int64_t>(info.st_size), 0, name};
+}
+
+bool IsStreamDevice(const std::string& name)
+{
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
 }
 
 void AdviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] std::size_t length) noexcept

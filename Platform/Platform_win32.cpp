@@ -66,8 +66,45 @@ struct DirSearch {
 
 void PrepareConsole()
 {
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+bool StandardStreamWasClosed(int stream)
+{
+    const DWORD which[3] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    if (stream < 0 || stream > 2)
+        return false;
+    const HANDLE handle = ::GetStdHandle(which[stream]);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+InputStream* OpenStandardInputFile(const std::string& name)
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE || ::GetFileType(input) != FILE_TYPE_DISK)
+        return nullptr;
+    HANDLE own = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), input, ::GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        RaiseLastError("cannot read " + name);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(own, &size)) {
+        ::CloseHandle(own);
+        RaiseLastError("cannot read " + name);
+    }
+    return new InputStream{reinterpret_cast<std::intptr_t>(own), nullptr, size.QuadPart, 0, name};
+}
+
+bool IsStreamDevice(const std::string& name)
+{
+    const HANDLE handle = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = ::GetFileType(handle);
+    ::CloseHandle(handle);
+    return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
 // Large pages on Windows need a privilege most users lack; the buffers keep normal pages.

@@ -64,6 +64,14 @@ std::string WithTrailingDelimiter(const std::string& text)
     return (!text.empty() && text.back() == '\\') ? text : text + '\\';
 }
 
+std::string PathWithoutExtension(const std::string& path)
+{
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos)
+        return path;
+    return path.substr(0, dot);
+}
+
 std::string HexWord(std::uint16_t value)
 {
     char text[4];

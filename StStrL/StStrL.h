@@ -16,5 +16,9 @@ std::string BaseNameOf(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 std::string WithTrailingDelimiter(const std::string& text);
 
+// The path without the extension of its last component: up to its last ".", where no "/" or
+// "\\" follows that dot ("banks/live.set.PCG" gives "banks/live.set").
+std::string PathWithoutExtension(const std::string& path);
+
 std::string HexWord(std::uint16_t value);   // four upper-case hexadecimal digits
 std::string HexLong(std::uint32_t value);   // eight upper-case hexadecimal digits

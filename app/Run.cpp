@@ -116,16 +116,7 @@ std::string ListSingleInput(const std::string& inputName, bool topLevelOnly, con
     return {};
 }
 
-std::string PosixReportName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    std::size_t end = path.size();
-    const std::size_t dot = path.find_last_of('.');
-    if (dot != std::string::npos && dot >= nameStart && path.find('\\', dot) == std::string::npos)
-        end = dot;
-    return path.substr(0, end) + ReportSuffix;
-}
+std::string PosixReportName(const std::string& path) { return PathWithoutExtension(path) + ReportSuffix; }
 
 std::string DerivedReportName(const std::string& directorySource, const std::string& nameSource)
 {
@@ -161,6 +152,9 @@ int RunDriver(int argc, char** argv)
         const bool topLevelOnly = SwitchPresent('T');
         if (PositionalCount() < 1) {
             ShowUsageMessage(UsageText, UsageHelp);
+            // "bankscry /home/me/live.PCG" alone: the path was taken for a switch; say so too.
+            if (PosixSystem)
+                NoteSwitchesThatNameFiles();
             return 0;
         }
         if (PosixSystem) {

@@ -1,34 +1,37 @@
-// libFuzzer target: scry's model, show, csv, json and diff on arbitrary bytes, in memory. A bad
-// input may only raise scry's Trouble (status 2 and one line in the command); anything else, a
-// crash or a sanitizer finding ends the run. A file compared with itself has no difference.
+// libFuzzer target: scry's model, show, csv, json, diff and page on arbitrary bytes, in memory. A
+// bad input may only raise scry's Trouble (status 2 and one line in the command); anything
+// else, a crash or a sanitizer finding ends the run. A file compared with itself has no
+// difference.
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
-#include "Commands.h"
+#include "Csv.h"
+#include "Diff.h"
+#include "Html.h"
+#include "Json.h"
 #include "Model.h"
+#include "Show.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
         const scry::FileModel model = scry::ReadModelOfBytes("f.PCG", bytes);
-        std::string shown;
-        scry::WriteShow(shown, model, true);
-        std::ostringstream out;
+        std::string out;
+        scry::WriteShow(out, model, true);
         scry::WriteSlotsCsv(out, {model}, true);
         scry::WriteRecordsCsv(out, {model});
         scry::WriteJson(out, {model}, true);
-        scry::DiffCounts counts;
-        if (!scry::DiffLines(model, model, counts).empty() || counts.Total() != 0)
+        if (!scry::Compare(model, model).differences.empty())
             std::abort();
         // The same bytes with one of them changed, against the first.
         std::string other = bytes;
         if (!other.empty())
             other[other.size() / 2] = static_cast<char>(other[other.size() / 2] ^ 0x21);
         const scry::FileModel changed = scry::ReadModelOfBytes("g.PCG", other);
-        scry::DiffLines(model, changed, counts);
+        scry::Compare(model, changed);
+        scry::HtmlComparison(model, changed);
     } catch (const scry::Trouble&) {
         // A file that is not a PCG file, or whose walk ends in an error: status 2.
     }

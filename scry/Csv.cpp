@@ -1,16 +1,21 @@
-// scry csv: RFC 4180 rows a spreadsheet reads as they stand.
-#include "Commands.h"
+// scry csv.
+#include "Csv.h"
+
+
+#include "StStrL/StStrL.h"
+#include "Text.h"
+#include "Vocabulary.h"
 
 namespace scry {
 
-std::string CsvField(const std::string& text)
+std::string CsvField(const std::string& text, bool raw)
 {
-    const std::string utf8 = Utf8(text);
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos &&
-        (utf8.empty() || (utf8.front() != ' ' && utf8.back() != ' ')))
-        return utf8;
+    const bool formula = !raw && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    const std::string cell = formula ? "'" + text : text;
+    if (cell.find_first_of(",\"\r\n") == std::string::npos && (cell.empty() || (cell.front() != ' ' && cell.back() != ' ')))
+        return cell;
     std::string quoted = "\"";
-    for (const char c : utf8) {
+    for (const char c : cell) {
         if (c == '"')
             quoted += '"';
         quoted += c;
@@ -20,61 +25,89 @@ std::string CsvField(const std::string& text)
 
 namespace {
 
-void Row(std::ostream& out, std::initializer_list<std::string> fields)
+void Row(std::string& out, const std::vector<std::string>& fields)
 {
     bool first = true;
     for (const std::string& field : fields) {
         if (!first)
-            out << ',';
-        out << field;
+            out += ',';
+        out += field;
         first = false;
     }
-    out << "\r\n";
+    out += "\r\n";
 }
 
 }   // namespace
 
-void WriteSlotsCsv(std::ostream& out, const std::vector<FileModel>& files, bool all)
+void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool all, bool raw)
 {
-    Row(out, {"file", "set_list", "set_list_name", "slot", "slot_name", "type", "bank", "number", "plays", "color",
-              "font", "transpose", "hold_time", "volume", "kbd_track", "fingerprint"});
+    std::vector<std::string> header{"file", "set_list", "set_list_name", "slot", "slot_name",
+                                    "type", "bank",     "number",        "plays"};
+    for (const SlotSetting& setting : SlotSettings)
+        header.push_back(setting.column);
+    header.push_back("fingerprint");
+    Row(out, header);
     for (const FileModel& file : files) {
+        const std::string fileName = CsvField(file.name, raw);
+        ForEachSetList(file, [&](const Bank&, std::size_t, std::size_t i, const SetList& list) {
+            for (std::size_t j = 0; j < list.slots.size(); ++j) {
+                const Slot& slot = list.slots[j];
+                if (!slot.readable || (!slot.used && !all))
+                    continue;
+                const SlotFields& fields = slot.fields;
+                const Plays plays = WhatSlotPlays(file, fields);
+                const std::string played = plays.record != nullptr
+                                               ? Utf8(plays.record->name)
+                                               : "(" + std::string(ResolutionNote(plays.resolution)) + ")";
+                std::vector<std::string> row{fileName,
+                                             std::to_string(i),
+                                             CsvField(Utf8(list.name), raw),
+                                             std::to_string(j),
+                                             CsvField(Utf8(slot.name), raw),
+                                             SlotTypeText(fields.type),
+                                             CsvField(Utf8(fields.bankText), raw),
+                                             std::to_string(fields.number),
+                                             CsvField(played, raw)};
+                for (const SlotSetting& setting : SlotSettings)
+                    row.push_back(std::to_string(fields.*setting.field));
+                row.push_back(HexLong(slot.fingerprint));
+                Row(out, row);
+            }
+        });
+    }
+}
+
+void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool raw)
+{
+    Row(out, {"file", "kind", "bank", "number", "name", "fingerprint", "sound_fingerprint"});
+    for (const FileModel& file : files) {
+        const std::string fileName = CsvField(file.name, raw);
         for (const Bank& bank : file.banks) {
-            for (std::size_t i = 0; i < bank.setLists.size(); ++i) {
-                const SetList& list = bank.setLists[i];
-                for (std::size_t j = 0; j < list.slots.size(); ++j) {
-                    const Slot& slot = list.slots[j];
-                    if (!slot.used && !all)
-                        continue;
-                    const SlotAttributes& a = slot.attributes;
-                    const Plays plays = WhatSlotPlays(file, a);
-                    Row(out,
-                        {CsvField(file.name), std::to_string(i), CsvField(list.name), std::to_string(j),
-                         CsvField(slot.name), a.typeText, CsvField(a.bankText), std::to_string(a.number),
-                         CsvField(plays.note.empty() ? plays.name : "(" + plays.note + ")"), std::to_string(a.color),
-                         std::to_string(a.font), std::to_string(a.transpose), std::to_string(a.holdTime),
-                         std::to_string(a.volume), std::to_string(a.kbdTrack), Hex8(slot.fingerprint)});
-                }
+            const RecordKind* kind = RecordKindOf(bank.kind);
+            if (kind == nullptr)
+                continue;
+            for (std::size_t i = 0; i < bank.records.size(); ++i) {
+                const Record& record = bank.records[i];
+                Row(out, {fileName, kind->noun, CsvField(Utf8(bank.name), raw), std::to_string(i),
+                          CsvField(Utf8(record.name), raw), HexLong(record.fingerprint), HexLong(record.sound)});
             }
         }
     }
 }
 
-void WriteRecordsCsv(std::ostream& out, const std::vector<FileModel>& files)
+int RunCsv(const Options& options, Console& console)
 {
-    Row(out, {"file", "kind", "bank", "number", "name", "fingerprint", "sound_fingerprint"});
-    for (const FileModel& file : files) {
-        for (const Bank& bank : file.banks) {
-            if (bank.kind == Kind::SLS1)
-                continue;
-            const char* kind = bank.kind == Kind::CMB1 ? "combination" : "program";
-            for (std::size_t i = 0; i < bank.records.size(); ++i) {
-                const Record& record = bank.records[i];
-                Row(out, {CsvField(file.name), kind, CsvField(bank.name), std::to_string(i), CsvField(record.name),
-                          Hex8(record.fingerprint), Hex8(record.sound)});
-            }
-        }
+    Session session(console, options.files, options.output);
+    const std::vector<FileModel> models = session.ReadEach();
+    if (!models.empty()) {
+        std::string out;
+        if (options.records)
+            WriteRecordsCsv(out, models, options.raw);
+        else
+            WriteSlotsCsv(out, models, options.all, options.raw);
+        session.Deliver(out);
     }
+    return session.StatusWith(Success);
 }
 
 }   // namespace scry

@@ -1,30 +1,76 @@
-// scry diff: record by record, keyed by where the instrument keeps each record.
+// scry diff: record by record, keyed by where the instrument keeps each record; what one file
+// could not read is said as such, never as a record removed or added.
+#include "Diff.h"
+
 #include <map>
+#include <set>
+#include <tuple>
 #include <utility>
 
-#include "Commands.h"
+#include "StStrL/StStrL.h"
+#include "Text.h"
 
 namespace scry {
 
 namespace {
 
-const char* RecordWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
+constexpr std::size_t FileHeaderSize = 16;
 
-// Banks of programs and combinations by kind and name; the n-th of equal keys pairs with the n-th.
-using BankKey = std::pair<ChunkKind, std::string>;
+struct Sides {
+    const FileModel& before;   // OLD
+    const FileModel& after;    // NEW
+    std::vector<Difference>& found;
 
-std::map<std::pair<BankKey, int>, const Bank*> RecordBanks(const FileModel& file)
+    void Add(Difference difference) { found.push_back(std::move(difference)); }
+};
+
+Difference At(Change change, Place place, std::string line)
 {
-    std::map<std::pair<BankKey, int>, const Bank*> banks;
-    std::map<BankKey, int> seen;
-    for (const Bank& bank : file.banks) {
-        if (bank.kind == Kind::SLS1)
-            continue;
-        const BankKey key{bank.kind, bank.name};
-        banks[{key, seen[key]++}] = &bank;
-    }
-    return banks;
+    Difference difference;
+    difference.change = change;
+    difference.place = place;
+    difference.line = std::move(line);
+    return difference;
 }
+
+// "not readable in NEW (file damaged)": what a damaged file lacks is never taken for a removal.
+std::string NotReadableIn(const char* side) { return std::string(": not readable in ") + side + " (file damaged)"; }
+
+// ---- What lies outside the chunks
+
+void DiffEdges(Sides& sides)
+{
+    const FileModel& before = sides.before;
+    const FileModel& after = sides.after;
+    if (before.head.substr(0, FileHeaderSize) != after.head.substr(0, FileHeaderSize)) {
+        std::string line = "FILE HEADER: changed";
+        line += before.formatCode != after.formatCode ? std::string(" (") + FormatName(before.formatCode) + " format -> " +
+                                                            FormatName(after.formatCode) + ")"
+                                                      : " (bytes that no listing shows)";
+        sides.Add(At(Change::Changed, Place::File, line));
+    }
+    // The container's size follows the file's; only what it says beyond that is a difference.
+    const auto surplus = [](const FileModel& file) {
+        return static_cast<std::int64_t>(file.containerSize) - (file.size - 16 - 12);
+    };
+    const auto containerRest = [](const FileModel& file) {
+        return file.head.size() < 28 ? file.head.substr(16) : file.head.substr(16, 4) + file.head.substr(24, 4);
+    };
+    // A file cut short says so among its problems; its container is no news then.
+    if (!before.Damaged() && !after.Damaged() &&
+        (surplus(before) != surplus(after) || containerRest(before) != containerRest(after)))
+        sides.Add(At(Change::Changed, Place::File,
+                     "CONTAINER: changed (announces " + std::to_string(before.containerSize) + " -> " +
+                         std::to_string(after.containerSize) + " bytes, for files of " + std::to_string(before.size) +
+                         " -> " + std::to_string(after.size) + " bytes)"));
+    if (!before.Damaged() && !after.Damaged() &&
+        (before.tailSize != after.tailSize || before.tailFingerprint != after.tailFingerprint))
+        sides.Add(At(Change::Changed, Place::File,
+                     "TRAILING BYTES: " + std::to_string(before.tailSize) + " -> " + std::to_string(after.tailSize) +
+                         " bytes after the last chunk" + (before.tailSize == after.tailSize ? ", changed" : "")));
+}
+
+// ---- Set lists
 
 std::vector<const Bank*> SetListBanks(const FileModel& file)
 {
@@ -35,273 +81,390 @@ std::vector<const Bank*> SetListBanks(const FileModel& file)
     return banks;
 }
 
-Difference At(Change change, Place place)
+Difference AtSlot(Change change, std::size_t ordinal, std::size_t i, std::size_t j, std::string line)
 {
-    Difference d;
-    d.change = change;
-    d.place = place;
-    return d;
+    Difference difference = At(change, Place::Slot, std::move(line));
+    difference.setListBank = ordinal;
+    difference.setList = i;
+    difference.slot = j;
+    return difference;
 }
 
-Difference AtSlot(Change change, std::size_t i, std::size_t j, std::string line)
+// The changes of one slot that both files hold, or nothing when its bytes are the same.
+void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& before, const Slot& after)
 {
-    Difference d = At(change, Place::Slot);
-    d.setList = i;
-    d.slot = j;
-    d.line = std::move(line);
-    return d;
+    if (before.fingerprint == after.fingerprint)
+        return;
+    std::string key = SlotKey(i, j);
+    if (SetListBanks(sides.after).size() > 1)
+        key += " (set-list bank " + std::to_string(ordinal + 1) + ")";
+    const Plays playsNow = WhatSlotPlays(sides.after, after.fields);
+    if (!before.used) {
+        sides.Add(AtSlot(Change::Added, ordinal, i, j,
+                         key + " " + Quoted(after.name) + ": added, plays " + PlaysText(playsNow)));
+        return;
+    }
+    if (!after.used) {
+        sides.Add(AtSlot(Change::Removed, ordinal, i, j, key + " " + Quoted(before.name) + ": removed"));
+        return;
+    }
+    std::string what;
+    Change change = Change::Changed;
+    if (before.name != after.name) {
+        what = "renamed " + Quoted(before.name) + " -> " + Quoted(after.name);
+        change = Change::Renamed;
+    }
+    std::vector<std::string> settings;
+    const SlotFields& was = before.fields;
+    const SlotFields& now = after.fields;
+    if (was.type != now.type || was.bankText != now.bankText || was.number != now.number) {
+        const Plays playsThen = WhatSlotPlays(sides.before, was);
+        settings.push_back("plays " + PlaysText(playsNow) + ", was " + SlotTypeText(playsThen.type) + " " +
+                           LineName(playsThen.place));
+    }
+    for (const SlotSetting& setting : SlotSettings)
+        if (now.*setting.field != was.*setting.field)
+            settings.push_back(std::string(setting.word) + " " + std::to_string(now.*setting.field) + ", was " +
+                               std::to_string(was.*setting.field));
+    if (!settings.empty()) {
+        change = Change::Settings;
+        for (const std::string& setting : settings)
+            what += (what.empty() ? "" : "; ") + setting;
+    } else if (before.sound != after.sound) {
+        change = what.empty() ? Change::Changed : Change::RenamedAndChanged;
+        what += what.empty() ? "changed" : " and changed";
+    } else if (what.empty()) {
+        what = "bytes after the end of its name changed";
+        change = Change::Renamed;
+    }
+    sides.Add(AtSlot(change, ordinal, i, j, key + " " + Quoted(after.name) + ": " + what));
 }
 
-void DiffSlots(const FileModel& oldFile, const FileModel& newFile, const Bank& oldBank, const Bank& newBank,
-               std::vector<Difference>& found)
+void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, const Bank& afterBank)
 {
-    for (std::size_t i = 0; i < newBank.setLists.size() && i < oldBank.setLists.size(); ++i) {
-        const SetList& was = oldBank.setLists[i];
-        const SetList& is = newBank.setLists[i];
-        const std::string list = "SETLIST " + Pad3(static_cast<unsigned>(i));
-        Difference head = At(Change::Renamed, Place::SetList);
+    for (std::size_t i = 0; i < afterBank.setLists.size() && i < beforeBank.setLists.size(); ++i) {
+        const SetList& before = beforeBank.setLists[i];
+        const SetList& after = afterBank.setLists[i];
+        const std::string label = SetListLabel(sides.after, ordinal, i);
+        for (std::size_t j = 0; j < after.slots.size() && j < before.slots.size(); ++j) {
+            // A file cut inside its set lists: what follows the cut is not compared.
+            if (!before.slots[j].readable || !after.slots[j].readable) {
+                const char* side = !after.slots[j].readable ? "NEW" : "OLD";
+                Difference difference = AtSlot(Change::Unreadable, ordinal, i, j,
+                                               "SETLISTS from " + SlotKey(i, j) + " on" + NotReadableIn(side));
+                sides.Add(std::move(difference));
+                return;
+            }
+            DiffSlot(sides, ordinal, i, j, before.slots[j], after.slots[j]);
+        }
+        if (!before.readable || !after.readable)
+            continue;
+        Difference head = At(Change::Renamed, Place::SetList, {});
+        head.setListBank = ordinal;
         head.setList = i;
-        if (was.name != is.name) {
-            head.line = list + ": renamed " + Quoted(was.name) + " -> " + Quoted(is.name);
-            found.push_back(head);
+        if (before.name != after.name) {
+            head.line = label + ": renamed " + Quoted(before.name) + " -> " + Quoted(after.name);
+            sides.Add(head);
         }
-        if (was.eq != is.eq) {
+        if (before.eq != after.eq) {
             head.change = Change::Changed;
-            head.line = list + " " + Quoted(is.name) + ": EQ changed";
-            found.push_back(head);
-        }
-        for (std::size_t j = 0; j < is.slots.size() && j < was.slots.size(); ++j) {
-            const Slot& a = was.slots[j];
-            const Slot& b = is.slots[j];
-            if (a.fingerprint == b.fingerprint)
-                continue;
-            const std::string key = Pad3(static_cast<unsigned>(i)) + "/" + Pad3(static_cast<unsigned>(j));
-            const Plays plays = WhatSlotPlays(newFile, b.attributes);
-            if (!a.used) {
-                found.push_back(
-                    AtSlot(Change::Added, i, j, key + " " + Quoted(b.name) + ": added, plays " + PlaysText(plays)));
-                continue;
-            }
-            if (!b.used) {
-                found.push_back(AtSlot(Change::Removed, i, j, key + " " + Quoted(a.name) + ": removed"));
-                continue;
-            }
-            std::string what;
-            Change change = Change::Changed;
-            if (a.name != b.name) {
-                what = "renamed " + Quoted(a.name) + " -> " + Quoted(b.name);
-                change = Change::Renamed;
-            }
-            std::vector<std::string> settings;
-            const SlotAttributes& x = a.attributes;
-            const SlotAttributes& y = b.attributes;
-            const Plays before = WhatSlotPlays(oldFile, x);
-            if (x.type != y.type || x.bankText != y.bankText || x.number != y.number)
-                settings.push_back("plays " + PlaysText(plays) + ", was " + before.kind + " " + before.where);
-            const auto number = [&](const char* name, unsigned now, unsigned then) {
-                if (now != then)
-                    settings.push_back(std::string(name) + " " + std::to_string(now) + ", was " + std::to_string(then));
-            };
-            number("transpose", y.transpose, x.transpose);
-            number("volume", y.volume, x.volume);
-            number("hold", y.holdTime, x.holdTime);
-            number("color", y.color, x.color);
-            number("font", y.font, x.font);
-            number("kbd track", y.kbdTrack, x.kbdTrack);
-            if (!settings.empty()) {
-                change = Change::Settings;
-                for (const std::string& setting : settings)
-                    what += (what.empty() ? "" : "; ") + setting;
-            } else if (a.sound != b.sound) {
-                change = what.empty() ? Change::Changed : Change::RenamedAndChanged;
-                what += what.empty() ? "changed" : " and changed";
-            }
-            found.push_back(AtSlot(change, i, j, key + " " + Quoted(b.name) + ": " + what));
+            head.line = label + " " + Quoted(after.name) + ": EQ changed";
+            sides.Add(head);
         }
     }
 }
 
-void DiffRecords(const FileModel& oldFile, const FileModel& newFile, std::vector<Difference>& found)
+void DiffSetLists(Sides& sides)
 {
-    const auto oldBanks = RecordBanks(oldFile);
-    const auto newBanks = RecordBanks(newFile);
+    const auto before = SetListBanks(sides.before);
+    const auto after = SetListBanks(sides.after);
+    for (std::size_t b = 0; b < before.size() && b < after.size(); ++b)
+        DiffSetListBank(sides, b, *before[b], *after[b]);
+    // Set-list banks in one file only.
+    const bool more = after.size() > before.size();
+    for (std::size_t b = std::min(before.size(), after.size()); b < std::max(before.size(), after.size()); ++b) {
+        std::string line = "SETLISTS";
+        if (std::max(before.size(), after.size()) > 1)
+            line += " (set-list bank " + std::to_string(b + 1) + ")";
+        const bool unreadable = more ? sides.before.Damaged() : sides.after.Damaged();
+        Difference difference;
+        if (unreadable)
+            difference = At(Change::Unreadable, Place::SetListBank, line + NotReadableIn(more ? "OLD" : "NEW"));
+        else
+            difference = At(more ? Change::Added : Change::Removed, Place::SetListBank,
+                            line + (more ? ": only in NEW" : ": only in OLD"));
+        difference.setListBank = b;
+        difference.onlyOld = !more;
+        sides.Add(std::move(difference));
+    }
+}
+
+// ---- Programs and combinations
+
+// Banks by kind, name and occurrence: the n-th bank of a name pairs with the n-th.
+using BankKey = std::tuple<ChunkKind, std::string, std::size_t>;
+
+std::map<BankKey, std::size_t> RecordBanks(const FileModel& file)
+{
+    std::map<BankKey, std::size_t> banks;
+    for (std::size_t b = 0; b < file.banks.size(); ++b) {
+        const Bank& bank = file.banks[b];
+        if (RecordKindOf(bank.kind) != nullptr)
+            banks[{bank.kind, bank.name, bank.occurrence}] = b;
+    }
+    return banks;
+}
+
+// "I-A003", and which bank of that name where the file holds more than one.
+std::string RecordPlace(const Bank& bank, std::size_t number)
+{
+    std::string place = LineName(bank.name) + Pad3(static_cast<unsigned>(number));
+    if (bank.occurrences > 1)
+        place += " in the " + Ordinal(bank.occurrence + 1) + " " + LineName(bank.name) + " bank";
+    return place;
+}
+
+Difference AtBank(Change change, std::size_t index, const Bank& bank, const std::string& what)
+{
+    Difference difference =
+        At(change, Place::Bank, std::string(RecordKindOf(bank.kind)->word) + " BANK " + BankLabel(bank) + what);
+    difference.bank = index;
+    return difference;
+}
+
+struct OldPlace {
+    std::string place;
+    std::string name;
+};
+
+void DiffRecordsOf(Sides& sides, std::size_t index, const Bank& was, const Bank& now,
+                   const std::map<std::pair<ChunkKind, std::uint32_t>, OldPlace>& oldPlaces)
+{
+    const std::string word = RecordKindOf(now.kind)->word;
+    for (std::size_t i = 0; i < now.records.size() && i < was.records.size(); ++i) {
+        const Record& before = was.records[i];
+        const Record& after = now.records[i];
+        if (before.fingerprint == after.fingerprint)
+            continue;
+        const std::string place = RecordPlace(now, i);
+        const std::string head = word + " " + place;
+        Difference difference = At(Change::Changed, Place::Record, {});
+        difference.bank = index;
+        difference.number = i;
+        const auto moved = oldPlaces.find({now.kind, after.fingerprint});
+        if (moved != oldPlaces.end() && moved->second.place != place) {
+            difference.change = Change::Moved;
+            difference.line = head + ": now holds OLD's " + moved->second.place + " " + Quoted(moved->second.name);
+        } else if (before.sound == after.sound && before.name == after.name) {
+            difference.change = Change::Renamed;
+            difference.line = head + " " + Quoted(after.name) + ": bytes after the end of its name changed";
+        } else if (before.sound == after.sound) {
+            difference.change = Change::Renamed;
+            difference.line = head + ": renamed " + Quoted(before.name) + " -> " + Quoted(after.name);
+        } else if (before.name == after.name) {
+            difference.line = head + " " + Quoted(after.name) + ": changed";
+        } else {
+            difference.change = Change::RenamedAndChanged;
+            difference.line = head + ": renamed " + Quoted(before.name) + " -> " + Quoted(after.name) + " and changed";
+        }
+        sides.Add(std::move(difference));
+    }
+}
+
+void DiffRecords(Sides& sides)
+{
+    const auto oldBanks = RecordBanks(sides.before);
+    const auto newBanks = RecordBanks(sides.after);
     // Where OLD kept each record's bytes, for records that moved.
-    std::map<std::pair<ChunkKind, std::uint32_t>, std::pair<std::string, std::string>> oldPlaces;
-    for (const auto& [key, bank] : oldBanks)
-        for (std::size_t i = 0; i < bank->records.size(); ++i)
-            oldPlaces.emplace(std::make_pair(bank->kind, bank->records[i].fingerprint),
-                              std::make_pair(bank->name + Pad3(static_cast<unsigned>(i)), bank->records[i].name));
-    const auto atBank = [](Change change, const Bank& bank, std::string line) {
-        Difference d = At(change, Place::Bank);
-        d.kind = bank.kind;
-        d.bank = bank.name;
-        d.line = std::move(line);
-        return d;
-    };
-    for (const auto& [key, bank] : newBanks) {
+    std::map<std::pair<ChunkKind, std::uint32_t>, OldPlace> oldPlaces;
+    for (const auto& [key, index] : oldBanks) {
+        const Bank& bank = sides.before.banks[index];
+        for (std::size_t i = 0; i < bank.records.size(); ++i)
+            oldPlaces.emplace(std::make_pair(bank.kind, bank.records[i].fingerprint),
+                              OldPlace{RecordPlace(bank, i), bank.records[i].name});
+    }
+    for (const auto& [key, index] : newBanks) {
+        const Bank& now = sides.after.banks[index];
         const auto old = oldBanks.find(key);
-        const std::string word = RecordWord(bank->kind);
         if (old == oldBanks.end()) {
-            found.push_back(atBank(Change::Added, *bank, word + " BANK " + bank->name + ": only in NEW"));
+            sides.Add(sides.before.Damaged() ? AtBank(Change::Unreadable, index, now, NotReadableIn("OLD"))
+                                             : AtBank(Change::Added, index, now, ": only in NEW"));
             continue;
         }
-        const Bank& was = *old->second;
-        if (was.loaded != bank->loaded) {
-            found.push_back(atBank(Change::Changed, *bank,
-                                   word + " BANK " + bank->name +
-                                       (bank->loaded ? ": loaded in NEW only" : ": loaded in OLD only")));
+        const Bank& was = sides.before.banks[old->second];
+        if (!was.loaded || !now.loaded) {
+            if (was.loaded != now.loaded)
+                sides.Add(AtBank(Change::Unreadable, index, now, NotReadableIn(now.loaded ? "OLD" : "NEW")));
             continue;
         }
-        for (std::size_t i = 0; i < bank->records.size() && i < was.records.size(); ++i) {
-            const Record& a = was.records[i];
-            const Record& b = bank->records[i];
-            if (a.fingerprint == b.fingerprint)
-                continue;
-            const std::string place = bank->name + Pad3(static_cast<unsigned>(i));
-            const std::string head = word + " " + place;
-            Difference d = At(Change::Changed, Place::Record);
-            d.kind = bank->kind;
-            d.bank = bank->name;
-            d.number = i;
-            const auto moved = oldPlaces.find({bank->kind, b.fingerprint});
-            if (moved != oldPlaces.end() && moved->second.first != place) {
-                d.change = Change::Moved;
-                d.line = head + ": now holds OLD's " + moved->second.first + " " + Quoted(moved->second.second);
-            } else if (a.sound == b.sound) {
-                d.change = Change::Renamed;
-                d.line = head + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name);
-            } else if (a.name == b.name) {
-                d.line = head + " " + Quoted(b.name) + ": changed";
-            } else {
-                d.change = Change::RenamedAndChanged;
-                d.line = head + ": renamed " + Quoted(a.name) + " -> " + Quoted(b.name) + " and changed";
-            }
-            found.push_back(d);
-        }
+        DiffRecordsOf(sides, index, was, now, oldPlaces);
     }
-    for (const auto& [key, bank] : oldBanks)
-        if (newBanks.find(key) == newBanks.end())
-            found.push_back(atBank(Change::Removed, *bank,
-                                   std::string(RecordWord(bank->kind)) + " BANK " + bank->name + ": only in OLD"));
+    for (const auto& [key, index] : oldBanks) {
+        if (newBanks.count(key) != 0)
+            continue;
+        const Bank& was = sides.before.banks[index];
+        Difference difference = sides.after.Damaged() ? AtBank(Change::Unreadable, index, was, NotReadableIn("NEW"))
+                                                      : AtBank(Change::Removed, index, was, ": only in OLD");
+        difference.onlyOld = true;
+        sides.Add(std::move(difference));
+    }
 }
 
-// Chunks whose banks were compared record by record (explained) are named only when their bytes
-// differ where no record does.
-void DiffChunks(const FileModel& oldFile, const FileModel& newFile, const std::map<ChunkKind, bool>& explained,
-                std::vector<Difference>& found)
+// ---- Chunks
+
+using ChunkKey = std::pair<std::string, std::size_t>;   // id ("" for zero padding), occurrence
+
+// Each chunk's key, in file order.
+std::vector<ChunkKey> ChunkKeys(const FileModel& file)
 {
-    const auto index = [](const FileModel& file) {
-        std::map<std::pair<std::string, int>, const Chunk*> chunks;
-        std::map<std::string, int> seen;
-        for (const Chunk& chunk : file.chunks)
-            chunks[{chunk.id, seen[chunk.id]++}] = &chunk;
-        return chunks;
-    };
-    const auto was = index(oldFile);
-    const auto is = index(newFile);
-    const auto atChunk = [](Change change, const Chunk& chunk, const char* what) {
-        Difference d = At(change, Place::Chunk);
-        d.chunk = chunk.id;
-        d.line = "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + "): " + what;
-        return d;
-    };
-    for (const auto& [key, chunk] : is) {
-        const auto old = was.find(key);
-        if (old == was.end()) {
-            found.push_back(atChunk(Change::Added, *chunk, "added"));
-        } else if (old->second->fingerprint != chunk->fingerprint || old->second->size != chunk->size) {
-            const auto kind = explained.find(ChunkKindOf(ChunkIdOf(chunk->id)));
-            if (kind != explained.end() && kind->second)
-                continue;
-            found.push_back(atChunk(Change::Changed, *chunk,
-                                    kind != explained.end() ? "changed outside its listed records" : "changed"));
-        }
-    }
-    for (const auto& [key, chunk] : was)
-        if (is.find(key) == is.end())
-            found.push_back(atChunk(Change::Removed, *chunk, "removed"));
+    std::vector<ChunkKey> keys;
+    std::map<std::string, std::size_t> seen;
+    for (const Chunk& chunk : file.chunks)
+        keys.emplace_back(chunk.id, seen[chunk.id]++);
+    return keys;
 }
 
-bool AnyAbout(const std::vector<Difference>& found, std::size_t from, ChunkKind kind)
+std::string ChunkHead(const Chunk& chunk)
 {
-    for (std::size_t i = from; i < found.size(); ++i)
-        if (found[i].kind == kind)
+    if (chunk.padding)
+        return "CHUNK (zero padding) at offset " + std::to_string(chunk.offset);
+    return "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+}
+
+// Chunks whose banks were compared record by record (explained) are named only when their
+// bytes differ where no record does.
+void DiffChunks(Sides& sides, const std::map<ChunkKind, bool>& explained)
+{
+    const std::vector<ChunkKey> beforeKeys = ChunkKeys(sides.before);
+    const std::vector<ChunkKey> afterKeys = ChunkKeys(sides.after);
+    const std::map<ChunkKey, std::size_t> before = [&] {
+        std::map<ChunkKey, std::size_t> index;
+        for (std::size_t c = 0; c < beforeKeys.size(); ++c)
+            index[beforeKeys[c]] = c;
+        return index;
+    }();
+    const auto atChunk = [](Change change, std::size_t index, const Chunk& chunk, const std::string& what) {
+        Difference difference = At(change, Place::Chunk, ChunkHead(chunk) + what);
+        difference.chunk = index;
+        return difference;
+    };
+    for (std::size_t index = 0; index < afterKeys.size(); ++index) {
+        const Chunk& now = sides.after.chunks[index];
+        const auto old = before.find(afterKeys[index]);
+        if (old == before.end()) {
+            sides.Add(sides.before.Damaged() ? atChunk(Change::Unreadable, index, now, NotReadableIn("OLD"))
+                                             : atChunk(Change::Added, index, now, ": added"));
+            continue;
+        }
+        const Chunk& was = sides.before.chunks[old->second];
+        if (was.cut != now.cut) {
+            sides.Add(atChunk(Change::Unreadable, index, now, now.cut ? ": cut short in NEW" : ": cut short in OLD"));
+            continue;
+        }
+        if (was.fingerprint == now.fingerprint && was.size == now.size)
+            continue;
+        const auto kind = explained.find(ChunkKindOf(ChunkIdOf(now.id)));
+        if (!now.padding && kind != explained.end() && kind->second)
+            continue;
+        sides.Add(atChunk(Change::Changed, index, now,
+                          !now.padding && kind != explained.end() ? ": changed outside its listed records" : ": changed"));
+    }
+    const std::set<ChunkKey> after(afterKeys.begin(), afterKeys.end());
+    for (std::size_t index = 0; index < beforeKeys.size(); ++index) {
+        if (after.count(beforeKeys[index]) != 0)
+            continue;
+        const Chunk& was = sides.before.chunks[index];
+        Difference difference = sides.after.Damaged() ? atChunk(Change::Unreadable, index, was, NotReadableIn("NEW"))
+                                                      : atChunk(Change::Removed, index, was, ": removed");
+        difference.onlyOld = true;
+        sides.Add(std::move(difference));
+    }
+}
+
+bool AnyAbout(const Sides& sides, std::size_t from, ChunkKind kind)
+{
+    for (std::size_t i = from; i < sides.found.size(); ++i) {
+        const Difference& difference = sides.found[i];
+        const FileModel& file = difference.onlyOld ? sides.before : sides.after;
+        if ((difference.place == Place::Record || difference.place == Place::Bank) &&
+            file.banks[difference.bank].kind == kind)
             return true;
+    }
     return false;
 }
 
 }   // namespace
 
-std::vector<Difference> Differences(const FileModel& oldFile, const FileModel& newFile)
+unsigned DiffCounts::Total() const
 {
-    std::vector<Difference> found;
+    unsigned total = 0;
+    for (const unsigned count : tally)
+        total += count;
+    return total;
+}
+
+Comparison Compare(const FileModel& oldFile, const FileModel& newFile)
+{
+    Comparison comparison;
+    comparison.oldDamaged = oldFile.Damaged();
+    comparison.newDamaged = newFile.Damaged();
+    Sides sides{oldFile, newFile, comparison.differences};
+    DiffEdges(sides);
+    const std::size_t setListsFrom = comparison.differences.size();
+    DiffSetLists(sides);
     std::map<ChunkKind, bool> explained;
-    const auto oldLists = SetListBanks(oldFile);
-    const auto newLists = SetListBanks(newFile);
-    for (std::size_t b = 0; b < oldLists.size() && b < newLists.size(); ++b)
-        DiffSlots(oldFile, newFile, *oldLists[b], *newLists[b], found);
-    if (oldLists.size() != newLists.size()) {
-        const bool added = newLists.size() > oldLists.size();
-        Difference d = At(added ? Change::Added : Change::Removed, Place::SetListBank);
-        d.line = std::string("SETLISTS: ") + (added ? "only in NEW" : "only in OLD");
-        found.push_back(d);
+    explained[Kind::SLS1] = comparison.differences.size() > setListsFrom;
+    const std::size_t recordsFrom = comparison.differences.size();
+    DiffRecords(sides);
+    for (const RecordKind& kind : RecordKinds)
+        explained[kind.kind] = AnyAbout(sides, recordsFrom, kind.kind);
+    DiffChunks(sides, explained);
+    for (const Difference& difference : comparison.differences)
+        ++comparison.counts.tally[static_cast<std::size_t>(ChangeKindOf(difference.change).tally)];
+    return comparison;
+}
+
+std::string DiffSummary(const Comparison& comparison)
+{
+    const DiffCounts& counts = comparison.counts;
+    const unsigned total = counts.Total();
+    std::string summary = std::to_string(total) + (total == 1 ? " difference: " : " differences: ");
+    for (std::size_t t = 0; t < TallyCount; ++t) {
+        // What could not be read is named only where there is some, as the files' damage is.
+        if (static_cast<Tally>(t) == Tally::Unreadable && counts.tally[t] == 0)
+            continue;
+        summary += (t == 0 ? "" : ", ") + std::to_string(counts.tally[t]) + " " + TallyWords[t];
     }
-    explained[Kind::SLS1] = !found.empty();
-    const std::size_t recordsFrom = found.size();
-    DiffRecords(oldFile, newFile, found);
-    explained[Kind::PRG1] = AnyAbout(found, recordsFrom, Kind::PRG1);
-    explained[Kind::CMB1] = AnyAbout(found, recordsFrom, Kind::CMB1);
-    DiffChunks(oldFile, newFile, explained, found);
-    return found;
+    if (comparison.oldDamaged)
+        summary += "; OLD is damaged";
+    if (comparison.newDamaged)
+        summary += "; NEW is damaged";
+    return summary;
 }
 
-DiffCounts CountOf(const std::vector<Difference>& differences)
+std::string DiffText(const Comparison& comparison)
 {
-    DiffCounts counts;
-    for (const Difference& d : differences) {
-        switch (d.change) {
-        case Change::Renamed: ++counts.renamed; break;
-        case Change::Changed:
-        case Change::RenamedAndChanged: ++counts.changed; break;
-        case Change::Moved: ++counts.moved; break;
-        case Change::Added: ++counts.added; break;
-        case Change::Removed: ++counts.removed; break;
-        case Change::Settings: ++counts.settings; break;
-        }
-    }
-    return counts;
+    std::string text;
+    for (const Difference& difference : comparison.differences)
+        text += difference.line + "\n";
+    if (!comparison.differences.empty() || comparison.oldDamaged || comparison.newDamaged)
+        text += DiffSummary(comparison) + "\n";
+    return text;
 }
 
-std::vector<std::string> DiffLines(const FileModel& oldFile, const FileModel& newFile, DiffCounts& counts)
+int RunDiff(const Options& options, Console& console)
 {
-    const std::vector<Difference> found = Differences(oldFile, newFile);
-    counts = CountOf(found);
-    std::vector<std::string> lines;
-    for (const Difference& d : found)
-        lines.push_back(d.line);
-    return lines;
-}
-
-std::string DiffSummary(const DiffCounts& counts)
-{
-    return std::to_string(counts.Total()) + (counts.Total() == 1 ? " difference: " : " differences: ") +
-           std::to_string(counts.renamed) + " renamed, " + std::to_string(counts.changed) + " changed, " +
-           std::to_string(counts.moved) + " moved, " + std::to_string(counts.added) + " added, " +
-           std::to_string(counts.removed) + " removed, " + std::to_string(counts.settings) + " slot settings";
-}
-
-const char* ChangeName(Change change)
-{
-    switch (change) {
-    case Change::Renamed: return "renamed";
-    case Change::Changed: return "changed";
-    case Change::RenamedAndChanged: return "renamed and changed";
-    case Change::Moved: return "moved";
-    case Change::Added: return "added";
-    case Change::Removed: return "removed";
-    case Change::Settings: return "settings changed";
-    }
-    return "changed";
+    Session session(console, options.files, options.output);
+    const FileModel oldFile = session.Read(0);
+    const FileModel newFile = session.Read(1);
+    const Comparison comparison = Compare(oldFile, newFile);
+    const bool differ = !comparison.differences.empty();
+    if (options.brief)
+        session.Deliver(differ ? "Files " + LineText(options.files[0]) + " and " + LineText(options.files[1]) + " differ\n"
+                               : std::string());
+    else
+        session.Deliver(DiffText(comparison));
+    return session.StatusWith(differ ? Differ : Success);
 }
 
 }   // namespace scry

@@ -1,35 +1,26 @@
 // Building the model as a receiver of the reader's walk: one pass over the file, every chunk
-// and bank as the walk meets it.
+// and bank as the walk meets it, and what could not be read said in words.
 #include "Model.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <iterator>
+#include <map>
 #include <memory>
-#include <system_error>
+#include <utility>
 
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/DecodeSlot.h"
 #include "PCG_readK/Walk.h"
-#include "StStrL/LineFormat.h"
+#include "Text.h"
 
 namespace scry {
 
 namespace {
 
-constexpr const char* TypeTexts[4] = {"Combi", "Prog", "Song", "Type3"};
-
-std::string IdTextOf(ChunkId id)
-{
-    char raw[4];
-    std::memcpy(raw, &id, sizeof raw);
-    return IdText(raw);
-}
+// The file header and the container header.
+constexpr std::size_t HeadSize = 16 + sizeof(ChunkHeader);
 
 std::string NameOf(const std::uint8_t* field)
 {
@@ -38,73 +29,37 @@ std::string NameOf(const std::uint8_t* field)
 
 bool AllZero(const std::uint8_t* bytes, std::size_t size)
 {
-    for (std::size_t i = 0; i < size; ++i)
-        if (bytes[i] != 0)
-            return false;
-    return true;
+    return std::all_of(bytes, bytes + size, [](std::uint8_t byte) { return byte == 0; });
 }
 
-std::uint32_t Fingerprint(const std::uint8_t* bytes, std::size_t size)
-{
-    return Crc32Of(bytes, static_cast<std::int32_t>(size));
-}
-
-// The fingerprints of a record as the report shows it and of its bytes after the name.
-Crc32Parts BothFingerprints(const std::uint8_t* record, std::size_t size)
-{
-    return Crc32OfParts(record, static_cast<std::int32_t>(size), static_cast<std::int32_t>(NameSize));
-}
-
-SlotAttributes Decoded(const std::uint8_t* slot)
+SlotFields Decoded(const std::uint8_t* slot)
 {
     const std::uint8_t* p = slot + PackedSlotOffset;
     DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
-    const ::SlotAttributes& s = SlotInfo;
-    return {s.SlotType,
-            s.Color,
-            s.Font,
-            s.Bank,
-            s.Transpose,
-            s.Number,
-            s.HoldTime,
-            s.Volume,
-            s.Kbd_Track,
-            SlotBankName(s.SlotType, s.Bank),
-            TypeTexts[s.SlotType & 3u]};
+    const SlotAttributes& s = SlotInfo;
+    return {static_cast<SlotType>(s.SlotType & 3u), s.Bank, s.Number, s.Color, s.Font, s.Transpose, s.HoldTime,
+            s.Volume, s.Kbd_Track, SlotBankName(s.SlotType, s.Bank)};
 }
 
 struct Building {
     FileModel& model;
     const InputStream& input;
-    const char* refusal;                // why the walk refused the file's header, or null
-    std::vector<std::uint8_t> scratch;  // chunk bytes on their way to a fingerprint
+    const char* refusal = nullptr;        // why the walk refused the file's header, or null
+    std::vector<std::uint8_t> scratch{};  // bytes on their way to a fingerprint
+    bool inPadding = false;               // the last chunk met was zero padding, not yet fingerprinted
 };
 
-void Accepted(void* context, std::uint8_t formatCode, std::uint32_t /*containerSize*/)
-{
-    static_cast<Building*>(context)->model.formatCode = formatCode;
-}
-
-void Refused(void* context, HeaderRefusal refusal)
-{
-    const char* reason = "not a PCG file (no PCG1 container)";
-    if (refusal == HeaderRefusal::NoKorgHeader)
-        reason = "not a PCG file (no KORG header)";
-    else if (refusal == HeaderRefusal::UnknownFormat)
-        reason = "a PCG file of neither the Triton nor the Kronos format";
-    static_cast<Building*>(context)->refusal = reason;
-}
-
-// A fingerprint of the chunk's data bytes that the file holds, read a large run at a time.
-std::uint32_t ChunkFingerprint(Building& building, std::int64_t at, std::uint32_t size)
+// A fingerprint of the bytes the file holds from at on, up to count, read a large run at a time.
+std::uint32_t FingerprintOfRange(Building& building, std::int64_t at, std::uint64_t count)
 {
     constexpr std::size_t RunSize = std::size_t{1} << 20;
     building.scratch.resize(RunSize);
     std::uint32_t reg = Crc32RunStart;
     std::uint64_t done = 0;
-    while (done < size) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, RunSize));
-        const std::size_t got = InputReadAt(building.input, at + static_cast<std::int64_t>(done), building.scratch.data(), want);
+    while (done < count) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, RunSize));
+        const std::size_t got =
+            InputReadAt(building.input, at + static_cast<std::int64_t>(done), building.scratch.data(), want);
         reg = Crc32RunFeed(reg, building.scratch.data(), got);
         done += got;
         if (got < want)
@@ -113,44 +68,112 @@ std::uint32_t ChunkFingerprint(Building& building, std::int64_t at, std::uint32_
     return Crc32RunFinish(reg, done);
 }
 
+// A run of zero padding is fingerprinted whole when it ends, not chunk by chunk.
+void EndPadding(Building& building)
+{
+    if (!building.inPadding)
+        return;
+    building.inPadding = false;
+    Chunk& padding = building.model.chunks.back();
+    padding.fingerprint = FingerprintOfRange(building, padding.offset, padding.size);
+    building.model.problems.push_back("zero padding from offset " + std::to_string(padding.offset) + ", " +
+                                      std::to_string(padding.size) + " bytes");
+}
+
+// Padding that runs to the end of the file ends in fewer zero bytes than a header: they are
+// padding too.
+void TakeZeroTail(Building& building)
+{
+    if (!building.inPadding)
+        return;
+    Chunk& padding = building.model.chunks.back();
+    const std::int64_t end = padding.offset + static_cast<std::int64_t>(padding.size);
+    const std::int64_t rest = building.model.size - end;
+    if (rest <= 0 || rest >= static_cast<std::int64_t>(sizeof(ChunkHeader)))
+        return;
+    std::uint8_t bytes[sizeof(ChunkHeader)] = {};
+    const std::size_t got = InputReadAt(building.input, end, bytes, static_cast<std::size_t>(rest));
+    if (got == static_cast<std::size_t>(rest) && AllZero(bytes, got))
+        padding.size += got;
+}
+
+void Accepted(void* context, std::uint8_t formatCode, std::uint32_t containerSize)
+{
+    FileModel& model = static_cast<Building*>(context)->model;
+    model.formatCode = formatCode;
+    model.containerSize = containerSize;
+}
+
+void Refused(void* context, HeaderRefusal refusal)
+{
+    Building& building = *static_cast<Building*>(context);
+    switch (refusal) {
+    case HeaderRefusal::NoKorgHeader:
+        building.refusal = building.model.size == 0 ? "empty file" : "not a PCG file (no KORG header)";
+        break;
+    case HeaderRefusal::UnknownFormat: building.refusal = "a PCG file of neither the Triton nor the Kronos format"; break;
+    case HeaderRefusal::NoContainer: building.refusal = "not a PCG file (no PCG1 container)"; break;
+    }
+}
+
 void ChunkSeen(void* context, const ChunkMet& met)
 {
     Building& building = *static_cast<Building*>(context);
     FileModel& model = building.model;
-    Chunk chunk{IdText(met.id), met.offset, met.size,
-                ChunkFingerprint(building, met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)), met.size),
-                met.cut};
+    const std::int64_t end = met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)) + met.size;
+    if (IdOf(met.id) == 0) {
+        // Zero padding: one entry for the whole run, however many empty headers it holds.
+        if (building.inPadding) {
+            Chunk& padding = model.chunks.back();
+            padding.size = static_cast<std::uint64_t>(std::min(end, model.size) - padding.offset);
+            return;
+        }
+        model.chunks.push_back({"", met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0,
+                                false, true});
+        building.inPadding = true;
+        return;
+    }
+    EndPadding(building);
+    const std::int64_t data = met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader));
+    Chunk chunk{IdText(met.id), met.offset, met.size, FingerprintOfRange(building, data, met.size), met.cut, false};
     if (chunk.cut)
-        model.problems.push_back("the file ends inside chunk " + chunk.id + " at offset " + std::to_string(chunk.offset) +
-                                 " (" + std::to_string(chunk.size) + " bytes announced)");
+        model.problems.push_back("the file ends inside chunk " + LineName(chunk.id) + " at offset " +
+                                 std::to_string(chunk.offset) + " (" + std::to_string(chunk.size) + " bytes announced, " +
+                                 std::to_string(model.size - data) + " present)");
     model.chunks.push_back(std::move(chunk));
 }
 
 void BankSeen(void* context, const BankMet& met)
 {
-    FileModel& model = static_cast<Building*>(context)->model;
-    Bank bank{IdTextOf(met.id), met.kind, met.bankName, true, {}, {}};
+    Building& building = *static_cast<Building*>(context);
+    FileModel& model = building.model;
+    EndPadding(building);
+    Bank bank{met.id, met.kind, met.bankName, 0, 1, true, met.offset, {}, {}};
     const std::uint8_t* data = met.data;
     if (met.kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
             const std::uint8_t* setList = data + SetListSize * i;
-            SetList list{NameOf(setList), Fingerprint(setList + EqOffset, EqSize), {}};
+            SetList list{NameOf(setList), Crc32Of(setList + EqOffset, EqSize), {}, SetListSize * (i + 1) <= met.present};
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
-                const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
-                const Crc32Parts fingerprints = BothFingerprints(slot, SlotSize);
-                list.slots.push_back(
-                    {NameOf(slot), fingerprints.whole, fingerprints.rest, Decoded(slot), !AllZero(slot, SlotSize)});
+                const std::size_t at = SetListSize * i + SlotsOffset + SlotSize * j;
+                const std::uint8_t* slot = data + at;
+                const Crc32Parts fingerprints = Crc32OfParts(slot, SlotSize, NameSize);
+                list.slots.push_back({NameOf(slot), fingerprints.whole, fingerprints.rest, Decoded(slot),
+                                      !AllZero(slot, SlotSize), at + SlotSize <= met.present});
             }
             bank.setLists.push_back(std::move(list));
         }
+        if (met.present < met.size)
+            model.problems.push_back("the set-list bank ends after " + std::to_string(met.present) + " of its " +
+                                     std::to_string(met.size) + " bytes; what follows is not readable");
     } else {
         const std::size_t size = met.kind == Kind::CMB1 ? CombiSize : ProgramSize;
         bank.records.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < RecordsPerBank; ++i) {
             const std::uint8_t* record = data + size * i;
-            const Crc32Parts fingerprints = BothFingerprints(record, size);
+            const Crc32Parts fingerprints = Crc32OfParts(record, static_cast<std::int32_t>(size), NameSize);
             bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest});
         }
     }
@@ -159,18 +182,61 @@ void BankSeen(void* context, const BankMet& met)
 
 void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
 {
-    FileModel& model = static_cast<Building*>(context)->model;
+    Building& building = *static_cast<Building*>(context);
+    FileModel& model = building.model;
+    EndPadding(building);
     const BankChunkInfo* info = BankChunkOf(id);
-    model.banks.push_back({IdTextOf(id), info != nullptr ? info->kind : Kind::UNKN, bankName, false, {}, {}});
-    model.problems.push_back("bank " + IdTextOf(id) + " " + bankName +
+    model.banks.push_back({id, info != nullptr ? info->kind : Kind::UNKN, bankName, 0, 1, false, 0, {}, {}});
+    model.problems.push_back("bank " + IdTextOf(id) + " " + LineName(bankName) +
                              " could not be loaded (its size does not match, or the file ends inside it); "
                              "the reader stops there");
 }
 
-FileModel ReadStream(const std::string& name, InputStream& stream)
+// Banks of one kind and name, numbered in file order.
+void CountOccurrences(FileModel& model)
 {
-    FileModel model{name, InputSize(stream), 0, {}, {}, {}};
-    Building building{model, stream, nullptr, {}};
+    std::map<std::pair<ChunkKind, std::string>, std::size_t> seen;
+    for (Bank& bank : model.banks)
+        bank.occurrence = seen[{bank.kind, bank.name}]++;
+    for (Bank& bank : model.banks)
+        bank.occurrences = seen[{bank.kind, bank.name}];
+}
+
+// What lies outside the chunks: the headers, the bytes after the last chunk met, and whether
+// the file is as long as its container says.
+void ReadEdges(Building& building)
+{
+    FileModel& model = building.model;
+    model.head.resize(HeadSize);
+    model.head.resize(InputReadAt(building.input, 0, model.head.data(), HeadSize));
+    std::int64_t walked = static_cast<std::int64_t>(model.head.size());
+    if (!model.chunks.empty()) {
+        const Chunk& last = model.chunks.back();
+        walked = std::min(model.size, last.offset + static_cast<std::int64_t>(last.padding ? 0 : sizeof(ChunkHeader)) +
+                                          static_cast<std::int64_t>(last.size));
+    }
+    model.tailSize = model.size - walked;
+    model.tailFingerprint = FingerprintOfRange(building, walked, static_cast<std::uint64_t>(model.tailSize));
+    const std::int64_t announced = static_cast<std::int64_t>(HeadSize) + model.containerSize;
+    if (model.size < announced)
+        model.problems.push_back("the file is " + std::to_string(announced - model.size) +
+                                 " bytes shorter than its container announces (" + std::to_string(announced) +
+                                 " bytes): it was cut short");
+}
+
+}   // namespace
+
+std::string IdTextOf(ChunkId id)
+{
+    char raw[4];
+    std::memcpy(raw, &id, sizeof raw);
+    return IdText(raw);
+}
+
+FileModel ReadModel(InputStream& stream, const std::string& name)
+{
+    FileModel model{name, InputSize(stream), 0, 0, {}, 0, 0, {}, {}, {}};
+    Building building{model, stream};
     const WalkReceiver receiver{.context = &building,
                                 .logged = false,
                                 .accepted = &Accepted,
@@ -183,39 +249,22 @@ FileModel ReadStream(const std::string& name, InputStream& stream)
     try {
         WalkPCG(stream, receiver);
     } catch (const std::exception& error) {
-        throw Trouble(name + ": " + error.what());
+        throw Trouble(SourceName(name) + ": " + error.what());
     }
-    // Refused at the header: nothing more to know.
     if (building.refusal != nullptr)
-        throw Trouble(name + ": " + building.refusal);
+        throw Trouble(SourceName(name) + ": " + building.refusal);
+    TakeZeroTail(building);
+    EndPadding(building);
+    CountOccurrences(model);
+    ReadEdges(building);
     return model;
 }
-
-}   // namespace
 
 FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes)
 {
     std::unique_ptr<InputStream, decltype(&CloseInput)> stream(OpenMemoryInput(bytes.data(), bytes.size(), name),
                                                                &CloseInput);
-    return ReadStream(name, *stream);
-}
-
-FileModel ReadModel(const std::string& path)
-{
-    if (path == "-") {
-        std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-        if (std::cin.bad())
-            throw Trouble("-: cannot read standard input");
-        return ReadModelOfBytes(path, bytes);
-    }
-    InputStream* opened = nullptr;
-    try {
-        opened = OpenInput(path);
-    } catch (const std::system_error& error) {
-        throw Trouble(path + ": " + error.code().message());
-    }
-    std::unique_ptr<InputStream, decltype(&CloseInput)> stream(opened, &CloseInput);
-    return ReadStream(path, *stream);
+    return ReadModel(*stream, name);
 }
 
 const char* FormatName(std::uint8_t formatCode) { return formatCode == 0x50 ? "Triton" : "Kronos"; }
@@ -231,63 +280,6 @@ const char* ChunkHolds(const std::string& id)
 {
     const ChunkIdInfo* info = ChunkIdInfoOf(ChunkIdOf(id));
     return info != nullptr ? info->holds : "unknown";
-}
-
-Plays WhatSlotPlays(const FileModel& file, const SlotAttributes& slot)
-{
-    Plays plays{slot.typeText, slot.bankText + Pad3(slot.number), {}, {}};
-    if (slot.type == 2) {
-        plays.note = "song";
-        return plays;
-    }
-    if (slot.type > 2 || slot.bankText.rfind("Invalid", 0) == 0) {
-        plays.note = "no such bank";
-        return plays;
-    }
-    if (slot.bankText == "GM" || slot.bankText == "GMd") {
-        plays.note = "instrument's own bank";
-        return plays;
-    }
-    const ChunkKind kind = slot.type == 1 ? Kind::PRG1 : Kind::CMB1;
-    for (const Bank& bank : file.banks) {
-        if (bank.kind == kind && bank.name == slot.bankText && bank.loaded) {
-            if (slot.number >= bank.records.size())
-                plays.note = "no such number";
-            else
-                plays.name = bank.records[slot.number].name;
-            return plays;
-        }
-    }
-    plays.note = "bank not in file";
-    return plays;
-}
-
-std::string Utf8(const std::string& bytes)
-{
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | (byte >> 6));
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
-}
-
-std::string Hex8(std::uint32_t value)
-{
-    char text[8];
-    return {text, static_cast<std::size_t>(PutHex(text, value, 8) - text)};
-}
-
-std::string Pad3(unsigned value)
-{
-    char text[20];
-    return {text, static_cast<std::size_t>(PutDec(text, value, 3) - text)};
 }
 
 }   // namespace scry

@@ -1,64 +1,89 @@
-// scry show: the file as a person reads it, one record per line.
-#include <algorithm>
-#include <cstdio>
+// scry show and textconv.
+#include "Show.h"
 
-#include "Commands.h"
+#include "StStrL/StStrL.h"
+#include "Text.h"
+#include "Vocabulary.h"
 
 namespace scry {
 
-std::string LineName(const std::string& bytes)
-{
-    // Most names need nothing done.
-    if (std::all_of(bytes.begin(), bytes.end(),
-                    [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; }))
-        return Utf8(bytes);
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            text += escaped;
-        } else {
-            text += c;
-        }
-    }
-    return Utf8(text);
-}
-
-std::string PlaysText(const Plays& plays)
-{
-    std::string text = plays.kind + " " + plays.where;
-    if (!plays.note.empty())
-        return text + " (" + plays.note + ")";
-    return text + " \"" + LineName(plays.name) + "\"";
-}
-
-std::string SettingsText(const SlotAttributes& slot)
-{
-    return "transpose " + std::to_string(slot.transpose) + ", volume " + std::to_string(slot.volume) + ", hold " +
-           std::to_string(slot.holdTime) + ", color " + std::to_string(slot.color) + ", font " +
-           std::to_string(slot.font) + ", kbd track " + std::to_string(slot.kbdTrack);
-}
-
-std::string Quoted(const std::string& name)
-{
-    std::string quoted = LineName(name);
-    quoted.insert(quoted.begin(), '"');
-    quoted += '"';
-    return quoted;
-}
-
 namespace {
 
-const char* BankWord(ChunkKind kind) { return kind == Kind::CMB1 ? "COMBI" : "PROGRAM"; }
+void WriteSetLists(std::string& out, const FileModel& file, bool all)
+{
+    bool readable = true;   // past the first unreadable slot nothing more is
+    ForEachSetList(file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
+        if (!readable)
+            return;
+        out += '\n';
+        out += SetListLabel(file, ordinal, i) + " " + Quoted(list.name);
+        out += list.readable ? "  EQ " + HexLong(list.eq) + "\n" : "  NOT READABLE WHOLE\n";
+        for (std::size_t j = 0; j < list.slots.size(); ++j) {
+            const Slot& slot = list.slots[j];
+            if (!slot.readable) {
+                out += SlotKey(i, j) + " and after: NOT READABLE (the file ends before them)\n";
+                readable = false;
+                return;
+            }
+            if (!slot.used && !all)
+                continue;
+            out += SlotKey(i, j);
+            out += "  ";
+            out += Quoted(slot.name);
+            out += "  ";
+            out += PlaysText(WhatSlotPlays(file, slot.fields));
+            out += "  ";
+            out += SettingsText(slot.fields);
+            out += "  ";
+            out += HexLong(slot.fingerprint);
+            out += '\n';
+        }
+    });
+}
+
+void WriteRecords(std::string& out, const Bank& bank)
+{
+    const RecordKind* kind = RecordKindOf(bank.kind);
+    if (kind == nullptr)
+        return;
+    out += '\n';
+    out += kind->word;
+    out += " BANK " + BankLabel(bank) + " (" + IdTextOf(bank.id) + ")";
+    if (!bank.loaded) {
+        out += "  NOT LOADED\n";
+        return;
+    }
+    out += '\n';
+    const std::string place = LineName(bank.name);
+    for (std::size_t i = 0; i < bank.records.size(); ++i) {
+        const Record& record = bank.records[i];
+        out += place;
+        out += Pad3(static_cast<unsigned>(i));
+        out += "  ";
+        out += HexLong(record.fingerprint);
+        out += "  ";
+        out += Quoted(record.name);
+        out += '\n';
+    }
+}
+
+void WriteChunks(std::string& out, const FileModel& file)
+{
+    out += '\n';
+    for (const Chunk& chunk : file.chunks) {
+        out += "CHUNK ";
+        out += chunk.padding ? "(zero padding)" : LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+        out += "  offset " + std::to_string(chunk.offset) + "  size " + std::to_string(chunk.size) + "  " +
+               HexLong(chunk.fingerprint) + (chunk.cut ? "  CUT SHORT" : "") + "\n";
+    }
+}
 
 }   // namespace
 
-void WriteShow(std::string& out, const FileModel& file, bool all)
+void WriteShow(std::string& out, const FileModel& file, bool all, bool textconv)
 {
     // About 150 bytes a slot and 50 a record: one allocation for a whole file's listing.
-    std::size_t estimate = 4096;
+    std::size_t estimate = 4096 + file.chunks.size() * 80;
     for (const Bank& bank : file.banks) {
         estimate += bank.records.size() * 50 + bank.setLists.size() * 60;
         for (const SetList& list : bank.setLists)
@@ -66,61 +91,45 @@ void WriteShow(std::string& out, const FileModel& file, bool all)
                 estimate += all || slot.used ? 150 : 0;
     }
     out.reserve(out.size() + estimate);
-    out += "FILE " + Utf8(file.name) + "  " + std::to_string(file.size) + " bytes, " + FormatName(file.formatCode) +
-           " format\n";
+    if (!textconv)
+        out += "FILE " + LineText(file.name) + "  " + std::to_string(file.size) + " bytes, " +
+               FormatName(file.formatCode) + " format\n";
     for (const std::string& problem : file.problems)
-        out += "PROBLEM " + problem + "\n";
-    for (const Bank& bank : file.banks) {
-        if (bank.kind == Kind::SLS1) {
-            for (std::size_t i = 0; i < bank.setLists.size(); ++i) {
-                const SetList& list = bank.setLists[i];
-                const std::string number = Pad3(static_cast<unsigned>(i));
-                out += "\nSETLIST " + number + " " + Quoted(list.name) + "  EQ " + Hex8(list.eq) + "\n";
-                for (std::size_t j = 0; j < list.slots.size(); ++j) {
-                    const Slot& slot = list.slots[j];
-                    if (!slot.used && !all)
-                        continue;
-                    out += number;
-                    out += '/';
-                    out += Pad3(static_cast<unsigned>(j));
-                    out += "  ";
-                    out += Quoted(slot.name);
-                    out += "  ";
-                    out += PlaysText(WhatSlotPlays(file, slot.attributes));
-                    out += "  ";
-                    out += SettingsText(slot.attributes);
-                    out += "  ";
-                    out += Hex8(slot.fingerprint);
-                    out += '\n';
-                }
-            }
-            continue;
-        }
-        out += "\n";
-        out += BankWord(bank.kind);
-        out += " BANK " + bank.name + " (" + bank.id + ")";
-        if (!bank.loaded) {
-            out += "  NOT LOADED\n";
-            continue;
-        }
-        out += '\n';
-        for (std::size_t i = 0; i < bank.records.size(); ++i) {
-            const Record& record = bank.records[i];
-            out += bank.name;
-            out += Pad3(static_cast<unsigned>(i));
-            out += "  ";
-            out += Hex8(record.fingerprint);
-            out += "  ";
-            out += Quoted(record.name);
-            out += '\n';
-        }
+        out += "PROBLEM " + LineText(problem) + "\n";
+    WriteSetLists(out, file, all);
+    for (const Bank& bank : file.banks)
+        WriteRecords(out, bank);
+    WriteChunks(out, file);
+}
+
+int RunShow(const Options& options, Console& console)
+{
+    Session session(console, options.files, options.output);
+    const std::vector<FileModel> models = session.ReadEach();
+    if (!models.empty()) {
+        std::string out;
+        for (const FileModel& model : models)
+            WriteShow(out, model, options.all);
+        session.Deliver(out);
     }
-    out += '\n';
-    for (const Chunk& chunk : file.chunks) {
-        out += "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")  offset " +
-               std::to_string(chunk.offset) + "  size " + std::to_string(chunk.size) + "  " + Hex8(chunk.fingerprint) +
-               (chunk.cut ? "  CUT SHORT" : "") + "\n";
+    return session.StatusWith(Success);
+}
+
+int RunTextconv(const Options& options, Console& console)
+{
+    // git shows the text; warnings on standard error would only stand between its hunks.
+    std::string unsaid;
+    Console quiet = console;
+    quiet.err = &unsaid;
+    Session session(quiet, options.files, "");
+    std::string out;
+    try {
+        WriteShow(out, session.Read(0), options.all, true);
+    } catch (const Trouble& trouble) {
+        out = "PROBLEM " + LineText(trouble.what()) + "\n";
     }
+    session.Deliver(out);
+    return Success;
 }
 
 }   // namespace scry

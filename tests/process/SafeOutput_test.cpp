@@ -239,6 +239,15 @@ TEST_F(ConsoleNotes, PathTakenForASwitch)
                            "; name files by relative paths (./\u2026)\r\n");
     // A switch that names nothing gets no note.
     EXPECT_EQ(Run({"live.PCG", "/t"}).err, "");
+    // An absolute path alone: the usage, then the note that explains it.
+    const std::string input = Path("live.PCG").string();
+    const RunResult alone = Run({input});
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_EQ(alone.out, "");
+    EXPECT_EQ(alone.err.rfind("Usage: Bankscry <filename> <nn> {outfilename}\r\n", 0), 0u) << alone.err;
+    EXPECT_TRUE(EndsWith(alone.err, "bankscry: note: \"" + input + "\" was read as the switch /" + input.substr(1, 1) +
+                                        "; name files by relative paths (./\u2026)\r\n"))
+        << alone.err;
 }
 
 TEST_F(ConsoleNotes, PatternTheShellExpanded)

@@ -1,0 +1,223 @@
+// The frame of every command: inputs, output, status.
+#include "Command.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "OutFile/OutFile.h"
+#include "Text.h"
+
+namespace scry {
+
+namespace {
+
+constexpr std::size_t FileHeaderSize = 16;
+
+int Rank(int status)
+{
+    switch (status) {
+    case TroubleStatus: return 3;
+    case Damaged: return 2;
+    case Differ: return 1;
+    default: return 0;
+    }
+}
+
+std::string ErrnoText(int error) { return std::system_category().message(error != 0 ? error : EIO); }
+
+// Why the first bytes of standard input are no PCG file, or "" when they may be one.
+std::string HeaderFailure(const std::string& head)
+{
+    if (head.empty())
+        return "empty";
+    ChunkId magic = 0;
+    std::memcpy(&magic, head.data(), std::min(head.size(), sizeof magic));
+    return head.size() >= sizeof magic && magic == KORG ? "" : "not a PCG file (no KORG header)";
+}
+
+// Up to count bytes more of the process's standard input.
+bool ReadMore(std::string& bytes, std::size_t count)
+{
+    const std::size_t had = bytes.size();
+    bytes.resize(had + count);
+    const std::size_t got = std::fread(bytes.data() + had, 1, count, stdin);
+    bytes.resize(had + got);
+    return got == count;
+}
+
+// Standard input: a file redirected to it is read as that file; anything else is read as it
+// comes, its header first, so that a stream that is no PCG file is refused at once.
+void OpenStandardInput(Input& input, const Console& console)
+{
+    input.bytes = std::make_unique<std::string>();
+    std::string& bytes = *input.bytes;
+    if (console.in != nullptr) {
+        bytes = *console.in;
+        input.failure = HeaderFailure(bytes.substr(0, FileHeaderSize));
+    } else if (InputStream* file = OpenStandardInputFile("standard input")) {
+        input.stream.reset(file);
+        return;
+    } else {
+        ReadMore(bytes, FileHeaderSize);
+        input.failure = HeaderFailure(bytes);
+        if (input.failure.empty()) {
+            constexpr std::size_t Run = std::size_t{1} << 20;
+            while (ReadMore(bytes, Run)) {
+            }
+            if (std::ferror(stdin))
+                input.failure = "cannot read standard input: " + ErrnoText(errno);
+        }
+    }
+    if (input.failure.empty())
+        input.stream.reset(OpenMemoryInput(bytes.data(), bytes.size(), input.name));
+}
+
+Input Open(const std::string& name, const Console& console)
+{
+    Input input;
+    input.name = name;
+    try {
+        if (name == "-")
+            OpenStandardInput(input, console);
+        else
+            input.stream.reset(OpenInput(name));
+    } catch (const std::system_error& error) {
+        input.failure = error.code().message();
+    }
+    return input;
+}
+
+[[noreturn]] void CannotWrite(const std::string& name, const std::string& why)
+{
+    throw Trouble("cannot write " + LineText(name) + ": " + why);
+}
+
+void WriteStream(const std::string& name, std::string_view text)
+{
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    if (file == nullptr)
+        CannotWrite(name, ErrnoText(errno));
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int error = errno;
+    if (std::fclose(file) != 0 || !written)
+        CannotWrite(name, ErrnoText(error != 0 ? error : errno));
+}
+
+void WriteFile(const std::string& name, std::string_view text)
+{
+    OutFile out{name, nullptr, {}};
+    try {
+        CreateOutFile(out);
+        WriteOutFile(out, text.data(), text.size());
+        CloseOutFile(out);
+        PutOutFileInPlace(out);
+    } catch (const std::system_error& error) {
+        DiscardOutFile(out);
+        CannotWrite(name, error.code().message());
+    }
+}
+
+}   // namespace
+
+int Worst(int a, int b) { return Rank(a) >= Rank(b) ? a : b; }
+
+void WriteOut(Console& console, std::string_view text)
+{
+    if (console.out != nullptr) {
+        console.out->append(text);
+        return;
+    }
+    if (StandardStreamWasClosed(1))
+        throw Trouble("cannot write to standard output: " + ErrnoText(EBADF));
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0 ||
+        std::ferror(stdout))
+        throw Trouble("cannot write to standard output: " + ErrnoText(errno));
+}
+
+void SayError(Console& console, std::string_view line)
+{
+    std::string text = "scry: ";
+    text += line;
+    text += '\n';
+    if (console.err != nullptr)
+        console.err->append(text);
+    else
+        std::fputs(text.c_str(), stderr);
+}
+
+Session::Session(Console& streams, const std::vector<std::string>& files, const std::string& out)
+    : console(streams), output(out == "-" ? std::string() : out)
+{
+    if (std::count(files.begin(), files.end(), "-") > 1)
+        throw Trouble("standard input can be read only once");
+    for (const std::string& name : files)
+        inputs.push_back(Open(name, console));
+    if (output.empty())
+        return;
+    // Nothing a command reads, no PCG file and no folder is ever written over.
+    for (const Input& input : inputs)
+        if (input.stream && RefusalToReplace(output, input.stream.get()) == ReplaceRefusal::InputFile)
+            CannotWrite(output, "it is an input of this command");
+    switch (RefusalToReplace(output, nullptr)) {
+    case ReplaceRefusal::PcgFile: CannotWrite(output, "it is a PCG file (it begins with KORG)");
+    case ReplaceRefusal::Folder: CannotWrite(output, "it is a folder");
+    case ReplaceRefusal::InputFile:
+    case ReplaceRefusal::None: break;
+    }
+}
+
+FileModel Session::Read(std::size_t i)
+{
+    Input& input = inputs.at(i);
+    if (!input.failure.empty())
+        throw Trouble(SourceName(input.name) + ": " + input.failure);
+    FileModel model = ReadModel(*input.stream, input.name);
+    if (model.Damaged()) {
+        std::string said = "warning: " + SourceName(input.name) + " is damaged: ";
+        for (std::size_t k = 0; k < model.problems.size(); ++k)
+            said += (k == 0 ? "" : "; ") + model.problems[k];
+        SayError(console, said);
+        status = Worst(status, Damaged);
+    }
+    return model;
+}
+
+std::vector<FileModel> Session::ReadEach()
+{
+    std::vector<FileModel> models;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        try {
+            models.push_back(Read(i));
+        } catch (const Trouble& trouble) {
+            SayError(console, trouble.what());
+            status = Worst(status, TroubleStatus);
+        }
+    }
+    return models;
+}
+
+void Session::Deliver(std::string_view text)
+{
+    if (output.empty())
+        WriteOut(console, text);
+    else if (IsStreamDevice(output))
+        WriteStream(output, text);   // a FIFO or a terminal the user named
+    else
+        WriteFile(output, text);
+}
+
+bool IsPageOfScry(const std::string& name)
+{
+    constexpr std::string_view Generator = "<meta name=\"generator\" content=\"scry";
+    char start[512];
+    const std::size_t got = ReadFileStart(name, start, sizeof start);
+    return std::string_view(start, got).find(Generator) != std::string_view::npos;
+}
+
+}   // namespace scry

@@ -1,0 +1,84 @@
+// scry's page: search and the printable gig sheet, embedded in every page it writes. The page
+// shows everything without it; only these two need a script.
+(function () {
+    'use strict';
+    var q = document.getElementById('q');
+    var count = document.getElementById('count');
+    var all = function (selector, root) {
+        return [].slice.call((root || document).querySelectorAll(selector));
+    };
+    var named = all('.t:not(.u),.grid li');
+    var nameOf = function (element) {
+        var b = element.querySelector('b');
+        return b ? b.textContent : '';
+    };
+
+    // Search: names of slots and records, and of set lists and banks, as you type.
+    q.hidden = false;
+    q.parentNode.hidden = false;
+    q.addEventListener('input', function () {
+        var text = q.value.trim().toLowerCase();
+        var hits = 0;
+        named.forEach(function (element) {
+            var hit = !text || nameOf(element).toLowerCase().indexOf(text) >= 0;
+            element.classList.toggle('hide', !hit);
+            if (hit && text)
+                hits++;
+        });
+        all('.setlist,.bank').forEach(function (group) {
+            var own = (group.getAttribute('data-n') || '').toLowerCase();
+            var ownHit = !!text && own.indexOf(text) >= 0;
+            if (ownHit) {
+                hits++;
+                all('.hide', group).forEach(function (element) { element.classList.remove('hide'); });
+            }
+            var any = !text || ownHit || !!group.querySelector('.t:not(.u):not(.hide),.grid li:not(.hide)');
+            group.classList.toggle('hide', !any);
+        });
+        all('.page').forEach(function (page) {
+            page.classList.toggle('hide', !!text && !page.querySelector('.t:not(.u):not(.hide)'));
+        });
+        count.textContent = text ? hits + (hits === 1 ? ' match' : ' matches') : '';
+    });
+
+    all('button[data-print]').forEach(function (button) {
+        button.hidden = false;
+        button.addEventListener('click', function () { window.printSetList(button.getAttribute('data-print')); });
+    });
+
+    // The gig sheet: slot, name, what it plays, transpose and volume of every used slot, for print.
+    // Each tile carries its values in data- attributes.
+    window.printSetList = function (id) {
+        var list = document.getElementById(id);
+        var old = list.querySelector('.gig');
+        if (old)
+            old.remove();
+        var tiles = all('.t:not(.u):not(.removed)', list);
+        var table = document.createElement('table');
+        table.className = 'gig' + (tiles.length > 36 ? ' long' : '');
+        var head = table.createTHead().insertRow();
+        ['Slot', 'Name', 'Plays', 'Transpose', 'Volume'].forEach(function (title) {
+            var th = document.createElement('th');
+            th.textContent = title;
+            head.appendChild(th);
+        });
+        var body = table.createTBody();
+        tiles.forEach(function (tile) {
+            var row = body.insertRow();
+            [tile.dataset.slot, nameOf(tile), tile.dataset.plays, tile.dataset.transpose, tile.dataset.volume]
+                .forEach(function (value) { row.insertCell().textContent = value; });
+        });
+        list.appendChild(table);
+        document.body.classList.add('printing');
+        list.classList.add('print-target');
+        list.parentNode.classList.add('printing-section');
+        var done = function () {
+            document.body.classList.remove('printing');
+            list.classList.remove('print-target');
+            list.parentNode.classList.remove('printing-section');
+            window.removeEventListener('afterprint', done);
+        };
+        window.addEventListener('afterprint', done);
+        window.print();
+    };
+})();

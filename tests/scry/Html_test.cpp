@@ -1,0 +1,112 @@
+// scry html: a page that fetches nothing, escapes what it shows, converts names once, and marks
+// each difference on the one element it is about.
+#include <map>
+#include <regex>
+#include <set>
+
+#include "Html.h"
+#include "PageAssets.h"
+#include "ScrySupport.h"
+
+using namespace pcgw;
+
+namespace {
+
+// Every id="..." of a page, with how often it stands there.
+std::map<std::string, int> Ids(const std::string& page)
+{
+    std::map<std::string, int> ids;
+    const std::regex id(" id=\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), id); it != std::sregex_iterator(); ++it)
+        ++ids[(*it)[1]];
+    return ids;
+}
+
+// The part of a page from the element with this id to the end of that section.
+std::string Section(const std::string& page, const std::string& id)
+{
+    const std::size_t at = page.find(" id=\"" + id + "\"");
+    if (at == std::string::npos)
+        return {};
+    return page.substr(at, page.find("</section>", at) - at);
+}
+
+}   // namespace
+
+TEST(ScryHtml, SelfContainedAndEscaped)
+{
+    Small small;
+    SetSlot(small.setLists, 0, 3, "<b>&\"'\xE9", PackSlot(1, 3, 2, 0, 0, 7, 0, 100, 0));
+    const std::string page = scry::HtmlPage(small.Model("a<b>.PCG"));
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("<meta name=\"generator\" content=\"scry " BANKSCRY_VERSION "\">"), std::string::npos);
+    // Nothing is fetched: no source, link or address outside the page; style and script are inline.
+    for (const char* outside : {"src=", "http:", "https:", "<link", "@import", "url("})
+        EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+    EXPECT_NE(page.find(scry::PageStyle), std::string::npos);
+    EXPECT_NE(page.find(scry::PageScript), std::string::npos);
+    EXPECT_NE(page.find("<b>&lt;b&gt;&amp;&quot;&#39;\xC3\xA9</b>"), std::string::npos);
+    EXPECT_NE(page.find("<h1>a&lt;b&gt;.PCG</h1>"), std::string::npos);
+    EXPECT_EQ(page.find("<b><b>"), std::string::npos);
+    // The tile of slot 3: colour 3, font 2, what it plays by name, its settings for the gig sheet.
+    EXPECT_NE(page.find("<li class=\"t c3 f2\" data-slot=\"003\" data-plays=\"Prog I-A007 Prog 7\" data-color=\"3\" "
+                        "data-font=\"2\" data-transpose=\"0\" data-hold-time=\"0\" data-volume=\"100\" "
+                        "data-kbd-track=\"0\"><var>003</var><b>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<i>Prog I-A007 Prog 7</i><small>tr 0 \xC2\xB7 hold 0 \xC2\xB7 vol 100 \xC2\xB7 kbd 0</small>"),
+              std::string::npos);
+}
+
+TEST(ScryHtml, ComparisonMarksEachDifferenceWithText)
+{
+    Small after;
+    SetRecordName(after.programs, pcgw::ProgramSize, 3, "Warm Pad");
+    const std::string page = scry::HtmlComparison(Small().Model("old"), after.Model("new"));
+    EXPECT_NE(page.find("1 difference: 1 renamed"), std::string::npos);
+    EXPECT_NE(page.find("<mark class=\"m-renamed\">\xE2\x9C\x8E renamed</mark><b>Warm Pad</b>"), std::string::npos);
+    EXPECT_NE(page.find("<input type=\"checkbox\" id=\"only\">"), std::string::npos);
+    // The legend shows every kind of change once.
+    for (const char* style : {"m-renamed", "m-changed", "m-moved", "m-added", "m-removed", "m-settings", "m-unreadable"})
+        EXPECT_NE(page.find("<li><mark class=\"" + std::string(style) + "\">"), std::string::npos) << style;
+}
+
+// A line that holds a converted name is written as it is: never converted a second time.
+TEST(ScryHtml, TextIsConvertedOnce)
+{
+    Small after;
+    SetRecordName(after.programs, pcgw::ProgramSize, 3, "Caf\xE9");
+    const std::string page = scry::HtmlComparison(Small().Model("old"), after.Model("new"));
+    EXPECT_NE(page.find("renamed &quot;Prog 3&quot; -&gt; &quot;Caf\xC3\xA9&quot;"), std::string::npos);
+    EXPECT_EQ(page.find("Caf\xC3\x83\xC2\xA9"), std::string::npos);
+}
+
+// Three program banks of one name and two set-list banks: each mark on its own element, and
+// every id of the page unique.
+TEST(ScryHtml, MarksLandOnTheirOwnBankAndSetList)
+{
+    const std::string programs = Small().programs;
+    std::string renamed = programs;
+    SetRecordName(renamed, pcgw::ProgramSize, 3, "Warm Pad");
+    const std::string lists = Small().setLists;
+    std::string changed = lists;
+    SetSlot(changed, 2, 7, "Strings", PackSlot(1, 0, 0, 0, 0, 1, 0, 100, 0));
+    const auto file = [&](const std::string& second, const std::string& secondLists) {
+        return scry::ReadModelOfBytes(
+            "f", PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, pcgw::SetListSize, lists) +
+                                           BankChunk("SBK1", 0, pcgw::SetListSize, secondLists)) +
+                         Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, programs) +
+                                           BankChunk("PBK1", 0, pcgw::ProgramSize, second) +
+                                           BankChunk("PBK1", 0, pcgw::ProgramSize, programs))));
+    };
+    const std::string page = scry::HtmlComparison(file(programs, lists), file(renamed, changed));
+    for (const auto& [id, count] : Ids(page))
+        EXPECT_EQ(count, 1) << id;
+    // The banks are sections bank2, bank3 and bank4 (after the two set-list banks).
+    EXPECT_EQ(Section(page, "bank2").find("m-renamed"), std::string::npos);
+    EXPECT_NE(Section(page, "bank3").find("<mark class=\"m-renamed\">"), std::string::npos);
+    EXPECT_EQ(Section(page, "bank4").find("m-renamed"), std::string::npos);
+    EXPECT_NE(Section(page, "bank3").find("I-A (2nd of 3)"), std::string::npos);
+    // The added slot is marked in the second set-list bank's set list 2 only.
+    EXPECT_NE(Section(page, "sl2-002").find("<mark class=\"m-added\">"), std::string::npos);
+    EXPECT_EQ(Section(page, "sl002").find("m-added"), std::string::npos);
+}
