@@ -18,6 +18,22 @@ struct ChunkHeader {
 };
 static_assert(sizeof(ChunkHeader) == 12);
 
+// The 16 bytes that open a PCG file, before its "PCG1" container header.
+struct PcgFileHeader {
+    char magic[4];             // "KORG"
+    std::uint8_t formatCode;   // TritonFormat or KronosFormat
+    std::uint8_t mustBeZero;
+    std::uint8_t unexamined[10];
+};
+static_assert(sizeof(PcgFileHeader) == 16);
+
+inline constexpr std::uint8_t TritonFormat = 0x50;
+inline constexpr std::uint8_t KronosFormat = 0x68;
+
+// The file header and the container header; the first top-level chunk follows them.
+inline constexpr std::size_t FileHeadSize = sizeof(PcgFileHeader) + sizeof(ChunkHeader);
+static_assert(FileHeadSize == 28);
+
 // A chunk id: the four raw bytes as they stand in the file, held in one 32-bit value.
 using ChunkId = std::uint32_t;
 

@@ -20,6 +20,7 @@ char StandardOutputBuffer[StandardOutputBufferSize];
 
 // Where the log goes: a file (standard output at start), a text, or, with neither, nowhere.
 std::FILE* LogFile = stdout;
+const char* LogFileName = "standard output";
 std::string* LogText = nullptr;
 
 // Where listings go: files by default; otherwise the two texts, or nowhere when both are null.
@@ -114,9 +115,10 @@ std::exception_ptr SettleListings() noexcept
 
 }   // namespace
 
-void LogToFile(std::FILE* file)
+void LogToFile(std::FILE* file, const char* name)
 {
     LogFile = file;
+    LogFileName = name;
     LogText = nullptr;
 }
 
@@ -132,11 +134,12 @@ void LogToNowhere()
     LogText = nullptr;
 }
 
-LogTarget CurrentLog() { return {LogFile, LogText}; }
+LogTarget CurrentLog() { return {LogFile, LogFileName, LogText}; }
 
 void LogTo(const LogTarget& target)
 {
     LogFile = target.file;
+    LogFileName = target.fileName;
     LogText = target.text;
 }
 
@@ -147,7 +150,7 @@ void WriteLog(const char* text, std::size_t length)
     } else if (LogFile != nullptr) {
         errno = 0;
         if (std::fwrite(text, 1, length, LogFile) != length)
-            RaiseIoError("cannot write to standard output", errno);
+            RaiseIoError(std::string("cannot write to ") + LogFileName, errno);
     }
 }
 
@@ -177,7 +180,7 @@ void FlushLog()
         return;
     errno = 0;
     if (std::fflush(LogFile) != 0 || std::ferror(LogFile))
-        RaiseIoError("cannot write to standard output", errno);
+        RaiseIoError(std::string("cannot write to ") + LogFileName, errno);
 }
 
 void ListingsToFiles()

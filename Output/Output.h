@@ -13,13 +13,15 @@
 
 // ---- The log
 
-// Standard output unless pointed elsewhere; memory appends to the text; nowhere drops it.
-void LogToFile(std::FILE* file);
+// Standard output unless pointed elsewhere; memory appends to the text; nowhere drops it. A
+// file's name is what an error in writing it says.
+void LogToFile(std::FILE* file, const char* name = "standard output");
 void LogToMemory(std::string& text);
 void LogToNowhere();
 // Where the log goes now, to be pointed back there after a while elsewhere.
 struct LogTarget {
     std::FILE* file;
+    const char* fileName;
     std::string* text;
 };
 LogTarget CurrentLog();

@@ -13,17 +13,6 @@
 
 namespace {
 
-// The 16-byte file header.
-struct PcgFileHeader {
-    char magic[4];             // "KORG"
-    std::uint8_t formatCode;   // 0x50 (Triton) or 0x68 (Kronos)
-    std::uint8_t mustBeZero;
-    std::uint8_t unexamined[10];
-};
-static_assert(sizeof(PcgFileHeader) == 16);
-
-constexpr std::uint8_t TritonFormat = 0x50;
-constexpr std::uint8_t KronosFormat = 0x68;
 constexpr std::uint32_t DumpedChunkSize = 44;   // skipped chunks of this size are shown in hex
 
 void Refused(const WalkReceiver& receiver, HeaderRefusal refusal)

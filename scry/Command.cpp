@@ -15,8 +15,6 @@ namespace scry {
 
 namespace {
 
-constexpr std::size_t FileHeaderSize = 16;
-
 int Rank(int status)
 {
     switch (status) {
@@ -57,12 +55,12 @@ void OpenStandardInput(Input& input, const Console& console)
     std::string& bytes = *input.bytes;
     if (console.in != nullptr) {
         bytes = *console.in;
-        input.failure = HeaderFailure(bytes.substr(0, FileHeaderSize));
+        input.failure = HeaderFailure(bytes.substr(0, sizeof(PcgFileHeader)));
     } else if (InputStream* file = OpenStandardInputFile("standard input")) {
         input.stream.reset(file);
         return;
     } else {
-        ReadMore(bytes, FileHeaderSize);
+        ReadMore(bytes, sizeof(PcgFileHeader));
         input.failure = HeaderFailure(bytes);
         if (input.failure.empty()) {
             constexpr std::size_t Run = std::size_t{1} << 20;

@@ -14,8 +14,6 @@ namespace scry {
 
 namespace {
 
-constexpr std::size_t FileHeaderSize = 16;
-
 struct Sides {
     const FileModel& before;   // OLD
     const FileModel& after;    // NEW
@@ -36,13 +34,29 @@ Difference At(Change change, Place place, std::string line)
 // "not readable in NEW (file damaged)": what a damaged file lacks is never taken for a removal.
 std::string NotReadableIn(const char* side) { return std::string(": not readable in ") + side + " (file damaged)"; }
 
+// Something that one file holds and the other does not: added or removed, unless the file that
+// lacks it is damaged, where it is only not readable. Chunks are "added" and "removed", the
+// rest "only in NEW" and "only in OLD".
+Difference OneSideOnly(const Sides& sides, bool inNew, Place place, const std::string& head, bool chunk)
+{
+    Difference difference;
+    if (inNew ? sides.before.Damaged() : sides.after.Damaged()) {
+        difference = At(Change::Unreadable, place, head + NotReadableIn(inNew ? "OLD" : "NEW"));
+    } else {
+        const char* what = chunk ? (inNew ? ": added" : ": removed") : (inNew ? ": only in NEW" : ": only in OLD");
+        difference = At(inNew ? Change::Added : Change::Removed, place, head + what);
+    }
+    difference.onlyOld = !inNew;
+    return difference;
+}
+
 // ---- What lies outside the chunks
 
 void DiffEdges(Sides& sides)
 {
     const FileModel& before = sides.before;
     const FileModel& after = sides.after;
-    if (before.head.substr(0, FileHeaderSize) != after.head.substr(0, FileHeaderSize)) {
+    if (before.head.substr(0, sizeof(PcgFileHeader)) != after.head.substr(0, sizeof(PcgFileHeader))) {
         std::string line = "FILE HEADER: changed";
         line += before.formatCode != after.formatCode ? std::string(" (") + FormatName(before.formatCode) + " format -> " +
                                                             FormatName(after.formatCode) + ")"
@@ -51,10 +65,13 @@ void DiffEdges(Sides& sides)
     }
     // The container's size follows the file's; only what it says beyond that is a difference.
     const auto surplus = [](const FileModel& file) {
-        return static_cast<std::int64_t>(file.containerSize) - (file.size - 16 - 12);
+        return static_cast<std::int64_t>(file.containerSize) - (file.size - static_cast<std::int64_t>(FileHeadSize));
     };
+    // The container header but for its size: its id and parm2.
     const auto containerRest = [](const FileModel& file) {
-        return file.head.size() < 28 ? file.head.substr(16) : file.head.substr(16, 4) + file.head.substr(24, 4);
+        const std::size_t at = sizeof(PcgFileHeader);
+        return file.head.size() < FileHeadSize ? file.head.substr(std::min(at, file.head.size()))
+                                               : file.head.substr(at, 4) + file.head.substr(at + 8, 4);
     };
     // A file cut short says so among its problems; its container is no news then.
     if (!before.Damaged() && !after.Damaged() &&
@@ -186,15 +203,8 @@ void DiffSetLists(Sides& sides)
         std::string line = "SETLISTS";
         if (std::max(before.size(), after.size()) > 1)
             line += " (set-list bank " + std::to_string(b + 1) + ")";
-        const bool unreadable = more ? sides.before.Damaged() : sides.after.Damaged();
-        Difference difference;
-        if (unreadable)
-            difference = At(Change::Unreadable, Place::SetListBank, line + NotReadableIn(more ? "OLD" : "NEW"));
-        else
-            difference = At(more ? Change::Added : Change::Removed, Place::SetListBank,
-                            line + (more ? ": only in NEW" : ": only in OLD"));
+        Difference difference = OneSideOnly(sides, more, Place::SetListBank, line, false);
         difference.setListBank = b;
-        difference.onlyOld = !more;
         sides.Add(std::move(difference));
     }
 }
@@ -224,10 +234,11 @@ std::string RecordPlace(const Bank& bank, std::size_t number)
     return place;
 }
 
+std::string BankHead(const Bank& bank) { return std::string(RecordKindOf(bank.kind)->word) + " BANK " + BankLabel(bank); }
+
 Difference AtBank(Change change, std::size_t index, const Bank& bank, const std::string& what)
 {
-    Difference difference =
-        At(change, Place::Bank, std::string(RecordKindOf(bank.kind)->word) + " BANK " + BankLabel(bank) + what);
+    Difference difference = At(change, Place::Bank, BankHead(bank) + what);
     difference.bank = index;
     return difference;
 }
@@ -287,8 +298,9 @@ void DiffRecords(Sides& sides)
         const Bank& now = sides.after.banks[index];
         const auto old = oldBanks.find(key);
         if (old == oldBanks.end()) {
-            sides.Add(sides.before.Damaged() ? AtBank(Change::Unreadable, index, now, NotReadableIn("OLD"))
-                                             : AtBank(Change::Added, index, now, ": only in NEW"));
+            Difference difference = OneSideOnly(sides, true, Place::Bank, BankHead(now), false);
+            difference.bank = index;
+            sides.Add(std::move(difference));
             continue;
         }
         const Bank& was = sides.before.banks[old->second];
@@ -302,10 +314,8 @@ void DiffRecords(Sides& sides)
     for (const auto& [key, index] : oldBanks) {
         if (newBanks.count(key) != 0)
             continue;
-        const Bank& was = sides.before.banks[index];
-        Difference difference = sides.after.Damaged() ? AtBank(Change::Unreadable, index, was, NotReadableIn("NEW"))
-                                                      : AtBank(Change::Removed, index, was, ": only in OLD");
-        difference.onlyOld = true;
+        Difference difference = OneSideOnly(sides, false, Place::Bank, BankHead(sides.before.banks[index]), false);
+        difference.bank = index;
         sides.Add(std::move(difference));
     }
 }
@@ -352,8 +362,9 @@ void DiffChunks(Sides& sides, const std::map<ChunkKind, bool>& explained)
         const Chunk& now = sides.after.chunks[index];
         const auto old = before.find(afterKeys[index]);
         if (old == before.end()) {
-            sides.Add(sides.before.Damaged() ? atChunk(Change::Unreadable, index, now, NotReadableIn("OLD"))
-                                             : atChunk(Change::Added, index, now, ": added"));
+            Difference difference = OneSideOnly(sides, true, Place::Chunk, ChunkHead(now), true);
+            difference.chunk = index;
+            sides.Add(std::move(difference));
             continue;
         }
         const Chunk& was = sides.before.chunks[old->second];
@@ -373,10 +384,8 @@ void DiffChunks(Sides& sides, const std::map<ChunkKind, bool>& explained)
     for (std::size_t index = 0; index < beforeKeys.size(); ++index) {
         if (after.count(beforeKeys[index]) != 0)
             continue;
-        const Chunk& was = sides.before.chunks[index];
-        Difference difference = sides.after.Damaged() ? atChunk(Change::Unreadable, index, was, NotReadableIn("NEW"))
-                                                      : atChunk(Change::Removed, index, was, ": removed");
-        difference.onlyOld = true;
+        Difference difference = OneSideOnly(sides, false, Place::Chunk, ChunkHead(sides.before.chunks[index]), true);
+        difference.chunk = index;
         sides.Add(std::move(difference));
     }
 }

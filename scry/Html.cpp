@@ -95,7 +95,7 @@ struct Page {
     const Marks& marks;
 
     bool Comparing() const { return oldFile != nullptr; }
-    const char* Same(bool marked) const { return Comparing() && !marked ? " same" : ""; }
+    const char* SameClass(bool marked) const { return Comparing() && !marked ? " same" : ""; }
 };
 
 void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot, const Difference* mark)
@@ -104,7 +104,7 @@ void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot,
     const std::string number = Pad3(static_cast<unsigned>(j));
     const bool removed = mark != nullptr && mark->change == Change::Removed && oldSlot != nullptr;
     if (!slot.used && !removed) {
-        out += "<li class=\"t u" + std::string(page.Same(mark != nullptr)) + "\"><var>" + number + "</var></li>";
+        out += "<li class=\"t u" + std::string(page.SameClass(mark != nullptr)) + "\"><var>" + number + "</var></li>";
         return;
     }
     const Slot& shown = slot.used ? slot : *oldSlot;
@@ -114,7 +114,7 @@ void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot,
                              (plays.record != nullptr ? Utf8(plays.record->name)
                                                       : "(" + std::string(ResolutionNote(plays.resolution)) + ")");
     out += "<li class=\"t c" + std::to_string(fields.color & 15u) + " f" + std::to_string(fields.font & 3u) +
-           page.Same(mark != nullptr) + (slot.used ? "" : " removed") + "\" data-slot=\"" + number +
+           page.SameClass(mark != nullptr) + (slot.used ? "" : " removed") + "\" data-slot=\"" + number +
            "\" data-plays=\"" + HtmlText(what) + "\"";
     for (const SlotSetting& setting : SlotSettings)
         out += " data-" + DataAttribute(setting.key) + "=\"" + std::to_string(fields.*setting.field) + "\"";
@@ -163,7 +163,7 @@ void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList&
         return;
     }
     const std::string id = SetListId(ordinal, i);
-    out += "<section class=\"setlist" + std::string(page.Same(differs)) + "\" id=\"" + id + "\" data-n=\"" +
+    out += "<section class=\"setlist" + std::string(page.SameClass(differs)) + "\" id=\"" + id + "\" data-n=\"" +
            HtmlName(list.name) + "\"><h3>Set list " + Pad3(static_cast<unsigned>(i)) + ": " + HtmlName(list.name) + " ";
     if (headMarks != page.marks.setLists.end())
         for (const Difference* difference : headMarks->second)
@@ -225,7 +225,7 @@ void WriteBanks(Page& page, const RecordKind& kind)
             differs = page.marks.records.count({b, i}) != 0;
         const BankChunkInfo* chunk = BankChunkOf(bank.id);
         const std::string engine = chunk != nullptr && chunk->engine[0] != '\0' ? std::string(", ") + chunk->engine : "";
-        out += "<section class=\"bank" + std::string(page.Same(differs)) + "\" id=\"bank" + std::to_string(b) +
+        out += "<section class=\"bank" + std::string(page.SameClass(differs)) + "\" id=\"bank" + std::to_string(b) +
                "\" data-n=\"" + HtmlName(bank.name) + "\"><h3>" + HtmlText(BankLabel(bank)) + " <small>(" +
                IdTextOf(bank.id) + engine + ")</small> " +
                (bankMark != page.marks.banks.end() ? Mark(bankMark->second) : "") + "</h3>";

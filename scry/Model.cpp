@@ -19,9 +19,6 @@ namespace scry {
 
 namespace {
 
-// The file header and the container header.
-constexpr std::size_t HeadSize = 16 + sizeof(ChunkHeader);
-
 std::string NameOf(const std::uint8_t* field)
 {
     return std::string(reinterpret_cast<const char*>(field), NameLength(field));
@@ -207,8 +204,8 @@ void CountOccurrences(FileModel& model)
 void ReadEdges(Building& building)
 {
     FileModel& model = building.model;
-    model.head.resize(HeadSize);
-    model.head.resize(InputReadAt(building.input, 0, model.head.data(), HeadSize));
+    model.head.resize(FileHeadSize);
+    model.head.resize(InputReadAt(building.input, 0, model.head.data(), FileHeadSize));
     std::int64_t walked = static_cast<std::int64_t>(model.head.size());
     if (!model.chunks.empty()) {
         const Chunk& last = model.chunks.back();
@@ -217,7 +214,7 @@ void ReadEdges(Building& building)
     }
     model.tailSize = model.size - walked;
     model.tailFingerprint = FingerprintOfRange(building, walked, static_cast<std::uint64_t>(model.tailSize));
-    const std::int64_t announced = static_cast<std::int64_t>(HeadSize) + model.containerSize;
+    const std::int64_t announced = static_cast<std::int64_t>(FileHeadSize) + model.containerSize;
     if (model.size < announced)
         model.problems.push_back("the file is " + std::to_string(announced - model.size) +
                                  " bytes shorter than its container announces (" + std::to_string(announced) +
@@ -249,7 +246,7 @@ FileModel ReadModel(InputStream& stream, const std::string& name)
     try {
         WalkPCG(stream, receiver);
     } catch (const std::exception& error) {
-        throw Trouble(SourceName(name) + ": " + error.what());
+        throw Trouble(SourceName(name) + ": " + LineName(error.what()));
     }
     if (building.refusal != nullptr)
         throw Trouble(SourceName(name) + ": " + building.refusal);
@@ -267,7 +264,7 @@ FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes)
     return ReadModel(*stream, name);
 }
 
-const char* FormatName(std::uint8_t formatCode) { return formatCode == 0x50 ? "Triton" : "Kronos"; }
+const char* FormatName(std::uint8_t formatCode) { return formatCode == TritonFormat ? "Triton" : "Kronos"; }
 
 ChunkId ChunkIdOf(const std::string& id)
 {

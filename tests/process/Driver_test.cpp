@@ -41,7 +41,7 @@ TEST_F(Driver, NoFileNamedShowsUsageOnly)
         EXPECT_NE(run.err.find("man bankscry"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("scry --help"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("\"banks/*.PCG\""), std::string::npos) << run.err;
-        EXPECT_TRUE(EndsWith(run.err, "  bankscry 1.0\r\n")) << run.err;
+        EXPECT_TRUE(EndsWith(run.err, "  bankscry " BANKSCRY_VERSION "\r\n")) << run.err;
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 }

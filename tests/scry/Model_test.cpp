@@ -211,3 +211,15 @@ TEST(ScryRead, BanksOfOneNameAreCounted)
     EXPECT_EQ(scry::BankLabel(model.banks[2]), "I-A (2nd of 3)");
     EXPECT_EQ(scry::BankLabel(model.banks[3]), "I-A (3rd of 3)");
 }
+
+// An error that names a chunk id from the file shows the id escaped.
+TEST(ScryRead, ErrorsShowIdsEscaped)
+{
+    try {
+        scry::ReadModelOfBytes("x.PCG", PcgFile(ChunkHead("X\nY\x1B", 0x80000000u)));
+        FAIL() << "read";
+    } catch (const scry::Trouble& trouble) {
+        EXPECT_EQ(std::string(trouble.what()), "x.PCG: size 2147483648 of chunk X\\x0AY\\x1B is beyond 2147483647, "
+                                               "too far to seek");
+    }
+}

