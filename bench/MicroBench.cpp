@@ -49,11 +49,11 @@ void BM_ListBankSetLists(benchmark::State& state)
     std::copy(bank.begin(), bank.end(), Sbk1Buffer);
     // The lines are written for real, to the null device.
     for (Listing* listing : {&ReportFile, &SetsCsvFile})
-        *listing = Listing{"/dev/null", std::fopen("/dev/null", "wb"), nullptr, true, {}};
+        *listing = Listing{OutFile{"/dev/null", std::fopen("/dev/null", "wb"), {}}, nullptr, true};
     for (auto _ : state)
         ListBank(Sbk1Buffer, Kind::SLS1, "");
     for (Listing* listing : {&ReportFile, &SetsCsvFile}) {
-        std::fclose(listing->file);
+        std::fclose(listing->out.file);
         *listing = Listing{};
     }
     // 128 EQ lines and 16384 slot lines in the report, 16384 CSV lines.

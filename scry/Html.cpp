@@ -114,10 +114,10 @@ void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot,
                              (plays.record != nullptr ? Utf8(plays.record->name)
                                                       : "(" + std::string(ResolutionNote(plays.resolution)) + ")");
     out += "<li class=\"t c" + std::to_string(fields.color & 15u) + " f" + std::to_string(fields.font & 3u) +
-           page.SameClass(mark != nullptr) + (slot.used ? "" : " removed") + "\" data-slot=\"" + number +
-           "\" data-plays=\"" + HtmlText(what) + "\"";
+           page.SameClass(mark != nullptr) + (slot.used ? "" : " removed") + "\"";
     for (const SlotSetting& setting : SlotSettings)
-        out += " data-" + DataAttribute(setting.key) + "=\"" + std::to_string(fields.*setting.field) + "\"";
+        if (setting.onGigSheet)
+            out += " data-" + DataAttribute(setting.key) + "=\"" + std::to_string(fields.*setting.field) + "\"";
     if (mark != nullptr)
         out += " title=\"" + HtmlText(mark->line) + "\"";
     out += "><var>" + number + "</var>" + Mark(mark) + "<b>" + HtmlName(shown.name) + "</b><i>" + HtmlText(what) +

@@ -69,20 +69,21 @@ std::string SlotKey(std::size_t setList, std::size_t slot);
 struct SlotSetting {
     const char* word;     // "hold": show and diff
     const char* column;   // "hold_time": CSV
-    const char* key;      // "holdTime": JSON, and the page's data- attribute
+    const char* key;      // "holdTime": JSON, and the page's data- attribute ("data-hold-time")
     const char* tile;     // "hold": on the page's tile; null where the tile draws it (colour, font)
+    bool onGigSheet;      // printed on the gig sheet, from the tile's data- attribute
     std::uint8_t SlotFields::*field;
     unsigned max;   // the largest value the packed bytes give
 };
 
 // In the order of bankscry's CSV line.
 inline constexpr SlotSetting SlotSettings[] = {
-    {"color", "color", "color", nullptr, &SlotFields::color, 15},
-    {"font", "font", "font", nullptr, &SlotFields::font, 3},
-    {"transpose", "transpose", "transpose", "tr", &SlotFields::transpose, 7},
-    {"hold", "hold_time", "holdTime", "hold", &SlotFields::holdTime, 255},
-    {"volume", "volume", "volume", "vol", &SlotFields::volume, 255},
-    {"kbd track", "kbd_track", "kbdTrack", "kbd", &SlotFields::kbdTrack, 15},
+    {"color", "color", "color", nullptr, false, &SlotFields::color, 15},
+    {"font", "font", "font", nullptr, false, &SlotFields::font, 3},
+    {"transpose", "transpose", "transpose", "tr", true, &SlotFields::transpose, 7},
+    {"hold", "hold_time", "holdTime", "hold", false, &SlotFields::holdTime, 255},
+    {"volume", "volume", "volume", "vol", true, &SlotFields::volume, 255},
+    {"kbd track", "kbd_track", "kbdTrack", "kbd", false, &SlotFields::kbdTrack, 15},
 };
 
 // "color 4, font 1, transpose 4, hold 3, volume 100, kbd track 0"

@@ -47,7 +47,7 @@
     });
 
     // The gig sheet: slot, name, what it plays, transpose and volume of every used slot, for print.
-    // Each tile carries its values in data- attributes.
+    // Each tile shows its slot number and what it plays, and carries the settings in data- attributes.
     window.printSetList = function (id) {
         var list = document.getElementById(id);
         var old = list.querySelector('.gig');
@@ -65,7 +65,8 @@
         var body = table.createTBody();
         tiles.forEach(function (tile) {
             var row = body.insertRow();
-            [tile.dataset.slot, nameOf(tile), tile.dataset.plays, tile.dataset.transpose, tile.dataset.volume]
+            [tile.querySelector('var').textContent, nameOf(tile), tile.querySelector('i').textContent,
+                tile.dataset.transpose, tile.dataset.volume]
                 .forEach(function (value) { row.insertCell().textContent = value; });
         });
         list.appendChild(table);
