@@ -1,6 +1,8 @@
 // Checked writes to the log and to the two listings, wherever each is pointed.
 #include "Output/Output.h"
 
+#include "StStrL/LineFormat.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -32,29 +34,51 @@ std::string* CsvText = nullptr;
 // then removed instead of put in place.
 bool ListingFailed = false;
 
-// Formats into a stack buffer, or a heap one for the rare long line.
+// Log lines wait here and reach the log's file a large block at a time.
+constexpr std::size_t LogBlockSize = std::size_t{1} << 16;
+std::string LogPending;
+
+void WritePending()
+{
+    if (LogPending.empty() || LogFile == nullptr)
+        return;
+    errno = 0;
+    const bool written = std::fwrite(LogPending.data(), 1, LogPending.size(), LogFile) == LogPending.size();
+    LogPending.clear();
+    if (!written)
+        RaiseIoError(std::string("cannot write to ") + LogFileName, errno);
+}
+
+// Before the log goes to another file, what waits goes to the one it was meant for.
+void WritePendingBefore(std::FILE* next) noexcept
+{
+    if (next == LogFile)
+        return;
+    try {
+        WritePending();
+    } catch (...) {
+        LogPending.clear();
+    }
+}
+
+// Where the next piece of the log is appended; null for nowhere.
+std::string* LogDestination()
+{
+    if (LogText != nullptr)
+        return LogText;
+    return LogFile != nullptr ? &LogPending : nullptr;
+}
+
 void LogFormatted(const char* format, std::va_list args, bool endLine)
 {
-    if (LogFile == nullptr && LogText == nullptr)
+    std::string* out = LogDestination();
+    if (out == nullptr)
         return;   // nowhere: not even formatted
-    char text[512];
-    std::va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(text, sizeof text, format, args);
-    if (length < 0) {
-        va_end(again);
-        RaiseIoError("cannot format a log line", EINVAL);
-    }
-    if (static_cast<std::size_t>(length) < sizeof text) {
-        WriteLog(text, static_cast<std::size_t>(length));
-    } else {
-        std::vector<char> big(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(big.data(), big.size(), format, again);
-        WriteLog(big.data(), static_cast<std::size_t>(length));
-    }
-    va_end(again);
+    AppendLogFormat(*out, format, args);
     if (endLine)
-        LogLineEnd();
+        out->append("\r\n", 2);
+    if (out == &LogPending && LogPending.size() >= LogBlockSize)
+        WritePending();
 }
 
 // A listing never replaces the input, a PCG file, a folder, nor a FIFO, device or socket; each
@@ -117,6 +141,7 @@ std::exception_ptr SettleListings() noexcept
 
 void LogToFile(std::FILE* file, const char* name)
 {
+    WritePendingBefore(file);
     LogFile = file;
     LogFileName = name;
     LogText = nullptr;
@@ -124,12 +149,14 @@ void LogToFile(std::FILE* file, const char* name)
 
 void LogToMemory(std::string& text)
 {
+    WritePendingBefore(nullptr);
     LogFile = nullptr;
     LogText = &text;
 }
 
 void LogToNowhere()
 {
+    WritePendingBefore(nullptr);
     LogFile = nullptr;
     LogText = nullptr;
 }
@@ -138,6 +165,7 @@ LogTarget CurrentLog() { return {LogFile, LogFileName, LogText}; }
 
 void LogTo(const LogTarget& target)
 {
+    WritePendingBefore(target.file);
     LogFile = target.file;
     LogFileName = target.fileName;
     LogText = target.text;
@@ -145,13 +173,12 @@ void LogTo(const LogTarget& target)
 
 void WriteLog(const char* text, std::size_t length)
 {
-    if (LogText != nullptr) {
-        LogText->append(text, length);
-    } else if (LogFile != nullptr) {
-        errno = 0;
-        if (std::fwrite(text, 1, length, LogFile) != length)
-            RaiseIoError(std::string("cannot write to ") + LogFileName, errno);
-    }
+    std::string* out = LogDestination();
+    if (out == nullptr)
+        return;
+    out->append(text, length);
+    if (out == &LogPending && LogPending.size() >= LogBlockSize)
+        WritePending();
 }
 
 void LogPiece(const char* format, ...)
@@ -178,9 +205,92 @@ void FlushLog()
 {
     if (LogFile == nullptr)
         return;
+    WritePending();
     errno = 0;
     if (std::fflush(LogFile) != 0 || std::ferror(LogFile))
         RaiseIoError(std::string("cannot write to ") + LogFileName, errno);
+}
+
+void AppendLogFormat(std::string& out, const char* format, std::va_list args)
+{
+    char number[32];
+    for (const char* at = format; *at != '\0';) {
+        if (*at != '%') {
+            const char* next = std::strchr(at, '%');
+            const std::size_t length = next == nullptr ? std::strlen(at) : static_cast<std::size_t>(next - at);
+            out.append(at, length);
+            at += length;
+            continue;
+        }
+        ++at;
+        if (*at == '%') {
+            out += '%';
+            ++at;
+            continue;
+        }
+        std::size_t width = 0;
+        for (; *at >= '0' && *at <= '9'; ++at)
+            width = width * 10 + static_cast<std::size_t>(*at - '0');
+        int precision = -1;
+        if (*at == '.') {
+            precision = 0;
+            for (++at; *at >= '0' && *at <= '9'; ++at)
+                precision = precision * 10 + (*at - '0');
+        }
+        enum { Plain, Long, LongLong, Size } length = Plain;
+        if (*at == 'z') {
+            length = Size;
+            ++at;
+        } else if (at[0] == 'l' && at[1] == 'l') {
+            length = LongLong;
+            at += 2;
+        } else if (*at == 'l') {
+            length = Long;
+            ++at;
+        }
+        const char conversion = *at++;
+        const char* text = number;
+        std::size_t textLength = 0;
+        switch (conversion) {
+        case 's': {
+            text = va_arg(args, const char*);
+            textLength = std::strlen(text);
+            if (precision >= 0 && textLength > static_cast<std::size_t>(precision))
+                textLength = static_cast<std::size_t>(precision);
+            break;
+        }
+        case 'd': {
+            long long value = length == LongLong ? va_arg(args, long long)
+                              : length == Long   ? va_arg(args, long)
+                              : length == Size   ? static_cast<long long>(va_arg(args, std::size_t))
+                                                 : va_arg(args, int);
+            char* end = number;
+            if (value < 0)
+                *end++ = '-';
+            const unsigned long long magnitude =
+                value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+            end = PutDec(end, magnitude, precision < 0 ? 1 : precision);
+            textLength = static_cast<std::size_t>(end - number);
+            break;
+        }
+        case 'u':
+        case 'X': {
+            const unsigned long long value = length == LongLong ? va_arg(args, unsigned long long)
+                                             : length == Long   ? va_arg(args, unsigned long)
+                                             : length == Size   ? va_arg(args, std::size_t)
+                                                                : va_arg(args, unsigned);
+            const int digits = precision < 0 ? 1 : precision;
+            char* end = conversion == 'u' ? PutDec(number, value, digits)
+                                          : PutHexWide(number, value, digits);
+            textLength = static_cast<std::size_t>(end - number);
+            break;
+        }
+        default: RaiseIoError(std::string("cannot format a log line: no %") + conversion + " here", EINVAL);
+        }
+        if (width > textLength)
+            out.append(width - textLength, ' ');
+        out.append(text, textLength);
+    }
 }
 
 void ListingsToFiles()

@@ -4,6 +4,7 @@
 // or nowhere. Every failed write or close raises std::system_error naming what failed.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -33,6 +34,10 @@ void LogPiece(const char* format, ...) BANKSCRY_PRINTF(1, 2);
 // printf-like log line, ended with CR LF.
 void LogLine(const char* format, ...) BANKSCRY_PRINTF(1, 2);
 void LogLineEnd();
+// printf for the log's templates, appended to out: %s and %.Ns, %d, %u and %X with a width and a
+// precision (%2.2X, %8.8X), and the length modifiers z, l and ll, as printf gives them; any other
+// directive raises.
+void AppendLogFormat(std::string& out, const char* format, std::va_list args);
 // Gives standard output a large buffer of its own; called before anything is written to it.
 void BufferStandardOutput();
 // Flushes a log that goes to a file; raises when anything written to it was lost.

@@ -52,3 +52,15 @@ inline char* PutHex(char* out, std::uint32_t value, int minDigits = 1)
         *--at = HexDigits[value & 0xFu];
     return end;
 }
+
+// "%<n>.<n>llX": the same for 64-bit values.
+inline char* PutHexWide(char* out, std::uint64_t value, int minDigits = 1)
+{
+    int n = 1;
+    for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++n;
+    char* const end = out + (n > minDigits ? n : minDigits);
+    for (char* at = end; at != out; value >>= 4)
+        *--at = HexDigits[value & 0xFu];
+    return end;
+}
