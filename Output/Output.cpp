@@ -30,8 +30,8 @@ bool ListingFiles = true;
 std::string* ReportText = nullptr;
 std::string* CsvText = nullptr;
 
-// Set when creating, writing or closing a listing of the current input failed: its files are
-// then removed instead of put in place.
+// Set when creating, writing or closing a listing of the current input failed, or its listings
+// are to be discarded: its files are then removed instead of put in place.
 bool ListingFailed = false;
 
 // Log lines wait here and reach the log's file a large block at a time.
@@ -330,6 +330,8 @@ void OpenListings(const InputStream& input, const std::string& reportName)
         throw;
     }
 }
+
+void DiscardListings() { ListingFailed = true; }
 
 void CloseListings()
 {

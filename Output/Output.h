@@ -72,6 +72,8 @@ void OpenListings(const InputStream& input, const std::string& reportName);
 // Normal end: closes the report, logs "Closing: " and its name, then the same for the CSV, then
 // puts both files in place. A failed close raises; CloseOpenListings then settles the rest.
 void CloseListings();
+// The listings of this input are not to be put in place, whatever ends it.
+void DiscardListings();
 // Error path: closes whichever listing is still open, report first, each logged the same way,
 // then settles the files: where creating, writing or closing a listing failed, both are removed
 // and whatever stood under their names stays as it was; where the input or the log failed, both

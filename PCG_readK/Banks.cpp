@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <utility>
 
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "Output/Output.h"
@@ -19,17 +21,38 @@ alignas(LargeBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
 
 namespace {
 
+// What a bank's listing reads: the bytes its last load left. They lie where that load found them
+// whole in a mapped file (held mapped as long as they may be read), or in the buffer.
 struct BufferExtent {
     std::uint8_t* buffer;
     std::size_t size;
-    std::size_t reached;   // bytes from the start that a load wrote since the last reset
+    std::size_t reached;         // bytes of the buffer from its start that a load wrote since the last reset
+    const std::uint8_t* bytes;   // the last load's bytes: the buffer, or where they lie mapped
+    InputHold hold;              // keeps mapped bytes mapped
 };
 
-BufferExtent Buffers[] = {{Sdb1Buffer, Sdb1Size, 0},
-                          {Sbk1Buffer, Sbk1Size, 0},
-                          {Pbk1Buffer, Pbk1Size, 0},
-                          {Mbk1Buffer, Mbk1Size, 0},
-                          {Cbk1Buffer, Cbk1Size, 0}};
+BufferExtent Buffers[] = {{Sdb1Buffer, Sdb1Size, 0, Sdb1Buffer, {}},
+                          {Sbk1Buffer, Sbk1Size, 0, Sbk1Buffer, {}},
+                          {Pbk1Buffer, Pbk1Size, 0, Pbk1Buffer, {}},
+                          {Mbk1Buffer, Mbk1Size, 0, Mbk1Buffer, {}},
+                          {Cbk1Buffer, Cbk1Size, 0, Cbk1Buffer, {}}};
+
+BufferExtent& ExtentOf(const std::uint8_t* buffer)
+{
+    for (BufferExtent& extent : Buffers)
+        if (extent.buffer == buffer)
+            return extent;
+    throw std::logic_error("no bank buffer there");
+}
+
+// The bank's bytes go back to the buffer; mapped ones are let go, their pages no longer needed.
+void LetGoOfMapped(BufferExtent& extent) noexcept
+{
+    if (extent.bytes != extent.buffer)
+        ReleaseInputBytes(extent.bytes, extent.size);
+    extent.bytes = extent.buffer;
+    extent.hold.reset();
+}
 
 }   // namespace
 
@@ -45,6 +68,7 @@ void PrepareBankBuffers()
 void ResetReaderState()
 {
     for (BufferExtent& extent : Buffers) {
+        LetGoOfMapped(extent);
         std::memset(extent.buffer, 0, extent.reached);
         extent.reached = 0;
     }
@@ -52,13 +76,37 @@ void ResetReaderState()
     currentKind = Kind::UNKN;
 }
 
-std::size_t LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size)
+BankBytes LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size)
 {
+    BufferExtent& extent = ExtentOf(buffer);
+    InputHold hold;
+    if (const std::uint8_t* bytes = InputBytesAt(stream, InputPosition(stream), size, hold)) {
+        // Whole in a mapped file: read where it lies, nothing copied.
+        LetGoOfMapped(extent);
+        extent.bytes = bytes;
+        extent.hold = std::move(hold);
+        InputSeek(stream, static_cast<std::int64_t>(size), false);
+        return {bytes, size};
+    }
     const std::size_t got = InputRead(stream, buffer, size);
-    for (BufferExtent& extent : Buffers)
-        if (extent.buffer == buffer)
-            extent.reached = std::max(extent.reached, got);
-    return got;
+    if (extent.bytes != buffer) {
+        // Past what came, the buffer shows what the last load left; only now are those bytes
+        // copied in from where they lie.
+        std::memcpy(buffer + got, extent.bytes + got, size - got);
+        LetGoOfMapped(extent);
+        extent.reached = size;
+    }
+    extent.reached = std::max(extent.reached, got);
+    return {buffer, got};
+}
+
+const std::uint8_t* BankBytesOf(const std::uint8_t* buffer) { return ExtentOf(buffer).bytes; }
+
+void DoneWithBank(const std::uint8_t* buffer) noexcept
+{
+    for (const BufferExtent& extent : Buffers)
+        if (extent.buffer == buffer && extent.bytes != buffer)
+            ReleaseInputBytes(extent.bytes, extent.size);
 }
 
 std::uint8_t* BankBufferOf(ChunkId id)
@@ -97,7 +145,7 @@ bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, s
                 bank.numProgs, static_cast<unsigned long long>(bankSize), destSize);
         return false;
     }
-    const std::size_t got = LoadBank(stream, dest, destSize);
+    const std::size_t got = LoadBank(stream, dest, destSize).present;
     LogLine("Bank Read: reading %zu bytes into array", destSize);
     return got == destSize;
 }
@@ -112,9 +160,10 @@ bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& 
     std::uint8_t* buffer = BankBufferOf(info->id);
     LogPiece("%s", info->logPrefix);
     const bool loaded = ReadBank(stream, bank, buffer, info->bankSize);
-    // Taken from the buffer whether or not the load was made: after a failure it shows
-    // what an earlier bank left there.
-    const std::string firstName(reinterpret_cast<const char*>(buffer), NameLength(buffer));
+    // Taken from the bank's bytes whether or not the load was made: after a failure they are
+    // what an earlier bank left.
+    const std::uint8_t* bytes = BankBytesOf(buffer);
+    const std::string firstName(reinterpret_cast<const char*>(bytes), NameLength(bytes));
     bankName = ProgBankName(info->bankType, bank.bankId);
     LogLine("BankID: %s %s NumProgs: %u SizeOfProg: %u 1stName: %s", HexLong(bank.bankId).c_str(), bankName.c_str(),
             bank.numProgs, bank.objSize, firstName.c_str());

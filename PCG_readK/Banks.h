@@ -18,7 +18,8 @@ struct BankHeader {
 static_assert(sizeof(BankHeader) == 12);
 
 // Zero at start, shared by every file of a run, never cleared by the reader: bytes a load does
-// not reach keep what an earlier load left.
+// not reach keep what an earlier load left. A load whose bytes lie whole in a mapped file
+// leaves them there, and the buffer takes them only when a later load comes up short.
 extern std::uint8_t Sdb1Buffer[Sdb1Size];
 extern std::uint8_t Sbk1Buffer[Sbk1Size];
 extern std::uint8_t Pbk1Buffer[Pbk1Size];
@@ -32,8 +33,21 @@ void PrepareBankBuffers();
 // are cleared: a buffer nothing was loaded into is left untouched.
 void ResetReaderState();
 
-// Reads up to size bytes into a bank buffer, in one read; gives how many came.
-std::size_t LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size);
+// A bank's bytes as its listing reads them, and how many of them came from the file.
+struct BankBytes {
+    const std::uint8_t* data;
+    std::size_t present;
+};
+// Loads size bytes of a bank for its buffer (size being the buffer's). Bytes that lie whole in a
+// mapped file are read where they lie; others are read into the buffer, in one read, and past
+// what comes the buffer shows what the last load for it left, wherever that lay.
+BankBytes LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size);
+// The bytes the last load for a bank buffer left, where a listing reads them: the buffer, or a
+// mapped file.
+const std::uint8_t* BankBytesOf(const std::uint8_t* buffer);
+// The bank's listing is done: pages of a mapped file that hold its bytes may go (they stay
+// readable, for a later short load).
+void DoneWithBank(const std::uint8_t* buffer) noexcept;
 
 // The buffer of a program or combination bank id (see BankChunks); nullptr for any other.
 std::uint8_t* BankBufferOf(ChunkId id);

@@ -142,14 +142,23 @@ void WalkPCG(InputStream& input, const WalkReceiver& receiver, bool topLevelOnly
         LogToNowhere();
         restore.reset(&logWas);
     }
+    MappedInputShrank();   // a notice from an earlier input is no news of this one
     WalkFile(input, topLevelOnly, receiver);
+    if (MappedInputShrank())
+        RaiseInputShrank(input);
 }
 
 void ReadPCG(InputStream& stream, bool topLevelOnly, const std::string& reportFileName)
 {
     OpenListings(stream, reportFileName);
     std::unique_ptr<Listing, decltype(&CloseOpenListings)> guard(&ReportFile, &CloseOpenListings);
-    WalkPCG(stream, ListingReceiver(), topLevelOnly);
+    try {
+        WalkPCG(stream, ListingReceiver(), topLevelOnly);
+    } catch (const InputShrankError&) {
+        // Listings made from bytes that were no longer the file's are never put in place.
+        DiscardListings();
+        throw;
+    }
     // Normal end: each close may raise; the guard then closes what is still open.
     CloseListings();
 }

@@ -39,6 +39,9 @@ void HandOn(const ChunkWalk& walk, ChunkId id, const std::uint8_t* data, std::si
 {
     if (walk.receiver.bank != nullptr)
         walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, data, size, present, offset});
+    // A mapped file that shrank meanwhile read as zeros: what was made of it is not the file's.
+    if (MappedInputShrank())
+        RaiseInputShrank(walk.stream);
 }
 
 // Reads a second-level header; false (after "End Of File encountered") when the data ran out:
@@ -102,10 +105,11 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             std::uint8_t* buffer = isSdb1 ? Sdb1Buffer : Sbk1Buffer;
             const std::size_t bytes = isSdb1 ? Sdb1Size : Sbk1Size;
             const std::int64_t offset = InputPosition(walk.stream);
-            const std::size_t present = LoadBank(walk.stream, buffer, bytes);
+            const BankBytes loaded = LoadBank(walk.stream, buffer, bytes);
             LogLine("Reading %s data: %zu (0x%zX) bytes", id.c_str(), bytes, bytes);
             if (!isSdb1)
-                HandOn(walk, SBK1, Sbk1Buffer, bytes, present, offset, std::string());
+                HandOn(walk, SBK1, loaded.data, bytes, loaded.present, offset, std::string());
+            DoneWithBank(buffer);
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
@@ -137,7 +141,8 @@ AfterChunk WalkBanks(ChunkWalk& walk)
                 return AfterChunk::End;
             }
             const std::size_t size = BankChunkOf(secondId)->bankSize;
-            HandOn(walk, secondId, BankBufferOf(secondId), size, size, offset, bankName);
+            HandOn(walk, secondId, BankBytesOf(BankBufferOf(secondId)), size, size, offset, bankName);
+            DoneWithBank(BankBufferOf(secondId));
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Raises std::system_error for error (EIO when 0), its text beginning with what.
 [[noreturn]] void RaiseIoError(const std::string& what, int error);
@@ -55,7 +57,8 @@ inline constexpr bool PosixSystem = true;
 #endif
 
 // A read-only input stream. Opening fails (std::system_error naming the file) for a missing
-// file, one that is not a regular file, or one that another process holds.
+// file, one that is not a regular file, or one that another process holds. A file is mapped
+// into memory where it can be, and read by calls where it cannot.
 struct InputStream;
 InputStream* OpenInput(const std::string& name);
 // Standard input as a stream of its own where it is a regular file (a redirection from a file);
@@ -74,6 +77,21 @@ std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count);
 std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count);
 // Moves to offset from the start (fromStart) or from the current position; beyond the end is allowed.
 void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart);
+// Bytes of the input that lie whole in a mapped file, valid as long as the hold lives (also
+// after the stream is closed); nullptr where the input is not mapped, or the range passes its end.
+using InputHold = std::shared_ptr<const void>;
+const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count, InputHold& hold);
+// Mapped bytes that will not be read again soon: the system may drop their pages (they stay
+// readable, from the file).
+void ReleaseInputBytes(const std::uint8_t* bytes, std::size_t count) noexcept;
+// True, once, when a mapped file shrank while it was read since the last call: its bytes past
+// its new end read as zeros, and what was made of them is not to be trusted.
+bool MappedInputShrank() noexcept;
+// The error of an input that shrank while it was read.
+struct InputShrankError : std::system_error {
+    using std::system_error::system_error;
+};
+[[noreturn]] void RaiseInputShrank(const InputStream& stream);
 // True when path names the very file that the stream reads (or cannot be told apart from it);
 // never for a memory stream.
 bool IsInputFile(const InputStream& stream, const std::string& path);

@@ -41,7 +41,7 @@ void CloseInput(InputStream* stream) noexcept
 {
     if (stream == nullptr)
         return;
-    if (stream->bytes == nullptr)
+    if (IsFileStream(*stream))
         CloseFileHandle(*stream);
     delete stream;
 }
@@ -74,9 +74,31 @@ std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
 
 }   // namespace
 
+// Reads that walk a mapped file let go of its pages a run behind them, so that a walk through a
+// long file holds a few runs of it, not all of it. A read that comes back there faults the pages
+// in again from the file.
+constexpr std::int64_t ReleaseRun = std::int64_t{1} << 22;
+
+void LetGoBehind(InputStream& stream)
+{
+    // A seek may have gone past the end: nothing past it is the file's to let go of.
+    const std::int64_t reached = std::min(stream.position, stream.size);
+    if (reached - stream.releasedTo < 2 * ReleaseRun)
+        return;
+    const std::int64_t to = reached - ReleaseRun;
+    ReleaseInputBytes(stream.bytes + stream.releasedTo, static_cast<std::size_t>(to - stream.releasedTo));
+    stream.releasedTo = to;
+}
+
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
 {
     std::size_t done = 0;
+    if (stream.view) {
+        done = InputReadAt(stream, stream.position, buffer, count);
+        stream.position += static_cast<std::int64_t>(done);
+        LetGoBehind(stream);
+        return done;
+    }
     if (stream.bytes != nullptr)
         done = InputReadAt(stream, stream.position, buffer, count);
     else if (count >= DirectReadMinimum)
@@ -85,6 +107,19 @@ std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
         done = ReadAhead(stream, buffer, count);
     stream.position += static_cast<std::int64_t>(done);
     return done;
+}
+
+const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count, InputHold& hold)
+{
+    if (!stream.view || offset < 0 || offset > stream.size || count > static_cast<std::size_t>(stream.size - offset))
+        return nullptr;
+    hold = stream.view;
+    return stream.bytes + offset;
+}
+
+void RaiseInputShrank(const InputStream& stream)
+{
+    throw InputShrankError(EIO, std::generic_category(), "cannot read " + stream.name + ": the file shrank while it was read");
 }
 
 std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
@@ -108,7 +143,7 @@ void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart)
 
 bool IsInputFile(const InputStream& stream, const std::string& path)
 {
-    return stream.bytes == nullptr && IsSameFile(stream, path);
+    return IsFileStream(stream) && IsSameFile(stream, path);
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name)

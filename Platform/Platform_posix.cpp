@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,66 @@ void ForgetPending(const std::string& name)
             PendingUsed[i] = 0;
 }
 
+// Mapped files, for the handler of a bus error: a mapped file that shrinks leaves pages past
+// its new end that cannot be read; the handler maps zeros there and says so.
+constexpr int MaxMappings = 16;
+struct Mapping {
+    std::uintptr_t start;
+    std::size_t length;
+    volatile std::sig_atomic_t used;
+};
+Mapping Mappings[MaxMappings];
+volatile std::sig_atomic_t Shrank = 0;
+struct sigaction EarlierBusHandler {};
+
+extern "C" void ZeroPagesPastTheEnd(int signal, siginfo_t* info, void* context)
+{
+    const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (const Mapping& mapping : Mappings) {
+        if (!mapping.used || at < mapping.start || at - mapping.start >= mapping.length)
+            continue;
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const std::uintptr_t from = at & ~(page - 1);
+        // Zeros in place of the file from the failing page on; the read that failed goes on.
+        if (::mmap(reinterpret_cast<void*>(from), mapping.start + mapping.length - from, PROT_READ,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            Shrank = 1;
+            return;
+        }
+    }
+    // Not a mapped input of ours: the fault it is, for whoever handled it before.
+    if (EarlierBusHandler.sa_flags & SA_SIGINFO) {
+        EarlierBusHandler.sa_sigaction(signal, info, context);
+    } else if (EarlierBusHandler.sa_handler != SIG_DFL && EarlierBusHandler.sa_handler != SIG_IGN) {
+        EarlierBusHandler.sa_handler(signal);
+    } else {
+        ::signal(SIGBUS, SIG_DFL);
+        ::raise(signal);
+    }
+}
+
+int RememberMapping(const void* start, std::size_t length)
+{
+    static bool handling = false;
+    if (!handling) {
+        struct sigaction action {};
+        action.sa_sigaction = &ZeroPagesPastTheEnd;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_SIGINFO;
+        ::sigaction(SIGBUS, &action, &EarlierBusHandler);
+        handling = true;
+    }
+    for (int i = 0; i < MaxMappings; ++i) {
+        if (!Mappings[i].used) {
+            Mappings[i].start = reinterpret_cast<std::uintptr_t>(start);
+            Mappings[i].length = length;
+            Mappings[i].used = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
 extern "C" void DiscardPendingAndEnd(int signal)
 {
     for (int i = 0; i < MaxPendingFiles; ++i)
@@ -93,6 +154,49 @@ void DiscardFilesBesideOnSignals()
 }
 
 void TreatClosedPipesAsWriteErrors() { ::signal(SIGPIPE, SIG_IGN); }
+
+void MapFile(InputStream& stream) noexcept
+{
+    if (stream.size <= 0 || static_cast<std::uint64_t>(stream.size) > SIZE_MAX)
+        return;
+    const auto length = static_cast<std::size_t>(stream.size);
+    void* start = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, static_cast<int>(stream.handle), 0);
+    if (start == MAP_FAILED)
+        return;   // read by calls instead
+    // The only mapping a bus error is caught in; one that cannot be remembered is not used.
+    const int slot = RememberMapping(start, length);
+    if (slot < 0) {
+        ::munmap(start, length);
+        return;
+    }
+    stream.bytes = static_cast<const std::uint8_t*>(start);
+    stream.view = std::shared_ptr<const std::uint8_t>(stream.bytes, [length, slot](const std::uint8_t* bytes) {
+        Mappings[slot].used = 0;
+        ::munmap(const_cast<std::uint8_t*>(bytes), length);
+    });
+}
+
+void ReleaseInputBytes(const std::uint8_t* bytes, std::size_t count) noexcept
+{
+#if defined(MADV_DONTNEED)
+    // Whole pages inside the range only: the pages at its edges may hold bytes still in use.
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(bytes) + page - 1) & ~(page - 1);
+    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(bytes) + count) & ~(page - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+#else
+    (void)bytes;
+    (void)count;
+#endif
+}
+
+bool MappedInputShrank() noexcept
+{
+    const bool shrank = Shrank != 0;
+    Shrank = 0;
+    return shrank;
+}
 
 namespace {
 
@@ -123,7 +227,9 @@ InputStream* OpenStandardInputFile(const std::string& name)
     const int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
     if (fd < 0)
         RaiseIoError("cannot read " + name, errno);
-    return new InputStream{fd, nullptr, static_cast<std::int64_t>(info.st_size), 0, name};
+    auto* stream = new InputStream{fd, nullptr, static_cast<std::int64_t>(info.st_size), 0, name};
+    MapFile(*stream);
+    return stream;
 }
 
 bool IsStreamDevice(const std::string& name)
@@ -170,7 +276,9 @@ InputStream* OpenInput(const std::string& name)
     }
     // Regular files never block; the flag only kept the open itself from hanging on a FIFO.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return new InputStream{fd, nullptr, static_cast<std::int64_t>(info.st_size), 0, name};
+    auto* stream = new InputStream{fd, nullptr, static_cast<std::int64_t>(info.st_size), 0, name};
+    MapFile(*stream);
+    return stream;
 }
 
 void CloseFileHandle(InputStream& stream) noexcept { ::close(static_cast<int>(stream.handle)); }

@@ -1,6 +1,7 @@
 // Windows implementation of the platform layer (ANSI API, as the file names are byte strings).
 #include "Platform/InputStream.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -60,6 +61,31 @@ void DiscardFilesBesideOnSignals() { ::SetConsoleCtrlHandler(&DiscardPendingOnCo
 // A closed pipe is a failed write on Windows already.
 void TreatClosedPipesAsWriteErrors() {}
 
+void MapFile(InputStream& stream) noexcept
+{
+    if (stream.size <= 0 || static_cast<std::uint64_t>(stream.size) > SIZE_MAX)
+        return;
+    const HANDLE mapping = ::CreateFileMappingA(reinterpret_cast<HANDLE>(stream.handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping == nullptr)
+        return;   // read by calls instead
+    void* start = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(stream.size));
+    if (start == nullptr) {
+        ::CloseHandle(mapping);
+        return;
+    }
+    stream.bytes = static_cast<const std::uint8_t*>(start);
+    stream.view = std::shared_ptr<const std::uint8_t>(stream.bytes, [mapping](const std::uint8_t* bytes) {
+        ::UnmapViewOfFile(bytes);
+        ::CloseHandle(mapping);
+    });
+}
+
+// Windows keeps a mapped view's pages as long as the view; nothing to ask for.
+void ReleaseInputBytes(const std::uint8_t* /*bytes*/, std::size_t /*count*/) noexcept {}
+
+// A file with a mapped view cannot be cut short on Windows.
+bool MappedInputShrank() noexcept { return false; }
+
 struct DirSearch {
     HANDLE handle;
 };
@@ -93,7 +119,9 @@ InputStream* OpenStandardInputFile(const std::string& name)
         ::CloseHandle(own);
         RaiseLastError("cannot read " + name);
     }
-    return new InputStream{reinterpret_cast<std::intptr_t>(own), nullptr, size.QuadPart, 0, name};
+    auto* stream = new InputStream{reinterpret_cast<std::intptr_t>(own), nullptr, size.QuadPart, 0, name};
+    MapFile(*stream);
+    return stream;
 }
 
 bool IsStreamDevice(const std::string& name)
@@ -126,7 +154,9 @@ InputStream* OpenInput(const std::string& name)
         ::CloseHandle(handle);
         throw std::system_error(static_cast<int>(error), std::system_category(), "cannot open " + name);
     }
-    return new InputStream{reinterpret_cast<std::intptr_t>(handle), nullptr, size.QuadPart, 0, name};
+    auto* stream = new InputStream{reinterpret_cast<std::intptr_t>(handle), nullptr, size.QuadPart, 0, name};
+    MapFile(*stream);
+    return stream;
 }
 
 static HANDLE HandleOf(const InputStream& stream) { return reinterpret_cast<HANDLE>(stream.handle); }

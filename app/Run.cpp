@@ -57,39 +57,6 @@ void NoteExpandedPattern()
                      second.c_str());
 }
 
-// Any error ends the run: the search is ended, the error named on standard error, status 1.
-int WildcardMode(const std::string& pattern, bool topLevelOnly)
-{
-    std::string name;
-    SearchGuard search(DirFindFirst(pattern, name), &DirFindEnd);
-    if (!search)
-        return 0;
-    // Matches are opened where the search looked, and their reports land beside them.
-    const std::string directoryPart = SearchDirectoryPart(pattern);
-    std::string matchPath;
-    try {
-        do {
-            if (name == "." || name == "..")
-                continue;
-            matchPath = directoryPart + name;
-            InputGuard stream(OpenInput(matchPath), &CloseInput);
-            LogLineEnd();
-            LogLine("Opened \"%s", matchPath.c_str());
-            ReadPCG(*stream, topLevelOnly, DerivedReportName(matchPath, matchPath));
-            FlushLog();   // each file's log shows as soon as it is done
-        } while (DirFindNext(search.get(), name));
-    } catch (const std::exception& error) {
-        search.reset();
-        try {
-            FlushLog();
-        } catch (const std::exception&) {
-        }
-        std::fprintf(stderr, "Error in %s: %s\r\n", matchPath.c_str(), error.what());
-        return 1;
-    }
-    return 0;
-}
-
 }   // namespace
 
 const char* const UsageHelp =
@@ -114,6 +81,48 @@ std::string ListSingleInput(const std::string& inputName, bool topLevelOnly, con
         return error.what();
     }
     return {};
+}
+
+int ListWildcardMatches(const std::string& pattern, bool topLevelOnly,
+                        const std::function<InputStream*(const std::string&)>& open)
+{
+    std::string name;
+    SearchGuard search(DirFindFirst(pattern, name), &DirFindEnd);
+    if (!search)
+        return 0;
+    // Matches are opened where the search looked, and their reports land beside them.
+    const std::string directoryPart = SearchDirectoryPart(pattern);
+    std::string matchPath;
+    int status = 0;
+    try {
+        do {
+            if (name == "." || name == "..")
+                continue;
+            matchPath = directoryPart + name;
+            InputGuard stream(open(matchPath), &CloseInput);
+            LogLineEnd();
+            LogLine("Opened \"%s", matchPath.c_str());
+            try {
+                ReadPCG(*stream, topLevelOnly, DerivedReportName(matchPath, matchPath));
+            } catch (const InputShrankError& error) {
+                // A file cut short while it was mapped: its listings were not written; the others still are.
+                FlushLog();
+                std::fprintf(stderr, "Error in %s: %s; its listings were not written\r\n", matchPath.c_str(),
+                             error.what());
+                status = 1;
+            }
+            FlushLog();   // each file's log shows as soon as it is done
+        } while (DirFindNext(search.get(), name));
+    } catch (const std::exception& error) {
+        search.reset();
+        try {
+            FlushLog();
+        } catch (const std::exception&) {
+        }
+        std::fprintf(stderr, "Error in %s: %s\r\n", matchPath.c_str(), error.what());
+        return 1;
+    }
+    return status;
 }
 
 std::string PosixReportName(const std::string& path) { return PathWithoutExtension(path) + ReportSuffix; }
@@ -164,7 +173,7 @@ int RunDriver(int argc, char** argv)
         const std::string inputName = PositionalParam(1);
         if (CharInString(inputName, '*')) {
             // An error that ended the run has been said once, on standard error: status 1.
-            if (WildcardMode(inputName, topLevelOnly) != 0)
+            if (ListWildcardMatches(inputName, topLevelOnly, &OpenInput) != 0)
                 return 1;
         } else {
             SingleFileMode(inputName, topLevelOnly);

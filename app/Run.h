@@ -26,5 +26,11 @@ extern const char* const UsageHelp;
 std::string ListSingleInput(const std::string& inputName, bool topLevelOnly, const std::string& reportName,
                             const std::function<InputStream*()>& open);
 
+// Wildcard mode: every match in name order, opened by open (the run driver opens the named
+// file). An error ends the run (status 1, one line on standard error), but for a file that shrank
+// while it was read: that one's listings are not written, the run goes on, and ends with status 1.
+int ListWildcardMatches(const std::string& pattern, bool topLevelOnly,
+                        const std::function<InputStream*(const std::string&)>& open);
+
 // The whole run; returns the exit status.
 int RunDriver(int argc, char** argv);

@@ -46,18 +46,26 @@ struct Building {
     bool inPadding = false;               // the last chunk met was zero padding, not yet fingerprinted
 };
 
-// A fingerprint of the bytes the file holds from at on, up to count, read a large run at a time.
+// A fingerprint of the bytes the file holds from at on, up to count, a large run at a time:
+// where they lie mapped, read there and let go after; otherwise read into scratch.
 std::uint32_t FingerprintOfRange(Building& building, std::int64_t at, std::uint64_t count)
 {
     constexpr std::size_t RunSize = std::size_t{1} << 20;
-    building.scratch.resize(RunSize);
     std::uint32_t reg = Crc32RunStart;
     std::uint64_t done = 0;
     while (done < count) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, RunSize));
-        const std::size_t got =
-            InputReadAt(building.input, at + static_cast<std::int64_t>(done), building.scratch.data(), want);
-        reg = Crc32RunFeed(reg, building.scratch.data(), got);
+        const std::int64_t from = at + static_cast<std::int64_t>(done);
+        InputHold hold;
+        std::size_t got = want;
+        if (const std::uint8_t* bytes = InputBytesAt(building.input, from, want, hold)) {
+            reg = Crc32RunFeed(reg, bytes, want);
+            ReleaseInputBytes(bytes, want);
+        } else {
+            building.scratch.resize(RunSize);
+            got = InputReadAt(building.input, from, building.scratch.data(), want);
+            reg = Crc32RunFeed(reg, building.scratch.data(), got);
+        }
         done += got;
         if (got < want)
             break;
@@ -254,6 +262,8 @@ FileModel ReadModel(InputStream& stream, const std::string& name)
     EndPadding(building);
     CountOccurrences(model);
     ReadEdges(building);
+    if (MappedInputShrank())
+        throw Trouble(SourceName(name) + ": the file shrank while it was read");
     return model;
 }
 
