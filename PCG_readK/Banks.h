@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
@@ -33,21 +34,27 @@ void PrepareBankBuffers();
 // are cleared: a buffer nothing was loaded into is left untouched.
 void ResetReaderState();
 
-// A bank's bytes as its listing reads them, and how many of them came from the file.
-struct BankBytes {
-    const std::uint8_t* data;
-    std::size_t present;
+// A loaded bank: all its records in memory, or where they lie in the file, to be read a run at a
+// time when they are handed on.
+struct BankLoad {
+    const std::uint8_t* data;   // the 128 records (a bank buffer); null where they are read from the file
+    std::size_t present;        // bytes of the bank that came from the file
+    std::int64_t offset;        // where the records begin in the file
 };
-// Loads size bytes of a bank for its buffer (size being the buffer's). Bytes that lie whole in a
-// mapped file are read where they lie; others are read into the buffer, in one read, and past
-// what comes the buffer shows what the last load for it left, wherever that lay.
-BankBytes LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size);
-// The bytes the last load for a bank buffer left, where a listing reads them: the buffer, or a
-// mapped file.
+// Loads size bytes of a bank for its buffer (size being the buffer's). A bank that lies whole in
+// a mapped file is left there: its records are read when they are handed on, and the buffer
+// takes them only if a later load of its bank comes up short. Any other is read into the buffer
+// in one read, and past what comes the buffer shows what the last load for it left, wherever
+// that lay. The stream stands after the bank's bytes.
+BankLoad LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size);
+// Hands a loaded bank's records of recordSize bytes to visit(records, first, count) in order:
+// all at once from memory, or from the file a run at a time through a small window, each record
+// read once and handled while it is fresh. A file that comes up short meanwhile has shrunk:
+// that raises InputShrankError.
+void VisitBank(InputStream& stream, const BankLoad& load, std::size_t recordSize,
+               const std::function<void(const std::uint8_t* records, std::size_t first, std::size_t count)>& visit);
+// The bytes the last load for a bank buffer left: the buffer, or where they lie in a mapped file.
 const std::uint8_t* BankBytesOf(const std::uint8_t* buffer);
-// The bank's listing is done: pages of a mapped file that hold its bytes may go (they stay
-// readable, for a later short load).
-void DoneWithBank(const std::uint8_t* buffer) noexcept;
 
 // The buffer of a program or combination bank id (see BankChunks); nullptr for any other.
 std::uint8_t* BankBufferOf(ChunkId id);
@@ -55,12 +62,15 @@ std::uint8_t* BankBufferOf(ChunkId id);
 // Reads a bank header (12 bytes) and swaps its fields to host order.
 BankHeader ReadBankHeaderFields(InputStream& stream);
 
-// Reads the bank header after a "PBK1", "MBK1" or "CBK1" chunk header and loads the bank into
-// its buffer; bankName receives the bank's name. True when the whole bank was loaded.
-bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName);
+// Reads the bank header after a "PBK1", "MBK1" or "CBK1" chunk header and loads the bank for its
+// buffer (see LoadBank; load receives how, where given); bankName receives the bank's name. True
+// when the whole bank was loaded.
+bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, BankLoad* load = nullptr);
 
-// Loads destSize bytes when numProgs * objSize is exactly destSize. True when all came.
-bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, std::size_t destSize);
+// Loads destSize bytes when numProgs * objSize is exactly destSize (see LoadBank; load receives
+// how, where given). True when all came.
+bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, std::size_t destSize,
+              BankLoad* load = nullptr);
 
 // Length of a 24-byte name field's text: the bytes up to the first NUL, at most 24.
 std::size_t NameLength(const std::uint8_t* field);

@@ -105,10 +105,11 @@ void CsvSlotLine(std::size_t i, std::size_t j, const std::uint8_t* setList, cons
     LineDone(CsvBlock, PutLineEnd(out));
 }
 
-void ListSetLists(const std::uint8_t* data)
+// Set lists first to first + count - 1; records points at set list first.
+void ListSetLists(const std::uint8_t* records, std::size_t first, std::size_t count)
 {
-    for (std::size_t i = 0; i < RecordsPerBank; ++i) {
-        const std::uint8_t* setList = data + SetListSize * i;
+    for (std::size_t i = first; i < first + count; ++i) {
+        const std::uint8_t* setList = records + SetListSize * (i - first);
         char head[LineCapacity];
         const std::size_t headLength = PutSetListHead(head, i, setList);
         ReportEqLine(head, headLength, setList);
@@ -124,10 +125,11 @@ void ListSetLists(const std::uint8_t* data)
 
 // "PROGRAM %4s%3.3d \"%24s\" %8.8x" and its COMBI twin.
 template <std::size_t N>
-void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&lead)[N], const std::string& bankName)
+void ListRecords(const std::uint8_t* records, std::size_t first, std::size_t count, std::size_t recordSize,
+                 const char (&lead)[N], const std::string& bankName)
 {
-    for (std::size_t i = 0; i < RecordsPerBank; ++i) {
-        const std::uint8_t* record = data + recordSize * i;
+    for (std::size_t i = first; i < first + count; ++i) {
+        const std::uint8_t* record = records + recordSize * (i - first);
         char* out = PutLiteral(LineStart(ReportBlock), lead);
         out = PutRight(out, bankName.data(), bankName.size(), 4);
         out = PutDec(out, i, 3);
@@ -141,23 +143,36 @@ void ListRecords(const std::uint8_t* data, std::size_t recordSize, const char (&
 
 }   // namespace
 
-void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName)
+void ListBankPart(const std::uint8_t* records, std::size_t first, std::size_t count, ChunkKind kind,
+                  const std::string& bankName)
 {
-    ReportBlock.used = 0;
-    CsvBlock.used = 0;
+    if (first == 0) {
+        ReportBlock.used = 0;
+        CsvBlock.used = 0;
+    }
     switch (kind) {
-    case Kind::SLS1: ListSetLists(data); break;
-    case Kind::PRG1: ListRecords(data, ProgramSize, "PROGRAM ", bankName); break;
-    case Kind::CMB1: ListRecords(data, CombiSize, "COMBI   ", bankName); break;
+    case Kind::SLS1: ListSetLists(records, first, count); break;
+    case Kind::PRG1: ListRecords(records, first, count, ProgramSize, "PROGRAM ", bankName); break;
+    case Kind::CMB1: ListRecords(records, first, count, CombiSize, "COMBI   ", bankName); break;
     default: break;
     }
-    WriteBlock(ReportBlock);
-    WriteBlock(CsvBlock);
+    if (first + count == RecordsPerBank) {
+        WriteBlock(ReportBlock);
+        WriteBlock(CsvBlock);
+    }
+}
+
+void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankName)
+{
+    ListBankPart(data, 0, RecordsPerBank, kind, bankName);
 }
 
 namespace {
 
-void ListBankMet(void* /*context*/, const BankMet& bank) { ListBank(bank.data, bank.kind, bank.bankName); }
+void ListBankMet(void* /*context*/, const BankMet& bank)
+{
+    ListBankPart(bank.records, bank.first, bank.count, bank.kind, bank.bankName);
+}
 
 const WalkReceiver ListingWalk{.bank = &ListBankMet};
 

@@ -34,12 +34,17 @@ struct ChunkWalk {
     std::int32_t entry;   // stream position at entry
 };
 
-void HandOn(const ChunkWalk& walk, ChunkId id, const std::uint8_t* data, std::size_t size, std::size_t present,
-            std::int64_t offset, const std::string& bankName)
+// A loaded bank goes to the receiver, a part at a time; a mapped file that shrank meanwhile read
+// as zeros, and what was made of it is not the file's.
+void HandOn(const ChunkWalk& walk, ChunkId id, const BankLoad& load, std::size_t recordSize, std::size_t size,
+            const std::string& bankName)
 {
-    if (walk.receiver.bank != nullptr)
-        walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, data, size, present, offset});
-    // A mapped file that shrank meanwhile read as zeros: what was made of it is not the file's.
+    if (walk.receiver.bank == nullptr)
+        return;
+    VisitBank(walk.stream, load, recordSize, [&](const std::uint8_t* records, std::size_t first, std::size_t count) {
+        walk.receiver.bank(walk.receiver.context,
+                           BankMet{id, walk.kind, bankName, records, first, count, size, load.present, load.offset});
+    });
     if (MappedInputShrank())
         RaiseInputShrank(walk.stream);
 }
@@ -104,12 +109,10 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             const bool isSdb1 = secondId == SDB1;
             std::uint8_t* buffer = isSdb1 ? Sdb1Buffer : Sbk1Buffer;
             const std::size_t bytes = isSdb1 ? Sdb1Size : Sbk1Size;
-            const std::int64_t offset = InputPosition(walk.stream);
-            const BankBytes loaded = LoadBank(walk.stream, buffer, bytes);
+            const BankLoad load = LoadBank(walk.stream, buffer, bytes);
             LogLine("Reading %s data: %zu (0x%zX) bytes", id.c_str(), bytes, bytes);
             if (!isSdb1)
-                HandOn(walk, SBK1, loaded.data, bytes, loaded.present, offset, std::string());
-            DoneWithBank(buffer);
+                HandOn(walk, SBK1, load, SetListSize, bytes, std::string());
         } else {
             LogLine("%s: SLS1 L2 Parse: Not a known chunk in %.4s type. File Position: %d of %lld", id.c_str(),
                     ChunkKindName(walk.kind).data(), walk.entry, static_cast<long long>(InputSize(walk.stream)));
@@ -132,17 +135,15 @@ AfterChunk WalkBanks(ChunkWalk& walk)
         if (IsBankIdOf(walk.kind, secondId)) {
             LogLine("       Name: %s  Size: %u", id.c_str(), size);
             std::string bankName;
-            // The records follow the 12-byte bank header.
-            const std::int64_t offset = InputPosition(walk.stream) + static_cast<std::int64_t>(sizeof(BankHeader));
-            if (!ReadBankHeader(walk.stream, second, bankName)) {
+            BankLoad load{};
+            if (!ReadBankHeader(walk.stream, second, bankName, &load)) {
                 if (walk.receiver.bankNotLoaded != nullptr)
                     walk.receiver.bankNotLoaded(walk.receiver.context, secondId, bankName);
                 LogLine("Exit Parse_chunk.");
                 return AfterChunk::End;
             }
-            const std::size_t size = BankChunkOf(secondId)->bankSize;
-            HandOn(walk, secondId, BankBytesOf(BankBufferOf(secondId)), size, size, offset, bankName);
-            DoneWithBank(BankBufferOf(secondId));
+            const BankChunkInfo* info = BankChunkOf(secondId);
+            HandOn(walk, secondId, load, info->recordSize, info->bankSize, bankName);
         } else {
             LogLine("%s: PRG1/CMB1 L2 Parse: Not a known chunk in L2 type %d. Current File Position: %d (%X)",
                     id.c_str(), walk.kind, walk.entry, static_cast<std::uint32_t>(walk.entry));

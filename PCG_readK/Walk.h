@@ -18,18 +18,25 @@ struct ChunkMet {
     bool cut;              // the file ends before its data does
 };
 
-// A bank the walk loaded and hands on: a set-list bank (SBK1) whatever came of its read, a
-// program or combination bank (PBK1, MBK1, CBK1) once it passed its size check and came whole.
+// A bank the walk loaded, handed on in parts of whole records, in order: all 128 at once where the
+// bank is in memory, a run at a time where it is read from the file. A set-list bank (SBK1) comes
+// whatever came of its read; a program or combination bank (PBK1, MBK1, CBK1) once it passed its
+// size check and lies whole in the file.
 struct BankMet {
     ChunkId id;
     ChunkKind kind;                // Kind::SLS1, PRG1 or CMB1
     const std::string& bankName;   // "I-A", ...; empty for set lists
-    const std::uint8_t* data;      // 128 records of the kind's size; valid during the call only
-    std::size_t size;              // bytes of the 128 records
+    const std::uint8_t* records;   // record `first` and those after it; valid during the call only
+    std::size_t first;             // the part's first record
+    std::size_t count;             // records in the part
+    std::size_t size;              // bytes of the bank's 128 records
     std::size_t present;           // bytes of them that came from the file: fewer than size where
                                    // the file ended inside the bank, and the rest are what an
                                    // earlier load of that bank left
-    std::int64_t offset;           // where the records begin in the file
+    std::int64_t offset;           // where the bank's records begin in the file
+
+    bool FirstPart() const { return first == 0; }
+    bool LastPart() const { return first + count == RecordsPerBank; }
 };
 
 // Why the walk refused a file at its start.

@@ -17,7 +17,6 @@ struct InputStream {
     std::string name;
     // A mapped file: its bytes stay mapped while this or a hold on them lives.
     std::shared_ptr<const std::uint8_t> view{};
-    std::int64_t releasedTo = 0;   // pages before this were let go after the reads passed them
     // Small reads of a file are served from here, filled a run at a time.
     std::vector<std::uint8_t> ahead{};
     std::int64_t aheadAt = 0;

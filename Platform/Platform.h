@@ -58,7 +58,8 @@ inline constexpr bool PosixSystem = true;
 
 // A read-only input stream. Opening fails (std::system_error naming the file) for a missing
 // file, one that is not a regular file, or one that another process holds. A file is mapped
-// into memory where it can be, and read by calls where it cannot.
+// into memory where it can be, so that bytes it holds can be kept at hand (InputBytesAt);
+// reads go through the system's calls all the same.
 struct InputStream;
 InputStream* OpenInput(const std::string& name);
 // Standard input as a stream of its own where it is a regular file (a redirection from a file);
@@ -81,9 +82,6 @@ void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart);
 // after the stream is closed); nullptr where the input is not mapped, or the range passes its end.
 using InputHold = std::shared_ptr<const void>;
 const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count, InputHold& hold);
-// Mapped bytes that will not be read again soon: the system may drop their pages (they stay
-// readable, from the file).
-void ReleaseInputBytes(const std::uint8_t* bytes, std::size_t count) noexcept;
 // True, once, when a mapped file shrank while it was read since the last call: its bytes past
 // its new end read as zeros, and what was made of them is not to be trusted.
 bool MappedInputShrank() noexcept;

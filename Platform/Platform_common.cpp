@@ -74,32 +74,10 @@ std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
 
 }   // namespace
 
-// Reads that walk a mapped file let go of its pages a run behind them, so that a walk through a
-// long file holds a few runs of it, not all of it. A read that comes back there faults the pages
-// in again from the file.
-constexpr std::int64_t ReleaseRun = std::int64_t{1} << 22;
-
-void LetGoBehind(InputStream& stream)
-{
-    // A seek may have gone past the end: nothing past it is the file's to let go of.
-    const std::int64_t reached = std::min(stream.position, stream.size);
-    if (reached - stream.releasedTo < 2 * ReleaseRun)
-        return;
-    const std::int64_t to = reached - ReleaseRun;
-    ReleaseInputBytes(stream.bytes + stream.releasedTo, static_cast<std::size_t>(to - stream.releasedTo));
-    stream.releasedTo = to;
-}
-
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
 {
     std::size_t done = 0;
-    if (stream.view) {
-        done = InputReadAt(stream, stream.position, buffer, count);
-        stream.position += static_cast<std::int64_t>(done);
-        LetGoBehind(stream);
-        return done;
-    }
-    if (stream.bytes != nullptr)
+    if (!IsFileStream(stream))
         done = InputReadAt(stream, stream.position, buffer, count);
     else if (count >= DirectReadMinimum)
         done = ReadFileAt(stream, stream.position, buffer, count);
@@ -124,7 +102,9 @@ void RaiseInputShrank(const InputStream& stream)
 
 std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
 {
-    if (stream.bytes == nullptr)
+    // A file is read by the system's calls, mapped or not: its copy into a small buffer is quicker
+    // than reading the mapped pages in place where every page costs a fault or a table walk.
+    if (IsFileStream(stream))
         return ReadFileAt(stream, offset, buffer, count);
     if (offset < 0 || offset >= stream.size)
         return 0;

@@ -176,21 +176,6 @@ void MapFile(InputStream& stream) noexcept
     });
 }
 
-void ReleaseInputBytes(const std::uint8_t* bytes, std::size_t count) noexcept
-{
-#if defined(MADV_DONTNEED)
-    // Whole pages inside the range only: the pages at its edges may hold bytes still in use.
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(bytes) + page - 1) & ~(page - 1);
-    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(bytes) + count) & ~(page - 1);
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-#else
-    (void)bytes;
-    (void)count;
-#endif
-}
-
 bool MappedInputShrank() noexcept
 {
     const bool shrank = Shrank != 0;

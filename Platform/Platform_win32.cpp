@@ -80,9 +80,6 @@ void MapFile(InputStream& stream) noexcept
     });
 }
 
-// Windows keeps a mapped view's pages as long as the view; nothing to ask for.
-void ReleaseInputBytes(const std::uint8_t* /*bytes*/, std::size_t /*count*/) noexcept {}
-
 // A file with a mapped view cannot be cut short on Windows.
 bool MappedInputShrank() noexcept { return false; }
 

@@ -56,9 +56,10 @@ void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool a
                     continue;
                 const SlotFields& fields = slot.fields;
                 const Plays plays = WhatSlotPlays(file, fields);
-                const std::string played = plays.record != nullptr
-                                               ? Utf8(plays.record->name)
-                                               : "(" + std::string(ResolutionNote(plays.resolution)) + ")";
+                // What it plays by name, or why it has none: "(instrument's own bank)".
+                std::string played = plays.record != nullptr ? Utf8(plays.record->name) : std::string(1, '(');
+                if (plays.record == nullptr)
+                    played.append(ResolutionNote(plays.resolution)).push_back(')');
                 std::vector<std::string> row{fileName,
                                              std::to_string(i),
                                              CsvField(Utf8(list.name), raw),

@@ -46,26 +46,18 @@ struct Building {
     bool inPadding = false;               // the last chunk met was zero padding, not yet fingerprinted
 };
 
-// A fingerprint of the bytes the file holds from at on, up to count, a large run at a time:
-// where they lie mapped, read there and let go after; otherwise read into scratch.
+// A fingerprint of the bytes the file holds from at on, up to count, read a large run at a time.
 std::uint32_t FingerprintOfRange(Building& building, std::int64_t at, std::uint64_t count)
 {
-    constexpr std::size_t RunSize = std::size_t{1} << 20;
+    constexpr std::size_t RunSize = std::size_t{1} << 18;
+    building.scratch.resize(RunSize);
     std::uint32_t reg = Crc32RunStart;
     std::uint64_t done = 0;
     while (done < count) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, RunSize));
-        const std::int64_t from = at + static_cast<std::int64_t>(done);
-        InputHold hold;
-        std::size_t got = want;
-        if (const std::uint8_t* bytes = InputBytesAt(building.input, from, want, hold)) {
-            reg = Crc32RunFeed(reg, bytes, want);
-            ReleaseInputBytes(bytes, want);
-        } else {
-            building.scratch.resize(RunSize);
-            got = InputReadAt(building.input, from, building.scratch.data(), want);
-            reg = Crc32RunFeed(reg, building.scratch.data(), got);
-        }
+        const std::size_t got =
+            InputReadAt(building.input, at + static_cast<std::int64_t>(done), building.scratch.data(), want);
+        reg = Crc32RunFeed(reg, building.scratch.data(), got);
         done += got;
         if (got < want)
             break;
@@ -152,37 +144,38 @@ void BankSeen(void* context, const BankMet& met)
 {
     Building& building = *static_cast<Building*>(context);
     FileModel& model = building.model;
-    EndPadding(building);
-    Bank bank{met.id, met.kind, met.bankName, 0, 1, true, met.offset, {}, {}};
-    const std::uint8_t* data = met.data;
+    if (met.FirstPart()) {
+        EndPadding(building);
+        model.banks.push_back({met.id, met.kind, met.bankName, 0, 1, true, met.offset, {}, {}});
+    }
+    Bank& bank = model.banks.back();
     if (met.kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
-        for (std::size_t i = 0; i < RecordsPerBank; ++i) {
-            const std::uint8_t* setList = data + SetListSize * i;
+        for (std::size_t i = met.first; i < met.first + met.count; ++i) {
+            const std::uint8_t* setList = met.records + SetListSize * (i - met.first);
             SetList list{NameOf(setList), Crc32Of(setList + EqOffset, EqSize), {}, SetListSize * (i + 1) <= met.present};
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
-                const std::size_t at = SetListSize * i + SlotsOffset + SlotSize * j;
-                const std::uint8_t* slot = data + at;
+                const std::size_t at = SetListSize * i + SlotsOffset + SlotSize * j;   // in the bank
+                const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
                 const Crc32Parts fingerprints = Crc32OfParts(slot, SlotSize, NameSize);
                 list.slots.push_back({NameOf(slot), fingerprints.whole, fingerprints.rest, Decoded(slot),
                                       !AllZero(slot, SlotSize), at + SlotSize <= met.present});
             }
             bank.setLists.push_back(std::move(list));
         }
-        if (met.present < met.size)
+        if (met.LastPart() && met.present < met.size)
             model.problems.push_back("the set-list bank ends after " + std::to_string(met.present) + " of its " +
                                      std::to_string(met.size) + " bytes; what follows is not readable");
     } else {
         const std::size_t size = met.kind == Kind::CMB1 ? CombiSize : ProgramSize;
         bank.records.reserve(RecordsPerBank);
-        for (std::size_t i = 0; i < RecordsPerBank; ++i) {
-            const std::uint8_t* record = data + size * i;
+        for (std::size_t i = 0; i < met.count; ++i) {
+            const std::uint8_t* record = met.records + size * i;
             const Crc32Parts fingerprints = Crc32OfParts(record, static_cast<std::int32_t>(size), NameSize);
             bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest});
         }
     }
-    model.banks.push_back(std::move(bank));
 }
 
 void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
