@@ -39,6 +39,10 @@ struct Options {
     bool records = false;
     bool brief = false;
     bool raw = false;
+    int setList = -1;   // show --setlist: only this set list (-1: every one)
+    int slot = -1;      // show --slot: only this slot of it (-1: every one)
+    std::string what;   // uses: the place or the name of a record
+    std::string file;   // a command that reads one file and takes more after it
 };
 
 // One input of a command, opened; "-" is standard input.

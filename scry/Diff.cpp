@@ -18,8 +18,12 @@ struct Sides {
     const FileModel& before;   // OLD
     const FileModel& after;    // NEW
     std::vector<Difference>& found;
+    std::vector<Difference> sounds{};   // slots that play another sound: said after their causes
 
-    void Add(Difference difference) { found.push_back(std::move(difference)); }
+    void Add(Difference difference)
+    {
+        (difference.change == Change::Impact ? sounds : found).push_back(std::move(difference));
+    }
 };
 
 Difference At(Change change, Place place, std::string line)
@@ -107,22 +111,32 @@ Difference AtSlot(Change change, std::size_t ordinal, std::size_t i, std::size_t
     return difference;
 }
 
+// "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot with its set list, in every line.
+std::string SlotHead(const Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const std::string& name,
+                     const std::string& setListName)
+{
+    std::string head = "SLOT " + SlotKey(i, j);
+    if (SetListBanks(sides.after).size() > 1)
+        head += " (set-list bank " + std::to_string(ordinal + 1) + ")";
+    return head + " " + Quoted(name) + " (" + (setListName.empty() ? "unnamed set list" : LineName(setListName)) + ")";
+}
+
 // The changes of one slot that both files hold, or nothing when its bytes are the same.
-void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& before, const Slot& after)
+void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& before, const Slot& after,
+              const std::string& setListName)
 {
     if (before.fingerprint == after.fingerprint)
         return;
-    std::string key = SlotKey(i, j);
-    if (SetListBanks(sides.after).size() > 1)
-        key += " (set-list bank " + std::to_string(ordinal + 1) + ")";
     const Plays playsNow = WhatSlotPlays(sides.after, after.fields);
     if (!before.used) {
         sides.Add(AtSlot(Change::Added, ordinal, i, j,
-                         key + " " + Quoted(after.name) + ": added, plays " + PlaysText(playsNow)));
+                         SlotHead(sides, ordinal, i, j, after.name, setListName) + ": added, plays " +
+                             PlaysText(playsNow)));
         return;
     }
     if (!after.used) {
-        sides.Add(AtSlot(Change::Removed, ordinal, i, j, key + " " + Quoted(before.name) + ": removed"));
+        sides.Add(AtSlot(Change::Removed, ordinal, i, j,
+                         SlotHead(sides, ordinal, i, j, before.name, setListName) + ": removed"));
         return;
     }
     std::string what;
@@ -134,11 +148,8 @@ void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, c
     std::vector<std::string> settings;
     const SlotFields& was = before.fields;
     const SlotFields& now = after.fields;
-    if (was.type != now.type || was.bankText != now.bankText || was.number != now.number) {
-        const Plays playsThen = WhatSlotPlays(sides.before, was);
-        settings.push_back("plays " + PlaysText(playsNow) + ", was " + SlotTypeText(playsThen.type) + " " +
-                           LineName(playsThen.place));
-    }
+    if (was.type != now.type || was.bankText != now.bankText || was.number != now.number)
+        settings.push_back("plays " + PlaysText(playsNow) + ", was " + PlaysText(WhatSlotPlays(sides.before, was)));
     for (const SlotSetting& setting : SlotSettings)
         if (now.*setting.field != was.*setting.field)
             settings.push_back(std::string(setting.word) + " " + std::to_string(now.*setting.field) + ", was " +
@@ -154,7 +165,47 @@ void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, c
         what = "bytes after the end of its name changed";
         change = Change::Renamed;
     }
-    sides.Add(AtSlot(change, ordinal, i, j, key + " " + Quoted(after.name) + ": " + what));
+    sides.Add(AtSlot(change, ordinal, i, j, SlotHead(sides, ordinal, i, j, after.name, setListName) + ": " + what));
+}
+
+// What a slot that plays the same or another record sounds like now, against then: one line
+// where the record it plays is not the one it played (another sound, a rename, a record swapped
+// in from elsewhere, a record no longer in the file). Slots that play the instrument's own banks,
+// songs, or banks neither file can read are not guessed at.
+void DiffSlotSound(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& before,
+                   const Slot& after, const std::string& setListName)
+{
+    if (!before.used || !after.used)
+        return;   // an added or removed slot says what it plays in its own line
+    const Plays now = WhatSlotPlays(sides.after, after.fields);
+    const Plays then = WhatSlotPlays(sides.before, before.fields);
+    if (then.resolution != Resolution::Found)
+        return;
+    const std::string head = SlotHead(sides, ordinal, i, j, after.name, setListName) + ": now plays ";
+    const std::string was = ", was " + Quoted(then.record->name);
+    const std::string place = std::string(SlotTypeText(now.type)) + " " + LineName(now.place);
+    if (now.resolution == Resolution::NotInFile) {
+        // What a damaged file lacks may be there all the same: not guessed at.
+        if (now.type == then.type && now.place == then.place && !sides.after.Damaged())
+            sides.Add(AtSlot(Change::Impact, ordinal, i, j, head + place + ", which is no longer in the file" + was));
+        return;
+    }
+    if (now.resolution != Resolution::Found)
+        return;
+    const bool sameSound = now.record->sound == then.record->sound;
+    const bool sameName = now.record->name == then.record->name;
+    if (sameSound && sameName)
+        return;
+    std::string line = head + Quoted(now.record->name) + " (" + place + ")";
+    if (now.type != then.type || now.place != then.place)
+        line += was + " (" + SlotTypeText(then.type) + " " + LineName(then.place) + ")";
+    else if (sameSound)
+        line += ", renamed from " + Quoted(then.record->name);
+    else if (sameName)
+        line += " with another sound";
+    else
+        line += was;
+    sides.Add(AtSlot(Change::Impact, ordinal, i, j, line));
 }
 
 void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, const Bank& afterBank)
@@ -172,7 +223,8 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, 
                 sides.Add(std::move(difference));
                 return;
             }
-            DiffSlot(sides, ordinal, i, j, before.slots[j], after.slots[j]);
+            DiffSlot(sides, ordinal, i, j, before.slots[j], after.slots[j], after.name);
+            DiffSlotSound(sides, ordinal, i, j, before.slots[j], after.slots[j], after.name);
         }
         if (!before.readable || !after.readable)
             continue;
@@ -406,9 +458,10 @@ bool AnyAbout(const Sides& sides, std::size_t from, ChunkKind kind)
 
 unsigned DiffCounts::Total() const
 {
+    // A slot that plays another sound is what a difference counted already does to the gig.
     unsigned total = 0;
-    for (const unsigned count : tally)
-        total += count;
+    for (std::size_t t = 0; t < TallyCount; ++t)
+        total += static_cast<Tally>(t) == Tally::Impact ? 0 : tally[t];
     return total;
 }
 
@@ -428,6 +481,8 @@ Comparison Compare(const FileModel& oldFile, const FileModel& newFile)
     for (const RecordKind& kind : RecordKinds)
         explained[kind.kind] = AnyAbout(sides, recordsFrom, kind.kind);
     DiffChunks(sides, explained);
+    for (Difference& sound : sides.sounds)
+        comparison.differences.push_back(std::move(sound));
     for (const Difference& difference : comparison.differences)
         ++comparison.counts.tally[static_cast<std::size_t>(ChangeKindOf(difference.change).tally)];
     return comparison;
@@ -439,16 +494,27 @@ std::string DiffSummary(const Comparison& comparison)
     const unsigned total = counts.Total();
     std::string summary = std::to_string(total) + (total == 1 ? " difference: " : " differences: ");
     for (std::size_t t = 0; t < TallyCount; ++t) {
-        // What could not be read is named only where there is some, as the files' damage is.
-        if (static_cast<Tally>(t) == Tally::Unreadable && counts.tally[t] == 0)
+        const auto tally = static_cast<Tally>(t);
+        // What could not be read is named only where there is some, as the files' damage is;
+        // slots that play another sound follow what caused it.
+        if (tally == Tally::Impact || (tally == Tally::Unreadable && counts.tally[t] == 0))
             continue;
         summary += (t == 0 ? "" : ", ") + std::to_string(counts.tally[t]) + " " + TallyWords[t];
     }
+    summary += SoundSummary(comparison);
     if (comparison.oldDamaged)
         summary += "; OLD is damaged";
     if (comparison.newDamaged)
         summary += "; NEW is damaged";
     return summary;
+}
+
+std::string SoundSummary(const Comparison& comparison)
+{
+    const unsigned slots = comparison.counts.tally[static_cast<std::size_t>(Tally::Impact)];
+    if (slots == 0)
+        return {};
+    return "; " + std::to_string(slots) + (slots == 1 ? " slot plays another sound" : " slots play another sound");
 }
 
 std::string DiffText(const Comparison& comparison)
@@ -469,7 +535,8 @@ int RunDiff(const Options& options, Console& console)
     const Comparison comparison = Compare(oldFile, newFile);
     const bool differ = !comparison.differences.empty();
     if (options.brief)
-        session.Deliver(differ ? "Files " + LineText(options.files[0]) + " and " + LineText(options.files[1]) + " differ\n"
+        session.Deliver(differ ? "Files " + LineText(options.files[0]) + " and " + LineText(options.files[1]) +
+                                     " differ" + SoundSummary(comparison) + "\n"
                                : std::string());
     else
         session.Deliver(DiffText(comparison));

@@ -44,6 +44,8 @@ Comparison Compare(const FileModel& oldFile, const FileModel& newFile);
 // "3 differences: 1 renamed, 2 changed, 0 moved, 0 added, 0 removed, 0 slot settings", and what
 // could not be read and which file is damaged where that is so.
 std::string DiffSummary(const Comparison& comparison);
+// "; 3 slots play another sound", or nothing where none does.
+std::string SoundSummary(const Comparison& comparison);
 // Every line of the comparison, then its summary where there is anything to say.
 std::string DiffText(const Comparison& comparison);
 

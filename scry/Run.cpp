@@ -15,6 +15,7 @@
 #include "Platform/Platform.h"
 #include "Show.h"
 #include "Text.h"
+#include "Uses.h"
 
 namespace scry {
 
@@ -55,6 +56,12 @@ const CommandRow Commands[] = {
      [](CLI::App& command, Options& options) {
          Files(command, options, "PCG files");
          command.add_flag("--all", options.all, "List unused slots too");
+         command.add_option("--setlist", options.setList, "Only this set list, with what each slot plays")
+             ->check(CLI::Range(0, 127))
+             ->type_name("N");
+         command.add_option("--slot", options.slot, "Only this slot of that set list")
+             ->check(CLI::Range(0, 127))
+             ->type_name("M");
          Output(command, options, ToStandardOutput);
      },
      &RunShow},
@@ -63,6 +70,14 @@ const CommandRow Commands[] = {
          command.add_option("FILE", options.files, "One PCG file")->required()->expected(1);
      },
      &RunTextconv},
+    {"uses", "The slots of the set lists that play a record, by its place (I-B012, U-AA127, GM005) or its name "
+             "(status 1: none does)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("WHAT", options.what, "A place, or the name of records (letters in any case)")->required();
+         Output(command, options, ToStandardOutput);
+     },
+     &RunUses},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      [](CLI::App& command, Options& options) {
          command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")

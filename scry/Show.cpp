@@ -9,36 +9,56 @@ namespace scry {
 
 namespace {
 
-void WriteSetLists(std::string& out, const FileModel& file, bool all)
+// One slot's line: where, its name, what it plays, its settings and its fingerprint.
+void WriteSlot(std::string& out, const FileModel& file, std::size_t i, std::size_t j, const Slot& slot)
 {
-    bool readable = true;   // past the first unreadable slot nothing more is
+    out += SlotKey(i, j);
+    out += "  ";
+    out += Quoted(slot.name);
+    out += "  ";
+    out += PlaysText(WhatSlotPlays(file, slot.fields));
+    out += "  ";
+    out += SettingsText(slot.fields);
+    out += "  ";
+    out += HexLong(slot.fingerprint);
+    out += '\n';
+}
+
+// Set lists, each with its slots: used ones (all: every one), or the one slot only where that is
+// not -1; only set list onlyList where that is not -1. Past the first unreadable slot nothing
+// more is written but that line.
+void WriteSetLists(std::string& out, const FileModel& file, bool all, int onlyList = -1, int onlySlot = -1)
+{
+    bool readable = true;
     ForEachSetList(file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
-        if (!readable)
+        if (!readable || (onlyList >= 0 && i != static_cast<std::size_t>(onlyList)))
             return;
         out += '\n';
         out += SetListLabel(file, ordinal, i) + " " + Quoted(list.name);
         out += list.readable ? "  EQ " + HexLong(list.eq) + "\n" : "  NOT READABLE WHOLE\n";
         for (std::size_t j = 0; j < list.slots.size(); ++j) {
             const Slot& slot = list.slots[j];
+            const bool asked = onlySlot >= 0 && j == static_cast<std::size_t>(onlySlot);
+            if (onlySlot >= 0 && !asked)
+                continue;
             if (!slot.readable) {
                 out += SlotKey(i, j) + " and after: NOT READABLE (the file ends before them)\n";
                 readable = false;
                 return;
             }
-            if (!slot.used && !all)
-                continue;
-            out += SlotKey(i, j);
-            out += "  ";
-            out += Quoted(slot.name);
-            out += "  ";
-            out += PlaysText(WhatSlotPlays(file, slot.fields));
-            out += "  ";
-            out += SettingsText(slot.fields);
-            out += "  ";
-            out += HexLong(slot.fingerprint);
-            out += '\n';
+            if (slot.used || all || asked)
+                WriteSlot(out, file, i, j, slot);
         }
     });
+}
+
+void WriteHead(std::string& out, const FileModel& file, bool textconv)
+{
+    if (!textconv)
+        out += "FILE " + LineText(file.name) + "  " + std::to_string(file.size) + " bytes, " +
+               FormatName(file.formatCode) + " format\n";
+    for (const std::string& problem : file.problems)
+        out += "PROBLEM " + LineText(problem) + "\n";
 }
 
 void WriteRecords(std::string& out, const Bank& bank)
@@ -91,25 +111,33 @@ void WriteShow(std::string& out, const FileModel& file, bool all, bool textconv)
                 estimate += all || slot.used ? 150 : 0;
     }
     out.reserve(out.size() + estimate);
-    if (!textconv)
-        out += "FILE " + LineText(file.name) + "  " + std::to_string(file.size) + " bytes, " +
-               FormatName(file.formatCode) + " format\n";
-    for (const std::string& problem : file.problems)
-        out += "PROBLEM " + LineText(problem) + "\n";
+    WriteHead(out, file, textconv);
     WriteSetLists(out, file, all);
     for (const Bank& bank : file.banks)
         WriteRecords(out, bank);
     WriteChunks(out, file);
 }
 
+void WriteShowSetList(std::string& out, const FileModel& file, std::size_t setList, int slot, bool all)
+{
+    WriteHead(out, file, false);
+    WriteSetLists(out, file, all, static_cast<int>(setList), slot);
+}
+
 int RunShow(const Options& options, Console& console)
 {
+    if (options.slot >= 0 && options.setList < 0)
+        throw Trouble("--slot names a slot of the set list that --setlist names");
     Session session(console, options.files, options.output);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
         std::string out;
-        for (const FileModel& model : models)
-            WriteShow(out, model, options.all);
+        for (const FileModel& model : models) {
+            if (options.setList >= 0)
+                WriteShowSetList(out, model, static_cast<std::size_t>(options.setList), options.slot, options.all);
+            else
+                WriteShow(out, model, options.all);
+        }
         session.Deliver(out);
     }
     return session.StatusWith(Success);

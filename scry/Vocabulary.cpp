@@ -8,7 +8,7 @@
 
 namespace scry {
 
-static_assert(std::size(ChangeKinds) == 8 && std::size(TallyWords) == TallyCount);
+static_assert(std::size(ChangeKinds) == 9 && std::size(TallyWords) == TallyCount);
 
 const RecordKind* RecordKindOf(ChunkKind kind)
 {

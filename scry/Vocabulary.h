@@ -117,11 +117,12 @@ std::string PlaysText(const Plays& plays);
 
 // ---- Kinds of change
 
-enum class Change { Renamed, Changed, RenamedAndChanged, Moved, Added, Removed, Settings, Unreadable };
+// Impact: a slot of the gig that now plays another sound than it did, whatever caused it.
+enum class Change { Renamed, Changed, RenamedAndChanged, Moved, Added, Removed, Settings, Unreadable, Impact };
 
 // What the summary counts each kind of change as.
-enum class Tally { Renamed, Changed, Moved, Added, Removed, Settings, Unreadable };
-inline constexpr std::size_t TallyCount = 7;
+enum class Tally { Renamed, Changed, Moved, Added, Removed, Settings, Unreadable, Impact };
+inline constexpr std::size_t TallyCount = 8;
 
 struct ChangeKind {
     Change change;
@@ -140,12 +141,13 @@ inline constexpr ChangeKind ChangeKinds[] = {
     {Change::Removed, "removed", "\xE2\x88\x92", "m-removed", Tally::Removed},          // minus
     {Change::Settings, "settings changed", "\xE2\x9A\x99", "m-settings", Tally::Settings},   // gear
     {Change::Unreadable, "not readable", "?", "m-unreadable", Tally::Unreadable},
+    {Change::Impact, "plays another sound", "\xE2\x99\xAA", "m-impact", Tally::Impact},   // eighth note
 };
 
 const ChangeKind& ChangeKindOf(Change change);
 
 // How the summary line names each tally, in its order.
-inline constexpr const char* TallyWords[TallyCount] = {"renamed", "changed", "moved", "added",
-                                                       "removed", "slot settings", "not readable"};
+inline constexpr const char* TallyWords[TallyCount] = {"renamed", "changed",       "moved",        "added",
+                                                       "removed", "slot settings", "not readable", "slots play another sound"};
 
 }   // namespace scry

@@ -41,9 +41,10 @@ TEST(ScryDiff, RenamedChangedAndBoth)
     const scry::Comparison comparison = CompareBytes(Small().Bytes(), after.Bytes());
     EXPECT_EQ(LinesOf(comparison),
               (Texts{"PROGRAM I-A003: renamed \"Prog 3\" -> \"Warm Pad\"", "PROGRAM I-A004 \"Prog 4\": changed",
-                     "PROGRAM I-A005: renamed \"Prog 5\" -> \"Cold Pad\" and changed"}));
-    EXPECT_EQ(scry::DiffSummary(comparison),
-              "3 differences: 1 renamed, 2 changed, 0 moved, 0 added, 0 removed, 0 slot settings");
+                     "PROGRAM I-A005: renamed \"Prog 5\" -> \"Cold Pad\" and changed",
+                     "SLOT 000/000 \"Piano\" (Friday): now plays \"Cold Pad\" (Prog I-A005), was \"Prog 5\""}));
+    EXPECT_EQ(scry::DiffSummary(comparison), "3 differences: 1 renamed, 2 changed, 0 moved, 0 added, 0 removed, 0 slot "
+                                             "settings; 1 slot plays another sound");
 }
 
 TEST(ScryDiff, RecordMovedToAnotherPlace)
@@ -61,8 +62,11 @@ TEST(ScryDiff, SlotSettingsAddedAndRemovedSlots)
     after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
     const scry::Comparison comparison = CompareBytes(Small().Bytes(), after.Bytes());
     EXPECT_EQ(LinesOf(comparison),
-              (Texts{"000/000 \"Piano\": plays Prog I-A006 \"Prog 6\", was Prog I-A005; volume 100, was 127",
-                     "000/002 \"Split\": removed", "000/005 \"New One\": added, plays Prog I-A009 \"Prog 9\""}));
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): plays Prog I-A006 \"Prog 6\", was Prog I-A005 \"Prog 5\"; "
+                     "volume 100, was 127",
+                     "SLOT 000/002 \"Split\" (Friday): removed",
+                     "SLOT 000/005 \"New One\" (Friday): added, plays Prog I-A009 \"Prog 9\"",
+                     "SLOT 000/000 \"Piano\" (Friday): now plays \"Prog 6\" (Prog I-A006), was \"Prog 5\" (Prog I-A005)"}));
     EXPECT_EQ(comparison.counts.tally[static_cast<std::size_t>(scry::Tally::Settings)], 1u);
     EXPECT_EQ(comparison.counts.tally[static_cast<std::size_t>(scry::Tally::Added)], 1u);
     EXPECT_EQ(comparison.counts.tally[static_cast<std::size_t>(scry::Tally::Removed)], 1u);
@@ -129,7 +133,7 @@ TEST(ScryDiff, BytesAfterTheEndOfAName)
     SetRecordName(after.programs, pcgw::ProgramSize, 7, std::string("AB\0Y", 4));
     SetSlot(before.setLists, 0, 4, std::string("Lead\0a", 6), PackSlot(1, 0, 0, 0, 0, 1, 0, 100, 0));
     SetSlot(after.setLists, 0, 4, std::string("Lead\0b", 6), PackSlot(1, 0, 0, 0, 0, 1, 0, 100, 0));
-    EXPECT_EQ(DiffOf(before, after), (Texts{"000/004 \"Lead\": bytes after the end of its name changed",
+    EXPECT_EQ(DiffOf(before, after), (Texts{"SLOT 000/004 \"Lead\" (Friday): bytes after the end of its name changed",
                                            "PROGRAM I-A007 \"AB\": bytes after the end of its name changed"}));
 }
 
@@ -183,8 +187,82 @@ TEST(ScryDiff, SecondSetListBankIsToldApart)
     const scry::Comparison comparison = CompareBytes(file(lists), file(changed));
     ASSERT_EQ(comparison.differences.size(), 1u);
     const scry::Difference& difference = comparison.differences[0];
-    EXPECT_EQ(difference.line, "002/007 (set-list bank 2) \"Strings\": added, plays Prog I-A001 (bank not in file)");
+    EXPECT_EQ(difference.line,
+              "SLOT 002/007 (set-list bank 2) \"Strings\" (unnamed set list): added, plays Prog I-A001 (bank not in file)");
     EXPECT_EQ(difference.setListBank, 1u);
     EXPECT_EQ(difference.setList, 2u);
     EXPECT_EQ(difference.slot, 7u);
+}
+
+namespace {
+
+// The lines of a comparison that say a slot plays another sound.
+Texts SoundLines(const Small& before, const Small& after)
+{
+    Texts lines;
+    for (const scry::Difference& difference : CompareBytes(before.Bytes(), after.Bytes()).differences)
+        if (difference.change == scry::Change::Impact)
+            lines.push_back(difference.line);
+    return lines;
+}
+
+}   // namespace
+
+// What a change does to the gig: every slot whose sound is not what it was, in a performer's words.
+TEST(ScryDiff, SlotsThatPlayAnotherSound)
+{
+    Small swapped;   // programs 5 and 6 trade places: slots 0 and 1 play them
+    swapped.programs.replace(pcgw::ProgramSize * 5, pcgw::ProgramSize, Small().programs.substr(pcgw::ProgramSize * 6, pcgw::ProgramSize));
+    swapped.programs.replace(pcgw::ProgramSize * 6, pcgw::ProgramSize, Small().programs.substr(pcgw::ProgramSize * 5, pcgw::ProgramSize));
+    EXPECT_EQ(SoundLines(Small(), swapped),
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): now plays \"Prog 6\" (Prog I-A005), was \"Prog 5\"",
+                     "SLOT 000/001 \"Pad\" (Friday): now plays \"Prog 5\" (Prog I-A006), was \"Prog 6\""}));
+
+    Small changed;
+    changed.programs[pcgw::ProgramSize * 5 + 200] ^= 1;
+    EXPECT_EQ(SoundLines(Small(), changed),
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): now plays \"Prog 5\" (Prog I-A005) with another sound"}));
+
+    Small renamed;
+    SetRecordName(renamed.programs, pcgw::ProgramSize, 5, "Bright");
+    EXPECT_EQ(SoundLines(Small(), renamed),
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): now plays \"Bright\" (Prog I-A005), renamed from \"Prog 5\""}));
+
+    Small retargeted;
+    SetSlot(retargeted.setLists, 0, 0, "Piano", PackSlot(1, 2, 1, 0, 1, 7, 3, 127, 0));
+    EXPECT_EQ(SoundLines(Small(), retargeted),
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): now plays \"Prog 7\" (Prog I-A007), was \"Prog 5\" (Prog I-A005)"}));
+
+    // Into the instrument's own bank (GM): what it sounds like is not guessed at.
+    Small toGm;
+    SetSlot(toGm.setLists, 0, 0, "Piano", PackSlot(1, 2, 1, 6, 1, 5, 3, 127, 0));
+    EXPECT_EQ(SoundLines(Small(), toGm), Texts{});
+    EXPECT_EQ(DiffOf(Small(), toGm),
+              (Texts{"SLOT 000/000 \"Piano\" (Friday): plays Prog GM005 (instrument's own bank), was Prog I-A005 "
+                     "\"Prog 5\""}));
+    // Retargeted to a copy of the same bytes elsewhere: the same sound.
+    Small twin;
+    twin.programs.replace(pcgw::ProgramSize * 9, pcgw::ProgramSize, Small().programs.substr(pcgw::ProgramSize * 5, pcgw::ProgramSize));
+    Small twinTarget = twin;
+    SetSlot(twinTarget.setLists, 0, 0, "Piano", PackSlot(1, 2, 1, 0, 1, 9, 3, 127, 0));
+    EXPECT_EQ(SoundLines(twin, twinTarget), Texts{});
+}
+
+TEST(ScryDiff, SlotsOfABankNoLongerInTheFile)
+{
+    const std::string before = Small().Bytes();
+    Small small;
+    const std::string after = PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, pcgw::SetListSize, small.setLists)) +
+                                      Chunk("CMB1", BankChunk("CBK1", 0, pcgw::CombiSize, small.combis)) +
+                                      Chunk("GLB1", small.global));
+    const scry::Comparison comparison = CompareBytes(before, after);
+    Texts sounds;
+    for (const scry::Difference& difference : comparison.differences)
+        if (difference.change == scry::Change::Impact)
+            sounds.push_back(difference.line);
+    EXPECT_EQ(sounds, (Texts{"SLOT 000/000 \"Piano\" (Friday): now plays Prog I-A005, which is no longer in the file, "
+                             "was \"Prog 5\"",
+                             "SLOT 000/001 \"Pad\" (Friday): now plays Prog I-A006, which is no longer in the file, "
+                             "was \"Prog 6\""}));
+    EXPECT_NE(scry::DiffSummary(comparison).find("; 2 slots play another sound"), std::string::npos);
 }

@@ -70,3 +70,23 @@ TEST(ScryShow, WhatCannotBeReadIsSaid)
     EXPECT_NE(padded.find("PROBLEM zero padding from offset 28, 24 bytes\n"), std::string::npos);
     EXPECT_NE(padded.find("CHUNK (zero padding)  offset 28  size 24  "), std::string::npos);
 }
+
+// What slot 5 of set list 3 plays, without grep.
+TEST_F(ScryFiles, ShowOneSetListOrOneSlot)
+{
+    Write("gig.PCG", Small().Bytes());
+    ScryRun run = Run({"show", "gig.PCG", "--setlist", "0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const Texts lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2].rfind("SETLIST 000 \"Friday\"  EQ ", 0), 0u);
+    EXPECT_EQ(lines[5].rfind("000/002  \"Split\"  Combi I-A000 \"Combi Zero\"", 0), 0u);
+    run = Run({"show", "gig.PCG", "--setlist", "0", "--slot", "1"});
+    EXPECT_EQ(SplitLines(run.out).size(), 4u);
+    EXPECT_EQ(SplitLines(run.out)[3].rfind("000/001  \"Pad\"  Prog I-A006 \"Prog 6\"  color 4", 0), 0u) << run.out;
+    // An unused slot asked for by number is shown all the same.
+    run = Run({"show", "gig.PCG", "--setlist", "5", "--slot", "9"});
+    EXPECT_EQ(SplitLines(run.out).back().rfind("005/009  \"\"  Combi I-A000 \"Combi Zero\"", 0), 0u) << run.out;
+    EXPECT_EQ(Run({"show", "gig.PCG", "--slot", "1"}).status, 2);
+    EXPECT_EQ(Run({"show", "gig.PCG", "--setlist", "128"}).status, 2);
+}
