@@ -67,7 +67,7 @@ std::string DataAttribute(const char* key)
 
 // Where each difference stands, by what it marks.
 struct Marks {
-    std::map<std::tuple<std::size_t, std::size_t, std::size_t>, const Difference*> slots;   // bank, list, slot
+    std::map<std::tuple<std::size_t, std::size_t, std::size_t>, std::vector<const Difference*>> slots;   // bank, list, slot
     std::map<std::pair<std::size_t, std::size_t>, std::vector<const Difference*>> setLists;   // bank, list
     std::map<std::pair<std::size_t, std::size_t>, const Difference*> records;               // bank index, number
     std::map<std::size_t, const Difference*> banks;                                          // bank index
@@ -98,35 +98,59 @@ struct Page {
     const char* SameClass(bool marked) const { return Comparing() && !marked ? " same" : ""; }
 };
 
-void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot, const Difference* mark)
+// What a slot plays, for its tile: "Prog I-B084 Clean Trumpet", or why it names no record.
+std::string PlaysOnTile(const Plays& plays)
+{
+    return std::string(SlotTypeText(plays.type)) + " " + Utf8(plays.place) + " " +
+           (plays.record != nullptr ? Utf8(plays.record->name) : "(" + std::string(ResolutionNote(plays.resolution)) + ")");
+}
+
+const std::vector<const Difference*> NoMarks;
+
+// A used slot's tile: its number, marks, name in its colour and size, what it plays, its settings;
+// on a comparison, what it played and the settings it had, where they were other.
+void WriteTile(Page& page, std::size_t j, const Slot& slot, const Slot* oldSlot, const std::vector<const Difference*>& marks)
 {
     std::string& out = page.out;
-    const std::string number = Pad3(static_cast<unsigned>(j));
-    const bool removed = mark != nullptr && mark->change == Change::Removed && oldSlot != nullptr;
-    if (!slot.used && !removed) {
-        out += "<li class=\"t u" + std::string(page.SameClass(mark != nullptr)) + "\"><var>" + number + "</var></li>";
-        return;
-    }
-    const Slot& shown = slot.used ? slot : *oldSlot;
+    const bool removed = !slot.used;   // drawn as it was, struck through
+    const Slot& shown = removed ? *oldSlot : slot;
     const SlotFields& fields = shown.fields;
-    const Plays plays = WhatSlotPlays(slot.used ? page.file : *page.oldFile, fields);
-    const std::string what = std::string(SlotTypeText(plays.type)) + " " + Utf8(plays.place) + " " +
-                             (plays.record != nullptr ? Utf8(plays.record->name)
-                                                      : "(" + std::string(ResolutionNote(plays.resolution)) + ")");
+    const std::string what = PlaysOnTile(WhatSlotPlays(removed ? *page.oldFile : page.file, fields));
+    const bool compared = !removed && oldSlot != nullptr && oldSlot->used && page.oldFile != nullptr;
     out += "<li class=\"t c" + std::to_string(fields.color & 15u) + " f" + std::to_string(fields.font & 3u) +
-           page.SameClass(mark != nullptr) + (slot.used ? "" : " removed") + "\"";
+           page.SameClass(!marks.empty()) + (removed ? " removed" : "") + "\"";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet)
             out += " data-" + DataAttribute(setting.key) + "=\"" + std::to_string(fields.*setting.field) + "\"";
-    if (mark != nullptr)
-        out += " title=\"" + HtmlText(mark->line) + "\"";
-    out += "><var>" + number + "</var>" + Mark(mark) + "<b>" + HtmlName(shown.name) + "</b><i>" + HtmlText(what) +
-           "</i><small>";
+    if (!marks.empty()) {
+        out += " title=\"";
+        for (std::size_t k = 0; k < marks.size(); ++k)
+            out += (k == 0 ? "" : "\n") + HtmlText(marks[k]->line);
+        out += "\"";
+    }
+    out += "><var>" + Pad3(static_cast<unsigned>(j)) + "</var>";
+    for (const Difference* mark : marks)
+        out += Mark(mark);
+    out += "<b>" + HtmlName(shown.name) + "</b><i>" + HtmlText(what) + "</i>";
+    // What it played, where that is other: written out, for a touch screen and for paper.
+    if (compared) {
+        const std::string then = PlaysOnTile(WhatSlotPlays(*page.oldFile, oldSlot->fields));
+        const bool soundMarked = std::any_of(marks.begin(), marks.end(),
+                                             [](const Difference* mark) { return mark->change == Change::Impact; });
+        if (then != what || soundMarked)
+            out += "<s class=\"was\">was " + HtmlText(then) + "</s>";
+    }
+    out += "<small>";
     bool first = true;
     for (const SlotSetting& setting : SlotSettings) {
-        if (setting.tile == nullptr)
+        const unsigned now = fields.*setting.field;
+        const bool other = compared && oldSlot->fields.*setting.field != now;
+        if (setting.tile == nullptr && !other)
             continue;
-        out += (first ? "" : " \xC2\xB7 ") + std::string(setting.tile) + " " + std::to_string(fields.*setting.field);
+        out += (first ? "" : " \xC2\xB7 ") + std::string(setting.tile != nullptr ? setting.tile : setting.word) + " " +
+               std::to_string(now);
+        if (other)
+            out += " <em>(was " + std::to_string(oldSlot->fields.*setting.field) + ")</em>";
         first = false;
     }
     out += "</small></li>";
@@ -150,6 +174,50 @@ const SetList* OldSetList(const Page& page, std::size_t ordinal, std::size_t num
     return found;
 }
 
+// A set list's slots as one grid: a tile per used slot (and per slot a comparison marks), one
+// line per run of unused slots, and the instrument's page of 16 named before the first tile of
+// each page.
+void WriteSlots(Page& page, std::size_t ordinal, std::size_t i, const SetList& list, const SetList* oldList)
+{
+    std::string& out = page.out;
+    const auto marksOf = [&](std::size_t j) -> const std::vector<const Difference*>& {
+        const auto found = page.marks.slots.find({ordinal, i, j});
+        return found == page.marks.slots.end() ? NoMarks : found->second;
+    };
+    const auto drawn = [&](std::size_t j) { return list.slots[j].used || !marksOf(j).empty(); };
+    out += "<ol class=\"slots\">";
+    std::size_t labelled = SIZE_MAX;   // the page of 16 last named
+    for (std::size_t j = 0; j < list.slots.size();) {
+        if (!drawn(j)) {
+            std::size_t last = j;
+            while (last + 1 < list.slots.size() && !drawn(last + 1))
+                ++last;
+            out += "<li class=\"run" + std::string(page.SameClass(false)) + "\">" +
+                   (last == j ? "slot " + Pad3(static_cast<unsigned>(j)) + " unused"
+                              : "slots " + Pad3(static_cast<unsigned>(j)) + " to " + Pad3(static_cast<unsigned>(last)) +
+                                    " unused") +
+                   "</li>";
+            j = last + 1;
+            continue;
+        }
+        const std::size_t pageNumber = j / 16;
+        if (pageNumber != labelled) {
+            bool marked = false;
+            for (std::size_t k = pageNumber * 16; k < pageNumber * 16 + 16 && k < list.slots.size(); ++k)
+                marked = marked || !marksOf(k).empty();
+            out += "<li class=\"pg" + std::string(page.SameClass(marked)) + "\">Page " + std::to_string(pageNumber + 1) +
+                   " \xC2\xB7 slots " + Pad3(static_cast<unsigned>(pageNumber * 16)) + " to " +
+                   Pad3(static_cast<unsigned>(pageNumber * 16 + 15)) + "</li>";
+            labelled = pageNumber;
+        }
+        const Slot* oldSlot = oldList != nullptr ? &oldList->slots[j] : nullptr;
+        if (list.slots[j].used || (oldSlot != nullptr && oldSlot->used))
+            WriteTile(page, j, list.slots[j], oldSlot, marksOf(j));
+        ++j;
+    }
+    out += "</ol>";
+}
+
 void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList& list, std::vector<std::string>& unused)
 {
     std::string& out = page.out;
@@ -169,24 +237,16 @@ void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList&
         for (const Difference* difference : headMarks->second)
             out += "<span title=\"" + HtmlText(difference->line) + "\">" + Mark(difference) + "</span>";
     out += "<button type=\"button\" data-print=\"" + id + "\" hidden>Print gig sheet</button></h3>";
-    for (std::size_t pageNumber = 0; pageNumber < 8; ++pageNumber) {
-        const std::size_t first = pageNumber * 16;
-        out += "<ol class=\"page\" aria-label=\"Page " + std::to_string(pageNumber + 1) + ": slots " +
-               Pad3(static_cast<unsigned>(first)) + " to " + Pad3(static_cast<unsigned>(first + 15)) + "\">";
-        for (std::size_t j = first; j < first + 16 && j < list.slots.size(); ++j) {
-            const auto mark = page.marks.slots.find({ordinal, i, j});
-            WriteTile(page, j, list.slots[j], oldList != nullptr ? &oldList->slots[j] : nullptr,
-                      mark == page.marks.slots.end() ? nullptr : mark->second);
-        }
-        out += "</ol>";
-    }
+    WriteSlots(page, ordinal, i, list, oldList);
     out += "</section>";
 }
 
 void WriteSetLists(Page& page)
 {
     std::string& out = page.out;
-    out += "<section id=\"setlists\"><h2>Set lists</h2>"
+    // "Differences only" leaves out a part of the page where nothing differs, its heading included.
+    const bool marked = !page.marks.slots.empty() || !page.marks.setLists.empty();
+    out += "<section id=\"setlists\" class=\"part" + std::string(page.SameClass(marked)) + "\"><h2>Set lists</h2>"
            "<details class=\"legend\"><summary>Colours and sizes</summary><ol class=\"palette\" start=\"0\">";
     for (int c = 0; c < 16; ++c)
         out += "<li class=\"c" + std::to_string(c) + "\"><b>colour " + std::to_string(c) + "</b></li>";
@@ -214,7 +274,13 @@ void WriteSetLists(Page& page)
 void WriteBanks(Page& page, const RecordKind& kind)
 {
     std::string& out = page.out;
-    out += std::string("<section id=\"") + kind.anchor + "\"><h2>" + kind.section + "</h2>";
+    bool marked = false;
+    for (std::size_t b = 0; b < page.file.banks.size(); ++b)
+        if (page.file.banks[b].kind == kind.kind)
+            marked = marked || page.marks.banks.count(b) != 0 ||
+                     page.marks.records.lower_bound({b, 0}) != page.marks.records.lower_bound({b + 1, 0});
+    out += std::string("<section id=\"") + kind.anchor + "\" class=\"part" + page.SameClass(marked) + "\"><h2>" +
+           kind.section + "</h2>";
     for (std::size_t b = 0; b < page.file.banks.size(); ++b) {
         const Bank& bank = page.file.banks[b];
         if (bank.kind != kind.kind)
@@ -288,7 +354,8 @@ void WriteChunkRow(Page& page, const Chunk& chunk, const Difference* difference)
 
 void WriteChunks(Page& page)
 {
-    page.out += "<section id=\"chunks\"><h2>Chunks</h2><table><thead><tr><th>Id</th><th>Holds</th><th>Offset</th>"
+    page.out += "<section id=\"chunks\" class=\"part" + std::string(page.SameClass(!page.marks.chunks.empty())) +
+                "\"><h2>Chunks</h2><table><thead><tr><th>Id</th><th>Holds</th><th>Offset</th>"
                 "<th>Size</th><th>Fingerprint</th><th></th></tr></thead><tbody>";
     for (std::size_t c = 0; c < page.file.chunks.size(); ++c) {
         const auto mark = page.marks.chunks.find(c);
@@ -297,14 +364,7 @@ void WriteChunks(Page& page)
     page.out += "</tbody></table></section>";
 }
 
-std::string Head(const std::string& title)
-{
-    return std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                       "<meta name=\"generator\" content=\"scry " BANKSCRY_VERSION "\">"
-                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                       "<title>") +
-           title + "</title><style>" + PageStyle + "</style></head><body>";
-}
+std::string Head(const std::string& title) { return PageHead(title, nullptr); }
 
 // What the file holds, with links to each part.
 std::string ContentsNav(const FileModel& file)
@@ -384,7 +444,7 @@ std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile)
             continue;
         switch (d.place) {
         case Place::SetList: marks.setLists[{d.setListBank, d.setList}].push_back(&d); break;
-        case Place::Slot: marks.slots[{d.setListBank, d.setList, d.slot}] = &d; break;
+        case Place::Slot: marks.slots[{d.setListBank, d.setList, d.slot}].push_back(&d); break;
         case Place::Record: marks.records[{d.bank, d.number}] = &d; break;
         case Place::Bank: marks.banks[d.bank] = &d; break;
         case Place::Chunk: marks.chunks[d.chunk] = &d; break;
@@ -426,16 +486,40 @@ std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile)
     return page.out + Tail();
 }
 
-std::string DefaultPageName(const std::vector<std::string>& files)
+std::string PageHead(const std::string& title, const char* bodyClass)
 {
-    const std::string& source = files.back();
+    return std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<meta name=\"generator\" content=\"scry " BANKSCRY_VERSION "\">"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                       "<title>") +
+           title + "</title><style>" + PageStyle + "</style></head><body" +
+           (bodyClass != nullptr ? std::string(" class=\"") + bodyClass + "\"" : std::string()) + ">";
+}
+
+std::string PageNameBeside(const std::string& source, const std::string& suffix)
+{
     if (source == "-")
         throw Trouble("a page of standard input needs -o PAGE.html");
-    const std::string name = PathWithoutExtension(source) + (files.size() == 2 ? "_diff.html" : ".html");
+    const std::string name = PathWithoutExtension(source) + suffix;
     // Only a page that scry wrote is ever written over without -o; nothing here blocks.
     if (WhatNameHolds(name) != NameHolds::Nothing && !IsPageOfScry(name))
         throw Trouble(LineText(name) + ": exists and is not a page written by scry; name the page with -o");
     return name;
+}
+
+std::string DefaultPageName(const std::vector<std::string>& files)
+{
+    return PageNameBeside(files.back(), files.size() == 2 ? "_diff.html" : ".html");
+}
+
+int WritePage(Session& session, Console& console, const std::string& output, bool named, const std::string& page)
+{
+    // A file named with -o that was no page of scry is replaced, as asked, but not without a word.
+    const bool replacing = named && output != "-" && WhatNameHolds(output) == NameHolds::RegularFile && !IsPageOfScry(output);
+    session.Deliver(page);
+    SayError(console, "wrote " + (output == "-" ? std::string("the page to standard output") : LineText(output)) +
+                          (replacing ? ", in place of a file that was no page of scry" : ""));
+    return session.StatusWith(Success);
 }
 
 int RunHtml(const Options& options, Console& console)
@@ -443,22 +527,12 @@ int RunHtml(const Options& options, Console& console)
     if (options.files.empty() || options.files.size() > 2)
         throw Trouble("html takes one file, or two to compare");
     const std::string output = options.output.empty() ? DefaultPageName(options.files) : options.output;
-    // A file named with -o that was no page of scry is replaced, as asked, but not without a word.
-    const bool replacing = !options.output.empty() && output != "-" && WhatNameHolds(output) == NameHolds::RegularFile &&
-                           !IsPageOfScry(output);
     Session session(console, options.files, output);
-    std::string page;
-    if (options.files.size() == 1) {
-        page = HtmlPage(session.Read(0));
-    } else {
-        const FileModel oldFile = session.Read(0);
-        const FileModel newFile = session.Read(1);
-        page = HtmlComparison(oldFile, newFile);
-    }
-    session.Deliver(page);
-    SayError(console, "wrote " + (output == "-" ? std::string("the page to standard output") : LineText(output)) +
-                          (replacing ? ", in place of a file that was no page of scry" : ""));
-    return session.StatusWith(Success);
+    if (options.files.size() == 1)
+        return WritePage(session, console, output, !options.output.empty(), HtmlPage(session.Read(0)));
+    const FileModel oldFile = session.Read(0);
+    const FileModel newFile = session.Read(1);
+    return WritePage(session, console, output, !options.output.empty(), HtmlComparison(oldFile, newFile));
 }
 
 }   // namespace scry

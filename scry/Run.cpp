@@ -9,6 +9,7 @@
 
 #include "Csv.h"
 #include "Diff.h"
+#include "Gig.h"
 #include "Html.h"
 #include "Json.h"
 #include "PCG_readK/Banks.h"
@@ -78,6 +79,15 @@ const CommandRow Commands[] = {
          Output(command, options, ToStandardOutput);
      },
      &RunUses},
+    {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+         Output(command, options,
+                "Write the page to FILE (- for standard output). Without -o it is written beside the input, as "
+                "name_gig_NNN.html, and never over a file that is not a page of scry");
+     },
+     &RunGig},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      [](CLI::App& command, Options& options) {
          command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")

@@ -115,3 +115,17 @@ TEST(PcgDescription, ErrorsNameTheLine)
         }
     }
 }
+
+TEST(PcgDescription, UnusedSlotsAreAllZero)
+{
+    const std::string bytes = pcgw::BuildFromDescription("file\ncontainer\nchunk SLS1\n  bank SBK1 0 69416 2\n  fill 3\n"
+                                                         "  slot 1 4 \"Kept\" 01 02 03 04 05 06\n  unused\nend\n");
+    const std::size_t records = 16 + 12 + 12 + 12 + 12;
+    const auto slot = [&](std::size_t list, std::size_t j) {
+        return bytes.substr(records + pcgw::SlotOffset(list, j), pcgw::SlotSize);
+    };
+    EXPECT_EQ(slot(0, 0), std::string(pcgw::SlotSize, '\0'));
+    EXPECT_EQ(slot(1, 127), std::string(pcgw::SlotSize, '\0'));
+    EXPECT_EQ(slot(1, 4).substr(0, 4), "Kept");
+    EXPECT_NE(slot(1, 4).substr(30), std::string(pcgw::SlotSize - 30, '\0'));   // its filled bytes stay
+}

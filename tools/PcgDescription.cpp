@@ -193,6 +193,13 @@ void Apply(Builder& builder, const Line& line)
             NameRecord(bank, line, first + i, line.Text(3) + std::to_string(i + 1));
         return;
     }
+    if (verb == "unused") {
+        PendingBank& bank = BankOf(builder, line);
+        if (bank.recordSize != SetListSize)
+            line.Fail("slots belong to a set-list bank (records of 69416 bytes)");
+        ZeroUnnamedSlots(bank.records);
+        return;
+    }
     if (verb == "slot") {
         PendingBank& bank = BankOf(builder, line);
         if (bank.recordSize != SetListSize)

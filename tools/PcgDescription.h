@@ -17,6 +17,8 @@
 //   series I COUNT "Prefix"          records I to I+COUNT-1 named Prefix1, Prefix2, ...
 //   slot I J "Name" HH HH HH HH HH HH
 //                                    slot J of set list I: its name and six packed bytes
+//   unused                           every slot of the last set-list bank that has no name: all
+//                                    zero bytes, as the instrument keeps an unused slot
 //
 // Numbers are decimal or 0x-prefixed hexadecimal; texts take \" \\ and \xHH escapes.
 #pragma once

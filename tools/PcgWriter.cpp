@@ -1,6 +1,7 @@
 // In-memory PCG building blocks.
 #include "PcgWriter.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -97,6 +98,17 @@ Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, st
             holdTime,
             volume,
             static_cast<std::uint8_t>(kbdTrack & 0x0Fu)};
+}
+
+void ZeroUnnamedSlots(std::string& setLists)
+{
+    for (std::size_t list = 0; list + 1 <= setLists.size() / SetListSize; ++list)
+        for (std::size_t slot = 0; slot < SlotsPerSetList; ++slot) {
+            const std::size_t at = SlotOffset(list, slot);
+            if (setLists[at] == '\0')
+                std::fill(setLists.begin() + static_cast<std::ptrdiff_t>(at),
+                          setLists.begin() + static_cast<std::ptrdiff_t>(at + SlotSize), '\0');
+        }
 }
 
 std::size_t SlotOffset(std::size_t setList, std::size_t slot)

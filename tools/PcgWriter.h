@@ -69,6 +69,8 @@ Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, st
 // Offset of slot j of set list i in a set-list bank.
 std::size_t SlotOffset(std::size_t setList, std::size_t slot);
 void SetSlot(std::string& setLists, std::size_t setList, std::size_t slot, std::string_view name, const Packed& packed);
+// Every slot whose name is empty becomes all zero bytes: unused, as the instrument keeps it.
+void ZeroUnnamedSlots(std::string& setLists);
 
 // Writes bytes to a file, replacing it; false when they could not all be written.
 bool WriteFile(const std::string& path, std::string_view bytes);

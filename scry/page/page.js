@@ -7,24 +7,37 @@
     var all = function (selector, root) {
         return [].slice.call((root || document).querySelectorAll(selector));
     };
-    var named = all('.t:not(.u),.grid li');
+    var named = all('.t,.grid li');
     var nameOf = function (element) {
         var b = element.querySelector('b');
         return b ? b.textContent : '';
     };
+    // What a search looks in: a slot's name and what it plays ("Prog I-B084 Clean Trumpet"); a
+    // record's name and its place as a slot names it ("Prog I-B084").
+    var kinds = {programs: 'Prog', combis: 'Combi'};
+    var searchTextOf = function (element) {
+        if (element.classList.contains('t'))
+            return nameOf(element) + ' ' + (element.querySelector('i') || {}).textContent;
+        var bank = element.closest('.bank');
+        var part = element.closest('section.part');
+        var place = (bank ? bank.getAttribute('data-n') : '') + element.querySelector('var').textContent;
+        return nameOf(element) + ' ' + (part && kinds[part.id] ? kinds[part.id] + ' ' : '') + place;
+    };
+    var texts = named.map(function (element) { return searchTextOf(element).toLowerCase(); });
 
-    // Search: names of slots and records, and of set lists and banks, as you type.
+    // Search: as you type, in slots and records, and in the names of set lists and banks.
     q.hidden = false;
     q.parentNode.hidden = false;
     q.addEventListener('input', function () {
         var text = q.value.trim().toLowerCase();
         var hits = 0;
-        named.forEach(function (element) {
-            var hit = !text || nameOf(element).toLowerCase().indexOf(text) >= 0;
+        named.forEach(function (element, k) {
+            var hit = !text || texts[k].indexOf(text) >= 0;
             element.classList.toggle('hide', !hit);
             if (hit && text)
                 hits++;
         });
+        all('.slots .pg,.slots .run').forEach(function (line) { line.classList.toggle('hide', !!text); });
         all('.setlist,.bank').forEach(function (group) {
             var own = (group.getAttribute('data-n') || '').toLowerCase();
             var ownHit = !!text && own.indexOf(text) >= 0;
@@ -32,11 +45,8 @@
                 hits++;
                 all('.hide', group).forEach(function (element) { element.classList.remove('hide'); });
             }
-            var any = !text || ownHit || !!group.querySelector('.t:not(.u):not(.hide),.grid li:not(.hide)');
+            var any = !text || ownHit || !!group.querySelector('.t:not(.hide),.grid li:not(.hide)');
             group.classList.toggle('hide', !any);
-        });
-        all('.page').forEach(function (page) {
-            page.classList.toggle('hide', !!text && !page.querySelector('.t:not(.u):not(.hide)'));
         });
         count.textContent = text ? hits + (hits === 1 ? ' match' : ' matches') : '';
     });
@@ -53,7 +63,7 @@
         var old = list.querySelector('.gig');
         if (old)
             old.remove();
-        var tiles = all('.t:not(.u):not(.removed)', list);
+        var tiles = all('.t:not(.removed)', list);
         var table = document.createElement('table');
         table.className = 'gig' + (tiles.length > 36 ? ' long' : '');
         var head = table.createTHead().insertRow();

@@ -1,4 +1,4 @@
-// scry html pages in a real browser: Debian's chromium, driven headless by puppeteer-core.
+// scry's pages in a real browser: Debian's chromium, driven headless by puppeteer-core.
 // Usage: node page_test.mjs SCRY PCGWRITE DEMO_PCG OUTDIR
 // Prints "SKIPPED: ..." and exits 0 where no browser or no puppeteer-core is installed.
 import { execFileSync } from 'node:child_process';
@@ -29,19 +29,23 @@ function check(what, ok, detail = '') {
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'scry-page-'));
 fs.mkdirSync(outDir, { recursive: true });
 
-// A small file: two set lists with used slots (one slot name made to break a page), a program
-// and a combination bank, and a GLB1 chunk.
+// A small file: three set lists with used slots (one slot name made to break a page, one set
+// list of 24 used slots for a gig sheet), a program and a combination bank, and a GLB1 chunk.
 const xssName = '<script>x=1</script>&\\"\'\\xE9';   // as the description writes it: 24 bytes
+const longGig = Array.from({ length: 24 }, (_, j) =>
+    `  slot 2 ${j} "Song Number ${String(j + 1).padStart(2, '0')} Long" 01 00 ${(j + 40).toString(16).padStart(2, '0')} 00 64 00`).join('\n');
 const description = `file 68 00
 container PCG1
 chunk SLS1
   bank SBK1 0 69416
   name 0 "Gig One"
   name 1 "Gig Two"
+  name 2 "Long Gig"
   slot 0 0 "Piano Intro" 49 20 01 00 7F 00
   slot 0 1 "Strings, Warm" 15 00 02 03 64 08
   slot 0 2 "${xssName}" 80 00 00 00 50 00
   slot 1 7 "Closing" 01 00 03 00 64 00
+${longGig}
 end
 chunk PRG1
   bank PBK1 0 4960
@@ -76,19 +80,22 @@ const put = (offset, text) => { const b = Buffer.alloc(24); b.write(text, 'latin
 put(record(10), 'Renamed Ten');                    // renamed
 bytes[record(11) + 100] ^= 1;                       // changed
 bytes.copy(bytes, record(100), record(20), record(20) + 4960);   // moved: 100 now holds 20
+bytes[record(3) + 200] ^= 1;                        // the sound of I-A003, which "Closing" plays
 put(slot(0, 5), 'New Slot');                        // added
 bytes[slot(0, 5) + 24] = 0x01; bytes[slot(0, 5) + 26] = 9; bytes[slot(0, 5) + 28] = 100;
-bytes.fill(0, slot(1, 7), slot(1, 7) + 542);        // removed
 bytes[slot(0, 0) + 28] = 90;                        // settings: volume 127 -> 90
+bytes.fill(0, slot(2, 23), slot(2, 23) + 542);      // removed
 bytes[at('GLB1') + 12] = 9;                         // another chunk changed
 const newPcg = path.join(work, 'New.PCG');
 fs.writeFileSync(newPcg, bytes);
 
 const page1 = path.join(work, 'Old.html');
 const compare = path.join(work, 'compare.html');
+const gig = path.join(work, 'gig.html');
 const demoPage = path.join(work, 'Kronos_Demo.html');
 execFileSync(scry, ['html', oldPcg, '-o', page1], { stdio: 'ignore' });
 execFileSync(scry, ['html', oldPcg, newPcg, '-o', compare], { stdio: 'ignore' });
+execFileSync(scry, ['gig', oldPcg, '2', '-o', gig], { stdio: 'ignore' });
 const started = process.hrtime.bigint();
 execFileSync(scry, ['html', demo, '-o', demoPage], { stdio: 'ignore' });
 const written = Number(process.hrtime.bigint() - started) / 1e6;
@@ -101,10 +108,10 @@ const browser = await puppeteer.launch({
            '--disable-component-update', '--disable-sync', '--allow-file-access-from-files'],
 });
 
-// Opens a page, recording every request besides the page itself and every console error.
-async function open(file) {
+// Opens a page at a width, recording every request besides the page itself and every console error.
+async function open(file, width = 1280) {
     const page = await browser.newPage();
-    await page.setViewport({ width: 1400, height: 1000 });
+    await page.setViewport({ width, height: 1000 });
     const url = 'file://' + file;
     const requests = [];
     const errors = [];
@@ -117,45 +124,84 @@ async function open(file) {
     return { page, requests, errors, loadMs: Date.now() - t0 };
 }
 
+// The names the page shows and a person could see, after a search.
+const visibleNames = (page, selector) => page.$$eval(selector,
+    (els) => els.filter((e) => e.offsetParent !== null).map((e) => e.textContent));
+async function search(page, text) {
+    await page.$eval('#q', (e, t) => { e.value = t; e.dispatchEvent(new Event('input')); }, text);
+}
+const pdfPages = (file) => Number(/Pages:\s+(\d+)/.exec(execFileSync('pdfinfo', [file]).toString())[1]);
+
 try {
     // ---- The page of one file
     {
         const { page, requests, errors } = await open(page1);
         const count = (sel) => page.$$eval(sel, (els) => els.length);
-        check('two set lists with used slots, each as 8 pages of 16', (await count('.setlist .page')) === 16);
-        check('256 slot tiles in those pages', (await count('.setlist .page .t')) === 256);
-        check('4 used slots', (await count('.page .t:not(.u)')) === 4, String(await count('.page .t:not(.u)')));
-        const plays = await page.$$eval('.page .t:not(.u) i', (els) => els.map((e) => e.textContent));
+        check('three set lists with used slots', (await count('.setlist[data-n]')) === 3, String(await count('.setlist[data-n]')));
+        check('a tile per used slot: 3 + 1 + 24', (await count('.setlist .t')) === 28, String(await count('.setlist .t')));
+        const runs = await page.$$eval('#sl001 .run', (els) => els.map((e) => e.textContent));
+        check('unused slots folded, a line per run', JSON.stringify(runs) === JSON.stringify(['slots 000 to 006 unused', 'slots 008 to 127 unused']),
+              JSON.stringify(runs));
+        const plays = await page.$$eval('#sl000 .t i', (els) => els.map((e) => e.textContent));
         check('slots play resolved names', JSON.stringify(plays) === JSON.stringify(
-            ['Prog I-A001 Grand Piano', 'Prog I-A002 Warm Pad', 'Combi I-A000 Piano Split', 'Prog I-A003 Upright Piano']),
-              JSON.stringify(plays));
+            ['Prog I-A001 Grand Piano', 'Prog I-A002 Warm Pad', 'Combi I-A000 Piano Split']), JSON.stringify(plays));
         check('a program bank and a combination bank, 128 records each',
               (await count('#programs .bank .grid li')) === 128 && (await count('#combis .bank .grid li')) === 128);
-        const xss = await page.$$eval('.page .t:not(.u) b', (els) => els.map((e) => e.textContent));
-        check('a name of <script>, & and quotes shows as text', xss.includes('<script>x=1</script>&"\'\u00e9'), JSON.stringify(xss));
+        const names = await page.$$eval('.setlist .t b', (els) => els.map((e) => e.textContent));
+        check('a name of <script>, & and quotes shows as text', names.includes('<script>x=1</script>&"\'\u00e9'), JSON.stringify(names.slice(0, 4)));
         check('and runs nothing', (await page.evaluate(() => typeof window.x)) === 'undefined');
+        const ids = await page.$$eval('[id]', (els) => els.map((e) => e.id));
+        check('every id on the page is unique', new Set(ids).size === ids.length);
         check('no request leaves the file', requests.length === 0, requests.join(' '));
         check('no console error', errors.length === 0, errors.join(' | '));
 
-        // Search: "piano" in slot names, records and set-list names.
-        await page.type('#q', 'piano');
-        const shown = await page.$$eval('.t:not(.u):not(.hide) b, .grid li:not(.hide) b',
-            (els) => els.filter((e) => e.offsetParent !== null).map((e) => e.textContent));
-        const expected = ['Piano Intro', 'Grand Piano', 'Upright Piano', 'Piano Split'];
-        check('search shows exactly the names that match', JSON.stringify(shown.sort()) === JSON.stringify(expected.sort()), JSON.stringify(shown));
-        check('and says how many', (await page.$eval('#count', (e) => e.textContent)) === '4 matches');
-        check('set lists without a match are hidden', await page.$eval('#sl001', (e) => e.offsetParent === null));
-        await page.$eval('#q', (e) => { e.value = ''; e.dispatchEvent(new Event('input')); });
+        // Search: names, what a slot plays by name and by place, and record names.
+        await search(page, 'upright piano');
+        let shown = await visibleNames(page, '.t b, .grid li b');
+        check('search for a played program\'s name finds the slot that plays it and the record',
+              JSON.stringify(shown.sort()) === JSON.stringify(['Closing', 'Upright Piano']), JSON.stringify(shown));
+        await search(page, 'Prog I-A003');
+        shown = await visibleNames(page, '.t b, .grid li b');
+        check('search for its place finds them too', JSON.stringify(shown.sort()) === JSON.stringify(['Closing', 'Upright Piano']),
+              JSON.stringify(shown));
+        await search(page, 'I-A003');
+        check('a place alone finds the combination of that place as well',
+              (await visibleNames(page, '#combis .grid li var')).join() === '003');
+        await search(page, 'piano');
+        shown = await visibleNames(page, '.t b, .grid li b');
+        // The slot with the <script> name plays "Piano Split".
+        const expected = ['Piano Intro', 'Closing', '<script>x=1</script>&"\'\u00e9', 'Grand Piano', 'Upright Piano', 'Piano Split'];
+        check('search shows exactly the slots and records that match', JSON.stringify(shown.sort()) === JSON.stringify(expected.sort()),
+              JSON.stringify(shown));
+        check('and says how many', (await page.$eval('#count', (e) => e.textContent)) === '6 matches',
+              await page.$eval('#count', (e) => e.textContent));
+        check('set lists without a match are hidden', await page.$eval('#sl002', (e) => e.offsetParent === null));
+        await search(page, '');
 
         // Print one set list: a one-page gig sheet.
         await page.evaluate(() => { window.print = () => {}; window.printSetList('sl000'); });
         const pdf = path.join(outDir, 'gig-sheet.pdf');
         await page.pdf({ path: pdf, format: 'A4' });
-        const info = execFileSync('pdfinfo', [pdf]).toString();
-        check('the gig sheet is one page', /Pages:\s+1\n/.test(info), info);
+        check('the gig sheet is one page', pdfPages(pdf) === 1, String(pdfPages(pdf)));
         const text = execFileSync('pdftotext', ['-layout', pdf, '-']).toString();
-        check('it holds its slots and what they play', text.includes('Piano Intro') && text.includes('Prog I-A001 Grand Piano') &&
+        check('it holds its slots and what they play', text.includes('Piano Intro') && text.includes('Prog I-A001') &&
+              text.includes('Grand Piano') &&
               text.includes('Strings, Warm') && !text.includes('Closing'), text.slice(0, 600));
+        await page.close();
+    }
+
+    // ---- The same page on a phone: tiles wide enough to read, names whole, nothing off the side
+    {
+        const { page } = await open(page1, 390);
+        const widths = await page.$$eval('.setlist .t', (els) => els.map((e) => e.getBoundingClientRect().width));
+        check('at 390 px every tile is at least 40% of the viewport wide', Math.min(...widths) >= 0.4 * 390, String(Math.min(...widths)));
+        const cut = await page.$$eval('.setlist .t b, .setlist .t i', (els) =>
+            els.filter((e) => e.scrollWidth > e.clientWidth + 1).map((e) => e.textContent));
+        check('no name is cut', cut.length === 0, JSON.stringify(cut));
+        const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+        check('nothing reaches past the viewport', wide <= 390, String(wide));
+        const columns = await page.$eval('#programs .grid', (e) => getComputedStyle(e).gridTemplateColumns.split(' ').length);
+        check('bank grids in two or three columns', columns >= 2 && columns <= 3, String(columns));
         await page.close();
     }
 
@@ -163,36 +209,72 @@ try {
     {
         const { page, requests, errors } = await open(compare);
         const marks = await page.$$eval('main mark', (els) => els.map((e) => e.className));
-        for (const kind of ['renamed', 'changed', 'moved', 'added', 'removed', 'settings'])
+        for (const kind of ['renamed', 'changed', 'moved', 'added', 'removed', 'settings', 'impact'])
             check(`a difference marked ${kind} in place`, marks.includes('m-' + kind), JSON.stringify([...new Set(marks)]));
         const title = (sel) => page.$eval(sel, (e) => e.getAttribute('title') || '');
-        check('the renamed program says so', (await title('#programs .grid li:nth-child(11)')).includes('renamed &quot;Prog 11&quot; -&gt; &quot;Renamed Ten&quot;'.replace(/&quot;/g, '"').replace('&gt;', '>')),
+        check('the renamed program says so', (await title('#programs .grid li:nth-child(11)')).includes('renamed "Prog 11" -> "Renamed Ten"'),
               await title('#programs .grid li:nth-child(11)'));
         check('the moved program names where OLD kept it', (await title('#programs .grid li:nth-child(101)')).includes("now holds OLD's I-A020"));
         check('marks carry text, not colour alone', (await page.$eval('main mark.m-added', (e) => e.textContent)).includes('added'));
         const summary = await page.$eval('.summary', (e) => e.textContent);
-        check('a summary at the top', /^\d+ differences: /.test(summary), summary);
-        const visibleTiles = () => page.$$eval('.page .t', (els) => els.filter((e) => e.offsetParent !== null).length);
-        const before = await visibleTiles();
+        check('a summary at the top, with the slots that play another sound', /^\d+ differences: .*; 1 slot plays another sound$/.test(summary), summary);
+        const closing = await page.$eval('#sl001 .t', (e) => e.innerText);
+        check('the touched slot shows the sound it now plays and the one it played', closing.includes('plays another sound') &&
+              closing.includes('Prog I-A003 Upright Piano') && closing.includes('was Prog I-A003 Upright Piano'), closing);
+        const intro = await page.$eval('#sl000 .t', (e) => e.innerText);
+        check('an old setting is written out on its tile', intro.includes('vol 90 (was 127)'), intro);
+        const visible = (sel) => page.$$eval(sel, (els) => els.filter((e) => e.offsetParent !== null).length);
+        const before = await visible('.setlist .t');
         await page.click('#only');
-        const after = await visibleTiles();
-        check('"differences only" hides what did not change', after < before && after === 3, `${before} -> ${after}`);
+        const after = await visible('.setlist .t');
+        check('"differences only" hides what did not change', after < before && after === 4, `${before} -> ${after}`);
+        const headings = await page.$$eval('main h2', (els) => els.filter((e) => e.offsetParent !== null).map((e) => e.textContent));
+        check('and the parts where nothing changed, their headings with them',
+              JSON.stringify(headings) === JSON.stringify(['Set lists', 'Program banks', 'Chunks']), JSON.stringify(headings));
+        const empty = await page.$$eval('.slots', (els) => els.filter((e) => e.offsetParent !== null &&
+            !e.querySelector('.t:not(.same)')).length);
+        check('no empty slot grid is left showing', empty === 0, String(empty));
+        await page.emulateMediaType('print');
+        const printed = await page.evaluate(() => document.body.innerText);
+        check('old values are printed', printed.includes('(was 127)') && printed.includes('was Prog I-A003 Upright Piano'));
         check('no request leaves the comparison page', requests.length === 0, requests.join(' '));
         check('no console error on it', errors.length === 0, errors.join(' | '));
         await page.close();
     }
 
-    // ---- The demo's page, and screenshots for a person to look at
+    // ---- scry gig: 24 used slots on one A4 page, in large type
+    {
+        const { page } = await open(gig);
+        const rows = await page.$$eval('.gig tbody tr', (els) => els.length);
+        check('the gig page lists the 24 used slots', rows === 24, String(rows));
+        const pdf = path.join(outDir, 'gig-page.pdf');
+        await page.pdf({ path: pdf, preferCSSPageSize: true });
+        check('and prints on one page', pdfPages(pdf) === 1, String(pdfPages(pdf)));
+        const size = await page.evaluate(() => { window.matchMedia('print'); return getComputedStyle(document.querySelector('.gig')).fontSize; });
+        check('in large type', parseFloat(size) >= 16, size);
+        await page.close();
+    }
+
+    // ---- The demo's page: printed as a compact listing, and screenshots for a person to look at
     {
         const { page, requests, errors, loadMs } = await open(demoPage);
         console.log(`# demo page loaded in ${loadMs} ms`);
         check('the demo page loads with no request and no error', requests.length === 0 && errors.length === 0);
+        const usedLists = await page.$$eval('.setlist[data-n]', (els) => els.length);
+        const pdf = path.join(outDir, 'demo-page.pdf');
+        await page.pdf({ path: pdf, format: 'A4' });
+        const pages = pdfPages(pdf);
+        console.log(`# the demo page prints on ${pages} pages, ${usedLists} set lists with used slots`);
+        check('printed, at most three pages a used set list', pages <= 3 * usedLists, `${pages} pages, ${usedLists} set lists`);
         const setList = await page.$('#sl000');
         await setList.screenshot({ path: path.join(outDir, 'scry-demo-setlist.png') });
         const bank = await page.$('#programs .bank');
         await bank.screenshot({ path: path.join(outDir, 'scry-demo-bank.png') });
-        console.log(`# screenshots: ${path.join(outDir, 'scry-demo-setlist.png')}, ${path.join(outDir, 'scry-demo-bank.png')}`);
         await page.close();
+        const phone = (await open(demoPage, 390)).page;
+        await phone.screenshot({ path: path.join(outDir, 'scry-demo-phone.png') });
+        await phone.close();
+        console.log(`# screenshots in ${outDir}: scry-demo-setlist.png, scry-demo-bank.png (1280 px), scry-demo-phone.png (390 px)`);
     }
 } catch (error) {
     check('the browser run', false, String(error && error.stack || error));

@@ -48,7 +48,7 @@ check "identical diff output" "" "$(cat out.txt err.txt)"
 check "diff status" 1 $?
 check "diff renamed line" 'PROGRAM I-A001: renamed "Grand Piano" -> "Concert Grand"' "$(sed -n 1p out.txt)"
 "$scry" diff --brief a.PCG b.PCG > out.txt
-check "brief" "Files a.PCG and b.PCG differ" "$(cat out.txt)"
+check "brief, with the slots that play another sound" "Files a.PCG and b.PCG differ; 1 slot plays another sound" "$(cat out.txt)"
 "$scry" show - < a.PCG > stdin.txt
 "$scry" show a.PCG -o file.txt
 check "show of standard input and -o" "$(sed 1d file.txt)" "$(sed 1d stdin.txt)"

@@ -108,3 +108,42 @@ TEST(ScryHtml, MarksLandOnTheirOwnBankAndSetList)
     EXPECT_NE(Section(page, "sl2-002").find("<mark class=\"m-added\">"), std::string::npos);
     EXPECT_EQ(Section(page, "sl002").find("m-added"), std::string::npos);
 }
+
+// Unused slots are folded a run to a line; only used slots get tiles.
+TEST(ScryHtml, UnusedSlotsFoldedARunToALine)
+{
+    Small small;
+    SetSlot(small.setLists, 0, 9, "Late", PackSlot(1, 0, 0, 0, 0, 9, 0, 100, 0));
+    SetSlot(small.setLists, 0, 20, "Page Two", PackSlot(1, 0, 0, 0, 0, 9, 0, 100, 0));
+    const std::string page = scry::HtmlPage(small.Model());
+    const std::string friday = Section(page, "sl000");
+    EXPECT_NE(friday.find("<li class=\"pg\">Page 1 \xC2\xB7 slots 000 to 015</li>"), std::string::npos);
+    EXPECT_NE(friday.find("<li class=\"run\">slots 003 to 008 unused</li><li class=\"t"), std::string::npos);
+    EXPECT_NE(friday.find("<li class=\"run\">slots 010 to 019 unused</li><li class=\"pg\">Page 2 \xC2\xB7 slots 016 to 031</li>"),
+              std::string::npos);
+    EXPECT_NE(friday.find("<li class=\"run\">slots 021 to 127 unused</li></ol>"), std::string::npos);
+    std::size_t tiles = 0;
+    for (std::size_t at = friday.find("<li class=\"t "); at != std::string::npos; at = friday.find("<li class=\"t ", at + 1))
+        ++tiles;
+    EXPECT_EQ(tiles, 5u);
+    EXPECT_EQ(Section(page, "sl001"), "");   // no used slot: listed by name only
+    EXPECT_NE(Section(page, "unused-setlists").find("<li><var>001</var><b></b></li>"), std::string::npos);
+}
+
+// On a comparison, what a slot played and the settings it had are written on its tile.
+TEST(ScryHtml, ComparisonWritesOldSoundsAndSettings)
+{
+    Small after;
+    SetSlot(after.setLists, 0, 0, "Piano", PackSlot(1, 2, 1, 0, 1, 5, 3, 90, 0));   // volume 127 -> 90
+    after.programs[pcgw::ProgramSize * 5 + 300] ^= 1;                                 // the sound it plays
+    const std::string page = scry::HtmlComparison(Small().Model("old"), after.Model("new"));
+    const std::string friday = Section(page, "sl000");
+    EXPECT_NE(friday.find("<mark class=\"m-settings\">"), std::string::npos);
+    EXPECT_NE(friday.find("<mark class=\"m-impact\">\xE2\x99\xAA plays another sound</mark>"), std::string::npos);
+    EXPECT_NE(friday.find("<s class=\"was\">was Prog I-A005 Prog 5</s>"), std::string::npos);
+    EXPECT_NE(friday.find("vol 90 <em>(was 127)</em>"), std::string::npos);
+    // Parts where nothing changed, and tiles that did not, are marked to be left out.
+    EXPECT_NE(page.find("<section id=\"combis\" class=\"part same\">"), std::string::npos);
+    EXPECT_NE(page.find("<section id=\"setlists\" class=\"part\">"), std::string::npos);
+    EXPECT_NE(friday.find("<li class=\"t c4 f0 same\""), std::string::npos);   // "Pad", unchanged
+}
