@@ -121,12 +121,55 @@ std::string SlotHead(const Sides& sides, std::size_t ordinal, std::size_t i, std
     return head + " " + Quoted(name) + " (" + (setListName.empty() ? "unnamed set list" : LineName(setListName)) + ")";
 }
 
-// The changes of one slot that both files hold, or nothing when its bytes are the same.
-void DiffSlot(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& before, const Slot& after,
-              const std::string& setListName)
+// The used slots of OLD's set-list bank by fingerprint, and NEW's bank beside it: where a slot
+// of NEW came from when it moved.
+struct SlotOrigins {
+    std::multimap<std::uint32_t, std::pair<std::size_t, std::size_t>> before;
+    const Bank& beforeBank;
+    const Bank& afterBank;
+
+    SlotOrigins(const Bank& oldBank, const Bank& newBank) : beforeBank(oldBank), afterBank(newBank)
+    {
+        for (std::size_t i = 0; i < oldBank.setLists.size(); ++i)
+            for (std::size_t j = 0; j < oldBank.setLists[i].slots.size(); ++j)
+                if (oldBank.setLists[i].slots[j].used && oldBank.setLists[i].slots[j].readable)
+                    before.emplace(oldBank.setLists[i].slots[j].fingerprint, std::make_pair(i, j));
+    }
+
+    // The place in OLD whose slot moved to NEW's slot, found nowhere else: OLD held the same
+    // bytes there, and NEW holds other bytes there now.
+    bool MovedFrom(const Slot& slot, std::size_t& i, std::size_t& j) const
+    {
+        const auto [first, last] = before.equal_range(slot.fingerprint);
+        for (auto at = first; at != last; ++at) {
+            const auto [list, place] = at->second;
+            const Slot& old = beforeBank.setLists[list].slots[place];
+            const bool stillThere = list < afterBank.setLists.size() && place < afterBank.setLists[list].slots.size() &&
+                                    afterBank.setLists[list].slots[place].fingerprint == old.fingerprint;
+            if (!stillThere && old.name == slot.name && old.fields == slot.fields) {
+                i = list;
+                j = place;
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// The changes of one slot that both files hold, or nothing when its bytes are the same. A slot
+// whose bytes were elsewhere in OLD, and are no longer there, moved.
+void DiffSlot(Sides& sides, const SlotOrigins& origins, std::size_t ordinal, std::size_t i, std::size_t j,
+              const Slot& before, const Slot& after, const std::string& setListName)
 {
     if (before.fingerprint == after.fingerprint)
         return;
+    std::size_t fromList = 0, fromSlot = 0;
+    if (after.used && origins.MovedFrom(after, fromList, fromSlot)) {
+        sides.Add(AtSlot(Change::Moved, ordinal, i, j,
+                         SlotHead(sides, ordinal, i, j, after.name, setListName) + ": moved from " +
+                             SlotKey(fromList, fromSlot)));
+        return;
+    }
     const Plays playsNow = WhatSlotPlays(sides.after, after.fields);
     if (!before.used) {
         sides.Add(AtSlot(Change::Added, ordinal, i, j,
@@ -210,6 +253,7 @@ void DiffSlotSound(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t
 
 void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, const Bank& afterBank)
 {
+    const SlotOrigins origins(beforeBank, afterBank);
     for (std::size_t i = 0; i < afterBank.setLists.size() && i < beforeBank.setLists.size(); ++i) {
         const SetList& before = beforeBank.setLists[i];
         const SetList& after = afterBank.setLists[i];
@@ -223,7 +267,7 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, 
                 sides.Add(std::move(difference));
                 return;
             }
-            DiffSlot(sides, ordinal, i, j, before.slots[j], after.slots[j], after.name);
+            DiffSlot(sides, origins, ordinal, i, j, before.slots[j], after.slots[j], after.name);
             DiffSlotSound(sides, ordinal, i, j, before.slots[j], after.slots[j], after.name);
         }
         if (!before.readable || !after.readable)

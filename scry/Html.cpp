@@ -249,7 +249,7 @@ void WriteSetLists(Page& page)
     out += "<section id=\"setlists\" class=\"part" + std::string(page.SameClass(marked)) + "\"><h2>Set lists</h2>"
            "<details class=\"legend\"><summary>Colours and sizes</summary><ol class=\"palette\" start=\"0\">";
     for (int c = 0; c < 16; ++c)
-        out += "<li class=\"c" + std::to_string(c) + "\"><b>colour " + std::to_string(c) + "</b></li>";
+        out += "<li class=\"c" + std::to_string(c) + "\"><b>" + std::to_string(c) + " " + ColorNames[c] + "</b></li>";
     out += "</ol><p>Font sizes 0 to 3 are drawn "
            "<span class=\"f0\"><b>small</b></span>, <span class=\"f1\"><b>medium</b></span>, "
            "<span class=\"f2\"><b>large</b></span>, <span class=\"f3\"><b>extra large</b></span>. "

@@ -20,29 +20,15 @@ struct Place {
     std::uint8_t number;
 };
 
-std::string Upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text;
-}
-
-// The places a text names: its bank and its three-digit number, for each slot type that has a
-// bank of that name ("I-A" is a program bank and a combination bank). None where it is no place.
+// The places a text names, for each slot type that has a bank of that name ("I-A" is a program
+// bank and a combination bank). None where it is no place.
 std::vector<Place> PlacesOf(const std::string& what)
 {
     std::vector<Place> places;
-    if (what.size() < 4 || !std::all_of(what.end() - 3, what.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return places;
-    const int number = std::stoi(what.substr(what.size() - 3));
-    if (number > 255)
-        return places;
-    std::string bankText = Upper(what.substr(0, what.size() - 3));
-    if (bankText == "GMD")
-        bankText = "GMd";
     for (const SlotType type : {SlotType::Combi, SlotType::Prog, SlotType::Song}) {
-        std::uint8_t bank = 0;
-        if (SlotBankNumber(static_cast<std::uint8_t>(type), bankText, bank))
-            places.push_back({type, bank, static_cast<std::uint8_t>(number)});
+        Place place{type, 0, 0};
+        if (PlaceOf(type, what, place.bank, place.number))
+            places.push_back(place);
     }
     return places;
 }

@@ -1,6 +1,8 @@
 // The tables' lookups, and what a slot plays.
 #include "Vocabulary.h"
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "Korg_Kronos_Defs/BankNames.h"
@@ -111,6 +113,23 @@ Plays WhatSlotPlays(const FileModel& file, const SlotFields& fields)
         plays.resolution = Resolution::Found;
     }
     return plays;
+}
+
+bool PlaceOf(SlotType type, std::string_view text, std::uint8_t& bank, std::uint8_t& number)
+{
+    if (text.size() < 4 || !std::all_of(text.end() - 3, text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return false;
+    const int value = std::stoi(std::string(text.substr(text.size() - 3)));
+    if (value > 255)
+        return false;
+    std::string bankText(text.substr(0, text.size() - 3));
+    std::transform(bankText.begin(), bankText.end(), bankText.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (bankText == "GMD")
+        bankText = "GMd";
+    if (!SlotBankNumber(static_cast<std::uint8_t>(type), bankText, bank))
+        return false;
+    number = static_cast<std::uint8_t>(value);
+    return true;
 }
 
 const char* ResolutionNote(Resolution resolution)

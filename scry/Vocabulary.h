@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Model.h"
 
@@ -86,6 +87,11 @@ inline constexpr SlotSetting SlotSettings[] = {
     {"kbd track", "kbd_track", "kbdTrack", "kbd", false, &SlotFields::kbdTrack, 15},
 };
 
+// The 16 slot colours by name, as the page draws them (its legend shows both).
+inline constexpr const char* ColorNames[16] = {"gray",   "red",   "orange", "yellow", "green",  "teal",
+                                               "cyan",   "blue",  "violet", "purple", "pink",   "salmon",
+                                               "brown",  "forest", "sky",   "ochre"};
+
 // "color 4, font 1, transpose 4, hold 3, volume 100, kbd track 0"
 std::string SettingsText(const SlotFields& fields);
 
@@ -109,6 +115,10 @@ struct Plays {
 };
 
 Plays WhatSlotPlays(const FileModel& file, const SlotFields& fields);
+// The bank and number of a place ("I-B012", "u-aa127", "GM005", "GMd000", "S-043") for a slot
+// of this type: a bank name the type has, letters in any case, and three digits. False for any
+// other text, and for a number its byte cannot hold.
+bool PlaceOf(SlotType type, std::string_view text, std::uint8_t& bank, std::uint8_t& number);
 // Why a slot plays no record of the file: "instrument's own bank", "bank not in file", ...; ""
 // for Found.
 const char* ResolutionNote(Resolution resolution);

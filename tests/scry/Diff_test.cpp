@@ -72,6 +72,22 @@ TEST(ScryDiff, SlotSettingsAddedAndRemovedSlots)
     EXPECT_EQ(comparison.counts.tally[static_cast<std::size_t>(scry::Tally::Removed)], 1u);
 }
 
+TEST(ScryDiff, SlotsMovedAreToldFromSlotsCopied)
+{
+    // Split goes from 000/002 to another set list; Pad is copied to 000/009 and stays where it was.
+    Small after;
+    const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
+    after.setLists.replace(SlotOffset(3, 7), pcgw::SlotSize, split);
+    after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
+    after.setLists.replace(SlotOffset(0, 9), pcgw::SlotSize, after.setLists.substr(SlotOffset(0, 1), pcgw::SlotSize));
+    const scry::Comparison comparison = CompareBytes(Small().Bytes(), after.Bytes());
+    EXPECT_EQ(LinesOf(comparison), (Texts{"SLOT 000/002 \"Split\" (Friday): removed",
+                                          "SLOT 000/009 \"Pad\" (Friday): added, plays Prog I-A006 \"Prog 6\"",
+                                          "SLOT 003/007 \"Split\" (unnamed set list): moved from 000/002"}));
+    EXPECT_EQ(comparison.counts.tally[static_cast<std::size_t>(scry::Tally::Moved)], 1u);
+    EXPECT_EQ(comparison.differences.back().change, scry::Change::Moved);
+}
+
 TEST(ScryDiff, SetListNameAndEq)
 {
     Small after;
