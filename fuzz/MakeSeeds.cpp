@@ -1,5 +1,6 @@
-// make_fuzz_seeds DIR: writes the seed corpus, one small PCG file per case: every kind of
-// chunk, small and cut banks, and the edge cases of the walk.
+// make_fuzz_seeds DIR [texts]: writes the seed corpus, one small PCG file per case: every kind
+// of chunk, small and cut banks, and the edge cases of the walk; with "texts", set lists as text
+// for the file of fuzz_setlist instead.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -44,16 +45,33 @@ std::vector<std::pair<std::string, std::string>> Seeds()
     };
 }
 
+// Texts of set list 0 of fuzz_setlist's file: as exported, edited, and refused.
+std::vector<std::pair<std::string, std::string>> TextSeeds()
+{
+    const std::string head = "file \"f.PCG\"\nsetlist 000 \"Friday\"\nfingerprint 00000000\n";
+    const std::string piano = "\"Piano\"  Prog  I-A005  orange  127  3  1  1  0  from 000/000  # Prog 5\n";
+    const std::string split = "\"Split\"  Combi I-A000  red  90  0  0  1  9  from 000/002\n";
+    const std::string song = "\"Song\"  Song  S-043  ochre  0  255  3  7  15  from 000/003\n";
+    return {
+        {"as-exported", head + piano + "unused\n" + split + song},
+        {"moved", head + song + piano + split},
+        {"copied", head + piano + "\"Other\" Raw 3:31:200 4 2 1 2 5 3 from 001/000\n"},
+        {"edited", "setlist 0 \"Saturday \\x85\"\r\n\"Pi\\\"ano\" prog u-aa127 sky 1 2 1 1 0 FROM 0/0\r\n"},
+        {"refused", head + "\"Piano\"  Prog  I-Z005  mauve  300  3  2  1  0  from 000/200\n"},
+    };
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_fuzz_seeds DIR\n");
+    const bool texts = argc == 3 && std::string(argv[2]) == "texts";
+    if (argc != 2 && !texts) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds DIR [texts]\n");
         return 2;
     }
-    for (const auto& [name, bytes] : Seeds()) {
-        if (!WriteFile(std::string(argv[1]) + "/" + name + ".PCG", bytes)) {
+    for (const auto& [name, bytes] : texts ? TextSeeds() : Seeds()) {
+        if (!WriteFile(std::string(argv[1]) + "/" + name + (texts ? ".txt" : ".PCG"), bytes)) {
             std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", name.c_str());
             return 1;
         }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS [TARGET]
-# TARGET: fuzz_readpcg (the reader, the default) or fuzz_scry (scry's model and diff).
+# TARGET: fuzz_readpcg (the reader, the default), fuzz_scry (scry's model and diff) or
+# fuzz_setlist (set lists as text applied to a file).
 # Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -9,10 +10,16 @@ target=${3:-fuzz_readpcg}
 here=$(cd "$(dirname "$0")" && pwd)
 work="$build/fuzz-work/$target"
 mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
-"$build/make_fuzz_seeds" "$work/seeds" || exit 1
+if [ "$target" = fuzz_setlist ]; then
+    "$build/make_fuzz_seeds" "$work/seeds" texts || exit 1
+    dict="$here/setlist.dict"
+else
+    "$build/make_fuzz_seeds" "$work/seeds" || exit 1
+    dict="$here/pcg.dict"
+fi
 cd "$work" || exit 1
 "$build/$target" -max_total_time="$seconds" -max_len=700000 -timeout=10 -rss_limit_mb=2048 \
-    -dict="$here/pcg.dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
+    -dict="$dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
     corpus seeds >"$work/fuzz.log" 2>&1
 status=$?
 grep -E "INITED|DONE|^stat::(number_of_executed_units|peak_rss)|ERROR|SUMMARY" "$work/fuzz.log" | tail -n 20

@@ -159,9 +159,8 @@ Session::Session(Console& streams, const std::vector<std::string>& files, const 
     if (output.empty())
         return;
     // Nothing a command reads, no PCG file and no folder is ever written over.
-    for (const Input& input : inputs)
-        if (input.stream && RefusalToReplace(output, input.stream.get()) == ReplaceRefusal::InputFile)
-            CannotWrite(output, "it is an input of this command");
+    if (IsInput(output))
+        CannotWrite(output, "it is an input of this command");
     switch (RefusalToReplace(output, nullptr)) {
     case ReplaceRefusal::PcgFile: CannotWrite(output, "it is a PCG file (it begins with KORG)");
     case ReplaceRefusal::Folder: CannotWrite(output, "it is a folder");
@@ -198,6 +197,27 @@ std::vector<FileModel> Session::ReadEach()
         }
     }
     return models;
+}
+
+std::string Session::BytesOf(std::size_t i, std::int64_t offset, std::size_t count)
+{
+    const Input& input = inputs.at(i);
+    if (!input.failure.empty())
+        throw Trouble(SourceName(input.name) + ": " + input.failure);
+    std::string bytes(count, '\0');
+    try {
+        bytes.resize(InputReadAt(*input.stream, offset, bytes.data(), count));
+    } catch (const std::system_error& error) {
+        throw Trouble(SourceName(input.name) + ": " + error.what());
+    }
+    return bytes;
+}
+
+bool Session::IsInput(const std::string& name) const
+{
+    return std::any_of(inputs.begin(), inputs.end(), [&](const Input& input) {
+        return input.stream && RefusalToReplace(name, input.stream.get()) == ReplaceRefusal::InputFile;
+    });
 }
 
 void Session::Deliver(std::string_view text)

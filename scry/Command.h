@@ -43,6 +43,9 @@ struct Options {
     int slot = -1;      // show --slot: only this slot of it (-1: every one)
     std::string what;   // uses: the place or the name of a record
     std::string file;   // a command that reads one file and takes more after it
+    std::vector<std::string> texts;   // apply: the set lists as text
+    bool force = false;               // apply: replace an existing output
+    bool ignoreFingerprint = false;   // apply: take a text whose set list changed since
 };
 
 // One input of a command, opened; "-" is standard input.
@@ -67,6 +70,11 @@ public:
     // The models of every file that can be read; each one that cannot is said on standard error
     // and left out, and counts as trouble in the status.
     std::vector<FileModel> ReadEach();
+    // Up to count bytes of file i from offset on (fewer where it ends); raises Trouble when it
+    // cannot be read.
+    std::string BytesOf(std::size_t i, std::int64_t offset, std::size_t count);
+    // True when name is the very file of one of the inputs.
+    bool IsInput(const std::string& name) const;
     // The command's text, to standard output or to its -o file.
     void Deliver(std::string_view text);
     // What the session met, as an exit status, with the command's own.

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Apply.h"
 #include "Csv.h"
 #include "Diff.h"
 #include "Gig.h"
@@ -14,6 +15,7 @@
 #include "Json.h"
 #include "PCG_readK/Banks.h"
 #include "Platform/Platform.h"
+#include "SetList.h"
 #include "Show.h"
 #include "Text.h"
 #include "Uses.h"
@@ -88,6 +90,25 @@ const CommandRow Commands[] = {
                 "name_gig_NNN.html, and never over a file that is not a page of scry");
      },
      &RunGig},
+    {"setlist", "Set list N as a text to edit in any editor and write back with apply",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+         Output(command, options, ToStandardOutput);
+     },
+     &RunSetList},
+    {"apply", "A copy of FILE with the set lists of the texts written in, read back before it is kept",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.file, "The PCG file the texts were written from")->required();
+         command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")->required();
+         command.add_option("-o,--output", options.output, "The new PCG file: never an input, and an existing file only with --force")
+             ->type_name("OUT")
+             ->required();
+         command.add_flag("--force", options.force, "Replace OUT where it exists");
+         command.add_flag("--ignore-fingerprint", options.ignoreFingerprint,
+                          "Apply a text whose set list has changed in FILE since it was written");
+     },
+     &RunApply},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      [](CLI::App& command, Options& options) {
          command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")

@@ -138,6 +138,27 @@ print(f'# zero padding of 100 MB: {seconds:.2f} s, peak {peak_mib:.1f} MiB')
 PY
 rm -f pad.PCG
 
+# A set list as text, edited in a pipe and applied: the copy differs by the edit alone; an
+# unedited text gives the file back byte for byte; a link under OUT is replaced, not followed.
+"$scry" setlist a.PCG 0 -o gig.txt
+check "setlist writes the text" 0 $?
+"$scry" apply a.PCG gig.txt -o same.PCG > /dev/null 2>&1
+check "an unedited text gives the file back" "same" "$(cmp -s a.PCG same.PCG && echo same)"
+sed 's/^"Pad"/"Pads"/' gig.txt | "$scry" apply a.PCG - -o c.PCG > apply.txt 2> apply.err
+check "apply from a pipe: status" 0 $?
+check "apply says what it changed" 'SETLIST 000 "Live, \"Best\"": 2 lines, 1 slot changed' "$(cat apply.txt)"
+check "the copy differs by the edit" 'SLOT 000/001 "Pads" (Live, \"Best\"): renamed "Pad" -> "Pads"' \
+    "$("$scry" diff a.PCG c.PCG | head -n 1)"
+cp a.PCG kept.PCG
+ln -s kept.PCG link.PCG
+"$scry" apply a.PCG gig.txt -o link.PCG 2> /dev/null
+check "an existing OUT without --force: status" 2 $?
+sed 's/^"Pad"/"Pads"/' gig.txt > pads.txt
+"$scry" apply a.PCG pads.txt -o link.PCG --force 2> /dev/null
+check "with --force the link is replaced by a file" "file" "$([ -f link.PCG ] && [ ! -L link.PCG ] && echo file)"
+check "the file the link led to is untouched" "same" "$(cmp -s a.PCG kept.PCG && echo same)"
+check "no file left beside" "" "$(ls -a | grep -i -E 'pcg.' | grep -v -E '\.(PCG|txt|err|desc)$')"
+
 # git: PCG files shown through scry textconv, set up as the README says, so that git log -p
 # names the changed program; a file cut short in the history stops nothing.
 if command -v git > /dev/null; then

@@ -99,6 +99,21 @@ if [ -n "$posix" ] && [ -x "$posix/bankscry" ]; then
             check "scry $command identical to the POSIX build's" "same" "$(cmp -s win/scry.txt posix/scry.txt && echo same)"
         done
         check "scry diff found the renamed program" "1" "$(grep -c 'renamed "Grand Piano" -> "Grand Pianx"' win/scry.txt)"
+        # A set list exported on Linux, edited and applied by scry.exe: the same bytes as the
+        # POSIX build writes; LF or CR LF, an unedited text gives the file back.
+        "$posix/scry" setlist posix/Kronos_Demo.PCG 5 -o posix/gig.txt
+        sed '/^"Jump Synth"/{h;d}; s/^"Outro Pad"  /"Outro Pad 2"/; $G' posix/gig.txt > posix/edited.txt
+        sed 's/$/\r/' posix/edited.txt > win/edited.txt
+        cp posix/gig.txt win/gig.txt
+        (cd win && "$wine" "$scry" apply Kronos_Demo.PCG gig.txt -o Same.PCG > /dev/null 2>&1)
+        check "scry.exe apply of an unedited text gives the file back" "same" \
+            "$(cmp -s win/Same.PCG win/Kronos_Demo.PCG && echo same)"
+        (cd win && "$wine" "$scry" apply Kronos_Demo.PCG edited.txt -o Edited.PCG > /dev/null 2>&1)
+        (cd posix && "$posix/scry" apply Kronos_Demo.PCG edited.txt -o Edited.PCG > /dev/null 2>&1)
+        check "scry.exe apply of a CR LF text: bytes of the POSIX build's" "same" \
+            "$(cmp -s win/Edited.PCG posix/Edited.PCG && echo same)"
+        check "the edited copy differs from the demo" "differ" \
+            "$(cmp -s posix/Edited.PCG posix/Kronos_Demo.PCG || echo differ)"
     else
         echo "skipped: no scry to compare"
     fi
