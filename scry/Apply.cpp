@@ -300,11 +300,11 @@ int RunApply(const Options& options, Console& console)
     const std::string& output = options.output;
     if (output.empty() || output == "-" || IsStreamDevice(output))
         throw Trouble("apply writes a new PCG file: -o names it (not standard output, a FIFO or a device)");
+    if (std::count(options.texts.begin(), options.texts.end(), "-") + (options.file == "-") > 1)
+        throw Trouble("standard input can be read only once");
     Session session(console, {options.file}, "");
     std::vector<std::unique_ptr<InputStream, void (*)(InputStream*) noexcept>> open;
     std::vector<NamedText> texts;
-    if (std::count(options.texts.begin(), options.texts.end(), "-") + (options.file == "-") > 1)
-        throw Trouble("standard input can be read only once");
     for (const std::string& name : options.texts)
         texts.push_back(ReadText(name, console, open));
 

@@ -9,21 +9,6 @@ namespace scry {
 
 namespace {
 
-std::string Escaped(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string Capitalized(const char* word)
 {
     std::string text = word;
@@ -43,7 +28,7 @@ std::string GigPage(const FileModel& file, std::size_t number)
     });
     if (list == nullptr)
         throw Trouble(SourceName(file.name) + ": holds no set list " + Pad3(static_cast<unsigned>(number)));
-    const std::string title = "Set list " + Pad3(static_cast<unsigned>(number)) + ": " + Escaped(Utf8(list->name));
+    const std::string title = "Set list " + Pad3(static_cast<unsigned>(number)) + ": " + HtmlText(Utf8(list->name));
     std::string out = PageHead(title + " \xE2\x80\x93 gig sheet", "gigpage");
     std::size_t used = 0;
     for (const Slot& slot : list->slots)
@@ -63,8 +48,8 @@ std::string GigPage(const FileModel& file, std::size_t number)
         std::string playsText = std::string(SlotTypeText(plays.type)) + " " + Utf8(plays.place) + " ";
         playsText += plays.record != nullptr ? Utf8(plays.record->name)
                                              : "(" + std::string(ResolutionNote(plays.resolution)) + ")";
-        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + Escaped(Utf8(slot.name)) + "</td><td>" +
-               Escaped(playsText) + "</td>";
+        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlText(Utf8(slot.name)) + "</td><td>" +
+               HtmlText(playsText) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)
                 out += "<td>" + std::to_string(slot.fields.*setting.field) + "</td>";

@@ -15,9 +15,6 @@
 
 namespace scry {
 
-namespace {
-
-// A text that is UTF-8 already, escaped for HTML text and attribute values.
 std::string HtmlText(std::string_view text)
 {
     std::string out;
@@ -34,6 +31,8 @@ std::string HtmlText(std::string_view text)
     }
     return out;
 }
+
+namespace {
 
 // A record name (bytes of ISO 8859-1) for the page.
 std::string HtmlName(std::string_view latin1) { return HtmlText(Utf8(latin1)); }

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "Command.h"
 #include "Model.h"
 
 namespace scry {
+
+// A text that is UTF-8 already, escaped for HTML text and attribute values.
+std::string HtmlText(std::string_view text);
 
 std::string HtmlPage(const FileModel& file);
 std::string HtmlComparison(const FileModel& oldFile, const FileModel& newFile);

@@ -505,6 +505,9 @@ TEST_F(ScryFiles, ApplyWritesANewFileAndReplacesOneOnlyWithForce)
     EXPECT_EQ(Run({"apply", "demo.PCG", "gig.txt", "-o", "."}).status, 2);
     EXPECT_EQ(Run({"apply", "demo.PCG", "gig.txt"}).status, 2);   // -o is required
 
+    run = Run({"apply", "-", "-", "-o", "twice.PCG"}, &renamed);
+    EXPECT_EQ(run.err, "scry: standard input can be read only once\n");
+
     // The text from standard input.
     run = Run({"apply", "demo.PCG", "-", "-o", "piped.PCG"}, &renamed);
     EXPECT_EQ(run.status, 0);
