@@ -47,8 +47,9 @@ std::string GigPage(const FileModel& file, std::size_t number)
         const Plays plays = WhatSlotPlays(file, slot.fields);
         std::string playsText = std::string(SlotTypeText(plays.type)) + " " + Utf8(plays.place) + " ";
         playsText += plays.record != nullptr ? Utf8(plays.record->name)
-                                             : "(" + std::string(ResolutionNote(plays.resolution)) + ")";
-        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlText(Utf8(slot.name)) + "</td><td>" +
+                                             : std::string("(") + ResolutionNote(plays.resolution) + ")";
+        out += "<tr><td>";
+        out += Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlText(Utf8(slot.name)) + "</td><td>" +
                HtmlText(playsText) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)

@@ -514,7 +514,13 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
 
 std::string FaultLine(const std::string& textName, const TextFault& fault)
 {
-    return SourceName(textName) + (fault.line == 0 ? "" : ":" + std::to_string(fault.line)) + ": " + fault.reason;
+    std::string line = SourceName(textName);
+    if (fault.line != 0) {
+        line += ':';
+        line += std::to_string(fault.line);
+    }
+    line += ": ";
+    return line + fault.reason;
 }
 
 int RunSetList(const Options& options, Console& console)

@@ -32,7 +32,7 @@ scry::Applied Apply(const std::vector<std::string>& texts, const scry::FileModel
 {
     std::vector<scry::NamedText> named;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        named.push_back({"t" + std::to_string(i) + ".txt", texts[i]});
+        named.push_back({std::string("t") + std::to_string(i) + ".txt", texts[i]});
     return scry::ApplySetLists(model, bytes, named, ignoreFingerprint);
 }
 
