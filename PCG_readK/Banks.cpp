@@ -179,10 +179,17 @@ bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& 
         info = BankChunkOf(MBK1);
     std::uint8_t* buffer = BankBufferOf(info->id);
     LogPiece("%s", info->logPrefix);
-    const bool loaded = ReadBank(stream, bank, buffer, info->bankSize, load);
+    BankLoad made{};
+    const bool loaded = ReadBank(stream, bank, buffer, info->bankSize, &made);
+    if (load != nullptr)
+        *load = made;
     // Taken from the bank's bytes whether or not the load was made: after a failure they are
-    // what an earlier bank left.
+    // what an earlier bank left. A bank left where it lies in a mapped file gives its first name
+    // by a read: touching the mapped page would cost a fault for 24 bytes.
+    std::uint8_t field[NameSize];
     const std::uint8_t* bytes = BankBytesOf(buffer);
+    if (loaded && made.data == nullptr && InputReadAt(stream, made.offset, field, NameSize) == NameSize)
+        bytes = field;
     const std::string firstName(reinterpret_cast<const char*>(bytes), NameLength(bytes));
     bankName = ProgBankName(info->bankType, bank.bankId);
     LogLine("BankID: %s %s NumProgs: %u SizeOfProg: %u 1stName: %s", HexLong(bank.bankId).c_str(), bankName.c_str(),
