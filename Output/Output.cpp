@@ -253,10 +253,14 @@ void AppendLogFormat(std::string& out, const char* format, std::va_list args)
         std::size_t textLength = 0;
         switch (conversion) {
         case 's': {
+            // "%.4s" may name four bytes with no NUL after them: never read past the precision.
             text = va_arg(args, const char*);
-            textLength = std::strlen(text);
-            if (precision >= 0 && textLength > static_cast<std::size_t>(precision))
-                textLength = static_cast<std::size_t>(precision);
+            if (precision < 0) {
+                textLength = std::strlen(text);
+            } else {
+                while (textLength < static_cast<std::size_t>(precision) && text[textLength] != '\0')
+                    ++textLength;
+            }
             break;
         }
         case 'd': {

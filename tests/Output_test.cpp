@@ -48,6 +48,9 @@ TEST(LogFormat, AgreesWithPrintf)
                   Theirs("Reading %s data: %zu (0x%zX) bytes", "SDB1", value, value));
     EXPECT_EQ(Ours("%s: SLS1 L2 Parse: Not a known chunk in %.4s type.", "", "SLS1xyz"),
               Theirs("%s: SLS1 L2 Parse: Not a known chunk in %.4s type.", "", "SLS1xyz"));
+    // Four bytes with no NUL after them, as a chunk kind's name is passed: read no further.
+    const char kind[4] = {'P', 'R', 'G', '1'};
+    EXPECT_EQ(Ours("in %.4s type", kind), "in PRG1 type");
     EXPECT_EQ(Ours("100%% plain, no directive"), "100% plain, no directive");
     const std::string longName(3000, 'n');
     EXPECT_EQ(Ours("Opened %s  Size: %lld", longName.c_str(), 5LL), "Opened " + longName + "  Size: 5");
