@@ -25,7 +25,8 @@ namespace scry {
 namespace {
 
 constexpr const char* Description =
-    "scry: what a PCG file holds, what changed between two, and its data for spreadsheets and scripts.\n"
+    "scry: what a PCG file holds, what changed between two, its data for spreadsheets and scripts, and its set\n"
+    "lists as text to edit and write back.\n"
     "FILE may be - for standard input.";
 
 constexpr const char* ExitStatuses =
@@ -73,17 +74,18 @@ const CommandRow Commands[] = {
          command.add_option("FILE", options.files, "One PCG file")->required()->expected(1);
      },
      &RunTextconv},
-    {"uses", "The slots of the set lists that play a record, by its place (I-B012, U-AA127, GM005) or its name "
-             "(status 1: none does)",
+    {"uses",
+     "The slots of the set lists that play a record, by its place (I-B012, U-AA127, GM005) or its name "
+     "(status 1: none does)",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
          command.add_option("WHAT", options.what, "A place, or the name of records (letters in any case)")->required();
          Output(command, options, ToStandardOutput);
      },
      &RunUses},
     {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
          command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
          Output(command, options,
                 "Write the page to FILE (- for standard output). Without -o it is written beside the input, as "
@@ -92,16 +94,22 @@ const CommandRow Commands[] = {
      &RunGig},
     {"setlist", "Set list N as a text to edit in any editor and write back with apply",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required();
+         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
          command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
          Output(command, options, ToStandardOutput);
      },
      &RunSetList},
     {"apply", "A copy of FILE with the set lists of the texts written in, read back before it is kept",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "The PCG file the texts were written from")->required();
-         command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")->required();
-         command.add_option("-o,--output", options.output, "The new PCG file: never an input, and an existing file only with --force")
+         command.add_option("FILE", options.file, "The PCG file the texts were written from")
+             ->required()
+             ->type_name("FILE");
+         command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")
+             ->required()
+             ->type_name("TEXT");
+         command
+             .add_option("-o,--output", options.output,
+                         "The new PCG file: never an input, and an existing file only with --force")
              ->type_name("OUT")
              ->required();
          command.add_flag("--force", options.force, "Replace OUT where it exists");
@@ -139,7 +147,9 @@ const CommandRow Commands[] = {
      &RunJson},
     {"html", "A web page of one file, or of two compared (OLD NEW)",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")->required()->expected(1, 2);
+         command.add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")
+             ->required()
+             ->expected(1, 2);
          Output(command, options,
                 "Write the page to FILE (- for standard output). Without -o the page is written beside the (new) "
                 "input, as name.html or name_diff.html, and never over a file that is not a page of scry");
@@ -186,8 +196,9 @@ int RunScry(const std::vector<std::string>& args, Console& console)
         std::none_of(std::begin(Commands), std::end(Commands),
                      [&](const CommandRow& row) { return args[0] == row.name; })) {
         const std::string nearest = NearestCommand(args[0]);
-        SayError(console, "unknown command '" + LineText(args[0]) + "'" +
-                              (nearest.empty() ? "; scry --help lists the commands" : "; did you mean '" + nearest + "'?"));
+        SayError(console,
+                 "unknown command '" + LineText(args[0]) + "'" +
+                     (nearest.empty() ? "; scry --help lists the commands" : "; did you mean '" + nearest + "'?"));
         return TroubleStatus;
     }
     CLI::App app{Description, "scry"};
