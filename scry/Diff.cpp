@@ -259,7 +259,10 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& beforeBank, 
         const SetList& after = afterBank.setLists[i];
         const std::string label = SetListLabel(sides.after, ordinal, i);
         for (std::size_t j = 0; j < after.slots.size() && j < before.slots.size(); ++j) {
-            // A file cut inside its set lists: what follows the cut is not compared.
+            // A file cut inside its set lists: what follows the cut is not compared. Both cut at
+            // the same slot is no difference; each file's damage is told in the summary.
+            if (!before.slots[j].readable && !after.slots[j].readable)
+                return;
             if (!before.slots[j].readable || !after.slots[j].readable) {
                 const char* side = !after.slots[j].readable ? "NEW" : "OLD";
                 Difference difference = AtSlot(Change::Unreadable, ordinal, i, j,
