@@ -1,8 +1,11 @@
 // scry's model against bankscry's own listings, and what it says of files it cannot read whole.
 #include <cstdio>
+#include <memory>
 #include <set>
 
+#include "CRC32/CRC32.h"
 #include "Model.h"
+#include "Platform/Platform.h"
 #include "ScrySupport.h"
 #include "StStrL/StStrL.h"
 #include "TestSupport.h"
@@ -222,4 +225,36 @@ TEST(ScryRead, ErrorsShowIdsEscaped)
         EXPECT_EQ(std::string(trouble.what()), "x.PCG: size 2147483648 of chunk X\\x0AY\\x1B is beyond 2147483647, "
                                                "too far to seek");
     }
+}
+
+// Each chunk's fingerprint is that of the bytes it holds in the file, up to where the file ends,
+// however the walk handed its banks on: all at once from memory, a run at a time from a file,
+// whole or cut inside a bank, a chunk header or between banks.
+TEST_F(ScryFiles, ChunkFingerprintsAreThoseOfTheirBytes)
+{
+    const std::string small = Small().Bytes();
+    std::vector<std::pair<std::string, std::string>> files{{"demo", DemoBytes()}, {"small", small}};
+    for (const char* id : {"SBK1", "PRG1", "PBK1", "CBK1"})
+        for (const std::size_t past : {0, 5, 12, 30, 70000, 300000})
+            files.emplace_back(std::string(id) + "+" + std::to_string(past), small.substr(0, small.find(id) + past));
+    std::size_t chunks = 0;
+    for (const auto& [label, bytes] : files) {
+        Write("f.PCG", bytes);
+        std::unique_ptr<InputStream, decltype(&CloseInput)> file(OpenInput(Path("f.PCG")), &CloseInput);
+        ASSERT_NE(file, nullptr);
+        for (const scry::FileModel& model : {scry::ReadModelOfBytes("m", bytes), scry::ReadModel(*file, "f")}) {
+            ASSERT_FALSE(model.chunks.empty()) << label;
+            for (const scry::Chunk& chunk : model.chunks) {
+                if (chunk.padding)
+                    continue;
+                const std::size_t data = static_cast<std::size_t>(chunk.offset) + 12;
+                const std::string held = data < bytes.size() ? bytes.substr(data, chunk.size) : "";
+                const auto* start = reinterpret_cast<const std::uint8_t*>(held.data());
+                EXPECT_EQ(chunk.fingerprint, Crc32RunFinish(Crc32RunFeed(Crc32RunStart, start, held.size()), held.size()))
+                    << label << ", chunk " << chunk.id << " at " << chunk.offset;
+                ++chunks;
+            }
+        }
+    }
+    EXPECT_GT(chunks, 60u);
 }
