@@ -238,9 +238,15 @@ TEST_F(ScryFiles, ChunkFingerprintsAreThoseOfTheirBytes)
         for (const std::size_t past : {0, 5, 12, 30, 70000, 300000})
             files.emplace_back(std::string(id) + "+" + std::to_string(past), small.substr(0, small.find(id) + past));
     std::size_t chunks = 0;
-    for (const auto& [label, bytes] : files) {
-        Write("f.PCG", bytes);
-        std::unique_ptr<InputStream, decltype(&CloseInput)> file(OpenInput(Path("f.PCG")), &CloseInput);
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const auto& [label, bytes] = files[k];
+        // A file of its own each time: the reader may keep the last one mapped, and Windows
+        // does not let a mapped file be written over.
+        std::string name = "f";
+        name += std::to_string(k);
+        name += ".PCG";
+        Write(name, bytes);
+        std::unique_ptr<InputStream, decltype(&CloseInput)> file(OpenInput(Path(name)), &CloseInput);
         ASSERT_NE(file, nullptr);
         for (const scry::FileModel& model : {scry::ReadModelOfBytes("m", bytes), scry::ReadModel(*file, "f")}) {
             ASSERT_FALSE(model.chunks.empty()) << label;
