@@ -62,8 +62,14 @@ for _ in $(seq 100); do [ -f held.marker ] && break; sleep 0.1; done
 run held.PCG > out.txt
 check "file held open elsewhere" "$(crlf 'Could not open held.PCG')" "$(cat out.txt)"
 wait "$holder"
-run held.PCG > out.txt
+# wine's server may let the handle go a moment after the holder's process has ended.
+for _ in $(seq 20); do
+    run held.PCG > out.txt; status=$?
+    [ "$(head -n 1 out.txt)" == "$(crlf 'Opened held.PCG  Size: 50')" ] && break
+    sleep 0.25
+done
 check "the same file once let go" "$(crlf 'Opened held.PCG  Size: 50')" "$(head -n 1 out.txt)"
+[ "$(head -n 1 out.txt)" == "$(crlf 'Opened held.PCG  Size: 50')" ] || echo "  status $status, standard error: $(cat err.txt)"
 
 # An error inside a wildcard run: status 1 and the file named on standard error.
 mkdir -p bad
