@@ -224,13 +224,15 @@ void DiffSlotSound(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t
     const Plays then = WhatSlotPlays(sides.before, before.fields);
     if (then.resolution != Resolution::Found)
         return;
-    const std::string head = SlotHead(sides, ordinal, i, j, after.name, setListName) + ": now plays ";
-    const std::string was = ", was " + Quoted(then.record->name);
-    const std::string place = std::string(SlotTypeText(now.type)) + " " + LineName(now.place);
+    // Most slots play what they played: the words are made only for those that do not.
+    const auto head = [&] { return SlotHead(sides, ordinal, i, j, after.name, setListName) + ": now plays "; };
+    const auto was = [&] { return ", was " + Quoted(then.record->name); };
+    const auto place = [&] { return std::string(SlotTypeText(now.type)) + " " + LineName(now.place); };
     if (now.resolution == Resolution::NotInFile) {
         // What a damaged file lacks may be there all the same: not guessed at.
         if (now.type == then.type && now.place == then.place && !sides.after.Damaged())
-            sides.Add(AtSlot(Change::Impact, ordinal, i, j, head + place + ", which is no longer in the file" + was));
+            sides.Add(
+                AtSlot(Change::Impact, ordinal, i, j, head() + place() + ", which is no longer in the file" + was()));
         return;
     }
     if (now.resolution != Resolution::Found)
@@ -239,15 +241,15 @@ void DiffSlotSound(Sides& sides, std::size_t ordinal, std::size_t i, std::size_t
     const bool sameName = now.record->name == then.record->name;
     if (sameSound && sameName)
         return;
-    std::string line = head + Quoted(now.record->name) + " (" + place + ")";
+    std::string line = head() + Quoted(now.record->name) + " (" + place() + ")";
     if (now.type != then.type || now.place != then.place)
-        line += was + " (" + SlotTypeText(then.type) + " " + LineName(then.place) + ")";
+        line += was() + " (" + SlotTypeText(then.type) + " " + LineName(then.place) + ")";
     else if (sameSound)
         line += ", renamed from " + Quoted(then.record->name);
     else if (sameName)
         line += " with another sound";
     else
-        line += was;
+        line += was();
     sides.Add(AtSlot(Change::Impact, ordinal, i, j, line));
 }
 

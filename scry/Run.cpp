@@ -39,6 +39,17 @@ void Files(CLI::App& command, Options& options, const char* what)
     command.add_option("FILE", options.files, what)->required();
 }
 
+// The one file of a command that takes more after it.
+void OneFile(CLI::App& command, Options& options, const char* what)
+{
+    command.add_option("FILE", options.file, what)->required()->type_name("FILE");
+}
+
+void SetListNumber(CLI::App& command, Options& options)
+{
+    command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+}
+
 void Output(CLI::App& command, Options& options, const char* what)
 {
     command.add_option("-o,--output", options.output, what)->type_name("FILE");
@@ -78,15 +89,15 @@ const CommandRow Commands[] = {
      "The slots of the set lists that play a record, by its place (I-B012, U-AA127, GM005) or its name "
      "(status 1: none does)",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
+         OneFile(command, options, "A PCG file");
          command.add_option("WHAT", options.what, "A place, or the name of records (letters in any case)")->required();
          Output(command, options, ToStandardOutput);
      },
      &RunUses},
     {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
-         command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+         OneFile(command, options, "A PCG file");
+         SetListNumber(command, options);
          Output(command, options,
                 "Write the page to FILE (- for standard output). Without -o it is written beside the input, as "
                 "name_gig_NNN.html, and never over a file that is not a page of scry");
@@ -94,16 +105,14 @@ const CommandRow Commands[] = {
      &RunGig},
     {"setlist", "Set list N as a text to edit in any editor and write back with apply",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "A PCG file")->required()->type_name("FILE");
-         command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+         OneFile(command, options, "A PCG file");
+         SetListNumber(command, options);
          Output(command, options, ToStandardOutput);
      },
      &RunSetList},
     {"apply", "A copy of FILE with the set lists of the texts written in, read back before it is kept",
      [](CLI::App& command, Options& options) {
-         command.add_option("FILE", options.file, "The PCG file the texts were written from")
-             ->required()
-             ->type_name("FILE");
+         OneFile(command, options, "The PCG file the texts were written from");
          command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")
              ->required()
              ->type_name("TEXT");
