@@ -29,3 +29,10 @@ std::string IdText(const char (&id)[4])
         ++length;
     return {id, length};
 }
+
+std::string IdText(ChunkId id)
+{
+    char raw[4];
+    std::memcpy(raw, &id, sizeof raw);
+    return IdText(raw);
+}

@@ -201,21 +201,20 @@ inline constexpr std::size_t Mbk1Size = RecordsPerBank * ProgramSize;
 inline constexpr std::size_t Cbk1Size = RecordsPerBank * CombiSize;
 static_assert(Sbk1Size == 8885248 && Pbk1Size == 634880 && Cbk1Size == 999680);
 
-// The program and combination bank chunks: their records, naming scheme and log prefix.
+// The program and combination bank chunks: their records and naming scheme.
 struct BankChunkInfo {
     ChunkId id;
     ChunkKind kind;
     std::size_t recordSize;
     std::size_t bankSize;
     BankType bankType;
-    const char* logPrefix;   // written before the bank's size check, without a line end
     const char* engine;      // the synthesis engine of its programs: "HD-1", "EXi"; "" for others
 };
 
 inline constexpr BankChunkInfo BankChunks[] = {
-    {PBK1, Kind::PRG1, ProgramSize, Pbk1Size, HD1BankType, "HD1 Prog: PBK1 ", "HD-1"},
-    {MBK1, Kind::PRG1, ProgramSize, Mbk1Size, EXiBankType, "EXi Prog: MBK1 ", "EXi"},
-    {CBK1, Kind::CMB1, CombiSize, Cbk1Size, CombiBankType, "", ""},
+    {PBK1, Kind::PRG1, ProgramSize, Pbk1Size, HD1BankType, "HD-1"},
+    {MBK1, Kind::PRG1, ProgramSize, Mbk1Size, EXiBankType, "EXi"},
+    {CBK1, Kind::CMB1, CombiSize, Cbk1Size, CombiBankType, ""},
 };
 
 // The table's entry of a program or combination bank id; nullptr for any other id.
@@ -243,3 +242,4 @@ inline std::uint32_t Swapped(std::uint32_t raw)
 
 // The id as shown in logs: its bytes up to the first NUL.
 std::string IdText(const char (&id)[4]);
+std::string IdText(ChunkId id);

@@ -1,4 +1,4 @@
-// Bank buffers and the loading of program and combination banks.
+// Bank buffers and the loading of banks.
 #include "PCG_readK/Banks.h"
 
 #include <algorithm>
@@ -7,9 +7,8 @@
 #include <utility>
 
 #include "Korg_Kronos_Defs/BankNames.h"
-#include "Output/Output.h"
 #include "PCG_readK/DecodeSlot.h"
-#include "StStrL/StStrL.h"
+#include "PCG_readK/Walk.h"
 
 // Aligned to large pages, so that where the system offers them a bank load faults in a few
 // large pages instead of thousands of small ones.
@@ -21,43 +20,64 @@ alignas(LargeBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
 
 namespace {
 
-// What a bank's listing reads: the bytes its last load left. They lie where that load found them
-// whole in a mapped file (held mapped as long as they may be read), or in the buffer.
-struct BufferExtent {
-    std::uint8_t* buffer;
-    std::size_t size;
-    std::size_t reached;         // bytes of the buffer from its start that a load wrote since the last reset
-    const std::uint8_t* bytes;   // the last load's bytes: the buffer, or where they lie mapped
-    InputHold hold;              // keeps mapped bytes mapped
-};
+alignas(4096) std::uint8_t ProcessWindow[WindowSize];
 
-BufferExtent Buffers[] = {{Sdb1Buffer, Sdb1Size, 0, Sdb1Buffer, {}},
-                          {Sbk1Buffer, Sbk1Size, 0, Sbk1Buffer, {}},
-                          {Pbk1Buffer, Pbk1Size, 0, Pbk1Buffer, {}},
-                          {Mbk1Buffer, Mbk1Size, 0, Mbk1Buffer, {}},
-                          {Cbk1Buffer, Cbk1Size, 0, Cbk1Buffer, {}}};
+// The order of WalkMemory::buffers.
+constexpr ChunkId BufferIds[5] = {SDB1, SBK1, PBK1, MBK1, CBK1};
+constexpr std::size_t BufferSizes[5] = {Sdb1Size, Sbk1Size, Pbk1Size, Mbk1Size, Cbk1Size};
 
-BufferExtent& ExtentOf(const std::uint8_t* buffer)
+WalkMemory& MakeProcessMemory()
 {
-    for (BufferExtent& extent : Buffers)
-        if (extent.buffer == buffer)
-            return extent;
-    throw std::logic_error("no bank buffer there");
+    static WalkMemory memory{{{Sdb1Buffer, Sdb1Size, 0, Sdb1Buffer, {}, {}, false},
+                              {Sbk1Buffer, Sbk1Size, 0, Sbk1Buffer, {}, {}, false},
+                              {Pbk1Buffer, Pbk1Size, 0, Pbk1Buffer, {}, {}, false},
+                              {Mbk1Buffer, Mbk1Size, 0, Mbk1Buffer, {}, {}, false},
+                              {Cbk1Buffer, Cbk1Size, 0, Cbk1Buffer, {}, {}, false}},
+                             ProcessWindow,
+                             {},
+                             &currentKind};
+    return memory;
 }
 
 // The bank's bytes go back to the buffer; a mapped file's bytes are let go.
-void LetGoOfMapped(BufferExtent& extent) noexcept
+void LetGoOfInPlace(BankBuffer& into) noexcept
 {
-    extent.bytes = extent.buffer;
-    extent.hold.reset();
+    into.bytes = into.buffer;
+    into.hold.reset();
 }
 
-// Banks read from a file pass through here a run of records at a time: small enough to stay in
-// the processor's cache between its read and its listing.
-constexpr std::size_t WindowSize = std::size_t{1} << 18;
-alignas(4096) std::uint8_t Window[WindowSize];
+// A walk's own buffer is made when a load must copy into it, zero as a fresh process's.
+std::uint8_t* BufferFor(BankBuffer& into)
+{
+    if (into.buffer == nullptr) {
+        into.owned.assign(into.size, 0);
+        into.buffer = into.owned.data();
+        into.reached = 0;
+    }
+    return into.buffer;
+}
 
 }   // namespace
+
+WalkMemory& ProcessWalkMemory() { return MakeProcessMemory(); }
+
+void MakeOwnWalkMemory(WalkMemory& memory)
+{
+    for (std::size_t b = 0; b < std::size(memory.buffers); ++b)
+        memory.buffers[b] = {nullptr, BufferSizes[b], 0, nullptr, {}, {}, true};
+    memory.owned.assign(WindowSize, 0);
+    memory.window = memory.owned.data();
+    memory.ownKind = Kind::UNKN;
+    memory.kind = &memory.ownKind;
+}
+
+BankBuffer* BankBufferOf(WalkMemory& memory, ChunkId id)
+{
+    for (std::size_t b = 0; b < std::size(BufferIds); ++b)
+        if (BufferIds[b] == id)
+            return &memory.buffers[b];
+    return nullptr;
+}
 
 void PrepareBankBuffers()
 {
@@ -70,41 +90,52 @@ void PrepareBankBuffers()
 
 void ResetReaderState()
 {
-    for (BufferExtent& extent : Buffers) {
-        LetGoOfMapped(extent);
-        std::memset(extent.buffer, 0, extent.reached);
-        extent.reached = 0;
+    for (BankBuffer& buffer : ProcessWalkMemory().buffers) {
+        LetGoOfInPlace(buffer);
+        std::memset(buffer.buffer, 0, buffer.reached);
+        buffer.reached = 0;
     }
     SlotInfo = SlotAttributes{};
     currentKind = Kind::UNKN;
 }
 
-BankLoad LoadBank(InputStream& stream, std::uint8_t* buffer, std::size_t size)
+BankLoad LoadBank(InputStream& stream, BankBuffer& into)
 {
-    BufferExtent& extent = ExtentOf(buffer);
+    const std::size_t size = into.size;
     const std::int64_t offset = InputPosition(stream);
     InputHold hold;
     if (const std::uint8_t* bytes = InputBytesAt(stream, offset, size, hold)) {
         // Whole in a mapped file: left where it lies, nothing copied.
-        LetGoOfMapped(extent);
-        extent.bytes = bytes;
-        extent.hold = std::move(hold);
+        LetGoOfInPlace(into);
+        into.bytes = bytes;
+        into.hold = std::move(hold);
         InputSeek(stream, static_cast<std::int64_t>(size), false);
         return {nullptr, size, offset};
     }
-    const std::size_t got = InputRead(stream, buffer, size);
-    if (extent.bytes != buffer) {
-        // Past what came, the buffer shows what the last load left; only now are those bytes
-        // copied in from where they lie.
-        std::memcpy(buffer + got, extent.bytes + got, size - got);
-        LetGoOfMapped(extent);
-        extent.reached = size;
+    if (into.own) {
+        // A walk's own memory reads a memory stream where it lies, for as long as the walk runs.
+        if (const std::uint8_t* bytes = InputMemoryBytesAt(stream, offset, size)) {
+            LetGoOfInPlace(into);
+            into.bytes = bytes;
+            InputSeek(stream, static_cast<std::int64_t>(size), false);
+            return {bytes, size, offset};
+        }
     }
-    extent.reached = std::max(extent.reached, got);
+    std::uint8_t* buffer = BufferFor(into);
+    const std::size_t got = InputRead(stream, buffer, size);
+    if (into.bytes != buffer) {
+        // Past what came, the buffer shows what the last load left; only now are those bytes
+        // copied in from where they lie (none: zero, as the buffer was made).
+        if (into.bytes != nullptr)
+            std::memcpy(buffer + got, into.bytes + got, size - got);
+        LetGoOfInPlace(into);
+        into.reached = size;
+    }
+    into.reached = std::max(into.reached, got);
     return {buffer, got, offset};
 }
 
-void VisitBank(InputStream& stream, const BankLoad& load, std::size_t recordSize,
+void VisitBank(InputStream& stream, const BankLoad& load, std::size_t recordSize, std::uint8_t* window,
                const std::function<void(const std::uint8_t* records, std::size_t first, std::size_t count)>& visit)
 {
     if (load.data != nullptr) {
@@ -116,21 +147,9 @@ void VisitBank(InputStream& stream, const BankLoad& load, std::size_t recordSize
         const std::size_t count = std::min(perRun, RecordsPerBank - first);
         const std::size_t bytes = count * recordSize;
         const std::int64_t at = load.offset + static_cast<std::int64_t>(first * recordSize);
-        if (InputReadAt(stream, at, Window, bytes) != bytes)
+        if (InputReadAt(stream, at, window, bytes) != bytes)
             RaiseInputShrank(stream);
-        visit(Window, first, count);
-    }
-}
-
-const std::uint8_t* BankBytesOf(const std::uint8_t* buffer) { return ExtentOf(buffer).bytes; }
-
-std::uint8_t* BankBufferOf(ChunkId id)
-{
-    switch (id) {
-    case PBK1: return Pbk1Buffer;
-    case MBK1: return Mbk1Buffer;
-    case CBK1: return Cbk1Buffer;
-    default: return nullptr;
+        visit(window, first, count);
     }
 }
 
@@ -154,45 +173,46 @@ BankHeader ReadBankHeaderFields(InputStream& stream)
     return bank;
 }
 
-bool ReadBank(InputStream& stream, const BankHeader& bank, std::uint8_t* dest, std::size_t destSize, BankLoad* load)
+bool ReadBank(InputStream& stream, const BankHeader& bank, BankBuffer& into, BankLoad& load,
+              const WalkReceiver& receiver)
 {
     // Computed in 64 bits: a product beyond 32 bits can never pass for a buffer size.
     const std::uint64_t bankSize = std::uint64_t{bank.objSize} * bank.numProgs;
-    if (bankSize != destSize) {
-        LogLine("Error: bank header data size (%u * %u = %llu) doesn't match size of dest array (%zu)", bank.objSize,
-                bank.numProgs, static_cast<unsigned long long>(bankSize), destSize);
+    if (bankSize != into.size) {
+        Tell(receiver, {.step = WalkStep::SizeMismatch, .count = into.size, .bank = &bank});
         return false;
     }
-    const BankLoad loaded = LoadBank(stream, dest, destSize);
-    if (load != nullptr)
-        *load = loaded;
-    LogLine("Bank Read: reading %zu bytes into array", destSize);
-    return loaded.present == destSize;
+    load = LoadBank(stream, into);
+    Tell(receiver, {.step = WalkStep::BankRead, .count = into.size});
+    return load.present == into.size;
 }
 
-bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, BankLoad* load)
+bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, std::uint32_t& bankId,
+                    BankLoad& load, WalkMemory& memory, const WalkReceiver& receiver)
 {
     const BankHeader bank = ReadBankHeaderFields(stream);
     // Only bank ids of kinds 2 and 3 come here; anything else would be taken for "MBK1".
     const BankChunkInfo* info = BankChunkOf(IdOf(chunk));
     if (info == nullptr)
         info = BankChunkOf(MBK1);
-    std::uint8_t* buffer = BankBufferOf(info->id);
-    LogPiece("%s", info->logPrefix);
-    BankLoad made{};
-    const bool loaded = ReadBank(stream, bank, buffer, info->bankSize, &made);
-    if (load != nullptr)
-        *load = made;
-    // Taken from the bank's bytes whether or not the load was made: after a failure they are
-    // what an earlier bank left. A bank left where it lies in a mapped file gives its first name
-    // by a read: touching the mapped page would cost a fault for 24 bytes.
-    std::uint8_t field[NameSize];
-    const std::uint8_t* bytes = BankBytesOf(buffer);
-    if (loaded && made.data == nullptr && InputReadAt(stream, made.offset, field, NameSize) == NameSize)
-        bytes = field;
-    const std::string firstName(reinterpret_cast<const char*>(bytes), NameLength(bytes));
+    BankBuffer& into = *BankBufferOf(memory, info->id);
+    Tell(receiver, {.step = WalkStep::BankLoadStarts, .chunkId = info->id});
+    load = BankLoad{};
+    const bool loaded = ReadBank(stream, bank, into, load, receiver);
     bankName = ProgBankName(info->bankType, bank.bankId);
-    LogLine("BankID: %s %s NumProgs: %u SizeOfProg: %u 1stName: %s", HexLong(bank.bankId).c_str(), bankName.c_str(),
-            bank.numProgs, bank.objSize, firstName.c_str());
+    bankId = bank.bankId;
+    if (receiver.note != nullptr) {
+        // The bank's first name, taken from its bytes whether or not the load was made: after a
+        // failure they are what an earlier bank left. A bank left where it lies in a mapped file
+        // gives it by a read: touching the mapped page would cost a fault for 24 bytes.
+        std::uint8_t field[NameSize] = {};
+        const std::uint8_t* bytes = into.bytes != nullptr ? into.bytes : field;
+        if (loaded && load.data == nullptr && InputReadAt(stream, load.offset, field, NameSize) == NameSize)
+            bytes = field;
+        Tell(receiver, {.step = WalkStep::BankIdentified,
+                        .bank = &bank,
+                        .bankName = &bankName,
+                        .firstName = {reinterpret_cast<const char*>(bytes), NameLength(bytes)}});
+    }
     return loaded;
 }

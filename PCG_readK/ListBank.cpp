@@ -8,6 +8,7 @@
 #include "Output/Output.h"
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/DecodeSlot.h"
+#include "PCG_readK/WalkLog.h"
 #include "StStrL/LineFormat.h"
 
 namespace {
@@ -117,7 +118,7 @@ void ListSetLists(const std::uint8_t* records, std::size_t first, std::size_t co
             const std::uint8_t* slot = setList + SlotsOffset + SlotSize * j;
             ReportSlotLine(head, headLength, j, slot);
             const std::uint8_t* p = slot + PackedSlotOffset;
-            DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
+            SlotInfo = DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
             CsvSlotLine(i, j, setList, slot);
         }
     }
@@ -174,7 +175,9 @@ void ListBankMet(void* /*context*/, const BankMet& bank)
     ListBankPart(bank.records, bank.first, bank.count, bank.kind, bank.bankName);
 }
 
-const WalkReceiver ListingWalk{.bank = &ListBankMet};
+void LogNote(void* /*context*/, const WalkNote& note) { LogWalkNote(note); }
+
+const WalkReceiver ListingWalk{.note = &LogNote, .bank = &ListBankMet};
 
 }   // namespace
 

@@ -15,5 +15,5 @@ void ListBank(const std::uint8_t* data, ChunkKind kind, const std::string& bankN
 void ListBankPart(const std::uint8_t* records, std::size_t first, std::size_t count, ChunkKind kind,
                   const std::string& bankName);
 
-// The walk's receiver that lists every bank it hands on with ListBank, the log as it goes.
+// The walk's receiver of bankscry: every bank it hands on listed with ListBank, every step logged.
 const WalkReceiver& ListingReceiver();

@@ -12,13 +12,10 @@ enum class AfterChunk {
     SameHeader,   // with the same header once more, from where the stream now stands
 };
 
-// header: the raw top-level header just read; kind: its kind (not 0). Loaded banks go to the
-// receiver; every step is logged.
-AfterChunk WalkChunk(InputStream& stream, ChunkHeader& header, ChunkKind kind, const WalkReceiver& receiver);
-
-// The same with bankscry's listings as the receiver. True: the walk goes on with whatever
-// header now stands in the buffer; false: the file ends here.
-bool Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind);
+// header: the raw top-level header just read; kind: its kind (not 0). Banks are loaded into the
+// walk's memory and handed to the receiver, and every step is told to it.
+AfterChunk Parse_Chunk(InputStream& stream, ChunkHeader& header, const ChunkKind& kind, const WalkReceiver& receiver,
+                       WalkMemory& memory);
 
 // Seeks forward by a chunk size; sizes of 2^31 and more raise std::range_error.
 void SkipForward(InputStream& stream, std::uint32_t size, const char (&id)[4]);

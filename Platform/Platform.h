@@ -82,6 +82,9 @@ void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart);
 // after the stream is closed); nullptr where the input is not mapped, or the range passes its end.
 using InputHold = std::shared_ptr<const void>;
 const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count, InputHold& hold);
+// Bytes of a memory stream (OpenMemoryInput), valid as long as its memory is; nullptr for a file,
+// and where the range passes its end.
+const std::uint8_t* InputMemoryBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count);
 // True, once, when a mapped file shrank while it was read since the last call: its bytes past
 // its new end read as zeros, and what was made of them is not to be trusted.
 bool MappedInputShrank() noexcept;

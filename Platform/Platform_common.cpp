@@ -95,9 +95,18 @@ const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset,
     return stream.bytes + offset;
 }
 
+const std::uint8_t* InputMemoryBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count)
+{
+    if (IsFileStream(stream) || offset < 0 || offset > stream.size ||
+        count > static_cast<std::size_t>(stream.size - offset))
+        return nullptr;
+    return stream.bytes + offset;
+}
+
 void RaiseInputShrank(const InputStream& stream)
 {
-    throw InputShrankError(EIO, std::generic_category(), "cannot read " + stream.name + ": the file shrank while it was read");
+    throw InputShrankError(EIO, std::generic_category(),
+                           "cannot read " + stream.name + ": the file shrank while it was read");
 }
 
 std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)

@@ -76,7 +76,8 @@ struct Mapping {
     volatile std::sig_atomic_t used;
 };
 Mapping Mappings[MaxMappings];
-volatile std::sig_atomic_t Shrank = 0;
+// Per thread: a bus error is taken on the thread whose read faulted, and only its walk is told.
+thread_local volatile std::sig_atomic_t Shrank = 0;
 struct sigaction EarlierBusHandler {};
 
 extern "C" void ZeroPagesPastTheEnd(int signal, siginfo_t* info, void* context)

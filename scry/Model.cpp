@@ -32,18 +32,25 @@ bool AllZero(const std::uint8_t* bytes, std::size_t size)
 SlotFields Decoded(const std::uint8_t* slot)
 {
     const std::uint8_t* p = slot + PackedSlotOffset;
-    DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
-    const SlotAttributes& s = SlotInfo;
-    return {static_cast<SlotType>(s.SlotType & 3u), s.Bank, s.Number, s.Color, s.Font, s.Transpose, s.HoldTime,
-            s.Volume, s.Kbd_Track, SlotBankName(s.SlotType, s.Bank)};
+    const SlotAttributes s = DecodeSlot({p[0], p[1], p[2], p[3], p[4], p[5]});
+    return {static_cast<SlotType>(s.SlotType & 3u),
+            s.Bank,
+            s.Number,
+            s.Color,
+            s.Font,
+            s.Transpose,
+            s.HoldTime,
+            s.Volume,
+            s.Kbd_Track,
+            SlotBankName(s.SlotType, s.Bank)};
 }
 
 struct Building {
     FileModel& model;
     const InputStream& input;
-    const char* refusal = nullptr;        // why the walk refused the file's header, or null
-    std::vector<std::uint8_t> scratch{};  // bytes on their way to a fingerprint
-    bool inPadding = false;               // the last chunk met was zero padding, not yet fingerprinted
+    const char* refusal = nullptr;         // why the walk refused the file's header, or null
+    std::vector<std::uint8_t> scratch{};   // bytes on their way to a fingerprint
+    bool inPadding = false;                // the last chunk met was zero padding, not yet fingerprinted
 };
 
 // A fingerprint of the bytes the file holds from at on, up to count, read a large run at a time.
@@ -108,7 +115,9 @@ void Refused(void* context, HeaderRefusal refusal)
     case HeaderRefusal::NoKorgHeader:
         building.refusal = building.model.size == 0 ? "empty file" : "not a PCG file (no KORG header)";
         break;
-    case HeaderRefusal::UnknownFormat: building.refusal = "a PCG file of neither the Triton nor the Kronos format"; break;
+    case HeaderRefusal::UnknownFormat:
+        building.refusal = "a PCG file of neither the Triton nor the Kronos format";
+        break;
     case HeaderRefusal::NoContainer: building.refusal = "not a PCG file (no PCG1 container)"; break;
     }
 }
@@ -125,8 +134,8 @@ void ChunkSeen(void* context, const ChunkMet& met)
             padding.size = static_cast<std::uint64_t>(std::min(end, model.size) - padding.offset);
             return;
         }
-        model.chunks.push_back({"", met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0,
-                                false, true});
+        model.chunks.push_back(
+            {"", met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0, false, true});
         building.inPadding = true;
         return;
     }
@@ -135,8 +144,8 @@ void ChunkSeen(void* context, const ChunkMet& met)
     Chunk chunk{IdText(met.id), met.offset, met.size, FingerprintOfRange(building, data, met.size), met.cut, false};
     if (chunk.cut)
         model.problems.push_back("the file ends inside chunk " + LineName(chunk.id) + " at offset " +
-                                 std::to_string(chunk.offset) + " (" + std::to_string(chunk.size) + " bytes announced, " +
-                                 std::to_string(model.size - data) + " present)");
+                                 std::to_string(chunk.offset) + " (" + std::to_string(chunk.size) +
+                                 " bytes announced, " + std::to_string(model.size - data) + " present)");
     model.chunks.push_back(std::move(chunk));
 }
 
@@ -153,7 +162,8 @@ void BankSeen(void* context, const BankMet& met)
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = met.first; i < met.first + met.count; ++i) {
             const std::uint8_t* setList = met.records + SetListSize * (i - met.first);
-            SetList list{NameOf(setList), Crc32Of(setList + EqOffset, EqSize), {}, SetListSize * (i + 1) <= met.present};
+            SetList list{
+                NameOf(setList), Crc32Of(setList + EqOffset, EqSize), {}, SetListSize * (i + 1) <= met.present};
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
                 const std::size_t at = SetListSize * i + SlotsOffset + SlotSize * j;   // in the bank
@@ -224,28 +234,24 @@ void ReadEdges(Building& building)
 
 }   // namespace
 
-std::string IdTextOf(ChunkId id)
-{
-    char raw[4];
-    std::memcpy(raw, &id, sizeof raw);
-    return IdText(raw);
-}
+std::string IdTextOf(ChunkId id) { return IdText(id); }
 
 FileModel ReadModel(InputStream& stream, const std::string& name)
 {
     FileModel model{name, InputSize(stream), 0, 0, {}, 0, 0, {}, {}, {}};
     Building building{model, stream};
     const WalkReceiver receiver{.context = &building,
-                                .logged = false,
                                 .accepted = &Accepted,
                                 .refused = &Refused,
                                 .chunk = &ChunkSeen,
                                 .bank = &BankSeen,
                                 .bankNotLoaded = &BankNotLoaded};
-    // Bytes a short load does not reach are those of a fresh process, whatever was read before.
-    ResetReaderState();
+    // A walk of its own: bytes a short load does not reach are those of a fresh process,
+    // whatever was read before, and no other walk's state is touched.
+    WalkMemory memory;
+    MakeOwnWalkMemory(memory);
     try {
-        WalkPCG(stream, receiver);
+        WalkPCG(stream, receiver, memory);
     } catch (const std::exception& error) {
         throw Trouble(SourceName(name) + ": " + LineName(error.what()));
     }

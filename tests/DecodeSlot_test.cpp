@@ -7,10 +7,9 @@
 
 namespace {
 
-std::array<int, 9> Fields()
+std::array<int, 9> Fields(const SlotAttributes& s)
 {
-    return {SlotInfo.SlotType, SlotInfo.Color,    SlotInfo.Font,   SlotInfo.Bank,     SlotInfo.Transpose,
-            SlotInfo.Number,   SlotInfo.HoldTime, SlotInfo.Volume, SlotInfo.Kbd_Track};
+    return {s.SlotType, s.Color, s.Font, s.Bank, s.Transpose, s.Number, s.HoldTime, s.Volume, s.Kbd_Track};
 }
 
 struct Row {
@@ -33,14 +32,13 @@ const Row Rows[] = {
 TEST(DecodeSlot, Table)
 {
     for (const Row& row : Rows) {
-        DecodeSlot(row.packed);
-        EXPECT_EQ(Fields(), row.fields) << int{row.packed[0]} << " " << int{row.packed[1]};
+        EXPECT_EQ(Fields(DecodeSlot(row.packed)), row.fields) << int{row.packed[0]} << " " << int{row.packed[1]};
     }
 }
 
 TEST(DecodeSlot, SecondCallReplacesEveryField)
 {
     DecodeSlot({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-    DecodeSlot({0x02, 0x00, 0x05, 0x00, 0x00, 0x00});
-    EXPECT_EQ(Fields(), (std::array<int, 9>{2, 0, 0, 0, 0, 5, 0, 0, 0}));
+    EXPECT_EQ(Fields(DecodeSlot({0x02, 0x00, 0x05, 0x00, 0x00, 0x00})),
+              (std::array<int, 9>{2, 0, 0, 0, 0, 5, 0, 0, 0}));
 }

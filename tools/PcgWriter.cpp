@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "Korg_Kronos_Defs/SlotLayout.h"
+
 namespace pcgw {
 
 namespace {
@@ -92,12 +94,12 @@ void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed)
 Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank, std::uint8_t transpose,
                 std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume, std::uint8_t kbdTrack)
 {
-    return {static_cast<std::uint8_t>((slotType & 0x03u) | (color & 0x0Fu) << 2 | (font & 0x03u) << 6),
-            static_cast<std::uint8_t>((bank & 0x1Fu) | (transpose & 0x07u) << 5),
-            number,
-            holdTime,
-            volume,
-            static_cast<std::uint8_t>(kbdTrack & 0x0Fu)};
+    const SlotAttributes wanted{slotType, color, font, bank, transpose, number, holdTime, volume, kbdTrack};
+    PackedSlot packed{};
+    if (!EncodeSlot(PackedSlot{}, wanted, packed))
+        throw std::invalid_argument("no packed slot bytes read as transpose " + std::to_string(transpose) +
+                                    " with kbd track " + std::to_string(kbdTrack));
+    return packed;
 }
 
 void ZeroUnnamedSlots(std::string& setLists)

@@ -62,8 +62,9 @@ void SetRecordName(std::string& data, std::size_t recordSize, std::size_t index,
 void FillRecords(std::string& data, std::size_t recordSize, std::uint32_t seed);
 
 using Packed = std::array<std::uint8_t, 6>;
-// The packed slot bytes b0..b5 for the given attributes (transpose 0..7 and kbdTrack 0..15
-// share b5 bits 0-2 in the decoding; this packs transpose into b1 only).
+// The packed slot bytes b0..b5 that read as the given attributes, with the fewest bits set (the
+// reader's slot layout). Transpose and kbdTrack share b5 bits 0-2: a transpose that lacks a bit
+// of kbdTrack's bits 0-2 cannot be written with it, and raises std::invalid_argument.
 Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, std::uint8_t bank, std::uint8_t transpose,
                 std::uint8_t number, std::uint8_t holdTime, std::uint8_t volume, std::uint8_t kbdTrack);
 // Offset of slot j of set list i in a set-list bank.

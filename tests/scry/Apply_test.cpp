@@ -127,12 +127,13 @@ Small Odd()
 {
     Small small;
     std::string& lists = small.setLists;
-    pcgw::SetSlot(lists, 0, 3, "Odd", pcgw::PackSlot(3, 9, 2, 31, 5, 250, 7, 8, 15));
+    // Transpose bits in b1 (5) that b5's kbd bits (15) overlay: it reads as transpose 7.
+    pcgw::SetSlot(lists, 0, 3, "Odd", {0xA7, 0xBF, 0xFA, 0x07, 0x08, 0x0F});
     lists[pcgw::SlotOffset(0, 3) + 5] = 'x';                        // after the name's NUL
     lists[pcgw::SlotOffset(0, 3) + PackedSlotOffset + 5] |= 0xE0;   // b5 bits 5-7 feed no setting
     lists[pcgw::SlotOffset(0, 3) + 300] = 'y';
     lists[pcgw::SlotOffset(0, 5) + 541] = 1;   // used, with no name and nothing packed
-    pcgw::SetSlot(lists, 2, 0, "Elsewhere", pcgw::PackSlot(1, 3, 1, 24, 6, 127, 1, 2, 3));
+    pcgw::SetSlot(lists, 2, 0, "Elsewhere", {0x4D, 0xD8, 0x7F, 0x01, 0x02, 0x03});
     pcgw::SetName(lists, 2 * pcgw::SetListSize, "List\x85Two");
     lists[2 * pcgw::SetListSize + 20] = 'z';   // after the set list name's NUL
     return small;
