@@ -146,13 +146,22 @@ std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size
 {
     // Running B from A's register instead of from 0xFFFFFFFF changes the register by the
     // difference of the two, moved on over B's bytes: the step is linear.
-    static thread_local std::size_t lastLength = ~std::size_t{0};
-    static thread_local std::uint32_t lastFactor = 0;
-    if (lengthB != lastLength) {
-        lastFactor = BytesShiftFactor(lengthB);
-        lastLength = lengthB;
+    // The factors of the last few lengths, which callers use over and over.
+    constexpr std::size_t Kept = 4;
+    static thread_local std::size_t lengths[Kept] = {~std::size_t{0}, ~std::size_t{0}, ~std::size_t{0},
+                                                     ~std::size_t{0}};
+    static thread_local std::uint32_t factors[Kept] = {};
+    static thread_local std::size_t next = 0;
+    std::size_t k = 0;
+    while (k < Kept && lengths[k] != lengthB)
+        ++k;
+    if (k == Kept) {
+        k = next;
+        next = (next + 1) % Kept;
+        lengths[k] = lengthB;
+        factors[k] = BytesShiftFactor(lengthB);
     }
-    return MultiplyModP(regA ^ 0xFFFFFFFFu, lastFactor) ^ regB;
+    return MultiplyModP(regA ^ 0xFFFFFFFFu, factors[k]) ^ regB;
 }
 
 const char* ActivePathName()
@@ -180,8 +189,27 @@ Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::in
     const auto rest = static_cast<std::size_t>(length - head);
     const std::uint32_t restRegister = ActivePath(record + head, rest);
     const std::uint32_t headRegister = crc32::RegisterSliced(record, static_cast<std::size_t>(head));
-    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, rest), static_cast<std::size_t>(length)),
+    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, rest),
+                                 static_cast<std::size_t>(length)),
             crc32::FingerprintOf(restRegister, rest)};
+}
+
+Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::int32_t head, std::int32_t tail)
+{
+    if (length < 0 || length > MaxCrcBlock || head < 0 || tail < head || tail > length)
+        throw std::range_error("CRC-32 split " + std::to_string(head) + ", " + std::to_string(tail) + " of " +
+                               std::to_string(length) + " out of range");
+    const auto tailLength = static_cast<std::size_t>(length - tail);
+    const auto middle = static_cast<std::size_t>(tail - head);
+    const std::uint32_t tailRegister = ActivePath(record + tail, tailLength);
+    const std::uint32_t middleRegister = crc32::RegisterSliced(record + head, middle);
+    const std::uint32_t restRegister = crc32::CombineRegisters(middleRegister, tailRegister, tailLength);
+    const std::uint32_t headRegister = crc32::RegisterSliced(record, static_cast<std::size_t>(head));
+    const std::size_t restLength = middle + tailLength;
+    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, restLength),
+                                 static_cast<std::size_t>(length)),
+            crc32::FingerprintOf(headRegister, static_cast<std::size_t>(head)),
+            crc32::FingerprintOf(restRegister, restLength), crc32::FingerprintOf(tailRegister, tailLength)};
 }
 
 std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::size_t length)

@@ -19,6 +19,16 @@ struct Crc32Parts {
 // length: 0 to 32768, head: 0 to length; anything else raises std::range_error.
 Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::int32_t head);
 
+// Four fingerprints of a record from one pass: of the whole, of its first head bytes (its name
+// field), of its bytes after head, and of its bytes after tail (head <= tail <= length).
+struct Crc32Split {
+    std::uint32_t whole;
+    std::uint32_t head;
+    std::uint32_t rest;
+    std::uint32_t tail;
+};
+Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::int32_t head, std::int32_t tail);
+
 // The fingerprint of a run of any length, fed in pieces of any length, in order: the register
 // starts at Crc32RunStart, takes every piece, and gives the fingerprint with the run's length.
 // Equal runs give equal fingerprints, however they were cut into pieces.

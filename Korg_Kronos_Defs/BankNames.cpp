@@ -73,8 +73,8 @@ namespace {
 // The bank a slot's type and bank number name, as its class and the pieces of its name.
 struct SlotBank {
     SlotBankClass bankClass;
-    const char* prefix;   // "I-", "U-", or the whole fixed text ("GM", "S-", "type??")
-    std::uint32_t letter; // the letter's index after the prefix, for internal and user banks
+    const char* prefix;     // "I-", "U-", or the whole fixed text ("GM", "S-", "type??")
+    std::uint32_t letter;   // the letter's index after the prefix, for internal and user banks
     bool doubled;
 };
 
@@ -129,6 +129,35 @@ bool SlotBankNumber(std::uint8_t slotType, std::string_view name, std::uint8_t& 
             named.bankClass != SlotBankClass::Songs)
             continue;
         if (SlotBankName(slotType, number) == name) {
+            bank = number;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SlotBankId(std::uint8_t slotType, std::uint8_t bank, std::uint32_t& bankId)
+{
+    const SlotBank named = SlotBankOf(slotType, bank);
+    if (named.bankClass != SlotBankClass::FileBank)
+        return false;
+    if (named.prefix[0] == 'I') {
+        // I-F is 0x8000 in a program bank header, not 5.
+        bankId = slotType == 1 && named.letter == 5 ? ProgBankIF : named.letter;
+        return true;
+    }
+    // A combination slot's U-H has no bank header of its own: those know U-A to U-G.
+    if (named.letter > 6)
+        return false;
+    bankId = (named.doubled ? UserDoubleBankBase : UserBankBase) + named.letter;
+    return true;
+}
+
+bool SlotBankNumberOfId(std::uint8_t slotType, std::uint32_t bankId, std::uint8_t& bank)
+{
+    for (std::uint8_t number = 0; number < 32; ++number) {
+        std::uint32_t id = 0;
+        if (SlotBankId(slotType, number, id) && id == bankId) {
             bank = number;
             return true;
         }

@@ -22,5 +22,11 @@ SlotBankClass SlotBankClassOf(std::uint8_t slotType, std::uint8_t bank);
 // The bank number that SlotBankName gives name for this slot type ("I-B", "GM", "U-AA", "S-");
 // false for a name it never gives (an "Invalid: " text included).
 bool SlotBankNumber(std::uint8_t slotType, std::string_view name, std::uint8_t& bank);
+// The bankId of the bank header that a slot's bank number plays (slot type 0 combinations, 1
+// programs): false for a bank no PCG file holds (GM, GMd, songs, out-of-table numbers) and for a
+// combination slot's U-H, which no combination bank header names.
+bool SlotBankId(std::uint8_t slotType, std::uint8_t bank, std::uint32_t& bankId);
+// The bank number a slot of this type holds to play the bank of bankId; false where none does.
+bool SlotBankNumberOfId(std::uint8_t slotType, std::uint32_t bankId, std::uint8_t& bank);
 // "Invalid: 31 (1F)": the number in decimal, then in hexadecimal with at least two digits.
 std::string InvalidBankText(std::uint32_t number);

@@ -208,7 +208,7 @@ struct BankChunkInfo {
     std::size_t recordSize;
     std::size_t bankSize;
     BankType bankType;
-    const char* engine;      // the synthesis engine of its programs: "HD-1", "EXi"; "" for others
+    const char* engine;   // the synthesis engine of its programs: "HD-1", "EXi"; "" for others
 };
 
 inline constexpr BankChunkInfo BankChunks[] = {

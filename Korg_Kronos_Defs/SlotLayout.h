@@ -126,7 +126,7 @@ static_assert(DecodeSlotField(PackedSlot{0x80, 0x40, 0, 0, 0, 0x11}, SlotField::
 // (fields that share bits cannot take those values together); packed is then left as it was.
 bool EncodeSlot(const PackedSlot& original, const SlotAttributes& wanted, PackedSlot& packed);
 
-// Whether field could read value with every other field as `wanted` has it.
+// Whether field could read value with every field that shares bits with it as `wanted` has it.
 bool SlotValueWritable(const SlotAttributes& wanted, SlotField field, unsigned value);
 
 // What field `from` at value fromValue gives field `into` through the bits they share:

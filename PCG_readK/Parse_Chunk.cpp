@@ -106,6 +106,8 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             Tell(walk.receiver, {.step = WalkStep::SetListDataRead, .id = id, .count = into.size});
             if (secondId == SBK1)
                 HandOn(walk, SBK1, load, SetListSize, into.size, std::string(), bank.bankId);
+            else if (walk.receiver.data != nullptr)
+                walk.receiver.data(walk.receiver.context, secondId, load.offset, load.present);
         } else {
             Tell(walk.receiver, {.step = WalkStep::UnknownInSetLists,
                                  .id = id,

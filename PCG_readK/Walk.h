@@ -114,6 +114,8 @@ struct WalkReceiver {
     void (*refused)(void* context, HeaderRefusal refusal) = nullptr;
     void (*chunk)(void* context, const ChunkMet& chunk) = nullptr;
     void (*bank)(void* context, const BankMet& bank) = nullptr;
+    // A bank that no listing reads (SDB1) was loaded: where its bytes begin, how many came.
+    void (*data)(void* context, ChunkId id, std::int64_t offset, std::size_t present) = nullptr;
     // A program or combination bank failed its size check or was cut short; the walk ends here.
     void (*bankNotLoaded)(void* context, ChunkId id, const std::string& bankName) = nullptr;
 };

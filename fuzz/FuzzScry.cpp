@@ -1,17 +1,19 @@
-// libFuzzer target: scry's model, show, csv, json, diff and page on arbitrary bytes, in memory. A
-// bad input may only raise scry's Trouble (status 2 and one line in the command); anything
-// else, a crash or a sanitizer finding ends the run. A file compared with itself has no
+// libFuzzer target: scry's model, show, csv, json, diff (text and JSON) and page on arbitrary
+// bytes, in memory. A bad input may only be unreadable (status 2 and one line in the command);
+// anything else, a crash or a sanitizer finding ends the run. A file compared with itself has no
 // difference.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "Csv.h"
-#include "Diff.h"
-#include "Html.h"
-#include "Json.h"
-#include "Model.h"
-#include "Show.h"
+#include "model/Compare.h"
+#include "model/Model.h"
+#include "page/ComparisonPage.h"
+#include "text/Csv.h"
+#include "text/DiffJson.h"
+#include "text/DiffText.h"
+#include "text/Json.h"
+#include "text/Show.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -30,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!other.empty())
             other[other.size() / 2] = static_cast<char>(other[other.size() / 2] ^ 0x21);
         const scry::FileModel changed = scry::ReadModelOfBytes("g.PCG", other);
-        scry::Compare(model, changed);
-        scry::HtmlComparison(model, changed);
-    } catch (const scry::Trouble&) {
+        const scry::Comparison comparison = scry::Compare(model, changed);
+        out += scry::DiffText(comparison);
+        out += scry::DiffJson(comparison);
+        out += scry::HtmlComparison(comparison);
+    } catch (const scry::Unreadable&) {
         // A file that is not a PCG file, or whose walk ends in an error: status 2.
     }
     return 0;

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Apply.h"
+#include "write/SetListEdit.h"
+#include "write/Written.h"
 #include "PcgWriter.h"
 
 namespace {
@@ -21,9 +22,9 @@ const std::string& File()
         std::string setLists = Records(pcgw::SetListSize);
         SetRecordName(setLists, pcgw::SetListSize, 0, "Friday");
         SetSlot(setLists, 0, 0, "Piano", PackSlot(1, 2, 1, 0, 1, 5, 3, 127, 0));
-        SetSlot(setLists, 0, 2, "Split", PackSlot(0, 1, 0, 0, 0, 0, 0, 90, 9));
+        SetSlot(setLists, 0, 2, "Split", {0x04, 0x00, 0x00, 0x00, 0x5A, 0x09});   // kbd 9 over transpose bits 0
         SetSlot(setLists, 0, 3, "Song", PackSlot(2, 15, 3, 0, 7, 43, 255, 0, 15));
-        SetSlot(setLists, 1, 0, "Other", PackSlot(3, 4, 2, 31, 5, 200, 1, 2, 3));
+        SetSlot(setLists, 1, 0, "Other", {0x93, 0xBF, 0xC8, 0x01, 0x02, 0x03});   // type 3, bank 31
         std::string programs = Records(pcgw::ProgramSize);
         FillRecords(programs, pcgw::ProgramSize, 7);
         std::string combis = Records(pcgw::CombiSize);
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (applied.faults.empty() && applied.bytes.size() != File().size())
         std::abort();
     if (applied.faults.empty() &&
-        !scry::WrongInWritten(model, scry::ReadModelOfBytes("o.PCG", applied.bytes), applied).empty())
+        (!scry::ChangedOutside(applied.bytes, File(), applied.edited).empty() ||
+         !scry::WrongInWritten(scry::ReadModelOfBytes("o.PCG", applied.bytes), applied).empty()))
         std::abort();
     return 0;
 }

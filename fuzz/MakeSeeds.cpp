@@ -21,7 +21,7 @@ std::vector<std::pair<std::string, std::string>> Seeds()
     FillRecords(setLists, SetListSize, 2);
     SetRecordName(setLists, SetListSize, 0, "Friday, Gig");
     for (std::uint8_t j = 0; j < 8; ++j)
-        SetSlot(setLists, 0, j, "Slot", PackSlot(j % 4, j, j, j * 5, j, j * 16, j, 100, j));
+        SetSlot(setLists, 0, j, "Slot", PackSlot(j % 4, j, j % 4, j * 4, j, j * 16, j, 100, j));
     const std::string dump44 = Chunk("INI2", std::string(44, '\x5A'));
     return {
         {"minimal", PcgFile(Chunk("GLB1", "z"))},

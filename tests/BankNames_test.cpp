@@ -76,3 +76,27 @@ TEST(InvalidBankText, HexadecimalHasAtLeastTwoDigits)
     EXPECT_EQ(InvalidBankText(256), "Invalid: 256 (100)");
     EXPECT_EQ(InvalidBankText(32769), "Invalid: 32769 (8001)");
 }
+
+// A slot's bank and the bank header it plays name the same bank, for every bank a slot names.
+TEST(SlotBankId, NamesTheBankHeaderOfTheSameName)
+{
+    for (std::uint8_t type : {std::uint8_t{0}, std::uint8_t{1}}) {
+        const BankType bankType = type == 0 ? CombiBankType : HD1BankType;
+        for (std::uint8_t bank = 0; bank < 32; ++bank) {
+            std::uint32_t id = 0;
+            const bool named = SlotBankId(type, bank, id);
+            const bool fileBank = SlotBankClassOf(type, bank) == SlotBankClass::FileBank;
+            EXPECT_EQ(named, fileBank && !(type == 0 && bank == 14)) << int{type} << " " << int{bank};
+            if (!named)
+                continue;
+            EXPECT_EQ(ProgBankName(bankType, id), SlotBankName(type, bank)) << int{type} << " " << int{bank};
+            std::uint8_t back = 0;
+            ASSERT_TRUE(SlotBankNumberOfId(type, id, back));
+            EXPECT_EQ(back, bank);
+        }
+    }
+    std::uint32_t id = 0;
+    ASSERT_TRUE(SlotBankId(1, 5, id));
+    EXPECT_EQ(id, 0x8000u);               // I-F
+    EXPECT_FALSE(SlotBankId(1, 6, id));   // GM
+}

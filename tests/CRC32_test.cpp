@@ -1,6 +1,7 @@
 // CRC-32 fingerprints: published register values, zero blocks, the wrap of the length.
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -153,4 +154,22 @@ TEST(Crc32Paths, CombinedRegistersEqualTheWholeBlocks)
         }
     }
     EXPECT_EQ(crc32::FingerprintOf(crc32::Register(bytes.data(), 4960), 4960), Crc32Of(bytes.data(), 4960));
+}
+
+// The four fingerprints of a split are those of the four blocks taken alone.
+TEST(Crc32OfSplit, EachPartIsItsBlocksFingerprint)
+{
+    const std::vector<std::uint8_t> bytes = RandomBytes(8000, 12);
+    const auto of = [&](std::size_t from, std::size_t to) {
+        return Crc32Of(bytes.data() + from, static_cast<std::int32_t>(to - from));
+    };
+    for (const auto& [length, head, tail] :
+         {std::tuple{542, 24, 30}, {542, 0, 0}, {542, 542, 542}, {4960, 24, 24}, {7, 3, 5}}) {
+        const Crc32Split split = Crc32OfSplit(bytes.data(), length, head, tail);
+        EXPECT_EQ(split.whole, of(0, length));
+        EXPECT_EQ(split.head, of(0, head));
+        EXPECT_EQ(split.rest, of(head, length));
+        EXPECT_EQ(split.tail, of(tail, length)) << length << " " << head << " " << tail;
+    }
+    EXPECT_THROW(Crc32OfSplit(bytes.data(), 542, 30, 24), std::range_error);
 }

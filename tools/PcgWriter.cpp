@@ -97,8 +97,10 @@ Packed PackSlot(std::uint8_t slotType, std::uint8_t color, std::uint8_t font, st
     const SlotAttributes wanted{slotType, color, font, bank, transpose, number, holdTime, volume, kbdTrack};
     PackedSlot packed{};
     if (!EncodeSlot(PackedSlot{}, wanted, packed))
-        throw std::invalid_argument("no packed slot bytes read as transpose " + std::to_string(transpose) +
-                                    " with kbd track " + std::to_string(kbdTrack));
+        throw std::invalid_argument("no packed slot bytes read as these attributes (a value beyond its field, or "
+                                    "transpose " +
+                                    std::to_string(transpose) + " without kbd track " + std::to_string(kbdTrack) +
+                                    "'s bits 0-2)");
     return packed;
 }
 

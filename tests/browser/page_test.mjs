@@ -79,7 +79,9 @@ const slot = (i, j) => setLists + 69416 * i + 24 + 542 * j;
 const put = (offset, text) => { const b = Buffer.alloc(24); b.write(text, 'latin1'); b.copy(bytes, offset); };
 put(record(10), 'Renamed Ten');                    // renamed
 bytes[record(11) + 100] ^= 1;                       // changed
-bytes.copy(bytes, record(100), record(20), record(20) + 4960);   // moved: 100 now holds 20
+bytes.copy(bytes, record(100), record(20), record(20) + 4960);   // copied: 100 now holds 20 too
+bytes.copy(bytes, record(101), record(21), record(21) + 4960);   // moved: 101 holds 21, 21 other bytes
+bytes[record(21) + 300] ^= 1;
 bytes[record(3) + 200] ^= 1;                        // the sound of I-A003, which "Closing" plays
 put(slot(0, 5), 'New Slot');                        // added
 bytes[slot(0, 5) + 24] = 0x01; bytes[slot(0, 5) + 26] = 9; bytes[slot(0, 5) + 28] = 100;
@@ -209,12 +211,13 @@ try {
     {
         const { page, requests, errors } = await open(compare);
         const marks = await page.$$eval('main mark', (els) => els.map((e) => e.className));
-        for (const kind of ['renamed', 'changed', 'moved', 'added', 'removed', 'settings', 'impact'])
+        for (const kind of ['renamed', 'changed', 'moved', 'copied', 'added', 'removed', 'settings', 'impact'])
             check(`a difference marked ${kind} in place`, marks.includes('m-' + kind), JSON.stringify([...new Set(marks)]));
         const title = (sel) => page.$eval(sel, (e) => e.getAttribute('title') || '');
         check('the renamed program says so', (await title('#programs .grid li:nth-child(11)')).includes('renamed "Prog 11" -> "Renamed Ten"'),
               await title('#programs .grid li:nth-child(11)'));
-        check('the moved program names where OLD kept it', (await title('#programs .grid li:nth-child(101)')).includes("now holds OLD's I-A020"));
+        check('the copied program names where it came from', (await title('#programs .grid li:nth-child(101)')).includes('copied from I-A020'));
+        check('the moved program names where OLD kept it', (await title('#programs .grid li:nth-child(102)')).includes("now holds OLD's I-A021"));
         check('marks carry text, not colour alone', (await page.$eval('main mark.m-added', (e) => e.textContent)).includes('added'));
         const summary = await page.$eval('.summary', (e) => e.textContent);
         check('a summary at the top, with the slots that play another sound', /^\d+ differences: .*; 1 slot plays another sound$/.test(summary), summary);

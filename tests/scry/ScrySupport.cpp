@@ -7,9 +7,10 @@
 #include <random>
 #include <sstream>
 
-#include "Command.h"
+#include "command/Command.h"
 #include "PcgDescription.h"
-#include "Run.h"
+#include "command/Run.h"
+#include "text/Words.h"
 
 using namespace pcgw;
 namespace fs = std::filesystem;
@@ -47,6 +48,18 @@ std::string Small::Bytes() const
 
 scry::FileModel Small::Model(const std::string& name) const { return scry::ReadModelOfBytes(name, Bytes()); }
 
+std::pair<Small, Small> MovedAndEdited()
+{
+    Small before;
+    SetSlot(before.setLists, 0, 6, "Party Organ", PackSlot(0, 3, 3, 7, 1, 99, 10, 90, 9));
+    SetSlot(before.setLists, 0, 7, "Last Waltz", PackSlot(1, 14, 2, 24, 4, 127, 0, 127, 0));
+    Small after = before;
+    after.setLists.replace(SlotOffset(0, 6), pcgw::SlotSize, before.setLists.substr(SlotOffset(0, 7), pcgw::SlotSize));
+    after.setLists.replace(SlotOffset(0, 7), pcgw::SlotSize, before.setLists.substr(SlotOffset(0, 6), pcgw::SlotSize));
+    after.setLists[SlotOffset(0, 7) + 24 + 4] = 110;
+    return {before, after};
+}
+
 Texts SplitLines(const std::string& text)
 {
     Texts lines;
@@ -57,6 +70,14 @@ Texts SplitLines(const std::string& text)
         lines.push_back(line);
     }
     return lines;
+}
+
+Texts ProblemTexts(const scry::FileModel& model)
+{
+    Texts texts;
+    for (const scry::Problem& problem : model.problems)
+        texts.push_back(scry::ProblemText(problem));
+    return texts;
 }
 
 ScryRun RunScryHere(const std::vector<std::string>& args, const std::string* stdinBytes)
@@ -73,7 +94,7 @@ ScryRun RunScryHere(const std::vector<std::string>& args, const std::string* std
 void ScryFiles::SetUp()
 {
     dir = (fs::temp_directory_path() / ("scry-" + std::to_string(std::random_device{}()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name()))
               .string();
     fs::remove_all(dir);
     fs::create_directories(dir);

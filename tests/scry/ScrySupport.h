@@ -3,11 +3,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "Model.h"
+#include "model/Model.h"
 #include "PcgWriter.h"
 
 // The demo file's bytes, written from its description.
@@ -27,10 +28,16 @@ struct Small {
     scry::FileModel Model(const std::string& name = "small.PCG") const;
 };
 
+// Small with "Party Organ" at slot 6 and "Last Waltz" at 7, and the same where the two changed
+// places and "Party Organ" plays louder (volume 90 to 110).
+std::pair<Small, Small> MovedAndEdited();
+
 using Texts = std::vector<std::string>;
 
 // The lines of a text, each without its line end.
 Texts SplitLines(const std::string& text);
+// A model's problems, in words.
+Texts ProblemTexts(const scry::FileModel& model);
 
 // What scry wrote and said, and its exit status.
 struct ScryRun {

@@ -1,0 +1,343 @@
+// The frame of every command: inputs, output, status.
+#include "command/Command.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
+#include "OutFile/OutFile.h"
+#include "page/PageKit.h"
+#include "text/SetListText.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+int Rank(int status)
+{
+    switch (status) {
+    case TroubleStatus: return 3;
+    case Damaged: return 2;
+    case Differ: return 1;
+    default: return 0;
+    }
+}
+
+std::string ErrnoText(int error) { return std::system_category().message(error != 0 ? error : EIO); }
+
+// The most a set-list text may hold: a whole one is a few kilobytes.
+constexpr std::size_t MostTextBytes = std::size_t{1} << 20;
+
+// Why the first bytes of standard input are no PCG file, or "" when they may be one.
+std::string HeaderFailure(const std::string& head)
+{
+    if (head.empty())
+        return "empty";
+    ChunkId magic = 0;
+    std::memcpy(&magic, head.data(), std::min(head.size(), sizeof magic));
+    return head.size() >= sizeof magic && magic == KORG ? "" : "not a PCG file (no KORG header)";
+}
+
+// Up to count bytes more of the process's standard input.
+bool ReadMore(std::string& bytes, std::size_t count)
+{
+    const std::size_t had = bytes.size();
+    bytes.resize(had + count);
+    const std::size_t got = std::fread(bytes.data() + had, 1, count, stdin);
+    bytes.resize(had + got);
+    return got == count;
+}
+
+// Standard input: a file redirected to it is read as that file; anything else is read as it
+// comes, its header first, so that a stream that is no PCG file is refused at once.
+void OpenStandardInput(Input& input, const Console& console)
+{
+    input.bytes = std::make_unique<std::string>();
+    std::string& bytes = *input.bytes;
+    if (console.in != nullptr) {
+        bytes = *console.in;
+        input.failure = HeaderFailure(bytes.substr(0, sizeof(PcgFileHeader)));
+    } else if (InputStream* file = OpenStandardInputFile("standard input")) {
+        input.stream.reset(file);
+        return;
+    } else {
+        ReadMore(bytes, sizeof(PcgFileHeader));
+        input.failure = HeaderFailure(bytes);
+        if (input.failure.empty()) {
+            constexpr std::size_t Run = std::size_t{1} << 20;
+            while (ReadMore(bytes, Run)) {
+            }
+            if (std::ferror(stdin))
+                input.failure = "cannot read standard input: " + ErrnoText(errno);
+        }
+    }
+    if (input.failure.empty())
+        input.stream.reset(OpenMemoryInput(bytes.data(), bytes.size(), input.name));
+}
+
+Input Open(const std::string& name, const Console& console)
+{
+    Input input;
+    input.name = name;
+    try {
+        if (name == "-")
+            OpenStandardInput(input, console);
+        else
+            input.stream.reset(OpenInput(name));
+    } catch (const std::system_error& error) {
+        input.failure = error.code().message();
+    }
+    return input;
+}
+
+// A text: standard input or a file, read whole up to the bound; a stream that is a file is kept,
+// so that the output guard knows it.
+Input OpenText(const std::string& name, const Console& console)
+{
+    Input input;
+    input.name = name;
+    input.bytes = std::make_unique<std::string>();
+    std::string& text = *input.bytes;
+    try {
+        if (name == "-" && console.in != nullptr) {
+            text = *console.in;
+        } else {
+            input.stream.reset(name == "-" ? OpenStandardInputFile("standard input") : OpenInput(name));
+            if (input.stream) {
+                std::string block(65536, '\0');
+                std::size_t got = 0;
+                while ((got = InputRead(*input.stream, block.data(), block.size())) > 0 && text.size() <= MostTextBytes)
+                    text.append(block.data(), got);
+            } else {
+                // Standard input that is no file: read as it comes.
+                char block[65536];
+                std::size_t got = 0;
+                while ((got = std::fread(block, 1, sizeof block, stdin)) > 0 && text.size() <= MostTextBytes)
+                    text.append(block, got);
+                if (std::ferror(stdin))
+                    input.failure = "cannot read standard input: " + ErrnoText(errno);
+            }
+        }
+    } catch (const std::system_error& error) {
+        input.failure = error.code().message();
+    }
+    if (input.failure.empty() && text.size() > MostTextBytes)
+        input.failure = "too large for the text of a set list";
+    if (input.failure.empty() && text.compare(0, 4, "KORG") == 0)
+        input.failure = "a PCG file, not the text of a set list (scry setlist writes one)";
+    return input;
+}
+
+[[noreturn]] void CannotWrite(const std::string& name, const std::string& why)
+{
+    throw Trouble("cannot write " + LineText(name) + ": " + why);
+}
+
+[[noreturn]] void Exists(const std::string& name) { throw Trouble(LineText(name) + " exists; --force replaces it"); }
+
+void WriteStream(const std::string& name, std::string_view text)
+{
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    if (file == nullptr)
+        CannotWrite(name, ErrnoText(errno));
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int error = errno;
+    if (std::fclose(file) != 0 || !written)
+        CannotWrite(name, ErrnoText(error != 0 ? error : errno));
+}
+
+void WriteFile(const std::string& name, std::string_view text)
+{
+    OutFile out{name, nullptr, {}};
+    try {
+        CreateOutFile(out);
+        WriteOutFile(out, text.data(), text.size());
+        CloseOutFile(out);
+        PutOutFileInPlace(out);
+    } catch (const std::system_error& error) {
+        DiscardOutFile(out);
+        CannotWrite(name, error.code().message());
+    }
+}
+
+// The regular file under name is a set-list text exactly as scry wrote it.
+bool IsUneditedSetListText(const std::string& name)
+{
+    std::string text(MostTextBytes + 1, '\0');
+    text.resize(ReadFileStart(name, text.data(), text.size()));
+    return text.size() <= MostTextBytes && IsUneditedText(text);
+}
+
+}   // namespace
+
+int Worst(int a, int b) { return Rank(a) >= Rank(b) ? a : b; }
+
+void WriteOut(Console& console, std::string_view text)
+{
+    if (console.out != nullptr) {
+        console.out->append(text);
+        return;
+    }
+    if (StandardStreamWasClosed(1))
+        throw Trouble("cannot write to standard output: " + ErrnoText(EBADF));
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0 ||
+        std::ferror(stdout))
+        throw Trouble("cannot write to standard output: " + ErrnoText(errno));
+}
+
+void SayError(Console& console, std::string_view line)
+{
+    std::string text = "scry: ";
+    text += line;
+    text += '\n';
+    if (console.err != nullptr)
+        console.err->append(text);
+    else
+        std::fputs(text.c_str(), stderr);
+}
+
+Session::Session(Console& streams, const std::vector<std::string>& files, const std::string& out, OutputKind kind,
+                 bool force, const std::vector<std::string>& textNames)
+    : console(streams), output(out == "-" ? std::string() : out)
+{
+    if (std::count(files.begin(), files.end(), "-") + std::count(textNames.begin(), textNames.end(), "-") > 1)
+        throw Trouble("standard input can be read only once");
+    for (const std::string& name : files)
+        inputs.push_back(Open(name, console));
+    for (const std::string& name : textNames)
+        texts.push_back(OpenText(name, console));
+    CheckOutput(kind, force);
+}
+
+void Session::CheckOutput(OutputKind kind, bool force)
+{
+    if (kind == OutputKind::PcgFile && (output.empty() || IsStreamDevice(output)))
+        throw Trouble("a new PCG file is written to a file: -o names it (not standard output, a FIFO or a device)");
+    if (output.empty())
+        return;
+    // Nothing a command reads, no PCG file and no folder is ever written over. A link is replaced,
+    // never followed: what it leads to is no concern but for an input.
+    if (IsInput(output))
+        CannotWrite(output, "it is an input of this command");
+    const bool link = WhatNameHolds(output) == NameHolds::Link;
+    switch (link ? ReplaceRefusal::None : RefusalToReplace(output, nullptr)) {
+    case ReplaceRefusal::PcgFile: CannotWrite(output, "it is a PCG file (it begins with KORG); name a new file");
+    case ReplaceRefusal::Folder: CannotWrite(output, "it is a folder");
+    case ReplaceRefusal::InputFile:
+    case ReplaceRefusal::None: break;
+    }
+    // A FIFO or a terminal is written as a stream; any other file that stands there is replaced
+    // only where its kind allows, or with --force.
+    if (force || IsStreamDevice(output) || WhatNameHolds(output) == NameHolds::Nothing)
+        return;
+    if (kind == OutputKind::Page && IsPageOfScry(output))
+        return;
+    if (kind == OutputKind::SetListText && IsUneditedSetListText(output))
+        return;
+    Exists(output);
+}
+
+FileModel Session::Read(std::size_t i)
+{
+    Input& input = inputs.at(i);
+    if (!input.failure.empty())
+        throw Trouble(SourceName(input.name) + ": " + input.failure);
+    FileModel model{};
+    try {
+        model = ReadModel(*input.stream, input.name);
+    } catch (const Unreadable& unreadable) {
+        throw Trouble(UnreadableText(input.name, unreadable));
+    }
+    if (model.Damaged()) {
+        std::string said = "warning: " + SourceName(input.name) + " is damaged: ";
+        for (std::size_t k = 0; k < model.problems.size(); ++k)
+            said += (k == 0 ? "" : "; ") + ProblemText(model.problems[k]);
+        SayError(console, said);
+        status = Worst(status, Damaged);
+    }
+    return model;
+}
+
+std::vector<FileModel> Session::ReadEach()
+{
+    std::vector<FileModel> models;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        try {
+            models.push_back(Read(i));
+        } catch (const Trouble& trouble) {
+            SayError(console, trouble.what());
+            status = Worst(status, TroubleStatus);
+        }
+    }
+    return models;
+}
+
+std::string Session::BytesOf(std::size_t i, std::int64_t offset, std::size_t count)
+{
+    const Input& input = inputs.at(i);
+    if (!input.failure.empty())
+        throw Trouble(SourceName(input.name) + ": " + input.failure);
+    std::string bytes(count, '\0');
+    try {
+        bytes.resize(InputReadAt(*input.stream, offset, bytes.data(), count));
+    } catch (const std::system_error& error) {
+        throw Trouble(SourceName(input.name) + ": " + error.what());
+    }
+    return bytes;
+}
+
+std::string Session::Text(std::size_t k)
+{
+    const Input& text = texts.at(k);
+    if (!text.failure.empty())
+        throw Trouble(SourceName(text.name) + ": " + text.failure);
+    return *text.bytes;
+}
+
+SetListAt Session::SetListOf(const FileModel& file, std::size_t number)
+{
+    const SetListAt at = scry::SetListOf(file, number);
+    if (at.bank == nullptr)
+        throw Trouble(SourceName(file.name) + " holds no set lists");
+    if (at.list == nullptr || !at.list->readable)
+        throw Trouble(SourceName(file.name) + ": set list " + Pad3(static_cast<unsigned>(number)) + " cannot be read");
+    NoteSetListBanks(file);
+    return at;
+}
+
+void Session::NoteSetListBanks(const FileModel& file)
+{
+    const std::size_t banks = SetListBanks(file).size();
+    if (banks > 1 && !saidSecondSetListBank) {
+        SayError(console, "note: " + SourceName(file.name) + " holds " + std::to_string(banks) +
+                              " set-list banks; set lists are read from the first, the others are not read");
+        saidSecondSetListBank = true;
+    }
+}
+
+bool Session::IsInput(const std::string& name) const
+{
+    const auto reads = [&](const Input& input) {
+        return input.stream && RefusalToReplace(name, input.stream.get()) == ReplaceRefusal::InputFile;
+    };
+    return std::any_of(inputs.begin(), inputs.end(), reads) || std::any_of(texts.begin(), texts.end(), reads);
+}
+
+void Session::Deliver(std::string_view text)
+{
+    if (output.empty())
+        WriteOut(console, text);
+    else if (IsStreamDevice(output))
+        WriteStream(output, text);   // a FIFO or a terminal the user named
+    else
+        WriteFile(output, text);
+}
+
+}   // namespace scry

@@ -1,0 +1,124 @@
+// What every scry command does around its own work: the console it talks through, its inputs
+// (opened before anything is read, standard input checked before it is kept), its output (-o:
+// checked before anything is read, never over an input, a PCG file or a folder, over another
+// file only as its kind allows, written beside its name and put in place whole), and its exit
+// status, the worst of what it met.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Model.h"
+#include "model/SetLists.h"
+
+namespace scry {
+
+// Trouble that ends a command, or the reading of one of its files, with status 2: a file that
+// cannot be read, no PCG file, an output that must not or cannot be written.
+struct Trouble : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Exit statuses, from the least to the most serious: Damaged outranks Differ, and Trouble
+// outranks them all.
+enum Status : int { Success = 0, Differ = 1, TroubleStatus = 2, Damaged = 3 };
+int Worst(int a, int b);
+
+// The process's standard streams, or texts in their place for a test that runs a command in
+// its own process.
+struct Console {
+    std::string* out = nullptr;        // standard output captured here; null: the process's own
+    std::string* err = nullptr;        // standard error captured here; null: the process's own
+    const std::string* in = nullptr;   // standard input given here; null: the process's own
+};
+
+// Raises Trouble ("cannot write to standard output: ...") when standard output cannot take it.
+void WriteOut(Console& console, std::string_view text);
+// One line on standard error, "scry: " first; never raises.
+void SayError(Console& console, std::string_view line);
+
+// The options of every command, each command reading its own.
+struct Options {
+    std::vector<std::string> files;
+    std::string output;   // -o: "" or "-" for standard output
+    bool force = false;   // replace an existing output
+    bool all = false;
+    bool records = false;
+    bool brief = false;
+    bool raw = false;
+    bool json = false;
+    int setList = -1;                 // show --setlist: only this set list (-1: every one)
+    int slot = -1;                    // show --slot: only this slot of it (-1: every one)
+    std::string what;                 // uses: the place or the name of a record
+    std::string file;                 // a command that reads one file and takes more after it
+    std::vector<std::string> texts;   // apply: the set lists as text
+    bool ignoreFingerprint = false;   // apply: take a text whose set list changed since
+};
+
+// What a command writes, for what its output may replace.
+enum class OutputKind {
+    Text,          // an existing file only with --force
+    Page,          // a page of scry; any other existing file only with --force
+    SetListText,   // a set-list text that scry wrote and nobody edited; any other only with --force
+    PcgFile,       // a new PCG file: a file by name (no stream), never over a PCG file, any other only with --force
+};
+
+// One input of a command, opened; "-" is standard input.
+struct Input {
+    std::string name;
+    std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> stream{nullptr, &CloseInput};
+    std::unique_ptr<std::string> bytes;   // standard input kept in memory where it is no file
+    std::string failure;                  // why it cannot be read; empty when it can
+};
+
+// A command's files, the texts it reads, and its output. Opening them checks what can be checked
+// before anything is read: standard input named twice, an output that must not be written (each
+// raises Trouble). A file that cannot be opened is kept with its failure.
+class Session {
+public:
+    Session(Console& console, const std::vector<std::string>& files, const std::string& output, OutputKind kind,
+            bool force, const std::vector<std::string>& texts = {});
+
+    std::size_t Count() const { return inputs.size(); }
+    // The model of file i; raises Trouble when it cannot be read. A damaged file is said once on
+    // standard error and counts as such in the status.
+    FileModel Read(std::size_t i);
+    // The models of every file that can be read; each one that cannot is said on standard error
+    // and left out, and counts as trouble in the status.
+    std::vector<FileModel> ReadEach();
+    // Up to count bytes of file i from offset on (fewer where it ends); raises Trouble when it
+    // cannot be read.
+    std::string BytesOf(std::size_t i, std::int64_t offset, std::size_t count);
+    // Text k of the command, as read (at most a megabyte); raises Trouble when it cannot be read.
+    std::string Text(std::size_t k);
+    // Set list N of a file as every command reads it, of its first set-list bank: says once on
+    // standard error where the file holds another set-list bank, which is not read. Raises
+    // Trouble where the file holds no set list N or it cannot be read whole.
+    SetListAt SetListOf(const FileModel& file, std::size_t number);
+    // The same word alone, where the file holds more than one set-list bank.
+    void NoteSetListBanks(const FileModel& file);
+    // The command's text, to standard output or to its -o file.
+    void Deliver(std::string_view text);
+    // Where the output goes: "" for standard output.
+    const std::string& Output() const { return output; }
+    // What the session met, as an exit status, with the command's own.
+    int StatusWith(int commandStatus) const { return Worst(status, commandStatus); }
+    Console& Streams() { return console; }
+
+private:
+    // True when name is the very file of one of the inputs or texts.
+    bool IsInput(const std::string& name) const;
+    void CheckOutput(OutputKind kind, bool force);
+
+    Console& console;
+    std::vector<Input> inputs;
+    std::vector<Input> texts;
+    std::string output;
+    int status = Success;
+    bool saidSecondSetListBank = false;
+};
+
+}   // namespace scry

@@ -1,0 +1,28 @@
+// One routine per command: what it reads, what it writes, its exit status (see Status).
+#pragma once
+
+#include "command/Command.h"
+
+namespace scry {
+
+// show FILE...: files that cannot be read are said and left out.
+int RunShow(const Options& options, Console& console);
+// textconv FILE: the listing without its FILE line, status 0 whatever the file holds (what
+// cannot be read is in the text), so that git diff never stops on a file.
+int RunTextconv(const Options& options, Console& console);
+// uses FILE WHAT: status 0 when some slot plays it, 1 when none does, as grep has it.
+int RunUses(const Options& options, Console& console);
+// diff OLD NEW: status 1 when the files differ (Damaged and Trouble outrank it).
+int RunDiff(const Options& options, Console& console);
+// csv FILE..., json FILE...: files that cannot be read are said and left out.
+int RunCsv(const Options& options, Console& console);
+int RunJson(const Options& options, Console& console);
+// html FILE [NEW], gig FILE N: a page, and a word on standard error of where it went.
+int RunHtml(const Options& options, Console& console);
+int RunGig(const Options& options, Console& console);
+// setlist FILE N: set list N as a text to edit.
+int RunSetList(const Options& options, Console& console);
+// apply FILE TEXT... -o OUT: a new PCG file with the texts' set lists, read back before it is kept.
+int RunApply(const Options& options, Console& console);
+
+}   // namespace scry

@@ -1,0 +1,264 @@
+// scry's command line, with CLI11: one row per command, each with its own options and help.
+#include "command/Run.h"
+
+#include <algorithm>
+#include <exception>
+#include <sstream>
+
+#include <CLI/CLI.hpp>
+
+#include "PCG_readK/Banks.h"
+#include "Platform/Platform.h"
+#include "command/Commands.h"
+#include "text/Text.h"
+
+namespace scry {
+
+namespace {
+
+constexpr const char* Description =
+    "scry: what a PCG file holds, what changed between two, its data for spreadsheets and scripts, and its set\n"
+    "lists as text to edit and write back.\n"
+    "FILE may be - for standard input.";
+
+constexpr const char* ExitStatuses =
+    "Exit status: 0 success; 1 diff found differences; 2 trouble (a file that cannot be read or is no PCG\n"
+    "file, an output that must not or cannot be written); 3 the output was written, but an input is damaged\n"
+    "(cut short, a bank refused, zero padding): standard error says what. 2 outranks 3, and 3 outranks 1.";
+
+void Files(CLI::App& command, Options& options, const char* what)
+{
+    command.add_option("FILE", options.files, what)->required();
+}
+
+// The one file of a command that takes more after it.
+void OneFile(CLI::App& command, Options& options, const char* what)
+{
+    command.add_option("FILE", options.file, what)->required()->type_name("FILE");
+}
+
+void SetListNumber(CLI::App& command, Options& options)
+{
+    command.add_option("N", options.setList, "The set list")->required()->check(CLI::Range(0, 127));
+}
+
+void Output(CLI::App& command, Options& options, const char* what)
+{
+    command.add_option("-o,--output", options.output, what)->type_name("FILE");
+    command.add_flag("--force", options.force, "Replace the -o file where one exists");
+}
+
+constexpr const char* ToStandardOutput =
+    "Write to FILE instead of standard output (- for standard output): written beside its name and put in "
+    "place whole, never over an input, a PCG file or a folder, over another existing file only with --force";
+
+struct CommandRow {
+    const char* name;
+    const char* summary;
+    void (*declare)(CLI::App& command, Options& options);
+    int (*run)(const Options& options, Console& console);
+};
+
+const CommandRow Commands[] = {
+    {"show", "List set lists, what each used slot plays, banks and chunks",
+     [](CLI::App& command, Options& options) {
+         Files(command, options, "PCG files");
+         command.add_flag("--all", options.all, "List unused slots too");
+         command.add_option("--setlist", options.setList, "Only this set list, with what each slot plays")
+             ->check(CLI::Range(0, 127))
+             ->type_name("N");
+         command.add_option("--slot", options.slot, "Only this slot of that set list")
+             ->check(CLI::Range(0, 127))
+             ->type_name("M");
+         Output(command, options, ToStandardOutput);
+     },
+     &RunShow},
+    {"textconv", "The show listing without its FILE line, for git's textconv (status 0 whatever the file holds)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.files, "One PCG file")->required()->expected(1);
+     },
+     &RunTextconv},
+    {"uses",
+     "The slots of the set lists that play a record, by its place (I-B012, U-AA127, GM005) or its name "
+     "(status 1: none does)",
+     [](CLI::App& command, Options& options) {
+         OneFile(command, options, "A PCG file");
+         command.add_option("WHAT", options.what, "A place, or the name of records (letters in any case)")->required();
+         Output(command, options, ToStandardOutput);
+     },
+     &RunUses},
+    {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
+     [](CLI::App& command, Options& options) {
+         OneFile(command, options, "A PCG file");
+         SetListNumber(command, options);
+         Output(command, options,
+                "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
+                "Without -o it is written beside the input, as name_gig_NNN.html");
+     },
+     &RunGig},
+    {"setlist", "Set list N as a text to edit in any editor and write back with apply",
+     [](CLI::App& command, Options& options) {
+         OneFile(command, options, "A PCG file");
+         SetListNumber(command, options);
+         Output(command, options,
+                "Write the text to FILE (- for standard output), over an existing file only where it is a text scry "
+                "wrote and nobody edited, or with --force");
+     },
+     &RunSetList},
+    {"apply", "A copy of FILE with the set lists of the texts written in, read back before it is kept",
+     [](CLI::App& command, Options& options) {
+         OneFile(command, options, "The PCG file the texts were written from");
+         command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")
+             ->required()
+             ->type_name("TEXT");
+         command
+             .add_option("-o,--output", options.output,
+                         "The new PCG file: never an input or another PCG file, an existing file only with --force")
+             ->type_name("OUT")
+             ->required();
+         command.add_flag("--force", options.force, "Replace OUT where a file that is no PCG file stands there");
+         command.add_flag("--ignore-fingerprint", options.ignoreFingerprint,
+                          "Apply a text whose set list has changed in FILE since it was written");
+     },
+     &RunApply},
+    {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")
+             ->required()
+             ->expected(2)
+             ->type_name("FILE");
+         command.add_flag("--brief", options.brief, "Only say whether they differ");
+         command.add_flag("--json", options.json, "Every difference as data, in one JSON document");
+         Output(command, options, ToStandardOutput);
+     },
+     &RunDiff},
+    {"csv", "RFC 4180 CSV: one row per used slot, or per record",
+     [](CLI::App& command, Options& options) {
+         Files(command, options, "PCG files");
+         command.add_flag("--all", options.all, "Rows for unused slots too");
+         command.add_flag("--records", options.records, "One row per program and combination instead");
+         command.add_flag("--raw", options.raw,
+                          "Names exactly as they are, also those a spreadsheet would take for a formula "
+                          "(otherwise they get a leading ')");
+         Output(command, options, ToStandardOutput);
+     },
+     &RunCsv},
+    {"json", "Everything scry knows of the files, as one JSON document",
+     [](CLI::App& command, Options& options) {
+         Files(command, options, "PCG files");
+         command.add_flag("--all", options.all, "Unused slots too");
+         Output(command, options, ToStandardOutput);
+     },
+     &RunJson},
+    {"html", "A web page of one file, or of two compared (OLD NEW)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")
+             ->required()
+             ->expected(1, 2);
+         Output(command, options,
+                "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
+                "Without -o the page is written beside the (new) input, as name.html or name_diff.html");
+     },
+     &RunHtml},
+};
+
+std::size_t Distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}   // namespace
+
+std::string NearestCommand(const std::string& word)
+{
+    std::string nearest;
+    std::size_t best = 3;   // two edits at the most
+    for (const CommandRow& row : Commands) {
+        const std::size_t distance = Distance(word, row.name);
+        if (distance < best) {
+            best = distance;
+            nearest = row.name;
+        }
+    }
+    return nearest;
+}
+
+int RunScry(const std::vector<std::string>& args, Console& console)
+{
+    if (!args.empty() && !args[0].empty() && args[0][0] != '-' &&
+        std::none_of(std::begin(Commands), std::end(Commands),
+                     [&](const CommandRow& row) { return args[0] == row.name; })) {
+        const std::string nearest = NearestCommand(args[0]);
+        SayError(console,
+                 "unknown command '" + LineText(args[0]) + "'" +
+                     (nearest.empty() ? "; scry --help lists the commands" : "; did you mean '" + nearest + "'?"));
+        return TroubleStatus;
+    }
+    CLI::App app{Description, "scry"};
+    app.set_version_flag("--version", std::string("scry ") + BANKSCRY_VERSION);
+    app.require_subcommand(1);
+    app.footer(ExitStatuses);
+    Options options;
+    std::vector<std::pair<CLI::App*, const CommandRow*>> commands;
+    for (const CommandRow& row : Commands) {
+        CLI::App* command = app.add_subcommand(row.name, row.summary);
+        row.declare(*command, options);
+        command->footer(ExitStatuses);
+        commands.emplace_back(command, &row);
+    }
+    std::vector<std::string> reversed(args.rbegin(), args.rend());   // CLI11 takes them last first
+    std::ostringstream helpOut, helpErr;
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error, helpOut, helpErr);
+        try {
+            WriteOut(console, helpOut.str());
+        } catch (const Trouble& trouble) {
+            SayError(console, trouble.what());
+            return TroubleStatus;
+        }
+        if (!helpErr.str().empty()) {
+            std::string said = helpErr.str();
+            while (!said.empty() && said.back() == '\n')
+                said.pop_back();
+            SayError(console, said);
+        }
+        return status == 0 ? Success : TroubleStatus;
+    }
+    try {
+        for (const auto& [command, row] : commands)
+            if (command->parsed())
+                return row->run(options, console);
+        return TroubleStatus;   // require_subcommand(1) lets no other way through
+    } catch (const std::exception& error) {
+        SayError(console, error.what());
+        return TroubleStatus;
+    }
+}
+
+int RunScry(int argc, char** argv)
+{
+    PrepareConsole();
+    DiscardFilesBesideOnSignals();
+    PrepareBankBuffers();
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    Console console;
+    return RunScry(args, console);
+}
+
+}   // namespace scry

@@ -1,0 +1,29 @@
+// scry diff.
+#include "command/Commands.h"
+
+#include "model/Compare.h"
+#include "text/DiffJson.h"
+#include "text/DiffText.h"
+#include "text/Text.h"
+
+namespace scry {
+
+int RunDiff(const Options& options, Console& console)
+{
+    Session session(console, options.files, options.output, OutputKind::Text, options.force);
+    const FileModel oldFile = session.Read(0);
+    const FileModel newFile = session.Read(1);
+    const Comparison comparison = Compare(oldFile, newFile);
+    const bool differ = !comparison.differences.empty();
+    if (options.json)
+        session.Deliver(DiffJson(comparison));
+    else if (options.brief)
+        session.Deliver(differ ? "Files " + LineText(options.files[0]) + " and " + LineText(options.files[1]) +
+                                     " differ" + SoundSummary(comparison) + "\n"
+                               : std::string());
+    else
+        session.Deliver(DiffText(comparison));
+    return session.StatusWith(differ ? Differ : Success);
+}
+
+}   // namespace scry

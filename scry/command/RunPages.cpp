@@ -1,0 +1,67 @@
+// scry html and scry gig.
+#include "command/Commands.h"
+
+#include <functional>
+#include <stdexcept>
+
+#include "model/Compare.h"
+#include "page/ComparisonPage.h"
+#include "page/FilePage.h"
+#include "page/GigSheet.h"
+#include "page/PageKit.h"
+#include "text/Text.h"
+
+namespace scry {
+
+namespace {
+
+// The page's name: -o's, or beside the input, never over a file that is no page of scry.
+std::string PageName(const std::string& output, const std::function<std::string()>& beside)
+{
+    if (!output.empty())
+        return output;
+    try {
+        return beside();
+    } catch (const std::invalid_argument& refused) {
+        throw Trouble(refused.what());
+    }
+}
+
+int WritePage(Session& session, Console& console, const std::string& page)
+{
+    const std::string& output = session.Output();
+    // A file that was no page of scry is replaced only with --force, and not without a word.
+    const bool replacing = !output.empty() && WhatNameHolds(output) == NameHolds::RegularFile && !IsPageOfScry(output);
+    session.Deliver(page);
+    SayError(console, "wrote " + (output.empty() ? std::string("the page to standard output") : LineText(output)) +
+                          (replacing ? ", in place of a file that was no page of scry" : ""));
+    return session.StatusWith(Success);
+}
+
+}   // namespace
+
+int RunHtml(const Options& options, Console& console)
+{
+    if (options.files.empty() || options.files.size() > 2)
+        throw Trouble("html takes one file, or two to compare");
+    const std::string output = PageName(options.output, [&] { return DefaultPageName(options.files); });
+    Session session(console, options.files, output, OutputKind::Page, options.force);
+    if (options.files.size() == 1)
+        return WritePage(session, console, HtmlPage(session.Read(0)));
+    const FileModel oldFile = session.Read(0);
+    const FileModel newFile = session.Read(1);
+    return WritePage(session, console, HtmlComparison(Compare(oldFile, newFile)));
+}
+
+int RunGig(const Options& options, Console& console)
+{
+    const auto number = static_cast<std::size_t>(options.setList);
+    const std::string output = PageName(options.output, [&] {
+        return PageNameBeside(options.file, "_gig_" + Pad3(static_cast<unsigned>(number)) + ".html");
+    });
+    Session session(console, {options.file}, output, OutputKind::Page, options.force);
+    const FileModel file = session.Read(0);
+    return WritePage(session, console, GigPage(file, session.SetListOf(file, number)));
+}
+
+}   // namespace scry

@@ -1,0 +1,70 @@
+// scry setlist and scry apply.
+#include "command/Commands.h"
+
+#include <cstring>
+
+#include "text/SetListText.h"
+#include "text/Text.h"
+#include "write/SetListEdit.h"
+#include "write/Written.h"
+
+namespace scry {
+
+int RunSetList(const Options& options, Console& console)
+{
+    Session session(console, {options.file}, options.output, OutputKind::SetListText, options.force);
+    const FileModel file = session.Read(0);
+    const SetListAt at = session.SetListOf(file, static_cast<std::size_t>(options.setList));
+    const std::string bytes = session.BytesOf(0, at.Offset(), SetListSize);
+    session.Deliver(SetListTextOf(file, at, SetListFingerprint(bytes)));
+    return session.StatusWith(Success);
+}
+
+int RunApply(const Options& options, Console& console)
+{
+    Session session(console, {options.file}, options.output, OutputKind::PcgFile, options.force, options.texts);
+    std::vector<NamedText> texts;
+    for (std::size_t k = 0; k < options.texts.size(); ++k)
+        texts.push_back({options.texts[k], session.Text(k)});
+    const FileModel file = session.Read(0);
+    if (file.Damaged())
+        throw Trouble(SourceName(file.name) + " is damaged: apply writes a copy only of a file that reads whole");
+    session.NoteSetListBanks(file);
+    const std::string source = session.BytesOf(0, 0, static_cast<std::size_t>(file.size));
+    const Applied applied = ApplySetLists(file, source, texts, options.ignoreFingerprint);
+    if (!applied.faults.empty()) {
+        for (const std::string& fault : applied.faults)
+            SayError(console, fault);
+        SayError(console, "nothing written");
+        return TroubleStatus;
+    }
+    for (const std::string& warning : applied.warnings)
+        SayError(console, "warning: " + warning);
+    try {
+        WriteReadBack(session.Output(), applied.bytes, source, applied.edited,
+                      [&](const FileModel& written) { return WrongInWritten(written, applied); });
+    } catch (const NotWritten& why) {
+        throw Trouble(LineText(session.Output()) + " not written: " + why.what());
+    }
+
+    std::string said;
+    for (std::size_t k = 0; k < applied.lists.size(); ++k) {
+        const SetListText& list = applied.lists[k];
+        const ByteRange& range = applied.edited[k];
+        const auto at = static_cast<std::size_t>(range.from) + SlotsOffset;
+        std::size_t changed = 0;
+        for (std::size_t p = 0; p < SlotsPerSetList; ++p)
+            changed +=
+                std::memcmp(source.data() + at + p * SlotSize, applied.bytes.data() + at + p * SlotSize, SlotSize) != 0;
+        said += "SETLIST " + Pad3(static_cast<unsigned>(list.number)) + " " + Quoted(list.name) + ": " +
+                std::to_string(list.slots.size()) + " lines, " +
+                (changed == 0 ? std::string("no slot changed")
+                              : std::to_string(changed) + (changed == 1 ? " slot" : " slots") + " changed") +
+                "\n";
+    }
+    WriteOut(console, said);
+    SayError(console, "wrote " + LineText(session.Output()));
+    return session.StatusWith(Success);
+}
+
+}   // namespace scry

@@ -1,0 +1,245 @@
+// The lines of scry diff, one routine per subject.
+#include "text/DiffText.h"
+
+#include "model/SetLists.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+const char* Side(bool old) { return old ? "OLD" : "NEW"; }
+
+// ": not readable in NEW (file damaged)": what a damaged file lacks is never taken for a removal.
+std::string NotReadable(Cause cause)
+{
+    return std::string(": not readable in ") + Side(cause == Cause::OldDamaged) + " (file damaged)";
+}
+
+// ": only in NEW", ": only in OLD" (": added", ": removed" for chunks), or not readable.
+std::string OneSide(const Difference& d, bool chunk)
+{
+    if (d.Has(Change::Unreadable))
+        return NotReadable(d.cause);
+    if (chunk)
+        return d.Has(Change::Added) ? ": added" : ": removed";
+    return d.Has(Change::Added) ? ": only in NEW" : ": only in OLD";
+}
+
+std::string FileLine(const Comparison& c, const Difference& d)
+{
+    const FileModel& before = *c.before;
+    const FileModel& after = *c.after;
+    switch (d.subject) {
+    case Subject::FileHeader:
+        return "FILE HEADER: changed" + (before.formatCode != after.formatCode
+                                             ? std::string(" (") + FormatName(before.formatCode) + " format -> " +
+                                                   FormatName(after.formatCode) + " format)"
+                                             : std::string(" (bytes that no listing shows)"));
+    case Subject::Container:
+        return "CONTAINER: changed (announces " + std::to_string(before.containerSize) + " -> " +
+               std::to_string(after.containerSize) + " bytes, for files of " + std::to_string(before.size) + " -> " +
+               std::to_string(after.size) + " bytes)";
+    default:
+        return "TRAILING BYTES: " + std::to_string(before.tailSize) + " -> " + std::to_string(after.tailSize) +
+               " bytes after the last chunk" + (before.tailSize == after.tailSize ? ", changed" : "");
+    }
+}
+
+// "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot with its set list, in every line.
+std::string SlotHead(const Comparison& c, const Difference& d)
+{
+    const bool fromOld = !d.inNew;
+    const Place& at = fromOld ? d.oldAt : d.newAt;
+    const Slot* slot = fromOld ? OldSlot(c, d) : NewSlot(c, d);
+    // The set list a slot stands in, as NEW names it where NEW holds it.
+    Difference inNew = d;
+    inNew.inNew = true;
+    inNew.newAt = at;
+    const SetList* list = NewSetList(c, inNew);
+    if (list == nullptr)
+        list = fromOld ? OldSetList(c, d) : nullptr;
+    std::string head = "SLOT " + SlotKey(at.setList, at.slot);
+    if (SetListBanks(*c.after).size() > 1)
+        head += " (set-list bank " + std::to_string(at.setListBank + 1) + ")";
+    const std::string listName = list == nullptr || list->name.empty() ? "unnamed set list" : LineName(list->name);
+    return head + " " + Quoted(slot != nullptr ? slot->name : std::string()) + " (" + listName + ")";
+}
+
+// What a slot of the gig sounds like now, against then.
+std::string ImpactLine(const Comparison& c, const Difference& d)
+{
+    const Plays now = NewPlays(c, d);
+    const Plays then = OldPlays(c, d);
+    const std::string head = SlotHead(c, d) + ": now plays ";
+    const std::string place = std::string(SlotTypeText(now.target.type)) + " " + LineName(PlaceText(now.target));
+    const std::string was = then.record != nullptr ? ", was " + Quoted(then.record->name) : std::string();
+    if (d.cause == Cause::NoLongerInFile)
+        return head + place + ", which is no longer in the file" + was;
+    std::string line = head + (now.record != nullptr ? Quoted(now.record->name) : std::string()) + " (" + place + ")";
+    switch (d.cause) {
+    case Cause::TargetChanged:
+        return line + was + " (" + SlotTypeText(then.target.type) + " " + LineName(PlaceText(then.target)) + ")";
+    case Cause::RecordRenamed: return line + ", renamed from " + Quoted(then.record->name);
+    default:
+        if (now.record != nullptr && then.record != nullptr && now.record->name == then.record->name)
+            return line + " with another sound";
+        return line + was;
+    }
+}
+
+std::string SlotLine(const Comparison& c, const Difference& d)
+{
+    if (d.Has(Change::Impact))
+        return ImpactLine(c, d);
+    if (d.Has(Change::Unreadable))
+        return "SETLISTS from " + SlotKey(d.newAt.setList, d.newAt.slot) + " on" + NotReadable(d.cause);
+    const std::string head = SlotHead(c, d);
+    if (d.Has(Change::Added))
+        return head + ": added, plays " + PlaysText(NewPlays(c, d));
+    if (d.Has(Change::Removed))
+        return head + ": removed";
+    std::string what;
+    const auto add = [&](const std::string& part) { what += (what.empty() ? "" : "; ") + part; };
+    if (d.Has(Change::Moved))
+        add("moved from " + SlotKey(d.oldAt.setList, d.oldAt.slot));
+    if (d.Has(Change::Copied))
+        add("copied from " + SlotKey(d.oldAt.setList, d.oldAt.slot));
+    const Slot* was = OldSlot(c, d);
+    const Slot* now = NewSlot(c, d);
+    if (d.Has(Change::Renamed))
+        add("renamed " + Quoted(was->name) + " -> " + Quoted(now->name));
+    bool target = false;
+    for (const FieldChange& field : d.fields)
+        target = target || SlotSettingOf(field.field) == nullptr;
+    if (target)
+        add("plays " + PlaysText(NewPlays(c, d)) + ", was " + PlaysText(OldPlays(c, d)));
+    for (const FieldChange& field : d.fields)
+        if (const SlotSetting* setting = SlotSettingOf(field.field))
+            add(std::string(setting->word) + " " + std::to_string(field.after) + ", was " +
+                std::to_string(field.before));
+    if (d.otherBytes)
+        add("other bytes changed");
+    return head + ": " + what;
+}
+
+std::string SetListLine(const Comparison& c, const Difference& d)
+{
+    if (d.subject == Subject::SetListBank) {
+        std::string line = "SETLISTS";
+        if (std::max(SetListBanks(*c.before).size(), SetListBanks(*c.after).size()) > 1)
+            line += " (set-list bank " + std::to_string((d.inNew ? d.newAt : d.oldAt).setListBank + 1) + ")";
+        return line + OneSide(d, false);
+    }
+    const SetList* was = OldSetList(c, d);
+    const SetList* now = NewSetList(c, d);
+    const std::string label = SetListLabel(*c.after, d.newAt.setListBank, d.newAt.setList);
+    std::string what;
+    const auto add = [&](const std::string& part) { what += (what.empty() ? "" : "; ") + part; };
+    if (d.Has(Change::Renamed))
+        add("renamed " + Quoted(was->name) + " -> " + Quoted(now->name));
+    if (was->eq != now->eq)
+        add("EQ changed");
+    if (d.otherBytes)
+        add("bytes after the end of its name changed");
+    return d.Has(Change::Renamed) ? label + ": " + what : label + " " + Quoted(now->name) + ": " + what;
+}
+
+std::string RecordLine(const Comparison& c, const Difference& d)
+{
+    const FileModel& file = d.inNew ? *c.after : *c.before;
+    const Bank& bank = file.banks[(d.inNew ? d.newAt : d.oldAt).bank];
+    const char* word = RecordKindOf(bank.kind)->word;
+    if (d.subject == Subject::RecordBank)
+        return std::string(word) + " BANK " + BankLabel(bank) + OneSide(d, false);
+    const std::string head = std::string(word) + " " + RecordPlaceText(bank, d.newAt.number);
+    const Record* was = OldRecord(c, d);
+    const Record* now = NewRecord(c, d);
+    const Bank& from = c.before->banks[d.oldAt.bank];
+    if (d.Has(Change::Moved))
+        return head + ": now holds OLD's " + RecordPlaceText(from, d.oldAt.number) + " " + Quoted(was->name);
+    if (d.Has(Change::Copied))
+        return head + ": copied from " + RecordPlaceText(from, d.oldAt.number) + " " + Quoted(was->name);
+    if (d.otherBytes)
+        return head + " " + Quoted(now->name) + ": bytes after the end of its name changed";
+    if (d.Has(Change::Renamed))
+        return head + ": renamed " + Quoted(was->name) + " -> " + Quoted(now->name) +
+               (d.Has(Change::Changed) ? " and changed" : "");
+    return head + " " + Quoted(now->name) + ": changed";
+}
+
+std::string ChunkLine(const Comparison& c, const Difference& d)
+{
+    const Chunk& chunk = d.inNew ? c.after->chunks[d.newAt.chunk] : c.before->chunks[d.oldAt.chunk];
+    const std::string head = chunk.padding ? "CHUNK (zero padding) at offset " + std::to_string(chunk.offset)
+                                           : "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+    if (d.Has(Change::Unreadable) && (d.cause == Cause::CutShortInNew || d.cause == Cause::CutShortInOld))
+        return head + (d.cause == Cause::CutShortInNew ? ": cut short in NEW" : ": cut short in OLD");
+    if (!(d.inNew && d.inOld))
+        return head + OneSide(d, true);
+    return head + (d.cause == Cause::OutsideRecords ? ": changed outside its listed records" : ": changed");
+}
+
+}   // namespace
+
+std::string DiffLine(const Comparison& comparison, const Difference& difference)
+{
+    switch (difference.subject) {
+    case Subject::FileHeader:
+    case Subject::Container:
+    case Subject::TrailingBytes: return FileLine(comparison, difference);
+    case Subject::SetListBank:
+    case Subject::SetList: return SetListLine(comparison, difference);
+    case Subject::Slot: return SlotLine(comparison, difference);
+    case Subject::SetListData:
+        return "SET-LIST DATA (SDB1)" +
+               (difference.inNew && difference.inOld ? std::string(": changed") : OneSide(difference, false));
+    case Subject::RecordBank:
+    case Subject::Record: return RecordLine(comparison, difference);
+    case Subject::Chunk: return ChunkLine(comparison, difference);
+    }
+    return {};
+}
+
+std::string SoundSummary(const Comparison& comparison)
+{
+    const unsigned slots = comparison.tally[static_cast<std::size_t>(Change::Impact)];
+    if (slots == 0)
+        return {};
+    return "; " + std::to_string(slots) + (slots == 1 ? " slot plays another sound" : " slots play another sound");
+}
+
+std::string DiffSummary(const Comparison& comparison)
+{
+    const unsigned total = comparison.total;
+    std::string summary = std::to_string(total) + (total == 1 ? " difference: " : " differences: ");
+    bool first = true;
+    for (const ChangeKind& kind : ChangeKinds) {
+        const unsigned count = comparison.tally[static_cast<std::size_t>(kind.change)];
+        // What could not be read is named only where there is some, as the files' damage is;
+        // slots that play another sound follow what caused it.
+        if (kind.change == Change::Impact || (kind.change == Change::Unreadable && count == 0))
+            continue;
+        summary += (first ? "" : ", ") + std::to_string(count) + " " + kind.tally;
+        first = false;
+    }
+    summary += SoundSummary(comparison);
+    if (comparison.before->Damaged())
+        summary += "; OLD is damaged";
+    if (comparison.after->Damaged())
+        summary += "; NEW is damaged";
+    return summary;
+}
+
+std::string DiffText(const Comparison& comparison)
+{
+    std::string text;
+    for (const Difference& difference : comparison.differences)
+        text += DiffLine(comparison, difference) + "\n";
+    if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
+        text += DiffSummary(comparison) + "\n";
+    return text;
+}
+
+}   // namespace scry

@@ -1,0 +1,20 @@
+// The comparison in words: one line per difference, and the summary, as scry diff writes them.
+#pragma once
+
+#include <string>
+
+#include "model/Compare.h"
+
+namespace scry {
+
+// "SLOT 001/007 \"Party Organ\" (Wedding Set): moved from 001/006; volume 110, was 90"
+std::string DiffLine(const Comparison& comparison, const Difference& difference);
+// "3 differences: 1 renamed, 2 changed, 0 moved, 0 copied, 0 added, 0 removed, 0 slot settings",
+// what could not be read where there is some, then SoundSummary and which file is damaged.
+std::string DiffSummary(const Comparison& comparison);
+// "; 3 slots play another sound", or nothing where none does.
+std::string SoundSummary(const Comparison& comparison);
+// Every line of the comparison, then its summary where there is anything to say.
+std::string DiffText(const Comparison& comparison);
+
+}   // namespace scry

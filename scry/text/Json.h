@@ -1,0 +1,24 @@
+// scry json as text: everything scry knows of the files, as one document for scripts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "model/Model.h"
+#include "model/Plays.h"
+
+namespace scry {
+
+// {"files": [...]}: one entry per file, as the README describes it.
+void WriteJson(std::string& out, const std::vector<FileModel>& files, bool all);
+
+// {"type": "Prog", "bank": "I-B", "number": 84, "name": "Clean Trumpet"} ("note" where no record).
+nlohmann::ordered_json PlaysJson(const Plays& plays);
+// A slot: its number, name, used, what it plays, its settings by key, its fingerprint.
+nlohmann::ordered_json SlotJson(const FileModel& file, std::size_t number, const Slot& slot);
+// A document as text: two-space indents broken to one, bytes that are no UTF-8 as U+FFFD.
+std::string JsonText(const nlohmann::ordered_json& document);
+
+}   // namespace scry

@@ -1,0 +1,77 @@
+// A set list as a text a person edits in any editor, and that text read back: no file is read or
+// written here.
+//
+//   file         "Live.PCG"
+//   setlist      003 "Friday Gig"
+//   fingerprint  5F1C09A2
+//   # name                     plays          color  vol  hold  font  tr  kbd
+//   "Grand Piano"              Prog  I-A000   green  100     3     1   4    0  from 003/000  # Grand Piano
+//   unused
+//   "Pad Layer"                Combi U-A003   blue   127     0     0   4    0  from 003/002  # Warm Pad
+//
+// A line is a slot, in order from 000; "unused" is an empty one. A slot line carries the bytes
+// of the slot named after "from" (of any set list of the file), with the edits it makes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Korg_Kronos_Defs/SlotLayout.h"
+#include "model/Model.h"
+#include "model/SetLists.h"
+
+namespace scry {
+
+// One slot line as read: a slot with its bytes from `from`, or an unused slot.
+struct SlotLine {
+    std::size_t line;   // in its text, from 1
+    bool unused;
+    std::string name;   // ISO 8859-1
+    SlotAttributes fields;
+    std::size_t fromSetList;
+    std::size_t fromSlot;
+};
+
+// A text as read.
+struct SetListText {
+    std::size_t number = 0;
+    std::size_t numberLine = 0;   // 0: the text has no setlist line that could be taken
+    bool setListLineTried = false;
+    std::string name;   // ISO 8859-1
+    bool hasFingerprint = false;
+    std::uint32_t fingerprint = 0;
+    std::size_t fingerprintLine = 0;
+    std::vector<SlotLine> slots;
+};
+
+// A line of a text that cannot be taken, and why; line 0 for the text as a whole.
+struct TextFault {
+    std::size_t line;
+    std::string reason;
+};
+
+// The columns of a slot line after what it plays, in their order: each a setting of the slot.
+inline constexpr SlotField TextColumns[] = {SlotField::Color, SlotField::Volume,    SlotField::HoldTime,
+                                            SlotField::Font,  SlotField::Transpose, SlotField::Kbd_Track};
+
+// The text of set list `at` (source names the file as the text's header says it), with the
+// fingerprint of its bytes as exported. Its first line carries a check of the rest, so that a
+// text nobody edited is known as such (IsUneditedText).
+std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint);
+// The text is exactly as SetListTextOf wrote it: its check holds.
+bool IsUneditedText(std::string_view text);
+
+// Reads a text (UTF-8, a byte order mark allowed; LF or CR LF). Every line that cannot be taken
+// goes to faults, in order; the result holds the lines that could.
+SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& faults);
+
+// The set list's fingerprint: of its bytes, as one run.
+std::uint32_t SetListFingerprint(std::string_view bytes);
+
+// A text as "TEXT:line: reason".
+std::string FaultLine(const std::string& textName, const TextFault& fault);
+
+}   // namespace scry

@@ -1,0 +1,148 @@
+// Words for places, plays, settings and problems.
+#include "text/Words.h"
+
+#include "Korg_Kronos_Defs/BankNames.h"
+#include "model/SetLists.h"
+#include "model/Vocabulary.h"
+#include "text/Text.h"
+
+namespace scry {
+
+std::string SlotKey(std::size_t setList, std::size_t slot)
+{
+    return Pad3(static_cast<unsigned>(setList)) + "/" + Pad3(static_cast<unsigned>(slot));
+}
+
+std::string Ordinal(std::size_t number)
+{
+    const std::size_t lastTwo = number % 100;
+    const char* suffix = "th";
+    if (lastTwo < 11 || lastTwo > 13) {
+        if (number % 10 == 1)
+            suffix = "st";
+        else if (number % 10 == 2)
+            suffix = "nd";
+        else if (number % 10 == 3)
+            suffix = "rd";
+    }
+    return std::to_string(number) + suffix;
+}
+
+std::string BankLabel(const Bank& bank)
+{
+    std::string label = LineName(bank.name);
+    if (bank.occurrences > 1)
+        label += " (" + Ordinal(bank.occurrence + 1) + " of " + std::to_string(bank.occurrences) + ")";
+    return label;
+}
+
+std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number)
+{
+    const std::size_t banks = SetListBanks(file).size();
+    std::string label = "SETLIST " + Pad3(static_cast<unsigned>(number));
+    if (banks > 1)
+        label += " (set-list bank " + std::to_string(bankOrdinal + 1) + " of " + std::to_string(banks) + ")";
+    return label;
+}
+
+std::string RecordPlaceText(const Bank& bank, std::size_t number)
+{
+    std::string place = LineName(bank.name) + Pad3(static_cast<unsigned>(number));
+    if (bank.occurrences > 1)
+        place += " in the " + Ordinal(bank.occurrence + 1) + " " + LineName(bank.name) + " bank";
+    return place;
+}
+
+std::string PlaceText(const Target& target)
+{
+    return SlotBankName(static_cast<std::uint8_t>(target.type), target.bank) + Pad3(target.number);
+}
+
+const char* ResolutionNote(Resolution resolution)
+{
+    switch (resolution) {
+    case Resolution::Found: return "";
+    case Resolution::InstrumentBank: return "instrument's own bank";
+    case Resolution::NotInFile: return "bank not in file";
+    case Resolution::NotReadable: return "bank not readable";
+    case Resolution::NoSuchNumber: return "no such number";
+    case Resolution::Song: return "song";
+    case Resolution::NoBank: return "no such bank";
+    }
+    return "";
+}
+
+std::string PlaysText(const Plays& plays)
+{
+    std::string text = std::string(SlotTypeText(plays.target.type)) + " " + PlaceText(plays.target);
+    if (plays.record == nullptr)
+        return text + " (" + ResolutionNote(plays.resolution) + ")";
+    return text + " " + Quoted(plays.record->name);
+}
+
+std::string PlayedName(const Plays& plays)
+{
+    if (plays.record != nullptr)
+        return Utf8(plays.record->name);
+    std::string note = ResolutionNote(plays.resolution);
+    note.insert(0, 1, '(');
+    return note + ')';
+}
+
+std::string PlaysOnPage(const Plays& plays)
+{
+    return std::string(SlotTypeText(plays.target.type)) + " " + PlaceText(plays.target) + " " + PlayedName(plays);
+}
+
+std::string SettingsText(const SlotAttributes& fields)
+{
+    std::string text;
+    for (const SlotSetting& setting : SlotSettings) {
+        if (!text.empty())
+            text += ", ";
+        text += setting.word;
+        text += ' ';
+        text += std::to_string(SettingOf(fields, setting));
+    }
+    return text;
+}
+
+std::string ProblemText(const Problem& problem)
+{
+    switch (problem.kind) {
+    case ProblemKind::ChunkCut:
+        return "the file ends inside chunk " + LineName(problem.id) + " at offset " + std::to_string(problem.offset) +
+               " (" + std::to_string(problem.announced) + " bytes announced, " + std::to_string(problem.present) +
+               " present)";
+    case ProblemKind::SetListBankCut:
+        return "the set-list bank ends after " + std::to_string(problem.present) + " of its " +
+               std::to_string(problem.announced) + " bytes; what follows is not readable";
+    case ProblemKind::BankNotLoaded:
+        return "bank " + LineName(problem.id) + " " + LineName(problem.bankName) +
+               " could not be loaded (its size does not match, or the file ends inside it); the reader stops there";
+    case ProblemKind::ZeroPadding:
+        return "zero padding from offset " + std::to_string(problem.offset) + ", " + std::to_string(problem.announced) +
+               " bytes";
+    case ProblemKind::FileCutShort:
+        return "the file is " + std::to_string(static_cast<std::int64_t>(problem.announced) - problem.present) +
+               " bytes shorter than its container announces (" + std::to_string(problem.announced) +
+               " bytes): it was cut short";
+    }
+    return "";
+}
+
+std::string UnreadableText(const std::string& name, const Unreadable& unreadable)
+{
+    std::string why;
+    switch (unreadable.refusal) {
+    case Refusal::Empty: why = "empty file"; break;
+    case Refusal::NoKorgHeader: why = "not a PCG file (no KORG header)"; break;
+    case Refusal::UnknownFormat: why = "a PCG file of neither the Triton nor the Kronos format"; break;
+    case Refusal::NoContainer: why = "not a PCG file (no PCG1 container)"; break;
+    case Refusal::Shrank: why = "the file shrank while it was read"; break;
+    case Refusal::ReadError: why = LineName(unreadable.what()); break;
+    }
+    return SourceName(name) + ": " + why;
+}
+
+}   // namespace scry

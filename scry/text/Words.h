@@ -1,0 +1,46 @@
+// scry's words for the model's things, as lines show them: places, labels, what a slot plays,
+// its settings, and what could not be read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "model/Model.h"
+#include "model/Plays.h"
+
+namespace scry {
+
+// "003/012"
+std::string SlotKey(std::size_t setList, std::size_t slot);
+// "I-A", or "I-A (2nd of 3)" where the file holds more than one bank of that kind and place.
+std::string BankLabel(const Bank& bank);
+// "1st", "2nd", "3rd", "4th", ...
+std::string Ordinal(std::size_t number);
+// "SETLIST 003", and the set-list bank's ordinal where the file holds more than one.
+std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number);
+// "I-A003", and which bank of that place where the file holds more than one.
+std::string RecordPlaceText(const Bank& bank, std::size_t number);
+
+// "I-B012", "GM005", "S-003", "Invalid: 31 (1F)005": a target's bank and number, as bankscry's
+// CSV writes them.
+std::string PlaceText(const Target& target);
+// Why a slot plays no record of the file: "instrument's own bank", "bank not in file", ...; ""
+// for Found.
+const char* ResolutionNote(Resolution resolution);
+// For a line: "Prog I-B012 \"Grand Piano\"" or "Prog GM005 (instrument's own bank)".
+std::string PlaysText(const Plays& plays);
+// For a page or a cell (UTF-8, unescaped): "Prog I-B084 Clean Trumpet", and the name alone
+// ("Clean Trumpet", or "(instrument's own bank)").
+std::string PlaysOnPage(const Plays& plays);
+std::string PlayedName(const Plays& plays);
+
+// "color 4, font 1, transpose 4, hold 3, volume 100, kbd track 0"
+std::string SettingsText(const SlotAttributes& fields);
+
+// A problem of a file, in words.
+std::string ProblemText(const Problem& problem);
+// Why a file named name cannot be read, in words: "standard input: not a PCG file (no KORG header)".
+std::string UnreadableText(const std::string& name, const Unreadable& unreadable);
+
+}   // namespace scry

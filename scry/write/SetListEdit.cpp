@@ -1,0 +1,199 @@
+// Set lists written in from texts.
+#include "write/SetListEdit.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "StStrL/StStrL.h"
+#include "model/SetLists.h"
+#include "model/Vocabulary.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+void PutName(char* field, const std::string& name)
+{
+    std::memset(field, 0, NameSize);
+    std::memcpy(field, name.data(), std::min(name.size(), NameSize));
+}
+
+// "bits 0-2", "bit 4".
+std::string BitsText(unsigned mask)
+{
+    int low = 0, high = 0;
+    while (low < 32 && !((mask >> low) & 1u))
+        ++low;
+    for (high = low; high + 1 < 32 && ((mask >> (high + 1)) & 1u);)
+        ++high;
+    return low == high ? "bit " + std::to_string(low) : "bits " + std::to_string(low) + "-" + std::to_string(high);
+}
+
+// Why a line's value of field cannot be written with its other values: the field it shares bits
+// with, what those bits read as, and the values that can be written.
+std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
+{
+    const SlotSetting& setting = *SlotSettingOf(field);
+    const unsigned value = wanted.*LayoutOf(field).member;
+    std::string why = std::string(setting.word) + " " + std::to_string(value) + " cannot be written";
+    for (const SlotFieldLayout& other : SlotLayout) {
+        if (!SlotFieldsShareBits(field, other.field) || SlotSettingOf(other.field) == nullptr)
+            continue;
+        const unsigned otherValue = wanted.*other.member;
+        // The shared bits as the field that reads them alone sets them, read by the one that ORs them in.
+        const bool otherSets = other.runs <= LayoutOf(field).runs;
+        const SlotField from = otherSets ? other.field : field;
+        const SlotField into = otherSets ? field : other.field;
+        const SharedReading reading = ReadThroughSharedBits(from, otherSets ? otherValue : value, into);
+        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " + std::to_string(otherValue) + ": " +
+               SlotSettingOf(from)->word + "'s " + BitsText(reading.fromBits) + " read as " +
+               SlotSettingOf(into)->word + " " + std::to_string(reading.readAs);
+        break;
+    }
+    std::vector<unsigned> can;
+    for (unsigned v = 0; v <= SlotFieldMax(field); ++v)
+        if (SlotValueWritable(wanted, field, v))
+            can.push_back(v);
+    why += "; " + std::string(setting.word) + " can be ";
+    for (std::size_t k = 0; k < can.size(); ++k)
+        why += (k == 0 ? "" : k + 1 == can.size() ? " or " : ", ") + std::to_string(can[k]);
+    return why;
+}
+
+// The slot at out from the bytes of its from slot, with the line's edits; faults for settings
+// the packed bytes cannot hold together.
+void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& line, std::vector<TextFault>& faults)
+{
+    std::memcpy(out, from, SlotSize);
+    if (line.name != source.name)
+        PutName(out, line.name);
+    PackedSlot packed{};
+    if (!EncodeSlot(source.packed, line.fields, packed)) {
+        // The field the line changed that cannot be written; where it changed several, the first.
+        const SlotFieldLayout* blocked = nullptr;
+        for (const SlotFieldLayout& layout : SlotLayout) {
+            const bool changed = line.fields.*layout.member != source.fields.*layout.member;
+            if (!SlotValueWritable(line.fields, layout.field, line.fields.*layout.member) &&
+                (changed || blocked == nullptr) && SlotSettingOf(layout.field) != nullptr) {
+                blocked = &layout;
+                if (changed)
+                    break;
+            }
+        }
+        faults.push_back({line.line, blocked != nullptr
+                                         ? WhyNotWritable(line.fields, blocked->field)
+                                         : std::string("the slot's settings cannot be written together")});
+        return;
+    }
+    std::memcpy(out + PackedSlotOffset, packed.data(), packed.size());
+}
+
+// The set list at out as its text says: its name, then a slot for each line in order, and
+// unused slots (all zero) for unused lines and after the last line. Its EQ block stays.
+void WriteSetList(char* out, const std::string& source, const Bank& bank, const SetListText& text,
+                  std::vector<TextFault>& faults, std::vector<TextFault>& warnings)
+{
+    if (text.name != bank.setLists[text.number].name)
+        PutName(out, text.name);
+    for (std::size_t p = 0; p < SlotsPerSetList; ++p) {
+        char* slot = out + SlotsOffset + p * SlotSize;
+        if (p >= text.slots.size() || text.slots[p].unused) {
+            std::memset(slot, 0, SlotSize);
+            continue;
+        }
+        const SlotLine& line = text.slots[p];
+        const std::string fromKey = SlotKey(line.fromSetList, line.fromSlot);
+        if (line.fromSetList >= bank.setLists.size() || !bank.setLists[line.fromSetList].readable) {
+            faults.push_back({line.line, "from " + fromKey + ": the file holds no such set list"});
+            continue;
+        }
+        const Slot& from = bank.setLists[line.fromSetList].slots[line.fromSlot];
+        if (!from.used) {
+            faults.push_back({line.line, "from " + fromKey + ": that slot is unused, there are no bytes to carry"});
+            continue;
+        }
+        const char* bytes =
+            source.data() + bank.offset + line.fromSetList * SetListSize + SlotsOffset + line.fromSlot * SlotSize;
+        WriteSlot(slot, bytes, from, line, faults);
+        // A volume above 127 is written as asked, with a word.
+        if (line.fields.Volume > 127 && line.fields.Volume != from.fields.Volume)
+            warnings.push_back(
+                {line.line, "volume " + std::to_string(line.fields.Volume) + " is above 127; written as asked"});
+    }
+}
+
+// Whether a slot read back holds what its line says.
+bool AsLineSays(const Slot& slot, const SlotLine& line) { return slot.name == line.name && slot.fields == line.fields; }
+
+}   // namespace
+
+Applied ApplySetLists(const FileModel& file, const std::string& source, const std::vector<NamedText>& texts,
+                      bool ignoreFingerprint)
+{
+    Applied applied{source, {}, {}, {}, {}};
+    std::map<std::size_t, std::string> given;   // set list number: where a text gives it
+    for (const NamedText& named : texts) {
+        std::vector<TextFault> faults;
+        applied.lists.push_back(ReadSetListText(named.text, faults));
+        const SetListText& text = applied.lists.back();
+        const std::string number = Pad3(static_cast<unsigned>(text.number));
+        const std::string where = SourceName(named.name) + ":" + std::to_string(text.numberLine);
+        const SetListAt at = SetListOf(file, text.number);
+        if (text.numberLine == 0) {
+            // said by the reader
+        } else if (!given.emplace(text.number, where).second) {
+            faults.push_back(
+                {text.numberLine, "set list " + number + " is given twice (also at " + given[text.number] + ")"});
+        } else if (at.list == nullptr || !at.list->readable) {
+            faults.push_back({text.numberLine, "the file holds no set list " + number});
+        } else {
+            const auto offset = static_cast<std::size_t>(at.Offset());
+            const std::uint32_t now = SetListFingerprint(std::string_view(source).substr(offset, SetListSize));
+            // Without its fingerprint a text cannot tell whether the set list changed since it was
+            // written, and applying it could undo that change.
+            if (!text.hasFingerprint && !ignoreFingerprint)
+                faults.push_back({text.numberLine, "no fingerprint line; export the set list again, or apply with "
+                                                   "--ignore-fingerprint"});
+            if (text.hasFingerprint && text.fingerprint != now && !ignoreFingerprint)
+                faults.push_back({text.fingerprintLine, "set list " + number + " has changed in " +
+                                                            SourceName(file.name) +
+                                                            " since this text was written (fingerprint " +
+                                                            HexLong(text.fingerprint) + ", now " + HexLong(now) +
+                                                            "); export it again, or apply with --ignore-fingerprint"});
+            std::vector<TextFault> warnings;
+            WriteSetList(applied.bytes.data() + offset, source, *at.bank, text, faults, warnings);
+            applied.edited.push_back(
+                {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(offset + SetListSize)});
+            for (const TextFault& warning : warnings)
+                applied.warnings.push_back(FaultLine(named.name, warning));
+        }
+        std::stable_sort(faults.begin(), faults.end(),
+                         [](const TextFault& a, const TextFault& b) { return a.line < b.line; });
+        for (const TextFault& fault : faults)
+            applied.faults.push_back(FaultLine(named.name, fault));
+    }
+    return applied;
+}
+
+std::string WrongInWritten(const FileModel& written, const Applied& applied)
+{
+    if (written.Damaged())
+        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+    for (const SetListText& text : applied.lists) {
+        const SetListAt at = SetListOf(written, text.number);
+        const std::string label = "set list " + Pad3(static_cast<unsigned>(text.number));
+        if (at.list == nullptr || at.list->name != text.name)
+            return label + " does not read back as its text says";
+        for (std::size_t p = 0; p < at.list->slots.size(); ++p) {
+            const bool unused = p >= text.slots.size() || text.slots[p].unused;
+            if (unused ? at.list->slots[p].used : !AsLineSays(at.list->slots[p], text.slots[p]))
+                return "slot " + SlotKey(text.number, p) + " does not read back as its line says";
+        }
+    }
+    return "";
+}
+
+}   // namespace scry

@@ -1,0 +1,74 @@
+// scry json, read back by a JSON parser: what a script finds where.
+#include <nlohmann/json.hpp>
+
+#include "text/Json.h"
+#include "ScrySupport.h"
+
+using namespace pcgw;
+using nlohmann::json;
+
+namespace {
+
+json Parsed(const std::vector<scry::FileModel>& files, bool all = false)
+{
+    std::string out;
+    scry::WriteJson(out, files, all);
+    return json::parse(out);
+}
+
+}   // namespace
+
+TEST(ScryJson, FileSetListsBanksAndChunks)
+{
+    Small small;
+    SetRecordName(small.setLists, pcgw::SetListSize, 1, "Caf\xE9");
+    const json document = Parsed({small.Model("gig.PCG")});
+    ASSERT_EQ(document["files"].size(), 1u);
+    const json& file = document["files"][0];
+    EXPECT_EQ(file["name"], "gig.PCG");
+    EXPECT_EQ(file["size"], small.Bytes().size());
+    EXPECT_EQ(file["format"], "Kronos");
+    EXPECT_EQ(file["damaged"], false);
+    EXPECT_EQ(file["problems"], json::array());
+
+    ASSERT_EQ(file["setLists"].size(), 128u);
+    const json& friday = file["setLists"][0];
+    EXPECT_EQ(friday["number"], 0);
+    EXPECT_EQ(friday["name"], "Friday");
+    EXPECT_EQ(file["setLists"][1]["name"], "Caf\xC3\xA9");
+    ASSERT_EQ(friday["slots"].size(), 3u);   // used slots only
+    const json& piano = friday["slots"][0];
+    EXPECT_EQ(piano["name"], "Piano");
+    EXPECT_EQ(piano["plays"], (json{{"type", "Prog"}, {"bank", "I-A"}, {"number", 5}, {"name", "Prog 5"}}));
+    EXPECT_EQ(piano["color"], 2);
+    EXPECT_EQ(piano["font"], 1);
+    EXPECT_EQ(piano["transpose"], 1);
+    EXPECT_EQ(piano["holdTime"], 3);
+    EXPECT_EQ(piano["volume"], 127);
+    EXPECT_EQ(piano["kbdTrack"], 0);
+    EXPECT_EQ(piano["fingerprint"].get<std::string>().size(), 8u);
+    EXPECT_EQ(Parsed({small.Model()}, true)["files"][0]["setLists"][0]["slots"].size(), 128u);
+
+    ASSERT_EQ(file["banks"].size(), 2u);
+    EXPECT_EQ(file["banks"][0]["id"], "PBK1");
+    EXPECT_EQ(file["banks"][0]["kind"], "program");
+    EXPECT_EQ(file["banks"][0]["records"][7]["name"], "Prog 7");
+    EXPECT_EQ(file["banks"][1]["kind"], "combination");
+    ASSERT_EQ(file["chunks"].size(), 4u);
+    EXPECT_EQ(file["chunks"][3]["id"], "GLB1");
+    EXPECT_EQ(file["chunks"][3]["holds"], "global settings");
+    EXPECT_EQ(file["chunks"][3]["cut"], false);
+}
+
+TEST(ScryJson, DamageAndNamesThatAreNoUtf8)
+{
+    Small small;
+    small.extra = ChunkHead("DKT1", 50) + "kit";
+    // A file name of bytes that are no UTF-8 is written with U+FFFD, not refused.
+    const json document = Parsed({small.Model("bad\xFFname.PCG")});
+    const json& file = document["files"][0];
+    EXPECT_EQ(file["name"], "bad\xEF\xBF\xBDname.PCG");
+    EXPECT_EQ(file["damaged"], true);
+    ASSERT_EQ(file["problems"].size(), 1u);
+    EXPECT_EQ(file["chunks"][4]["cut"], true);
+}
