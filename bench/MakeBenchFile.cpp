@@ -62,8 +62,8 @@ std::string SetListChunk(std::size_t& serial)
             const auto type = static_cast<std::uint8_t>(r % 3);
             // A kbd track whose bits 0-2 the transpose holds, as every slot's packed bytes can.
             const std::uint32_t transpose = (r >> 13) % 8;
-            const std::uint32_t volume = Next() % 128;
             const std::uint32_t kbd = (Next() % 16) & (transpose | 8u);
+            const std::uint32_t volume = Next() % 128;
             const pcgw::Packed packed = pcgw::PackSlot(type, (r >> 2) % 16, (r >> 6) % 4, (r >> 8) % 31, transpose,
                                                        (r >> 16) % 128, (r >> 23) % 20, volume, kbd);
             pcgw::SetSlot(setLists, i, j, VariedName(serial++), packed);

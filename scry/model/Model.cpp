@@ -174,7 +174,7 @@ void BankSeen(void* context, const BankMet& met)
             model.problems.push_back(
                 {ProblemKind::SetListBankCut, {}, {}, met.offset, met.size, static_cast<std::int64_t>(met.present)});
     } else {
-        const std::size_t size = met.kind == Kind::CMB1 ? CombiSize : ProgramSize;
+        const std::size_t size = BankChunkOf(met.id)->recordSize;
         bank.records.reserve(RecordsPerBank);
         for (std::size_t i = 0; i < met.count; ++i) {
             const std::uint8_t* record = met.records + size * i;

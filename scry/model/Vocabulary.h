@@ -24,12 +24,11 @@ struct RecordKind {
     const char* noun;      // "program": CSV, JSON, the page
     const char* section;   // "Program banks": the page's heading
     const char* anchor;    // "programs": the page's section id
-    const char* option;    // "prog": the option and query word that names them
 };
 
 inline constexpr RecordKind RecordKinds[] = {
-    {Kind::PRG1, SlotType::Prog, "PROGRAM", "program", "Program banks", "programs", "prog"},
-    {Kind::CMB1, SlotType::Combi, "COMBI", "combination", "Combination banks", "combis", "combi"},
+    {Kind::PRG1, SlotType::Prog, "PROGRAM", "program", "Program banks", "programs"},
+    {Kind::CMB1, SlotType::Combi, "COMBI", "combination", "Combination banks", "combis"},
 };
 
 // The row of a kind of chunk that holds records; nullptr for set lists and any other.

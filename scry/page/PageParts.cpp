@@ -121,8 +121,10 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     const std::string what = PlaysOnPage(WhatSlotPlays(holder, TargetOf(fields)));
     const Difference* compared = removed || c == nullptr ? nullptr : ComparedWith(marks);
     const Slot* oldSlot = compared != nullptr ? OldSlot(*c, *compared) : nullptr;
-    out += "<li id=\"" + SlotId(ordinal, i, j) + "\" class=\"t c" + std::to_string(fields.Color & 15u) + " f" +
-           std::to_string(fields.Font & 3u) + page.SameClass(!marks.empty()) + (removed ? " removed" : "") + "\"";
+    // Tiles are linked to from a comparison's list of differences; a page of one file has none.
+    out += "<li" + (page.Comparing() ? " id=\"" + SlotId(ordinal, i, j) + "\"" : std::string()) + " class=\"t c" +
+           std::to_string(fields.Color & 15u) + " f" + std::to_string(fields.Font & 3u) +
+           page.SameClass(!marks.empty()) + (removed ? " removed" : "") + "\"";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet)
             out += " data-" + DataAttribute(setting.key) + "=\"" + std::to_string(SettingOf(fields, setting)) + "\"";
@@ -153,11 +155,10 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
         const bool other = oldSlot != nullptr && SettingOf(oldSlot->fields, setting) != now;
         if (!setting.written && !other)
             continue;   // the tile draws it
-        out +=
-            std::string(first ? "" : " \xC2\xB7 ") + "<span class=\"kv\">" + setting.tile + " " + std::to_string(now);
+        // A setting and its value never part across lines: a no-break space holds them together.
+        out += std::string(first ? "" : " \xC2\xB7 ") + setting.tile + "\xC2\xA0" + std::to_string(now);
         if (other)
-            out += " <em>(was " + std::to_string(SettingOf(oldSlot->fields, setting)) + ")</em>";
-        out += "</span>";
+            out += "\xC2\xA0<em>(was\xC2\xA0" + std::to_string(SettingOf(oldSlot->fields, setting)) + ")</em>";
         first = false;
     }
     out += "</small></li>";
@@ -279,8 +280,8 @@ void WriteBanks(Page& page, const RecordKind& kind)
         if (page.file.banks[b].kind == kind.kind)
             marked = marked || page.marks.banks.count(b) != 0 ||
                      page.marks.records.lower_bound({b, 0}) != page.marks.records.lower_bound({b + 1, 0});
-    out += std::string("<section id=\"") + kind.anchor + "\" class=\"part" + page.SameClass(marked) + "\"><h2>" +
-           kind.section + "</h2>";
+    out += std::string("<section id=\"") + kind.anchor + "\" class=\"part" + page.SameClass(marked) +
+           "\" data-plays=\"" + SlotTypeText(kind.playedAs) + "\"><h2>" + kind.section + "</h2>";
     for (std::size_t b = 0; b < page.file.banks.size(); ++b) {
         const Bank& bank = page.file.banks[b];
         if (bank.kind != kind.kind)
@@ -309,7 +310,8 @@ void WriteBanks(Page& page, const RecordKind& kind)
             const Record& record = bank.records[i];
             const auto mark = page.marks.records.find({b, i});
             const Difference* difference = mark == page.marks.records.end() ? nullptr : mark->second;
-            out += "<li id=\"" + RecordId(b, i) + "\" title=\"" + HexLong(record.fingerprint) +
+            out += "<li" + (page.Comparing() ? " id=\"" + RecordId(b, i) + "\"" : std::string()) + " title=\"" +
+                   HexLong(record.fingerprint) +
                    (difference != nullptr ? " \xE2\x80\x94 " + HtmlText(DiffLine(*page.comparison, *difference))
                                           : std::string()) +
                    "\"" + (page.Comparing() && difference == nullptr ? " class=\"same\"" : "") + "><var>" +
@@ -389,22 +391,21 @@ void WriteParts(Page& page)
 
 std::string ContentsNav(const FileModel& file)
 {
-    std::size_t programBanks = 0, combiBanks = 0, used = 0, setLists = 0;
-    for (const Bank& bank : file.banks) {
-        programBanks += bank.kind == Kind::PRG1;
-        combiBanks += bank.kind == Kind::CMB1;
-    }
+    std::size_t used = 0, setLists = 0;
     ForEachSetList(file, [&](const Bank&, std::size_t, std::size_t, const SetList& list) {
         ++setLists;
         used += static_cast<std::size_t>(
             std::count_if(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; }));
     });
-    return "<nav aria-label=\"Contents\"><ul><li><a href=\"#setlists\">" + std::to_string(setLists) +
-           " set lists</a> (" + std::to_string(used) + " slots used)</li><li><a href=\"#programs\">" +
-           std::to_string(programBanks) + " program banks</a></li><li><a href=\"#combis\">" +
-           std::to_string(combiBanks) +
-           " combination banks</a></li><li><a href=\"#twins\">Same bytes twice</a></li>"
-           "<li><a href=\"#chunks\">" +
+    std::string nav = "<nav aria-label=\"Contents\"><ul><li><a href=\"#setlists\">" + std::to_string(setLists) +
+                      " set lists</a> (" + std::to_string(used) + " slots used)</li>";
+    for (const RecordKind& kind : RecordKinds) {
+        const auto banks = std::count_if(file.banks.begin(), file.banks.end(),
+                                         [&](const Bank& bank) { return bank.kind == kind.kind; });
+        nav += std::string("<li><a href=\"#") + kind.anchor + "\">" + std::to_string(banks) + " " + kind.noun +
+               " banks</a></li>";
+    }
+    return nav + "<li><a href=\"#twins\">Same bytes twice</a></li><li><a href=\"#chunks\">" +
            std::to_string(file.chunks.size()) +
            " chunks</a> (drum kits, wave sequences, arpeggios, global settings and the rest)</li></ul></nav>";
 }

@@ -13,15 +13,15 @@
         return b ? b.textContent : '';
     };
     // What a search looks in: a slot's name and what it plays ("Prog I-B084 Clean Trumpet"); a
-    // record's name and its place as a slot names it ("Prog I-B084").
-    var kinds = {programs: 'Prog', combis: 'Combi'};
+    // record's name and its place as a slot names it ("Prog I-B084"), its part saying what plays it.
     var searchTextOf = function (element) {
         if (element.classList.contains('t'))
             return nameOf(element) + ' ' + (element.querySelector('i') || {}).textContent;
         var bank = element.closest('.bank');
         var part = element.closest('section.part');
+        var plays = part ? part.getAttribute('data-plays') : null;
         var place = (bank ? bank.getAttribute('data-n') : '') + element.querySelector('var').textContent;
-        return nameOf(element) + ' ' + (part && kinds[part.id] ? kinds[part.id] + ' ' : '') + place;
+        return nameOf(element) + ' ' + (plays ? plays + ' ' : '') + place;
     };
     var texts = named.map(function (element) { return searchTextOf(element).toLowerCase(); });
 

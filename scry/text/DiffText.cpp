@@ -60,9 +60,7 @@ std::string SlotHead(const Comparison& c, const Difference& d)
     const SetList* list = NewSetList(c, inNew);
     if (list == nullptr)
         list = fromOld ? OldSetList(c, d) : nullptr;
-    std::string head = "SLOT " + SlotKey(at.setList, at.slot);
-    if (SetListBanks(*c.after).size() > 1)
-        head += " (set-list bank " + std::to_string(at.setListBank + 1) + ")";
+    std::string head = "SLOT " + SlotKey(at.setList, at.slot) + SetListBankLabel(*c.after, at.setListBank);
     const std::string listName = list == nullptr || list->name.empty() ? "unnamed set list" : LineName(list->name);
     return head + " " + Quoted(slot != nullptr ? slot->name : std::string()) + " (" + listName + ")";
 }
@@ -126,12 +124,10 @@ std::string SlotLine(const Comparison& c, const Difference& d)
 
 std::string SetListLine(const Comparison& c, const Difference& d)
 {
-    if (d.subject == Subject::SetListBank) {
-        std::string line = "SETLISTS";
-        if (std::max(SetListBanks(*c.before).size(), SetListBanks(*c.after).size()) > 1)
-            line += " (set-list bank " + std::to_string((d.inNew ? d.newAt : d.oldAt).setListBank + 1) + ")";
-        return line + OneSide(d, false);
-    }
+    if (d.subject == Subject::SetListBank)
+        return "SETLISTS" +
+               SetListBankLabel(d.inNew ? *c.after : *c.before, (d.inNew ? d.newAt : d.oldAt).setListBank) +
+               OneSide(d, false);
     const SetList* was = OldSetList(c, d);
     const SetList* now = NewSetList(c, d);
     const std::string label = SetListLabel(*c.after, d.newAt.setListBank, d.newAt.setList);

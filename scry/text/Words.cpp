@@ -36,13 +36,17 @@ std::string BankLabel(const Bank& bank)
     return label;
 }
 
-std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number)
+std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal)
 {
     const std::size_t banks = SetListBanks(file).size();
-    std::string label = "SETLIST " + Pad3(static_cast<unsigned>(number));
-    if (banks > 1)
-        label += " (set-list bank " + std::to_string(bankOrdinal + 1) + " of " + std::to_string(banks) + ")";
-    return label;
+    if (banks <= 1)
+        return {};
+    return " (set-list bank " + std::to_string(bankOrdinal + 1) + " of " + std::to_string(banks) + ")";
+}
+
+std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number)
+{
+    return "SETLIST " + Pad3(static_cast<unsigned>(number)) + SetListBankLabel(file, bankOrdinal);
 }
 
 std::string RecordPlaceText(const Bank& bank, std::size_t number)

@@ -17,7 +17,9 @@ std::string SlotKey(std::size_t setList, std::size_t slot);
 std::string BankLabel(const Bank& bank);
 // "1st", "2nd", "3rd", "4th", ...
 std::string Ordinal(std::size_t number);
-// "SETLIST 003", and the set-list bank's ordinal where the file holds more than one.
+// " (set-list bank 2 of 2)" where the file holds more than one set-list bank; "" where it holds one.
+std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal);
+// "SETLIST 003", and the set-list bank where the file holds more than one.
 std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number);
 // "I-A003", and which bank of that place where the file holds more than one.
 std::string RecordPlaceText(const Bank& bank, std::size_t number);

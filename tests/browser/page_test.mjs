@@ -224,7 +224,7 @@ try {
         const closing = await page.$eval('#sl001 .t', (e) => e.innerText);
         check('the touched slot shows the sound it now plays and the one it played', closing.includes('plays another sound') &&
               closing.includes('Prog I-A003 Upright Piano') && closing.includes('was Prog I-A003 Upright Piano'), closing);
-        const intro = await page.$eval('#sl000 .t', (e) => e.innerText);
+        const intro = (await page.$eval('#sl000 .t', (e) => e.innerText)).replace(/\u00a0/g, ' ');
         check('an old setting is written out on its tile', intro.includes('vol 90 (was 127)'), intro);
         const visible = (sel) => page.$$eval(sel, (els) => els.filter((e) => e.offsetParent !== null).length);
         const before = await visible('.setlist .t');
@@ -238,7 +238,7 @@ try {
             !e.querySelector('.t:not(.same)')).length);
         check('no empty slot grid is left showing', empty === 0, String(empty));
         await page.emulateMediaType('print');
-        const printed = await page.evaluate(() => document.body.innerText);
+        const printed = (await page.evaluate(() => document.body.innerText)).replace(/\u00a0/g, ' ');
         check('old values are printed', printed.includes('(was 127)') && printed.includes('was Prog I-A003 Upright Piano'));
         check('no request leaves the comparison page', requests.length === 0, requests.join(' '));
         check('no console error on it', errors.length === 0, errors.join(' | '));

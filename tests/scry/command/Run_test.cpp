@@ -318,3 +318,36 @@ TEST_F(ScryLine, Utf8FileNamesStayAsTheyAre)
     EXPECT_NE(Run({"html", name, "-o", "-"}).out.find("<h1>" + name + "</h1>"), std::string::npos);
     EXPECT_NE(Run({"diff", "--brief", name, name}).status, 2);
 }
+
+// A file with two set-list banks: every command that takes set list N, and uses, reads the first
+// and says once that the other is not read.
+TEST_F(ScryLine, SetListNIsOfTheFirstSetListBank)
+{
+    Small first;
+    std::string second = pcgw::Records(pcgw::SetListSize);
+    SetName(second, 0, "Second Bank");
+    SetSlot(second, 0, 0, "Elsewhere", PackSlot(1, 0, 0, 0, 0, 5, 0, 100, 0));
+    Write("two.PCG", PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, pcgw::SetListSize, first.setLists) +
+                                               BankChunk("SBK1", 0, pcgw::SetListSize, second)) +
+                             Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, first.programs))));
+    const std::string note = "scry: note: two.PCG holds 2 set-list banks; set lists are read from the first, the "
+                             "others are not read\n";
+    ScryRun run = Run({"show", "two.PCG", "--setlist", "0"});
+    EXPECT_EQ(run.err, note);
+    EXPECT_NE(run.out.find("\"Friday\""), std::string::npos);
+    EXPECT_EQ(run.out.find("Second Bank"), std::string::npos);
+    run = Run({"setlist", "two.PCG", "0"});
+    EXPECT_EQ(run.err, note);
+    EXPECT_NE(run.out.find("setlist      000 \"Friday\""), std::string::npos);
+    Write("friday.txt", run.out);
+    run = Run({"gig", "two.PCG", "0", "-o", "-"});
+    EXPECT_EQ(run.err, note + "scry: wrote the page to standard output\n");
+    EXPECT_NE(run.out.find("Set list 000: Friday"), std::string::npos);
+    run = Run({"uses", "two.PCG", "Prog 5"});
+    EXPECT_EQ(run.err, note);
+    EXPECT_EQ(run.out, "SETLIST 000 (set-list bank 1 of 2) \"Friday\"  SLOT 000 \"Piano\"  Prog I-A005 \"Prog 5\"\n");
+    run = Run({"apply", "two.PCG", "friday.txt", "-o", "new.PCG"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, note + "scry: wrote new.PCG\n");
+    EXPECT_TRUE(Read("new.PCG") == Read("two.PCG"));
+}

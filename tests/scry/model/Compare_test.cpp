@@ -360,9 +360,9 @@ TEST(ScryDiff, SecondSetListBankIsToldApart)
     const Compared compared(file(lists), file(changed));
     ASSERT_EQ(compared.comparison.differences.size(), 1u);
     const scry::Difference& difference = compared.comparison.differences[0];
-    EXPECT_EQ(
-        scry::DiffLine(compared.comparison, difference),
-        "SLOT 002/007 (set-list bank 2) \"Strings\" (unnamed set list): added, plays Prog I-A001 (bank not in file)");
+    EXPECT_EQ(scry::DiffLine(compared.comparison, difference),
+              "SLOT 002/007 (set-list bank 2 of 2) \"Strings\" (unnamed set list): added, plays Prog I-A001 (bank not "
+              "in file)");
     EXPECT_EQ(difference.newAt, (scry::Place{1, 2, 7, 0, 0, 0}));
 }
 
