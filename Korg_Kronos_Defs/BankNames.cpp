@@ -68,6 +68,23 @@ std::string ProgBankName(BankType bankType, std::uint32_t bankId)
     return "??";
 }
 
+bool BankIdOfName(BankType bankType, std::string_view name, std::uint32_t& bankId)
+{
+    // Read back through ProgBankName: every id that gives a name of a letter or two.
+    if (name.size() < 3 || name[1] != '-')
+        return false;   // an "Invalid: " text names no bank
+    const auto tries = [&](std::uint32_t id) {
+        if (ProgBankName(bankType, id) != name)
+            return false;
+        bankId = id;
+        return true;
+    };
+    for (std::uint32_t id = 0; id <= 6; ++id)
+        if (tries(id) || tries(UserBankBase + id) || tries(UserDoubleBankBase + id))
+            return true;
+    return tries(ProgBankIF);
+}
+
 namespace {
 
 // The bank a slot's type and bank number name, as its class and the pieces of its name.

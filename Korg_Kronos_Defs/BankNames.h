@@ -10,6 +10,9 @@
 
 // Programs (HD1BankType, EXiBankType) or combinations (CombiBankType); any other gives "??".
 std::string ProgBankName(BankType bankType, std::uint32_t bankId);
+// The bankId that ProgBankName names so ("I-A", "U-GG"); false for any other name (an "Invalid: "
+// text included).
+bool BankIdOfName(BankType bankType, std::string_view name, std::uint32_t& bankId);
 // slotType 0 combination, 1 program, 2 song, 3 and above "type??"; bank 0 to 31.
 std::string SlotBankName(std::uint8_t slotType, std::uint8_t bank);
 // The same name written at out, for lines built in a buffer; gives the position after it.

@@ -1,6 +1,7 @@
-// make_bench_file OUT.PCG: writes the deterministic full-size benchmark file (about 40 MB):
-// a set-list chunk, 21 program banks, 14 combination banks and the other chunks, with varied
-// names, slot attributes and record bytes.
+// make_bench_file OUT.PCG [REORGANISED.PCG]: writes the deterministic full-size benchmark file
+// (about 40 MB): a set-list chunk, 21 program banks, 14 combination banks and the other chunks,
+// with varied names, slot attributes and record bytes; and the same file with program banks I-A
+// and I-B, and U-A and U-C, in each other's places, as a library's reorganisation leaves it.
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -82,13 +83,14 @@ std::string BankOf(const char* id, std::uint32_t bankId, std::size_t recordSize,
     return pcgw::BankChunk(id, bankId, recordSize, records);
 }
 
-std::string ProgramChunk(std::size_t& serial)
+std::string ProgramChunk(std::size_t& serial, bool reorganised)
 {
     std::string banks;
     for (std::uint32_t id : {0u, 1u, 2u, 3u, 4u, 0x8000u})   // I-A to I-E, I-F
-        banks += BankOf("PBK1", id, pcgw::ProgramSize, serial);
+        banks += BankOf("PBK1", reorganised && id < 2 ? 1 - id : id, pcgw::ProgramSize, serial);
     for (std::uint32_t id = 0x20000; id <= 0x20006; ++id)   // U-A to U-G
-        banks += BankOf("PBK1", id, pcgw::ProgramSize, serial);
+        banks += BankOf("PBK1", reorganised && (id == 0x20000 || id == 0x20002) ? 0x40002 - id : id, pcgw::ProgramSize,
+                        serial);
     for (std::uint32_t id = 0x20007; id <= 0x2000D; ++id)   // U-AA to U-GG, EXi
         banks += BankOf("MBK1", id, pcgw::ProgramSize, serial);
     banks += BankOf("MBK1", 0, pcgw::ProgramSize, serial);
@@ -105,26 +107,34 @@ std::string CombiChunk(std::size_t& serial)
     return pcgw::Chunk("CMB1", banks);
 }
 
+std::string BenchFile(bool reorganised)
+{
+    state = 0x2545F491u;
+    std::size_t serial = 0;
+    std::string chunks = FilledChunk("INI2", 44, 1) + FilledChunk("DIV1", 128, 2);
+    chunks += SetListChunk(serial);
+    chunks += ProgramChunk(serial, reorganised);
+    chunks += CombiChunk(serial);
+    chunks += FilledChunk("DKT1", 2200000, 3) + FilledChunk("WSQ1", 260000, 4) + FilledChunk("ARP1", 880000, 5) +
+              FilledChunk("GLB1", 4096, 6);
+    return pcgw::PcgFile(chunks);
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: make_bench_file OUT.PCG\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: make_bench_file OUT.PCG [REORGANISED.PCG]\n";
         return 2;
     }
-    std::size_t serial = 0;
-    std::string chunks = FilledChunk("INI2", 44, 1) + FilledChunk("DIV1", 128, 2);
-    chunks += SetListChunk(serial);
-    chunks += ProgramChunk(serial);
-    chunks += CombiChunk(serial);
-    chunks += FilledChunk("DKT1", 2200000, 3) + FilledChunk("WSQ1", 260000, 4) + FilledChunk("ARP1", 880000, 5) +
-              FilledChunk("GLB1", 4096, 6);
-    const std::string file = pcgw::PcgFile(chunks);
-    if (!pcgw::WriteFile(argv[1], file)) {
-        std::cerr << "make_bench_file: cannot write " << argv[1] << "\n";
-        return 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string file = BenchFile(i == 2);
+        if (!pcgw::WriteFile(argv[i], file)) {
+            std::cerr << "make_bench_file: cannot write " << argv[i] << "\n";
+            return 1;
+        }
+        std::printf("Wrote %s: %zu bytes\n", argv[i], file.size());
     }
-    std::printf("Wrote %s: %zu bytes\n", argv[1], file.size());
     return 0;
 }

@@ -1,6 +1,6 @@
-// bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY]]: times whole bankscry runs against the I/O floor,
-// wildcard runs against cat of the same files, a walk through a damaged chunk, and scry show and
-// diff beside bankscry.
+// bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED]]]: times whole bankscry runs against
+// the I/O floor, wildcard runs against cat of the same files, a walk through a damaged chunk, and
+// scry show and diff beside bankscry, and follow and copy beside a diff of the same two files.
 //
 // In WORKDIR it lists INPUT (a copy) RUNS times after a warm-up, and, run for run in turn, cats
 // the input and the two listings it wrote into /dev/null; it prints both medians, their ratio
@@ -8,7 +8,9 @@
 // prints the time per file against cat of the copies and their listings, and the peak memory,
 // which stay flat as the work grows. With
 // SCRY it times scry show of the input and scry diff of it against a copy with a changed program,
-// run for run beside bankscry, and prints their ratios and the peak memory of the diff. Last, a
+// run for run beside bankscry, and prints their ratios and the peak memory of the diff. With
+// REORGANISED (INPUT with banks in other places), it times scry follow of INPUT to it and scry
+// copy of a set list from it into INPUT, each beside scry diff of the two files. Last, a
 // file whose set-list chunk of size 1 is followed by 1 MB the walk steps through byte by byte.
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -121,6 +123,38 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
     fs::remove(changed);
 }
 
+// scry follow and scry copy --setlist between the file and its reorganised copy, run for run
+// beside scry diff of the two; each writes a new file, removed before the next run.
+void CarryRuns(const std::string& scry, const fs::path& reorganised, const fs::path& work, int runs)
+{
+    fs::copy_file(reorganised, work / "Reorganised.PCG", fs::copy_options::overwrite_existing);
+    const std::vector<std::string> diff = {scry, "diff", "Bench.PCG", "Reorganised.PCG"};
+    const std::vector<std::string> follow = {scry, "follow", "Bench.PCG", "Reorganised.PCG", "-o", "Followed.PCG"};
+    const std::vector<std::string> copy = {
+        scry, "copy", "Reorganised.PCG", "Bench.PCG", "-o", "Copied.PCG", "--setlist", "5=12", "--to", "U-G"};
+    const auto timed = [&](const std::vector<std::string>& args, const char* output, int okStatus) {
+        fs::remove(work / output);
+        return Run(args, work, okStatus).seconds;
+    };
+    Run(diff, work, 1);
+    timed(follow, "Followed.PCG", 1);
+    timed(copy, "Copied.PCG", 0);
+    std::vector<double> diffTimes, followTimes, copyTimes;
+    for (int i = 0; i < runs; ++i) {
+        diffTimes.push_back(Run(diff, work, 1).seconds);
+        followTimes.push_back(timed(follow, "Followed.PCG", 1));
+        copyTimes.push_back(timed(copy, "Copied.PCG", 0));
+    }
+    const double diffMedian = Median(diffTimes);
+    std::printf("scry diff of it and its reorganised copy, median: %7.2f ms\n", diffMedian * 1e3);
+    std::printf("scry follow, median:           %7.2f ms = %.2f x that diff (target 3 or less), a 40 MB file written\n",
+                Median(followTimes) * 1e3, Median(followTimes) / diffMedian);
+    std::printf("scry copy --setlist, median:   %7.2f ms = %.2f x that diff (target 3 or less), a 40 MB file written\n",
+                Median(copyTimes) * 1e3, Median(copyTimes) / diffMedian);
+    for (const char* name : {"Reorganised.PCG", "Followed.PCG", "Copied.PCG"})
+        fs::remove(work / name);
+}
+
 void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::path& work, int copies)
 {
     const fs::path dir = work / ("copies" + std::to_string(copies));
@@ -187,7 +221,7 @@ void StepRun(const std::string& bankscry, const fs::path& work)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY]]\n");
+        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED]]]\n");
         return 2;
     }
     try {
@@ -237,6 +271,8 @@ int main(int argc, char** argv)
         std::printf("bankscry peak memory:          %7.1f MiB (target 24 or less)\n", peakKiB / 1024.0);
         if (argc > 5)
             ScryRuns(fs::absolute(argv[5]).string(), bankscry, work, runs);
+        if (argc > 6)
+            CarryRuns(fs::absolute(argv[5]).string(), fs::absolute(argv[6]), work, runs);
         WildcardRun(bankscry, input, work, 10);
         WildcardRun(bankscry, input, work, 50);
         StepRun(bankscry, work);

@@ -9,8 +9,8 @@ mkdir -p "$work"
 cpu=$(grep -m1 'model name' /proc/cpuinfo 2>/dev/null | sed 's/.*: //' || true)
 echo "CPU: ${cpu:-unknown} ($(nproc) cores); CRC-32 path: $("$build/bankscry_microbench" --benchmark_filter=BM_Crc32Of/4960 --benchmark_min_time=0.01 2>/dev/null | awk '/BM_Crc32Of/ {print $NF}')"
 echo
-"$build/make_bench_file" "$work/Bench.PCG.src"
-"$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry"
+"$build/make_bench_file" "$work/Bench.PCG.src" "$work/Reorganised.PCG.src"
+"$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry" "$work/Reorganised.PCG.src"
 echo
 "$build/bankscry_microbench" --benchmark_min_time=0.3
 rm -rf "$work"

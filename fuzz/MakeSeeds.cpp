@@ -1,7 +1,8 @@
-// make_fuzz_seeds DIR [texts]: writes the seed corpus, one small PCG file per case: every kind
-// of chunk, small and cut banks, and the edge cases of the walk; with "texts", set lists as text
-// for the file of fuzz_setlist instead.
+// make_fuzz_seeds DIR [texts|copy]: writes the seed corpus, one small PCG file per case: every
+// kind of chunk, small and cut banks, and the edge cases of the walk; with "texts", set lists as
+// text for the file of fuzz_setlist instead; with "copy", what fuzz_copy copies between its files.
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,17 +62,35 @@ std::vector<std::pair<std::string, std::string>> TextSeeds()
     };
 }
 
+// fuzz_copy's inputs: which files and what more, then five bytes per range or set list.
+std::vector<std::pair<std::string, std::string>> CopySeeds()
+{
+    const auto ask = [](std::initializer_list<unsigned char> bytes) { return std::string(bytes.begin(), bytes.end()); };
+    return {
+        {"follow-swapped", ask({0x44, 0})},
+        {"follow-loaded", ask({0x48, 0})},
+        {"setlist-to", ask({0x28, 0, 3, 0, 7}) + ask({3, 1, 9})},
+        {"range", ask({0x04, 0, 0x60, 0, 10, 16, 0})},
+        {"combi-forced", ask({0x15, 0, 0x01, 0, 0, 127, 0, 0x04, 5, 5, 3, 0})},
+    };
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
 {
-    const bool texts = argc == 3 && std::string(argv[2]) == "texts";
-    if (argc != 2 && !texts) {
-        std::fprintf(stderr, "usage: make_fuzz_seeds DIR [texts]\n");
+    const std::string mode = argc == 3 ? argv[2] : "";
+    if (argc < 2 || argc > 3 || (argc == 3 && mode != "texts" && mode != "copy")) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds DIR [texts|copy]\n");
         return 2;
     }
-    for (const auto& [name, bytes] : texts ? TextSeeds() : Seeds()) {
-        if (!WriteFile(std::string(argv[1]) + "/" + name + (texts ? ".txt" : ".PCG"), bytes)) {
+    const bool texts = mode == "texts";
+    for (const auto& [name, bytes] : texts ? TextSeeds() : mode == "copy" ? CopySeeds() : Seeds()) {
+        if (!WriteFile(std::string(argv[1]) + "/" + name +
+                           (texts            ? ".txt"
+                            : mode == "copy" ? ".ask"
+                                             : ".PCG"),
+                       bytes)) {
             std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", name.c_str());
             return 1;
         }

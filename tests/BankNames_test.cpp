@@ -100,3 +100,18 @@ TEST(SlotBankId, NamesTheBankHeaderOfTheSameName)
     EXPECT_EQ(id, 0x8000u);               // I-F
     EXPECT_FALSE(SlotBankId(1, 6, id));   // GM
 }
+
+TEST(BankIdOfName, ReadsBackWhatProgBankNameGives)
+{
+    std::uint32_t id = 0;
+    ASSERT_TRUE(BankIdOfName(HD1BankType, "U-GG", id));
+    EXPECT_EQ(id, 131085u);
+    ASSERT_TRUE(BankIdOfName(EXiBankType, "I-F", id));
+    EXPECT_EQ(id, 32768u);
+    ASSERT_TRUE(BankIdOfName(CombiBankType, "U-G", id));
+    EXPECT_EQ(id, 131078u);
+    EXPECT_FALSE(BankIdOfName(CombiBankType, "U-AA", id));   // combination banks have no doubled letters
+    EXPECT_FALSE(BankIdOfName(CombiBankType, "I-H", id));
+    EXPECT_FALSE(BankIdOfName(HD1BankType, "Invalid: 5 (05)", id));
+    EXPECT_FALSE(BankIdOfName(HD1BankType, "u-a", id));
+}

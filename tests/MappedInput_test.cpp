@@ -21,11 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Listed {
-    std::string log, report, csv;
-    bool operator==(const Listed&) const = default;
-};
-
 class MappedInput : public ::testing::Test {
 protected:
     void SetUp() override
@@ -144,8 +139,8 @@ TEST_F(MappedInput, ShortLoadInTheNextFileOfARun)
     const Listed next = Run(second, true);
     EXPECT_NE(next.log.find("1stName: Prog 4.0\r\n"), std::string::npos) << next.log;
     // And the same once more with a program bank cut short, whose first name came.
-    const std::string third =
-        PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, Programs(6)))).substr(0, 28 + 12 + 12 + 12 + 5000);
+    const std::string third = PcgFile(Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, Programs(6))))
+                                  .substr(0, 28 + 12 + 12 + 12 + 5000);
     ExpectSameBothWays({first, third, first});
 }
 
@@ -167,7 +162,8 @@ TEST_F(MappedInput, FileThatShrinksWhileMapped)
     };
     std::string log;
     LogToMemory(log);
-    const std::string failure = ListSingleInput("a.PCG", false, (dir / "a_out.txt").string(), [&] { return shrinkFirst(path); });
+    const std::string failure =
+        ListSingleInput("a.PCG", false, (dir / "a_out.txt").string(), [&] { return shrinkFirst(path); });
     LogToFile(stdout);
     EXPECT_EQ(failure, "cannot read " + path + ": the file shrank while it was read: Input/output error");
     EXPECT_TRUE(EndsWith(log, Lines({"Closing: " + (dir / "a_out.txt").string(),

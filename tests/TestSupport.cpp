@@ -57,23 +57,30 @@ std::string InMemoryRun::LogOfNext(const std::string& name, const std::string& b
 std::string InMemoryRun::Run(const std::string& name, const std::string& bytes, const std::vector<std::string>& extra)
 {
     bool topLevelOnly = false;
-    std::string reportName = DerivedReportName(name, name);
+    std::string reportName;
     for (const std::string& parameter : extra) {
         if (parameter == "-t" || parameter == "/t")
             topLevelOnly = true;
         else
             reportName = parameter;
     }
-    std::string log, report, csv;
-    LogToMemory(log);
-    ListingsToMemory(report, csv);
-    ListSingleInput(name, topLevelOnly, reportName, [&] { return OpenMemoryInput(bytes.data(), bytes.size(), name); });
+    Listed listed = ListInMemory(name, bytes, topLevelOnly, reportName);
+    listings.clear();
+    listings[ReportFile.out.name] = std::move(listed.report);
+    listings[SetsCsvFile.out.name] = std::move(listed.csv);
+    return listed.log;
+}
+
+Listed ListInMemory(const std::string& name, const std::string& bytes, bool topLevelOnly, const std::string& reportName)
+{
+    Listed listed;
+    LogToMemory(listed.log);
+    ListingsToMemory(listed.report, listed.csv);
+    ListSingleInput(name, topLevelOnly, reportName.empty() ? DerivedReportName(name, name) : reportName,
+                    [&] { return OpenMemoryInput(bytes.data(), bytes.size(), name); });
     LogToFile(stdout);
     ListingsToFiles();
-    listings.clear();
-    listings[ReportFile.out.name] = report;
-    listings[SetsCsvFile.out.name] = csv;
-    return log;
+    return listed;
 }
 
 std::string InMemoryRun::Read(const std::string& name) const

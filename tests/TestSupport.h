@@ -20,6 +20,17 @@ bool EndsWith(const std::string& text, const std::string& tail);
 std::string OpenedLine(const std::string& name, std::size_t size);
 std::string ClosingLines(const std::string& reportName);
 
+// A single-file run on bytes held in memory: its log, its report and its CSV (named by
+// reportName, or derived from name where that is "").
+struct Listed {
+    std::string log;
+    std::string report;
+    std::string csv;
+    bool operator==(const Listed&) const = default;
+};
+Listed ListInMemory(const std::string& name, const std::string& bytes, bool topLevelOnly = false,
+                    const std::string& reportName = "");
+
 // Runs single-file mode on bytes held in memory: the same driver routine as a real run, with the
 // log and both listings captured. Every run starts from the reader state of a fresh process,
 // unless it is asked to go on from the last one, as the next file of a wildcard run does.

@@ -293,6 +293,46 @@ std::string Session::BytesOf(std::size_t i, std::int64_t offset, std::size_t cou
     return bytes;
 }
 
+std::string_view Session::WholeOf(std::size_t i, const FileModel& file)
+{
+    Input& input = inputs.at(i);
+    if (!input.failure.empty())
+        throw Trouble(SourceName(input.name) + ": " + input.failure);
+    const auto size = static_cast<std::size_t>(file.size);
+    const std::uint8_t* bytes = InputMemoryBytesAt(*input.stream, 0, size);
+    if (bytes == nullptr)
+        bytes = InputBytesAt(*input.stream, 0, size, input.hold);
+    if (bytes == nullptr) {
+        input.bytes = std::make_unique<std::string>(BytesOf(i, 0, size));
+        bytes = reinterpret_cast<const std::uint8_t*>(input.bytes->data());
+    }
+    if (InputSize(*input.stream) != file.size || MappedInputShrank())
+        throw Trouble(SourceName(input.name) + " changed while it was read");
+    return {reinterpret_cast<const char*>(bytes), size};
+}
+
+FileModel Session::ReadWhole(std::size_t i, const char* command)
+{
+    FileModel file = Read(i);
+    if (file.Damaged())
+        throw Trouble(SourceName(file.name) + " is damaged: " + command +
+                      " writes a copy only of a file that reads whole");
+    return file;
+}
+
+void Session::WritePcgCopy(std::string_view bytes, std::string_view source, const std::vector<ByteRange>& meant,
+                           const std::function<std::string(const FileModel&)>& check)
+{
+    if (MappedInputShrank())
+        throw Trouble("an input changed while it was read; " + LineText(output) + " not written");
+    try {
+        WriteReadBack(output, bytes, source, meant, check);
+    } catch (const NotWritten& why) {
+        throw Trouble(LineText(output) + " not written: " + why.what());
+    }
+    SayError(console, "wrote " + LineText(output));
+}
+
 std::string Session::Text(std::size_t k)
 {
     const Input& text = texts.at(k);

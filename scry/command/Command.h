@@ -5,6 +5,7 @@
 // status, the worst of what it met.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "model/Model.h"
 #include "model/SetLists.h"
+#include "write/Written.h"
 
 namespace scry {
 
@@ -50,12 +52,17 @@ struct Options {
     bool brief = false;
     bool raw = false;
     bool json = false;
-    int setList = -1;                 // show --setlist: only this set list (-1: every one)
-    int slot = -1;                    // show --slot: only this slot of it (-1: every one)
-    std::string what;                 // uses: the place or the name of a record
-    std::string file;                 // a command that reads one file and takes more after it
-    std::vector<std::string> texts;   // apply: the set lists as text
-    bool ignoreFingerprint = false;   // apply: take a text whose set list changed since
+    int setList = -1;                    // show --setlist: only this set list (-1: every one)
+    int slot = -1;                       // show --slot: only this slot of it (-1: every one)
+    std::string what;                    // uses: the place or the name of a record
+    std::string file;                    // a command that reads one file and takes more after it
+    std::vector<std::string> texts;      // apply: the set lists as text
+    bool ignoreFingerprint = false;      // apply: take a text whose set list changed since
+    bool dryRun = false;                 // follow: say, write nothing
+    std::vector<std::string> programs;   // copy --prog
+    std::vector<std::string> combis;     // copy --combi
+    std::vector<std::string> setLists;   // copy --setlist
+    std::string to;                      // copy --to
 };
 
 // What a command writes, for what its output may replace.
@@ -71,6 +78,7 @@ struct Input {
     std::string name;
     std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> stream{nullptr, &CloseInput};
     std::unique_ptr<std::string> bytes;   // standard input kept in memory where it is no file
+    InputHold hold;                       // the mapped file, while a command holds its bytes (WholeOf)
     std::string failure;                  // why it cannot be read; empty when it can
 };
 
@@ -92,6 +100,17 @@ public:
     // Up to count bytes of file i from offset on (fewer where it ends); raises Trouble when it
     // cannot be read.
     std::string BytesOf(std::size_t i, std::int64_t offset, std::size_t count);
+    // Every byte of file i as its model was read from, valid for the session's life: the mapped
+    // file where it is mapped, else read once. Raises Trouble when it cannot be read, or where
+    // the file shrank while it was read.
+    std::string_view WholeOf(std::size_t i, const FileModel& file);
+    // The model of file i, which a command writes a copy of: raises Trouble where it is damaged.
+    FileModel ReadWhole(std::size_t i, const char* command);
+    // The new PCG file bytes, made from source, written to the output and read back: every byte
+    // outside meant must equal source's, and check must find nothing wrong (WriteReadBack); raises
+    // Trouble saying why not, and says on standard error that it wrote it.
+    void WritePcgCopy(std::string_view bytes, std::string_view source, const std::vector<ByteRange>& meant,
+                      const std::function<std::string(const FileModel&)>& check);
     // Text k of the command, as read (at most a megabyte); raises Trouble when it cannot be read.
     std::string Text(std::size_t k);
     // Set list N of a file as every command reads it, of its first set-list bank: says once on

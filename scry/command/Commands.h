@@ -25,4 +25,10 @@ int RunSetList(const Options& options, Console& console);
 // apply FILE TEXT... -o OUT: a new PCG file with the texts' set lists, read back before it is kept.
 int RunApply(const Options& options, Console& console);
 
+// follow OLD NEW -o OUT: NEW with every set-list slot playing the sound it played in OLD; status 1
+// where a slot's sound is not in NEW (OUT is written all the same).
+int RunFollow(const Options& options, Console& console);
+// copy SRC DEST -o OUT WHAT...: DEST with SRC's records and set lists written in.
+int RunCopy(const Options& options, Console& console);
+
 }   // namespace scry

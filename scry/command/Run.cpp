@@ -121,6 +121,47 @@ const CommandRow Commands[] = {
                           "Apply a text whose set list has changed in FILE since it was written");
      },
      &RunApply},
+    {"follow",
+     "NEW, its banks reorganised, with every set-list slot playing the sound it played in OLD (status 1: a sound is "
+     "gone)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("OLD NEW", options.files, "The file as it was, and after its banks were reorganised")
+             ->required()
+             ->expected(2)
+             ->type_name("FILE");
+         command
+             .add_option("-o,--output", options.output,
+                         "The new PCG file: never an input or another PCG file, an existing file only with --force")
+             ->type_name("OUT");
+         command.add_flag("--dry-run", options.dryRun, "Say what would be retargeted, and write nothing");
+         command.add_flag("--force", options.force, "Replace OUT where a file that is no PCG file stands there");
+     },
+     &RunFollow},
+    {"copy", "A copy of DEST with programs, combinations and set lists of SRC written in, every slot on its sound",
+     [](CLI::App& command, Options& options) {
+         command.add_option("SRC DEST", options.files, "The file to copy from, and the one to copy into")
+             ->required()
+             ->expected(2)
+             ->type_name("FILE");
+         command
+             .add_option("-o,--output", options.output,
+                         "The new PCG file: never an input or another PCG file, an existing file only with --force")
+             ->type_name("OUT")
+             ->required();
+         command.add_option("--prog", options.programs, "Programs: I-A000..I-A015=U-G000, I-A003=U-B010, I-A=U-G")
+             ->type_name("FROM=TO");
+         command.add_option("--combi", options.combis, "Combinations, as --prog")->type_name("FROM=TO");
+         command.add_option("--setlist", options.setLists, "Set list N of SRC into set list M of DEST: N=M")
+             ->type_name("N=M");
+         command
+             .add_option("--to", options.to,
+                         "The bank (U-G) the sounds of a set list copied go to where DEST lacks them")
+             ->type_name("BANK");
+         command.add_flag("--force", options.force,
+                          "Write over places slots of DEST play, and replace OUT where a file that is no PCG file "
+                          "stands there");
+     },
+     &RunCopy},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      [](CLI::App& command, Options& options) {
          command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")

@@ -26,11 +26,9 @@ int RunApply(const Options& options, Console& console)
     std::vector<NamedText> texts;
     for (std::size_t k = 0; k < options.texts.size(); ++k)
         texts.push_back({options.texts[k], session.Text(k)});
-    const FileModel file = session.Read(0);
-    if (file.Damaged())
-        throw Trouble(SourceName(file.name) + " is damaged: apply writes a copy only of a file that reads whole");
+    const FileModel file = session.ReadWhole(0, "apply");
     session.NoteSetListBanks(file);
-    const std::string source = session.BytesOf(0, 0, static_cast<std::size_t>(file.size));
+    const std::string_view source = session.WholeOf(0, file);
     const Applied applied = ApplySetLists(file, source, texts, options.ignoreFingerprint);
     if (!applied.faults.empty()) {
         for (const std::string& fault : applied.faults)
@@ -40,12 +38,8 @@ int RunApply(const Options& options, Console& console)
     }
     for (const std::string& warning : applied.warnings)
         SayError(console, "warning: " + warning);
-    try {
-        WriteReadBack(session.Output(), applied.bytes, source, applied.edited,
-                      [&](const FileModel& written) { return WrongInWritten(written, applied); });
-    } catch (const NotWritten& why) {
-        throw Trouble(LineText(session.Output()) + " not written: " + why.what());
-    }
+    session.WritePcgCopy(applied.bytes, source, applied.edited,
+                         [&](const FileModel& written) { return WrongInWritten(written, applied); });
 
     std::string said;
     for (std::size_t k = 0; k < applied.lists.size(); ++k) {
@@ -63,7 +57,6 @@ int RunApply(const Options& options, Console& console)
                 "\n";
     }
     WriteOut(console, said);
-    SayError(console, "wrote " + LineText(session.Output()));
     return session.StatusWith(Success);
 }
 

@@ -25,7 +25,8 @@ std::string NameOf(const std::uint8_t* field)
 
 bool AllZero(const std::uint8_t* bytes, std::size_t size)
 {
-    return std::all_of(bytes, bytes + size, [](std::uint8_t byte) { return byte == 0; });
+    // Zero where its first byte is, and where each byte equals the one after it.
+    return size == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size - 1) == 0);
 }
 
 Slot SlotOf(const std::uint8_t* slot, bool readable)

@@ -54,7 +54,10 @@ bool TargetOfRecord(const FileModel& file, std::size_t index, std::size_t number
     if (kind == nullptr || number >= RecordsPerBank)
         return false;
     std::uint8_t slotBank = 0;
-    if (!SlotBankNumberOfId(static_cast<std::uint8_t>(kind->playedAs), bank.bankId, slotBank))
+    std::size_t plays = 0;
+    // A slot names a bank by its place, and plays the later of two banks of one place.
+    if (!SlotBankNumberOfId(static_cast<std::uint8_t>(kind->playedAs), bank.bankId, slotBank) ||
+        !RecordBankFor(file, kind->playedAs, slotBank, plays) || plays != index)
         return false;
     target = {kind->playedAs, slotBank, static_cast<std::uint8_t>(number)};
     return true;

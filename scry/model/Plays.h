@@ -44,7 +44,7 @@ Plays WhatSlotPlays(const FileModel& file, const Target& target);
 // (the later load of a bank held twice); false where the file holds none.
 bool RecordBankFor(const FileModel& file, SlotType type, std::uint8_t bank, std::size_t& index);
 // The place a slot takes to play record `number` of bank `index` of the file; false where no
-// slot can name that bank.
+// slot can name that bank, or a later bank of its place hides it.
 bool TargetOfRecord(const FileModel& file, std::size_t index, std::size_t number, Target& target);
 
 // The bank and number of a place ("I-B012", "u-aa127", "GM005", "GMd000", "S-043") for a slot

@@ -47,22 +47,16 @@ std::string FileLine(const Comparison& c, const Difference& d)
     }
 }
 
-// "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot with its set list, in every line.
+// A slot's head: its place in NEW (in OLD for one removed), its name there, its set list's in NEW
+// where NEW holds that set list.
 std::string SlotHead(const Comparison& c, const Difference& d)
 {
     const bool fromOld = !d.inNew;
     const Place& at = fromOld ? d.oldAt : d.newAt;
     const Slot* slot = fromOld ? OldSlot(c, d) : NewSlot(c, d);
-    // The set list a slot stands in, as NEW names it where NEW holds it.
-    Difference inNew = d;
-    inNew.inNew = true;
-    inNew.newAt = at;
-    const SetList* list = NewSetList(c, inNew);
-    if (list == nullptr)
-        list = fromOld ? OldSetList(c, d) : nullptr;
-    std::string head = "SLOT " + SlotKey(at.setList, at.slot) + SetListBankLabel(*c.after, at.setListBank);
-    const std::string listName = list == nullptr || list->name.empty() ? "unnamed set list" : LineName(list->name);
-    return head + " " + Quoted(slot != nullptr ? slot->name : std::string()) + " (" + listName + ")";
+    const std::string name = slot != nullptr ? slot->name : std::string();
+    const bool newHolds = at.setListBank < SetListBanks(*c.after).size();
+    return SlotHeadText(newHolds ? *c.after : *c.before, at.setListBank, at.setList, at.slot, name);
 }
 
 // What a slot of the gig sounds like now, against then.

@@ -57,6 +57,18 @@ std::string RecordPlaceText(const Bank& bank, std::size_t number)
     return place;
 }
 
+std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::size_t setList, std::size_t slot,
+                         const std::string& slotName)
+{
+    const std::vector<std::size_t> banks = SetListBanks(file);
+    const SetList* list = bankOrdinal < banks.size() && setList < file.banks[banks[bankOrdinal]].setLists.size()
+                              ? &file.banks[banks[bankOrdinal]].setLists[setList]
+                              : nullptr;
+    const std::string listName = list == nullptr || list->name.empty() ? "unnamed set list" : LineName(list->name);
+    return "SLOT " + SlotKey(setList, slot) + SetListBankLabel(file, bankOrdinal) + " " + Quoted(slotName) + " (" +
+           listName + ")";
+}
+
 std::string PlaceText(const Target& target)
 {
     return SlotBankName(static_cast<std::uint8_t>(target.type), target.bank) + Pad3(target.number);

@@ -24,6 +24,12 @@ std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::si
 // "I-A003", and which bank of that place where the file holds more than one.
 std::string RecordPlaceText(const Bank& bank, std::size_t number);
 
+// "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot, its name and its set list's, in every
+// line that names a slot; the slot's name given (it may be another file's), its set list's as
+// file names it.
+std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::size_t setList, std::size_t slot,
+                         const std::string& slotName);
+
 // "I-B012", "GM005", "S-003", "Invalid: 31 (1F)005": a target's bank and number, as bankscry's
 // CSV writes them.
 std::string PlaceText(const Target& target);

@@ -93,7 +93,7 @@ void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& 
 
 // The set list at out as its text says: its name, then a slot for each line in order, and
 // unused slots (all zero) for unused lines and after the last line. Its EQ block stays.
-void WriteSetList(char* out, const std::string& source, const Bank& bank, const SetListText& text,
+void WriteSetList(char* out, std::string_view source, const Bank& bank, const SetListText& text,
                   std::vector<TextFault>& faults, std::vector<TextFault>& warnings)
 {
     if (text.name != bank.setLists[text.number].name)
@@ -130,10 +130,10 @@ bool AsLineSays(const Slot& slot, const SlotLine& line) { return slot.name == li
 
 }   // namespace
 
-Applied ApplySetLists(const FileModel& file, const std::string& source, const std::vector<NamedText>& texts,
+Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
                       bool ignoreFingerprint)
 {
-    Applied applied{source, {}, {}, {}, {}};
+    Applied applied{std::string(source), {}, {}, {}, {}};
     std::map<std::size_t, std::string> given;   // set list number: where a text gives it
     for (const NamedText& named : texts) {
         std::vector<TextFault> faults;

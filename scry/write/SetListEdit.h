@@ -28,7 +28,7 @@ struct Applied {
 
 // The file's bytes (source, modelled as file, which reads whole) with the set list of every
 // text written in (set lists of the file's first set-list bank).
-Applied ApplySetLists(const FileModel& file, const std::string& source, const std::vector<NamedText>& texts,
+Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
                       bool ignoreFingerprint);
 
 // Why the file read back (its model) does not hold what the texts say, or "" when it does: it

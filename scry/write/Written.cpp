@@ -13,7 +13,7 @@ namespace scry {
 namespace {
 
 // The stream holds these bytes and no more.
-bool HoldsBytes(const InputStream& stream, const std::string& bytes)
+bool HoldsBytes(const InputStream& stream, std::string_view bytes)
 {
     constexpr std::size_t Run = std::size_t{1} << 20;
     std::string block(Run, '\0');
@@ -31,7 +31,7 @@ bool HoldsBytes(const InputStream& stream, const std::string& bytes)
 
 }   // namespace
 
-std::string ChangedOutside(const std::string& made, const std::string& source, std::vector<ByteRange> meant)
+std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant)
 {
     if (made.size() != source.size())
         return "it is " + std::to_string(made.size()) + " bytes long, its source " + std::to_string(source.size());
@@ -39,11 +39,12 @@ std::string ChangedOutside(const std::string& made, const std::string& source, s
     std::int64_t at = 0;
     const auto size = static_cast<std::int64_t>(made.size());
     const auto compare = [&](std::int64_t from, std::int64_t to) -> std::string {
-        for (std::int64_t i = from; i < to; ++i)
-            if (made[static_cast<std::size_t>(i)] != source[static_cast<std::size_t>(i)])
-                return "byte " + std::to_string(i) +
-                       " differs from the file it was made from, outside what was to change";
-        return "";
+        const auto first = static_cast<std::size_t>(from), count = static_cast<std::size_t>(to - from);
+        if (count == 0 || std::memcmp(made.data() + first, source.data() + first, count) == 0)
+            return "";
+        const auto differ = std::mismatch(made.begin() + from, made.begin() + to, source.begin() + from);
+        return "byte " + std::to_string(differ.first - made.begin()) +
+               " differs from the file it was made from, outside what was to change";
     };
     for (const ByteRange& range : meant) {
         const std::string found = compare(at, std::clamp(range.from, at, size));
@@ -54,7 +55,7 @@ std::string ChangedOutside(const std::string& made, const std::string& source, s
     return compare(at, size);
 }
 
-void WriteReadBack(const std::string& output, const std::string& bytes, const std::string& source,
+void WriteReadBack(const std::string& output, std::string_view bytes, std::string_view source,
                    const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check)
 {
     OutFile out{output, nullptr, {}};

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/Model.h"
@@ -26,13 +27,13 @@ struct NotWritten : std::runtime_error {
 
 // Where a command's new file differs from its source outside the ranges it meant to change: ""
 // where nowhere, else "byte N differs from SOURCE" (the first such byte). Sizes must agree.
-std::string ChangedOutside(const std::string& made, const std::string& source, std::vector<ByteRange> meant);
+std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant);
 
 // Writes bytes beside output, reads the file back, and puts it in place only where its bytes are
 // those written, nothing outside `meant` differs from source, and check (given the model of the
 // file as read back) says nothing is wrong ("" from it); otherwise removes it and raises
 // NotWritten saying why. A source of "" is not compared (a file made whole).
-void WriteReadBack(const std::string& output, const std::string& bytes, const std::string& source,
+void WriteReadBack(const std::string& output, std::string_view bytes, std::string_view source,
                    const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check);
 
 }   // namespace scry

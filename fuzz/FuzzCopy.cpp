@@ -1,0 +1,162 @@
+// libFuzzer target: scry copy and scry follow between files, in memory. Four files of full banks
+// are made once: a gig, and the gig reorganised three ways (records swapped and a bank moved, a
+// bank loaded over a used one, sounds in two places and set lists edited). Each input says which
+// two files are SRC and DEST, what to copy from one into the other, and whether to follow. A plan
+// that is accepted must give a file that differs from DEST only where it meant to, reads whole,
+// and reads back as the plan says; the same for the slots follow retargets. Anything else, a
+// crash or a sanitizer finding ends the run.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "model/Copy.h"
+#include "model/Follow.h"
+#include "text/CarryText.h"
+#include "write/Carry.h"
+#include "write/Written.h"
+#include "PcgWriter.h"
+
+namespace {
+
+struct File {
+    std::string bytes;
+    scry::FileModel model;
+};
+
+void CopyRecord(std::string& bank, std::size_t size, std::size_t from, std::size_t to)
+{
+    bank.replace(to * size, size, bank.substr(from * size, size));
+}
+
+const std::array<File, 4>& Files()
+{
+    static const std::array<File, 4> files = [] {
+        std::string setLists = pcgw::Records(SetListSize);
+        std::string programs = pcgw::Records(ProgramSize), exi = pcgw::Records(ProgramSize),
+                    user = pcgw::Records(ProgramSize);
+        std::string combis = pcgw::Records(CombiSize), userCombis = pcgw::Records(CombiSize);
+        pcgw::FillRecords(programs, ProgramSize, 1);
+        pcgw::FillRecords(exi, ProgramSize, 2);
+        pcgw::FillRecords(user, ProgramSize, 3);
+        pcgw::FillRecords(combis, CombiSize, 4);
+        pcgw::FillRecords(userCombis, CombiSize, 5);
+        for (std::uint8_t list = 0; list < 4; ++list) {
+            pcgw::SetRecordName(setLists, SetListSize, list, "List " + std::to_string(list));
+            for (std::uint8_t j = 0; j < 12; ++j) {
+                // Programs of I-A, I-B (EXi), I-C (not in the file), GM and U-A; combinations of
+                // I-A and U-A; songs.
+                static constexpr std::uint8_t types[] = {1, 1, 1, 1, 1, 0, 0, 2};
+                static constexpr std::uint8_t banks[] = {0,  1, 2, 6,
+                                                         17, 0, 7, 0};   // 17: U-A of programs, 7: of combinations
+                const std::uint8_t kind = (list * 5 + j) % 8;
+                pcgw::SetSlot(
+                    setLists, list, j, "Slot " + std::to_string(j),
+                    pcgw::PackSlot(types[kind], j % 16, 0, banks[kind], 0, (list * 31 + j * 7) % 128, 0, 100, 0));
+            }
+        }
+        const auto bytes = [&](const std::string& a, const std::string& b, const std::string& c) {
+            return pcgw::PcgFile(pcgw::Chunk("SLS1", pcgw::BankChunk("SBK1", 0, SetListSize, setLists)) +
+                                 pcgw::Chunk("PRG1", pcgw::BankChunk("PBK1", 0, ProgramSize, a) +
+                                                         pcgw::BankChunk("MBK1", 1, ProgramSize, exi) +
+                                                         pcgw::BankChunk("PBK1", 0x20000, ProgramSize, b)) +
+                                 pcgw::Chunk("CMB1", pcgw::BankChunk("CBK1", 0, CombiSize, combis) +
+                                                         pcgw::BankChunk("CBK1", 0x20000, CombiSize, c)));
+        };
+        std::array<File, 4> made;
+        made[0].bytes = bytes(programs, user, userCombis);
+        std::string swapped = programs;
+        CopyRecord(swapped, ProgramSize, 5, 127);
+        CopyRecord(swapped, ProgramSize, 6, 5);
+        CopyRecord(swapped, ProgramSize, 127, 6);
+        made[1].bytes = bytes(swapped, programs, userCombis);   // I-A swapped, and a copy of it in U-A
+        std::string loaded = pcgw::Records(ProgramSize);
+        pcgw::FillRecords(loaded, ProgramSize, 9);
+        made[2].bytes = bytes(loaded, user, combis);   // I-A loaded over
+        std::string twice = user;
+        for (std::size_t i = 0; i < 128; i += 3)
+            CopyRecord(twice, ProgramSize, i, (i * 5 + 1) % 128);
+        std::string edited = setLists;
+        for (std::uint8_t j = 0; j < 6; ++j)
+            pcgw::SetSlot(edited, 1, j, "Edited", pcgw::PackSlot(1, 0, 0, 0, 0, j * 20, 0, 90, 0));
+        setLists.swap(edited);
+        made[3].bytes = bytes(twice, twice, userCombis);
+        setLists.swap(edited);
+        for (std::size_t f = 0; f < made.size(); ++f)
+            made[f].model = scry::ReadModelOfBytes("f" + std::to_string(f) + ".PCG", made[f].bytes);
+        return made;
+    }();
+    return files;
+}
+
+[[noreturn]] void Fail(const std::string& why)
+{
+    std::fprintf(stderr, "%s\n", why.c_str());
+    std::abort();
+}
+
+// What an input asks: byte 0 says which files and what more, then five bytes per range.
+scry::CopyAsk AskOf(const std::uint8_t* p, std::size_t size)
+{
+    static constexpr std::uint32_t bankIds[] = {0, 1, 2, 0x20000, 0x20001, 0x8000, 0x20007};
+    static constexpr const char* toBanks[] = {"U-A", "I-A", "I-B", "U-G", "U-AA", "Invalid: 5 (05)"};
+    scry::CopyAsk ask;
+    ask.force = (p[0] & 0x10) != 0;
+    if ((p[0] & 0x20) != 0)
+        ask.to = toBanks[p[1] % std::size(toBanks)];
+    for (std::size_t at = 2; at + 5 <= size && ask.records.size() + ask.setLists.size() < 4; at += 5) {
+        const std::uint8_t* r = p + at;
+        if ((r[0] & 3) == 3) {
+            ask.setLists.push_back({r[1] % 130u, r[2] % 130u, "--setlist"});
+            continue;
+        }
+        const ChunkKind kind = (r[0] & 1) != 0 ? Kind::CMB1 : Kind::PRG1;
+        ask.records.push_back({kind, bankIds[(r[0] >> 2) % std::size(bankIds)], r[1] % 130u,
+                               bankIds[(r[0] >> 5) % std::size(bankIds)], r[2] % 130u, 1u + r[3] % 130u,
+                               "--range " + std::to_string(at)});
+    }
+    return ask;
+}
+
+}   // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2)
+        return 0;
+    const File& src = Files()[data[0] & 3];
+    const File& dest = Files()[(data[0] >> 2) & 3];
+    const scry::CopyPlan plan = scry::PlanCopy(src.model, dest.model, AskOf(data, size));
+    std::string said;
+    for (const scry::CopyRefusal& refusal : plan.refusals)
+        for (const std::string& line : scry::RefusalLines(src.model, dest.model, refusal))
+            said += line;
+    if (plan.refusals.empty()) {
+        for (const std::string& line : scry::CopyLines(src.model, dest.model, plan))
+            said += line + scry::CopySummary(plan);
+        const scry::Carried copied = scry::Copied(src.bytes, src.model, dest.bytes, dest.model, plan);
+        const std::string outside = scry::ChangedOutside(copied.bytes, dest.bytes, copied.changed);
+        if (!outside.empty())
+            Fail("copy: " + outside);
+        const std::string wrong = scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.bytes), src.model, plan);
+        if (!wrong.empty())
+            Fail("copy: " + wrong);
+    }
+    if ((data[0] & 0x40) != 0) {
+        // DEST as a reorganised SRC: its slots follow SRC's sounds.
+        const std::vector<scry::FollowStep> steps = scry::PlanFollow(src.model, dest.model);
+        for (const scry::FollowStep& step : steps)
+            said += scry::FollowLine(src.model, dest.model, step);
+        const scry::Carried followed = scry::Followed(dest.model, dest.bytes, steps);
+        const std::string outside = scry::ChangedOutside(followed.bytes, dest.bytes, followed.changed);
+        if (!outside.empty())
+            Fail("follow: " + outside);
+        const std::string wrong =
+            scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.bytes), src.model, steps);
+        if (!wrong.empty())
+            Fail("follow: " + wrong);
+    }
+    return 0;
+}

@@ -1,0 +1,125 @@
+// scry follow and scry copy.
+#include "command/Commands.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "model/Copy.h"
+#include "model/Follow.h"
+#include "text/CarryText.h"
+#include "text/Text.h"
+#include "write/Carry.h"
+#include "write/Written.h"
+
+namespace scry {
+
+namespace {
+
+constexpr const char* CombinationsNote =
+    "note: combinations name the programs their timbres play by place, and scry does not update them: ";
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+}   // namespace
+
+int RunFollow(const Options& options, Console& console)
+{
+    Session session(console, options.files, options.dryRun ? "" : options.output,
+                    options.dryRun ? OutputKind::Text : OutputKind::PcgFile, options.force);
+    const FileModel oldFile = session.Read(0);
+    const FileModel newFile = session.ReadWhole(1, "follow");
+    session.NoteSetListBanks(newFile);
+    const std::vector<FollowStep> steps = PlanFollow(oldFile, newFile);
+    std::vector<std::string> lines;
+    bool programs = false;
+    for (const FollowStep& step : steps) {
+        lines.push_back(FollowLine(oldFile, newFile, step));
+        programs = programs || (!step.lost && step.to.type == SlotType::Prog);
+    }
+    lines.push_back(FollowSummary(steps));
+    const bool lost = std::any_of(steps.begin(), steps.end(), [](const FollowStep& step) { return step.lost; });
+    const bool combinations = std::any_of(newFile.banks.begin(), newFile.banks.end(),
+                                          [](const Bank& bank) { return bank.kind == Kind::CMB1; });
+    if (programs && combinations)
+        SayError(console, std::string(CombinationsNote) +
+                              "follow retargets set-list slots, and a combination may now play other programs");
+    if (!options.dryRun) {
+        const std::string_view source = session.WholeOf(1, newFile);
+        const Carried carried = Followed(newFile, source, steps);
+        session.WritePcgCopy(carried.bytes, source, carried.changed,
+                             [&](const FileModel& written) { return WrongInFollowed(written, oldFile, steps); });
+    }
+    WriteOut(console, Lines(lines));
+    return session.StatusWith(lost ? Differ : Success);
+}
+
+int RunCopy(const Options& options, Console& console)
+{
+    CopyAsk ask;
+    std::vector<std::string> wrong;
+    const auto ranges = [&](ChunkKind kind, const std::vector<std::string>& texts, const char* option) {
+        for (const std::string& text : texts) {
+            RecordRange range{};
+            std::string why;
+            if (RecordRangeOf(kind, text, range, why)) {
+                range.asked = std::string(option) + " " + text;
+                ask.records.push_back(range);
+            } else {
+                wrong.push_back(std::string(option) + " " + LineText(text) + ": " + why);
+            }
+        }
+    };
+    ranges(Kind::PRG1, options.programs, "--prog");
+    ranges(Kind::CMB1, options.combis, "--combi");
+    for (const std::string& text : options.setLists) {
+        SetListCopy copy{};
+        std::string why;
+        if (SetListCopyOf(text, copy, why)) {
+            copy.asked = "--setlist " + text;
+            ask.setLists.push_back(copy);
+        } else {
+            wrong.push_back("--setlist " + LineText(text) + ": " + why);
+        }
+    }
+    if (!options.to.empty())
+        ask.to = options.to;
+    ask.force = options.force;
+    if (ask.records.empty() && ask.setLists.empty() && wrong.empty())
+        throw Trouble("copy what? --prog, --combi or --setlist names what SRC gives");
+    Session session(console, options.files, options.output, OutputKind::PcgFile, options.force);
+    for (const std::string& line : wrong)
+        SayError(console, line);
+    if (!wrong.empty())
+        return TroubleStatus;
+    const FileModel src = session.Read(0);
+    const FileModel dest = session.ReadWhole(1, "copy");
+    session.NoteSetListBanks(dest);
+    const CopyPlan plan = PlanCopy(src, dest, ask);
+    if (!plan.refusals.empty()) {
+        for (const CopyRefusal& refusal : plan.refusals)
+            for (const std::string& line : RefusalLines(src, dest, refusal))
+                SayError(console, line);
+        SayError(console, "nothing written");
+        return TroubleStatus;
+    }
+    if (plan.combinationsCopied || plan.programsWrittenOver)
+        SayError(console, std::string(CombinationsNote) +
+                              "a combination copied, or one of DEST that plays a program written over, may now play "
+                              "other programs");
+    const std::string_view destBytes = session.WholeOf(1, dest);
+    const Carried carried = Copied(session.WholeOf(0, src), src, destBytes, dest, plan);
+    session.WritePcgCopy(carried.bytes, destBytes, carried.changed,
+                         [&](const FileModel& written) { return WrongInCopied(written, src, plan); });
+    std::vector<std::string> lines = CopyLines(src, dest, plan);
+    lines.push_back(CopySummary(plan));
+    WriteOut(console, Lines(lines));
+    return session.StatusWith(Success);
+}
+
+}   // namespace scry

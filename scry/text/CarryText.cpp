@@ -1,0 +1,222 @@
+// Words of follow and copy.
+#include "text/CarryText.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "Korg_Kronos_Defs/BankNames.h"
+#include "model/SetLists.h"
+#include "model/Vocabulary.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+// "I-A015" into a bank's name and a number; "I-A" into a name alone (number -1).
+bool PlaceOf(const std::string& text, std::string& bank, int& number)
+{
+    const std::string place = Upper(text);
+    std::size_t digits = 0;
+    while (digits < place.size() && std::isdigit(static_cast<unsigned char>(place[place.size() - 1 - digits])))
+        ++digits;
+    if (digits != 0 && digits != 3)
+        return false;
+    bank = place.substr(0, place.size() - digits);
+    number = digits == 0 ? -1 : std::stoi(place.substr(place.size() - 3));
+    return !bank.empty();
+}
+
+bool BankOf(ChunkKind kind, const std::string& name, std::uint32_t& id)
+{
+    return BankIdOfName(kind == Kind::CMB1 ? CombiBankType : HD1BankType, name, id);
+}
+
+std::string PlaysOf(const FileModel& file, const Target& target) { return PlaysText(WhatSlotPlays(file, target)); }
+
+std::string RecordText(const FileModel& file, const RecordAt& at)
+{
+    const Bank& bank = file.banks[at.bank];
+    return std::string(SlotTypeText(RecordKindOf(bank.kind)->playedAs)) + " " + RecordPlaceText(bank, at.number) + " " +
+           Quoted(RecordOf(file, at).name);
+}
+
+const char* Engine(ChunkId id)
+{
+    const BankChunkInfo* info = BankChunkOf(id);
+    return info != nullptr && info->engine[0] != '\0' ? info->engine : "combination";
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}   // namespace
+
+bool RecordRangeOf(ChunkKind kind, const std::string& text, RecordRange& range, std::string& why)
+{
+    range = RecordRange{kind, 0, 0, 0, 0, 0, text};
+    const std::size_t equals = text.find('=');
+    const std::string from = text.substr(0, equals);
+    const std::size_t dots = from.find("..");
+    std::string firstBank, lastBank, toBank;
+    int first = 0, last = 0, to = 0;
+    const bool placed = equals != std::string::npos && PlaceOf(from.substr(0, dots), firstBank, first) &&
+                        (dots == std::string::npos || PlaceOf(from.substr(dots + 2), lastBank, last)) &&
+                        PlaceOf(text.substr(equals + 1), toBank, to);
+    const bool wholeBanks = placed && first < 0 && to < 0 && dots == std::string::npos;
+    const bool places =
+        placed && first >= 0 && to >= 0 && (dots == std::string::npos || (last >= 0 && lastBank == firstBank));
+    if (!wholeBanks && !places) {
+        why = "not PLACE=PLACE, FIRST..LAST=PLACE or BANK=BANK (I-A000..I-A015=U-G000, I-A=U-G)";
+        return false;
+    }
+    if (!BankOf(kind, firstBank, range.srcBank) || !BankOf(kind, toBank, range.destBank)) {
+        why = "no " + std::string(RecordKindOf(kind)->noun) + " bank is named " +
+              (BankOf(kind, firstBank, range.srcBank) ? toBank : firstBank);
+        return false;
+    }
+    range.srcFirst = wholeBanks ? 0 : static_cast<std::size_t>(first);
+    range.destFirst = wholeBanks ? 0 : static_cast<std::size_t>(to);
+    const int end = dots == std::string::npos ? first : last;
+    if (!wholeBanks && end < first) {
+        why = "the range ends before it begins";
+        return false;
+    }
+    range.count = wholeBanks ? RecordsPerBank : static_cast<std::size_t>(end - first + 1);
+    return true;
+}
+
+bool SetListCopyOf(const std::string& text, SetListCopy& copy, std::string& why)
+{
+    copy = SetListCopy{0, 0, text};
+    const std::size_t equals = text.find('=');
+    const auto number = [](const std::string& part, std::size_t& value) {
+        if (part.empty() || part.size() > 3 ||
+            !std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); }))
+            return false;
+        value = std::stoul(part);
+        return value < RecordsPerBank;
+    };
+    if (equals == std::string::npos || !number(text.substr(0, equals), copy.src) ||
+        !number(text.substr(equals + 1), copy.dest)) {
+        why = "not N=M, set lists 0 to 127 (5=12: SRC's set list 5 into DEST's set list 12)";
+        return false;
+    }
+    return true;
+}
+
+std::string FollowLine(const FileModel& oldFile, const FileModel& newFile, const FollowStep& step)
+{
+    const Slot& slot = SetListOf(newFile, step.setList).list->slots[step.slot];
+    const std::string head = SlotHeadText(newFile, 0, step.setList, step.slot, slot.name) + ": ";
+    if (step.lost) {
+        const Bank& bank = oldFile.banks[step.played.bank];
+        const char* type = SlotTypeText(RecordKindOf(bank.kind)->playedAs);
+        const std::string lost = head + "lost, " + Quoted(RecordOf(oldFile, step.played).name) + " (" + type + " " +
+                                 RecordPlaceText(bank, step.played.number) + " in OLD) is ";
+        if (!step.hidden)
+            return lost + "not in NEW";
+        const Bank& behind = newFile.banks[step.hiddenAt.bank];
+        return lost + "in NEW only at " + type + " " + RecordPlaceText(behind, step.hiddenAt.number) +
+               ", which a later " + LineName(behind.name) + " bank hides from every slot";
+    }
+    std::string line =
+        head + SlotTypeText(step.from.type) + " " + PlaceText(step.from) + " -> " + PlaysOf(newFile, step.to);
+    if (step.among > 1)
+        line += " (chosen among " + std::to_string(step.among) + " places that hold that sound)";
+    return line;
+}
+
+std::string FollowSummary(const std::vector<FollowStep>& steps)
+{
+    const auto lost =
+        static_cast<std::size_t>(std::count_if(steps.begin(), steps.end(), [](const FollowStep& s) { return s.lost; }));
+    return Plural(steps.size() - lost, "slot retargeted", "slots retargeted") + ", " + std::to_string(lost) + " lost";
+}
+
+std::vector<std::string> CopyLines(const FileModel& src, const FileModel& dest, const CopyPlan& plan)
+{
+    std::vector<std::string> lines;
+    for (const RecordWrite& write : plan.records) {
+        const Bank& to = dest.banks[write.to.bank];
+        const Bank& from = src.banks[write.from.bank];
+        lines.push_back(std::string(RecordKindOf(to.kind)->word) + " " + RecordPlaceText(to, write.to.number) + " " +
+                        Quoted(RecordOf(src, write.from).name) + ": copied from SRC's " +
+                        RecordPlaceText(from, write.from.number) +
+                        (write.forSetList ? ", a sound a set list copied plays" : "") + ", was " +
+                        Quoted(RecordOf(dest, write.to).name));
+    }
+    for (const SetListWrite& write : plan.setLists) {
+        const SetList& from = *SetListOf(src, write.src).list;
+        lines.push_back(SetListLabel(dest, 0, write.dest) + " " + Quoted(from.name) + ": copied from SRC's set list " +
+                        Pad3(static_cast<unsigned>(write.src)) + ", was " +
+                        Quoted(SetListOf(dest, write.dest).list->name));
+        for (const SlotWrite& slot : write.slots)
+            if (slot.playsRecord && !(slot.to == slot.from))
+                lines.push_back("SLOT " + SlotKey(write.dest, slot.slot) + " " + Quoted(from.slots[slot.slot].name) +
+                                " (" + LineName(from.name) + "): " + SlotTypeText(slot.from.type) + " " +
+                                PlaceText(slot.from) + " -> " + SlotTypeText(slot.to.type) + " " + PlaceText(slot.to) +
+                                " " + Quoted(slot.name));
+    }
+    return lines;
+}
+
+std::string CopySummary(const CopyPlan& plan)
+{
+    std::size_t soundsIn = 0, retargeted = 0;
+    for (const RecordWrite& write : plan.records)
+        soundsIn += write.forSetList;
+    for (const SetListWrite& write : plan.setLists)
+        for (const SlotWrite& slot : write.slots)
+            retargeted += slot.playsRecord && !(slot.to == slot.from);
+    return Plural(plan.records.size(), "record copied", "records copied") + ", " +
+           Plural(plan.setLists.size(), "set list copied", "set lists copied") + ", " +
+           Plural(retargeted, "slot retargeted", "slots retargeted") + ", " +
+           Plural(soundsIn, "sound copied in for them", "sounds copied in for them");
+}
+
+std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& dest, const CopyRefusal& refusal)
+{
+    const std::string head = LineText(refusal.asked) + ": ";
+    switch (refusal.kind) {
+    case CopyRefusal::NoSuchBank: return {head + (refusal.inSrc ? "SRC" : "DEST") + " holds no such bank"};
+    case CopyRefusal::PastTheEnd: return {head + "runs past the end of its bank (000 to 127)"};
+    case CopyRefusal::OtherEngine:
+        return {head + "a bank of " + Engine(refusal.srcChunk) + " programs into a bank of " +
+                Engine(refusal.destChunk) + " programs"};
+    case CopyRefusal::Overlap: return {head + "writes places that " + LineText(refusal.other) + " writes too"};
+    case CopyRefusal::NoSuchSetList: return {head + (refusal.inSrc ? "SRC" : "DEST") + " holds no such set list"};
+    case CopyRefusal::NoToBank:
+        return {head + "DEST holds no " + RecordKindOf(refusal.recordKind)->noun +
+                " bank of that place for the sounds " + "the set lists need"};
+    case CopyRefusal::ToBankFull:
+        return {head + "no place of that bank is left free for the sounds the set lists need"};
+    case CopyRefusal::SoundsMissing: {
+        std::vector<std::string> lines{
+            "the set lists copied play sounds DEST does not hold; --to BANK copies them in:"};
+        for (const RecordAt& at : refusal.records)
+            lines.push_back("  " + RecordText(src, at));
+        return lines;
+    }
+    case CopyRefusal::PlayedBySlots: {
+        std::vector<std::string> lines{head + "writes over " + RecordText(dest, refusal.records.front()) +
+                                       ", which slots of DEST play (--force writes it all the same):"};
+        for (const auto& [list, slot] : refusal.slots)
+            lines.push_back("  " + SlotHeadText(dest, 0, list, slot, SetListOf(dest, list).list->slots[slot].name) +
+                            " would then play " + Quoted(RecordOf(src, refusal.records.back()).name));
+        return lines;
+    }
+    }
+    return {head + "cannot be copied"};
+}
+
+}   // namespace scry

@@ -1,0 +1,33 @@
+// Follow and copy in words: the WHAT of a copy as the command line writes it, one line per slot
+// retargeted or lost and per record or set list copied, their summaries, and why a copy cannot
+// be made.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/Copy.h"
+#include "model/Follow.h"
+
+namespace scry {
+
+// "I-A000..I-A015=U-G000", "I-A003=U-B010" or "I-A=U-G" (a whole bank) for records of a kind;
+// false with why where the text is none of those.
+bool RecordRangeOf(ChunkKind kind, const std::string& text, RecordRange& range, std::string& why);
+// "5=12": set list 5 of SRC into set list 12 of DEST.
+bool SetListCopyOf(const std::string& text, SetListCopy& copy, std::string& why);
+
+// "SLOT 001/003 \"Celebration Brass\" (Wedding Set): Prog I-A081 -> Prog U-C004 \"Silky Violins\"",
+// or "...: lost, \"Saw Lead\" (Prog U-C010 in OLD) is not in NEW".
+std::string FollowLine(const FileModel& oldFile, const FileModel& newFile, const FollowStep& step);
+// "12 slots retargeted, 1 lost"
+std::string FollowSummary(const std::vector<FollowStep>& steps);
+
+// The lines of a copy made: each record and set list written, each slot that plays another place.
+std::vector<std::string> CopyLines(const FileModel& src, const FileModel& dest, const CopyPlan& plan);
+// "16 records copied, 1 set list copied, 5 slots retargeted, 2 sounds copied in for them"
+std::string CopySummary(const CopyPlan& plan);
+// Why a copy cannot be made, a line each: "--prog I-A000..I-A200=U-G000: runs past the end of its bank".
+std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& dest, const CopyRefusal& refusal);
+
+}   // namespace scry

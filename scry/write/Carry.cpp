@@ -1,0 +1,120 @@
+// Carrying records, set lists and targets.
+#include "write/Carry.h"
+
+#include <cstring>
+
+#include "PCG_readK/DecodeSlot.h"
+#include "model/SetLists.h"
+#include "model/Vocabulary.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+std::size_t SlotAt(const FileModel& file, std::size_t setList, std::size_t slot)
+{
+    return static_cast<std::size_t>(SetListOf(file, setList).Offset()) + SlotsOffset + slot * SlotSize;
+}
+
+std::size_t RecordOffset(const FileModel& file, const RecordAt& at)
+{
+    const Bank& bank = file.banks[at.bank];
+    return static_cast<std::size_t>(bank.offset) + at.number * BankChunkOf(bank.id)->recordSize;
+}
+
+// The slot's packed bytes at `at` set to play target, every other bit kept.
+void Retarget(std::string& bytes, std::size_t at, const Target& target, std::vector<ByteRange>& changed)
+{
+    auto* packed = reinterpret_cast<std::uint8_t*>(bytes.data() + at + PackedSlotOffset);
+    PackedSlot was{};
+    std::memcpy(was.data(), packed, was.size());
+    SlotAttributes wanted = DecodeSlot(was);
+    wanted.SlotType = static_cast<std::uint8_t>(target.type);
+    wanted.Bank = target.bank;
+    wanted.Number = target.number;
+    PackedSlot now{};
+    EncodeSlot(was, wanted, now);   // what a slot plays shares no bits with another field
+    std::memcpy(packed, now.data(), now.size());
+    changed.push_back({static_cast<std::int64_t>(at + PackedSlotOffset),
+                       static_cast<std::int64_t>(at + PackedSlotOffset + PackedSlotSize)});
+}
+
+const Slot* SlotOf(const FileModel& file, std::size_t setList, std::size_t slot)
+{
+    const SetListAt at = SetListOf(file, setList);
+    return at.list == nullptr ? nullptr : &at.list->slots[slot];
+}
+
+}   // namespace
+
+Carried Followed(const FileModel& newFile, std::string_view newBytes, const std::vector<FollowStep>& steps)
+{
+    Carried carried{std::string(newBytes), {}};
+    for (const FollowStep& step : steps)
+        if (!step.lost)
+            Retarget(carried.bytes, SlotAt(newFile, step.setList, step.slot), step.to, carried.changed);
+    return carried;
+}
+
+Carried Copied(std::string_view srcBytes, const FileModel& src, std::string_view destBytes, const FileModel& dest,
+               const CopyPlan& plan)
+{
+    Carried carried{std::string(destBytes), {}};
+    for (const RecordWrite& write : plan.records) {
+        const std::size_t size = BankChunkOf(src.banks[write.from.bank].id)->recordSize;
+        const std::size_t to = RecordOffset(dest, write.to);
+        std::memcpy(carried.bytes.data() + to, srcBytes.data() + RecordOffset(src, write.from), size);
+        carried.changed.push_back({static_cast<std::int64_t>(to), static_cast<std::int64_t>(to + size)});
+    }
+    for (const SetListWrite& write : plan.setLists) {
+        const auto to = static_cast<std::size_t>(SetListOf(dest, write.dest).Offset());
+        const auto from = static_cast<std::size_t>(SetListOf(src, write.src).Offset());
+        std::memcpy(carried.bytes.data() + to, srcBytes.data() + from, SetListSize);
+        carried.changed.push_back({static_cast<std::int64_t>(to), static_cast<std::int64_t>(to + SetListSize)});
+        for (const SlotWrite& slot : write.slots)
+            if (slot.playsRecord && !(slot.to == slot.from))
+                Retarget(carried.bytes, to + SlotsOffset + slot.slot * SlotSize, slot.to, carried.changed);
+    }
+    return carried;
+}
+
+std::string WrongInFollowed(const FileModel& written, const FileModel& oldFile, const std::vector<FollowStep>& steps)
+{
+    if (written.Damaged())
+        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+    for (const FollowStep& step : steps) {
+        if (step.lost)
+            continue;
+        const Slot* slot = SlotOf(written, step.setList, step.slot);
+        const Plays plays = WhatSlotPlays(written, slot != nullptr ? TargetOf(slot->fields) : Target{});
+        if (plays.record == nullptr || plays.record->sound != RecordOf(oldFile, step.played).sound)
+            return "slot " + SlotKey(step.setList, step.slot) + " does not play the sound it played";
+    }
+    return "";
+}
+
+std::string WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan)
+{
+    if (written.Damaged())
+        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+    for (const RecordWrite& write : plan.records)
+        if (RecordOf(written, write.to).fingerprint != RecordOf(src, write.from).fingerprint)
+            return std::string(SlotTypeText(RecordKindOf(written.banks[write.to.bank].kind)->playedAs)) + " " +
+                   RecordPlaceText(written.banks[write.to.bank], write.to.number) + " does not hold what it was to";
+    for (const SetListWrite& write : plan.setLists) {
+        const SetList* list = SetListOf(written, write.dest).list;
+        const SetList* from = SetListOf(src, write.src).list;
+        if (list == nullptr || list->name != from->name || list->eq != from->eq)
+            return "set list " + SlotKey(write.dest, 0).substr(0, 3) + " does not read back as the one copied";
+        for (const SlotWrite& slot : write.slots) {
+            const Plays now = WhatSlotPlays(written, TargetOf(list->slots[slot.slot].fields));
+            const Plays then = WhatSlotPlays(src, slot.from);
+            if (slot.playsRecord && (now.record == nullptr || now.record->sound != then.record->sound))
+                return "slot " + SlotKey(write.dest, slot.slot) + " does not play the sound it plays in the source";
+        }
+    }
+    return "";
+}
+
+}   // namespace scry
