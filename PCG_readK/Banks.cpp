@@ -110,7 +110,9 @@ BankLoad LoadBank(InputStream& stream, BankBuffer& into)
         into.bytes = bytes;
         into.hold = std::move(hold);
         InputSeek(stream, static_cast<std::int64_t>(size), false);
-        return {nullptr, size, offset};
+        // bankscry's listing reads it a run at a time through its window; a walk's own memory
+        // reads it where it lies.
+        return {into.own ? bytes : nullptr, size, offset};
     }
     if (into.own) {
         // A walk's own memory reads a memory stream where it lies, for as long as the walk runs.

@@ -102,6 +102,19 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // ---- Listing files: written to a new file beside their name, put in place when done.
 
+// A regular file as its folder entry tells it: size, time of its last change (nanoseconds since
+// 1970) and its identity on its volume (inode; Windows' file index), a link followed.
+struct FileIdentity {
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// False where name holds no regular file (or none that can be looked at).
+bool IdentifyFile(const std::string& name, FileIdentity& identity);
+// True when standard error is a terminal (a console window), where a progress line may be drawn.
+bool StandardErrorIsTerminal();
+
 // What stands under a name, seen without following a link and without blocking.
 enum class NameHolds { Nothing, RegularFile, Link, Folder, OtherKind };
 NameHolds WhatNameHolds(const std::string& name);

@@ -337,6 +337,24 @@ bool DirFindNext(DirSearch* search, std::string& name)
 
 void DirFindEnd(DirSearch* search) noexcept { delete search; }
 
+bool IdentifyFile(const std::string& name, FileIdentity& identity)
+{
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+#if defined(__APPLE__)
+    const struct timespec& modified = info.st_mtimespec;
+#else
+    const struct timespec& modified = info.st_mtim;
+#endif
+    identity.size = static_cast<std::int64_t>(info.st_size);
+    identity.modified = static_cast<std::int64_t>(modified.tv_sec) * 1000000000 + modified.tv_nsec;
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    return true;
+}
+
+bool StandardErrorIsTerminal() { return ::isatty(2) == 1; }
+
 NameHolds WhatNameHolds(const std::string& name)
 {
     struct stat info {};

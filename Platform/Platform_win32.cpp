@@ -65,7 +65,8 @@ void MapFile(InputStream& stream) noexcept
 {
     if (stream.size <= 0 || static_cast<std::uint64_t>(stream.size) > SIZE_MAX)
         return;
-    const HANDLE mapping = ::CreateFileMappingA(reinterpret_cast<HANDLE>(stream.handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const HANDLE mapping =
+        ::CreateFileMappingA(reinterpret_cast<HANDLE>(stream.handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (mapping == nullptr)
         return;   // read by calls instead
     void* start = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(stream.size));
@@ -200,6 +201,29 @@ bool IsSameFile(const InputStream& stream, const std::string& path)
     return mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber && mine.nFileIndexHigh == theirs.nFileIndexHigh &&
            mine.nFileIndexLow == theirs.nFileIndexLow;
 }
+
+bool IdentifyFile(const std::string& name, FileIdentity& identity)
+{
+    const HANDLE handle = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+    ::CloseHandle(handle);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    const auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    identity.size = static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow));
+    // 100 ns steps since 1601, as nanoseconds since 1970.
+    const std::uint64_t ticks = join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    identity.modified = (static_cast<std::int64_t>(ticks) - 116444736000000000LL) * 100;
+    identity.inode =
+        join(info.nFileIndexHigh, info.nFileIndexLow) ^ (static_cast<std::uint64_t>(info.dwVolumeSerialNumber) << 32);
+    return true;
+}
+
+bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
 std::string SearchDirectoryPart(const std::string& pattern)
 {

@@ -2,10 +2,15 @@
 // (about 40 MB): a set-list chunk, 21 program banks, 14 combination banks and the other chunks,
 // with varied names, slot attributes and record bytes; and the same file with program banks I-A
 // and I-B, and U-A and U-C, in each other's places, as a library's reorganisation leaves it.
+// make_bench_file --library DIR COUNT: a library of COUNT files of about 17 MB each (the demo's
+// size: set lists, 7 program and 3 combination banks), its banks drawn from a small stock so that
+// files share sounds as backups and bought sets do.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "PcgWriter.h"
 
@@ -50,7 +55,9 @@ std::string FilledChunk(const char* id, std::size_t size, std::uint32_t seed)
     return pcgw::Chunk(id, body);
 }
 
-std::string SetListChunk(std::size_t& serial)
+// used: how many set lists play something, and at most how many slots each; the rest unused.
+std::string SetListChunk(std::size_t& serial, std::size_t usedLists = pcgw::BankRecords,
+                         std::size_t usedSlots = pcgw::SlotsPerSetList)
 {
     std::string slotDb = pcgw::Records(pcgw::Sdb1Size, 1);
     pcgw::FillRecords(slotDb, pcgw::Sdb1Size, 101);
@@ -59,6 +66,12 @@ std::string SetListChunk(std::size_t& serial)
     for (std::size_t i = 0; i < pcgw::BankRecords; ++i) {
         pcgw::SetRecordName(setLists, pcgw::SetListSize, i, ("Set " + VariedName(serial++)).substr(0, pcgw::NameSize));
         for (std::size_t j = 0; j < pcgw::SlotsPerSetList; ++j) {
+            const std::size_t slots =
+                usedSlots < pcgw::SlotsPerSetList ? usedSlots - i % 5 * (usedSlots / 8) : usedSlots;
+            if (i >= usedLists || j >= slots) {
+                setLists.replace(pcgw::SlotOffset(i, j), pcgw::SlotSize, pcgw::SlotSize, '\0');   // unused
+                continue;
+            }
             const std::uint32_t r = Next();
             const auto type = static_cast<std::uint8_t>(r % 3);
             // A kbd track whose bits 0-2 the transpose holds, as every slot's packed bytes can.
@@ -107,6 +120,48 @@ std::string CombiChunk(std::size_t& serial)
     return pcgw::Chunk("CMB1", banks);
 }
 
+// The stock a library's files are made of: set-list chunks, program and combination banks.
+struct LibraryStock {
+    std::vector<std::string> setLists;   // 4
+    std::vector<std::string> programs;   // 16, each a bank's records
+    std::vector<std::string> combis;     // 8
+    std::string rest = FilledChunk("DKT1", 2200000, 3) + FilledChunk("GLB1", 4096, 6);
+
+    LibraryStock()
+    {
+        std::size_t serial = 0;
+        for (int i = 0; i < 4; ++i)
+            setLists.push_back(SetListChunk(serial, 32, 16));   // 32 set lists of 10 to 16 slots
+        for (int i = 0; i < 16; ++i) {
+            std::string records = pcgw::Records(pcgw::ProgramSize);
+            pcgw::FillRecords(records, pcgw::ProgramSize, Next());
+            NameAll(records, pcgw::ProgramSize, serial);
+            programs.push_back(records);
+        }
+        for (int i = 0; i < 8; ++i) {
+            std::string records = pcgw::Records(pcgw::CombiSize);
+            pcgw::FillRecords(records, pcgw::CombiSize, Next());
+            NameAll(records, pcgw::CombiSize, serial);
+            combis.push_back(records);
+        }
+    }
+};
+
+// File k of a library: its set lists and banks drawn from the stock by k.
+std::string LibraryFile(const LibraryStock& stock, std::size_t k)
+{
+    std::string programs, combis;
+    const std::uint32_t ids[] = {0, 1, 2, 0x20000, 0x20001, 0x20002, 0x20007};
+    for (std::size_t b = 0; b < 7; ++b)
+        programs += pcgw::BankChunk(b < 4 ? "PBK1" : "MBK1", ids[b], pcgw::ProgramSize,
+                                    stock.programs[(k * 7 + b * 3) % stock.programs.size()]);
+    for (std::uint32_t id = 0; id < 3; ++id)
+        combis += pcgw::BankChunk("CBK1", id, pcgw::CombiSize, stock.combis[(k * 3 + id) % stock.combis.size()]);
+    return pcgw::PcgFile(FilledChunk("INI2", 44, 1) + FilledChunk("DIV1", 128, 2) +
+                         stock.setLists[k % stock.setLists.size()] + pcgw::Chunk("PRG1", programs) +
+                         pcgw::Chunk("CMB1", combis) + stock.rest);
+}
+
 std::string BenchFile(bool reorganised)
 {
     state = 0x2545F491u;
@@ -124,6 +179,20 @@ std::string BenchFile(bool reorganised)
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--library") {
+        const long count = std::atol(argv[3]);
+        const LibraryStock stock;
+        for (long k = 0; k < count; ++k) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/gig-%03ld.PCG", k);
+            if (!pcgw::WriteFile(argv[2] + std::string(name), LibraryFile(stock, static_cast<std::size_t>(k)))) {
+                std::cerr << "make_bench_file: cannot write " << argv[2] << name << "\n";
+                return 1;
+            }
+        }
+        std::printf("Wrote %ld library files in %s\n", count, argv[2]);
+        return 0;
+    }
     if (argc != 2 && argc != 3) {
         std::cerr << "usage: make_bench_file OUT.PCG [REORGANISED.PCG]\n";
         return 2;

@@ -1,6 +1,7 @@
-// bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED]]]: times whole bankscry runs against
-// the I/O floor, wildcard runs against cat of the same files, a walk through a damaged chunk, and
-// scry show and diff beside bankscry, and follow and copy beside a diff of the same two files.
+// bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED [LIBRARY]]]]: times whole bankscry
+// runs against the I/O floor, wildcard runs against cat of the same files, a walk through a
+// damaged chunk, scry show and diff beside bankscry, follow and copy beside a diff of the same
+// two files, and scry find and dups over a library folder beside cat of its files.
 //
 // In WORKDIR it lists INPUT (a copy) RUNS times after a warm-up, and, run for run in turn, cats
 // the input and the two listings it wrote into /dev/null; it prints both medians, their ratio
@@ -10,7 +11,9 @@
 // SCRY it times scry show of the input and scry diff of it against a copy with a changed program,
 // run for run beside bankscry, and prints their ratios and the peak memory of the diff. With
 // REORGANISED (INPUT with banks in other places), it times scry follow of INPUT to it and scry
-// copy of a set list from it into INPUT, each beside scry diff of the two files. Last, a
+// copy of a set list from it into INPUT, each beside scry diff of the two files. With LIBRARY (a
+// folder of PCG files), it times cat of its files with two jobs, then scry find with two threads
+// without a catalogue, filling one, and with it, and scry dups without and with it. Last, a
 // file whose set-list chunk of size 1 is followed by 1 MB the walk steps through byte by byte.
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -66,6 +69,37 @@ RunResult Run(const std::vector<std::string>& args, const fs::path& dir, int okS
     if (!WIFEXITED(status) || WEXITSTATUS(status) > okStatus)
         throw std::runtime_error(args[0] + " failed");
     return {std::chrono::duration<double>(stop - start).count(), usage.ru_maxrss};
+}
+
+// Runs programs at once (standard output to /dev/null), the time until the last has ended.
+double RunTogether(const std::vector<std::vector<std::string>>& programs, const fs::path& dir)
+{
+    std::vector<pid_t> pids;
+    const fs::path here = fs::current_path();
+    fs::current_path(dir);
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::vector<std::string>& args : programs) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            throw std::runtime_error("cannot start " + args[0]);
+        posix_spawn_file_actions_destroy(&actions);
+        pids.push_back(pid);
+    }
+    fs::current_path(here);
+    for (const pid_t pid : pids) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            throw std::runtime_error("a program run together failed");
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 double Median(std::vector<double> values)
@@ -155,6 +189,72 @@ void CarryRuns(const std::string& scry, const fs::path& reorganised, const fs::p
         fs::remove(work / name);
 }
 
+// scry find and dups over a library folder, beside cat of its files with two jobs.
+void LibraryRuns(const std::string& scry, const fs::path& library, const fs::path& work, int runs)
+{
+    std::vector<std::string> files;
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(library)) {
+        files.push_back(entry.path().string());
+        bytes += entry.file_size();
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> firstHalf{"cat"}, secondHalf{"cat"};
+    for (std::size_t i = 0; i < files.size(); ++i)
+        (i < files.size() / 2 ? firstHalf : secondHalf).push_back(files[i]);
+    const std::string catalogue = (work / "library.sqlite").string();
+    const auto noCatalogue = [&](const char* command) {
+        std::vector<std::string> args{scry, command, library.string()};
+        if (std::string(command) == "find")
+            args.push_back("Deep Organ");
+        args.insert(args.end(), {"--jobs", "2", "--no-catalogue"});
+        return args;
+    };
+    const auto withCatalogue = [&](const char* command) {
+        std::vector<std::string> args = noCatalogue(command);
+        args.back() = "--catalogue=" + catalogue;
+        return args;
+    };
+    const auto forget = [&] {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            fs::remove(catalogue + suffix);
+    };
+    RunTogether({firstHalf, secondHalf}, work);   // warm-up: every file in the page cache
+    Run(noCatalogue("find"), work);
+    std::vector<double> cat, cold, fill, warm, dupsCold, dupsWarm;
+    long coldPeak = 0, fillPeak = 0;
+    for (int i = 0; i < std::max(3, runs / 3); ++i) {
+        cat.push_back(RunTogether({firstHalf, secondHalf}, work));
+        const RunResult coldRun = Run(noCatalogue("find"), work);
+        cold.push_back(coldRun.seconds);
+        coldPeak = std::max(coldPeak, coldRun.peakKiB);
+        forget();
+        const RunResult fillRun = Run(withCatalogue("find"), work);
+        fill.push_back(fillRun.seconds);
+        fillPeak = std::max(fillPeak, fillRun.peakKiB);
+        warm.push_back(Run(withCatalogue("find"), work).seconds);
+        dupsCold.push_back(Run(noCatalogue("dups"), work).seconds);
+        dupsWarm.push_back(Run(withCatalogue("dups"), work).seconds);
+    }
+    forget();
+    const double catMedian = Median(cat), coldMedian = Median(cold), fillMedian = Median(fill),
+                 warmMedian = Median(warm);
+    std::printf("library of %zu files (%.1f GB): cat of them with two jobs, median %.2f ms\n", files.size(),
+                static_cast<double>(bytes) / 1e9, catMedian * 1e3);
+    std::printf("scry find, no catalogue, two threads: %7.2f ms = %.2f x cat (target 1.5 or less), peak %.1f MiB "
+                "(target 64 or less)\n",
+                coldMedian * 1e3, coldMedian / catMedian, coldPeak / 1024.0);
+    std::printf("scry find filling the catalogue:      %7.2f ms = %.2f x cat (target 2 or less), peak %.1f MiB\n",
+                fillMedian * 1e3, fillMedian / catMedian, fillPeak / 1024.0);
+    std::printf("scry find with the catalogue:         %7.2f ms = 1/%.0f of the first (target 1/50 or less; 150 ms or "
+                "less)\n",
+                warmMedian * 1e3, fillMedian / warmMedian);
+    std::printf("scry dups, no catalogue:              %7.2f ms = %.2f x find (target 1.2 or less); with the catalogue "
+                "%.2f ms = %.2f x find with it\n",
+                Median(dupsCold) * 1e3, Median(dupsCold) / coldMedian, Median(dupsWarm) * 1e3,
+                Median(dupsWarm) / warmMedian);
+}
+
 void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::path& work, int copies)
 {
     const fs::path dir = work / ("copies" + std::to_string(copies));
@@ -221,7 +321,7 @@ void StepRun(const std::string& bankscry, const fs::path& work)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED]]]\n");
+        std::fprintf(stderr, "usage: bench_runs BANKSCRY INPUT WORKDIR [RUNS [SCRY [REORGANISED [LIBRARY]]]]\n");
         return 2;
     }
     try {
@@ -273,6 +373,8 @@ int main(int argc, char** argv)
             ScryRuns(fs::absolute(argv[5]).string(), bankscry, work, runs);
         if (argc > 6)
             CarryRuns(fs::absolute(argv[5]).string(), fs::absolute(argv[6]), work, runs);
+        if (argc > 7)
+            LibraryRuns(fs::absolute(argv[5]).string(), fs::absolute(argv[7]), work, runs);
         WildcardRun(bankscry, input, work, 10);
         WildcardRun(bankscry, input, work, 50);
         StepRun(bankscry, work);

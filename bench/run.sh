@@ -10,7 +10,10 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo 2>/dev/null | sed 's/.*: //' || true)
 echo "CPU: ${cpu:-unknown} ($(nproc) cores); CRC-32 path: $("$build/bankscry_microbench" --benchmark_filter=BM_Crc32Of/4960 --benchmark_min_time=0.01 2>/dev/null | awk '/BM_Crc32Of/ {print $NF}')"
 echo
 "$build/make_bench_file" "$work/Bench.PCG.src" "$work/Reorganised.PCG.src"
-"$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry" "$work/Reorganised.PCG.src"
+mkdir -p "$work/library"
+"$build/make_bench_file" --library "$work/library" 200
+"$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry" "$work/Reorganised.PCG.src" \
+    "$work/library"
 echo
 "$build/bankscry_microbench" --benchmark_min_time=0.3
 rm -rf "$work"

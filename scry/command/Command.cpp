@@ -256,10 +256,7 @@ FileModel Session::Read(std::size_t i)
         throw Trouble(UnreadableText(input.name, unreadable));
     }
     if (model.Damaged()) {
-        std::string said = "warning: " + SourceName(input.name) + " is damaged: ";
-        for (std::size_t k = 0; k < model.problems.size(); ++k)
-            said += (k == 0 ? "" : "; ") + ProblemText(model.problems[k]);
-        SayError(console, said);
+        SayError(console, DamagedText(input.name, model.problems));
         status = Worst(status, Damaged);
     }
     return model;

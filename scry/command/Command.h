@@ -63,6 +63,14 @@ struct Options {
     std::vector<std::string> combis;     // copy --combi
     std::vector<std::string> setLists;   // copy --setlist
     std::string to;                      // copy --to
+    std::string place;                   // find, history --place
+    std::vector<std::string> soundOf;    // find --sound-of FILE PLACE
+    std::vector<std::string> kinds;      // find --kind
+    bool across = false;                 // dups --across
+    bool byTime = false;                 // history --by-time
+    std::string catalogue;               // --catalogue: "" for the default
+    bool noCatalogue = false;            // --no-catalogue
+    unsigned jobs = 0;                   // --jobs: 0 for every core
 };
 
 // What a command writes, for what its output may replace.

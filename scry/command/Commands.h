@@ -31,4 +31,12 @@ int RunFollow(const Options& options, Console& console);
 // copy SRC DEST -o OUT WHAT...: DEST with SRC's records and set lists written in.
 int RunCopy(const Options& options, Console& console);
 
+// find PATH... QUERY: records, set lists and slots of every file found, by name, place or
+// sound; status 1 when nothing is found.
+int RunFind(const Options& options, Console& console);
+// dups PATH...: groups of records of the same sound, and of identical set lists; status 1 for none.
+int RunDups(const Options& options, Console& console);
+// history FILE...: the differences of each version against the one before; status 1 where any.
+int RunHistory(const Options& options, Console& console);
+
 }   // namespace scry

@@ -52,6 +52,18 @@ constexpr const char* ToStandardOutput =
     "Write to FILE instead of standard output (- for standard output): written beside its name and put in "
     "place whole, never over an input, a PCG file or a folder, over another existing file only with --force";
 
+// The catalogue and the threads of a command that reads a library.
+void Library(CLI::App& command, Options& options)
+{
+    command
+        .add_option("--catalogue", options.catalogue,
+                    "The catalogue of what files held when last read (default: scry/library.sqlite in the "
+                    "user's cache folder)")
+        ->type_name("FILE");
+    command.add_flag("--no-catalogue", options.noCatalogue, "Read every file afresh, and keep nothing");
+    command.add_option("--jobs", options.jobs, "Threads that read files (default: one per core)")->type_name("N");
+}
+
 struct CommandRow {
     const char* name;
     const char* summary;
@@ -191,6 +203,49 @@ const CommandRow Commands[] = {
          Output(command, options, ToStandardOutput);
      },
      &RunJson},
+    {"find", "Records, set lists and slots of every file and folder named, by name, --place or --sound-of",
+     [](CLI::App& command, Options& options) {
+         command.add_option("PATH", options.files, "PCG files and folders (searched for *.pcg in any case), then NAME")
+             ->required()
+             ->type_name("PATH... [NAME]");
+         command.add_option("--place", options.place, "Records at a place (Prog U-A006), and slots that play it")
+             ->type_name("PLACE");
+         command
+             .add_option("--sound-of", options.soundOf,
+                         "The sound of the record at PLACE in FILE, under any name: records and slots that play it")
+             ->expected(2)
+             ->type_name("FILE PLACE");
+         command.add_option("--kind", options.kinds, "Only prog, combi, slot or setlist (repeat for more)")
+             ->type_name("KIND");
+         command.add_flag("--json", options.json, "The hits as one JSON document");
+         Library(command, options);
+         Output(command, options, ToStandardOutput);
+     },
+     &RunFind},
+    {"dups", "Records of the same sound, and identical set lists, within and across the files and folders named",
+     [](CLI::App& command, Options& options) {
+         command.add_option("PATH", options.files, "PCG files and folders (searched for *.pcg in any case)")
+             ->required();
+         command.add_flag("--across", options.across, "Only groups whose places lie in two files or more");
+         command.add_flag("--json", options.json, "The groups as one JSON document");
+         Library(command, options);
+         Output(command, options, ToStandardOutput);
+     },
+     &RunDups},
+    {"history", "The files as versions of one file: what changed in each against the one before (status 1)",
+     [](CLI::App& command, Options& options) {
+         command.add_option("FILE", options.files, "The versions, oldest first (or folders of them)")->required();
+         command.add_flag("--by-time", options.byTime, "Oldest first by the time each was last changed");
+         command
+             .add_option("--place", options.place, "Only the records at a place (Prog U-A006), and slots playing it")
+             ->type_name("PLACE");
+         command
+             .add_option("--name", options.what, "Only records, set lists and slots of that name (letters in any case)")
+             ->type_name("NAME");
+         command.add_option("--jobs", options.jobs, "Threads that read files (default: one per core)")->type_name("N");
+         Output(command, options, ToStandardOutput);
+     },
+     &RunHistory},
     {"html", "A web page of one file, or of two compared (OLD NEW)",
      [](CLI::App& command, Options& options) {
          command.add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")

@@ -54,7 +54,14 @@ bool NameIs(std::string_view latin1, const std::string& foldedQuery)
 
 bool NameHolds(std::string_view latin1, const std::string& foldedQuery)
 {
-    return FoldedName(latin1).find(foldedQuery) != std::string::npos;
+    if (foldedQuery.size() > latin1.size())
+        return false;
+    // Names are short: folded on the stack, searched there.
+    char folded[64];
+    if (latin1.size() > sizeof folded)
+        return FoldedName(latin1).find(foldedQuery) != std::string::npos;
+    std::transform(latin1.begin(), latin1.end(), folded, Fold);
+    return std::string_view(folded, latin1.size()).find(foldedQuery) != std::string_view::npos;
 }
 
 }   // namespace scry

@@ -25,20 +25,42 @@ std::string NameOf(const std::uint8_t* field)
 
 bool AllZero(const std::uint8_t* bytes, std::size_t size)
 {
-    // Zero where its first byte is, and where each byte equals the one after it.
-    return size == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, size - 1) == 0);
+    // Eight bytes at a time, or-ed together (a loop the compiler makes wide), then the rest.
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        any |= word;
+    }
+    for (; i < size; ++i)
+        any |= bytes[i];
+    return any == 0;
+}
+
+Crc32Split SlotFingerprints(const std::uint8_t* slot)
+{
+    return Crc32OfSplit(slot, static_cast<std::int32_t>(SlotSize), static_cast<std::int32_t>(NameSize),
+                        static_cast<std::int32_t>(PackedSlotOffset + PackedSlotSize));
 }
 
 Slot SlotOf(const std::uint8_t* slot, bool readable)
 {
+    // Most slots of a file are unused, all zero: their fingerprints are those of every such slot.
+    static const Slot unused = [] {
+        const std::uint8_t zeros[SlotSize] = {};
+        const Crc32Split parts = SlotFingerprints(zeros);
+        return Slot{{}, parts.head, parts.whole, parts.rest, parts.tail, {}, DecodeSlot({}), false, true};
+    }();
+    if (AllZero(slot, SlotSize)) {
+        Slot zero = unused;
+        zero.readable = readable;
+        return zero;
+    }
     const std::uint8_t* p = slot + PackedSlotOffset;
     const PackedSlot packed{p[0], p[1], p[2], p[3], p[4], p[5]};
-    const Crc32Split parts =
-        Crc32OfSplit(slot, static_cast<std::int32_t>(SlotSize), static_cast<std::int32_t>(NameSize),
-                     static_cast<std::int32_t>(PackedSlotOffset + PackedSlotSize));
-    return {NameOf(slot), parts.head, parts.whole,        parts.rest,
-            parts.tail,   packed,     DecodeSlot(packed), !AllZero(slot, SlotSize),
-            readable};
+    const Crc32Split parts = SlotFingerprints(slot);
+    return {NameOf(slot), parts.head, parts.whole, parts.rest, parts.tail, packed, DecodeSlot(packed), true, readable};
 }
 
 struct Building {
@@ -46,6 +68,7 @@ struct Building {
     const InputStream& input;
     bool refused = false;
     HeaderRefusal refusal = HeaderRefusal::NoKorgHeader;
+    bool chunkFingerprints = true;         // false: chunks, data banks and the tail get none (0)
     std::vector<std::uint8_t> scratch{};   // bytes on their way to a fingerprint
     bool inPadding = false;                // the last chunk met was zero padding, not yet fingerprinted
 };
@@ -56,13 +79,21 @@ std::uint32_t FeedRange(Building& building, std::uint32_t reg, std::int64_t at, 
                         std::uint64_t& done)
 {
     constexpr std::size_t RunSize = std::size_t{1} << 18;
-    building.scratch.resize(RunSize);
+    if (building.scratch.size() < RunSize)
+        building.scratch.resize(RunSize);
     std::uint64_t fed = 0;
     while (fed < count) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - fed, RunSize));
-        const std::size_t got =
-            InputReadAt(building.input, at + static_cast<std::int64_t>(fed), building.scratch.data(), want);
-        reg = Crc32RunFeed(reg, building.scratch.data(), got);
+        const std::int64_t from = at + static_cast<std::int64_t>(fed);
+        // Bytes in memory are read where they lie; a file's are read into the scratch run, not
+        // through its mapping, so that a chunk of any size leaves no more of it in memory.
+        const std::uint8_t* bytes = InputMemoryBytesAt(building.input, from, want);
+        std::size_t got = want;
+        if (bytes == nullptr) {
+            got = InputReadAt(building.input, from, building.scratch.data(), want);
+            bytes = building.scratch.data();
+        }
+        reg = Crc32RunFeed(reg, bytes, got);
         fed += got;
         if (got < want)
             break;
@@ -73,6 +104,8 @@ std::uint32_t FeedRange(Building& building, std::uint32_t reg, std::int64_t at, 
 
 std::uint32_t FingerprintOfRange(Building& building, std::int64_t at, std::uint64_t count)
 {
+    if (!building.chunkFingerprints)
+        return 0;
     std::uint64_t done = 0;
     const std::uint32_t reg = FeedRange(building, Crc32RunStart, at, count, done);
     return Crc32RunFinish(reg, done);
@@ -225,6 +258,8 @@ void ReadFrames(Building& building)
         held.emplace_back(data.offset, data.offset + static_cast<std::int64_t>(data.size));
     std::sort(held.begin(), held.end());
     for (Chunk& chunk : model.chunks) {
+        if (!building.chunkFingerprints)
+            break;
         if (chunk.padding || chunk.cut)
             continue;
         const std::int64_t from = chunk.offset + static_cast<std::int64_t>(sizeof(ChunkHeader));
@@ -279,10 +314,11 @@ Refusal RefusalOf(HeaderRefusal refusal, std::int64_t size)
 
 }   // namespace
 
-FileModel ReadModel(InputStream& stream, const std::string& name)
+FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFingerprints)
 {
     FileModel model{name, InputSize(stream), 0, 0, {}, 0, 0, {}, {}, {}, {}};
     Building building{model, stream};
+    building.chunkFingerprints = chunkFingerprints;
     const WalkReceiver receiver{.context = &building,
                                 .accepted = &Accepted,
                                 .refused = &Refused,

@@ -127,7 +127,9 @@ struct Unreadable : std::runtime_error {
 // Reads a file from its stream as a fresh bankscry run would, but builds the model instead of
 // writing listings. Raises Unreadable for a file that cannot be read or is no PCG file; a file
 // that is damaged (cut short, a bank refused, zero padding) gives a model with its problems.
-FileModel ReadModel(InputStream& stream, const std::string& name);
+// Without chunkFingerprints, the chunks, data banks and the tail are left without fingerprints
+// (0), a pass over the file saved where only records, set lists and slots are wanted.
+FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFingerprints = true);
 // The same, of bytes in memory.
 FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes);
 

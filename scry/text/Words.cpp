@@ -51,9 +51,15 @@ std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::si
 
 std::string RecordPlaceText(const Bank& bank, std::size_t number)
 {
-    std::string place = LineName(bank.name) + Pad3(static_cast<unsigned>(number));
-    if (bank.occurrences > 1)
-        place += " in the " + Ordinal(bank.occurrence + 1) + " " + LineName(bank.name) + " bank";
+    return RecordPlaceText(bank.name, bank.occurrence, bank.occurrences, number);
+}
+
+std::string RecordPlaceText(const std::string& bankName, std::size_t occurrence, std::size_t occurrences,
+                            std::size_t number)
+{
+    std::string place = LineName(bankName) + Pad3(static_cast<unsigned>(number));
+    if (occurrences > 1)
+        place += " in the " + Ordinal(occurrence + 1) + " " + LineName(bankName) + " bank";
     return place;
 }
 
@@ -145,6 +151,14 @@ std::string ProblemText(const Problem& problem)
                " bytes): it was cut short";
     }
     return "";
+}
+
+std::string DamagedText(const std::string& name, const std::vector<Problem>& problems)
+{
+    std::string said = "warning: " + SourceName(name) + " is damaged: ";
+    for (std::size_t k = 0; k < problems.size(); ++k)
+        said += (k == 0 ? "" : "; ") + ProblemText(problems[k]);
+    return said;
 }
 
 std::string UnreadableText(const std::string& name, const Unreadable& unreadable)

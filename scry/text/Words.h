@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/Model.h"
 #include "model/Plays.h"
@@ -23,6 +24,8 @@ std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal);
 std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number);
 // "I-A003", and which bank of that place where the file holds more than one.
 std::string RecordPlaceText(const Bank& bank, std::size_t number);
+std::string RecordPlaceText(const std::string& bankName, std::size_t occurrence, std::size_t occurrences,
+                            std::size_t number);
 
 // "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot, its name and its set list's, in every
 // line that names a slot; the slot's name given (it may be another file's), its set list's as
@@ -48,6 +51,8 @@ std::string SettingsText(const SlotAttributes& fields);
 
 // A problem of a file, in words.
 std::string ProblemText(const Problem& problem);
+// "warning: NAME is damaged: " and its problems, in words.
+std::string DamagedText(const std::string& name, const std::vector<Problem>& problems);
 // Why a file named name cannot be read, in words: "standard input: not a PCG file (no KORG header)".
 std::string UnreadableText(const std::string& name, const Unreadable& unreadable);
 

@@ -159,6 +159,31 @@ check "with --force the link is replaced by a file" "file" "$([ -f link.PCG ] &&
 check "the file the link led to is untouched" "same" "$(cmp -s a.PCG kept.PCG && echo same)"
 check "no file left beside" "" "$(ls -a | grep -i -E 'pcg.' | grep -v -E '\.(PCG|txt|err|desc)$')"
 
+# A library searched by two processes at once through one catalogue, cold and then warm: both
+# finish, with the same lines as a search without the catalogue; nothing on standard error, and
+# no progress line where standard error is no terminal.
+mkdir -p library/backups
+for i in $(seq 1 24); do cp a.PCG "library/backups/v$i.PCG"; cp b.PCG "library/w$i.pcg"; done
+"$scry" find library "grand" --no-catalogue > alone.txt 2> alone.err
+for round in cold warm; do
+    "$scry" find library "grand" --catalogue shared.sqlite > one.txt 2> one.err &
+    first=$!
+    "$scry" find library "grand" --catalogue shared.sqlite > two.txt 2> two.err &
+    second=$!
+    wait $first; one=$?
+    wait $second; two=$?
+    check "two at once ($round): statuses" "0 0" "$one $two"
+    check "two at once ($round): the first's lines" "$(cat alone.txt)" "$(cat one.txt)"
+    check "two at once ($round): the second's lines" "$(cat alone.txt)" "$(cat two.txt)"
+    check "two at once ($round): nothing said" "" "$(cat one.err two.err)"
+done
+check "48 files, one line each" 48 "$(wc -l < alone.txt)"
+if command -v sqlite3 > /dev/null; then
+    check "the catalogue holds each file once" 48 "$(sqlite3 shared.sqlite 'SELECT count(*) FROM files')"
+else
+    echo "SKIPPED: sqlite3 is not installed; the catalogue's rows were not counted"
+fi
+
 # git: PCG files shown through scry textconv, set up as the README says, so that git log -p
 # names the changed program; a file cut short in the history stops nothing.
 if command -v git > /dev/null; then

@@ -110,8 +110,10 @@ std::string ScryFiles::Path(const std::string& name) const { return (fs::path(di
 
 void ScryFiles::Write(const std::string& name, const std::string& bytes) const
 {
+    fs::create_directories(fs::path(Path(name)).parent_path());
     std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << name;
 }
 
 std::string ScryFiles::Read(const std::string& name) const

@@ -1,0 +1,387 @@
+// scry find, scry dups and scry history: a library of files and folders at once.
+#include "command/Commands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "StStrL/StStrL.h"
+#include "library/Catalogue.h"
+#include "library/Files.h"
+#include "library/Library.h"
+#include "library/Pool.h"
+#include "library/Search.h"
+#include "model/Compare.h"
+#include "model/Match.h"
+#include "model/Uses.h"
+#include "text/DiffText.h"
+#include "text/LibraryText.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+namespace {
+
+// "reading 312/1000 files, 4.1 GB" on standard error where it is a terminal and the work has
+// taken a second; the line is wiped when the work is done.
+class ProgressLine {
+public:
+    explicit ProgressLine(const Console& console)
+        : shown(console.err == nullptr && StandardErrorIsTerminal()), start(std::chrono::steady_clock::now())
+    {
+    }
+    ~ProgressLine()
+    {
+        if (drawn) {
+            std::fprintf(stderr, "\r%*s\r", static_cast<int>(width), "");
+            std::fflush(stderr);
+        }
+    }
+    void Show(const ScanProgress& progress)
+    {
+        if (!shown || !progress.reading || std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
+            return;
+        const std::string line = ProgressText(progress);
+        width = std::max(width, line.size());
+        std::fprintf(stderr, "\r%-*s", static_cast<int>(width), line.c_str());
+        std::fflush(stderr);
+        drawn = true;
+    }
+
+private:
+    bool shown;
+    bool drawn = false;
+    std::size_t width = 0;
+    std::chrono::steady_clock::time_point start;
+};
+
+// The files of the paths; a name that is neither file nor folder is said, as trouble.
+FilesFound FilesOf(const std::vector<std::string>& paths, Console& console, int& status, bool distinct = true)
+{
+    FilesFound found = FindLibraryFiles(paths, distinct);
+    for (const FileTrouble& trouble : found.trouble) {
+        SayError(console, SourceName(trouble.name) + ": " + trouble.why);
+        status = Worst(status, TroubleStatus);
+    }
+    return found;
+}
+
+// Runs a search with the catalogue the options name: one that is damaged or of another schema
+// is set aside and built anew, one that cannot be used is left alone and every file read.
+template <class Search>
+auto WithCatalogue(const Options& options, Console& console, Search&& search)
+{
+    if (options.noCatalogue)
+        return search(nullptr);
+    const std::string path = options.catalogue.empty() ? DefaultCataloguePath() : options.catalogue;
+    if (path.empty()) {
+        SayError(console, "no cache folder (neither XDG_CACHE_HOME nor HOME is set): every file is read afresh; "
+                          "--catalogue FILE keeps one");
+        return search(nullptr);
+    }
+    for (int attempt = 0;; ++attempt) {
+        try {
+            Catalogue catalogue(path);
+            return search(&catalogue);
+        } catch (const CatalogueError& error) {
+            const std::string said = "catalogue " + LineText(path) + " cannot be used (" + error.what() + ")";
+            if (!error.damaged || attempt > 0) {
+                SayError(console, said + "; every file is read afresh");
+                return search(nullptr);
+            }
+            const std::string aside = SetCatalogueAside(path);
+            if (aside.empty()) {
+                SayError(console, said + " and cannot be set aside; every file is read afresh");
+                return search(nullptr);
+            }
+            SayError(console, said + "; set aside as " + LineText(aside) + ", and built anew");
+        }
+    }
+}
+
+// What the scan met, said a line each in the order of the files: a file that is no PCG file
+// (given by name: trouble; found in a folder: skipped), one that cannot be opened, one damaged.
+int SayWhatWasMet(const std::vector<LibraryEntry>& entries, Console& console)
+{
+    int status = Success;
+    for (const LibraryEntry& entry : entries) {
+        if (entry.state == LibraryEntry::State::Unreadable || entry.state == LibraryEntry::State::Gone) {
+            const std::string why = entry.unreadable ? UnreadableText(entry.file.path, *entry.unreadable)
+                                                     : SourceName(entry.file.path) + ": " + entry.failure;
+            SayError(console, entry.file.named ? why : "skipped " + why);
+            if (entry.file.named)
+                status = Worst(status, TroubleStatus);
+        } else if (!entry.problems.empty()) {
+            SayError(console, DamagedText(entry.file.path, entry.problems));
+            status = Worst(status, Damaged);
+        }
+    }
+    return status;
+}
+
+unsigned KindsOf(const std::vector<std::string>& kinds)
+{
+    if (kinds.empty())
+        return AllHitKinds;
+    unsigned bits = 0;
+    for (const std::string& kind : kinds) {
+        if (kind == "prog")
+            bits |= HitBit(HitKind::Program);
+        else if (kind == "combi")
+            bits |= HitBit(HitKind::Combination);
+        else if (kind == "slot")
+            bits |= HitBit(HitKind::Slot);
+        else if (kind == "setlist")
+            bits |= HitBit(HitKind::SetList);
+        else
+            throw Trouble("--kind " + LineText(kind) + ": prog, combi, slot or setlist");
+    }
+    return bits;
+}
+
+// The record at PLACE in FILE, whose sound --sound-of looks for.
+void SoundOf(const std::string& file, const std::string& placeText, Console& console, FindQuery& query)
+{
+    const Query place = QueryOf(placeText);
+    if (place.places.empty())
+        throw Trouble("--sound-of " + LineText(placeText) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
+    Session session(console, {file}, "", OutputKind::Text, false);
+    const FileModel model = session.Read(0);
+    std::vector<Plays> found;
+    for (const Target& target : place.places) {
+        const Plays plays = WhatSlotPlays(model, target);
+        if (plays.record != nullptr)
+            found.push_back(plays);
+    }
+    if (found.empty())
+        throw Trouble(SourceName(file) + " holds no program or combination at " + LineText(placeText));
+    if (found.size() > 1)
+        throw Trouble(LineText(placeText) + " names a program and a combination of " + SourceName(file) +
+                      ": say Prog " + LineText(placeText) + " or Combi " + LineText(placeText));
+    query.soundChunk = model.banks[found.front().bank].id;
+    query.sound = found.front().record->sound;
+}
+
+FindQuery FindQueryOf(const Options& options, std::vector<std::string>& paths, Console& console)
+{
+    FindQuery query;
+    query.kinds = KindsOf(options.kinds);
+    const int asked = !options.place.empty() + !options.soundOf.empty();
+    if (asked > 1)
+        throw Trouble("find by one of a name, --place or --sound-of");
+    if (!options.place.empty()) {
+        query.by = FindQuery::By::Place;
+        query.text = options.place;
+        query.places = QueryOf(options.place).places;
+        if (query.places.empty())
+            throw Trouble("--place " + LineText(options.place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
+    } else if (!options.soundOf.empty()) {
+        query.by = FindQuery::By::Sound;
+        query.text = options.soundOf[1];
+        SoundOf(options.soundOf[0], options.soundOf[1], console, query);
+    } else {
+        if (paths.size() < 2)
+            throw Trouble("find what? paths, then a NAME; or --place PLACE, or --sound-of FILE PLACE");
+        query.text = paths.back();
+        paths.pop_back();
+        if (!FoldedLatin1(query.text, query.folded))
+            throw Trouble(Quoted(query.text) + " holds characters no name can hold (names are ISO 8859-1)");
+    }
+    if (paths.empty())
+        throw Trouble("find where? name files and folders");
+    return query;
+}
+
+std::string NothingFound(const FindQuery& query, std::size_t files)
+{
+    const std::string in = " in " + std::to_string(files) + (files == 1 ? " file" : " files");
+    switch (query.by) {
+    case FindQuery::By::Name: return "nothing named \"" + LineText(query.text) + "\"" + in;
+    case FindQuery::By::Place: return "nothing at " + LineText(query.text) + in;
+    case FindQuery::By::Sound: return "no record of that sound (" + HexLong(query.sound) + ")" + in;
+    }
+    return "";
+}
+
+std::size_t Searched(const std::vector<LibraryEntry>& entries)
+{
+    return static_cast<std::size_t>(
+        std::count_if(entries.begin(), entries.end(), [](const LibraryEntry& e) { return e.Searched(); }));
+}
+
+}   // namespace
+
+int RunFind(const Options& options, Console& console)
+{
+    std::vector<std::string> paths = options.files;
+    const FindQuery query = FindQueryOf(options, paths, console);
+    Session session(console, {}, options.output, OutputKind::Text, options.force);
+    int status = Success;
+    const FilesFound found = FilesOf(paths, console, status);
+    ProgressLine progress(console);
+    const auto [entries, hits] = WithCatalogue(options, console, [&](Catalogue* catalogue) {
+        std::vector<FileHits> hits(found.files.size());
+        std::vector<LibraryEntry> entries = ScanLibrary(
+            found, catalogue, options.jobs,
+            [&](std::size_t i, FileSummary&& summary) { hits[i] = HitsIn(summary, query); },
+            [&](const ScanProgress& state) { progress.Show(state); });
+        return std::make_pair(std::move(entries), std::move(hits));
+    });
+    status = Worst(status, SayWhatWasMet(entries, console));
+    session.Deliver(options.json ? FindJson(entries, hits) : FindLines(entries, hits));
+    const bool any = std::any_of(hits.begin(), hits.end(), [](const FileHits& file) { return !file.Empty(); });
+    if (!any)
+        SayError(console, NothingFound(query, Searched(entries)));
+    return session.StatusWith(Worst(status, any ? Success : Differ));
+}
+
+int RunDups(const Options& options, Console& console)
+{
+    Session session(console, {}, options.output, OutputKind::Text, options.force);
+    int status = Success;
+    const FilesFound found = FilesOf(options.files, console, status);
+    ProgressLine progress(console);
+    const auto [entries, duplicates] = WithCatalogue(options, console, [&](Catalogue* catalogue) {
+        DuplicateFinder finder;
+        std::vector<LibraryEntry> entries = ScanLibrary(
+            found, catalogue, options.jobs,
+            [&](std::size_t i, FileSummary&& summary) { finder.Add(i, std::move(summary)); },
+            [&](const ScanProgress& state) { progress.Show(state); });
+        return std::make_pair(std::move(entries), finder.Groups(options.across));
+    });
+    status = Worst(status, SayWhatWasMet(entries, console));
+    session.Deliver(options.json ? DupsJson(entries, duplicates) : DupsText(entries, duplicates));
+    const bool any = !duplicates.sounds.empty() || !duplicates.setLists.empty();
+    return session.StatusWith(Worst(status, any ? Success : Differ));
+}
+
+namespace {
+
+// Whether a difference is about what history is asked to follow: a place (records there, slots
+// that play it) or a name (records, set lists and slots of that name, before or after).
+bool Follows(const Comparison& comparison, const Difference& difference, const Query& query)
+{
+    if (!query.places.empty()) {
+        if (difference.subject == Subject::Slot) {
+            const auto plays = [&](const Plays& p) {
+                return std::find(query.places.begin(), query.places.end(), p.target) != query.places.end();
+            };
+            return (difference.inNew && plays(NewPlays(comparison, difference))) ||
+                   (difference.inOld && plays(OldPlays(comparison, difference)));
+        }
+        if (difference.subject != Subject::Record)
+            return false;
+        FindQuery asked;
+        asked.places = query.places;
+        const auto at = [&](const FileModel& file, const Place& place) {
+            const Bank& bank = file.banks[place.bank];
+            for (const RecordPlace& p : RecordPlacesOf(asked))
+                if (p.kind == bank.kind && p.bankId == bank.bankId && p.number == place.number)
+                    return true;
+            return false;
+        };
+        return (difference.inNew && at(*comparison.after, difference.newAt)) ||
+               (difference.inOld && at(*comparison.before, difference.oldAt));
+    }
+    const auto named = [&](const auto* thing) { return thing != nullptr && NameHolds(thing->name, query.folded); };
+    switch (difference.subject) {
+    case Subject::Record: return named(OldRecord(comparison, difference)) || named(NewRecord(comparison, difference));
+    case Subject::SetList:
+        return named(OldSetList(comparison, difference)) || named(NewSetList(comparison, difference));
+    case Subject::Slot: return named(OldSlot(comparison, difference)) || named(NewSlot(comparison, difference));
+    default: return false;
+    }
+}
+
+struct Version {
+    std::optional<FileModel> model;
+    std::string trouble;
+};
+
+}   // namespace
+
+int RunHistory(const Options& options, Console& console)
+{
+    Session session(console, {}, options.output, OutputKind::Text, options.force);
+    int status = Success;
+    FilesFound found = FilesOf(options.files, console, status, false);
+    std::optional<Query> follow;
+    if (!options.place.empty()) {
+        follow = QueryOf(options.place);
+        if (follow->places.empty())
+            throw Trouble("--place " + LineText(options.place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
+    } else if (!options.what.empty()) {
+        follow = Query{};
+        follow->text = options.what;
+        if (!FoldedLatin1(options.what, follow->folded))
+            throw Trouble(Quoted(options.what) + " holds characters no name can hold (names are ISO 8859-1)");
+    }
+    if (options.byTime) {
+        std::vector<std::pair<FileIdentity, LibraryFile>> timed;
+        for (const LibraryFile& file : found.files) {
+            FileIdentity identity;
+            IdentifyFile(file.path, identity);
+            timed.push_back({identity, file});
+        }
+        std::stable_sort(timed.begin(), timed.end(),
+                         [](const auto& a, const auto& b) { return a.first.modified < b.first.modified; });
+        for (std::size_t i = 0; i < timed.size(); ++i)
+            found.files[i] = timed[i].second;
+    }
+    if (found.files.size() < 2 && status == Success)
+        throw Trouble("history of what? two versions of a file at least");
+    std::string text;
+    std::optional<FileModel> previous;
+    bool differ = false;
+    InOrder<Version>(
+        found.files.size(), WorkerCount(options.jobs, found.files.size()),
+        [&](std::size_t i) {
+            Version version;
+            try {
+                std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> stream(OpenInput(found.files[i].path),
+                                                                                     &CloseInput);
+                version.model = ReadModel(*stream, found.files[i].path);
+            } catch (const Unreadable& unreadable) {
+                version.trouble = UnreadableText(found.files[i].path, unreadable);
+            } catch (const std::exception& error) {
+                version.trouble = SourceName(found.files[i].path) + ": " + error.what();
+            }
+            return version;
+        },
+        [&](std::size_t, Version&& version) {
+            if (!version.model) {
+                SayError(console, version.trouble);
+                status = Worst(status, TroubleStatus);
+                return;
+            }
+            if (version.model->Damaged()) {
+                SayError(console, DamagedText(version.model->name, version.model->problems));
+                status = Worst(status, Damaged);
+            }
+            if (previous) {
+                const Comparison comparison = Compare(*previous, *version.model);
+                std::string block;
+                if (!follow) {
+                    block = DiffText(comparison);
+                    differ = differ || !comparison.differences.empty();
+                    if (block.empty())
+                        block = "no differences\n";
+                } else {
+                    for (const Difference& difference : comparison.differences)
+                        if (Follows(comparison, difference, *follow))
+                            block += DiffLine(comparison, difference) + "\n";
+                    differ = differ || !block.empty();
+                }
+                if (!block.empty())
+                    text +=
+                        "== " + LineText(version.model->name) + " (after " + LineText(previous->name) + ")\n" + block;
+            }
+            previous = std::move(version.model);
+        },
+        [] {});
+    session.Deliver(text);
+    return session.StatusWith(Worst(status, differ ? Differ : Success));
+}
+
+}   // namespace scry

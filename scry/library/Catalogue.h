@@ -1,0 +1,65 @@
+// The library's catalogue: one SQLite database of what each file held when it was last read, so
+// that a search reads again only the files whose size, time or identity changed. Two processes
+// may use one catalogue at once (WAL, a busy timeout); a catalogue that cannot be used raises
+// CatalogueError, and the caller sets it aside and builds another.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Platform/Platform.h"
+#include "library/Summary.h"
+
+namespace scry {
+
+class Database;
+class Statement;
+
+struct CatalogueError : std::runtime_error {
+    CatalogueError(const std::string& what, bool isDamaged) : std::runtime_error(what), damaged(isDamaged) {}
+    bool damaged;   // the file is no catalogue of this schema, or is damaged: to be set aside
+};
+
+// The catalogue's schema, as its file holds it, and the version that file gives it.
+const char* CatalogueSchema();
+int CatalogueVersion();
+
+// Where the catalogue is by default: scry/library.sqlite under $XDG_CACHE_HOME, else ~/.cache
+// (%LOCALAPPDATA% on Windows); "" where none of those is set.
+std::string DefaultCataloguePath();
+
+class Catalogue {
+public:
+    // Opens the catalogue at path, made with its folder where there is none.
+    explicit Catalogue(const std::string& path);
+    ~Catalogue();
+
+    struct Entry {
+        std::int64_t id;
+        FileIdentity identity;
+    };
+    // Every file the catalogue holds, by key.
+    std::map<std::string, Entry> Entries();
+    // What a file held, as it was stored; nothing where another process dropped it meanwhile.
+    std::optional<FileSummary> Load(std::int64_t id);
+    // The file's summary in place of any it had, in one transaction; its id. Where another
+    // process stored the file as it is meanwhile, that one is kept.
+    std::int64_t Store(const std::string& key, const FileIdentity& identity, const FileSummary& summary);
+    // Drops files, in one transaction.
+    void Drop(const std::vector<std::int64_t>& ids);
+
+private:
+    std::unique_ptr<Database> database;
+};
+
+// Renames a catalogue that cannot be used beside its name (and removes what its journal left);
+// the new name, or "" where it could not be renamed.
+std::string SetCatalogueAside(const std::string& path);
+
+}   // namespace scry

@@ -1,0 +1,71 @@
+// Files named and folders searched.
+#include "library/Files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace scry {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string KeyOf(const fs::path& path)
+{
+    std::error_code ignored;
+    const fs::path absolute = fs::absolute(path, ignored);
+    return (absolute.empty() ? path : absolute).lexically_normal().string();
+}
+
+}   // namespace
+
+bool IsPcgName(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string tail = name.substr(name.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == ".pcg";
+}
+
+FilesFound FindLibraryFiles(const std::vector<std::string>& paths, bool distinct)
+{
+    FilesFound found;
+    std::set<std::string> seen;
+    const auto add = [&](const fs::path& path, bool named) {
+        LibraryFile file{path.string(), KeyOf(path), named};
+        if (seen.insert(file.key).second || !distinct)
+            found.files.push_back(std::move(file));
+    };
+    for (const std::string& name : paths) {
+        std::error_code error;
+        const fs::file_status status = fs::status(name, error);
+        if (fs::is_directory(status)) {
+            std::vector<fs::path> under;
+            const auto options = fs::directory_options::skip_permission_denied;
+            for (fs::recursive_directory_iterator it(name, options, error), end; !error && it != end;
+                 it.increment(error)) {
+                std::error_code ignored;
+                if (IsPcgName(it->path().filename().string()) && it->is_regular_file(ignored))
+                    under.push_back(it->path());
+            }
+            if (error)
+                found.trouble.push_back({name, error.message()});
+            std::sort(under.begin(), under.end());
+            for (const fs::path& path : under)
+                add(path, false);
+            found.roots.push_back(KeyOf(name));
+        } else if (fs::exists(status)) {
+            add(name, true);
+        } else {
+            found.trouble.push_back({name, error && status.type() != fs::file_type::not_found
+                                               ? error.message()
+                                               : "no such file or folder"});
+        }
+    }
+    return found;
+}
+
+}   // namespace scry

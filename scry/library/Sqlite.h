@@ -1,0 +1,84 @@
+// SQLite, as the catalogue uses it: a connection and prepared statements, each closed by its
+// owner on every way out; a failed call raises SqliteError with SQLite's code and message.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace scry {
+
+struct SqliteError : std::runtime_error {
+    SqliteError(int sqliteCode, const std::string& what) : std::runtime_error(what), code(sqliteCode) {}
+    int code;   // SQLite's primary result code
+    // The database file is damaged, or is no database.
+    bool Damaged() const;
+};
+
+class Database {
+public:
+    // Opens, creating where there is none, the database at path.
+    explicit Database(const std::string& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Runs statements that take no parameters and give no rows (or whose rows are not wanted).
+    void Execute(const char* sql);
+    // The single integer a statement gives.
+    std::int64_t Number(const char* sql);
+    // Waits up to ms milliseconds for another connection's lock before a statement fails.
+    void WaitWhenBusy(int ms);
+    std::int64_t LastRowId() const;
+    sqlite3* Handle() const { return db; }
+    [[noreturn]] void Raise(int code) const;
+
+private:
+    sqlite3* db = nullptr;
+};
+
+class Statement {
+public:
+    Statement(Database& database, const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Parameters count from 1. Texts are bound as blobs: names are ISO 8859-1 bytes, compared
+    // byte for byte.
+    Statement& Bind(int parameter, std::int64_t value);
+    Statement& Bind(int parameter, std::string_view bytes);
+    // True while it gives a row.
+    bool Step();
+    // Runs it to its end, then makes it ready for new parameters.
+    void Run();
+    // Ready to run again, parameters kept until bound anew.
+    void Reset();
+    std::int64_t Number(int column) const;
+    std::string Bytes(int column) const;
+
+private:
+    Database& database;
+    sqlite3_stmt* statement = nullptr;
+};
+
+// A transaction: begun where it is made (IMMEDIATE: the write lock taken at once), committed by
+// Commit, rolled back on any other way out.
+class Transaction {
+public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& database;
+    bool open = true;
+};
+
+}   // namespace scry

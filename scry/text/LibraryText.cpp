@@ -1,0 +1,190 @@
+// Hits and groups of a library search.
+#include "text/LibraryText.h"
+
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "StStrL/StStrL.h"
+#include "model/Vocabulary.h"
+#include "text/Json.h"
+#include "text/Text.h"
+#include "text/Words.h"
+
+namespace scry {
+
+using nlohmann::ordered_json;
+
+namespace {
+
+const char* RecordType(const LibraryRecord& record) { return record.kind == Kind::CMB1 ? "Combi" : "Prog"; }
+
+std::string Place(const LibraryRecord& record)
+{
+    return std::string(RecordType(record)) + " " +
+           RecordPlaceText(record.bankName, record.occurrence, record.occurrences, record.number);
+}
+
+// What the slot plays, as show says it.
+Plays PlaysOf(const LibrarySlot& slot, Record& played)
+{
+    played = {slot.playsName, 0, slot.playsSound};
+    return {slot.target, slot.resolution, slot.resolution == Resolution::Found ? &played : nullptr, 0};
+}
+
+std::string SetListWord(const LibrarySetList& list) { return "SETLIST " + Pad3(list.number); }
+
+std::string SlotsUsed(std::uint32_t used) { return std::to_string(used) + (used == 1 ? " slot used" : " slots used"); }
+
+// "HD-1 program", "EXi program", "combination".
+std::string SoundKind(ChunkId chunk)
+{
+    const BankChunkInfo* info = BankChunkOf(chunk);
+    if (info != nullptr && info->engine[0] != '\0')
+        return std::string(info->engine) + " program";
+    return "combination";
+}
+
+std::string PlacesInFiles(std::size_t places, std::size_t files)
+{
+    return std::to_string(places) + " places in " + std::to_string(files) + (files == 1 ? " file" : " files");
+}
+
+ordered_json RecordJson(const LibraryRecord& record)
+{
+    return {{"kind", record.kind == Kind::CMB1 ? "combination" : "program"},
+            {"engine", BankChunkOf(record.chunk) != nullptr ? BankChunkOf(record.chunk)->engine : ""},
+            {"bank", Utf8(record.bankName)},
+            {"bank_of_that_place", record.occurrence + 1},
+            {"number", record.number},
+            {"name", Utf8(record.name)},
+            {"fingerprint", HexLong(record.fingerprint)},
+            {"sound", HexLong(record.sound)}};
+}
+
+ordered_json SetListJson(const LibrarySetList& list)
+{
+    return {{"kind", "set list"},
+            {"set_list", list.number},
+            {"name", Utf8(list.name)},
+            {"fingerprint", HexLong(list.fingerprint)},
+            {"used_slots", list.used}};
+}
+
+ordered_json SlotJson(const LibrarySlot& slot)
+{
+    Record played;
+    return {{"kind", "slot"},
+            {"set_list", slot.setList},
+            {"slot", slot.slot},
+            {"name", Utf8(slot.name)},
+            {"fingerprint", HexLong(slot.fingerprint)},
+            {"plays", PlaysJson(PlaysOf(slot, played))}};
+}
+
+// The thing's fields after its file's.
+ordered_json InFile(const std::string& path, const ordered_json& thing)
+{
+    ordered_json json{{"file", path}};
+    for (const auto& [key, value] : thing.items())
+        json[key] = value;
+    return json;
+}
+
+}   // namespace
+
+std::string ProgressText(const ScanProgress& progress)
+{
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f GB", static_cast<double>(progress.bytes) / 1e9);
+    return "reading " + std::to_string(progress.done) + "/" + std::to_string(progress.count) + " files, " + size;
+}
+
+std::string FindLines(const std::vector<LibraryEntry>& entries, const std::vector<FileHits>& hits)
+{
+    std::string text;
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        const std::string file = LineText(entries[i].file.path) + "  ";
+        for (const LibrarySetList& list : hits[i].setLists)
+            text += file + SetListWord(list) + "  " + Quoted(list.name) + "  " + HexLong(list.fingerprint) + "  " +
+                    SlotsUsed(list.used) + "\n";
+        for (const LibrarySlot& slot : hits[i].slots) {
+            Record played;
+            text += file + "SLOT " + SlotKey(slot.setList, slot.slot) + "  " + Quoted(slot.name) + "  " +
+                    HexLong(slot.fingerprint) + "  plays " + PlaysText(PlaysOf(slot, played)) + "\n";
+        }
+        for (const LibraryRecord& record : hits[i].records)
+            text += file + Place(record) + "  " + Quoted(record.name) + "  " + HexLong(record.sound) + "\n";
+    }
+    return text;
+}
+
+std::string FindJson(const std::vector<LibraryEntry>& entries, const std::vector<FileHits>& hits)
+{
+    ordered_json list = ordered_json::array();
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        const auto add = [&](const ordered_json& hit) { list.push_back(InFile(entries[i].file.path, hit)); };
+        for (const LibrarySetList& setList : hits[i].setLists)
+            add(SetListJson(setList));
+        for (const LibrarySlot& slot : hits[i].slots)
+            add(SlotJson(slot));
+        for (const LibraryRecord& record : hits[i].records)
+            add(RecordJson(record));
+    }
+    return JsonText({{"hits", std::move(list)}});
+}
+
+std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates)
+{
+    std::vector<std::string> paths;
+    for (const LibraryEntry& entry : entries)
+        paths.push_back("  " + LineText(entry.file.path) + "  ");
+    std::string text;
+    std::size_t soundPlaces = 0, listPlaces = 0;
+    for (const SoundGroup& group : duplicates.sounds) {
+        soundPlaces += group.places.size();
+        text += "SOUND " + HexLong(group.sound) + "  " + SoundKind(group.chunk) + ", " +
+                PlacesInFiles(group.places.size(), group.files) + "\n";
+        for (const SoundPlace& place : group.places)
+            text.append(paths[place.file])
+                .append(Place(place.record))
+                .append("  ")
+                .append(Quoted(place.record.name))
+                .append(1, '\n');
+    }
+    for (const SetListGroup& group : duplicates.setLists) {
+        listPlaces += group.places.size();
+        text += "SETLIST " + HexLong(group.fingerprint) + "  " + PlacesInFiles(group.places.size(), group.files) + "\n";
+        for (const SetListPlace& place : group.places)
+            text += paths[place.file] + SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " +
+                    SlotsUsed(place.setList.used) + "\n";
+    }
+    const std::size_t sounds = duplicates.sounds.size(), lists = duplicates.setLists.size();
+    return text + std::to_string(sounds) + (sounds == 1 ? " group" : " groups") + " of the same sound (" +
+           std::to_string(soundPlaces) + " places), " + std::to_string(lists) + " of the same set list (" +
+           std::to_string(listPlaces) + " places)\n";
+}
+
+std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates)
+{
+    ordered_json sounds = ordered_json::array(), lists = ordered_json::array();
+    for (const SoundGroup& group : duplicates.sounds) {
+        ordered_json places = ordered_json::array();
+        for (const SoundPlace& place : group.places)
+            places.push_back(InFile(entries[place.file].file.path, RecordJson(place.record)));
+        sounds.push_back({{"sound", HexLong(group.sound)},
+                          {"kind", SoundKind(group.chunk)},
+                          {"files", group.files},
+                          {"places", std::move(places)}});
+    }
+    for (const SetListGroup& group : duplicates.setLists) {
+        ordered_json places = ordered_json::array();
+        for (const SetListPlace& place : group.places)
+            places.push_back(InFile(entries[place.file].file.path, SetListJson(place.setList)));
+        lists.push_back(
+            {{"fingerprint", HexLong(group.fingerprint)}, {"files", group.files}, {"places", std::move(places)}});
+    }
+    return JsonText({{"sounds", std::move(sounds)}, {"set_lists", std::move(lists)}});
+}
+
+}   // namespace scry

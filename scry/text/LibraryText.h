@@ -1,0 +1,26 @@
+// A library search in words and as JSON: find's lines (one per hit: file, what and where, name,
+// fingerprint), dups' groups, and each as one document for scripts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "library/Library.h"
+#include "library/Search.h"
+
+namespace scry {
+
+// "backups/2024-05.PCG  Prog U-A006  \"Vintage Rhodes MkI\"  8A01C3F2", a file's hits in order.
+std::string FindLines(const std::vector<LibraryEntry>& entries, const std::vector<FileHits>& hits);
+// {"hits": [{"file": ..., "kind": "program", ...}, ...]}: the same hits, in the same order.
+std::string FindJson(const std::vector<LibraryEntry>& entries, const std::vector<FileHits>& hits);
+
+// "SOUND 8A01C3F2  HD-1 program, 3 places in 2 files", its places indented below, each group so;
+// then "12 groups of the same sound (40 places), 1 of the same set list (2 places)".
+std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates);
+std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates);
+
+// "reading 312/1000 files, 4.1 GB": a scan's progress line.
+std::string ProgressText(const ScanProgress& progress);
+
+}   // namespace scry
