@@ -24,7 +24,7 @@ inline unsigned WorkerCount(unsigned asked, std::size_t count)
 }
 
 // work(i) for every i below count, on `threads` threads (work must not throw); take(i, result)
-// for each in order of i on this thread; tick() about every tenth of a second while it waits.
+// for each in order of i on this thread; tick() about every tenth of a second meanwhile.
 template <class Result>
 void InOrder(std::size_t count, unsigned threads, const std::function<Result(std::size_t)>& work,
              const std::function<void(std::size_t, Result&&)>& take, const std::function<void()>& tick)
@@ -65,15 +65,22 @@ void InOrder(std::size_t count, unsigned threads, const std::function<Result(std
         for (std::thread& worker : workers)
             worker.join();
     };
+    auto ticked = std::chrono::steady_clock::now();
+    const auto tickNow = [&] {
+        ticked = std::chrono::steady_clock::now();
+        tick();
+    };
     try {
         while (first < count) {
+            if (std::chrono::steady_clock::now() - ticked >= std::chrono::milliseconds(100))
+                tickNow();
             std::optional<Result> result;
             {
                 std::unique_lock lock(mutex);
                 if (!changed.wait_for(lock, std::chrono::milliseconds(100),
                                       [&] { return !window.empty() && window.front().has_value(); })) {
                     lock.unlock();
-                    tick();
+                    tickNow();
                     continue;
                 }
                 result = std::move(window.front());
