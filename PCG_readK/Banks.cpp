@@ -189,10 +189,11 @@ bool ReadBank(InputStream& stream, const BankHeader& bank, BankBuffer& into, Ban
     return load.present == into.size;
 }
 
-bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, std::uint32_t& bankId,
+bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, BankHeader& header,
                     BankLoad& load, WalkMemory& memory, const WalkReceiver& receiver)
 {
     const BankHeader bank = ReadBankHeaderFields(stream);
+    header = bank;
     // Only bank ids of kinds 2 and 3 come here; anything else would be taken for "MBK1".
     const BankChunkInfo* info = BankChunkOf(IdOf(chunk));
     if (info == nullptr)
@@ -202,7 +203,6 @@ bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& 
     load = BankLoad{};
     const bool loaded = ReadBank(stream, bank, into, load, receiver);
     bankName = ProgBankName(info->bankType, bank.bankId);
-    bankId = bank.bankId;
     if (receiver.note != nullptr) {
         // The bank's first name, taken from its bytes whether or not the load was made: after a
         // failure they are what an earlier bank left. A bank left where it lies in a mapped file

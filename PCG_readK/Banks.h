@@ -80,9 +80,9 @@ void VisitBank(InputStream& stream, const BankLoad& load, std::size_t recordSize
 BankHeader ReadBankHeaderFields(InputStream& stream);
 
 // Reads the bank header after a "PBK1", "MBK1" or "CBK1" chunk header and loads the bank for its
-// buffer (see LoadBank); load receives how, bankName the bank's name, bankId its header's id.
+// buffer (see LoadBank); load receives how, bankName the bank's name, header its header's fields.
 // Each step is told to the receiver. True when the whole bank was loaded.
-bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, std::uint32_t& bankId,
+bool ReadBankHeader(InputStream& stream, const ChunkHeader& chunk, std::string& bankName, BankHeader& header,
                     BankLoad& load, WalkMemory& memory, const WalkReceiver& receiver);
 
 // Loads the bank when numProgs * objSize is exactly the buffer's size (see LoadBank; load

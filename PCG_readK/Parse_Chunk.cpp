@@ -36,14 +36,15 @@ struct ChunkWalk {
 // A loaded bank goes to the receiver, a part at a time; a mapped file that shrank meanwhile read
 // as zeros, and what was made of it is not the file's.
 void HandOn(const ChunkWalk& walk, ChunkId id, const BankLoad& load, std::size_t recordSize, std::size_t size,
-            const std::string& bankName, std::uint32_t bankId)
+            const std::string& bankName, const BankHeader& header)
 {
     if (walk.receiver.bank == nullptr)
         return;
     VisitBank(walk.stream, load, recordSize, walk.memory.window,
               [&](const std::uint8_t* records, std::size_t first, std::size_t count) {
-                  walk.receiver.bank(walk.receiver.context, BankMet{id, walk.kind, bankName, bankId, records, first,
-                                                                    count, size, load.present, load.offset});
+                  walk.receiver.bank(walk.receiver.context,
+                                     BankMet{id, walk.kind, bankName, header.bankId, records, first, count, size,
+                                             load.present, load.offset, header.numProgs, header.objSize});
               });
     if (MappedInputShrank())
         RaiseInputShrank(walk.stream);
@@ -105,7 +106,7 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             const BankLoad load = LoadBank(walk.stream, into);
             Tell(walk.receiver, {.step = WalkStep::SetListDataRead, .id = id, .count = into.size});
             if (secondId == SBK1)
-                HandOn(walk, SBK1, load, SetListSize, into.size, std::string(), bank.bankId);
+                HandOn(walk, SBK1, load, SetListSize, into.size, std::string(), bank);
             else if (walk.receiver.data != nullptr)
                 walk.receiver.data(walk.receiver.context, secondId, load.offset, load.present);
         } else {
@@ -132,16 +133,16 @@ AfterChunk WalkBanks(ChunkWalk& walk)
         if (IsBankIdOf(walk.kind, secondId)) {
             Tell(walk.receiver, {.step = WalkStep::BankChunk, .id = id, .size = Swapped(second.size)});
             std::string bankName;
-            std::uint32_t bankId = 0;
+            BankHeader header{};
             BankLoad load{};
-            if (!ReadBankHeader(walk.stream, second, bankName, bankId, load, walk.memory, walk.receiver)) {
+            if (!ReadBankHeader(walk.stream, second, bankName, header, load, walk.memory, walk.receiver)) {
                 if (walk.receiver.bankNotLoaded != nullptr)
                     walk.receiver.bankNotLoaded(walk.receiver.context, secondId, bankName);
                 Tell(walk.receiver, {.step = WalkStep::ChunkLeft});
                 return AfterChunk::End;
             }
             const BankChunkInfo* info = BankChunkOf(secondId);
-            HandOn(walk, secondId, load, info->recordSize, info->bankSize, bankName, bankId);
+            HandOn(walk, secondId, load, info->recordSize, info->bankSize, bankName, header);
         } else {
             Tell(walk.receiver,
                  {.step = WalkStep::UnknownInBanks, .id = id, .position = walk.entry, .kind = walk.kind});

@@ -39,6 +39,8 @@ struct BankMet {
                                    // the file ended inside the bank, and the rest are what an
                                    // earlier load of that bank left
     std::int64_t offset;           // where the bank's records begin in the file
+    std::uint32_t numProgs;        // records and bytes per record, as its bank header says them
+    std::uint32_t objSize;
 
     bool FirstPart() const { return first == 0; }
     bool LastPart() const { return first + count == RecordsPerBank; }

@@ -65,6 +65,12 @@ InputStream* OpenInput(const std::string& name);
 // Standard input as a stream of its own where it is a regular file (a redirection from a file);
 // nullptr where it is a pipe, a terminal or a device, to be read as it comes.
 InputStream* OpenStandardInputFile(const std::string& name);
+// Standard input that is no file (a pipe, a terminal) as a stream of its own: head (bytes already
+// read from it) and the rest, up to its end, copied into a temporary file that no name leads to
+// and that goes when the stream is closed, so that what it holds costs disk, not memory. More
+// than limit bytes in all: nullptr, at once, with tooLarge set. Raises std::system_error where
+// standard input cannot be read or the temporary file cannot be made or written.
+InputStream* SpoolStandardInput(const std::string& name, const std::string& head, std::uint64_t limit, bool& tooLarge);
 // A stream over bytes already in memory, which must outlive it; name is what errors show.
 InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name);
 void CloseInput(InputStream* stream) noexcept;

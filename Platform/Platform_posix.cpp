@@ -218,6 +218,54 @@ InputStream* OpenStandardInputFile(const std::string& name)
     return stream;
 }
 
+InputStream* SpoolStandardInput(const std::string& name, const std::string& head, std::uint64_t limit, bool& tooLarge)
+{
+    tooLarge = false;
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder != nullptr && folder[0] != '\0' ? folder : "/tmp") + "/scry-input-XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0)
+        RaiseIoError("cannot keep " + name + " in a temporary file", errno);
+    ::unlink(path.c_str());   // no name leads to it: it goes with the last descriptor
+    const auto fail = [&](const std::string& what, int error) {
+        ::close(fd);
+        RaiseIoError(what, error);
+    };
+    const auto put = [&](const char* bytes, std::size_t count) {
+        while (count > 0) {
+            const ssize_t wrote = ::write(fd, bytes, count);
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                fail("cannot keep " + name + " in a temporary file", wrote < 0 ? errno : ENOSPC);
+            bytes += wrote;
+            count -= static_cast<std::size_t>(wrote);
+        }
+    };
+    std::uint64_t total = head.size();
+    put(head.data(), head.size());
+    // Through stdio, as the head was read: what its buffer holds comes first.
+    std::vector<char> run(std::size_t{1} << 20);
+    for (;;) {
+        const std::size_t got = std::fread(run.data(), 1, run.size(), stdin);
+        if (got == 0) {
+            if (std::ferror(stdin))
+                fail("cannot read " + name, errno != 0 ? errno : EIO);
+            break;
+        }
+        total += got;
+        if (total > limit) {
+            ::close(fd);
+            tooLarge = true;
+            return nullptr;
+        }
+        put(run.data(), got);
+    }
+    auto* stream = new InputStream{fd, nullptr, static_cast<std::int64_t>(total), 0, name};
+    MapFile(*stream);
+    return stream;
+}
+
 bool IsStreamDevice(const std::string& name)
 {
     struct stat info {};

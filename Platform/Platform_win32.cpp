@@ -122,6 +122,53 @@ InputStream* OpenStandardInputFile(const std::string& name)
     return stream;
 }
 
+InputStream* SpoolStandardInput(const std::string& name, const std::string& head, std::uint64_t limit, bool& tooLarge)
+{
+    tooLarge = false;
+    char folder[MAX_PATH + 1] = {};
+    char path[MAX_PATH + 1] = {};
+    if (::GetTempPathA(sizeof folder, folder) == 0 || ::GetTempFileNameA(folder, "scr", 0, path) == 0)
+        RaiseLastError("cannot keep " + name + " in a temporary file");
+    // Deleted when the last handle to it is closed.
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        RaiseLastError("cannot keep " + name + " in a temporary file");
+    const auto put = [&](const char* bytes, std::size_t count) {
+        DWORD wrote = 0;
+        if (count > 0 && (!::WriteFile(file, bytes, static_cast<DWORD>(count), &wrote, nullptr) || wrote != count)) {
+            const DWORD error = ::GetLastError();
+            ::CloseHandle(file);
+            throw std::system_error(static_cast<int>(error), std::system_category(),
+                                    "cannot keep " + name + " in a temporary file");
+        }
+    };
+    std::uint64_t total = head.size();
+    put(head.data(), head.size());
+    std::vector<char> run(std::size_t{1} << 20);
+    for (;;) {
+        const std::size_t got = std::fread(run.data(), 1, run.size(), stdin);
+        if (got == 0) {
+            if (std::ferror(stdin)) {
+                ::CloseHandle(file);
+                throw std::system_error(EIO, std::generic_category(), "cannot read " + name);
+            }
+            break;
+        }
+        total += got;
+        if (total > limit) {
+            ::CloseHandle(file);
+            tooLarge = true;
+            return nullptr;
+        }
+        put(run.data(), got);
+    }
+    auto* stream =
+        new InputStream{reinterpret_cast<std::intptr_t>(file), nullptr, static_cast<std::int64_t>(total), 0, name};
+    MapFile(*stream);
+    return stream;
+}
+
 bool IsStreamDevice(const std::string& name)
 {
     const HANDLE handle = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -66,15 +66,19 @@ void OpenStandardInput(Input& input, const Console& console)
         input.stream.reset(file);
         return;
     } else {
+        // A pipe or a terminal: refused at its first bytes where it is no PCG file, else kept in a
+        // temporary file, up to the bound.
         ReadMore(bytes, sizeof(PcgFileHeader));
         input.failure = HeaderFailure(bytes);
-        if (input.failure.empty()) {
-            constexpr std::size_t Run = std::size_t{1} << 20;
-            while (ReadMore(bytes, Run)) {
-            }
-            if (std::ferror(stdin))
-                input.failure = "cannot read standard input: " + ErrnoText(errno);
-        }
+        if (!input.failure.empty())
+            return;
+        bool tooLarge = false;
+        input.stream.reset(SpoolStandardInput(input.name, bytes, StandardInputLimit, tooLarge));
+        bytes.clear();
+        if (tooLarge)
+            input.failure = "it holds more than " + std::to_string(StandardInputLimit >> 20) +
+                            " MiB, more than any PCG file; it is not read";
+        return;
     }
     if (input.failure.empty())
         input.stream.reset(OpenMemoryInput(bytes.data(), bytes.size(), input.name));

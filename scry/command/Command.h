@@ -5,6 +5,7 @@
 // status, the worst of what it met.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -80,6 +81,10 @@ enum class OutputKind {
     SetListText,   // a set-list text that scry wrote and nobody edited; any other only with --force
     PcgFile,       // a new PCG file: a file by name (no stream), never over a PCG file, any other only with --force
 };
+
+// The most a PCG file read from standard input may hold (the instrument's largest are a few tens
+// of megabytes).
+inline constexpr std::uint64_t StandardInputLimit = std::uint64_t{256} << 20;
 
 // One input of a command, opened; "-" is standard input.
 struct Input {

@@ -120,6 +120,20 @@ int SayWhatWasMet(const std::vector<LibraryEntry>& entries, Console& console)
     return status;
 }
 
+// A library's file is an input like any other: -o never names one (a file under a folder that
+// was skipped, as no PCG file, included).
+void RefuseInputAsOutput(const std::string& output, const std::vector<LibraryFile>& files)
+{
+    FileIdentity written;
+    if (output.empty() || !IdentifyFile(output, written))
+        return;
+    for (const LibraryFile& file : files) {
+        FileIdentity read;
+        if (IdentifyFile(file.path, read) && read == written)
+            throw Trouble("cannot write " + LineText(output) + ": it is an input of this command");
+    }
+}
+
 unsigned KindsOf(const std::vector<std::string>& kinds)
 {
     if (kinds.empty())
@@ -229,6 +243,7 @@ int RunFind(const Options& options, Console& console)
         return std::make_pair(std::move(entries), std::move(hits));
     });
     status = Worst(status, SayWhatWasMet(entries, console));
+    RefuseInputAsOutput(session.Output(), found.files);
     session.Deliver(options.json ? FindJson(entries, hits) : FindLines(entries, hits));
     const bool any = std::any_of(hits.begin(), hits.end(), [](const FileHits& file) { return !file.Empty(); });
     if (!any)
@@ -251,6 +266,7 @@ int RunDups(const Options& options, Console& console)
         return std::make_pair(std::move(entries), finder.Groups(options.across));
     });
     status = Worst(status, SayWhatWasMet(entries, console));
+    RefuseInputAsOutput(session.Output(), found.files);
     session.Deliver(options.json ? DupsJson(entries, duplicates) : DupsText(entries, duplicates));
     const bool any = !duplicates.sounds.empty() || !duplicates.setLists.empty();
     return session.StatusWith(Worst(status, any ? Success : Differ));
@@ -380,6 +396,7 @@ int RunHistory(const Options& options, Console& console)
             previous = std::move(version.model);
         },
         [] {});
+    RefuseInputAsOutput(session.Output(), found.files);
     session.Deliver(text);
     return session.StatusWith(Worst(status, differ ? Differ : Success));
 }

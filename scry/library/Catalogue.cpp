@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <chrono>
 #include <system_error>
+#include <thread>
 
 #include "library/Sqlite.h"
 #include "library/SummaryCodec.h"
@@ -76,12 +78,31 @@ std::string SetCatalogueAside(const std::string& path)
 
 Catalogue::Catalogue(const std::string& path)
 {
-    Guarded([&] {
-        std::error_code ignored;
-        if (fs::path(path).has_parent_path())
-            fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::error_code ignored;
+    if (fs::path(path).has_parent_path())
+        fs::create_directories(fs::path(path).parent_path(), ignored);
+    // Another process making or opening the same catalogue may hold a lock that SQLite's wait
+    // does not cover (while the journal changes to WAL): the opening is tried again a while.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            Open(path);
+            return;
+        } catch (const SqliteError& error) {
+            if (!error.Busy() || attempt >= 200)
+                throw CatalogueError(error.what(), error.Damaged());
+            database.reset();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+}
+
+void Catalogue::Open(const std::string& path)
+{
+    {
         database = std::make_unique<Database>(path);
         database->WaitWhenBusy(10000);
+        // WAL first, so that readers and a writer never wait on each other; it stays in the file.
+        database->Execute("PRAGMA journal_mode = WAL");
         // The first read of the file: a file that is no database fails here.
         std::int64_t version = database->Number("PRAGMA user_version");
         if (version == 0) {
@@ -99,10 +120,8 @@ Catalogue::Catalogue(const std::string& path)
             throw CatalogueError("its schema is version " + std::to_string(version) + ", not " +
                                      std::to_string(CatalogueVersion()),
                                  true);
-        database->Execute("PRAGMA journal_mode = WAL");
         database->Execute("PRAGMA synchronous = NORMAL");
-        return 0;
-    });
+    }
 }
 
 Catalogue::~Catalogue() = default;

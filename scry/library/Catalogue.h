@@ -55,6 +55,7 @@ public:
     void Drop(const std::vector<std::int64_t>& ids);
 
 private:
+    void Open(const std::string& path);
     std::unique_ptr<Database> database;
 };
 

@@ -7,6 +7,8 @@ namespace scry {
 
 bool SqliteError::Damaged() const { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
 
+bool SqliteError::Busy() const { return code == SQLITE_BUSY || code == SQLITE_LOCKED; }
+
 Database::Database(const std::string& path)
 {
     const int opened =

@@ -17,6 +17,8 @@ struct SqliteError : std::runtime_error {
     int code;   // SQLite's primary result code
     // The database file is damaged, or is no database.
     bool Damaged() const;
+    // Another connection holds a lock.
+    bool Busy() const;
 };
 
 class Database {

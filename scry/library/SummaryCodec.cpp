@@ -148,7 +148,7 @@ FileSummary DecodeSummary(std::string_view blob)
     summary.problems.reserve(problemsCount);
     for (std::uint32_t n = problemsCount; n > 0; --n) {
         Problem p;
-        p.kind = r.Of(ProblemKind::FileCutShort);
+        p.kind = r.Of(LastProblemKind);
         p.id = r.Text();
         p.bankName = r.Text();
         p.offset = static_cast<std::int64_t>(r.U64());

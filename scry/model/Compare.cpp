@@ -3,6 +3,7 @@
 // thing removed or added.
 #include "model/Compare.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -84,7 +85,12 @@ void DiffEdges(Sides& sides)
                                                : file.head.substr(at, 4) + file.head.substr(at + 8, 4);
     };
     // A file cut short says so among its problems; its container is no news then.
-    if (before.Damaged() || after.Damaged())
+    const auto cut = [](const FileModel& file) {
+        return std::any_of(file.problems.begin(), file.problems.end(), [](const Problem& p) {
+            return p.kind == ProblemKind::FileCutShort || p.kind == ProblemKind::ChunkCut;
+        });
+    };
+    if (cut(before) || cut(after))
         return;
     if (surplus(before) != surplus(after) || containerRest(before) != containerRest(after))
         sides.found.push_back(Of(Subject::Container, Change::Changed));

@@ -68,6 +68,7 @@ struct Building {
     const InputStream& input;
     bool refused = false;
     HeaderRefusal refusal = HeaderRefusal::NoKorgHeader;
+    bool bankRefused = false;              // the walk stopped at a bank it could not load
     bool chunkFingerprints = true;         // false: chunks, data banks and the tail get none (0)
     std::vector<std::uint8_t> scratch{};   // bytes on their way to a fingerprint
     bool inPadding = false;                // the last chunk met was zero padding, not yet fingerprinted
@@ -188,6 +189,10 @@ void BankSeen(void* context, const BankMet& met)
         model.banks.push_back({met.id, met.kind, met.bankId, met.bankName, 0, 1, true, met.offset, met.size, {}, {}});
     }
     Bank& bank = model.banks.back();
+    const std::size_t recordSize = met.kind == Kind::SLS1 ? SetListSize : BankChunkOf(met.id)->recordSize;
+    if (met.FirstPart() && (met.numProgs != RecordsPerBank || met.objSize != recordSize))
+        model.problems.push_back({ProblemKind::BankHeaderLies, IdText(met.id), met.bankName, met.offset, met.numProgs,
+                                  static_cast<std::int64_t>(met.objSize)});
     if (met.kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = met.first; i < met.first + met.count; ++i) {
@@ -227,6 +232,7 @@ void DataSeen(void* context, ChunkId id, std::int64_t offset, std::size_t presen
 
 void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
 {
+    static_cast<Building*>(context)->bankRefused = true;
     Building& building = *static_cast<Building*>(context);
     FileModel& model = building.model;
     EndPadding(building);
@@ -297,6 +303,17 @@ void ReadEdges(Building& building)
     model.tailSize = model.size - walked;
     model.tailFingerprint = FingerprintOfRange(building, walked, static_cast<std::uint64_t>(model.tailSize));
     const std::int64_t announced = static_cast<std::int64_t>(FileHeadSize) + model.containerSize;
+    // Sizes that disagree: chunks that run on past the container, bytes after them no chunk holds.
+    if (!model.chunks.empty()) {
+        const Chunk& last = model.chunks.back();
+        const std::int64_t end = last.offset + static_cast<std::int64_t>(last.padding ? 0 : sizeof(ChunkHeader)) +
+                                 static_cast<std::int64_t>(last.size);
+        if (end > announced && end <= model.size)
+            model.problems.push_back({ProblemKind::ChunksPastContainer, {}, {}, announced, model.containerSize, end});
+    }
+    if (model.tailSize > 0 && !building.bankRefused)
+        model.problems.push_back(
+            {ProblemKind::BytesAfterChunks, {}, {}, walked, static_cast<std::uint64_t>(model.tailSize), 0});
     if (model.size < announced)
         model.problems.push_back(
             {ProblemKind::FileCutShort, {}, {}, 0, static_cast<std::uint64_t>(announced), model.size});

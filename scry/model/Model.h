@@ -77,12 +77,18 @@ struct Chunk {
 
 // What in a file could not be read as it should be.
 enum class ProblemKind {
-    ChunkCut,         // the file ends inside chunk `id` at offset (announced bytes, present bytes)
-    SetListBankCut,   // the set-list bank ends after `present` of its `announced` bytes
-    BankNotLoaded,    // bank chunk `id` of name bankName: its size does not match, or it is cut
-    ZeroPadding,      // zero padding from offset, `announced` bytes
-    FileCutShort,     // the file is shorter than the `announced` bytes of its container
+    ChunkCut,              // the file ends inside chunk `id` at offset (announced bytes, present bytes)
+    SetListBankCut,        // the set-list bank ends after `present` of its `announced` bytes
+    BankNotLoaded,         // bank chunk `id` of name bankName: its size does not match, or it is cut
+    ZeroPadding,           // zero padding from offset, `announced` bytes
+    FileCutShort,          // the file is shorter than the `announced` bytes of its container
+    BankHeaderLies,        // bank `id` of name bankName: its header says `announced` records of `present` bytes,
+                           // not the 128 of its kind's size that are listed (at offset, its records)
+    ChunksPastContainer,   // the chunks run to byte `present`, past the container's end (offset): it
+                           // announces `announced` bytes
+    BytesAfterChunks,      // `announced` bytes after the last chunk (from offset) that no chunk holds
 };
+inline constexpr ProblemKind LastProblemKind = ProblemKind::BytesAfterChunks;
 
 struct Problem {
     ProblemKind kind;

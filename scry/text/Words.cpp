@@ -145,6 +145,17 @@ std::string ProblemText(const Problem& problem)
     case ProblemKind::ZeroPadding:
         return "zero padding from offset " + std::to_string(problem.offset) + ", " + std::to_string(problem.announced) +
                " bytes";
+    case ProblemKind::BankHeaderLies:
+        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+               ": its header says " + std::to_string(problem.announced) + " records of " +
+               std::to_string(problem.present) + " bytes, where the bank holds, and is listed as, " +
+               std::to_string(RecordsPerBank) + " records of its kind's size";
+    case ProblemKind::ChunksPastContainer:
+        return "the container announces " + std::to_string(problem.announced) + " bytes, to byte " +
+               std::to_string(problem.offset) + ", but its chunks run to byte " + std::to_string(problem.present);
+    case ProblemKind::BytesAfterChunks:
+        return std::to_string(problem.announced) + " bytes after the last chunk, from offset " +
+               std::to_string(problem.offset) + ", that no chunk holds";
     case ProblemKind::FileCutShort:
         return "the file is " + std::to_string(static_cast<std::int64_t>(problem.announced) - problem.present) +
                " bytes shorter than its container announces (" + std::to_string(problem.announced) +

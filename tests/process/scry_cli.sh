@@ -159,6 +159,61 @@ check "with --force the link is replaced by a file" "file" "$([ -f link.PCG ] &&
 check "the file the link led to is untouched" "same" "$(cmp -s a.PCG kept.PCG && echo same)"
 check "no file left beside" "" "$(ls -a | grep -i -E 'pcg.' | grep -v -E '\.(PCG|txt|err|desc)$')"
 
+# Standard input that is no file is kept in a temporary file up to 256 MiB: a header and 1 GB of
+# zeros through a pipe is refused once past the bound, its memory flat; 200 MB of zero padding
+# reads as damage, no more memory than in a file.
+python3 - "$scry" <<'PY' || failures=$((failures + 1))
+import resource, subprocess, sys
+head = b'KORG\x68\x00' + b'\x00' * 10 + b'PCG1' + (16).to_bytes(4, 'big') + b'\x00' * 4
+def piped(zeros):
+    run = subprocess.Popen([sys.argv[1], 'show', '-'], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE)
+    try:
+        run.stdin.write(head)
+        block = b'\x00' * (1 << 20)
+        for _ in range(zeros >> 20):
+            run.stdin.write(block)
+        run.stdin.close()
+    except BrokenPipeError:
+        pass
+    out, err = run.stdout.read(), run.stderr.read()
+    run.wait()
+    return run.returncode, out.decode(), err.decode()
+status, out, err = piped(1 << 30)
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+assert status == 2, status
+assert err == 'scry: standard input: it holds more than 256 MiB, more than any PCG file; it is not read\n', err
+assert peak < 64, peak
+status, out, err = piped(200 << 20)
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+assert status == 3, (status, err)
+assert 'PROBLEM zero padding from offset 28, 209715200 bytes' in out, out[:300]
+assert peak < 64, peak
+print(f'# a pipe of 1 GB refused and 200 MB of zero padding read, peak {peak:.1f} MiB')
+PY
+
+# Standard input redirected from a file is that file: it is never the output, whatever the
+# command; nor is a hard link to an input.
+printf 'notes\n' > notes.txt
+for command in "show -" "csv -" "json -" "uses - Piano" "diff a.PCG -"; do
+    $scry $command -o notes.txt --force < notes.txt > /dev/null 2> err.txt
+    check "$command -o the file standard input reads: status" 2 $?
+    check "$command -o the file standard input reads: message" "scry: cannot write notes.txt: it is an input of this command" "$(cat err.txt)"
+done
+"$scry" setlist a.PCG 0 -o gig0.txt
+cp gig0.txt again.txt
+"$scry" apply a.PCG - -o again.txt --force < again.txt 2> err.txt
+check "apply - -o the text standard input reads" "scry: cannot write again.txt: it is an input of this command" "$(cat err.txt)"
+check "the text is left as it was" "same" "$(cmp -s gig0.txt again.txt && echo same)"
+ln gig0.txt hard.txt
+"$scry" apply a.PCG gig0.txt -o hard.txt --force 2> err.txt
+check "apply -o a hard link to the text" "scry: cannot write hard.txt: it is an input of this command" "$(cat err.txt)"
+"$scry" follow a.PCG - -o notes.txt --force < notes.txt 2> err.txt
+check "follow -o the file standard input reads" "scry: cannot write notes.txt: it is an input of this command" "$(cat err.txt)"
+"$scry" copy a.PCG - --prog I-A000=I-A001 -o notes.txt --force < notes.txt 2> err.txt
+check "copy -o the file standard input reads" "scry: cannot write notes.txt: it is an input of this command" "$(cat err.txt)"
+check "notes.txt untouched" "notes" "$(cat notes.txt)"
+
 # A library searched by two processes at once through one catalogue, cold and then warm: both
 # finish, with the same lines as a search without the catalogue; nothing on standard error, and
 # no progress line where standard error is no terminal.

@@ -96,6 +96,13 @@ TEST_F(Library, FoldersAreSearchedForPcgFilesInAnyCase)
     EXPECT_EQ(named.err, "scry: nothing.PCG: no such file or folder\n"
                          "scry: lib/backups/broken.PCG: not a PCG file (no KORG header)\n");
     EXPECT_EQ(SplitLines(named.out).size(), 1u);
+    // The file skipped is still an input: -o never names it.
+    const ScryRun over = Scry({"find", "lib", "Prog 17", "-o", "lib/backups/broken.PCG", "--force"});
+    EXPECT_EQ(over.status, 2);
+    EXPECT_NE(over.err.find("scry: cannot write lib/backups/broken.PCG: it is an input of this command\n"),
+              std::string::npos)
+        << over.err;
+    EXPECT_EQ(Read("lib/backups/broken.PCG"), "not a PCG file at all");
 }
 
 TEST_F(Library, FindsByNameByPlaceAndBySoundUnderAnyName)

@@ -150,6 +150,43 @@ TEST(ScryRead, DamageIsSaid)
                                             std::to_string(whole.size()) + " bytes): it was cut short"});
 }
 
+// Sizes that lie: a bank header that says another count or record size than the bank is listed
+// with, a container smaller than its chunks, bytes after the last chunk. Each is damage, said.
+TEST(ScryRead, LyingSizesAreDamage)
+{
+    const Small small;
+    const auto withBanks = [&](const std::string& setListHead, const std::string& programHead) {
+        return PcgFile(Chunk("SLS1", Chunk("SBK1", setListHead + small.setLists)) +
+                       Chunk("PRG1", Chunk("PBK1", programHead + small.programs)) + Chunk("GLB1", "g"));
+    };
+    const std::string truthful = withBanks(BankHead(128, pcgw::SetListSize, 0), BankHead(128, pcgw::ProgramSize, 0));
+    EXPECT_FALSE(scry::ReadModelOfBytes("x", truthful).Damaged());
+    // 200 set lists claimed; 64 programs of twice the size, the same bytes in all.
+    const scry::FileModel lying = scry::ReadModelOfBytes(
+        "x", withBanks(BankHead(200, pcgw::SetListSize, 0), BankHead(64, 2 * pcgw::ProgramSize, 0)));
+    EXPECT_EQ(
+        ProblemTexts(lying),
+        (Texts{"bank SBK1: its header says 200 records of 69416 bytes, where the bank holds, and is listed as, 128 "
+               "records of its kind's size",
+               "bank PBK1 I-A: its header says 64 records of 9920 bytes, where the bank holds, and is listed as, "
+               "128 records of its kind's size"}));
+    EXPECT_EQ(lying.banks[1].records.size(), 128u);   // listed all the same
+    // A container that announces 4 bytes, chunks after it.
+    std::string small4 = truthful;
+    small4.replace(20, 4, std::string("\0\0\0\4", 4));
+    EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", small4)),
+              Texts{"the container announces 4 bytes, to byte 32, but its chunks run to byte " +
+                    std::to_string(truthful.size())});
+    // A chunk after the container's end, and bytes after the last chunk that no chunk holds.
+    EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", truthful + Chunk("DKT1", "kit"))),
+              Texts{"the container announces " + std::to_string(truthful.size() - 28) + " bytes, to byte " +
+                    std::to_string(truthful.size()) + ", but its chunks run to byte " +
+                    std::to_string(truthful.size() + 15)});
+    const scry::FileModel tail = scry::ReadModelOfBytes("x", truthful + "tail");
+    EXPECT_EQ(ProblemTexts(tail), Texts{"4 bytes after the last chunk, from offset " + std::to_string(truthful.size()) +
+                                        ", that no chunk holds"});
+}
+
 // Every cut of a small file, at and just past chunk boundaries as anywhere else, either reads
 // whole (only the whole file does) or says what is damaged.
 TEST(ScryRead, EveryCutIsDamageOrRefusal)
