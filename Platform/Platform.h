@@ -124,6 +124,9 @@ bool StandardErrorIsTerminal();
 // What stands under a name, seen without following a link and without blocking.
 enum class NameHolds { Nothing, RegularFile, Link, Folder, OtherKind };
 NameHolds WhatNameHolds(const std::string& name);
+// What a name leads to, through links.
+enum class NameLeadsTo { Nothing, RegularFile, Folder, Fifo, Device, OtherKind };
+NameLeadsTo WhatNameLeadsTo(const std::string& name);
 // True when the name leads, through links, to a FIFO or a character device (a terminal,
 // /dev/stdout, NUL): written as a stream, never replaced.
 bool IsStreamDevice(const std::string& name);

@@ -266,6 +266,20 @@ InputStream* SpoolStandardInput(const std::string& name, const std::string& head
     return stream;
 }
 
+NameLeadsTo WhatNameLeadsTo(const std::string& name)
+{
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0)
+        return NameLeadsTo::Nothing;
+    if (S_ISREG(info.st_mode))
+        return NameLeadsTo::RegularFile;
+    if (S_ISDIR(info.st_mode))
+        return NameLeadsTo::Folder;
+    if (S_ISFIFO(info.st_mode))
+        return NameLeadsTo::Fifo;
+    return S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? NameLeadsTo::Device : NameLeadsTo::OtherKind;
+}
+
 bool IsStreamDevice(const std::string& name)
 {
     struct stat info {};

@@ -169,6 +169,25 @@ InputStream* SpoolStandardInput(const std::string& name, const std::string& head
     return stream;
 }
 
+NameLeadsTo WhatNameLeadsTo(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return NameLeadsTo::Folder;
+    const HANDLE handle = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return attributes == INVALID_FILE_ATTRIBUTES ? NameLeadsTo::Nothing : NameLeadsTo::OtherKind;
+    const DWORD type = ::GetFileType(handle);
+    ::CloseHandle(handle);
+    switch (type) {
+    case FILE_TYPE_DISK: return NameLeadsTo::RegularFile;
+    case FILE_TYPE_PIPE: return NameLeadsTo::Fifo;
+    case FILE_TYPE_CHAR: return NameLeadsTo::Device;
+    default: return NameLeadsTo::OtherKind;
+    }
+}
+
 bool IsStreamDevice(const std::string& name)
 {
     const HANDLE handle = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

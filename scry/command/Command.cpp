@@ -84,6 +84,23 @@ void OpenStandardInput(Input& input, const Console& console)
         input.stream.reset(OpenMemoryInput(bytes.data(), bytes.size(), input.name));
 }
 
+// Why a name that is no file cannot be read as one; "" for a file (or nothing there).
+std::string NotAFile(const std::string& name, const char* what)
+{
+    const std::string instead = std::string("; give ") + what + " as a file, or on standard input (-)";
+    switch (WhatNameLeadsTo(name)) {
+    case NameLeadsTo::Folder:
+        return std::string("a folder, not a file") +
+               (std::string(what) == "the PCG file" ? " (find, dups and history search folders)" : "");
+    case NameLeadsTo::Fifo: return "a FIFO, not a file" + instead;
+    case NameLeadsTo::Device: return "a device, not a file" + instead;
+    case NameLeadsTo::OtherKind: return "not a regular file" + instead;
+    case NameLeadsTo::Nothing:
+    case NameLeadsTo::RegularFile: break;
+    }
+    return "";
+}
+
 Input Open(const std::string& name, const Console& console)
 {
     Input input;
@@ -91,7 +108,7 @@ Input Open(const std::string& name, const Console& console)
     try {
         if (name == "-")
             OpenStandardInput(input, console);
-        else
+        else if ((input.failure = NotAFile(name, "the PCG file")).empty())
             input.stream.reset(OpenInput(name));
     } catch (const std::system_error& error) {
         input.failure = error.code().message();
@@ -110,6 +127,8 @@ Input OpenText(const std::string& name, const Console& console)
     try {
         if (name == "-" && console.in != nullptr) {
             text = *console.in;
+        } else if (name != "-" && !(input.failure = NotAFile(name, "the text")).empty()) {
+            return input;
         } else {
             input.stream.reset(name == "-" ? OpenStandardInputFile("standard input") : OpenInput(name));
             if (input.stream) {

@@ -192,6 +192,19 @@ assert peak < 64, peak
 print(f'# a pipe of 1 GB refused and 200 MB of zero padding read, peak {peak:.1f} MiB')
 PY
 
+# A name that is no file says what it is, once, for a PCG file and for a text alike.
+mkfifo fifo
+mkdir folder
+"$scry" show folder 2> err.txt
+check "a folder named as a PCG file" "scry: folder: a folder, not a file (find, dups and history search folders)" "$(cat err.txt)"
+"$scry" show fifo 2> err.txt
+check "a FIFO named as a PCG file" "scry: fifo: a FIFO, not a file; give the PCG file as a file, or on standard input (-)" "$(cat err.txt)"
+"$scry" apply a.PCG /dev/null -o dev.PCG 2> err.txt
+check "a device named as a text" "scry: /dev/null: a device, not a file; give the text as a file, or on standard input (-)" "$(cat err.txt)"
+"$scry" apply a.PCG folder -o dev.PCG 2> err.txt
+check "a folder named as a text" "scry: folder: a folder, not a file" "$(cat err.txt)"
+rm -rf fifo folder
+
 # Standard input redirected from a file is that file: it is never the output, whatever the
 # command; nor is a hard link to an input.
 printf 'notes\n' > notes.txt
