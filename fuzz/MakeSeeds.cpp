@@ -1,6 +1,7 @@
 // make_fuzz_seeds DIR [texts|copy]: writes the seed corpus, one small PCG file per case: every
 // kind of chunk, small and cut banks, and the edge cases of the walk; with "texts", set lists as
-// text for the file of fuzz_setlist instead; with "copy", what fuzz_copy copies between its files.
+// text for the file of fuzz_setlist instead; with "copy", what fuzz_copy copies between its files;
+// with "whole", fuzz_whole's recipes of whole files.
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -62,6 +63,26 @@ std::vector<std::pair<std::string, std::string>> TextSeeds()
     };
 }
 
+// fuzz_whole's recipes: a flags byte, then operations (see FuzzWholeFile.cpp).
+std::vector<std::pair<std::string, std::string>> WholeSeeds()
+{
+    const auto r = [](std::initializer_list<unsigned char> bytes) { return std::string(bytes.begin(), bytes.end()); };
+    // Slots playing I-A005 (program), I-A000 (combination), GM and a song; banks I-A of each kind.
+    const std::string slots = r({0, 0, 0, 0x49, 0x20, 0x05, 0x00, 0x7F, 0x00, 5, 'p', 'i', 'a', 'n', 'o'}) +
+                              r({1, 0, 1, 0x04, 0x00, 0x00, 0x00, 0x5A, 0x00, 4, 's', 'p', 'l', 't'}) +
+                              r({0, 1, 0, 0x45, 0x06, 0x34, 0x00, 0x64, 0x00, 0}) +
+                              r({1, 0, 3, 0x4A, 0x00, 0x2B, 0xFF, 0x00, 0x0F, 0});
+    const std::string banks = r({3, 0, 0, 7, 3, 'o', 'n', 'e'}) + r({3, 2, 0, 8, 0}) + r({3, 1, 1, 9, 0});
+    return {
+        {"gig", r({0}) + slots + banks + r({2, 0, 6, 'f', 'r', 'i', 'd', 'a', 'y'})},
+        {"sounds-twice", r({0}) + slots + banks + r({4, 0, 0, 5, 100, 4, 0, 2, 5, 9})},
+        {"lying", r({6}) + slots + banks + r({5, 0, 0, 5, 1, 7})},
+        {"cut", r({0x2A}) + slots + banks},
+        {"padded", r({0x44}) + slots + banks + r({6, 20, 1, 1})},
+        {"triton", r({1}) + slots},
+    };
+}
+
 // fuzz_copy's inputs: which files and what more, then five bytes per range or set list.
 std::vector<std::pair<std::string, std::string>> CopySeeds()
 {
@@ -80,17 +101,14 @@ std::vector<std::pair<std::string, std::string>> CopySeeds()
 int main(int argc, char** argv)
 {
     const std::string mode = argc == 3 ? argv[2] : "";
-    if (argc < 2 || argc > 3 || (argc == 3 && mode != "texts" && mode != "copy")) {
-        std::fprintf(stderr, "usage: make_fuzz_seeds DIR [texts|copy]\n");
+    if (argc < 2 || argc > 3 || (argc == 3 && mode != "texts" && mode != "copy" && mode != "whole")) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds DIR [texts|copy|whole]\n");
         return 2;
     }
     const bool texts = mode == "texts";
-    for (const auto& [name, bytes] : texts ? TextSeeds() : mode == "copy" ? CopySeeds() : Seeds()) {
-        if (!WriteFile(std::string(argv[1]) + "/" + name +
-                           (texts            ? ".txt"
-                            : mode == "copy" ? ".ask"
-                                             : ".PCG"),
-                       bytes)) {
+    const auto seeds = texts ? TextSeeds() : mode == "copy" ? CopySeeds() : mode == "whole" ? WholeSeeds() : Seeds();
+    for (const auto& [name, bytes] : seeds) {
+        if (!WriteFile(std::string(argv[1]) + "/" + name + (texts ? ".txt" : !mode.empty() ? ".ask" : ".PCG"), bytes)) {
             std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", name.c_str());
             return 1;
         }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS [TARGET]
 # TARGET: fuzz_readpcg (the reader, the default), fuzz_scry (scry's model and diff) or
-# fuzz_setlist (set lists as text applied to a file) or fuzz_copy (copy and follow between two
-# files).
+# fuzz_setlist (set lists as text applied to a file), fuzz_copy (copy and follow between two
+# files) or fuzz_whole (whole files made from recipes, through every command's work).
+# A slow input (5 s) counts as a finding.
 # Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -14,6 +15,10 @@ mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
 if [ "$target" = fuzz_setlist ]; then
     "$build/make_fuzz_seeds" "$work/seeds" texts || exit 1
     dict="$here/setlist.dict"
+elif [ "$target" = fuzz_whole ]; then
+    "$build/make_fuzz_seeds" "$work/seeds" whole || exit 1
+    dict=""
+    maxlen=512
 elif [ "$target" = fuzz_copy ]; then
     "$build/make_fuzz_seeds" "$work/seeds" copy || exit 1
     dict=""
@@ -23,7 +28,7 @@ else
     dict="$here/pcg.dict"
 fi
 cd "$work" || exit 1
-"$build/$target" -max_total_time="$seconds" -max_len="${maxlen:-700000}" -timeout=10 -rss_limit_mb=2048 \
+"$build/$target" -max_total_time="$seconds" -max_len="${maxlen:-700000}" -timeout=5 -rss_limit_mb=2048 \
     ${dict:+-dict="$dict"} -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
     corpus seeds >"$work/fuzz.log" 2>&1
 status=$?

@@ -6,7 +6,7 @@
 
 namespace scry {
 
-std::uint32_t SetListFingerprint(const SetList& list)
+std::uint32_t SetListPartsFingerprint(const SetList& list)
 {
     std::uint8_t bytes[4 * (SlotsPerSetList + 2)];
     std::size_t at = 0;
@@ -65,7 +65,8 @@ FileSummary SummaryOf(const FileModel& model)
             }
             summary.slots.push_back(std::move(row));
         }
-        summary.setLists.push_back({static_cast<std::uint32_t>(number), list.name, SetListFingerprint(list), used});
+        summary.setLists.push_back(
+            {static_cast<std::uint32_t>(number), list.name, SetListPartsFingerprint(list), used});
     }
     return summary;
 }

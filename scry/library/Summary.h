@@ -57,6 +57,6 @@ struct FileSummary {
 FileSummary SummaryOf(const FileModel& model);
 
 // The fingerprint of a set list's parts: equal set lists, byte for byte, have equal ones.
-std::uint32_t SetListFingerprint(const SetList& list);
+std::uint32_t SetListPartsFingerprint(const SetList& list);
 
 }   // namespace scry
