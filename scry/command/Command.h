@@ -72,6 +72,7 @@ struct Options {
     std::string catalogue;               // --catalogue: "" for the default
     bool noCatalogue = false;            // --no-catalogue
     unsigned jobs = 0;                   // --jobs: 0 for every core
+    bool compact = false;                // gig --compact
 };
 
 // What a command writes, for what its output may replace.

@@ -20,6 +20,8 @@ int RunJson(const Options& options, Console& console);
 // html FILE [NEW], gig FILE N: a page, and a word on standard error of where it went.
 int RunHtml(const Options& options, Console& console);
 int RunGig(const Options& options, Console& console);
+// stage FILE N: the stage view of the file's set lists, from set list N.
+int RunStage(const Options& options, Console& console);
 // setlist FILE N: set list N as a text to edit.
 int RunSetList(const Options& options, Console& console);
 // apply FILE TEXT... -o OUT: a new PCG file with the texts' set lists, read back before it is kept.

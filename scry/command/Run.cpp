@@ -106,8 +106,18 @@ const CommandRow Commands[] = {
          Output(command, options,
                 "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
                 "Without -o it is written beside the input, as name_gig_NNN.html");
+         command.add_flag("--compact", options.compact, "Smaller type: up to 64 used slots on one A4 page (large: 24)");
      },
      &RunGig},
+    {"stage", "A page for a phone on stage: set list N one slot at a time in large type, the next below",
+     [](CLI::App& command, Options& options) {
+         OneFile(command, options, "A PCG file");
+         SetListNumber(command, options);
+         Output(command, options,
+                "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
+                "Without -o it is written beside the input, as name_stage_NNN.html");
+     },
+     &RunStage},
     {"setlist", "Set list N as a text to edit in any editor and write back with apply",
      [](CLI::App& command, Options& options) {
          OneFile(command, options, "A PCG file");

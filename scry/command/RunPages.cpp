@@ -61,7 +61,18 @@ int RunGig(const Options& options, Console& console)
     });
     Session session(console, {options.file}, output, OutputKind::Page, options.force);
     const FileModel file = session.Read(0);
-    return WritePage(session, console, GigPage(file, session.SetListOf(file, number)));
+    return WritePage(session, console, GigPage(file, session.SetListOf(file, number), options.compact));
+}
+
+int RunStage(const Options& options, Console& console)
+{
+    const auto number = static_cast<std::size_t>(options.setList);
+    const std::string output = PageName(options.output, [&] {
+        return PageNameBeside(options.file, "_stage_" + Pad3(static_cast<unsigned>(number)) + ".html");
+    });
+    Session session(console, {options.file}, output, OutputKind::Page, options.force);
+    const FileModel file = session.Read(0);
+    return WritePage(session, console, StagePage(file, session.SetListOf(file, number)));
 }
 
 }   // namespace scry

@@ -1,4 +1,4 @@
-// The gig sheet's page.
+// The gig sheet's page, and the stage view's.
 #include "page/GigSheet.h"
 
 #include "model/Plays.h"
@@ -11,31 +11,42 @@ namespace scry {
 
 namespace {
 
-std::string Capitalized(const char* word)
+// "Trans&shy;pose": a heading that may break at a syllable on a narrow screen, never elsewhere.
+std::string Heading(const char* word)
 {
     std::string text = word;
     if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
         text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    if (text == "Transpose")
+        return "Trans&shy;pose";
     return text;
+}
+
+std::size_t UsedSlots(const SetList& list)
+{
+    std::size_t used = 0;
+    for (const Slot& slot : list.slots)
+        used += slot.used && slot.readable;
+    return used;
+}
+
+std::string SetListTitle(std::size_t number, const SetList& list)
+{
+    return "Set list " + Pad3(static_cast<unsigned>(number)) + ": " + HtmlName(list.name);
 }
 
 }   // namespace
 
-std::string GigPage(const FileModel& file, const SetListAt& at)
+std::string GigPage(const FileModel& file, const SetListAt& at, bool compact)
 {
     const SetList& list = *at.list;
-    const std::string title = "Set list " + Pad3(static_cast<unsigned>(at.number)) + ": " + HtmlName(list.name);
-    std::string out = PageHead(title + " \xE2\x80\x93 gig sheet", "gigpage");
-    std::size_t used = 0;
-    for (const Slot& slot : list.slots)
-        used += slot.used && slot.readable;
-    // Up to 16 used slots in the largest type; up to 24 still on one A4 page in a smaller one.
-    out += "<h1>" + title + "</h1><table class=\"gig" + std::string(used > 16 ? " long" : "") +
-           "\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
+    const std::string title = SetListTitle(at.number, list);
+    std::string out = PageHead(title + " \xE2\x80\x93 gig sheet", compact ? "gigpage compact" : "gigpage");
     std::size_t columns = 3;
+    out += "<h1>" + title + "</h1><table class=\"gig\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet) {
-            out += "<th>" + Capitalized(setting.word) + "</th>";
+            out += "<th>" + Heading(setting.word) + "</th>";
             ++columns;
         }
     out += "</tr></thead><tbody>";
@@ -43,17 +54,55 @@ std::string GigPage(const FileModel& file, const SetListAt& at)
         const Slot& slot = list.slots[j];
         if (!slot.used || !slot.readable)
             continue;
-        const Plays plays = WhatSlotPlays(file, TargetOf(slot.fields));
         out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) + "</td><td>" +
-               HtmlText(PlaysOnPage(plays)) + "</td>";
+               PlaysHtml(WhatSlotPlays(file, TargetOf(slot.fields))) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)
                 out += "<td>" + std::to_string(SettingOf(slot.fields, setting)) + "</td>";
         out += "</tr>";
     }
-    if (used == 0)
+    if (UsedSlots(list) == 0)
         out += "<tr><td colspan=\"" + std::to_string(columns) + "\">No slot of this set list is used.</td></tr>";
     return out + "</tbody></table></body></html>\n";
+}
+
+std::string StagePage(const FileModel& file, const SetListAt& at)
+{
+    const std::string title = SetListTitle(at.number, *at.list);
+    std::string out = PageHead(title + " \xE2\x80\x93 on stage", "stagepage");
+    std::string jump, sets;
+    for (std::size_t i = 0; i < at.bank->setLists.size(); ++i) {
+        const SetList& list = at.bank->setLists[i];
+        if (UsedSlots(list) == 0 && i != at.number)
+            continue;
+        const std::string id = "stage" + Pad3(static_cast<unsigned>(i));
+        jump +=
+            "<li><a href=\"#" + id + "\">" + Pad3(static_cast<unsigned>(i)) + " " + HtmlName(list.name) + "</a></li>";
+        sets += "<section class=\"stage-set\" id=\"" + id + "\"" + (i == at.number ? " data-start" : "") + "><h2>" +
+                SetListTitle(i, list) + "</h2><ol class=\"cards\">";
+        for (std::size_t j = 0; j < list.slots.size(); ++j) {
+            const Slot& slot = list.slots[j];
+            if (!slot.used || !slot.readable)
+                continue;
+            sets += "<li class=\"card\"><span class=\"num\">" + Pad3(static_cast<unsigned>(j)) + "</span><b>" +
+                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(WhatSlotPlays(file, TargetOf(slot.fields))) +
+                    "</i><small>";
+            bool first = true;
+            for (const SlotSetting& setting : SlotSettings)
+                if (setting.onGigSheet) {
+                    sets += std::string(first ? "" : " \xC2\xB7 ") + setting.word + "\xC2\xA0" +
+                            std::to_string(SettingOf(slot.fields, setting));
+                    first = false;
+                }
+            sets += "</small></li>";
+        }
+        if (UsedSlots(list) == 0)
+            sets += "<li class=\"card\">No slot of this set list is used.</li>";
+        sets += "</ol></section>";
+    }
+    out += "<header><h1>" + HtmlText(file.name) + "</h1><nav class=\"stage-jump\" aria-label=\"Set lists\"><ul>" +
+           jump + "</ul></nav></header><main class=\"stage\">" + sets + "</main>";
+    return out + PageTail();
 }
 
 }   // namespace scry

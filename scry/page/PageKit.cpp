@@ -7,6 +7,7 @@
 #include "StStrL/StStrL.h"
 #include "page/PageAssets.h"
 #include "text/Text.h"
+#include "text/Words.h"
 
 namespace scry {
 
@@ -28,6 +29,12 @@ std::string HtmlText(std::string_view text)
 }
 
 std::string HtmlName(std::string_view latin1) { return HtmlText(Utf8(latin1)); }
+
+std::string PlaysHtml(const Plays& plays)
+{
+    return "<span class=\"place\">" + std::string(SlotTypeText(plays.target.type)) + " " +
+           HtmlText(PlaceText(plays.target)) + "</span> " + HtmlText(PlayedName(plays));
+}
 
 std::string Thousands(std::int64_t value)
 {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/Plays.h"
 #include "model/Vocabulary.h"
 
 namespace scry {
@@ -15,6 +16,9 @@ namespace scry {
 std::string HtmlText(std::string_view text);
 // A record name (bytes of ISO 8859-1) for the page.
 std::string HtmlName(std::string_view latin1);
+// What a slot plays, its kind and place held on one line: `<span class="place">Prog I-A044</span>
+// Big Steel Drum`, or the place and why it plays no record of the file.
+std::string PlaysHtml(const Plays& plays);
 // 16894762 as "16,894,762".
 std::string Thousands(std::int64_t value);
 // "holdTime" as a data- attribute: "hold-time".

@@ -118,7 +118,7 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     const Slot& shown = removed ? *OldSlot(*c, *removal) : slot;
     const SlotAttributes& fields = shown.fields;
     const FileModel& holder = removed ? *c->before : page.file;
-    const std::string what = PlaysOnPage(WhatSlotPlays(holder, TargetOf(fields)));
+    const Plays plays = WhatSlotPlays(holder, TargetOf(fields));
     const Difference* compared = removed || c == nullptr ? nullptr : ComparedWith(marks);
     const Slot* oldSlot = compared != nullptr ? OldSlot(*c, *compared) : nullptr;
     // Tiles are linked to from a comparison's list of differences; a page of one file has none.
@@ -139,14 +139,16 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
         for (const ChangeKind& kind : ChangeKinds)
             if (mark->Has(kind.change))
                 out += Mark(kind.change);
-    out += "<b>" + HtmlName(shown.name) + "</b><i>" + HtmlText(what) + "</i>";
+    out += "<b>" + HtmlName(shown.name) + "</b><i>" + PlaysHtml(plays) + "</i>";
     // What it played, where that is other: written out, for a touch screen and for paper.
     if (oldSlot != nullptr) {
-        const std::string then = PlaysOnPage(WhatSlotPlays(*c->before, TargetOf(oldSlot->fields)));
+        const Plays then = WhatSlotPlays(*c->before, TargetOf(oldSlot->fields));
         const bool soundMarked =
             std::any_of(marks.begin(), marks.end(), [](const Difference* mark) { return mark->Has(Change::Impact); });
-        if (then != what || soundMarked)
-            out += "<s class=\"was\">was " + HtmlText(then) + "</s>";
+        const bool samePlayed = then.target == plays.target && then.resolution == plays.resolution &&
+                                (then.record == nullptr || then.record->name == plays.record->name);
+        if (!samePlayed || soundMarked)
+            out += "<s class=\"was\">was " + PlaysHtml(then) + "</s>";
     }
     out += "<small>";
     bool first = true;
@@ -236,7 +238,10 @@ void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList&
                     out += Mark(kind.change);
             out += "</span>";
         }
-    out += "<button type=\"button\" data-print=\"" + id + "\" hidden>Print gig sheet</button></h3>";
+    out += "<button type=\"button\" data-stage=\"" + id +
+           "\" hidden>On stage</button>"
+           "<button type=\"button\" data-print=\"" +
+           id + "\" hidden>Print gig sheet</button></h3>";
     WriteSlots(page, ordinal, i, list);
     out += "</section>";
 }

@@ -111,11 +111,6 @@ std::string PlayedName(const Plays& plays)
     return note + ')';
 }
 
-std::string PlaysOnPage(const Plays& plays)
-{
-    return std::string(SlotTypeText(plays.target.type)) + " " + PlaceText(plays.target) + " " + PlayedName(plays);
-}
-
 std::string SettingsText(const SlotAttributes& fields)
 {
     std::string text;
@@ -124,7 +119,12 @@ std::string SettingsText(const SlotAttributes& fields)
             text += ", ";
         text += setting.word;
         text += ' ';
-        text += std::to_string(SettingOf(fields, setting));
+        const unsigned value = SettingOf(fields, setting);
+        text += std::to_string(value);
+        if (setting.field == SlotField::Color && value < std::size(ColorNames)) {
+            text += ' ';   // the colour's name as the set-list text and the page write it
+            text += ColorNames[value];
+        }
     }
     return text;
 }

@@ -41,12 +41,11 @@ std::string PlaceText(const Target& target);
 const char* ResolutionNote(Resolution resolution);
 // For a line: "Prog I-B012 \"Grand Piano\"" or "Prog GM005 (instrument's own bank)".
 std::string PlaysText(const Plays& plays);
-// For a page or a cell (UTF-8, unescaped): "Prog I-B084 Clean Trumpet", and the name alone
-// ("Clean Trumpet", or "(instrument's own bank)").
-std::string PlaysOnPage(const Plays& plays);
+// For a page or a cell (UTF-8, unescaped), the name alone: "Clean Trumpet", or "(instrument's
+// own bank)".
 std::string PlayedName(const Plays& plays);
 
-// "color 4, font 1, transpose 4, hold 3, volume 100, kbd track 0"
+// "color 4 green, font 1, transpose 4, hold 3, volume 100, kbd track 0"
 std::string SettingsText(const SlotAttributes& fields);
 
 // A problem of a file, in words.

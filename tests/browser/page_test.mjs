@@ -34,6 +34,10 @@ fs.mkdirSync(outDir, { recursive: true });
 const xssName = '<script>x=1</script>&\\"\'\\xE9';   // as the description writes it: 24 bytes
 const longGig = Array.from({ length: 24 }, (_, j) =>
     `  slot 2 ${j} "Song Number ${String(j + 1).padStart(2, '0')} Long" 01 00 ${(j + 40).toString(16).padStart(2, '0')} 00 64 00`).join('\n');
+// Set list 3: 64 used slots, for the compact gig sheet; their names as long as names get, playing
+// programs that NEW leaves as they are (64 to 99, then 40 to 67).
+const compactGig = Array.from({ length: 64 }, (_, j) =>
+    `  slot 3 ${j} "Festival Song ${String(j + 1).padStart(2, '0')} Encore" 01 00 ${(j < 36 ? j + 64 : j + 4).toString(16).padStart(2, '0')} 00 64 00`).join('\n');
 const description = `file 68 00
 container PCG1
 chunk SLS1
@@ -41,11 +45,13 @@ chunk SLS1
   name 0 "Gig One"
   name 1 "Gig Two"
   name 2 "Long Gig"
+  name 3 "Festival"
   slot 0 0 "Piano Intro" 49 20 01 00 7F 00
   slot 0 1 "Strings, Warm" 15 00 02 03 64 08
   slot 0 2 "${xssName}" 80 00 00 00 50 00
   slot 1 7 "Closing" 01 00 03 00 64 00
 ${longGig}
+${compactGig}
 end
 chunk PRG1
   bank PBK1 0 4960
@@ -94,13 +100,21 @@ fs.writeFileSync(newPcg, bytes);
 const page1 = path.join(work, 'Old.html');
 const compare = path.join(work, 'compare.html');
 const gig = path.join(work, 'gig.html');
+const compactPage = path.join(work, 'gig-compact.html');
+const stagePage = path.join(work, 'stage.html');
 const demoPage = path.join(work, 'Kronos_Demo.html');
+const demoStage = path.join(work, 'Kronos_Demo_stage.html');
+const demoGig = path.join(work, 'Kronos_Demo_gig.html');
 execFileSync(scry, ['html', oldPcg, '-o', page1], { stdio: 'ignore' });
 execFileSync(scry, ['html', oldPcg, newPcg, '-o', compare], { stdio: 'ignore' });
 execFileSync(scry, ['gig', oldPcg, '2', '-o', gig], { stdio: 'ignore' });
+execFileSync(scry, ['gig', oldPcg, '3', '--compact', '-o', compactPage], { stdio: 'ignore' });
+execFileSync(scry, ['stage', oldPcg, '0', '-o', stagePage], { stdio: 'ignore' });
 const started = process.hrtime.bigint();
 execFileSync(scry, ['html', demo, '-o', demoPage], { stdio: 'ignore' });
 const written = Number(process.hrtime.bigint() - started) / 1e6;
+execFileSync(scry, ['stage', demo, '0', '-o', demoStage], { stdio: 'ignore' });
+execFileSync(scry, ['gig', demo, '0', '-o', demoGig], { stdio: 'ignore' });
 console.log(`# demo page: ${fs.statSync(demoPage).size} bytes, scry html took ${written.toFixed(1)} ms (with its start and the read)`);
 
 const browser = await puppeteer.launch({
@@ -111,9 +125,10 @@ const browser = await puppeteer.launch({
 });
 
 // Opens a page at a width, recording every request besides the page itself and every console error.
-async function open(file, width = 1280) {
+async function open(file, width = 1280, height = 1000, touch = false, scripts = true) {
     const page = await browser.newPage();
-    await page.setViewport({ width, height: 1000 });
+    await page.setViewport({ width, height, hasTouch: touch, isMobile: touch });
+    await page.setJavaScriptEnabled(scripts);
     const url = 'file://' + file;
     const requests = [];
     const errors = [];
@@ -139,8 +154,8 @@ try {
     {
         const { page, requests, errors } = await open(page1);
         const count = (sel) => page.$$eval(sel, (els) => els.length);
-        check('three set lists with used slots', (await count('.setlist[data-n]')) === 3, String(await count('.setlist[data-n]')));
-        check('a tile per used slot: 3 + 1 + 24', (await count('.setlist .t')) === 28, String(await count('.setlist .t')));
+        check('four set lists with used slots', (await count('.setlist[data-n]')) === 4, String(await count('.setlist[data-n]')));
+        check('a tile per used slot: 3 + 1 + 24 + 64', (await count('.setlist .t')) === 92, String(await count('.setlist .t')));
         const runs = await page.$$eval('#sl001 .run', (els) => els.map((e) => e.textContent));
         check('unused slots folded, a line per run', JSON.stringify(runs) === JSON.stringify(['slots 000 to 006 unused', 'slots 008 to 127 unused']),
               JSON.stringify(runs));
@@ -178,6 +193,7 @@ try {
         check('and says how many', (await page.$eval('#count', (e) => e.textContent)) === '6 matches',
               await page.$eval('#count', (e) => e.textContent));
         check('set lists without a match are hidden', await page.$eval('#sl002', (e) => e.offsetParent === null));
+        check('and the festival\'s 64 slots too', await page.$eval('#sl003', (e) => e.offsetParent === null));
         await search(page, '');
 
         // Print one set list: a one-page gig sheet.
@@ -185,7 +201,7 @@ try {
         const pdf = path.join(outDir, 'gig-sheet.pdf');
         await page.pdf({ path: pdf, format: 'A4' });
         check('the gig sheet is one page', pdfPages(pdf) === 1, String(pdfPages(pdf)));
-        const text = execFileSync('pdftotext', ['-layout', pdf, '-']).toString();
+        const text = execFileSync('pdftotext', ['-layout', pdf, '-']).toString().replace(/\u00a0/g, ' ');
         check('it holds its slots and what they play', text.includes('Piano Intro') && text.includes('Prog I-A001') &&
               text.includes('Grand Piano') &&
               text.includes('Strings, Warm') && !text.includes('Closing'), text.slice(0, 600));
@@ -258,6 +274,171 @@ try {
         await page.close();
     }
 
+    // ---- The stage view, on a phone and on a laptop: one slot large, the next below; keys, space,
+    // a swipe and the buttons move through the used slots and stop at the ends; the jump list
+    // reaches every set list that plays something; nothing of a card is cut or overlaps.
+    for (const [width, height, touch] of [[390, 844, true], [1280, 900, false]]) {
+        const { page, errors } = await open(stagePage, width, height, touch);
+        const state = () => page.evaluate(() => {
+            const on = document.querySelector('.stage-set.on');
+            const cards = [...on.querySelectorAll('.card')];
+            const shown = cards.filter((c) => c.offsetParent !== null);
+            const now = on.querySelector('.card.now');
+            const next = on.querySelector('.card.next');
+            return {
+                set: on.querySelector('h2').textContent, count: cards.length, shown: shown.length,
+                now: now ? cards.indexOf(now) : -1, nowNumber: now ? now.querySelector('.num').textContent : '',
+                nowSize: now ? parseFloat(getComputedStyle(now.querySelector('b')).fontSize) : 0,
+                nextBelow: next ? next.getBoundingClientRect().top >= now.getBoundingClientRect().bottom : true,
+                prevDisabled: document.querySelector('.stage-bar button').disabled,
+                nextDisabled: document.querySelectorAll('.stage-bar button')[1].disabled,
+                where: document.querySelector('.stage-bar output').textContent,
+            };
+        });
+        let s = await state();
+        check(`stage at ${width} px: set list 000 first, its first slot large, the next below`,
+              s.set === 'Set list 000: Gig One' && s.now === 0 && s.shown === 2 && s.nextBelow && s.nowSize >= 28 &&
+              s.prevDisabled && !s.nextDisabled && s.where === '1 / 3', JSON.stringify(s));
+        await page.keyboard.press('ArrowRight');
+        s = await state();
+        check(`stage at ${width} px: the right arrow moves on`, s.now === 1 && s.nowNumber === '001', JSON.stringify(s));
+        await page.keyboard.press('Space');
+        s = await state();
+        check(`stage at ${width} px: space moves on, to the last, which has no next`,
+              s.now === 2 && s.shown === 1 && s.nextDisabled, JSON.stringify(s));
+        await page.keyboard.press('PageDown');
+        await page.keyboard.press('ArrowDown');
+        s = await state();
+        check(`stage at ${width} px: it stops at the end`, s.now === 2, JSON.stringify(s));
+        await page.keyboard.press('ArrowLeft');
+        await page.keyboard.press('PageUp');
+        s = await state();
+        check(`stage at ${width} px: back with the left arrow and page up, stopping at the start`,
+              s.now === 0 && s.prevDisabled, JSON.stringify(s));
+        await page.click('.stage-bar button:nth-of-type(2)');
+        s = await state();
+        check(`stage at ${width} px: the Next button`, s.now === 1, JSON.stringify(s));
+        await page.click('.stage-bar button:nth-of-type(1)');
+        s = await state();
+        check(`stage at ${width} px: the Previous button`, s.now === 0, JSON.stringify(s));
+        const box = await page.$eval('.stage-bar button', (b) => { const r = b.getBoundingClientRect(); return [r.width, r.height]; });
+        check(`stage at ${width} px: buttons big enough for a thumb`, box[0] >= 44 && box[1] >= 44, JSON.stringify(box));
+        if (touch) {
+            const swipe = async (from, to) => {
+                await page.touchscreen.touchStart(from, 400);
+                await page.touchscreen.touchMove(to, 400);
+                await page.touchscreen.touchEnd();
+            };
+            await swipe(300, 80);
+            s = await state();
+            check('stage: a swipe to the left moves on', s.now === 1, JSON.stringify(s));
+            await swipe(80, 300);
+            s = await state();
+            check('stage: a swipe to the right moves back', s.now === 0, JSON.stringify(s));
+        }
+        const options = await page.$$eval('.stage-bar select option', (os) => os.map((o) => o.value));
+        const reached = [];
+        for (const value of options) {
+            await page.select('.stage-bar select', value);
+            reached.push((await state()).set);
+        }
+        check(`stage at ${width} px: the jump list reaches every set list that plays something`,
+              JSON.stringify(reached) === JSON.stringify(['Set list 000: Gig One', 'Set list 001: Gig Two',
+                  'Set list 002: Long Gig', 'Set list 003: Festival']), JSON.stringify(reached));
+        const problems = await page.$$eval('.stage-set.on .card.now, .stage-set.on .card.next', (cards) => cards.flatMap((card) => {
+            const r = card.getBoundingClientRect();
+            return [...card.children].filter((e) => {
+                const c = e.getBoundingClientRect();
+                return e.scrollWidth > e.clientWidth + 1 || c.left < r.left - 1 || c.right > r.right + 1;
+            }).map((e) => e.textContent);
+        }));
+        check(`stage at ${width} px: nothing of a card is cut or reaches past it`, problems.length === 0, JSON.stringify(problems));
+        const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+        check(`stage at ${width} px: nothing reaches past the viewport`, wide <= width, String(wide));
+        check(`stage at ${width} px: no error (the screen wake lock where there is one)`, errors.length === 0, errors.join(' | '));
+        await page.close();
+    }
+    {
+        // Without scripts: every slot in large type, the set lists to jump to as links.
+        const { page } = await open(stagePage, 390, 844, true, false);
+        const shown = await page.$$eval('.card', (cs) => cs.filter((c) => c.offsetParent !== null).length);
+        check('stage without scripts: every used slot shown', shown === 92, String(shown));
+        const links = await page.$$eval('.stage-jump a', (as) => as.map((a) => a.getAttribute('href')));
+        check('and a link to each set list', JSON.stringify(links) === JSON.stringify(['#stage000', '#stage001', '#stage002', '#stage003']),
+              JSON.stringify(links));
+        await page.close();
+    }
+    {
+        // From a file's page: the stage view of a set list over it, gone with Escape.
+        const { page, errors } = await open(page1, 390, 844, true);
+        await page.click('#sl002 button[data-stage]');
+        const first = await page.$eval('.stage-set.on .card.now', (c) => c.innerText.replace(/\u00a0/g, ' '));
+        check('the page\'s stage view starts at the set list asked', first.startsWith('000\nSong Number 01 Long\nProg I-A040'), first);
+        await page.keyboard.press('ArrowRight');
+        check('and moves on', (await page.$eval('.stage-set.on .card.now .num', (e) => e.textContent)) === '001');
+        await page.keyboard.press('Escape');
+        check('Escape closes it', (await page.$$('.stage-overlay')).length === 0 && errors.length === 0, errors.join(' | '));
+        await page.close();
+    }
+
+    // ---- Tiles: a setting and its value never part; slot numbers readable on light and dark
+    {
+        const { page } = await open(page1, 390);
+        const parted = await page.$$eval('.t small', (els) => els.map((e) => e.textContent).filter((t) => /(tr|hold|vol|kbd) \d/.test(t)));
+        check('a setting and its value are held together (no plain space between them)', parted.length === 0, JSON.stringify(parted));
+        const overlaps = await page.$$eval('.setlist .t', (tiles) => tiles.filter((t) => {
+            const kids = [...t.children].filter((e) => e.getClientRects().length);
+            return kids.some((e, k) => k > 0 && e.getBoundingClientRect().top < kids[k - 1].getBoundingClientRect().bottom - 1 &&
+                                          e.tagName !== 'MARK' && kids[k - 1].tagName !== 'VAR' && kids[k - 1].tagName !== 'MARK') ||
+                kids.some((e) => e.getBoundingClientRect().right > t.getBoundingClientRect().right + 1);
+        }).length);
+        check('nothing of a tile overlaps or is cut at 390 px', overlaps === 0, String(overlaps));
+        const ratio = () => page.$eval('.setlist .t var', (v) => {
+            const rgb = (c) => c.match(/[\d.]+/g).slice(0, 3).map(Number);
+            const lum = (c) => { const [r, g, b] = rgb(c).map((x) => { x /= 255; return x <= 0.03928 ? x / 12.92 : ((x + 0.055) / 1.055) ** 2.4; });
+                return 0.2126 * r + 0.7152 * g + 0.0722 * b; };
+            const a = lum(getComputedStyle(v).color), b = lum(getComputedStyle(v.closest('.t')).backgroundColor);
+            return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+        });
+        const light = await ratio();
+        await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
+        const dark = await ratio();
+        check('slot numbers at least 4.5:1 against their tile, light and dark', light >= 4.5 && dark >= 4.5,
+              `${light.toFixed(2)}:1 light, ${dark.toFixed(2)}:1 dark`);
+        console.log(`# slot number contrast: ${light.toFixed(2)}:1 light, ${dark.toFixed(2)}:1 dark`);
+        await page.close();
+    }
+
+    // ---- The gig sheet on a phone: every column in view, no place split across lines
+    {
+        const { page } = await open(gig, 390, 844, true);
+        const columns = await page.$$eval('.gig th', (ths) => ths.map((th) => th.getBoundingClientRect().right));
+        check('the gig sheet at 390 px shows all five columns', columns.length === 5 && Math.max(...columns) <= 390, JSON.stringify(columns));
+        const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+        check('and nothing reaches past the viewport', wide <= 390, String(wide));
+        const split = await page.$$eval('.gig .place', (ps) => ps.filter((p) => p.getClientRects().length !== 1).map((p) => p.textContent));
+        check('no place split across lines', split.length === 0, JSON.stringify(split));
+        const number = await page.$eval('.gig td', (td) => getComputedStyle(td).color);
+        check('slot numbers black', number === 'rgb(17, 17, 17)' || number === 'rgb(0, 0, 0)', number);
+        await page.close();
+        const a4 = (await open(gig, 794, 1123)).page;   // A4 at 96 dpi
+        const a4Widths = await a4.$$eval('.gig th', (ths) => ths.map((th) => th.getBoundingClientRect().width));
+        check('at A4 width the Name column is the widest', a4Widths[1] === Math.max(...a4Widths), JSON.stringify(a4Widths));
+        await a4.close();
+    }
+    // ---- Printed: 24 used slots on one page in large type, 64 in compact, every name on one line
+    for (const [file, count, name, label] of [[gig, 24, (j) => `Song Number ${String(j).padStart(2, '0')} Long`, 'large'],
+                                               [compactPage, 64, (j) => `Festival Song ${String(j).padStart(2, '0')} Encore`, 'compact']]) {
+        const { page } = await open(file);
+        const pdf = path.join(outDir, `gig-${label}.pdf`);
+        await page.pdf({ path: pdf, preferCSSPageSize: true });
+        check(`the ${label} gig sheet of ${count} used slots prints on one page`, pdfPages(pdf) === 1, String(pdfPages(pdf)));
+        const lines = execFileSync('pdftotext', ['-layout', pdf, '-']).toString().replace(/\u00a0/g, ' ').split('\n');
+        const whole = Array.from({ length: count }, (_, k) => name(k + 1)).filter((n) => !lines.some((l) => l.includes(n)));
+        check(`and every name on one line (${label})`, whole.length === 0, JSON.stringify(whole.slice(0, 5)));
+        await page.close();
+    }
+
     // ---- The demo's page: printed as a compact listing, and screenshots for a person to look at
     {
         const { page, requests, errors, loadMs } = await open(demoPage);
@@ -277,7 +458,16 @@ try {
         const phone = (await open(demoPage, 390)).page;
         await phone.screenshot({ path: path.join(outDir, 'scry-demo-phone.png') });
         await phone.close();
-        console.log(`# screenshots in ${outDir}: scry-demo-setlist.png, scry-demo-bank.png (1280 px), scry-demo-phone.png (390 px)`);
+        // The demo's stage view on a phone, at its second slot, and its gig sheet at 390 px.
+        const stage = (await open(demoStage, 390, 844, true)).page;
+        await stage.keyboard.press('ArrowRight');
+        await stage.screenshot({ path: path.join(outDir, 'scry-stage-phone.png') });
+        await stage.close();
+        const sheet = (await open(demoGig, 390, 844, true)).page;
+        await sheet.screenshot({ path: path.join(outDir, 'scry-gig-phone.png') });
+        await sheet.close();
+        console.log(`# screenshots in ${outDir}: scry-demo-setlist.png, scry-demo-bank.png (1280 px), scry-demo-phone.png, ` +
+                    'scry-stage-phone.png, scry-gig-phone.png (390 px)');
     }
 } catch (error) {
     check('the browser run', false, String(error && error.stack || error));

@@ -59,7 +59,7 @@ TEST(ScryHtml, SelfContainedAndEscaped)
     EXPECT_NE(page.find("<li class=\"t c3 f2\" data-transpose=\"0\" data-volume=\"100\"><var>003</var><b>"),
               std::string::npos);
     // Each setting and its value held together by a no-break space, never parted across lines.
-    EXPECT_NE(page.find("<i>Prog I-A007 Prog 7</i><small>tr\xC2\xA0"
+    EXPECT_NE(page.find("<i><span class=\"place\">Prog I-A007</span> Prog 7</i><small>tr\xC2\xA0"
                         "0 \xC2\xB7 hold\xC2\xA0"
                         "0 \xC2\xB7 vol\xC2\xA0"
                         "100 \xC2\xB7 kbd\xC2\xA0"
@@ -156,7 +156,8 @@ TEST(ScryHtml, ComparisonWritesOldSoundsAndSettings)
     const std::string friday = Section(page, "sl000");
     EXPECT_NE(friday.find("<mark class=\"m-settings\">"), std::string::npos);
     EXPECT_NE(friday.find("<mark class=\"m-impact\">\xE2\x99\xAA plays another sound</mark>"), std::string::npos);
-    EXPECT_NE(friday.find("<s class=\"was\">was Prog I-A005 Prog 5</s>"), std::string::npos);
+    EXPECT_NE(friday.find("<s class=\"was\">was <span class=\"place\">Prog I-A005</span> Prog 5</s>"),
+              std::string::npos);
     EXPECT_NE(friday.find("vol\xC2\xA0"
                           "90\xC2\xA0<em>(was\xC2\xA0"
                           "127)</em>"),

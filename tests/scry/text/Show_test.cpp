@@ -14,12 +14,13 @@ TEST(ScryShow, SetListsBanksAndChunksLineByLine)
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0], "FILE small.PCG  " + std::to_string(Small().Bytes().size()) + " bytes, Kronos format");
     EXPECT_EQ(lines[2].rfind("SETLIST 000 \"Friday\"  EQ ", 0), 0u) << lines[2];
-    EXPECT_EQ(lines[3].rfind("000/000  \"Piano\"  Prog I-A005 \"Prog 5\"  color 2, font 1, transpose 1, hold 3, "
+    EXPECT_EQ(lines[3].rfind("000/000  \"Piano\"  Prog I-A005 \"Prog 5\"  color 2 orange, font 1, transpose 1, hold 3, "
                              "volume 127, kbd track 0  ",
                              0),
               0u)
         << lines[3];
-    EXPECT_EQ(lines[5].rfind("000/002  \"Split\"  Combi I-A000 \"Combi Zero\"  color 1, font 0", 0), 0u) << lines[5];
+    EXPECT_EQ(lines[5].rfind("000/002  \"Split\"  Combi I-A000 \"Combi Zero\"  color 1 red, font 0", 0), 0u)
+        << lines[5];
     // Unused slots only with all.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string()), 128 + 3);
     std::string all;
