@@ -189,9 +189,9 @@ Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::in
     const auto rest = static_cast<std::size_t>(length - head);
     const std::uint32_t restRegister = ActivePath(record + head, rest);
     const std::uint32_t headRegister = crc32::RegisterSliced(record, static_cast<std::size_t>(head));
-    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, rest),
-                                 static_cast<std::size_t>(length)),
-            crc32::FingerprintOf(restRegister, rest)};
+    const std::uint32_t whole = crc32::CombineRegisters(headRegister, restRegister, rest);
+    return {crc32::FingerprintOf(whole, static_cast<std::size_t>(length)), crc32::FingerprintOf(restRegister, rest),
+            whole};
 }
 
 Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::int32_t head, std::int32_t tail)
@@ -206,10 +206,10 @@ Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::in
     const std::uint32_t restRegister = crc32::CombineRegisters(middleRegister, tailRegister, tailLength);
     const std::uint32_t headRegister = crc32::RegisterSliced(record, static_cast<std::size_t>(head));
     const std::size_t restLength = middle + tailLength;
-    return {crc32::FingerprintOf(crc32::CombineRegisters(headRegister, restRegister, restLength),
-                                 static_cast<std::size_t>(length)),
+    const std::uint32_t whole = crc32::CombineRegisters(headRegister, restRegister, restLength);
+    return {crc32::FingerprintOf(whole, static_cast<std::size_t>(length)),
             crc32::FingerprintOf(headRegister, static_cast<std::size_t>(head)),
-            crc32::FingerprintOf(restRegister, restLength), crc32::FingerprintOf(tailRegister, tailLength)};
+            crc32::FingerprintOf(restRegister, restLength), crc32::FingerprintOf(tailRegister, tailLength), whole};
 }
 
 std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::size_t length)
@@ -220,4 +220,9 @@ std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::si
 std::uint32_t Crc32RunFinish(std::uint32_t reg, std::uint64_t length)
 {
     return crc32::FingerprintOf(reg, static_cast<std::size_t>(length));
+}
+
+std::uint32_t Crc32RunJoin(std::uint32_t regA, std::uint32_t regB, std::uint64_t lengthB)
+{
+    return lengthB == 0 ? regA : crc32::CombineRegisters(regA, regB, static_cast<std::size_t>(lengthB));
 }

@@ -15,6 +15,7 @@ std::uint32_t Crc32Of(const std::uint8_t* block, std::int32_t length);
 struct Crc32Parts {
     std::uint32_t whole;
     std::uint32_t rest;
+    std::uint32_t run;   // the whole record as a run of its own (below): a piece of a longer run
 };
 // length: 0 to 32768, head: 0 to length; anything else raises std::range_error.
 Crc32Parts Crc32OfParts(const std::uint8_t* record, std::int32_t length, std::int32_t head);
@@ -26,6 +27,7 @@ struct Crc32Split {
     std::uint32_t head;
     std::uint32_t rest;
     std::uint32_t tail;
+    std::uint32_t run;   // the whole record as a run of its own
 };
 Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::int32_t head, std::int32_t tail);
 
@@ -35,3 +37,6 @@ Crc32Split Crc32OfSplit(const std::uint8_t* record, std::int32_t length, std::in
 inline constexpr std::uint32_t Crc32RunStart = 0xFFFFFFFFu;
 std::uint32_t Crc32RunFeed(std::uint32_t reg, const std::uint8_t* piece, std::size_t length);
 std::uint32_t Crc32RunFinish(std::uint32_t reg, std::uint64_t length);
+// The register of run A followed by run B, each fed from Crc32RunStart, from their registers:
+// a long run's fingerprint from those of its pieces, none of them read twice.
+std::uint32_t Crc32RunJoin(std::uint32_t regA, std::uint32_t regB, std::uint64_t lengthB);

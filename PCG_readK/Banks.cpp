@@ -110,9 +110,9 @@ BankLoad LoadBank(InputStream& stream, BankBuffer& into)
         into.bytes = bytes;
         into.hold = std::move(hold);
         InputSeek(stream, static_cast<std::int64_t>(size), false);
-        // bankscry's listing reads it a run at a time through its window; a walk's own memory
-        // reads it where it lies.
-        return {into.own ? bytes : nullptr, size, offset};
+        // It is read a run at a time through the walk's window: positional reads into memory
+        // already touched cost less than a fault on every mapped page they would touch.
+        return {nullptr, size, offset};
     }
     if (into.own) {
         // A walk's own memory reads a memory stream where it lies, for as long as the walk runs.

@@ -1,8 +1,16 @@
-# SQLite for scry's catalogue. A native build links the system's (Debian's libsqlite3-dev); a
-# cross-build compiles the amalgamation, which ships in the npm package better-sqlite3: a pinned
-# version, fetched once by tools/fetch-sqlite.sh and checked against its sha256.
+# SQLite for scry's catalogue. A native build links the system's (Debian's libsqlite3-dev), its
+# static archive where there is one, so that a run of a few milliseconds loads no library at
+# start; a cross-build compiles the amalgamation, which ships in the npm package better-sqlite3:
+# a pinned version, fetched once by tools/fetch-sqlite.sh and checked against its sha256.
 if(NOT CMAKE_CROSSCOMPILING AND NOT BANKSCRY_BUNDLED_SQLITE)
   find_package(SQLite3 REQUIRED)
+  get_filename_component(sqlite_folder "${SQLite3_LIBRARIES}" DIRECTORY)
+  find_library(SQLITE3_ARCHIVE NAMES libsqlite3.a HINTS ${sqlite_folder} NO_DEFAULT_PATH)
+  if(SQLITE3_ARCHIVE)
+    find_package(Threads REQUIRED)
+    set_target_properties(SQLite::SQLite3 PROPERTIES IMPORTED_LOCATION ${SQLITE3_ARCHIVE}
+                          INTERFACE_LINK_LIBRARIES "Threads::Threads;${CMAKE_DL_LIBS};m")
+  endif()
   return()
 endif()
 set(BANKSCRY_SQLITE_SOURCE ${PROJECT_SOURCE_DIR}/build/deps/sqlite CACHE PATH

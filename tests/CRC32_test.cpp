@@ -1,4 +1,5 @@
 // CRC-32 fingerprints: published register values, zero blocks, the wrap of the length.
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -170,6 +171,31 @@ TEST(Crc32OfSplit, EachPartIsItsBlocksFingerprint)
         EXPECT_EQ(split.head, of(0, head));
         EXPECT_EQ(split.rest, of(head, length));
         EXPECT_EQ(split.tail, of(tail, length)) << length << " " << head << " " << tail;
+        EXPECT_EQ(Crc32RunFinish(split.run, static_cast<std::uint64_t>(length)), split.whole);
+        EXPECT_EQ(Crc32RunFinish(Crc32OfParts(bytes.data(), length, head).run, static_cast<std::uint64_t>(length)),
+                  split.whole);
     }
     EXPECT_THROW(Crc32OfSplit(bytes.data(), 542, 30, 24), std::range_error);
+}
+
+// A run joined from pieces, each a run of its own, is the run fed with every piece in turn,
+// whatever the cuts: none, at the first or last byte, pieces longer than a block.
+TEST(Crc32Run, JoinedPiecesAreTheRunFedWhole)
+{
+    const std::vector<std::uint8_t> bytes = RandomBytes(200000, 13);
+    const std::uint32_t fed = Crc32RunFeed(Crc32RunStart, bytes.data(), bytes.size());
+    for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{542}, std::size_t{69416},
+                                  std::size_t{199999}, std::size_t{200000}}) {
+        const std::uint32_t a = Crc32RunFeed(Crc32RunStart, bytes.data(), cut);
+        const std::uint32_t b = Crc32RunFeed(Crc32RunStart, bytes.data() + cut, bytes.size() - cut);
+        EXPECT_EQ(Crc32RunJoin(a, b, bytes.size() - cut), fed) << "cut at " << cut;
+    }
+    // Three pieces joined left to right, and a block of 32768 bytes known by its fingerprint.
+    std::uint32_t reg = Crc32RunStart;
+    for (std::size_t at = 0; at < bytes.size(); at += 70000) {
+        const std::size_t length = std::min<std::size_t>(70000, bytes.size() - at);
+        reg = Crc32RunJoin(reg, Crc32RunFeed(Crc32RunStart, bytes.data() + at, length), length);
+    }
+    EXPECT_EQ(reg, fed);
+    EXPECT_EQ(Crc32RunFinish(Crc32RunFeed(Crc32RunStart, bytes.data(), 32768), 32768), Crc32Of(bytes.data(), 32768));
 }

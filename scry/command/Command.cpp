@@ -400,4 +400,81 @@ void Session::Deliver(std::string_view text)
         WriteFile(output, text);
 }
 
+Delivery::Delivery(Session& session) : session(session)
+{
+    const std::string& name = session.Output();
+    if (name.empty())
+        return;
+    if (IsStreamDevice(name)) {
+        stream = std::fopen(name.c_str(), "wb");
+        if (stream == nullptr)
+            CannotWrite(name, ErrnoText(errno));
+        return;
+    }
+    file.name = name;
+    try {
+        CreateOutFile(file);
+    } catch (const std::system_error& error) {
+        DiscardOutFile(file);
+        CannotWrite(name, error.code().message());
+    }
+}
+
+Delivery::~Delivery()
+{
+    if (stream != nullptr)
+        std::fclose(stream);
+    DiscardOutFile(file);
+}
+
+void Delivery::HandOn(std::string_view text)
+{
+    if (text.empty())
+        return;
+    const std::string& name = session.Output();
+    if (name.empty()) {
+        WriteOut(session.Streams(), text);
+    } else if (stream != nullptr) {
+        errno = 0;
+        if (std::fwrite(text.data(), 1, text.size(), stream) != text.size())
+            CannotWrite(name, ErrnoText(errno));
+    } else {
+        try {
+            WriteOutFile(file, text.data(), text.size());
+        } catch (const std::system_error& error) {
+            CannotWrite(name, error.code().message());
+        }
+    }
+}
+
+void Delivery::Part(std::string& text)
+{
+    if (text.size() < Block)
+        return;
+    HandOn(text);
+    text.clear();
+}
+
+void Delivery::Finish(std::string& text)
+{
+    HandOn(text);
+    text.clear();
+    const std::string& name = session.Output();
+    if (stream != nullptr) {
+        errno = 0;
+        const bool closed = std::fclose(stream) == 0;
+        stream = nullptr;
+        if (!closed)
+            CannotWrite(name, ErrnoText(errno));
+    } else if (!name.empty()) {
+        try {
+            CloseOutFile(file);
+            PutOutFileInPlace(file);
+        } catch (const std::system_error& error) {
+            DiscardOutFile(file);
+            CannotWrite(name, error.code().message());
+        }
+    }
+}
+
 }   // namespace scry

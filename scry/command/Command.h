@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "OutFile/OutFile.h"
 #include "model/Model.h"
 #include "model/SetLists.h"
 #include "write/Written.h"
@@ -152,6 +153,30 @@ private:
     std::string output;
     int status = Success;
     bool saidSecondSetListBank = false;
+};
+
+// A command's text handed on while it is made, a block at a time, so that a long listing is never
+// held whole: to standard output or a stream the user named as it comes; to a -o file written
+// beside its name, put in place by Finish (a delivery left unfinished leaves the earlier file).
+class Delivery {
+public:
+    explicit Delivery(Session& session);
+    ~Delivery();
+    Delivery(const Delivery&) = delete;
+    Delivery& operator=(const Delivery&) = delete;
+    // Hands text on where it holds a block or more, and empties it.
+    void Part(std::string& text);
+    // Hands on the rest, and puts a file in place.
+    void Finish(std::string& text);
+
+    static constexpr std::size_t Block = std::size_t{1} << 16;
+
+private:
+    void HandOn(std::string_view text);
+
+    Session& session;
+    OutFile file{};
+    std::FILE* stream = nullptr;   // a FIFO or terminal named by -o
 };
 
 }   // namespace scry

@@ -13,15 +13,21 @@ int RunShow(const Options& options, Console& console)
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
+        // Set list N of every file is found before anything is handed on.
+        std::vector<SetListAt> lists;
+        if (options.setList >= 0)
+            for (const FileModel& model : models)
+                lists.push_back(session.SetListOf(model, static_cast<std::size_t>(options.setList)));
+        Delivery delivery(session);
         std::string out;
-        for (const FileModel& model : models) {
+        out.reserve(2 * Delivery::Block);
+        for (std::size_t k = 0; k < models.size(); ++k) {
             if (options.setList >= 0)
-                WriteShowSetList(out, model, session.SetListOf(model, static_cast<std::size_t>(options.setList)),
-                                 options.slot, options.all);
+                WriteShowSetList(out, models[k], lists[k], options.slot, options.all);
             else
-                WriteShow(out, model, options.all);
+                WriteShow(out, models[k], options.all, false, [&](std::string& text) { delivery.Part(text); });
         }
-        session.Deliver(out);
+        delivery.Finish(out);
     }
     return session.StatusWith(Success);
 }
@@ -34,12 +40,17 @@ int RunTextconv(const Options& options, Console& console)
     quiet.err = &unsaid;
     Session session(quiet, options.files, "", OutputKind::Text, false);
     std::string out;
+    FileModel file;
     try {
-        WriteShow(out, session.Read(0), options.all, true);
+        file = session.Read(0);
     } catch (const Trouble& trouble) {
         out = "PROBLEM " + LineText(trouble.what()) + "\n";
+        session.Deliver(out);
+        return Success;
     }
-    session.Deliver(out);
+    Delivery delivery(session);
+    WriteShow(out, file, options.all, true, [&](std::string& text) { delivery.Part(text); });
+    delivery.Finish(out);
     return Success;
 }
 

@@ -44,34 +44,45 @@ Crc32Split SlotFingerprints(const std::uint8_t* slot)
                         static_cast<std::int32_t>(PackedSlotOffset + PackedSlotSize));
 }
 
-Slot SlotOf(const std::uint8_t* slot, bool readable)
+// A slot, and its bytes' register as a run of their own (run), for the fingerprint of the bank.
+Slot SlotOf(const std::uint8_t* slot, bool readable, std::uint32_t& run)
 {
     // Most slots of a file are unused, all zero: their fingerprints are those of every such slot.
-    static const Slot unused = [] {
+    static const Crc32Split zero = [] {
         const std::uint8_t zeros[SlotSize] = {};
-        const Crc32Split parts = SlotFingerprints(zeros);
-        return Slot{{}, parts.head, parts.whole, parts.rest, parts.tail, {}, DecodeSlot({}), false, true};
+        return SlotFingerprints(zeros);
     }();
     if (AllZero(slot, SlotSize)) {
-        Slot zero = unused;
-        zero.readable = readable;
-        return zero;
+        run = zero.run;
+        return Slot{{}, zero.head, zero.whole, zero.rest, zero.tail, {}, DecodeSlot({}), false, readable};
     }
     const std::uint8_t* p = slot + PackedSlotOffset;
     const PackedSlot packed{p[0], p[1], p[2], p[3], p[4], p[5]};
     const Crc32Split parts = SlotFingerprints(slot);
+    run = parts.run;
     return {NameOf(slot), parts.head, parts.whole, parts.rest, parts.tail, packed, DecodeSlot(packed), true, readable};
 }
+
+// The bytes a bank or a data bank took from the file, as one run: a chunk's fingerprint is made
+// of these and of the bytes between them, so that no bank is read twice.
+struct HeldRun {
+    std::int64_t begin;
+    std::int64_t end;
+    std::uint32_t reg = Crc32RunStart;
+    std::uint64_t length = 0;   // bytes fed; the run stands for the range only where it is end - begin
+};
 
 struct Building {
     FileModel& model;
     const InputStream& input;
     bool refused = false;
     HeaderRefusal refusal = HeaderRefusal::NoKorgHeader;
-    bool bankRefused = false;              // the walk stopped at a bank it could not load
-    bool chunkFingerprints = true;         // false: chunks, data banks and the tail get none (0)
-    std::vector<std::uint8_t> scratch{};   // bytes on their way to a fingerprint
-    bool inPadding = false;                // the last chunk met was zero padding, not yet fingerprinted
+    bool bankRefused = false;          // the walk stopped at a bank it could not load
+    bool chunkFingerprints = true;     // false: chunks, data banks and the tail get none (0)
+    std::uint8_t* scratch = nullptr;   // the walk's window, once the walk is over: bytes on
+                                       // their way to a fingerprint
+    bool inPadding = false;            // the last chunk met was zero padding, not yet fingerprinted
+    std::vector<HeldRun> bankRuns{};   // of model.banks, index for index
 };
 
 // The register of a fingerprint run, fed with the bytes the file holds from at on, up to count,
@@ -79,9 +90,7 @@ struct Building {
 std::uint32_t FeedRange(Building& building, std::uint32_t reg, std::int64_t at, std::uint64_t count,
                         std::uint64_t& done)
 {
-    constexpr std::size_t RunSize = std::size_t{1} << 18;
-    if (building.scratch.size() < RunSize)
-        building.scratch.resize(RunSize);
+    constexpr std::size_t RunSize = WindowSize;
     std::uint64_t fed = 0;
     while (fed < count) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - fed, RunSize));
@@ -91,8 +100,8 @@ std::uint32_t FeedRange(Building& building, std::uint32_t reg, std::int64_t at, 
         const std::uint8_t* bytes = InputMemoryBytesAt(building.input, from, want);
         std::size_t got = want;
         if (bytes == nullptr) {
-            got = InputReadAt(building.input, from, building.scratch.data(), want);
-            bytes = building.scratch.data();
+            got = InputReadAt(building.input, from, building.scratch, want);
+            bytes = building.scratch;
         }
         reg = Crc32RunFeed(reg, bytes, got);
         fed += got;
@@ -112,14 +121,14 @@ std::uint32_t FingerprintOfRange(Building& building, std::int64_t at, std::uint6
     return Crc32RunFinish(reg, done);
 }
 
-// A run of zero padding is fingerprinted whole when it ends, not chunk by chunk.
+// A run of zero padding is one entry, said when it ends; its fingerprint, of the whole run, comes
+// at the end of the walk.
 void EndPadding(Building& building)
 {
     if (!building.inPadding)
         return;
     building.inPadding = false;
     Chunk& padding = building.model.chunks.back();
-    padding.fingerprint = padding.frame = FingerprintOfRange(building, padding.offset, padding.size);
     building.model.problems.push_back({ProblemKind::ZeroPadding, {}, {}, padding.offset, padding.size, 0});
 }
 
@@ -173,8 +182,8 @@ void ChunkSeen(void* context, const ChunkMet& met)
     }
     EndPadding(building);
     const std::int64_t data = met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader));
-    const std::uint32_t fingerprint = FingerprintOfRange(building, data, met.size);
-    Chunk chunk{IdText(met.id), met.offset, met.size, fingerprint, fingerprint, false, met.cut, false};
+    // Its fingerprints come at the end of the walk, from those of the banks it holds and its other bytes.
+    Chunk chunk{IdText(met.id), met.offset, met.size, 0, 0, false, met.cut, false};
     if (chunk.cut)
         model.problems.push_back({ProblemKind::ChunkCut, chunk.id, {}, chunk.offset, chunk.size, model.size - data});
     model.chunks.push_back(std::move(chunk));
@@ -187,8 +196,10 @@ void BankSeen(void* context, const BankMet& met)
     if (met.FirstPart()) {
         EndPadding(building);
         model.banks.push_back({met.id, met.kind, met.bankId, met.bankName, 0, 1, true, met.offset, met.size, {}, {}});
+        building.bankRuns.push_back({met.offset, met.offset + static_cast<std::int64_t>(met.size)});
     }
     Bank& bank = model.banks.back();
+    HeldRun& run = building.bankRuns.back();
     const std::size_t recordSize = met.kind == Kind::SLS1 ? SetListSize : BankChunkOf(met.id)->recordSize;
     if (met.FirstPart() && (met.numProgs != RecordsPerBank || met.objSize != recordSize))
         model.problems.push_back({ProblemKind::BankHeaderLies, IdText(met.id), met.bankName, met.offset, met.numProgs,
@@ -197,15 +208,25 @@ void BankSeen(void* context, const BankMet& met)
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = met.first; i < met.first + met.count; ++i) {
             const std::uint8_t* setList = met.records + SetListSize * (i - met.first);
+            // A set list's run: its name field, its slots, its EQ block.
+            std::uint32_t reg = Crc32RunFeed(Crc32RunStart, setList, NameSize);
+            const std::uint32_t eq = Crc32RunFeed(Crc32RunStart, setList + EqOffset, EqSize);
             SetList list{NameOf(setList),
-                         Crc32Of(setList, static_cast<std::int32_t>(NameSize)),
-                         Crc32Of(setList + EqOffset, EqSize),
+                         Crc32RunFinish(reg, NameSize),
+                         Crc32RunFinish(eq, EqSize),
                          {},
                          SetListSize * (i + 1) <= met.present};
             list.slots.reserve(SlotsPerSetList);
             for (std::size_t j = 0; j < SlotsPerSetList; ++j) {
                 const std::size_t at = SetListSize * i + SlotsOffset + SlotSize * j;   // in the bank
-                list.slots.push_back(SlotOf(setList + SlotsOffset + SlotSize * j, at + SlotSize <= met.present));
+                std::uint32_t slotRun = 0;
+                list.slots.push_back(
+                    SlotOf(setList + SlotsOffset + SlotSize * j, at + SlotSize <= met.present, slotRun));
+                reg = Crc32RunJoin(reg, slotRun, SlotSize);
+            }
+            if (list.readable) {
+                run.reg = Crc32RunJoin(run.reg, Crc32RunJoin(reg, eq, EqSize), SetListSize);
+                run.length += SetListSize;
             }
             bank.setLists.push_back(std::move(list));
         }
@@ -219,6 +240,8 @@ void BankSeen(void* context, const BankMet& met)
             const std::uint8_t* record = met.records + size * i;
             const Crc32Parts fingerprints = Crc32OfParts(record, static_cast<std::int32_t>(size), NameSize);
             bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest});
+            run.reg = Crc32RunJoin(run.reg, fingerprints.run, size);
+            run.length += size;
         }
     }
 }
@@ -227,7 +250,7 @@ void DataSeen(void* context, ChunkId id, std::int64_t offset, std::size_t presen
 {
     Building& building = *static_cast<Building*>(context);
     EndPadding(building);
-    building.model.dataBanks.push_back({id, offset, present, FingerprintOfRange(building, offset, present)});
+    building.model.dataBanks.push_back({id, offset, present, 0});   // its fingerprint at the end of the walk
 }
 
 void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
@@ -238,6 +261,7 @@ void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
     EndPadding(building);
     const BankChunkInfo* info = BankChunkOf(id);
     model.banks.push_back({id, info != nullptr ? info->kind : Kind::UNKN, 0, bankName, 0, 1, false, 0, 0, {}, {}});
+    building.bankRuns.push_back({0, 0});
     model.problems.push_back({ProblemKind::BankNotLoaded, IdText(id), bankName, 0, 0, 0});
 }
 
@@ -251,39 +275,70 @@ void CountOccurrences(FileModel& model)
         bank.occurrences = seen[{bank.kind, bank.bankId}];
 }
 
-// Each chunk's bytes outside the banks it holds: the headers, unknown parts and the rest, so that
-// a difference there is seen whatever its records do.
-void ReadFrames(Building& building)
+// Each chunk's fingerprint, and that of its bytes outside the banks it holds (the headers,
+// unknown parts and the rest, so that a difference there is seen whatever its records do): the
+// banks' runs joined with the bytes between them, read here, so that no bank is read twice. A
+// chunk cut short is read whole, as far as the file goes.
+void ReadChunkFingerprints(Building& building)
 {
     FileModel& model = building.model;
-    std::vector<std::pair<std::int64_t, std::int64_t>> held;   // ranges of bank bytes
-    for (const Bank& bank : model.banks)
-        if (bank.loaded)
-            held.emplace_back(bank.offset, bank.offset + static_cast<std::int64_t>(bank.size));
-    for (const DataBank& data : model.dataBanks)
-        held.emplace_back(data.offset, data.offset + static_cast<std::int64_t>(data.size));
-    std::sort(held.begin(), held.end());
+    if (!building.chunkFingerprints)
+        return;
+    std::vector<HeldRun> dataRuns;
+    for (DataBank& data : model.dataBanks) {
+        HeldRun run{data.offset, data.offset + static_cast<std::int64_t>(data.size)};
+        run.reg = FeedRange(building, Crc32RunStart, data.offset, data.size, run.length);
+        data.fingerprint = Crc32RunFinish(run.reg, run.length);
+        dataRuns.push_back(run);
+    }
+    std::vector<const HeldRun*> held;
+    for (std::size_t b = 0; b < model.banks.size(); ++b)
+        if (model.banks[b].loaded)
+            held.push_back(&building.bankRuns[b]);
+    for (const HeldRun& run : dataRuns)
+        held.push_back(&run);
+    std::sort(held.begin(), held.end(), [](const HeldRun* a, const HeldRun* b) { return a->begin < b->begin; });
     for (Chunk& chunk : model.chunks) {
-        if (!building.chunkFingerprints)
-            break;
-        if (chunk.padding || chunk.cut)
+        if (chunk.padding) {
+            chunk.fingerprint = chunk.frame = FingerprintOfRange(building, chunk.offset, chunk.size);
             continue;
+        }
         const std::int64_t from = chunk.offset + static_cast<std::int64_t>(sizeof(ChunkHeader));
         const std::int64_t to = from + static_cast<std::int64_t>(chunk.size);
-        std::uint32_t reg = Crc32RunStart;
-        std::uint64_t done = 0;
+        if (chunk.cut) {
+            chunk.fingerprint = chunk.frame = FingerprintOfRange(building, from, chunk.size);
+            continue;
+        }
+        std::uint32_t whole = Crc32RunStart, frame = Crc32RunStart;
+        std::uint64_t frameLength = 0;
         std::int64_t at = from;
-        for (const auto& [begin, end] : held) {
-            if (begin < from || end > to)
+        // The bytes from `at` to `until`, read: into the whole run, and into the frame's.
+        const auto between = [&](std::int64_t until, bool inFrame) {
+            std::uint64_t done = 0;
+            const std::uint32_t reg =
+                FeedRange(building, Crc32RunStart, at, static_cast<std::uint64_t>(until - at), done);
+            whole = Crc32RunJoin(whole, reg, done);
+            if (inFrame) {
+                frame = Crc32RunJoin(frame, reg, done);
+                frameLength += done;
+            }
+            at = until;
+        };
+        for (const HeldRun* run : held) {
+            if (run->begin < at || run->end > to)
                 continue;
             chunk.holdsBanks = true;
-            reg = FeedRange(building, reg, at, static_cast<std::uint64_t>(begin - at), done);
-            at = end;
+            between(run->begin, true);
+            if (run->length == static_cast<std::uint64_t>(run->end - run->begin)) {
+                whole = Crc32RunJoin(whole, run->reg, run->length);
+                at = run->end;
+            } else {
+                between(run->end, false);   // a bank the file does not hold whole: its bytes as they are
+            }
         }
-        if (!chunk.holdsBanks)
-            continue;
-        reg = FeedRange(building, reg, at, static_cast<std::uint64_t>(to - at), done);
-        chunk.frame = Crc32RunFinish(reg, done);
+        between(to, true);
+        chunk.fingerprint = Crc32RunFinish(whole, chunk.size);
+        chunk.frame = chunk.holdsBanks ? Crc32RunFinish(frame, frameLength) : chunk.fingerprint;
     }
 }
 
@@ -358,8 +413,9 @@ FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFing
         throw Unreadable(RefusalOf(building.refusal, model.size), "");
     TakeZeroTail(building);
     EndPadding(building);
+    building.scratch = memory.window;   // the walk is over: what is read now goes through its window
     CountOccurrences(model);
-    ReadFrames(building);
+    ReadChunkFingerprints(building);
     ReadEdges(building);
     if (MappedInputShrank())
         throw Unreadable(Refusal::Shrank, "");

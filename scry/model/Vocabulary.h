@@ -41,23 +41,24 @@ const char* SlotTypeText(SlotType type);
 // ---- Slot settings
 
 struct SlotSetting {
-    SlotField field;      // in the packed bytes' layout, which gives its largest value
-    const char* word;     // "hold": show, diff and the set-list text's errors
-    const char* column;   // "hold_time": CSV
-    const char* key;      // "holdTime": JSON, and the page's data- attribute ("data-hold-time")
-    const char* tile;     // "hold": on the page's tile and the set-list text's column
-    bool written;         // written on a tile as its word and value (colour and font are drawn instead)
-    bool onGigSheet;      // printed on the gig sheet, from the tile's data- attribute
+    SlotField field;       // in the packed bytes' layout, which gives its largest value
+    const char* word;      // "hold": show, diff and the set-list text's errors
+    const char* column;    // "hold_time": CSV
+    const char* key;       // "holdTime": JSON, and the page's data- attribute ("data-hold-time")
+    const char* tile;      // "hold": on the page's tile and the set-list text's column
+    const char* heading;   // "Hold": a column's heading on the gig sheet, a soft hyphen where it may break
+    bool written;          // written on a tile as its word and value (colour and font are drawn instead)
+    bool onGigSheet;       // printed on the gig sheet, from the tile's data- attribute
 };
 
 // In the order of bankscry's CSV line.
 inline constexpr SlotSetting SlotSettings[] = {
-    {SlotField::Color, "color", "color", "color", "color", false, false},
-    {SlotField::Font, "font", "font", "font", "font", false, false},
-    {SlotField::Transpose, "transpose", "transpose", "transpose", "tr", true, true},
-    {SlotField::HoldTime, "hold", "hold_time", "holdTime", "hold", true, false},
-    {SlotField::Volume, "volume", "volume", "volume", "vol", true, true},
-    {SlotField::Kbd_Track, "kbd track", "kbd_track", "kbdTrack", "kbd", true, false},
+    {SlotField::Color, "color", "color", "color", "color", "Color", false, false},
+    {SlotField::Font, "font", "font", "font", "font", "Font", false, false},
+    {SlotField::Transpose, "transpose", "transpose", "transpose", "tr", "Trans\xC2\xADpose", true, true},
+    {SlotField::HoldTime, "hold", "hold_time", "holdTime", "hold", "Hold", true, false},
+    {SlotField::Volume, "volume", "volume", "volume", "vol", "Volume", true, true},
+    {SlotField::Kbd_Track, "kbd track", "kbd_track", "kbdTrack", "kbd", "Kbd track", true, false},
 };
 
 inline unsigned SettingOf(const SlotAttributes& fields, const SlotSetting& setting)

@@ -11,17 +11,6 @@ namespace scry {
 
 namespace {
 
-// "Trans&shy;pose": a heading that may break at a syllable on a narrow screen, never elsewhere.
-std::string Heading(const char* word)
-{
-    std::string text = word;
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    if (text == "Transpose")
-        return "Trans&shy;pose";
-    return text;
-}
-
 std::size_t UsedSlots(const SetList& list)
 {
     std::size_t used = 0;
@@ -46,7 +35,7 @@ std::string GigPage(const FileModel& file, const SetListAt& at, bool compact)
     out += "<h1>" + title + "</h1><table class=\"gig\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet) {
-            out += "<th>" + Heading(setting.word) + "</th>";
+            out += "<th>" + HtmlText(setting.heading) + "</th>";
             ++columns;
         }
     out += "</tr></thead><tbody>";

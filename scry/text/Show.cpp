@@ -14,15 +14,15 @@ namespace {
 // One slot's line: where, its name, what it plays, its settings and its fingerprint.
 void WriteSlot(std::string& out, const FileModel& file, std::size_t i, std::size_t j, const Slot& slot)
 {
-    out += SlotKey(i, j);
+    AppendSlotKey(out, i, j);
     out += "  ";
-    out += Quoted(slot.name);
+    AppendQuoted(out, slot.name);
     out += "  ";
-    out += PlaysText(WhatSlotPlays(file, TargetOf(slot.fields)));
+    AppendPlaysText(out, WhatSlotPlays(file, TargetOf(slot.fields)));
     out += "  ";
-    out += SettingsText(slot.fields);
+    AppendSettingsText(out, slot.fields);
     out += "  ";
-    out += HexLong(slot.fingerprint);
+    AppendHex8(out, slot.fingerprint);
     out += '\n';
 }
 
@@ -49,12 +49,14 @@ bool WriteSetList(std::string& out, const FileModel& file, std::size_t ordinal, 
     return true;
 }
 
-void WriteSetLists(std::string& out, const FileModel& file, bool all)
+void WriteSetLists(std::string& out, const FileModel& file, bool all, const PartDone& partDone)
 {
     bool readable = true;
     ForEachSetList(file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
         if (readable)
             readable = WriteSetList(out, file, ordinal, i, list, all);
+        if (partDone)
+            partDone(out);
     });
 }
 
@@ -84,11 +86,11 @@ void WriteRecords(std::string& out, const Bank& bank)
     for (std::size_t i = 0; i < bank.records.size(); ++i) {
         const Record& record = bank.records[i];
         out += place;
-        out += Pad3(static_cast<unsigned>(i));
+        AppendPad3(out, static_cast<unsigned>(i));
         out += "  ";
-        out += HexLong(record.fingerprint);
+        AppendHex8(out, record.fingerprint);
         out += "  ";
-        out += Quoted(record.name);
+        AppendQuoted(out, record.name);
         out += '\n';
     }
 }
@@ -106,21 +108,26 @@ void WriteChunks(std::string& out, const FileModel& file)
 
 }   // namespace
 
-void WriteShow(std::string& out, const FileModel& file, bool all, bool textconv)
+void WriteShow(std::string& out, const FileModel& file, bool all, bool textconv, const PartDone& partDone)
 {
-    // About 150 bytes a slot and 50 a record: one allocation for a whole file's listing.
-    std::size_t estimate = 4096 + file.chunks.size() * 80;
-    for (const Bank& bank : file.banks) {
-        estimate += bank.records.size() * 50 + bank.setLists.size() * 60;
-        for (const SetList& list : bank.setLists)
-            for (const Slot& slot : list.slots)
-                estimate += all || slot.used ? 150 : 0;
+    if (!partDone) {
+        // About 150 bytes a slot and 50 a record: one allocation for a whole file's listing.
+        std::size_t estimate = 4096 + file.chunks.size() * 80;
+        for (const Bank& bank : file.banks) {
+            estimate += bank.records.size() * 50 + bank.setLists.size() * 60;
+            for (const SetList& list : bank.setLists)
+                for (const Slot& slot : list.slots)
+                    estimate += all || slot.used ? 150 : 0;
+        }
+        out.reserve(out.size() + estimate);
     }
-    out.reserve(out.size() + estimate);
     WriteHead(out, file, textconv);
-    WriteSetLists(out, file, all);
-    for (const Bank& bank : file.banks)
+    WriteSetLists(out, file, all, partDone);
+    for (const Bank& bank : file.banks) {
         WriteRecords(out, bank);
+        if (partDone)
+            partDone(out);
+    }
     WriteChunks(out, file);
 }
 

@@ -35,31 +35,45 @@ std::string Utf8(std::string_view latin1)
     return text;
 }
 
-std::string LineName(std::string_view latin1)
+void AppendLineName(std::string& out, std::string_view latin1)
 {
-    // Most names need nothing but the conversion.
-    const bool plain = std::all_of(latin1.begin(), latin1.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return !IsControl(byte) && !(byte >= 0x80 && byte <= 0x9F) && c != '\\' && c != '"';
-    });
-    if (plain)
-        return Utf8(latin1);
-    std::string text;
     for (const char c : latin1) {
         const auto byte = static_cast<unsigned char>(c);
-        if (IsControl(byte) || (byte >= 0x80 && byte <= 0x9F)) {
-            PutEscaped(text, byte);
-        } else if (c == '\\' || c == '"') {
-            text += '\\';
-            text += c;
+        if (byte >= 0x20 && byte < 0x7F && c != '\\' && c != '"') {
+            out += c;
+        } else if (IsControl(byte) || (byte >= 0x80 && byte <= 0x9F)) {
+            PutEscaped(out, byte);
+        } else if (byte < 0x80) {
+            out += '\\';
+            out += c;
         } else {
-            text += Utf8(std::string_view(&c, 1));
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
         }
     }
+}
+
+std::string LineName(std::string_view latin1)
+{
+    std::string text;
+    text.reserve(latin1.size() + 4);
+    AppendLineName(text, latin1);
     return text;
 }
 
-std::string Quoted(std::string_view latin1) { return '"' + LineName(latin1) + '"'; }
+void AppendQuoted(std::string& out, std::string_view latin1)
+{
+    out += '"';
+    AppendLineName(out, latin1);
+    out += '"';
+}
+
+std::string Quoted(std::string_view latin1)
+{
+    std::string text;
+    AppendQuoted(text, latin1);
+    return text;
+}
 
 std::string LineText(std::string_view text)
 {
@@ -89,6 +103,24 @@ std::string Pad3(unsigned value)
 {
     char text[20];
     return {text, static_cast<std::size_t>(PutDec(text, value, 3) - text)};
+}
+
+void AppendPad3(std::string& out, unsigned value)
+{
+    char text[20];
+    out.append(text, static_cast<std::size_t>(PutDec(text, value, 3) - text));
+}
+
+void AppendDecimal(std::string& out, std::uint64_t value)
+{
+    char text[24];
+    out.append(text, static_cast<std::size_t>(PutDec(text, value) - text));
+}
+
+void AppendHex8(std::string& out, std::uint32_t value)
+{
+    char text[16];
+    out.append(text, static_cast<std::size_t>(PutHex(text, value, 8) - text));
 }
 
 }   // namespace scry

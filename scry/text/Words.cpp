@@ -10,7 +10,16 @@ namespace scry {
 
 std::string SlotKey(std::size_t setList, std::size_t slot)
 {
-    return Pad3(static_cast<unsigned>(setList)) + "/" + Pad3(static_cast<unsigned>(slot));
+    std::string key;
+    AppendSlotKey(key, setList, slot);
+    return key;
+}
+
+void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot)
+{
+    AppendPad3(out, static_cast<unsigned>(setList));
+    out += '/';
+    AppendPad3(out, static_cast<unsigned>(slot));
 }
 
 std::string Ordinal(std::size_t number)
@@ -77,7 +86,17 @@ std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::si
 
 std::string PlaceText(const Target& target)
 {
-    return SlotBankName(static_cast<std::uint8_t>(target.type), target.bank) + Pad3(target.number);
+    std::string text;
+    AppendPlaceText(text, target);
+    return text;
+}
+
+void AppendPlaceText(std::string& out, const Target& target)
+{
+    char bank[SlotBankNameCapacity];
+    out.append(bank, static_cast<std::size_t>(
+                         PutSlotBankName(bank, static_cast<std::uint8_t>(target.type), target.bank) - bank));
+    AppendPad3(out, target.number);
 }
 
 const char* ResolutionNote(Resolution resolution)
@@ -96,10 +115,24 @@ const char* ResolutionNote(Resolution resolution)
 
 std::string PlaysText(const Plays& plays)
 {
-    std::string text = std::string(SlotTypeText(plays.target.type)) + " " + PlaceText(plays.target);
-    if (plays.record == nullptr)
-        return text + " (" + ResolutionNote(plays.resolution) + ")";
-    return text + " " + Quoted(plays.record->name);
+    std::string text;
+    AppendPlaysText(text, plays);
+    return text;
+}
+
+void AppendPlaysText(std::string& out, const Plays& plays)
+{
+    out += SlotTypeText(plays.target.type);
+    out += ' ';
+    AppendPlaceText(out, plays.target);
+    if (plays.record == nullptr) {
+        out += " (";
+        out += ResolutionNote(plays.resolution);
+        out += ')';
+    } else {
+        out += ' ';
+        AppendQuoted(out, plays.record->name);
+    }
 }
 
 std::string PlayedName(const Plays& plays)
@@ -114,19 +147,26 @@ std::string PlayedName(const Plays& plays)
 std::string SettingsText(const SlotAttributes& fields)
 {
     std::string text;
+    AppendSettingsText(text, fields);
+    return text;
+}
+
+void AppendSettingsText(std::string& out, const SlotAttributes& fields)
+{
+    bool first = true;
     for (const SlotSetting& setting : SlotSettings) {
-        if (!text.empty())
-            text += ", ";
-        text += setting.word;
-        text += ' ';
+        if (!first)
+            out += ", ";
+        first = false;
+        out += setting.word;
+        out += ' ';
         const unsigned value = SettingOf(fields, setting);
-        text += std::to_string(value);
+        AppendDecimal(out, value);
         if (setting.field == SlotField::Color && value < std::size(ColorNames)) {
-            text += ' ';   // the colour's name as the set-list text and the page write it
-            text += ColorNames[value];
+            out += ' ';   // the colour's name as the set-list text and the page write it
+            out += ColorNames[value];
         }
     }
-    return text;
 }
 
 std::string ProblemText(const Problem& problem)

@@ -14,6 +14,7 @@ namespace scry {
 
 // "003/012"
 std::string SlotKey(std::size_t setList, std::size_t slot);
+void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot);
 // "I-A", or "I-A (2nd of 3)" where the file holds more than one bank of that kind and place.
 std::string BankLabel(const Bank& bank);
 // "1st", "2nd", "3rd", "4th", ...
@@ -36,17 +37,20 @@ std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::si
 // "I-B012", "GM005", "S-003", "Invalid: 31 (1F)005": a target's bank and number, as bankscry's
 // CSV writes them.
 std::string PlaceText(const Target& target);
+void AppendPlaceText(std::string& out, const Target& target);
 // Why a slot plays no record of the file: "instrument's own bank", "bank not in file", ...; ""
 // for Found.
 const char* ResolutionNote(Resolution resolution);
 // For a line: "Prog I-B012 \"Grand Piano\"" or "Prog GM005 (instrument's own bank)".
 std::string PlaysText(const Plays& plays);
+void AppendPlaysText(std::string& out, const Plays& plays);
 // For a page or a cell (UTF-8, unescaped), the name alone: "Clean Trumpet", or "(instrument's
 // own bank)".
 std::string PlayedName(const Plays& plays);
 
 // "color 4 green, font 1, transpose 4, hold 3, volume 100, kbd track 0"
 std::string SettingsText(const SlotAttributes& fields);
+void AppendSettingsText(std::string& out, const SlotAttributes& fields);
 
 // A problem of a file, in words.
 std::string ProblemText(const Problem& problem);
