@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <system_error>
+#include <thread>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "OutFile/OutFile.h"
@@ -278,11 +280,58 @@ FileModel Session::Read(std::size_t i)
     } catch (const Unreadable& unreadable) {
         throw Trouble(UnreadableText(input.name, unreadable));
     }
+    return Taken(i, std::move(model));
+}
+
+FileModel Session::Taken(std::size_t i, FileModel model)
+{
+    const Input& input = inputs.at(i);
     if (model.Damaged()) {
         SayError(console, DamagedText(input.name, model.problems));
         status = Worst(status, Damaged);
     }
     return model;
+}
+
+std::vector<FileModel> Session::ReadTogether(std::size_t count)
+{
+    // Each file on a thread of its own but the last, which this one reads; what each thread met
+    // is kept, and taken in file order once all are done.
+    struct Reading {
+        FileModel model{};
+        std::exception_ptr failure;
+    };
+    std::vector<Reading> readings(count);
+    const auto read = [&](std::size_t i) {
+        try {
+            const Input& input = inputs.at(i);
+            if (input.failure.empty())
+                readings[i].model = ReadModel(*input.stream, input.name);
+        } catch (...) {
+            readings[i].failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        threads.emplace_back(read, i);
+    if (count > 0)
+        read(count - 1);
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<FileModel> models;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Input& input = inputs.at(i);
+        if (!input.failure.empty())
+            throw Trouble(SourceName(input.name) + ": " + input.failure);
+        try {
+            if (readings[i].failure)
+                std::rethrow_exception(readings[i].failure);
+        } catch (const Unreadable& unreadable) {
+            throw Trouble(UnreadableText(input.name, unreadable));
+        }
+        models.push_back(Taken(i, std::move(readings[i].model)));
+    }
+    return models;
 }
 
 std::vector<FileModel> Session::ReadEach()

@@ -112,6 +112,9 @@ public:
     // The models of every file that can be read; each one that cannot is said on standard error
     // and left out, and counts as trouble in the status.
     std::vector<FileModel> ReadEach();
+    // The models of files 0 to count - 1, read side by side on threads of their own, then taken
+    // in order as Read takes each: the first that cannot be read raises Trouble.
+    std::vector<FileModel> ReadTogether(std::size_t count);
     // Up to count bytes of file i from offset on (fewer where it ends); raises Trouble when it
     // cannot be read.
     std::string BytesOf(std::size_t i, std::int64_t offset, std::size_t count);
@@ -143,6 +146,8 @@ public:
     Console& Streams() { return console; }
 
 private:
+    // A model read of file i: said on standard error where it is damaged, and counted.
+    FileModel Taken(std::size_t i, FileModel model);
     // True when name is the very file of one of the inputs or texts.
     bool IsInput(const std::string& name) const;
     void CheckOutput(OutputKind kind, bool force);

@@ -11,9 +11,8 @@ namespace scry {
 int RunDiff(const Options& options, Console& console)
 {
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
-    const FileModel oldFile = session.Read(0);
-    const FileModel newFile = session.Read(1);
-    const Comparison comparison = Compare(oldFile, newFile);
+    const std::vector<FileModel> files = session.ReadTogether(2);
+    const Comparison comparison = Compare(files[0], files[1]);
     const bool differ = !comparison.differences.empty();
     if (options.json)
         session.Deliver(DiffJson(comparison));
