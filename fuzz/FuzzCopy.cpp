@@ -137,10 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string& line : scry::CopyLines(src.model, dest.model, plan))
             said += line + scry::CopySummary(plan);
         const scry::Carried copied = scry::Copied(src.bytes, src.model, dest.bytes, dest.model, plan);
-        const std::string outside = scry::ChangedOutside(copied.bytes, dest.bytes, copied.changed);
+        const std::string outside = scry::ChangedOutside(copied.made.Whole(), dest.bytes, copied.changed);
         if (!outside.empty())
             Fail("copy: " + outside);
-        const std::string wrong = scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.bytes), src.model, plan);
+        const std::string wrong =
+            scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.made.Whole()), src.model, plan);
         if (!wrong.empty())
             Fail("copy: " + wrong);
     }
@@ -150,11 +151,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const scry::FollowStep& step : steps)
             said += scry::FollowLine(src.model, dest.model, step);
         const scry::Carried followed = scry::Followed(dest.model, dest.bytes, steps);
-        const std::string outside = scry::ChangedOutside(followed.bytes, dest.bytes, followed.changed);
+        const std::string outside = scry::ChangedOutside(followed.made.Whole(), dest.bytes, followed.changed);
         if (!outside.empty())
             Fail("follow: " + outside);
         const std::string wrong =
-            scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.bytes), src.model, steps);
+            scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.made.Whole()), src.model, steps);
         if (!wrong.empty())
             Fail("follow: " + wrong);
     }

@@ -49,11 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!faults.empty())
         return 0;
     const scry::Applied applied = scry::ApplySetLists(model, File(), {{"t.txt", text}}, true);
-    if (applied.faults.empty() && applied.bytes.size() != File().size())
+    if (applied.faults.empty() && applied.made.Whole().size() != File().size())
         std::abort();
     if (applied.faults.empty() &&
-        (!scry::ChangedOutside(applied.bytes, File(), applied.edited).empty() ||
-         !scry::WrongInWritten(scry::ReadModelOfBytes("o.PCG", applied.bytes), applied).empty()))
+        (!scry::ChangedOutside(applied.made.Whole(), File(), applied.edited).empty() ||
+         !scry::WrongInWritten(scry::ReadModelOfBytes("o.PCG", applied.made.Whole()), applied).empty()))
         std::abort();
     return 0;
 }

@@ -233,15 +233,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string text = scry::SetListTextOf(model, at, scry::SetListFingerprint(list));
             const scry::Applied applied = scry::ApplySetLists(model, bytes, {{"t.txt", text}}, false);
             Check(applied.faults.empty(), "an unedited set-list text is refused");
-            Check(applied.bytes == bytes, "an unedited set-list text changes the file");
+            Check(applied.made.Whole() == bytes, "an unedited set-list text changes the file");
         }
         // Follow and copy between the two files.
         if (!changed.Damaged()) {
             const std::vector<scry::FollowStep> steps = scry::PlanFollow(model, changed);
             const scry::Carried followed = scry::Followed(changed, other, steps);
-            Check(scry::ChangedOutside(followed.bytes, other, followed.changed).empty(),
+            Check(scry::ChangedOutside(followed.made.Whole(), other, followed.changed).empty(),
                   "follow changes bytes outside");
-            Check(scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", followed.bytes), model, steps).empty(),
+            Check(scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", followed.made.Whole()), model, steps).empty(),
                   "a followed slot plays another sound");
             scry::CopyAsk ask;
             ask.setLists.push_back({data[0] % 8u, (data[0] >> 3) % 128u, "--setlist"});
@@ -252,8 +252,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     out += line;
             if (plan.refusals.empty()) {
                 const scry::Carried copied = scry::Copied(bytes, model, other, changed, plan);
-                Check(scry::ChangedOutside(copied.bytes, other, copied.changed).empty(), "copy changes bytes outside");
-                Check(scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", copied.bytes), model, plan).empty(),
+                Check(scry::ChangedOutside(copied.made.Whole(), other, copied.changed).empty(),
+                      "copy changes bytes outside");
+                Check(scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", copied.made.Whole()), model, plan).empty(),
                       "a copy does not read back as planned");
             }
         }

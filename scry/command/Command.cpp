@@ -383,19 +383,24 @@ std::string_view Session::WholeOf(std::size_t i, const FileModel& file)
 FileModel Session::ReadWhole(std::size_t i, const char* command)
 {
     FileModel file = Read(i);
-    if (file.Damaged())
-        throw Trouble(SourceName(file.name) + " is damaged: " + command +
-                      " writes a copy only of a file that reads whole");
+    RequireWhole(file, command);
     return file;
 }
 
-void Session::WritePcgCopy(std::string_view bytes, std::string_view source, const std::vector<ByteRange>& meant,
+void Session::RequireWhole(const FileModel& file, const char* command)
+{
+    if (file.Damaged())
+        throw Trouble(SourceName(file.name) + " is damaged: " + command +
+                      " writes a copy only of a file that reads whole");
+}
+
+void Session::WritePcgCopy(const NewFile& made, std::size_t i, const std::vector<ByteRange>& meant,
                            const std::function<std::string(const FileModel&)>& check)
 {
     if (MappedInputShrank())
         throw Trouble("an input changed while it was read; " + LineText(output) + " not written");
     try {
-        WriteReadBack(output, bytes, source, meant, check);
+        WriteReadBack(output, *inputs.at(i).stream, made, meant, check);
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());
     }

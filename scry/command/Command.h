@@ -124,10 +124,12 @@ public:
     std::string_view WholeOf(std::size_t i, const FileModel& file);
     // The model of file i, which a command writes a copy of: raises Trouble where it is damaged.
     FileModel ReadWhole(std::size_t i, const char* command);
-    // The new PCG file bytes, made from source, written to the output and read back: every byte
-    // outside meant must equal source's, and check must find nothing wrong (WriteReadBack); raises
-    // Trouble saying why not, and says on standard error that it wrote it.
-    void WritePcgCopy(std::string_view bytes, std::string_view source, const std::vector<ByteRange>& meant,
+    // Raises that Trouble where file, read already, is damaged.
+    static void RequireWhole(const FileModel& file, const char* command);
+    // The new PCG file, made from the bytes of file i, written to the output and read back: every
+    // byte outside meant must equal file i's, and check must find nothing wrong (WriteReadBack);
+    // raises Trouble saying why not, and says on standard error that it wrote it.
+    void WritePcgCopy(const NewFile& made, std::size_t i, const std::vector<ByteRange>& meant,
                       const std::function<std::string(const FileModel&)>& check);
     // Text k of the command, as read (at most a megabyte); raises Trouble when it cannot be read.
     std::string Text(std::size_t k);

@@ -32,8 +32,10 @@ int RunFollow(const Options& options, Console& console)
 {
     Session session(console, options.files, options.dryRun ? "" : options.output,
                     options.dryRun ? OutputKind::Text : OutputKind::PcgFile, options.force);
-    const FileModel oldFile = session.Read(0);
-    const FileModel newFile = session.ReadWhole(1, "follow");
+    const std::vector<FileModel> files = session.ReadTogether(2);
+    const FileModel& oldFile = files[0];
+    const FileModel& newFile = files[1];
+    Session::RequireWhole(newFile, "follow");
     session.NoteSetListBanks(newFile);
     const std::vector<FollowStep> steps = PlanFollow(oldFile, newFile);
     std::vector<std::string> lines;
@@ -52,7 +54,7 @@ int RunFollow(const Options& options, Console& console)
     if (!options.dryRun) {
         const std::string_view source = session.WholeOf(1, newFile);
         const Carried carried = Followed(newFile, source, steps);
-        session.WritePcgCopy(carried.bytes, source, carried.changed,
+        session.WritePcgCopy(carried.made, 1, carried.changed,
                              [&](const FileModel& written) { return WrongInFollowed(written, oldFile, steps); });
     }
     WriteOut(console, Lines(lines));
@@ -97,8 +99,10 @@ int RunCopy(const Options& options, Console& console)
         SayError(console, line);
     if (!wrong.empty())
         return TroubleStatus;
-    const FileModel src = session.Read(0);
-    const FileModel dest = session.ReadWhole(1, "copy");
+    const std::vector<FileModel> files = session.ReadTogether(2);
+    const FileModel& src = files[0];
+    const FileModel& dest = files[1];
+    Session::RequireWhole(dest, "copy");
     session.NoteSetListBanks(dest);
     const CopyPlan plan = PlanCopy(src, dest, ask);
     if (!plan.refusals.empty()) {
@@ -114,7 +118,7 @@ int RunCopy(const Options& options, Console& console)
                               "other programs");
     const std::string_view destBytes = session.WholeOf(1, dest);
     const Carried carried = Copied(session.WholeOf(0, src), src, destBytes, dest, plan);
-    session.WritePcgCopy(carried.bytes, destBytes, carried.changed,
+    session.WritePcgCopy(carried.made, 1, carried.changed,
                          [&](const FileModel& written) { return WrongInCopied(written, src, plan); });
     std::vector<std::string> lines = CopyLines(src, dest, plan);
     lines.push_back(CopySummary(plan));

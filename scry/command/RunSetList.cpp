@@ -38,7 +38,7 @@ int RunApply(const Options& options, Console& console)
     }
     for (const std::string& warning : applied.warnings)
         SayError(console, "warning: " + warning);
-    session.WritePcgCopy(applied.bytes, source, applied.edited,
+    session.WritePcgCopy(applied.made, 0, applied.edited,
                          [&](const FileModel& written) { return WrongInWritten(written, applied); });
 
     std::string said;
@@ -46,10 +46,10 @@ int RunApply(const Options& options, Console& console)
         const SetListText& list = applied.lists[k];
         const ByteRange& range = applied.edited[k];
         const auto at = static_cast<std::size_t>(range.from) + SlotsOffset;
+        const std::string made = applied.made.Read(static_cast<std::int64_t>(at), SlotsPerSetList * SlotSize);
         std::size_t changed = 0;
         for (std::size_t p = 0; p < SlotsPerSetList; ++p)
-            changed +=
-                std::memcmp(source.data() + at + p * SlotSize, applied.bytes.data() + at + p * SlotSize, SlotSize) != 0;
+            changed += std::memcmp(source.data() + at + p * SlotSize, made.data() + p * SlotSize, SlotSize) != 0;
         said += "SETLIST " + Pad3(static_cast<unsigned>(list.number)) + " " + Quoted(list.name) + ": " +
                 std::to_string(list.slots.size()) + " lines, " +
                 (changed == 0 ? std::string("no slot changed")

@@ -24,9 +24,9 @@ std::size_t RecordOffset(const FileModel& file, const RecordAt& at)
 }
 
 // The slot's packed bytes at `at` set to play target, every other bit kept.
-void Retarget(std::string& bytes, std::size_t at, const Target& target, std::vector<ByteRange>& changed)
+void Retarget(NewFile& made, std::size_t at, const Target& target, std::vector<ByteRange>& changed)
 {
-    auto* packed = reinterpret_cast<std::uint8_t*>(bytes.data() + at + PackedSlotOffset);
+    std::uint8_t* packed = made.Bytes(static_cast<std::int64_t>(at + PackedSlotOffset), PackedSlotSize);
     PackedSlot was{};
     std::memcpy(was.data(), packed, was.size());
     SlotAttributes wanted = DecodeSlot(was);
@@ -50,31 +50,33 @@ const Slot* SlotOf(const FileModel& file, std::size_t setList, std::size_t slot)
 
 Carried Followed(const FileModel& newFile, std::string_view newBytes, const std::vector<FollowStep>& steps)
 {
-    Carried carried{std::string(newBytes), {}};
+    Carried carried{NewFile(newBytes), {}};
     for (const FollowStep& step : steps)
         if (!step.lost)
-            Retarget(carried.bytes, SlotAt(newFile, step.setList, step.slot), step.to, carried.changed);
+            Retarget(carried.made, SlotAt(newFile, step.setList, step.slot), step.to, carried.changed);
     return carried;
 }
 
 Carried Copied(std::string_view srcBytes, const FileModel& src, std::string_view destBytes, const FileModel& dest,
                const CopyPlan& plan)
 {
-    Carried carried{std::string(destBytes), {}};
+    Carried carried{NewFile(destBytes), {}};
     for (const RecordWrite& write : plan.records) {
         const std::size_t size = BankChunkOf(src.banks[write.from.bank].id)->recordSize;
         const std::size_t to = RecordOffset(dest, write.to);
-        std::memcpy(carried.bytes.data() + to, srcBytes.data() + RecordOffset(src, write.from), size);
+        std::memcpy(carried.made.Bytes(static_cast<std::int64_t>(to), size),
+                    srcBytes.data() + RecordOffset(src, write.from), size);
         carried.changed.push_back({static_cast<std::int64_t>(to), static_cast<std::int64_t>(to + size)});
     }
     for (const SetListWrite& write : plan.setLists) {
         const auto to = static_cast<std::size_t>(SetListOf(dest, write.dest).Offset());
         const auto from = static_cast<std::size_t>(SetListOf(src, write.src).Offset());
-        std::memcpy(carried.bytes.data() + to, srcBytes.data() + from, SetListSize);
+        std::memcpy(carried.made.Bytes(static_cast<std::int64_t>(to), SetListSize), srcBytes.data() + from,
+                    SetListSize);
         carried.changed.push_back({static_cast<std::int64_t>(to), static_cast<std::int64_t>(to + SetListSize)});
         for (const SlotWrite& slot : write.slots)
             if (slot.playsRecord && !(slot.to == slot.from))
-                Retarget(carried.bytes, to + SlotsOffset + slot.slot * SlotSize, slot.to, carried.changed);
+                Retarget(carried.made, to + SlotsOffset + slot.slot * SlotSize, slot.to, carried.changed);
     }
     return carried;
 }

@@ -14,7 +14,7 @@
 namespace scry {
 
 struct Carried {
-    std::string bytes;                // the new file
+    NewFile made;                     // the new file, made of the bytes it was given, which must outlive it
     std::vector<ByteRange> changed;   // where it may differ from the file it was made from
 };
 

@@ -133,7 +133,7 @@ bool AsLineSays(const Slot& slot, const SlotLine& line) { return slot.name == li
 Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
                       bool ignoreFingerprint)
 {
-    Applied applied{std::string(source), {}, {}, {}, {}};
+    Applied applied{NewFile(source), {}, {}, {}, {}};
     std::map<std::size_t, std::string> given;   // set list number: where a text gives it
     for (const NamedText& named : texts) {
         std::vector<TextFault> faults;
@@ -164,7 +164,8 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
                                                             HexLong(text.fingerprint) + ", now " + HexLong(now) +
                                                             "); export it again, or apply with --ignore-fingerprint"});
             std::vector<TextFault> warnings;
-            WriteSetList(applied.bytes.data() + offset, source, *at.bank, text, faults, warnings);
+            WriteSetList(reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize)),
+                         source, *at.bank, text, faults, warnings);
             applied.edited.push_back(
                 {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(offset + SetListSize)});
             for (const TextFault& warning : warnings)

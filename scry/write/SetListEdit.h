@@ -19,7 +19,7 @@ struct NamedText {
 
 // What applying the texts makes of a file.
 struct Applied {
-    std::string bytes;                   // the new file
+    NewFile made;                        // the new file, made of source, which must outlive it
     std::vector<SetListText> lists;      // each text as read, in order
     std::vector<std::string> faults;     // "TEXT:line: reason"; when any, bytes are not to be written
     std::vector<std::string> warnings;   // "TEXT:line: ...": written as asked, and worth a word

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Platform/Platform.h"
 #include "model/Model.h"
 
 namespace scry {
@@ -25,15 +27,41 @@ struct NotWritten : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A new file made from the bytes of another (its source): pieces of its own written over the
+// source's bytes, so that a file of tens of megabytes is never copied in memory to change a few.
+class NewFile {
+public:
+    explicit NewFile(std::string_view source) : source(source) {}
+    // Bytes [at, at + length) of the new file, to be written: the source's until written. A piece
+    // that overlaps others takes them in.
+    std::uint8_t* Bytes(std::int64_t at, std::size_t length);
+    // The new file's bytes [at, at + length) as they stand.
+    std::string Read(std::int64_t at, std::size_t length) const;
+    // Its bytes [at, at + length) written over `into`, which holds the source's there.
+    void Overlay(std::int64_t at, std::size_t length, std::uint8_t* into) const;
+    // The whole new file, made in memory.
+    std::string Whole() const { return Read(0, source.size()); }
+    std::int64_t Size() const { return static_cast<std::int64_t>(source.size()); }
+    std::string_view Source() const { return source; }
+    // Where it may differ from its source: its pieces, by offset.
+    const std::map<std::int64_t, std::string>& Pieces() const { return pieces; }
+
+private:
+    std::string_view source;
+    std::map<std::int64_t, std::string> pieces;   // by offset; none overlap
+};
+
 // Where a command's new file differs from its source outside the ranges it meant to change: ""
 // where nowhere, else "byte N differs from SOURCE" (the first such byte). Sizes must agree.
 std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant);
+// The same of a new file and its own source.
+std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant);
 
-// Writes bytes beside output, reads the file back, and puts it in place only where its bytes are
-// those written, nothing outside `meant` differs from source, and check (given the model of the
-// file as read back) says nothing is wrong ("" from it); otherwise removes it and raises
-// NotWritten saying why. A source of "" is not compared (a file made whole).
-void WriteReadBack(const std::string& output, std::string_view bytes, std::string_view source,
+// Writes made beside output (its source's bytes read from source, the stream they came from),
+// reads the file back, and puts it in place only where nothing outside `meant` differs from the
+// source, every byte read back is the one meant, and check (given the model of the file as read
+// back) says nothing is wrong ("" from it); otherwise removes it and raises NotWritten saying why.
+void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
                    const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check);
 
 }   // namespace scry

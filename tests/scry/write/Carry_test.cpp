@@ -332,8 +332,9 @@ TEST(CarryReadBack, TheChecksTellTheFileMeantFromOneAStepShort)
     const scry::FileModel newFile = scry::ReadModelOfBytes("new.PCG", after.Bytes());
     const std::vector<scry::FollowStep> steps = scry::PlanFollow(oldFile, newFile);
     ASSERT_EQ(steps.size(), 2u);
-    const scry::Carried followed = scry::Followed(newFile, after.Bytes(), steps);
-    EXPECT_EQ(scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.bytes), oldFile, steps), "");
+    const std::string beforeBytes = before.Bytes(), afterBytes = after.Bytes();   // the new files' sources
+    const scry::Carried followed = scry::Followed(newFile, afterBytes, steps);
+    EXPECT_EQ(scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.made.Whole()), oldFile, steps), "");
     EXPECT_EQ(scry::WrongInFollowed(newFile, oldFile, steps), "slot 000/000 does not play the sound it played");
     EXPECT_EQ(followed.changed.size(), 2u);
 
@@ -342,10 +343,10 @@ TEST(CarryReadBack, TheChecksTellTheFileMeantFromOneAStepShort)
     ask.records.push_back({Kind::PRG1, 0, 0, 0x20000, 3, 2, "I-A000..I-A001=U-A003"});
     const scry::CopyPlan plan = scry::PlanCopy(oldFile, newFile, ask);
     ASSERT_TRUE(plan.refusals.empty());
-    const scry::Carried copied = scry::Copied(before.Bytes(), oldFile, after.Bytes(), newFile, plan);
-    EXPECT_EQ(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.bytes), oldFile, plan), "");
+    const scry::Carried copied = scry::Copied(beforeBytes, oldFile, afterBytes, newFile, plan);
+    EXPECT_EQ(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.made.Whole()), oldFile, plan), "");
     EXPECT_EQ(scry::WrongInCopied(newFile, oldFile, plan), "Prog U-A003 does not hold what it was to");
-    std::string slotShort = copied.bytes;
+    std::string slotShort = copied.made.Whole();
     slotShort.replace(static_cast<std::size_t>(copied.changed.back().from), 4,
                       after.Bytes().substr(static_cast<std::size_t>(copied.changed.back().from), 4));
     EXPECT_NE(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", slotShort), oldFile, plan), "");

@@ -1,7 +1,9 @@
 // scry apply: set lists written back from their texts, byte for byte where nothing was edited,
 // and exactly the edits where something was, as scry diff and bankscry's listings see them.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -165,11 +167,11 @@ TEST(ScryApply, EveryDemoSetListComesBackByteForByte)
         all.push_back(Export(n));
         const scry::Applied applied = Apply({all.back()});
         EXPECT_TRUE(applied.faults.empty()) << n;
-        EXPECT_TRUE(applied.bytes == DemoBytes()) << "set list " << n;
+        EXPECT_TRUE(applied.made.Whole() == DemoBytes()) << "set list " << n;
     }
     const scry::Applied applied = Apply(all);
     EXPECT_TRUE(applied.faults.empty());
-    EXPECT_TRUE(applied.bytes == DemoBytes());
+    EXPECT_TRUE(applied.made.Whole() == DemoBytes());
 }
 
 TEST(ScryApply, OddBytesComeBackByteForByteFromLfAndCrLfTexts)
@@ -182,7 +184,7 @@ TEST(ScryApply, OddBytesComeBackByteForByteFromLfAndCrLfTexts)
         for (const std::string& each : {text, WithCrLf(text)}) {
             const scry::Applied applied = Apply({each}, model, bytes);
             EXPECT_TRUE(applied.faults.empty()) << n;
-            EXPECT_TRUE(applied.bytes == bytes) << "set list " << n;
+            EXPECT_TRUE(applied.made.Whole() == bytes) << "set list " << n;
         }
     }
 }
@@ -197,7 +199,7 @@ TEST(ScryApply, KeepsEveryBitNoEditTouches)
         Replaced(Export(0, model, bytes), "Raw   3:31:250  purple    8", "Combi I-B001     teal    99");
     const scry::Applied applied = Apply({text}, model, bytes);
     ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
-    const std::string before = SlotBytes(bytes, model, 0, 3), after = SlotBytes(applied.bytes, model, 0, 3);
+    const std::string before = SlotBytes(bytes, model, 0, 3), after = SlotBytes(applied.made.Whole(), model, 0, 3);
     std::string expected = before;
     expected[PackedSlotOffset + 0] = static_cast<char>((before[PackedSlotOffset] & 0xC0) | 5 << 2 | 0);
     expected[PackedSlotOffset + 1] = static_cast<char>((before[PackedSlotOffset + 1] & 0xE0) | 1);
@@ -206,8 +208,9 @@ TEST(ScryApply, KeepsEveryBitNoEditTouches)
     EXPECT_TRUE(after == expected);
     // Renamed: the new name fills its field with NULs; the bytes that followed the old one go.
     const scry::Applied renamed = Apply({Replaced(Export(0, model, bytes), "\"Odd\"", "\"Even\"")}, model, bytes);
-    EXPECT_EQ(SlotBytes(renamed.bytes, model, 0, 3).substr(0, NameSize), std::string("Even") + std::string(20, '\0'));
-    EXPECT_TRUE(SlotBytes(renamed.bytes, model, 0, 3).substr(NameSize) == before.substr(NameSize));
+    EXPECT_EQ(SlotBytes(renamed.made.Whole(), model, 0, 3).substr(0, NameSize),
+              std::string("Even") + std::string(20, '\0'));
+    EXPECT_TRUE(SlotBytes(renamed.made.Whole(), model, 0, 3).substr(NameSize) == before.substr(NameSize));
 }
 
 TEST_F(ApplyEdits, ReorderTwoSlots)
@@ -217,49 +220,51 @@ TEST_F(ApplyEdits, ReorderTwoSlots)
     const scry::Applied applied = Apply({Joined(lines)});
     ASSERT_TRUE(applied.faults.empty());
     // Moved slots play what they played: no word of another sound.
-    EXPECT_EQ(DiffLines(applied.bytes), (Texts{"SLOT 000/001 \"Stage EP\" (Friday Gig): moved from 000/002",
-                                               "SLOT 000/002 \"Grand Piano\" (Friday Gig): moved from 000/001"}));
-    EXPECT_EQ(ListingChanges(applied.bytes), (std::set<std::string>{"000/001", "000/002"}));
+    EXPECT_EQ(DiffLines(applied.made.Whole()),
+              (Texts{"SLOT 000/001 \"Stage EP\" (Friday Gig): moved from 000/002",
+                     "SLOT 000/002 \"Grand Piano\" (Friday Gig): moved from 000/001"}));
+    EXPECT_EQ(ListingChanges(applied.made.Whole()), (std::set<std::string>{"000/001", "000/002"}));
     // Whole slots moved: every byte of each.
-    EXPECT_TRUE(SlotBytes(applied.bytes, DemoModel(), 0, 1) == SlotBytes(DemoBytes(), DemoModel(), 0, 2));
-    EXPECT_TRUE(SlotBytes(applied.bytes, DemoModel(), 0, 2) == SlotBytes(DemoBytes(), DemoModel(), 0, 1));
+    EXPECT_TRUE(SlotBytes(applied.made.Whole(), DemoModel(), 0, 1) == SlotBytes(DemoBytes(), DemoModel(), 0, 2));
+    EXPECT_TRUE(SlotBytes(applied.made.Whole(), DemoModel(), 0, 2) == SlotBytes(DemoBytes(), DemoModel(), 0, 1));
 }
 
 TEST_F(ApplyEdits, RenameASlotAndASetList)
 {
     const scry::Applied slot = Apply({Replaced(Export(0), "\"Closing Song\"", "\"Encore \xC3\xA9\"")});
     ASSERT_TRUE(slot.faults.empty());
-    EXPECT_EQ(DiffLines(slot.bytes),
+    EXPECT_EQ(DiffLines(slot.made.Whole()),
               Texts{"SLOT 000/010 \"Encore \xC3\xA9\" (Friday Gig): renamed \"Closing Song\" -> \"Encore \xC3\xA9\""});
-    EXPECT_EQ(ListingChanges(slot.bytes), std::set<std::string>{"000/010"});
+    EXPECT_EQ(ListingChanges(slot.made.Whole()), std::set<std::string>{"000/010"});
 
     const scry::Applied list = Apply({Replaced(Export(0), "\"Friday Gig\"", "\"Saturday Gig\"")});
     ASSERT_TRUE(list.faults.empty());
-    EXPECT_EQ(DiffLines(list.bytes), Texts{"SETLIST 000: renamed \"Friday Gig\" -> \"Saturday Gig\""});
+    EXPECT_EQ(DiffLines(list.made.Whole()), Texts{"SETLIST 000: renamed \"Friday Gig\" -> \"Saturday Gig\""});
     // The set list's name heads every line of it in both listings.
     std::set<std::string> everyLine{"000/EQ"};
     for (unsigned j = 0; j < 128; ++j)
         everyLine.insert("000/" + scry::Pad3(j));
-    EXPECT_EQ(ListingChanges(list.bytes), everyLine);
+    EXPECT_EQ(ListingChanges(list.made.Whole()), everyLine);
 }
 
 TEST_F(ApplyEdits, RetargetASlot)
 {
     const scry::Applied applied = Apply({Replaced(Export(0), "Prog  I-C096", "Prog  I-F071")});
     ASSERT_TRUE(applied.faults.empty());
-    EXPECT_EQ(DiffLines(applied.bytes),
+    EXPECT_EQ(DiffLines(applied.made.Whole()),
               (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): plays Prog I-F071 \"Silky Sweep\", was Prog I-C096 \"Big "
                      "Arp Pulse\"",
                      "SLOT 000/002 \"Stage EP\" (Friday Gig): now plays \"Silky Sweep\" (Prog I-F071), was \"Big Arp "
                      "Pulse\" (Prog I-C096)"}));
-    EXPECT_EQ(ListingChanges(applied.bytes), std::set<std::string>{"000/002"});
+    EXPECT_EQ(ListingChanges(applied.made.Whole()), std::set<std::string>{"000/002"});
 
     // From the instrument's own bank to a combination of the file: another kind too.
     const scry::Applied combi = Apply({Replaced(Export(0), "Prog  GM045 ", "Combi I-A007")});
     ASSERT_TRUE(combi.faults.empty());
-    EXPECT_EQ(DiffLines(combi.bytes), Texts{"SLOT 000/009 \"Choir Aahs\" (Friday Gig): plays Combi I-A007 \"Mellow Sax "
-                                            "Section Layer\", was Prog GM045 (instrument's own bank)"});
-    EXPECT_EQ(ListingChanges(combi.bytes), std::set<std::string>{"000/009"});
+    EXPECT_EQ(DiffLines(combi.made.Whole()),
+              Texts{"SLOT 000/009 \"Choir Aahs\" (Friday Gig): plays Combi I-A007 \"Mellow Sax "
+                    "Section Layer\", was Prog GM045 (instrument's own bank)"});
+    EXPECT_EQ(ListingChanges(combi.made.Whole()), std::set<std::string>{"000/009"});
 }
 
 TEST_F(ApplyEdits, ChangeVolumeHoldAndColour)
@@ -269,10 +274,10 @@ TEST_F(ApplyEdits, ChangeVolumeHoldAndColour)
     text = Replaced(text, "brown   100    10", "7       100    10");
     const scry::Applied applied = Apply({text});
     ASSERT_TRUE(applied.faults.empty());
-    EXPECT_EQ(DiffLines(applied.bytes),
+    EXPECT_EQ(DiffLines(applied.made.Whole()),
               (Texts{"SLOT 000/003 \"Strings, Warm\" (Friday Gig): color 7, was 12",
                      "SLOT 000/008 \"Clav Funk\" (Friday Gig): color 1, was 4; hold 9, was 0; volume 70, was 90"}));
-    EXPECT_EQ(ListingChanges(applied.bytes), (std::set<std::string>{"000/003", "000/008"}));
+    EXPECT_EQ(ListingChanges(applied.made.Whole()), (std::set<std::string>{"000/003", "000/008"}));
 }
 
 TEST_F(ApplyEdits, RemoveASlotOrTheLast)
@@ -282,10 +287,10 @@ TEST_F(ApplyEdits, RemoveASlotOrTheLast)
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(LineOf(lines, "Encore: Organ")));
     const scry::Applied applied = Apply({Joined(lines)});
     ASSERT_TRUE(applied.faults.empty());
-    EXPECT_EQ(DiffLines(applied.bytes), (Texts{"SLOT 000/004 \"Brass Stabs\" (Friday Gig): removed",
-                                               "SLOT 000/011 \"Encore: Organ\" (Friday Gig): removed"}));
-    EXPECT_EQ(ListingChanges(applied.bytes), (std::set<std::string>{"000/004", "000/011"}));
-    EXPECT_TRUE(SlotBytes(applied.bytes, DemoModel(), 0, 4) == std::string(SlotSize, '\0'));
+    EXPECT_EQ(DiffLines(applied.made.Whole()), (Texts{"SLOT 000/004 \"Brass Stabs\" (Friday Gig): removed",
+                                                      "SLOT 000/011 \"Encore: Organ\" (Friday Gig): removed"}));
+    EXPECT_EQ(ListingChanges(applied.made.Whole()), (std::set<std::string>{"000/004", "000/011"}));
+    EXPECT_TRUE(SlotBytes(applied.made.Whole(), DemoModel(), 0, 4) == std::string(SlotSize, '\0'));
 }
 
 TEST_F(ApplyEdits, CopyASlotFromAnotherSetList)
@@ -294,9 +299,9 @@ TEST_F(ApplyEdits, CopyASlotFromAnotherSetList)
     const std::string copied = five[LineOf(five, "Jump Synth")];
     const scry::Applied applied = Apply({Export(0) + copied + "\n"});
     ASSERT_TRUE(applied.faults.empty());
-    EXPECT_EQ(DiffLines(applied.bytes), Texts{"SLOT 000/012 \"Jump Synth\" (Friday Gig): copied from 005/003"});
-    EXPECT_EQ(ListingChanges(applied.bytes), std::set<std::string>{"000/012"});
-    EXPECT_TRUE(SlotBytes(applied.bytes, DemoModel(), 0, 12) == SlotBytes(DemoBytes(), DemoModel(), 5, 3));
+    EXPECT_EQ(DiffLines(applied.made.Whole()), Texts{"SLOT 000/012 \"Jump Synth\" (Friday Gig): copied from 005/003"});
+    EXPECT_EQ(ListingChanges(applied.made.Whole()), std::set<std::string>{"000/012"});
+    EXPECT_TRUE(SlotBytes(applied.made.Whole(), DemoModel(), 0, 12) == SlotBytes(DemoBytes(), DemoModel(), 5, 3));
 }
 
 TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
@@ -308,8 +313,9 @@ TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
                                         "1   2    8  from 000/001", "1   3    8  from 000/001");
     const scry::Applied written = Apply({edited});
     ASSERT_TRUE(written.faults.empty()) << written.faults.front();
-    EXPECT_EQ(DiffLines(written.bytes), (Texts{"SLOT 000/000 \"Opening Pad\" (Friday Gig): font 2, was 1",
-                                               "SLOT 000/001 \"Grand Piano\" (Friday Gig): transpose 3, was 2"}));
+    EXPECT_EQ(DiffLines(written.made.Whole()),
+              (Texts{"SLOT 000/000 \"Opening Pad\" (Friday Gig): font 2, was 1",
+                     "SLOT 000/001 \"Grand Piano\" (Friday Gig): transpose 3, was 2"}));
     const scry::Applied refused =
         Apply({Replaced(edited, "1   0    8  from 000/002", "1   0    9  from 000/002"), text});
     EXPECT_EQ(refused.faults,
@@ -420,7 +426,7 @@ TEST(ScryApply, EveryFontTransposeAndKbdOverEveryCombinationOfSharedBits)
             }
             const scry::Applied applied = Apply({Joined(kept)}, model, bytes);
             ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
-            const scry::FileModel after = scry::ReadModelOfBytes("out.PCG", applied.bytes);
+            const scry::FileModel after = scry::ReadModelOfBytes("out.PCG", applied.made.Whole());
             std::vector<scry::TextFault> unused;
             const scry::SetListText read = scry::ReadSetListText(Joined(kept), unused);
             for (std::size_t j = 0; j < 128; ++j) {
@@ -440,23 +446,23 @@ TEST(ScryApply, EveryFontTransposeAndKbdOverEveryCombinationOfSharedBits)
 TEST(ScryApply, RefusesATextWhoseSetListChangedSinceOrThatHasNoFingerprint)
 {
     const std::string text = Export(1);
-    const scry::Applied changed = Apply({Replaced(text, "\"Wedding Set\"", "\"Wedding\"")});
-    const scry::FileModel model = scry::ReadModelOfBytes("demo.PCG", changed.bytes);
-    const scry::Applied stale = Apply({text}, model, changed.bytes);
+    const std::string changed = Apply({Replaced(text, "\"Wedding Set\"", "\"Wedding\"")}).made.Whole();
+    const scry::FileModel model = scry::ReadModelOfBytes("demo.PCG", changed);
+    const scry::Applied stale = Apply({text}, model, changed);
     ASSERT_EQ(stale.faults.size(), 1u);
     EXPECT_NE(stale.faults[0].find(": set list 001 has changed in demo.PCG since this text was written"),
               std::string::npos);
-    const scry::Applied anyway = Apply({text}, model, changed.bytes, true);
+    const scry::Applied anyway = Apply({text}, model, changed, true);
     EXPECT_TRUE(anyway.faults.empty());
-    EXPECT_TRUE(anyway.bytes == DemoBytes());
+    EXPECT_TRUE(anyway.made.Whole() == DemoBytes());
     // Without its fingerprint line a text could undo what changed since: refused all the same.
     Texts lines = SplitLines(text);
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(LineNumber(text, "fingerprint") - 1));
-    const scry::Applied bare = Apply({Joined(lines)}, model, changed.bytes);
+    const scry::Applied bare = Apply({Joined(lines)}, model, changed);
     EXPECT_EQ(bare.faults,
               (Texts{"t0.txt:" + std::to_string(LineNumber(text, "setlist")) +
                      ": no fingerprint line; export the set list again, or apply with --ignore-fingerprint"}));
-    EXPECT_TRUE(Apply({Joined(lines)}, model, changed.bytes, true).faults.empty());
+    EXPECT_TRUE(Apply({Joined(lines)}, model, changed, true).faults.empty());
 }
 
 TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
@@ -469,7 +475,7 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
     const scry::Applied loud = Apply({Replaced(text, "cyan     64", "cyan    200")});
     ASSERT_TRUE(loud.faults.empty()) << loud.faults.front();
     EXPECT_EQ(loud.warnings, (Texts{"t0.txt:" + std::to_string(line) + ": volume 200 is above 127; written as asked"}));
-    EXPECT_EQ(DiffLines(loud.bytes), (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): volume 200, was 64"}));
+    EXPECT_EQ(DiffLines(loud.made.Whole()), (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): volume 200, was 64"}));
 }
 
 // The read-back: the bytes written, every byte outside the edited set lists as in the source,
@@ -477,31 +483,47 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
 TEST_F(ScryFiles, TheReadBackFindsWhatIsNotAsMeant)
 {
     const scry::Applied applied = Apply({Replaced(Export(0), "\"Closing Song\"", "\"Encore\"")});
-    EXPECT_EQ(scry::ChangedOutside(applied.bytes, DemoBytes(), applied.edited), "");
-    EXPECT_EQ(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", applied.bytes), applied), "");
+    EXPECT_EQ(scry::ChangedOutside(applied.made.Whole(), DemoBytes(), applied.edited), "");
+    EXPECT_EQ(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", applied.made.Whole()), applied), "");
     // An editor that erred outside what it set out to change, in bytes no model shows and in a record.
+    const std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> demo(
+        OpenMemoryInput(DemoBytes().data(), DemoBytes().size(), "demo.PCG"), &CloseInput);
+    const auto check = [&](const scry::FileModel& written) { return scry::WrongInWritten(written, applied); };
     const std::size_t sdb1 = DemoBytes().find("SDB1") + 100;
     for (const std::size_t at : {sdb1, OffsetOf(DemoModel(), 3) + SlotsOffset + 16,
                                  static_cast<std::size_t>(DemoModel().banks.back().offset) + 100, std::size_t{10}}) {
-        std::string wrong = applied.bytes;
+        std::string wrong = applied.made.Whole();
         wrong[at] ^= 1;
-        EXPECT_EQ(scry::ChangedOutside(wrong, DemoBytes(), applied.edited),
-                  "byte " + std::to_string(at) + " differs from the file it was made from, outside what was to change");
-        const auto check = [&](const scry::FileModel& written) { return scry::WrongInWritten(written, applied); };
+        const std::string said =
+            "byte " + std::to_string(at) + " differs from the file it was made from, outside what was to change";
+        EXPECT_EQ(scry::ChangedOutside(wrong, DemoBytes(), applied.edited), said);
+        scry::NewFile erred = applied.made;
+        erred.Bytes(static_cast<std::int64_t>(at), 1)[0] ^= 1;
+        EXPECT_EQ(scry::ChangedOutside(erred, applied.edited), said);
         try {
-            scry::WriteReadBack(Path("out.PCG"), wrong, DemoBytes(), applied.edited, check);
+            scry::WriteReadBack(Path("out.PCG"), *demo, erred, applied.edited, check);
             FAIL() << "written";
         } catch (const scry::NotWritten& why) {
-            EXPECT_NE(std::string(why.what()).find("byte " + std::to_string(at) + " differs"), std::string::npos);
+            EXPECT_EQ(std::string(why.what()), said);
         }
         EXPECT_EQ(Names(), Texts{}) << "nothing is left of a file that did not read back as meant";
     }
-    std::string slot = applied.bytes;
+    // What the texts meant, written and read back: the file is put in place, as the texts say.
+    scry::WriteReadBack(Path("out.PCG"), *demo, applied.made, applied.edited, check);
+    EXPECT_TRUE(Read("out.PCG") == applied.made.Whole());
+    // A check that finds the file read back wrong leaves nothing.
+    std::remove(Path("out.PCG").c_str());
+    EXPECT_THROW(scry::WriteReadBack(Path("out.PCG"), *demo, applied.made, applied.edited,
+                                     [](const scry::FileModel&) { return std::string("wrong"); }),
+                 scry::NotWritten);
+    EXPECT_EQ(Names(), Texts{});
+    std::string slot = applied.made.Whole();
     slot[OffsetOf(DemoModel(), 0) + SlotsOffset + 10 * SlotSize + PackedSlotOffset + 4] ^= 1;
     EXPECT_EQ(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", slot), applied),
               "slot 000/010 does not read back as its line says");
     EXPECT_EQ(scry::WrongInWritten(
-                  scry::ReadModelOfBytes("out.PCG", applied.bytes.substr(0, applied.bytes.size() - 1000)), applied)
+                  scry::ReadModelOfBytes("out.PCG", applied.made.Whole().substr(0, applied.made.Whole().size() - 1000)),
+                  applied)
                   .substr(0, 19),
               "it reads as damaged");
 }
@@ -609,7 +631,7 @@ TEST(ScryApply, RandomEditsAreExactlyWhatDiffFinds)
         const scry::SetList& before = DemoModel().banks[0].setLists[n];
         const scry::Applied applied = Apply({text}, DemoModel(), DemoBytes(), true);
         ASSERT_TRUE(applied.faults.empty()) << applied.faults.front() << "\n" << text;
-        const scry::FileModel after = scry::ReadModelOfBytes("new.PCG", applied.bytes);
+        const scry::FileModel after = scry::ReadModelOfBytes("new.PCG", applied.made.Whole());
         // Every slot whose bytes changed is named at its place, where it stands now or stood.
         std::set<std::size_t> found;
         bool renamed = false;
