@@ -142,15 +142,51 @@ std::uint32_t BytesShiftFactor(std::size_t n)
 
 }   // namespace
 
+namespace {
+
+// Multiplying by one factor, a nibble of the other at a time: the product of each of a nibble's
+// 16 values with the factor, for each of the eight nibbles, summed (xor) over the nibbles.
+struct FactorTable {
+    std::uint32_t byNibble[8][16];
+};
+
+void MakeFactorTable(std::uint32_t factor, FactorTable& table)
+{
+    // Bit 31 - j of a register stands for x^j: its product with the factor is factor x^j.
+    std::uint32_t powers[32];
+    for (int j = 0; j < 32; ++j) {
+        powers[j] = factor;
+        factor = (factor & 1u) ? (factor >> 1) ^ CrcPolynomial : factor >> 1;
+    }
+    for (int k = 0; k < 8; ++k)
+        for (unsigned n = 0; n < 16; ++n) {
+            std::uint32_t product = 0;
+            for (int i = 0; i < 4; ++i)
+                if (n & (1u << i))
+                    product ^= powers[31 - (4 * k + i)];
+            table.byNibble[k][n] = product;
+        }
+}
+
+std::uint32_t MultiplyByTable(std::uint32_t a, const FactorTable& table)
+{
+    std::uint32_t product = 0;
+    for (int k = 0; k < 8; ++k)
+        product ^= table.byNibble[k][(a >> (4 * k)) & 0xFu];
+    return product;
+}
+
+}   // namespace
+
 std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size_t lengthB)
 {
     // Running B from A's register instead of from 0xFFFFFFFF changes the register by the
     // difference of the two, moved on over B's bytes: the step is linear.
-    // The factors of the last few lengths, which callers use over and over.
+    // The factors of the last few lengths, which callers use over and over, as tables.
     constexpr std::size_t Kept = 4;
     static thread_local std::size_t lengths[Kept] = {~std::size_t{0}, ~std::size_t{0}, ~std::size_t{0},
                                                      ~std::size_t{0}};
-    static thread_local std::uint32_t factors[Kept] = {};
+    static thread_local FactorTable tables[Kept];
     static thread_local std::size_t next = 0;
     std::size_t k = 0;
     while (k < Kept && lengths[k] != lengthB)
@@ -159,9 +195,9 @@ std::uint32_t CombineRegisters(std::uint32_t regA, std::uint32_t regB, std::size
         k = next;
         next = (next + 1) % Kept;
         lengths[k] = lengthB;
-        factors[k] = BytesShiftFactor(lengthB);
+        MakeFactorTable(BytesShiftFactor(lengthB), tables[k]);
     }
-    return MultiplyModP(regA ^ 0xFFFFFFFFu, factors[k]) ^ regB;
+    return MultiplyByTable(regA ^ 0xFFFFFFFFu, tables[k]) ^ regB;
 }
 
 const char* ActivePathName()

@@ -262,9 +262,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         scry::DuplicateFinder finder;
         for (const scry::FileModel* file : {&model, &changed}) {
             scry::FileSummary summary = scry::SummaryOf(*file);
-            Check(scry::EncodeSummary(scry::DecodeSummary(scry::EncodeSummary(summary))) ==
-                      scry::EncodeSummary(summary),
+            const std::vector<std::int64_t> ids(summary.banks.size(), 1);
+            const std::string blob = scry::EncodeFile(summary, ids, 2);
+            const scry::StoredFile back = scry::DecodeFile(blob);
+            Check(scry::EncodeFile(back.summary, back.bankRows, back.setListRows) == blob,
                   "a summary does not read back");
+            for (const scry::LibraryBank& bank : summary.banks)
+                Check(bank.rows == nullptr || scry::DecodeRows(scry::EncodeRows(*bank.rows)) == *bank.rows,
+                      "a bank's rows do not read back");
             scry::FindQuery query;
             scry::FoldedLatin1("a", query.folded);
             scry::HitsIn(summary, query);

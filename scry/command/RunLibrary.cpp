@@ -236,9 +236,10 @@ int RunFind(const Options& options, Console& console)
     ProgressLine progress(console);
     const auto [entries, hits] = WithCatalogue(options, console, [&](Catalogue* catalogue) {
         std::vector<FileHits> hits(found.files.size());
+        Searcher searcher(query);
         std::vector<LibraryEntry> entries = ScanLibrary(
             found, catalogue, options.jobs,
-            [&](std::size_t i, FileSummary&& summary) { hits[i] = HitsIn(summary, query); },
+            [&](std::size_t i, FileSummary&& summary) { hits[i] = searcher.HitsIn(summary); },
             [&](const ScanProgress& state) { progress.Show(state); });
         return std::make_pair(std::move(entries), std::move(hits));
     });
@@ -267,7 +268,15 @@ int RunDups(const Options& options, Console& console)
     });
     status = Worst(status, SayWhatWasMet(entries, console));
     RefuseInputAsOutput(session.Output(), found.files);
-    session.Deliver(options.json ? DupsJson(entries, duplicates) : DupsText(entries, duplicates));
+    if (options.json) {
+        session.Deliver(DupsJson(entries, duplicates));
+    } else {
+        Delivery delivery(session);
+        std::string out;
+        out.reserve(2 * Delivery::Block);
+        WriteDups(out, entries, duplicates, [&](std::string& text) { delivery.Part(text); });
+        delivery.Finish(out);
+    }
     const bool any = !duplicates.sounds.empty() || !duplicates.setLists.empty();
     return session.StatusWith(Worst(status, any ? Success : Differ));
 }

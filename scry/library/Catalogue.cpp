@@ -1,6 +1,7 @@
 // The catalogue in SQLite: a row per file, every statement prepared, every value bound.
 #include "library/Catalogue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -141,42 +142,147 @@ std::map<std::string, Catalogue::Entry> Catalogue::Entries()
 std::optional<FileSummary> Catalogue::Load(std::int64_t id)
 {
     return Guarded([&]() -> std::optional<FileSummary> {
-        Statement row(*database, "SELECT summary FROM files WHERE id = ?1");
+        // One view of the catalogue for the file and its rows, whatever another process stores.
+        Transaction reading(*database, true);
+        Statement& row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
         row.Bind(1, id);
         if (!row.Step())
             return std::nullopt;
         try {
-            return DecodeSummary(row.Bytes(0));
+            StoredFile stored = DecodeFile(row.View(0));
+            row.Reset();
+            Statement& rows = database->Prepared("SELECT rows FROM rows WHERE id = ?1");
+            const auto load = [&](std::int64_t rowsId) -> SharedRows {
+                if (rowsId == 0)
+                    return nullptr;
+                const auto kept = loaded.find(rowsId);
+                if (kept != loaded.end())
+                    return kept->second;
+                rows.Bind(1, rowsId);
+                if (!rows.Step())
+                    throw DamagedSummary("a file holds rows that the catalogue does not");
+                SharedRows made = std::make_shared<const BankRows>(DecodeRows(rows.View(0)));
+                rows.Reset();
+                Keep(rowsId, made);
+                return made;
+            };
+            for (std::size_t b = 0; b < stored.summary.banks.size(); ++b)
+                stored.summary.banks[b].rows = load(stored.bankRows[b]);
+            stored.summary.setLists = load(stored.setListRows);
+            reading.Commit();
+            return std::move(stored.summary);
         } catch (const DamagedSummary& damaged) {
             throw CatalogueError(std::string("a file's summary is damaged: ") + damaged.what(), true);
         }
     });
 }
 
+std::int64_t Catalogue::RowsId(const SharedRows& rows)
+{
+    if (rows == nullptr)
+        return 0;
+    const auto known = ids.find(rows.get());
+    if (known != ids.end())
+        return known->second;
+    const std::string blob = EncodeRows(*rows);
+    const auto hash = static_cast<std::int64_t>(RowsHash(*rows));
+    Statement same(*database, "SELECT id, rows FROM rows WHERE hash = ?1");
+    same.Bind(1, hash);
+    while (same.Step())
+        if (same.View(1) == blob) {
+            const std::int64_t id = same.Number(0);
+            Keep(id, rows);
+            return id;
+        }
+    same.Reset();
+    Statement(*database, "INSERT INTO rows (hash, rows) VALUES (?1, ?2)").Bind(1, hash).Bind(2, blob).Run();
+    const std::int64_t id = database->LastRowId();
+    Keep(id, rows);
+    return id;
+}
+
+void Catalogue::Keep(std::int64_t id, const SharedRows& rows)
+{
+    const auto [at, made] = loaded.emplace(id, rows);
+    if (made)
+        ids.emplace(rows.get(), id);
+}
+
+void Catalogue::DropFile(std::int64_t id)
+{
+    std::vector<std::int64_t> held;
+    Statement holds(*database, "SELECT rows FROM holds WHERE file = ?1");
+    holds.Bind(1, id);
+    while (holds.Step())
+        held.push_back(holds.Number(0));
+    holds.Reset();
+    Statement(*database, "DELETE FROM holds WHERE file = ?1").Bind(1, id).Run();
+    Statement(*database, "DELETE FROM files WHERE id = ?1").Bind(1, id).Run();
+    Statement orphan(*database, "DELETE FROM rows WHERE id = ?1 AND NOT EXISTS (SELECT 1 FROM holds WHERE rows = ?1)");
+    for (const std::int64_t rows : held) {
+        orphan.Bind(1, rows).Run();
+        const auto kept = loaded.find(rows);
+        if (database->Changes() > 0 && kept != loaded.end()) {
+            ids.erase(kept->second.get());
+            loaded.erase(kept);
+        }
+    }
+}
+
 std::int64_t Catalogue::Store(const std::string& key, const FileIdentity& identity, const FileSummary& summary)
 {
-    const std::string blob = EncodeSummary(summary);
-    return Guarded([&] {
+    // Rows stored in a transaction that does not commit are not in the catalogue: forgotten.
+    struct Forget {
+        Catalogue& catalogue;
+        bool done = false;
+        ~Forget()
+        {
+            if (!done) {
+                catalogue.loaded.clear();
+                catalogue.ids.clear();
+            }
+        }
+    } forget{*this};
+    const std::int64_t stored = Guarded([&] {
         Transaction transaction(*database);
         Statement held(*database, "SELECT id, size, modified, inode FROM files WHERE key = ?1");
         held.Bind(1, key);
-        if (held.Step() &&
-            FileIdentity{held.Number(1), held.Number(2), static_cast<std::uint64_t>(held.Number(3))} == identity) {
+        if (held.Step()) {
             const std::int64_t id = held.Number(0);
+            const bool same =
+                FileIdentity{held.Number(1), held.Number(2), static_cast<std::uint64_t>(held.Number(3))} == identity;
             held.Reset();
-            transaction.Commit();
-            return id;
+            if (same) {
+                transaction.Commit();
+                return id;
+            }
+            DropFile(id);
         }
         held.Reset();
-        Statement(*database, "DELETE FROM files WHERE key = ?1").Bind(1, key).Run();
+        std::vector<std::int64_t> bankRows;
+        for (const LibraryBank& bank : summary.banks)
+            bankRows.push_back(RowsId(bank.rows));
+        const std::int64_t setListRows = RowsId(summary.setLists);
         Statement file(*database,
                        "INSERT INTO files (key, size, modified, inode, summary) VALUES (?1, ?2, ?3, ?4, ?5)");
         file.Bind(1, key).Bind(2, identity.size).Bind(3, identity.modified);
-        file.Bind(4, static_cast<std::int64_t>(identity.inode)).Bind(5, blob).Run();
+        file.Bind(4, static_cast<std::int64_t>(identity.inode))
+            .Bind(5, EncodeFile(summary, bankRows, setListRows))
+            .Run();
         const std::int64_t id = database->LastRowId();
+        std::vector<std::int64_t> holds = bankRows;
+        holds.push_back(setListRows);
+        std::sort(holds.begin(), holds.end());
+        holds.erase(std::unique(holds.begin(), holds.end()), holds.end());
+        Statement hold(*database, "INSERT INTO holds (file, rows) VALUES (?1, ?2)");
+        for (const std::int64_t rows : holds)
+            if (rows != 0)
+                hold.Bind(1, id).Bind(2, rows).Run();
         transaction.Commit();
         return id;
     });
+    forget.done = true;
+    return stored;
 }
 
 void Catalogue::Drop(const std::vector<std::int64_t>& ids)
@@ -185,9 +291,8 @@ void Catalogue::Drop(const std::vector<std::int64_t>& ids)
         return;
     Guarded([&] {
         Transaction transaction(*database);
-        Statement drop(*database, "DELETE FROM files WHERE id = ?1");
         for (const std::int64_t id : ids)
-            drop.Bind(1, id).Run();
+            DropFile(id);
         transaction.Commit();
         return 0;
     });

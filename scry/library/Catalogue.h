@@ -46,17 +46,26 @@ public:
     };
     // Every file the catalogue holds, by key.
     std::map<std::string, Entry> Entries();
-    // What a file held, as it was stored; nothing where another process dropped it meanwhile.
+    // What a file held, as it was stored, its rows the very ones of every file loaded before
+    // that holds the same; nothing where another process dropped it meanwhile.
     std::optional<FileSummary> Load(std::int64_t id);
-    // The file's summary in place of any it had, in one transaction; its id. Where another
-    // process stored the file as it is meanwhile, that one is kept.
+    // The file's summary in place of any it had, in one transaction, each of its banks' rows
+    // kept once for every file that holds the same; its id. Where another process stored the
+    // file as it is meanwhile, that one is kept.
     std::int64_t Store(const std::string& key, const FileIdentity& identity, const FileSummary& summary);
-    // Drops files, in one transaction.
+    // Drops files, in one transaction, and the rows no file holds any more.
     void Drop(const std::vector<std::int64_t>& ids);
 
 private:
     void Open(const std::string& path);
+    // The id of rows as stored, stored now where they are not yet (within a transaction).
+    std::int64_t RowsId(const SharedRows& rows);
+    // Drops a file and what it alone held (within a transaction).
+    void DropFile(std::int64_t id);
+    void Keep(std::int64_t id, const SharedRows& rows);
     std::unique_ptr<Database> database;
+    std::map<std::int64_t, SharedRows> loaded;     // rows loaded or stored, by id: shared by the files that hold them
+    std::map<const BankRows*, std::int64_t> ids;   // the ids of those rows
 };
 
 // Renames a catalogue that cannot be used beside its name (and removes what its journal left);

@@ -76,31 +76,40 @@ std::vector<LibraryEntry> ScanLibrary(const FilesFound& found, Catalogue* catalo
         toRead += !catalogued[i];
     }
     ScanProgress state{0, count, 0, toRead > 0};
-    InOrder<Outcome>(
-        count, WorkerCount(jobs, toRead),
-        [&](std::size_t i) { return catalogued[i] ? Outcome{} : ReadOne(found.files[i]); },
-        [&](std::size_t i, Outcome&& outcome) {
-            LibraryEntry& entry = entries[i];
-            ++state.done;
-            if (catalogued[i]) {
-                outcome.summary = catalogue->Load(entry.id);
-                if (outcome.summary)
-                    entry.state = LibraryEntry::State::Catalogued;
-                else
-                    outcome = ReadOne(entry.file);   // dropped by another process meanwhile
-            }
-            if (!catalogued[i] || entry.state != LibraryEntry::State::Catalogued) {
-                entry = std::move(outcome.entry);
-                state.bytes += static_cast<std::uint64_t>(entry.identity.size);
-                if (outcome.summary && catalogue != nullptr)
-                    entry.id = catalogue->Store(entry.file.key, entry.identity, *outcome.summary);
-            }
-            if (!outcome.summary)
-                return;
-            entry.problems = outcome.summary->problems;
-            read(i, std::move(*outcome.summary));
-        },
-        [&] { progress(state); });
+    RowsPool pool;   // files read now share the rows they hold alike
+    const std::function<Outcome(std::size_t)> work = [&](std::size_t i) {
+        return catalogued[i] ? Outcome{} : ReadOne(found.files[i]);
+    };
+    const std::function<void(std::size_t, Outcome &&)> take = [&](std::size_t i, Outcome&& outcome) {
+        LibraryEntry& entry = entries[i];
+        ++state.done;
+        if (catalogued[i]) {
+            outcome.summary = catalogue->Load(entry.id);
+            if (outcome.summary)
+                entry.state = LibraryEntry::State::Catalogued;
+            else
+                outcome = ReadOne(entry.file);   // dropped by another process meanwhile
+        }
+        if (!catalogued[i] || entry.state != LibraryEntry::State::Catalogued) {
+            entry = std::move(outcome.entry);
+            state.bytes += static_cast<std::uint64_t>(entry.identity.size);
+            if (outcome.summary)
+                pool.ShareAll(*outcome.summary);
+            if (outcome.summary && catalogue != nullptr)
+                entry.id = catalogue->Store(entry.file.key, entry.identity, *outcome.summary);
+        }
+        if (!outcome.summary)
+            return;
+        entry.problems = outcome.summary->problems;
+        read(i, std::move(*outcome.summary));
+    };
+    if (toRead == 0) {
+        // Every file as the catalogue holds it: nothing to hand to other threads.
+        for (std::size_t i = 0; i < count; ++i)
+            take(i, Outcome{});
+    } else {
+        InOrder<Outcome>(count, WorkerCount(jobs, toRead), work, take, [&] { progress(state); });
+    }
     if (catalogue == nullptr)
         return entries;
     // Files the catalogue held where this search looked, that are not there now.

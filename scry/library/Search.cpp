@@ -14,13 +14,6 @@ namespace {
 
 ChunkKind KindOfSlotType(SlotType type) { return type == SlotType::Combi ? Kind::CMB1 : Kind::PRG1; }
 
-bool RecordAtPlace(const LibraryRecord& record, const std::vector<RecordPlace>& places)
-{
-    return std::any_of(places.begin(), places.end(), [&](const RecordPlace& place) {
-        return place.kind == record.kind && place.bankId == record.bankId && place.number == record.number;
-    });
-}
-
 auto RecordOrder(const LibraryRecord& record) { return std::make_tuple(record.bank, record.number); }
 
 template <class Place, class Key>
@@ -77,38 +70,78 @@ std::vector<RecordPlace> RecordPlacesOf(const FindQuery& query)
     return places;
 }
 
-FileHits HitsIn(const FileSummary& summary, const FindQuery& query)
+Searcher::Searcher(const FindQuery& asked) : query(asked), places(RecordPlacesOf(asked)) {}
+
+const Searcher::Matches& Searcher::MatchesOf(const SharedRows& rows)
+{
+    const auto found = known.find(rows.get());
+    if (found != known.end())
+        return found->second;
+    Matches matches{rows, {}, {}, {}};
+    const auto index = [](std::size_t i) { return static_cast<std::uint32_t>(i); };
+    for (std::size_t i = 0; i < rows->records.size(); ++i) {
+        const RecordRow& record = rows->records[i];
+        if (query.by == FindQuery::By::Name ? NameHolds(record.name, query.folded)
+                                            : query.by == FindQuery::By::Sound && record.sound == query.sound)
+            matches.records.push_back(index(i));
+    }
+    if (query.by == FindQuery::By::Name)
+        for (std::size_t i = 0; i < rows->setLists.size(); ++i)
+            if (NameHolds(rows->setLists[i].name, query.folded))
+                matches.setLists.push_back(index(i));
+    for (std::size_t i = 0; i < rows->slots.size(); ++i) {
+        const SlotRow& slot = rows->slots[i];
+        if (query.by == FindQuery::By::Name
+                ? NameHolds(slot.name, query.folded)
+                : query.by == FindQuery::By::Place &&
+                      std::find(query.places.begin(), query.places.end(), slot.target) != query.places.end())
+            matches.slots.push_back(index(i));
+    }
+    return known.emplace(rows.get(), std::move(matches)).first->second;
+}
+
+FileHits Searcher::HitsIn(const FileSummary& summary)
 {
     FileHits hits;
-    const std::vector<RecordPlace> places = RecordPlacesOf(query);
-    for (const LibraryRecord& record : summary.records) {
-        if (!query.Wants(record.kind == Kind::CMB1 ? HitKind::Combination : HitKind::Program))
+    for (const LibraryBank& bank : summary.banks) {
+        if (bank.rows == nullptr || !query.Wants(bank.kind == Kind::CMB1 ? HitKind::Combination : HitKind::Program))
             continue;
-        const bool hit = query.by == FindQuery::By::Name ? NameHolds(record.name, query.folded)
-                         : query.by == FindQuery::By::Place
-                             ? RecordAtPlace(record, places)
-                             : record.chunk == query.soundChunk && record.sound == query.sound;
-        if (hit)
-            hits.records.push_back(record);
-    }
-    if (query.Wants(HitKind::SetList) && query.by == FindQuery::By::Name)
-        for (const LibrarySetList& list : summary.setLists)
-            if (NameHolds(list.name, query.folded))
-                hits.setLists.push_back(list);
-    if (query.Wants(HitKind::Slot))
-        for (const LibrarySlot& slot : summary.slots) {
-            const bool hit =
-                query.by == FindQuery::By::Name ? NameHolds(slot.name, query.folded)
-                : query.by == FindQuery::By::Place
-                    ? std::find(query.places.begin(), query.places.end(), slot.target) != query.places.end()
-                    : slot.resolution == Resolution::Found && slot.playsChunk == query.soundChunk &&
-                          slot.playsSound == query.sound;
-            if (hit)
-                hits.slots.push_back(slot);
+        if (query.by == FindQuery::By::Place) {
+            for (const RecordPlace& place : places)
+                if (place.kind == bank.kind && place.bankId == bank.bankId && place.number < bank.rows->records.size())
+                    hits.records.push_back(RecordOf(bank, place.number));
+            continue;
         }
+        if (query.by == FindQuery::By::Sound && bank.chunk != query.soundChunk)
+            continue;
+        for (const std::uint32_t number : MatchesOf(bank.rows).records)
+            hits.records.push_back(RecordOf(bank, number));
+    }
+    if (summary.setLists != nullptr) {
+        const BankRows& rows = *summary.setLists;
+        if (query.Wants(HitKind::SetList))
+            for (const std::uint32_t i : MatchesOf(summary.setLists).setLists)
+                hits.setLists.push_back(rows.setLists[i]);
+        if (query.Wants(HitKind::Slot)) {
+            if (query.by == FindQuery::By::Sound) {
+                // What a slot plays is its file's: looked up file by file.
+                for (const SlotRow& slot : rows.slots) {
+                    const PlayedRow played = PlayedIn(summary, slot.target);
+                    if (played.record != nullptr && played.bank->chunk == query.soundChunk &&
+                        played.record->sound == query.sound)
+                        hits.slots.push_back(SlotOf(summary, slot));
+                }
+            } else {
+                for (const std::uint32_t i : MatchesOf(summary.setLists).slots)
+                    hits.slots.push_back(SlotOf(summary, rows.slots[i]));
+            }
+        }
+    }
     OrderHits(hits);
     return hits;
 }
+
+FileHits HitsIn(const FileSummary& summary, const FindQuery& query) { return Searcher(query).HitsIn(summary); }
 
 void OrderHits(FileHits& hits)
 {
@@ -123,39 +156,48 @@ void OrderHits(FileHits& hits)
 
 void DuplicateFinder::Add(std::size_t file, FileSummary&& summary)
 {
-    for (LibraryRecord& record : summary.records)
-        records.push_back({file, std::move(record)});
-    for (LibrarySetList& list : summary.setLists)
-        if (list.used > 0)
-            setLists.push_back({file, std::move(list)});
+    const FileSummary& kept = files.emplace_back(std::move(summary));
+    for (const LibraryBank& bank : kept.banks) {
+        if (bank.rows == nullptr)
+            continue;
+        const std::vector<RecordRow>& rows = bank.rows->records;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            recordKeys.push_back(
+                {std::uint64_t{bank.chunk} << 32 | rows[i].sound, static_cast<std::uint32_t>(records.size())});
+            records.push_back({file, &bank, static_cast<std::uint32_t>(i)});
+        }
+    }
+    if (kept.setLists != nullptr)
+        for (const LibrarySetList& list : kept.setLists->setLists)
+            if (list.used > 0) {
+                setListKeys.push_back({list.fingerprint, static_cast<std::uint32_t>(setLists.size())});
+                setLists.push_back({file, list});
+            }
 }
 
 namespace {
 
-// The places of equal keys as groups of two or more, each place moved into its group.
-template <class Place, class Group, class Key, class Make>
-void GroupBy(std::vector<Place>& places, std::vector<Group>& groups, Key key, Make make)
+// The places of equal keys as groups of two or more, each place moved into its group, in the
+// order it came.
+template <class Place, class Keyed, class Group, class Make>
+void GroupBy(std::vector<Place>& places, std::vector<Keyed>& keys, std::vector<Group>& groups, Make make)
 {
-    // Indices sorted, not places: each place is moved once, into its group, in the order it came.
-    std::vector<std::uint32_t> order(places.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<std::uint32_t>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return key(places[a]) < key(places[b]); });
-    for (std::size_t first = 0; first < order.size();) {
+    std::sort(keys.begin(), keys.end());
+    for (std::size_t first = 0; first < keys.size();) {
         std::size_t end = first + 1;
-        while (end < order.size() && key(places[order[end]]) == key(places[order[first]]))
+        while (end < keys.size() && keys[end].key == keys[first].key)
             ++end;
         if (end - first > 1) {
-            Group group = make(places[order[first]]);
+            Group group = make(places[keys[first].serial]);
             group.places.reserve(end - first);
             for (std::size_t k = first; k < end; ++k)
-                group.places.push_back(std::move(places[order[k]]));
+                group.places.push_back(std::move(places[keys[k].serial]));
             groups.push_back(std::move(group));
         }
         first = end;
     }
     places.clear();
+    keys.clear();
 }
 
 }   // namespace
@@ -163,23 +205,21 @@ void GroupBy(std::vector<Place>& places, std::vector<Group>& groups, Key key, Ma
 Duplicates DuplicateFinder::Groups(bool across)
 {
     Duplicates duplicates;
-    GroupBy(
-        records, duplicates.sounds, [](const SoundPlace& p) { return std::make_pair(p.record.chunk, p.record.sound); },
-        [](const SoundPlace& p) {
-            return SoundGroup{p.record.chunk, p.record.sound, {}, 0};
-        });
-    GroupBy(
-        setLists, duplicates.setLists, [](const SetListPlace& p) { return p.setList.fingerprint; },
-        [](const SetListPlace& p) {
-            return SetListGroup{p.setList.fingerprint, {}, 0};
-        });
+    GroupBy(records, recordKeys, duplicates.sounds, [](const SoundPlace& p) {
+        return SoundGroup{p.bank->chunk, p.Record().sound, {}, 0};
+    });
+    GroupBy(setLists, setListKeys, duplicates.setLists, [](const SetListPlace& p) {
+        return SetListGroup{p.setList.fingerprint, {}, 0};
+    });
     OrderGroups(duplicates, across);
+    duplicates.files = std::move(files);
     return duplicates;
 }
 
 void OrderGroups(Duplicates& duplicates, bool across)
 {
-    OrderGroupsOf(duplicates.sounds, across, [](const SoundPlace& place) { return RecordOrder(place.record); });
+    OrderGroupsOf(duplicates.sounds, across,
+                  [](const SoundPlace& place) { return std::make_tuple(place.bank->index, place.number); });
     OrderGroupsOf(duplicates.setLists, across, [](const SetListPlace& place) { return place.setList.number; });
 }
 

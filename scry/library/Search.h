@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "library/Summary.h"
@@ -43,6 +45,26 @@ struct FileHits {
     std::vector<LibraryRecord> records;
     bool Empty() const { return setLists.empty() && slots.empty() && records.empty(); }
 };
+// A search over many files: what the rows of a bank hold of the query is looked at once, for
+// every file that shares those rows.
+class Searcher {
+public:
+    explicit Searcher(const FindQuery& query);
+    FileHits HitsIn(const FileSummary& summary);
+
+private:
+    // The rows' records, set lists and slots that match, by index; the rows kept while known.
+    struct Matches {
+        SharedRows rows;
+        std::vector<std::uint32_t> records, setLists, slots;
+    };
+    const Matches& MatchesOf(const SharedRows& rows);
+
+    FindQuery query;
+    std::vector<RecordPlace> places;
+    std::unordered_map<const BankRows*, Matches> known;
+};
+// The hits of one file alone.
 FileHits HitsIn(const FileSummary& summary, const FindQuery& query);
 // Puts each kind of a file's hits in place order.
 void OrderHits(FileHits& hits);
@@ -50,7 +72,9 @@ void OrderHits(FileHits& hits);
 // Places of the same sound, or of the same set list, in the files of a search (by index).
 struct SoundPlace {
     std::size_t file;
-    LibraryRecord record;
+    const LibraryBank* bank;   // of the file's summary, which the duplicates hold
+    std::uint32_t number;
+    const RecordRow& Record() const { return bank->rows->records[number]; }
 };
 struct SoundGroup {
     ChunkId chunk;
@@ -70,6 +94,7 @@ struct SetListGroup {
 struct Duplicates {
     std::vector<SoundGroup> sounds;       // largest first
     std::vector<SetListGroup> setLists;   // largest first
+    std::deque<FileSummary> files;        // what the places point into
 };
 
 // Groups gathered from files' rows as they are read. A set list without a used slot is no
@@ -82,8 +107,17 @@ public:
     Duplicates Groups(bool across);
 
 private:
+    // Each place with its key and its serial: grouped by sorting these, not the places.
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t serial;
+        bool operator<(const Keyed& other) const { return key != other.key ? key < other.key : serial < other.serial; }
+    };
+    std::deque<FileSummary> files;
     std::vector<SoundPlace> records;
+    std::vector<Keyed> recordKeys;
     std::vector<SetListPlace> setLists;
+    std::vector<Keyed> setListKeys;
 };
 
 // Orders every group's places (by file, then place) and the groups (most places first, then most

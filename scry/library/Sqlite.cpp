@@ -22,11 +22,26 @@ Database::Database(const std::string& path)
     sqlite3_extended_result_codes(db, 0);
 }
 
-Database::~Database() { sqlite3_close(db); }
+Database::~Database()
+{
+    prepared.clear();
+    sqlite3_close(db);
+}
+
+Statement& Database::Prepared(const char* sql)
+{
+    std::unique_ptr<Statement>& statement = prepared[sql];
+    if (statement == nullptr)
+        statement = std::make_unique<Statement>(*this, sql);
+    statement->Reset();
+    return *statement;
+}
 
 void Database::WaitWhenBusy(int ms) { sqlite3_busy_timeout(db, ms); }
 
 std::int64_t Database::LastRowId() const { return sqlite3_last_insert_rowid(db); }
+
+int Database::Changes() const { return sqlite3_changes(db); }
 
 void Database::Raise(int code) const { throw SqliteError(code & 0xFF, sqlite3_errmsg(db)); }
 
@@ -93,15 +108,20 @@ void Statement::Reset() { sqlite3_reset(statement); }
 
 std::int64_t Statement::Number(int column) const { return sqlite3_column_int64(statement, column); }
 
-std::string Statement::Bytes(int column) const
+std::string Statement::Bytes(int column) const { return std::string(View(column)); }
+
+std::string_view Statement::View(int column) const
 {
     const void* bytes = sqlite3_column_blob(statement, column);
     const int size = sqlite3_column_bytes(statement, column);
-    return bytes == nullptr ? std::string()
-                            : std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
+    return bytes == nullptr ? std::string_view()
+                            : std::string_view(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
 }
 
-Transaction::Transaction(Database& owner) : database(owner) { database.Execute("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Database& owner, bool reads) : database(owner)
+{
+    database.Prepared(reads ? "BEGIN" : "BEGIN IMMEDIATE").Run();
+}
 
 Transaction::~Transaction()
 {
@@ -111,7 +131,7 @@ Transaction::~Transaction()
 
 void Transaction::Commit()
 {
-    database.Execute("COMMIT");
+    database.Prepared("COMMIT").Run();
     open = false;
 }
 

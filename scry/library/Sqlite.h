@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -11,6 +13,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace scry {
+
+class Statement;
 
 struct SqliteError : std::runtime_error {
     SqliteError(int sqliteCode, const std::string& what) : std::runtime_error(what), code(sqliteCode) {}
@@ -36,11 +40,17 @@ public:
     // Waits up to ms milliseconds for another connection's lock before a statement fails.
     void WaitWhenBusy(int ms);
     std::int64_t LastRowId() const;
+    // Rows the last statement changed.
+    int Changes() const;
     sqlite3* Handle() const { return db; }
     [[noreturn]] void Raise(int code) const;
+    // A statement prepared once for the connection's life, ready to bind and run (sql must live
+    // as long: a literal).
+    Statement& Prepared(const char* sql);
 
 private:
     sqlite3* db = nullptr;
+    std::map<const char*, std::unique_ptr<Statement>> prepared;   // finalized before the connection closes
 };
 
 class Statement {
@@ -62,17 +72,20 @@ public:
     void Reset();
     std::int64_t Number(int column) const;
     std::string Bytes(int column) const;
+    // The same, where it lies: valid until the statement steps or is reset.
+    std::string_view View(int column) const;
 
 private:
     Database& database;
     sqlite3_stmt* statement = nullptr;
 };
 
-// A transaction: begun where it is made (IMMEDIATE: the write lock taken at once), committed by
-// Commit, rolled back on any other way out.
+// A transaction: begun where it is made (IMMEDIATE: the write lock taken at once; or, for one
+// that only reads, deferred: one view of the database throughout), committed by Commit, rolled
+// back on any other way out.
 class Transaction {
 public:
-    explicit Transaction(Database& database);
+    explicit Transaction(Database& database, bool reads = false);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

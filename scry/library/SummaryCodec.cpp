@@ -1,5 +1,5 @@
-// The summary blob: a format mark, then the problems, records, set lists and slots, each run
-// counted; numbers little-endian, texts as a length and their bytes.
+// The blobs: a mark, then each run of fields counted; numbers little-endian, texts as a length
+// and their bytes.
 #include "library/SummaryCodec.h"
 
 #include <cstdint>
@@ -9,7 +9,8 @@ namespace scry {
 
 namespace {
 
-constexpr char Mark[4] = {'S', 'S', 'B', '1'};
+constexpr char FileMark[4] = {'S', 'F', 'L', '2'};
+constexpr char RowsMark[4] = {'S', 'R', 'W', '2'};
 
 class Writer {
 public:
@@ -84,11 +85,10 @@ private:
 
 }   // namespace
 
-std::string EncodeSummary(const FileSummary& summary)
+std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_t>& bankRows, std::int64_t setListRows)
 {
     Writer w;
-    w.out.reserve(64 + summary.records.size() * 48 + summary.slots.size() * 48);
-    w.out.append(Mark, sizeof Mark);
+    w.out.append(FileMark, sizeof FileMark);
     w.U8(summary.formatCode);
     w.U32(summary.problems.size());
     for (const Problem& p : summary.problems) {
@@ -99,50 +99,29 @@ std::string EncodeSummary(const FileSummary& summary)
         w.U64(p.announced);
         w.U64(static_cast<std::uint64_t>(p.present));
     }
-    w.U32(summary.records.size());
-    for (const LibraryRecord& r : summary.records) {
-        w.U8(r.kind);
-        w.U32(r.chunk);
-        w.U32(r.bankId);
-        w.Text(r.bankName);
-        w.U32(r.bank);
-        w.U32(r.occurrence);
-        w.U32(r.occurrences);
-        w.U32(r.number);
-        w.Text(r.name);
-        w.U32(r.fingerprint);
-        w.U32(r.sound);
+    w.U32(summary.banks.size());
+    for (std::size_t b = 0; b < summary.banks.size(); ++b) {
+        const LibraryBank& bank = summary.banks[b];
+        w.U8(bank.kind);
+        w.U32(bank.chunk);
+        w.U32(bank.bankId);
+        w.Text(bank.name);
+        w.U32(bank.index);
+        w.U32(bank.occurrence);
+        w.U32(bank.occurrences);
+        w.U64(static_cast<std::uint64_t>(bankRows.at(b)));
     }
-    w.U32(summary.setLists.size());
-    for (const LibrarySetList& s : summary.setLists) {
-        w.U32(s.number);
-        w.Text(s.name);
-        w.U32(s.fingerprint);
-        w.U32(s.used);
-    }
-    w.U32(summary.slots.size());
-    for (const LibrarySlot& s : summary.slots) {
-        w.U32(s.setList);
-        w.U32(s.slot);
-        w.Text(s.name);
-        w.U32(s.fingerprint);
-        w.U8(static_cast<std::uint8_t>(s.target.type));
-        w.U8(s.target.bank);
-        w.U8(s.target.number);
-        w.U8(static_cast<std::uint8_t>(s.resolution));
-        w.Text(s.playsName);
-        w.U32(s.playsChunk);
-        w.U32(s.playsSound);
-    }
+    w.U64(static_cast<std::uint64_t>(setListRows));
     return std::move(w.out);
 }
 
-FileSummary DecodeSummary(std::string_view blob)
+StoredFile DecodeFile(std::string_view blob)
 {
-    if (blob.size() < sizeof Mark || std::memcmp(blob.data(), Mark, sizeof Mark) != 0)
+    if (blob.size() < sizeof FileMark || std::memcmp(blob.data(), FileMark, sizeof FileMark) != 0)
         throw DamagedSummary("no summary mark");
-    Reader r(blob.substr(sizeof Mark));
-    FileSummary summary;
+    Reader r(blob.substr(sizeof FileMark));
+    StoredFile stored;
+    FileSummary& summary = stored.summary;
     summary.formatCode = r.U8();
     std::uint32_t problemsCount = r.Count(33);
     summary.problems.reserve(problemsCount);
@@ -156,39 +135,88 @@ FileSummary DecodeSummary(std::string_view blob)
         p.present = static_cast<std::int64_t>(r.U64());
         summary.problems.push_back(std::move(p));
     }
-    std::uint32_t recordsCount = r.Count(41);
-    summary.records.reserve(recordsCount);
+    std::uint32_t banksCount = r.Count(33);
+    summary.banks.reserve(banksCount);
+    for (std::uint32_t n = banksCount; n > 0; --n) {
+        LibraryBank bank{};
+        bank.kind = r.U8();
+        if (bank.kind != Kind::PRG1 && bank.kind != Kind::CMB1)
+            throw DamagedSummary("a bank of no record kind");
+        bank.chunk = r.U32();
+        bank.bankId = r.U32();
+        bank.name = r.Text();
+        bank.index = r.U32();
+        bank.occurrence = r.U32();
+        bank.occurrences = r.U32();
+        summary.banks.push_back(std::move(bank));
+        stored.bankRows.push_back(static_cast<std::int64_t>(r.U64()));
+    }
+    stored.setListRows = static_cast<std::int64_t>(r.U64());
+    if (!r.AtEnd())
+        throw DamagedSummary("bytes after the summary");
+    return stored;
+}
+
+std::string EncodeRows(const BankRows& rows)
+{
+    Writer w;
+    w.out.reserve(16 + rows.records.size() * 36 + rows.slots.size() * 40);
+    w.out.append(RowsMark, sizeof RowsMark);
+    w.U32(rows.records.size());
+    for (const RecordRow& record : rows.records) {
+        w.Text(record.name);
+        w.U32(record.fingerprint);
+        w.U32(record.sound);
+    }
+    w.U32(rows.setLists.size());
+    for (const LibrarySetList& s : rows.setLists) {
+        w.U32(s.number);
+        w.Text(s.name);
+        w.U32(s.fingerprint);
+        w.U32(s.used);
+    }
+    w.U32(rows.slots.size());
+    for (const SlotRow& s : rows.slots) {
+        w.U32(s.setList);
+        w.U32(s.slot);
+        w.Text(s.name);
+        w.U32(s.fingerprint);
+        w.U8(static_cast<std::uint8_t>(s.target.type));
+        w.U8(s.target.bank);
+        w.U8(s.target.number);
+    }
+    return std::move(w.out);
+}
+
+BankRows DecodeRows(std::string_view blob)
+{
+    if (blob.size() < sizeof RowsMark || std::memcmp(blob.data(), RowsMark, sizeof RowsMark) != 0)
+        throw DamagedSummary("no rows mark");
+    Reader r(blob.substr(sizeof RowsMark));
+    BankRows rows;
+    std::uint32_t recordsCount = r.Count(12);
+    rows.records.reserve(recordsCount);
     for (std::uint32_t n = recordsCount; n > 0; --n) {
-        LibraryRecord rec;
-        rec.kind = r.U8();
-        if (rec.kind != Kind::PRG1 && rec.kind != Kind::CMB1)
-            throw DamagedSummary("a record of no record kind");
-        rec.chunk = r.U32();
-        rec.bankId = r.U32();
-        rec.bankName = r.Text();
-        rec.bank = r.U32();
-        rec.occurrence = r.U32();
-        rec.occurrences = r.U32();
-        rec.number = r.U32();
-        rec.name = r.Text();
-        rec.fingerprint = r.U32();
-        rec.sound = r.U32();
-        summary.records.push_back(std::move(rec));
+        RecordRow record;
+        record.name = r.Text();
+        record.fingerprint = r.U32();
+        record.sound = r.U32();
+        rows.records.push_back(std::move(record));
     }
     std::uint32_t setListsCount = r.Count(16);
-    summary.setLists.reserve(setListsCount);
+    rows.setLists.reserve(setListsCount);
     for (std::uint32_t n = setListsCount; n > 0; --n) {
         LibrarySetList s;
         s.number = r.U32();
         s.name = r.Text();
         s.fingerprint = r.U32();
         s.used = r.U32();
-        summary.setLists.push_back(std::move(s));
+        rows.setLists.push_back(std::move(s));
     }
-    std::uint32_t slotsCount = r.Count(32);
-    summary.slots.reserve(slotsCount);
+    std::uint32_t slotsCount = r.Count(19);
+    rows.slots.reserve(slotsCount);
     for (std::uint32_t n = slotsCount; n > 0; --n) {
-        LibrarySlot s;
+        SlotRow s;
         s.setList = r.U32();
         s.slot = r.U32();
         s.name = r.Text();
@@ -196,15 +224,11 @@ FileSummary DecodeSummary(std::string_view blob)
         s.target.type = r.Of(SlotType::Type3);
         s.target.bank = r.U8();
         s.target.number = r.U8();
-        s.resolution = r.Of(Resolution::NoBank);
-        s.playsName = r.Text();
-        s.playsChunk = r.U32();
-        s.playsSound = r.U32();
-        summary.slots.push_back(std::move(s));
+        rows.slots.push_back(std::move(s));
     }
     if (!r.AtEnd())
-        throw DamagedSummary("bytes after the summary");
-    return summary;
+        throw DamagedSummary("bytes after the rows");
+    return rows;
 }
 
 }   // namespace scry

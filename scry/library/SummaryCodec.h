@@ -1,11 +1,14 @@
-// A file's summary as the catalogue keeps it: one blob of plain fields, little-endian, each name
-// with its length, so that the catalogue holds a file in one row and a search reads it back in
-// one piece. A blob that does not decode whole is damaged.
+// A file's summary as the catalogue keeps it: the file's own blob (what could not be read, its
+// banks in order, each with the id of its rows) and one blob for each bank's rows, kept once for
+// every file that holds the same rows. Plain fields, little-endian, each text with its length; a
+// blob that does not decode whole is damaged.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "library/Summary.h"
 
@@ -15,8 +18,19 @@ struct DamagedSummary : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::string EncodeSummary(const FileSummary& summary);
-// Raises DamagedSummary where the blob is not one EncodeSummary wrote.
-FileSummary DecodeSummary(std::string_view blob);
+// A file as stored: its summary without rows, and the ids of its rows (0 where it has none).
+struct StoredFile {
+    FileSummary summary;                  // banks and set lists without their rows
+    std::vector<std::int64_t> bankRows;   // of each bank, in order
+    std::int64_t setListRows = 0;
+};
+
+std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_t>& bankRows, std::int64_t setListRows);
+// Raises DamagedSummary where the blob is not one EncodeFile wrote.
+StoredFile DecodeFile(std::string_view blob);
+
+std::string EncodeRows(const BankRows& rows);
+// Raises DamagedSummary where the blob is not one EncodeRows wrote.
+BankRows DecodeRows(std::string_view blob);
 
 }   // namespace scry

@@ -1,12 +1,12 @@
 -- scry's library catalogue: what each PCG file held when scry last read it, so that a search
 -- reads again only the files that changed since. A catalogue of another version is set aside
 -- and built anew; nothing in it is ever the only copy of anything.
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 
 -- A file as it was read: by its absolute path, with what tells it from a later change, and what
--- it held as one summary blob ("SSB1", then little-endian counted runs: what could not be read;
--- each program and combination with its bank, place, name and both fingerprints; each set list
--- of the first set-list bank; each used slot with what it plays).
+-- it held as one blob ("SFL2", then little-endian counted runs: what could not be read; each
+-- program and combination bank with its place and the id of its rows; the id of the rows of its
+-- first set-list bank).
 CREATE TABLE files (
     id INTEGER PRIMARY KEY,
     key BLOB NOT NULL UNIQUE,
@@ -15,3 +15,21 @@ CREATE TABLE files (
     inode INTEGER NOT NULL,
     summary BLOB NOT NULL
 );
+
+-- The rows of a bank ("SRW2": each record with its name and both fingerprints; or each set list
+-- and each used slot with what it names as its target), kept once for every file that holds the
+-- same rows, found by a hash of them and compared whole.
+CREATE TABLE rows (
+    id INTEGER PRIMARY KEY,
+    hash INTEGER NOT NULL,
+    rows BLOB NOT NULL
+);
+CREATE INDEX rows_by_hash ON rows (hash);
+
+-- Which rows each file holds, so that rows no file holds any more are dropped with the last one.
+CREATE TABLE holds (
+    file INTEGER NOT NULL,
+    rows INTEGER NOT NULL
+);
+CREATE INDEX holds_by_file ON holds (file);
+CREATE INDEX holds_by_rows ON holds (rows);

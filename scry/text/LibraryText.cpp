@@ -134,35 +134,55 @@ std::string FindJson(const std::vector<LibraryEntry>& entries, const std::vector
     return JsonText({{"hits", std::move(list)}});
 }
 
-std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates)
+void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const Duplicates& duplicates,
+               const std::function<void(std::string&)>& partDone)
 {
     std::vector<std::string> paths;
     for (const LibraryEntry& entry : entries)
         paths.push_back("  " + LineText(entry.file.path) + "  ");
-    std::string text;
     std::size_t soundPlaces = 0, listPlaces = 0;
     for (const SoundGroup& group : duplicates.sounds) {
         soundPlaces += group.places.size();
-        text += "SOUND " + HexLong(group.sound) + "  " + SoundKind(group.chunk) + ", " +
-                PlacesInFiles(group.places.size(), group.files) + "\n";
-        for (const SoundPlace& place : group.places)
-            text.append(paths[place.file])
-                .append(Place(place.record))
-                .append("  ")
-                .append(Quoted(place.record.name))
-                .append(1, '\n');
+        out += "SOUND ";
+        AppendHex8(out, group.sound);
+        out += "  " + SoundKind(group.chunk) + ", " + PlacesInFiles(group.places.size(), group.files) + "\n";
+        for (const SoundPlace& place : group.places) {
+            const LibraryBank& bank = *place.bank;
+            out += paths[place.file];
+            out += bank.kind == Kind::CMB1 ? "Combi " : "Prog ";
+            if (bank.occurrences > 1) {
+                out += RecordPlaceText(bank.name, bank.occurrence, bank.occurrences, place.number);
+            } else {
+                AppendLineName(out, bank.name);
+                AppendPad3(out, place.number);
+            }
+            out += "  ";
+            AppendQuoted(out, place.Record().name);
+            out += '\n';
+        }
+        if (partDone)
+            partDone(out);
     }
     for (const SetListGroup& group : duplicates.setLists) {
         listPlaces += group.places.size();
-        text += "SETLIST " + HexLong(group.fingerprint) + "  " + PlacesInFiles(group.places.size(), group.files) + "\n";
+        out += "SETLIST " + HexLong(group.fingerprint) + "  " + PlacesInFiles(group.places.size(), group.files) + "\n";
         for (const SetListPlace& place : group.places)
-            text += paths[place.file] + SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " +
-                    SlotsUsed(place.setList.used) + "\n";
+            out += paths[place.file] + SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " +
+                   SlotsUsed(place.setList.used) + "\n";
+        if (partDone)
+            partDone(out);
     }
     const std::size_t sounds = duplicates.sounds.size(), lists = duplicates.setLists.size();
-    return text + std::to_string(sounds) + (sounds == 1 ? " group" : " groups") + " of the same sound (" +
+    out += std::to_string(sounds) + (sounds == 1 ? " group" : " groups") + " of the same sound (" +
            std::to_string(soundPlaces) + " places), " + std::to_string(lists) + " of the same set list (" +
            std::to_string(listPlaces) + " places)\n";
+}
+
+std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates)
+{
+    std::string text;
+    WriteDups(text, entries, duplicates, {});
+    return text;
 }
 
 std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates)
@@ -171,7 +191,7 @@ std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates&
     for (const SoundGroup& group : duplicates.sounds) {
         ordered_json places = ordered_json::array();
         for (const SoundPlace& place : group.places)
-            places.push_back(InFile(entries[place.file].file.path, RecordJson(place.record)));
+            places.push_back(InFile(entries[place.file].file.path, RecordJson(RecordOf(*place.bank, place.number))));
         sounds.push_back({{"sound", HexLong(group.sound)},
                           {"kind", SoundKind(group.chunk)},
                           {"files", group.files},

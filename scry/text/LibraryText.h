@@ -2,6 +2,7 @@
 // fingerprint), dups' groups, and each as one document for scripts.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ std::string FindJson(const std::vector<LibraryEntry>& entries, const std::vector
 // "SOUND 8A01C3F2  HD-1 program, 3 places in 2 files", its places indented below, each group so;
 // then "12 groups of the same sound (40 places), 1 of the same set list (2 places)".
 std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates);
+// The same, appended to out, handed on by partDone after each group (a library's groups may
+// list hundreds of thousands of places).
+void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const Duplicates& duplicates,
+               const std::function<void(std::string&)>& partDone);
 std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates);
 
 // "reading 312/1000 files, 4.1 GB": a scan's progress line.

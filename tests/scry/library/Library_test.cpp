@@ -269,24 +269,65 @@ TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
     // A file unchanged, its time and size as catalogued: what the catalogue holds is taken.
     {
         scry::Database database(Path("cat.sqlite"));
-        scry::Statement row(database, "SELECT id, summary FROM files WHERE CAST(key AS TEXT) LIKE '%b.PCG'");
+        scry::Statement row(database, "SELECT summary FROM files WHERE CAST(key AS TEXT) LIKE '%b.PCG'");
         ASSERT_TRUE(row.Step());
-        const std::int64_t id = row.Number(0);
-        scry::FileSummary summary = scry::DecodeSummary(row.Bytes(1));
+        const scry::StoredFile stored = scry::DecodeFile(row.Bytes(0));
         row.Reset();
-        summary.records[1].name = "Marked";
-        scry::Statement(database, "UPDATE files SET summary = ?1 WHERE id = ?2")
-            .Bind(1, scry::EncodeSummary(summary))
-            .Bind(2, id)
+        ASSERT_EQ(stored.summary.banks.front().name, "I-A");
+        scry::Statement rows(database, "SELECT rows FROM rows WHERE id = ?1");
+        rows.Bind(1, stored.bankRows.front());
+        ASSERT_TRUE(rows.Step());
+        scry::BankRows programs = scry::DecodeRows(rows.Bytes(0));
+        rows.Reset();
+        programs.records[1].name = "Marked";
+        scry::Statement(database, "UPDATE rows SET rows = ?1 WHERE id = ?2")
+            .Bind(1, scry::EncodeRows(programs))
+            .Bind(2, stored.bankRows.front())
             .Run();
     }
     EXPECT_NE(Scry({"find", "lib", "marked"}).out.find(Shown("lib/backups/b.PCG") + "  Prog I-A001  \"Marked\""),
               std::string::npos);
-    // Gone: dropped from the catalogue.
+    // Gone: dropped from the catalogue, and the rows no other file holds with it.
     fs::remove(Path("lib/backups/b.PCG"));
     EXPECT_EQ(Scry({"find", "lib", "marked"}).status, 1);
     scry::Database database(Path("cat.sqlite"));
     EXPECT_EQ(database.Number("SELECT count(*) FROM files"), 1);
+    EXPECT_EQ(database.Number("SELECT count(*) FROM rows"), 3);   // a.PCG's programs, combinations, set lists
+    EXPECT_EQ(database.Number("SELECT count(*) FROM rows WHERE id NOT IN (SELECT rows FROM holds)"), 0);
+}
+
+// Backups hold the same banks: the catalogue keeps each bank's rows once, and every file that
+// holds them is found as if it had its own.
+TEST_F(Library, RowsAFileSharesWithOthersAreKeptOnceAndFoundInEach)
+{
+    Small changed = Gig();
+    SetRecordName(changed.programs, pcgw::ProgramSize, 3, "Prog three");
+    Write("lib/a.PCG", Gig().Bytes());
+    Write("lib/b.PCG", Gig().Bytes());
+    Write("lib/c.PCG", changed.Bytes());
+    const std::string without = Scry({"find", "lib", "Prog 1"}, false).out;
+    EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).out, without);
+    EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).out, without);   // the second from the catalogue alone
+    EXPECT_EQ(SplitLines(without).size(), 3u * 39u);           // Prog 1, 10 to 19, 100 to 127
+    scry::Database database(Path("cat.sqlite"));
+    // a and b share all three; c its combinations and set lists, not its programs.
+    EXPECT_EQ(database.Number("SELECT count(*) FROM rows"), 4);
+    EXPECT_EQ(database.Number("SELECT count(*) FROM holds"), 9);
+    EXPECT_EQ(Scry({"dups", "lib"}).out, Scry({"dups", "lib"}, false).out);
+    EXPECT_EQ(Scry({"find", "lib", "--sound-of", "lib/a.PCG", "Prog I-A005"}).out,
+              Scry({"find", "lib", "--sound-of", "lib/a.PCG", "Prog I-A005"}, false).out);
+    EXPECT_EQ(Scry({"find", "lib", "--place", "Prog I-A005"}).out,
+              Scry({"find", "lib", "--place", "Prog I-A005"}, false).out);
+    // One of them changed: its old rows stay while another file holds them.
+    Write("lib/b.PCG", changed.Bytes());
+    EXPECT_EQ(Scry({"find", "lib", "three"}).out, Shown("lib/b.PCG") + "  Prog I-A003  \"Prog three\"  " +
+                                                      HexLong(changed.Model().banks[1].records[3].sound) + "\n" +
+                                                      Shown("lib/c.PCG") + "  Prog I-A003  \"Prog three\"  " +
+                                                      HexLong(changed.Model().banks[1].records[3].sound) + "\n");
+    EXPECT_EQ(database.Number("SELECT count(*) FROM rows"), 4);
+    fs::remove(Path("lib/a.PCG"));
+    Scry({"find", "lib", "three"});
+    EXPECT_EQ(database.Number("SELECT count(*) FROM rows"), 3);
 }
 
 TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
@@ -324,7 +365,7 @@ TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
     Scry({"find", "lib", "Prog 1"});
     {
         scry::Database database(Path("cat.sqlite"));
-        database.Execute("UPDATE files SET summary = x'5353423101'");
+        database.Execute("UPDATE files SET summary = x'53464C3201'");
     }
     run = Scry({"find", "lib", "Piano"});
     EXPECT_EQ(run.out, Scry({"find", "lib", "Piano"}, false).out);
@@ -417,23 +458,32 @@ TEST(SummaryCodec, ReadsBackWhatItWroteAndRefusesAnythingElse)
     gig.extra = std::string(32, '\0');   // a problem too
     const scry::FileSummary summary = scry::SummaryOf(gig.Model());
     ASSERT_FALSE(summary.problems.empty());
-    const std::string blob = scry::EncodeSummary(summary);
-    const scry::FileSummary back = scry::DecodeSummary(blob);
-    EXPECT_EQ(scry::EncodeSummary(back), blob);
-    EXPECT_EQ(back.records.size(), 256u);
-    EXPECT_EQ(back.slots.size(), 3u);
-    EXPECT_EQ(back.slots[0].playsName, "Prog 5");
-    EXPECT_EQ(back.problems.front().kind, scry::ProblemKind::ZeroPadding);
+    ASSERT_EQ(summary.banks.size(), 2u);
+    const std::string blob = scry::EncodeFile(summary, {7, 0}, 9);
+    const scry::StoredFile back = scry::DecodeFile(blob);
+    EXPECT_EQ(scry::EncodeFile(back.summary, back.bankRows, back.setListRows), blob);
+    EXPECT_EQ(back.bankRows, (std::vector<std::int64_t>{7, 0}));
+    EXPECT_EQ(back.setListRows, 9);
+    EXPECT_EQ(back.summary.banks[1].name, "I-A");
+    EXPECT_EQ(back.summary.problems.front().kind, scry::ProblemKind::ZeroPadding);
+    const std::string rows = scry::EncodeRows(*summary.setLists);
+    EXPECT_TRUE(scry::DecodeRows(rows) == *summary.setLists);
+    EXPECT_TRUE(scry::DecodeRows(scry::EncodeRows(*summary.banks[1].rows)) == *summary.banks[1].rows);
+    EXPECT_EQ(scry::SlotOf(summary, summary.setLists->slots[0]).playsName, "Prog 5");
     // Every blob cut short, a count beyond its end, a value out of range, bytes after it.
-    for (std::size_t cut = 0; cut < blob.size(); cut += 97)
-        EXPECT_THROW(scry::DecodeSummary(blob.substr(0, cut)), scry::DamagedSummary) << cut;
+    for (std::size_t cut = 0; cut < blob.size(); cut += 7)
+        EXPECT_THROW(scry::DecodeFile(blob.substr(0, cut)), scry::DamagedSummary) << cut;
+    for (std::size_t cut = 0; cut < rows.size(); cut += 7)
+        EXPECT_THROW(scry::DecodeRows(rows.substr(0, cut)), scry::DamagedSummary) << cut;
     std::string counted = blob;
     counted[8] = '\x7F';   // the high byte of the count of problems
-    EXPECT_THROW(scry::DecodeSummary(counted), scry::DamagedSummary);
-    EXPECT_THROW(scry::DecodeSummary(blob + "x"), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(counted), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(blob + "x"), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeRows(rows + "x"), scry::DamagedSummary);
     std::string kind = blob;
     kind[9] = '\x09';   // the first problem's kind
-    EXPECT_THROW(scry::DecodeSummary(kind), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(kind), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(rows), scry::DamagedSummary);   // rows are no file's blob
 }
 
 TEST(ProgressText, FilesAndGigabytes)
