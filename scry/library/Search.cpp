@@ -160,12 +160,10 @@ void DuplicateFinder::Add(std::size_t file, FileSummary&& summary)
     for (const LibraryBank& bank : kept.banks) {
         if (bank.rows == nullptr)
             continue;
-        const std::vector<RecordRow>& rows = bank.rows->records;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            recordKeys.push_back(
-                {std::uint64_t{bank.chunk} << 32 | rows[i].sound, static_cast<std::uint32_t>(records.size())});
-            records.push_back({file, &bank, static_cast<std::uint32_t>(i)});
-        }
+        const auto [at, made] = heldIndex.emplace(std::make_pair(bank.rows.get(), bank.chunk), held.size());
+        if (made)
+            held.push_back({bank.rows, bank.chunk, {}});
+        held[at->second].banks.emplace_back(static_cast<std::uint32_t>(file), &bank);
     }
     if (kept.setLists != nullptr)
         for (const LibrarySetList& list : kept.setLists->setLists)
@@ -205,14 +203,41 @@ void GroupBy(std::vector<Place>& places, std::vector<Keyed>& keys, std::vector<G
 Duplicates DuplicateFinder::Groups(bool across)
 {
     Duplicates duplicates;
-    GroupBy(records, recordKeys, duplicates.sounds, [](const SoundPlace& p) {
-        return SoundGroup{p.bank->chunk, p.Record().sound, {}, 0};
-    });
+    // Each record of rows held, keyed by engine and sound, its serial the record's entry.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;   // rows held, record
+    std::vector<Keyed> keys;
+    for (std::size_t h = 0; h < held.size(); ++h) {
+        const std::vector<RecordRow>& records = held[h].rows->records;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            keys.push_back(
+                {std::uint64_t{held[h].chunk} << 32 | records[i].sound, static_cast<std::uint32_t>(entries.size())});
+            entries.emplace_back(static_cast<std::uint32_t>(h), static_cast<std::uint32_t>(i));
+        }
+    }
+    std::sort(keys.begin(), keys.end());
+    const auto holders = [&](const Keyed& key) -> const Held& { return held[entries[key.serial].first]; };
+    for (std::size_t first = 0; first < keys.size();) {
+        std::size_t end = first + 1, places = holders(keys[first]).banks.size();
+        while (end < keys.size() && keys[end].key == keys[first].key)
+            places += holders(keys[end++]).banks.size();
+        if (places > 1) {
+            SoundGroup group{
+                static_cast<ChunkId>(keys[first].key >> 32), static_cast<std::uint32_t>(keys[first].key), {}, 0};
+            group.places.reserve(places);
+            for (std::size_t k = first; k < end; ++k)
+                for (const auto& [file, bank] : holders(keys[k]).banks)
+                    group.places.push_back({bank, file, entries[keys[k].serial].second});
+            duplicates.sounds.push_back(std::move(group));
+        }
+        first = end;
+    }
     GroupBy(setLists, setListKeys, duplicates.setLists, [](const SetListPlace& p) {
         return SetListGroup{p.setList.fingerprint, {}, 0};
     });
     OrderGroups(duplicates, across);
     duplicates.files = std::move(files);
+    held.clear();
+    heldIndex.clear();
     return duplicates;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -71,8 +72,8 @@ void OrderHits(FileHits& hits);
 
 // Places of the same sound, or of the same set list, in the files of a search (by index).
 struct SoundPlace {
-    std::size_t file;
     const LibraryBank* bank;   // of the file's summary, which the duplicates hold
+    std::uint32_t file;
     std::uint32_t number;
     const RecordRow& Record() const { return bank->rows->records[number]; }
 };
@@ -107,15 +108,22 @@ public:
     Duplicates Groups(bool across);
 
 private:
-    // Each place with its key and its serial: grouped by sorting these, not the places.
+    // A bank's rows as one engine's (chunk id), and the banks of the files that hold them: rows
+    // that files share are grouped once, their places made for every bank that holds them.
+    struct Held {
+        SharedRows rows;
+        ChunkId chunk;
+        std::vector<std::pair<std::uint32_t, const LibraryBank*>> banks;   // file, bank
+    };
+    // An entry with its key and its serial: grouped by sorting these, not what they stand for.
     struct Keyed {
         std::uint64_t key;
         std::uint32_t serial;
         bool operator<(const Keyed& other) const { return key != other.key ? key < other.key : serial < other.serial; }
     };
     std::deque<FileSummary> files;
-    std::vector<SoundPlace> records;
-    std::vector<Keyed> recordKeys;
+    std::vector<Held> held;
+    std::map<std::pair<const BankRows*, ChunkId>, std::size_t> heldIndex;
     std::vector<SetListPlace> setLists;
     std::vector<Keyed> setListKeys;
 };
