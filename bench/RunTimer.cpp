@@ -221,7 +221,7 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
     };
     RunTogether({firstHalf, secondHalf}, work);   // warm-up: every file in the page cache
     Run(noCatalogue("find"), work);
-    std::vector<double> cat, cold, fill, warm, dupsCold, dupsWarm;
+    std::vector<double> cat, cold, fill, warm, dupsCold, dupsWarm, idle;
     long coldPeak = 0, fillPeak = 0;
     for (int i = 0; i < std::max(3, runs / 3); ++i) {
         cat.push_back(RunTogether({firstHalf, secondHalf}, work));
@@ -235,6 +235,7 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
         warm.push_back(Run(withCatalogue("find"), work).seconds);
         dupsCold.push_back(Run(noCatalogue("dups"), work).seconds);
         dupsWarm.push_back(Run(withCatalogue("dups"), work).seconds);
+        idle.push_back(Run({scry, "--version"}, work).seconds);
     }
     forget();
     const double catMedian = Median(cat), coldMedian = Median(cold), fillMedian = Median(fill),
@@ -249,6 +250,8 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
     std::printf("scry find with the catalogue:         %7.2f ms = 1/%.0f of the first (target 1/50 or less; 150 ms or "
                 "less)\n",
                 warmMedian * 1e3, fillMedian / warmMedian);
+    std::printf("  for scale, scry --version, a run that reads nothing: %.2f ms = 1/%.0f of the first\n",
+                Median(idle) * 1e3, fillMedian / Median(idle));
     std::printf("scry dups, no catalogue:              %7.2f ms = %.2f x find (target 1.2 or less); with the catalogue "
                 "%.2f ms = %.2f x find with it\n",
                 Median(dupsCold) * 1e3, Median(dupsCold) / coldMedian, Median(dupsWarm) * 1e3,

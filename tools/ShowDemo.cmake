@@ -1,5 +1,6 @@
-# The demo's second half, run in the demo folder: a few lines of scry show, and scry's page of
-# the demo written beside bankscry's listings; then where the programs and outputs are.
+# The demo's second half, run in the demo folder: a few lines of scry show, scry's page of the
+# demo and its first set list's stage view written beside bankscry's listings; then what was
+# written, and what to open and try next.
 execute_process(COMMAND ${SCRY} show Kronos_Demo.PCG OUTPUT_VARIABLE shown RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "scry show ended with status ${status}")
@@ -17,6 +18,20 @@ execute_process(COMMAND ${SCRY} html Kronos_Demo.PCG -o Kronos_Demo.html RESULT_
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "scry html ended with status ${status}")
 endif()
+execute_process(COMMAND ${SCRY} stage Kronos_Demo.PCG 0 -o Kronos_Demo_stage_000.html RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "scry stage ended with status ${status}")
+endif()
 get_filename_component(folder . ABSOLUTE)
-message("\nbankscry: ${BANKSCRY}\nscry:     ${SCRY}\n"
-        "The demo's listings and page: ${folder}/Kronos_Demo_out.txt, Kronos_Demo_out.txt_sets.csv and Kronos_Demo.html")
+file(RELATIVE_PATH scry ${folder} ${SCRY})
+message("\nWritten in ${folder}:\n"
+        "  Kronos_Demo_out.txt and Kronos_Demo_out.txt_sets.csv  bankscry's report and CSV of the demo\n"
+        "  Kronos_Demo.html                                      scry's page: set lists, banks, search\n"
+        "  Kronos_Demo_stage_000.html                            set list 0 on stage, for a phone\n"
+        "The programs: ${BANKSCRY} and ${SCRY}\n\n"
+        "Open Kronos_Demo.html in a browser (\"On stage\" and \"Print gig sheet\" beside each set list), then,\n"
+        "from ${folder}:\n"
+        "  ${scry} show Kronos_Demo.PCG --setlist 1          what set list 1 plays, slot by slot\n"
+        "  ${scry} gig Kronos_Demo.PCG 1                     a gig sheet to print\n"
+        "  ${scry} setlist Kronos_Demo.PCG 1 -o wedding.txt  set list 1 as text to edit, then scry apply\n"
+        "The README's \"Try this next\" goes on from there.")

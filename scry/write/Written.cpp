@@ -107,7 +107,9 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
     // Outside its pieces the new file is its source: only they are compared, where nothing was meant.
     std::sort(meant.begin(), meant.end(), [](const ByteRange& a, const ByteRange& b) { return a.from < b.from; });
     const std::string_view source = made.Source();
-    for (const auto& [offset, piece] : made.Pieces()) {
+    for (const auto& entry : made.Pieces()) {
+        const std::int64_t offset = entry.first;
+        const std::string& piece = entry.second;
         const std::int64_t end = offset + static_cast<std::int64_t>(piece.size());
         const auto compare = [&](std::int64_t from, std::int64_t to) -> std::string {
             if (from >= to)
