@@ -92,7 +92,9 @@ void FileOf(Recipe& recipe, std::string& file)
     static constexpr std::uint32_t CombiIds[] = {0, 1, 6, 0x20000, 0x20006, 9};
     const std::uint8_t flags = recipe.Byte();
     std::uint32_t setListCount = 128;
-    std::vector<Bank> banks;
+    // Banks are made in buffers kept from input to input, as the set lists are.
+    static std::vector<Bank> kept(12);
+    std::size_t count = 0;
     std::string extra;
     while (recipe.More()) {
         const std::uint8_t op = recipe.Byte();
@@ -116,37 +118,32 @@ void FileOf(Recipe& recipe, std::string& file)
         case 3: {   // a bank
             const std::uint8_t what = recipe.Byte();
             const bool combi = what % 3 == 2;
-            Bank bank{combi           ? "CBK1"
-                      : what % 3 == 1 ? "MBK1"
-                                      : "PBK1",
-                      combi ? CombiIds[recipe.Byte() % std::size(CombiIds)]
-                            : ProgramIds[recipe.Byte() % std::size(ProgramIds)],
-                      combi ? pcgw::CombiSize : pcgw::ProgramSize,
-                      {},
-                      128,
-                      0};
+            Bank& bank = kept[count < kept.size() ? count++ : kept.size() - 1];
+            bank.id = combi ? "CBK1" : what % 3 == 1 ? "MBK1" : "PBK1";
+            bank.bankId = combi ? CombiIds[recipe.Byte() % std::size(CombiIds)]
+                                : ProgramIds[recipe.Byte() % std::size(ProgramIds)];
+            bank.recordSize = combi ? pcgw::CombiSize : pcgw::ProgramSize;
+            bank.numProgs = 128;
             bank.objSize = static_cast<std::uint32_t>(bank.recordSize);
-            bank.records = pcgw::Records(bank.recordSize);
+            bank.records.assign(pcgw::BankRecords * bank.recordSize, '\0');
             pcgw::FillRecords(bank.records, bank.recordSize, recipe.Byte());
             for (std::size_t i = 0; i < 128; i += 1 + recipe.Byte() % 64)
                 pcgw::SetRecordName(bank.records, bank.recordSize, i, recipe.Name());
-            if (banks.size() < 12)
-                banks.push_back(std::move(bank));
             break;
         }
         case 4:   // a record copied within or between banks: a sound in two places
-            if (!banks.empty()) {
-                Bank& from = banks[recipe.Byte() % banks.size()];
-                Bank& to = banks[recipe.Byte() % banks.size()];
+            if (count > 0) {
+                Bank& from = kept[recipe.Byte() % count];
+                Bank& to = kept[recipe.Byte() % count];
                 const std::size_t i = recipe.Byte() % 128, j = recipe.Byte() % 128;
                 if (from.recordSize == to.recordSize)
-                    to.records.replace(j * to.recordSize, to.recordSize,
-                                       from.records.substr(i * from.recordSize, from.recordSize));
+                    std::copy_n(from.records.begin() + static_cast<std::ptrdiff_t>(i * from.recordSize),
+                                from.recordSize, to.records.begin() + static_cast<std::ptrdiff_t>(j * to.recordSize));
             }
             break;
         case 5:   // a bank header that lies, keeping its product or not
-            if (!banks.empty()) {
-                Bank& bank = banks[recipe.Byte() % banks.size()];
+            if (count > 0) {
+                Bank& bank = kept[recipe.Byte() % count];
                 const std::uint8_t how = recipe.Byte();
                 if (how % 2 == 0) {
                     bank.numProgs = 64;
@@ -167,26 +164,39 @@ void FileOf(Recipe& recipe, std::string& file)
         default: break;
         }
     }
-    // Written in one string, headers first, so that the set-list bank is copied once.
-    std::string programs, combis;
-    for (const Bank& bank : banks)
-        (std::string(bank.id) == "CBK1" ? combis : programs) +=
-            pcgw::Chunk(bank.id, pcgw::BankHead(bank.numProgs, bank.objSize, bank.bankId) + bank.records);
+    // Written straight into file, headers first, so that no bank is copied twice.
     const auto size32 = [](std::size_t size) { return static_cast<std::uint32_t>(size); };
+    const auto bodyOf = [&](bool combis) {
+        std::size_t body = 0;
+        for (std::size_t b = 0; b < count; ++b)
+            if ((std::string(kept[b].id) == "CBK1") == combis)
+                body += 24 + kept[b].records.size();
+        return body;
+    };
+    const std::size_t programs = bodyOf(false), combis = bodyOf(true);
     const std::size_t setListBank = 12 + setLists.size();
-    std::string tail;
-    if (!programs.empty())
-        tail += pcgw::Chunk("PRG1", programs);
-    if (!combis.empty())
-        tail += pcgw::Chunk("CMB1", combis);
-    tail += extra;
-    file.assign(pcgw::FileHeader((flags & 1) != 0 ? 0x50 : 0x68));
-    file += pcgw::ChunkHead("PCG1", size32(24 + setListBank + tail.size()));
+    const std::size_t tail = (programs > 0 ? 12 + programs : 0) + (combis > 0 ? 12 + combis : 0) + extra.size();
+    file.clear();   // its memory kept: an assignment would take the new text's, and grow it again
+    file += pcgw::FileHeader((flags & 1) != 0 ? 0x50 : 0x68);
+    file += pcgw::ChunkHead("PCG1", size32(24 + setListBank + tail));
     file += pcgw::ChunkHead("SLS1", size32(12 + setListBank));
     file += pcgw::ChunkHead("SBK1", size32(setListBank));
     file += pcgw::BankHead(setListCount, pcgw::SetListSize, 0);
     file += setLists;
-    file += tail;
+    for (const bool combi : {false, true}) {
+        if ((combi ? combis : programs) == 0)
+            continue;
+        file += pcgw::ChunkHead(combi ? "CMB1" : "PRG1", size32(combi ? combis : programs));
+        for (std::size_t b = 0; b < count; ++b) {
+            const Bank& bank = kept[b];
+            if ((std::string(bank.id) == "CBK1") != combi)
+                continue;
+            file += pcgw::ChunkHead(bank.id, size32(12 + bank.records.size()));
+            file += pcgw::BankHead(bank.numProgs, bank.objSize, bank.bankId);
+            file += bank.records;
+        }
+    }
+    file += extra;
     if ((flags & 6) == 2)
         file.resize(file.size() - (flags >> 3) * 4099 % file.size());   // cut
     else if ((flags & 6) == 4)
@@ -206,17 +216,19 @@ void Check(bool ok, const char* what)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     Recipe recipe(data, size);
-    static std::string bytes, other;
+    static std::string bytes, other, made;   // kept from input to input, as FileOf's
     FileOf(recipe, bytes);
     try {
-        const scry::FileModel model = scry::ReadModelOfBytes("f.PCG", bytes);
+        std::vector<scry::FileModel> files;   // as the commands that take several files have them
+        files.push_back(scry::ReadModelOfBytes("f.PCG", bytes));
+        const scry::FileModel& model = files.front();
         std::string out;
         // Every slot now and then, the used ones most of the time.
         const bool all = size > 3 && data[3] == 0xA5;
         scry::WriteShow(out, model, all);
-        scry::WriteSlotsCsv(out, {model}, all);
-        scry::WriteRecordsCsv(out, {model});
-        scry::WriteJson(out, {model}, false);
+        scry::WriteSlotsCsv(out, files, all);
+        scry::WriteRecordsCsv(out, files);
+        scry::WriteJson(out, files, false);
         out += scry::HtmlPage(model);
         // A mutation of the file: a byte changed inside its set lists or its banks.
         other.assign(bytes);
@@ -233,15 +245,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string text = scry::SetListTextOf(model, at, scry::SetListFingerprint(list));
             const scry::Applied applied = scry::ApplySetLists(model, bytes, {{"t.txt", text}}, false);
             Check(applied.faults.empty(), "an unedited set-list text is refused");
-            Check(applied.made.Whole() == bytes, "an unedited set-list text changes the file");
+            applied.made.WholeInto(made);
+            Check(made == bytes, "an unedited set-list text changes the file");
         }
         // Follow and copy between the two files.
         if (!changed.Damaged()) {
             const std::vector<scry::FollowStep> steps = scry::PlanFollow(model, changed);
             const scry::Carried followed = scry::Followed(changed, other, steps);
-            Check(scry::ChangedOutside(followed.made.Whole(), other, followed.changed).empty(),
+            followed.made.WholeInto(made);
+            Check(scry::ChangedOutside(made, other, followed.changed).empty() &&
+                      scry::ChangedOutside(followed.made, followed.changed).empty(),
                   "follow changes bytes outside");
-            Check(scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", followed.made.Whole()), model, steps).empty(),
+            Check(scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", made), model, steps).empty(),
                   "a followed slot plays another sound");
             scry::CopyAsk ask;
             ask.setLists.push_back({data[0] % 8u, (data[0] >> 3) % 128u, "--setlist"});
@@ -252,9 +267,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     out += line;
             if (plan.refusals.empty()) {
                 const scry::Carried copied = scry::Copied(bytes, model, other, changed, plan);
-                Check(scry::ChangedOutside(copied.made.Whole(), other, copied.changed).empty(),
+                copied.made.WholeInto(made);
+                Check(scry::ChangedOutside(made, other, copied.changed).empty() &&
+                          scry::ChangedOutside(copied.made, copied.changed).empty(),
                       "copy changes bytes outside");
-                Check(scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", copied.made.Whole()), model, plan).empty(),
+                Check(scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", made), model, plan).empty(),
                       "a copy does not read back as planned");
             }
         }

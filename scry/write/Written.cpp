@@ -72,6 +72,12 @@ void NewFile::Overlay(std::int64_t at, std::size_t length, std::uint8_t* into) c
     }
 }
 
+void NewFile::WholeInto(std::string& into) const
+{
+    into.assign(source);
+    Overlay(0, into.size(), reinterpret_cast<std::uint8_t*>(into.data()));
+}
+
 std::string NewFile::Read(std::int64_t at, std::size_t length) const
 {
     std::string bytes(source.substr(static_cast<std::size_t>(at), length));

@@ -41,6 +41,8 @@ public:
     void Overlay(std::int64_t at, std::size_t length, std::uint8_t* into) const;
     // The whole new file, made in memory.
     std::string Whole() const { return Read(0, source.size()); }
+    // The same, made in `into` (its memory used again).
+    void WholeInto(std::string& into) const;
     std::int64_t Size() const { return static_cast<std::int64_t>(source.size()); }
     std::string_view Source() const { return source; }
     // Where it may differ from its source: its pieces, by offset.
