@@ -48,6 +48,17 @@ void Output(CLI::App& command, Options& options, const char* what)
     command.add_flag("--force", options.force, "Replace the -o file where one exists");
 }
 
+// A page of one set list: FILE, N, and the page's name.
+void SetListPageOptions(CLI::App& command, Options& options, const char* besideName)
+{
+    OneFile(command, options, "A PCG file");
+    SetListNumber(command, options);
+    const std::string what = "Write the page to FILE (- for standard output), over a page of scry, or any other file "
+                             "with --force. Without -o it is written beside the input, as " +
+                             std::string(besideName);
+    Output(command, options, what.c_str());
+}
+
 constexpr const char* ToStandardOutput =
     "Write to FILE instead of standard output (- for standard output): written beside its name and put in "
     "place whole, never over an input, a PCG file or a folder, over another existing file only with --force";
@@ -101,22 +112,12 @@ const CommandRow Commands[] = {
      &RunUses},
     {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
      [](CLI::App& command, Options& options) {
-         OneFile(command, options, "A PCG file");
-         SetListNumber(command, options);
-         Output(command, options,
-                "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
-                "Without -o it is written beside the input, as name_gig_NNN.html");
+         SetListPageOptions(command, options, "name_gig_NNN.html");
          command.add_flag("--compact", options.compact, "Smaller type: up to 64 used slots on one A4 page (large: 24)");
      },
      &RunGig},
     {"stage", "A page for a phone on stage: set list N one slot at a time in large type, the next below",
-     [](CLI::App& command, Options& options) {
-         OneFile(command, options, "A PCG file");
-         SetListNumber(command, options);
-         Output(command, options,
-                "Write the page to FILE (- for standard output), over a page of scry, or any other file with --force. "
-                "Without -o it is written beside the input, as name_stage_NNN.html");
-     },
+     [](CLI::App& command, Options& options) { SetListPageOptions(command, options, "name_stage_NNN.html"); },
      &RunStage},
     {"setlist", "Set list N as a text to edit in any editor and write back with apply",
      [](CLI::App& command, Options& options) {

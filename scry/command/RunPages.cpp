@@ -48,31 +48,37 @@ int RunHtml(const Options& options, Console& console)
     Session session(console, options.files, output, OutputKind::Page, options.force);
     if (options.files.size() == 1)
         return WritePage(session, console, HtmlPage(session.Read(0)));
-    const FileModel oldFile = session.Read(0);
-    const FileModel newFile = session.Read(1);
-    return WritePage(session, console, HtmlComparison(Compare(oldFile, newFile)));
+    const std::vector<FileModel> files = session.ReadTogether(2);
+    return WritePage(session, console, HtmlComparison(Compare(files[0], files[1])));
 }
 
-int RunGig(const Options& options, Console& console)
+namespace {
+
+// A page of set list N alone, written beside the file as name + suffix + NNN.html without -o.
+template <class Make>
+int SetListPage(const Options& options, Console& console, const char* suffix, Make make)
 {
     const auto number = static_cast<std::size_t>(options.setList);
     const std::string output = PageName(options.output, [&] {
-        return PageNameBeside(options.file, "_gig_" + Pad3(static_cast<unsigned>(number)) + ".html");
+        return PageNameBeside(options.file, suffix + Pad3(static_cast<unsigned>(number)) + ".html");
     });
     Session session(console, {options.file}, output, OutputKind::Page, options.force);
     const FileModel file = session.Read(0);
-    return WritePage(session, console, GigPage(file, session.SetListOf(file, number), options.compact));
+    return WritePage(session, console, make(file, session.SetListOf(file, number)));
+}
+
+}   // namespace
+
+int RunGig(const Options& options, Console& console)
+{
+    return SetListPage(options, console, "_gig_",
+                       [&](const FileModel& file, const SetListAt& at) { return GigPage(file, at, options.compact); });
 }
 
 int RunStage(const Options& options, Console& console)
 {
-    const auto number = static_cast<std::size_t>(options.setList);
-    const std::string output = PageName(options.output, [&] {
-        return PageNameBeside(options.file, "_stage_" + Pad3(static_cast<unsigned>(number)) + ".html");
-    });
-    Session session(console, {options.file}, output, OutputKind::Page, options.force);
-    const FileModel file = session.Read(0);
-    return WritePage(session, console, StagePage(file, session.SetListOf(file, number)));
+    return SetListPage(options, console, "_stage_",
+                       [](const FileModel& file, const SetListAt& at) { return StagePage(file, at); });
 }
 
 }   // namespace scry
