@@ -97,7 +97,7 @@ inline constexpr ChangeKind ChangeKinds[ChangeCount] = {
     {Change::Renamed, "renamed", "renamed", "\xE2\x9C\x8E", "m-renamed", "renamed"},   // pencil
     {Change::Changed, "changed", "changed", "\xE2\x97\x8F", "m-changed", "changed"},   // black circle
     {Change::Moved, "moved", "moved", "\xE2\x86\x94", "m-moved", "moved"},             // left right arrow
-    {Change::Copied, "copied", "copied", "\xE2\x8E\x98", "m-copied", "copied"},        // next page
+    {Change::Copied, "copied", "copied", "\xE2\x9D\x90", "m-copied", "copied"},        // shadowed square
     {Change::Added, "added", "added", "+", "m-added", "added"},
     {Change::Removed, "removed", "removed", "\xE2\x88\x92", "m-removed", "removed"},                     // minus
     {Change::Settings, "settings", "settings changed", "\xE2\x9A\x99", "m-settings", "slot settings"},   // gear

@@ -466,8 +466,30 @@ try {
         const sheet = (await open(demoGig, 390, 844, true)).page;
         await sheet.screenshot({ path: path.join(outDir, 'scry-gig-phone.png') });
         await sheet.close();
-        console.log(`# screenshots in ${outDir}: scry-demo-setlist.png, scry-demo-bank.png (1280 px), scry-demo-phone.png, ` +
-                    'scry-stage-phone.png, scry-gig-phone.png (390 px)');
+        // The Saturday edit of the README: set list 1 exported, "Party Organ" moved down and played
+        // louder, "First Dance" renamed, "Disco Strings" retargeted; its comparison's first screen.
+        // (Run in the work folder, so that the page names its files as a person would.)
+        fs.copyFileSync(demo, path.join(work, 'Kronos_Demo.PCG'));
+        const inWork = { stdio: 'ignore', cwd: work };
+        execFileSync(scry, ['setlist', 'Kronos_Demo.PCG', '1', '-o', 'wedding.txt'], inWork);
+        const text = path.join(work, 'wedding.txt');
+        const lines = fs.readFileSync(text, 'latin1').split('\n');
+        const organ = lines.findIndex((l) => l.startsWith('"Party Organ"'));
+        [lines[organ], lines[organ + 1]] = [lines[organ + 1], lines[organ].replace('yellow   90', 'yellow  110')];
+        const edited = lines.map((l) => l.startsWith('"First Dance"  ') ? l.replace('"First Dance"  ', '"Our First Dance"')
+            : l.startsWith('"Disco Strings"') ? l.replace('Prog  I-A081', 'Prog  I-A082') : l);
+        fs.writeFileSync(text, edited.join('\n'), 'latin1');
+        execFileSync(scry, ['apply', 'Kronos_Demo.PCG', 'wedding.txt', '-o', 'Saturday.PCG'], inWork);
+        execFileSync(scry, ['html', 'Kronos_Demo.PCG', 'Saturday.PCG'], inWork);
+        const saturdayPage = path.join(work, 'Saturday_diff.html');
+        const first = (await open(saturdayPage, 1280, 800)).page;
+        const listed = await first.$$eval('.differences li', (items) => items.map((li) => li.textContent));
+        check('the Saturday edit\'s first screen lists its differences',
+              listed.some((t) => t.includes('"Party Organ" (Wedding Set): moved from 001/006; volume 110, was 90')), JSON.stringify(listed));
+        await first.screenshot({ path: path.join(outDir, 'scry-saturday-diff.png') });
+        await first.close();
+        console.log(`# screenshots in ${outDir}: scry-demo-setlist.png, scry-demo-bank.png, scry-saturday-diff.png (1280 px), ` +
+                    'scry-demo-phone.png, scry-stage-phone.png, scry-gig-phone.png (390 px)');
     }
 } catch (error) {
     check('the browser run', false, String(error && error.stack || error));
