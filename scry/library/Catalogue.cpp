@@ -182,8 +182,15 @@ std::int64_t Catalogue::RowsId(const SharedRows& rows)
     if (rows == nullptr)
         return 0;
     const auto known = ids.find(rows.get());
-    if (known != ids.end())
-        return known->second;
+    if (known != ids.end()) {
+        // Kept from earlier in this run: still there, unless another process dropped it since.
+        Statement& there = database->Prepared("SELECT 1 FROM rows WHERE id = ?1");
+        there.Bind(1, known->second);
+        if (there.Step())
+            return known->second;
+        loaded.erase(known->second);
+        ids.erase(known);
+    }
     const std::string blob = EncodeRows(*rows);
     const auto hash = static_cast<std::int64_t>(RowsHash(*rows));
     Statement same(*database, "SELECT id, rows FROM rows WHERE hash = ?1");

@@ -248,6 +248,8 @@ done
 check "48 files, one line each" 48 "$(wc -l < alone.txt)"
 if command -v sqlite3 > /dev/null; then
     check "the catalogue holds each file once" 48 "$(sqlite3 shared.sqlite 'SELECT count(*) FROM files')"
+    check "and each bank's rows once, every one held by a file" "$(sqlite3 shared.sqlite 'SELECT count(DISTINCT rows) FROM holds') 0" \
+        "$(sqlite3 shared.sqlite 'SELECT count(*) FROM rows') $(sqlite3 shared.sqlite 'SELECT count(*) FROM rows WHERE id NOT IN (SELECT rows FROM holds)')"
 else
     echo "SKIPPED: sqlite3 is not installed; the catalogue's rows were not counted"
 fi

@@ -330,6 +330,26 @@ TEST_F(Library, RowsAFileSharesWithOthersAreKeptOnceAndFoundInEach)
     EXPECT_EQ(database.Number("SELECT count(*) FROM rows"), 3);
 }
 
+// Two processes share a catalogue: rows that one of them still knows, and that the other dropped
+// with the last file that held them, are stored again when a file holds them anew.
+TEST_F(Library, RowsAnotherProcessDroppedAreStoredAgain)
+{
+    const scry::FileSummary summary = scry::SummaryOf(Gig().Model());
+    scry::Catalogue one(Path("cat.sqlite")), two(Path("cat.sqlite"));
+    const FileIdentity identity{1000, 2000, 3000};
+    const std::int64_t first = one.Store("/lib/f.PCG", identity, summary);
+    const std::optional<scry::FileSummary> loaded = two.Load(first);   // two knows its rows now
+    ASSERT_TRUE(loaded);
+    one.Drop({first});   // the last file that held them: the rows go with it
+    EXPECT_EQ(scry::Database(Path("cat.sqlite")).Number("SELECT count(*) FROM rows"), 0);
+    const std::int64_t again = two.Store("/lib/g.PCG", identity, *loaded);
+    const std::optional<scry::FileSummary> back = one.Load(again);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->banks.size(), summary.banks.size());
+    EXPECT_TRUE(*back->banks[1].rows == *summary.banks[1].rows);
+    EXPECT_TRUE(*back->setLists == *summary.setLists);
+}
+
 TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
 {
     Write("lib/a.PCG", Gig().Bytes());
