@@ -221,9 +221,9 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
     };
     RunTogether({firstHalf, secondHalf}, work);   // warm-up: every file in the page cache
     Run(noCatalogue("find"), work);
-    std::vector<double> cat, cold, fill, warm, dupsCold, dupsWarm, idle;
+    std::vector<double> cat, cold, fill, warm, dupsCold, dupsWarm, idle, dupsRatio, catRatio;
     long coldPeak = 0, fillPeak = 0;
-    for (int i = 0; i < std::max(3, runs / 3); ++i) {
+    for (int i = 0; i < std::max(5, runs / 2); ++i) {
         cat.push_back(RunTogether({firstHalf, secondHalf}, work));
         const RunResult coldRun = Run(noCatalogue("find"), work);
         cold.push_back(coldRun.seconds);
@@ -234,6 +234,9 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
         fillPeak = std::max(fillPeak, fillRun.peakKiB);
         warm.push_back(Run(withCatalogue("find"), work).seconds);
         dupsCold.push_back(Run(noCatalogue("dups"), work).seconds);
+        // Ratios taken round by round, so that a machine whose speed drifts compares like with like.
+        dupsRatio.push_back(dupsCold.back() / cold.back());
+        catRatio.push_back(cold.back() / cat.back());
         dupsWarm.push_back(Run(withCatalogue("dups"), work).seconds);
         idle.push_back(Run({scry, "--version"}, work).seconds);
     }
@@ -244,7 +247,7 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
                 static_cast<double>(bytes) / 1e9, catMedian * 1e3);
     std::printf("scry find, no catalogue, two threads: %7.2f ms = %.2f x cat (target 1.5 or less), peak %.1f MiB "
                 "(target 64 or less)\n",
-                coldMedian * 1e3, coldMedian / catMedian, coldPeak / 1024.0);
+                coldMedian * 1e3, Median(catRatio), coldPeak / 1024.0);
     std::printf("scry find filling the catalogue:      %7.2f ms = %.2f x cat (target 2 or less), peak %.1f MiB\n",
                 fillMedian * 1e3, fillMedian / catMedian, fillPeak / 1024.0);
     std::printf("scry find with the catalogue:         %7.2f ms = 1/%.0f of the first (target 1/50 or less; 150 ms or "
@@ -254,8 +257,10 @@ void LibraryRuns(const std::string& scry, const fs::path& library, const fs::pat
                 Median(idle) * 1e3, fillMedian / Median(idle));
     std::printf("scry dups, no catalogue:              %7.2f ms = %.2f x find (target 1.2 or less); with the catalogue "
                 "%.2f ms = %.2f x find with it\n",
-                Median(dupsCold) * 1e3, Median(dupsCold) / coldMedian, Median(dupsWarm) * 1e3,
-                Median(dupsWarm) / warmMedian);
+                Median(dupsCold) * 1e3, Median(dupsRatio), Median(dupsWarm) * 1e3, Median(dupsWarm) / warmMedian);
+    std::printf("  (the ratios to cat and to find are the median of each round's, its runs one after the other; "
+                "as ratios of the medians: %.2f and %.2f)\n",
+                coldMedian / catMedian, Median(dupsCold) / coldMedian);
 }
 
 void WildcardRun(const std::string& bankscry, const fs::path& input, const fs::path& work, int copies)

@@ -122,82 +122,103 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
     SoundIndex sounds(after);
     const auto played = PlayedPlaces(dest, replaced);
 
-    // Each used slot that plays a record of SRC plays its sound in the copy: where the copy holds
-    // it, or where it is copied in.
+    // Each used slot that plays a record of SRC plays its sound in the copy: first where the copy
+    // holds it already, each such place then taken, so that nothing copied in for another slot
+    // lands on it; then, for the sounds the copy lacks, where they are copied in.
     std::map<std::pair<ChunkId, std::uint32_t>, RecordAt> copiedIn;   // sounds copied in, by chunk and sound
     std::vector<RecordAt> missing;
     std::set<std::pair<ChunkId, std::uint32_t>> missingSounds;
     std::set<Place> taken;
     for (const auto& [place, asked] : written)
         taken.insert(place);
+    struct Lacking {
+        SlotWrite* write;
+        Plays plays;
+    };
+    std::vector<Lacking> lacking;
     for (std::size_t c = 0; c < plan.setLists.size(); ++c) {
         SetListWrite& write = plan.setLists[c];
         const SetList& list = *sources[c];
-        for (std::size_t j = 0; j < list.slots.size(); ++j) {
-            const Slot& slot = list.slots[j];
-            if (!slot.used)
-                continue;
-            const Plays plays = WhatSlotPlays(src, TargetOf(slot.fields));
-            SlotWrite slotWrite{j, plays.target, plays.target, {}, plays.record != nullptr, {}};
-            if (plays.record != nullptr) {
-                const Bank& bank = src.banks[plays.bank];
-                const std::pair<ChunkId, std::uint32_t> key{bank.id, plays.record->sound};
-                const std::vector<RecordAt> places =
-                    PlacesSlotsCanPlay(after, sounds.PlacesOf(bank.id, plays.record->sound));
-                const auto in = copiedIn.find(key);
-                if (!places.empty()) {
-                    slotWrite.sound = sounds.Choose(places, plays.record->name, bank.bankId, plays.target.number);
-                } else if (in != copiedIn.end()) {
-                    slotWrite.sound = in->second;
-                } else if (!ask.to) {
-                    if (missingSounds.insert(key).second)
-                        missing.push_back({plays.bank, plays.target.number});
-                    slotWrite.playsRecord = false;
-                } else {
-                    // The next place of --to's bank that no slot of DEST plays and nothing else takes.
-                    std::uint32_t bankId = 0;
-                    std::size_t into = 0;
-                    if (!BankIdOfName(NamingOf(bank.kind), *ask.to, bankId) ||
-                        !RecordBankAt(after, bank.kind, bankId, into)) {
-                        CopyRefusal refusal{CopyRefusal::NoToBank, *ask.to};
-                        refusal.recordKind = bank.kind;
-                        refuse(refusal);
-                        return plan;
-                    }
-                    if (after.banks[into].id != bank.id) {
-                        CopyRefusal refusal{CopyRefusal::OtherEngine, "--to " + *ask.to};
-                        refusal.srcChunk = bank.id;
-                        refusal.destChunk = after.banks[into].id;
-                        refuse(refusal);
-                        return plan;
-                    }
-                    std::size_t n = 0;
-                    while (n < RecordsPerBank && (taken.count({into, n}) != 0 || played.count({into, n}) != 0))
-                        ++n;
-                    if (n == RecordsPerBank) {
-                        refuse({CopyRefusal::ToBankFull, *ask.to});
-                        return plan;
-                    }
-                    taken.insert({into, n});
-                    const RecordAt at{into, n};
-                    copiedIn[key] = at;
-                    plan.records.push_back({{plays.bank, plays.target.number}, at, true});
-                    after.banks[into].records[n] = *plays.record;
-                    slotWrite.sound = at;
-                }
-                if (slotWrite.playsRecord &&
-                    !TargetOfRecord(after, slotWrite.sound.bank, slotWrite.sound.number, slotWrite.to)) {
-                    CopyRefusal refusal{CopyRefusal::NoToBank, ask.to.value_or("")};
-                    refusal.recordKind = bank.kind;
-                    refuse(refusal);
-                    return plan;
-                }
-                if (slotWrite.playsRecord)
-                    slotWrite.name = RecordOf(after, slotWrite.sound).name;
+        for (std::size_t j = 0; j < list.slots.size(); ++j)
+            if (list.slots[j].used) {
+                const Plays plays = WhatSlotPlays(src, TargetOf(list.slots[j].fields));
+                write.slots.push_back({j, plays.target, plays.target, {}, plays.record != nullptr, {}});
             }
-            write.slots.push_back(slotWrite);
-        }
     }
+    for (std::size_t c = 0; c < plan.setLists.size(); ++c)
+        for (SlotWrite& slotWrite : plan.setLists[c].slots) {
+            if (!slotWrite.playsRecord)
+                continue;
+            const Plays plays = WhatSlotPlays(src, slotWrite.from);
+            const Bank& bank = src.banks[plays.bank];
+            const std::vector<RecordAt> places =
+                PlacesSlotsCanPlay(after, sounds.PlacesOf(bank.id, plays.record->sound));
+            if (places.empty()) {
+                lacking.push_back({&slotWrite, plays});
+                continue;
+            }
+            slotWrite.sound = sounds.Choose(places, plays.record->name, bank.bankId, plays.target.number);
+            taken.insert({slotWrite.sound.bank, slotWrite.sound.number});
+        }
+    for (const Lacking& need : lacking) {
+        SlotWrite& slotWrite = *need.write;
+        const Plays& plays = need.plays;
+        const Bank& bank = src.banks[plays.bank];
+        const std::pair<ChunkId, std::uint32_t> key{bank.id, plays.record->sound};
+        const auto in = copiedIn.find(key);
+        if (in != copiedIn.end()) {
+            slotWrite.sound = in->second;
+            continue;
+        }
+        if (!ask.to) {
+            if (missingSounds.insert(key).second)
+                missing.push_back({plays.bank, plays.target.number});
+            slotWrite.playsRecord = false;
+            continue;
+        }
+        // The next place of --to's bank that no slot of DEST or of a set list copied plays, and
+        // nothing else takes.
+        std::uint32_t bankId = 0;
+        std::size_t into = 0;
+        if (!BankIdOfName(NamingOf(bank.kind), *ask.to, bankId) || !RecordBankAt(after, bank.kind, bankId, into)) {
+            CopyRefusal refusal{CopyRefusal::NoToBank, *ask.to};
+            refusal.recordKind = bank.kind;
+            refuse(refusal);
+            return plan;
+        }
+        if (after.banks[into].id != bank.id) {
+            CopyRefusal refusal{CopyRefusal::OtherEngine, "--to " + *ask.to};
+            refusal.srcChunk = bank.id;
+            refusal.destChunk = after.banks[into].id;
+            refuse(refusal);
+            return plan;
+        }
+        std::size_t n = 0;
+        while (n < RecordsPerBank && (taken.count({into, n}) != 0 || played.count({into, n}) != 0))
+            ++n;
+        if (n == RecordsPerBank) {
+            refuse({CopyRefusal::ToBankFull, *ask.to});
+            return plan;
+        }
+        taken.insert({into, n});
+        const RecordAt at{into, n};
+        copiedIn[key] = at;
+        plan.records.push_back({{plays.bank, plays.target.number}, at, true});
+        after.banks[into].records[n] = *plays.record;
+        slotWrite.sound = at;
+    }
+    for (SetListWrite& write : plan.setLists)
+        for (SlotWrite& slotWrite : write.slots) {
+            if (!slotWrite.playsRecord)
+                continue;
+            if (!TargetOfRecord(after, slotWrite.sound.bank, slotWrite.sound.number, slotWrite.to)) {
+                CopyRefusal refusal{CopyRefusal::NoToBank, ask.to.value_or("")};
+                refusal.recordKind = after.banks[slotWrite.sound.bank].kind;
+                refuse(refusal);
+                return plan;
+            }
+            slotWrite.name = RecordOf(after, slotWrite.sound).name;
+        }
     if (!missing.empty()) {
         CopyRefusal refusal{CopyRefusal::SoundsMissing};
         refusal.records = missing;

@@ -1,6 +1,7 @@
 // scry follow and scry copy, end to end: the lines they say, the files they write (read back by
 // bankscry's own listings: exactly the records and slots meant differ), what scry diff sees of
 // them, and each refusal with nothing written.
+#include <algorithm>
 #include <set>
 
 #include "PCG_readK/Banks.h"
@@ -319,6 +320,36 @@ TEST_F(CarryFiles, CopyRefusesWithOneLineEachAndWritesNothing)
     EXPECT_EQ(
         Run({"copy", "src.PCG", "dest.PCG", "-o", "same.PCG", "--prog", "I-A000..I-A009=I-A000", "--force"}).status, 0);
     EXPECT_TRUE(Read("same.PCG") == Read("dest.PCG"));
+}
+
+// A set list copied with --to: a sound copied in never lands where another slot of that set list
+// finds its own sound in DEST.
+TEST_F(CarryFiles, SoundsCopiedInNeverLandWhereACopiedSlotFindsItsOwn)
+{
+    Gig src;
+    SetName(src.setLists, 2 * pcgw::SetListSize, "Sunday");
+    SetSlot(src.setLists, 2, 0, "Keys", PackSlot(1, 1, 0, 0, 0, 7, 0, 100, 0));     // I-A007: DEST lacks its sound
+    SetSlot(src.setLists, 2, 1, "Bells", PackSlot(1, 1, 0, 17, 0, 0, 0, 100, 0));   // U-A000: DEST holds it there
+    Gig dest = src;
+    FillRecords(dest.programs, pcgw::ProgramSize, 77);   // another I-A: none of SRC's I-A sounds
+    SetName(dest.setLists, 2 * pcgw::SetListSize, "");
+    Write("src.PCG", src.Bytes());
+    Write("dest.PCG", dest.Bytes());
+    ScryRun run = Run({"copy", "src.PCG", "dest.PCG", "--setlist", "2=2", "--to", "U-A", "-o", "out.PCG"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const Texts lines = SplitLines(run.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "PROGRAM U-A001 \"Prog 7\": copied from SRC's I-A007, a sound a set list copied plays, was "
+                        "\"User 1\""),
+              lines.end())
+        << run.out;
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "SLOT 002/000 \"Keys\" (Sunday): Prog I-A007 -> Prog U-A001 \"Prog 7\""),
+        lines.end())
+        << run.out;
+    // Bells plays U-A000 still, and its sound is SRC's.
+    run = Run({"show", "out.PCG", "--setlist", "2"});
+    EXPECT_NE(run.out.find("002/001  \"Bells\"  Prog U-A000 \"User 0\""), std::string::npos) << run.out;
 }
 
 // The checks a file passes as it reads back: the file meant passes, and one a step short fails.
