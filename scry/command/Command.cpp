@@ -165,32 +165,6 @@ Input OpenText(const std::string& name, const Console& console)
 
 [[noreturn]] void Exists(const std::string& name) { throw Trouble(LineText(name) + " exists; --force replaces it"); }
 
-void WriteStream(const std::string& name, std::string_view text)
-{
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    if (file == nullptr)
-        CannotWrite(name, ErrnoText(errno));
-    errno = 0;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int error = errno;
-    if (std::fclose(file) != 0 || !written)
-        CannotWrite(name, ErrnoText(error != 0 ? error : errno));
-}
-
-void WriteFile(const std::string& name, std::string_view text)
-{
-    OutFile out{name, nullptr, {}};
-    try {
-        CreateOutFile(out);
-        WriteOutFile(out, text.data(), text.size());
-        CloseOutFile(out);
-        PutOutFileInPlace(out);
-    } catch (const std::system_error& error) {
-        DiscardOutFile(out);
-        CannotWrite(name, error.code().message());
-    }
-}
-
 // The regular file under name is a set-list text exactly as scry wrote it.
 bool IsUneditedSetListText(const std::string& name)
 {
@@ -446,12 +420,9 @@ bool Session::IsInput(const std::string& name) const
 
 void Session::Deliver(std::string_view text)
 {
-    if (output.empty())
-        WriteOut(console, text);
-    else if (IsStreamDevice(output))
-        WriteStream(output, text);   // a FIFO or a terminal the user named
-    else
-        WriteFile(output, text);
+    Delivery delivery(*this);
+    std::string whole(text);
+    delivery.Finish(whole);
 }
 
 Delivery::Delivery(Session& session) : session(session)
