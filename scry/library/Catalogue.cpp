@@ -144,25 +144,25 @@ std::optional<FileSummary> Catalogue::Load(std::int64_t id)
     return Guarded([&]() -> std::optional<FileSummary> {
         // One view of the catalogue for the file and its rows, whatever another process stores.
         Transaction reading(*database, true);
-        Statement& row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
-        row.Bind(1, id);
-        if (!row.Step())
+        const PreparedUse row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
+        row->Bind(1, id);
+        if (!row->Step())
             return std::nullopt;
         try {
-            StoredFile stored = DecodeFile(row.View(0));
-            row.Reset();
-            Statement& rows = database->Prepared("SELECT rows FROM rows WHERE id = ?1");
+            StoredFile stored = DecodeFile(row->View(0));
+            row->Reset();
+            const PreparedUse rows = database->Prepared("SELECT rows FROM rows WHERE id = ?1");
             const auto load = [&](std::int64_t rowsId) -> SharedRows {
                 if (rowsId == 0)
                     return nullptr;
                 const auto kept = loaded.find(rowsId);
                 if (kept != loaded.end())
                     return kept->second;
-                rows.Bind(1, rowsId);
-                if (!rows.Step())
+                rows->Bind(1, rowsId);
+                if (!rows->Step())
                     throw DamagedSummary("a file holds rows that the catalogue does not");
-                SharedRows made = std::make_shared<const BankRows>(DecodeRows(rows.View(0)));
-                rows.Reset();
+                SharedRows made = std::make_shared<const BankRows>(DecodeRows(rows->View(0)));
+                rows->Reset();
                 Keep(rowsId, made);
                 return made;
             };
@@ -184,9 +184,9 @@ std::int64_t Catalogue::RowsId(const SharedRows& rows)
     const auto known = ids.find(rows.get());
     if (known != ids.end()) {
         // Kept from earlier in this run: still there, unless another process dropped it since.
-        Statement& there = database->Prepared("SELECT 1 FROM rows WHERE id = ?1");
-        there.Bind(1, known->second);
-        if (there.Step())
+        const PreparedUse there = database->Prepared("SELECT 1 FROM rows WHERE id = ?1");
+        there->Bind(1, known->second);
+        if (there->Step())
             return known->second;
         loaded.erase(known->second);
         ids.erase(known);

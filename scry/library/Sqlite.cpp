@@ -28,14 +28,16 @@ Database::~Database()
     sqlite3_close(db);
 }
 
-Statement& Database::Prepared(const char* sql)
+PreparedUse Database::Prepared(const char* sql)
 {
     std::unique_ptr<Statement>& statement = prepared[sql];
     if (statement == nullptr)
         statement = std::make_unique<Statement>(*this, sql);
     statement->Reset();
-    return *statement;
+    return PreparedUse(*statement);
 }
+
+PreparedUse::~PreparedUse() { statement.Reset(); }
 
 void Database::WaitWhenBusy(int ms) { sqlite3_busy_timeout(db, ms); }
 
@@ -120,7 +122,7 @@ std::string_view Statement::View(int column) const
 
 Transaction::Transaction(Database& owner, bool reads) : database(owner)
 {
-    database.Prepared(reads ? "BEGIN" : "BEGIN IMMEDIATE").Run();
+    database.Prepared(reads ? "BEGIN" : "BEGIN IMMEDIATE")->Run();
 }
 
 Transaction::~Transaction()
@@ -131,7 +133,7 @@ Transaction::~Transaction()
 
 void Transaction::Commit()
 {
-    database.Prepared("COMMIT").Run();
+    database.Prepared("COMMIT")->Run();
     open = false;
 }
 

@@ -15,6 +15,7 @@ struct sqlite3_stmt;
 namespace scry {
 
 class Statement;
+class PreparedUse;
 
 struct SqliteError : std::runtime_error {
     SqliteError(int sqliteCode, const std::string& what) : std::runtime_error(what), code(sqliteCode) {}
@@ -45,8 +46,8 @@ public:
     sqlite3* Handle() const { return db; }
     [[noreturn]] void Raise(int code) const;
     // A statement prepared once for the connection's life, ready to bind and run (sql must live
-    // as long: a literal).
-    Statement& Prepared(const char* sql);
+    // as long: a literal), and reset when this use of it ends.
+    PreparedUse Prepared(const char* sql);
 
 private:
     sqlite3* db = nullptr;
@@ -78,6 +79,21 @@ public:
 private:
     Database& database;
     sqlite3_stmt* statement = nullptr;
+};
+
+// A use of a statement the connection keeps prepared: reset when the use ends, so that no read
+// of it stays open (an open read would keep the connection on an old view of the database, and
+// its next write would fail as soon as another process had written).
+class PreparedUse {
+public:
+    explicit PreparedUse(Statement& statement) : statement(statement) {}
+    ~PreparedUse();
+    PreparedUse(const PreparedUse&) = delete;
+    PreparedUse& operator=(const PreparedUse&) = delete;
+    Statement* operator->() const { return &statement; }
+
+private:
+    Statement& statement;
 };
 
 // A transaction: begun where it is made (IMMEDIATE: the write lock taken at once; or, for one
