@@ -131,10 +131,15 @@ std::map<std::string, Catalogue::Entry> Catalogue::Entries()
 {
     return Guarded([&] {
         std::map<std::string, Entry> entries;
-        Statement rows(*database, "SELECT id, key, size, modified, inode FROM files");
-        while (rows.Step())
-            entries[rows.Bytes(1)] = {rows.Number(0),
-                                      {rows.Number(2), rows.Number(3), static_cast<std::uint64_t>(rows.Number(4))}};
+        // The summaries come with their entries, read in one go: an id is never given again, so
+        // a summary read now is the file's as long as its entry is.
+        summaries.clear();
+        Statement rows(*database, "SELECT id, key, size, modified, inode, summary FROM files");
+        while (rows.Step()) {
+            const std::int64_t id = rows.Number(0);
+            entries[rows.Bytes(1)] = {id, {rows.Number(2), rows.Number(3), static_cast<std::uint64_t>(rows.Number(4))}};
+            summaries[id] = rows.Bytes(5);
+        }
         return entries;
     });
 }
@@ -142,34 +147,59 @@ std::map<std::string, Catalogue::Entry> Catalogue::Entries()
 std::optional<FileSummary> Catalogue::Load(std::int64_t id)
 {
     return Guarded([&]() -> std::optional<FileSummary> {
-        // One view of the catalogue for the file and its rows, whatever another process stores.
-        Transaction reading(*database, true);
-        const PreparedUse row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
-        row->Bind(1, id);
-        if (!row->Step())
-            return std::nullopt;
+        // One view of the catalogue for whatever of the file is read from it now, whatever another
+        // process stores; none where its summary came with the entries and its rows are loaded.
+        std::optional<Transaction> reading;
+        const auto read = [&] {
+            if (!reading)
+                reading.emplace(*database, true);
+        };
+        std::string blob;
+        if (const auto kept = summaries.find(id); kept != summaries.end()) {
+            blob = std::move(kept->second);
+            summaries.erase(kept);
+        } else {
+            read();
+            const PreparedUse row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
+            row->Bind(1, id);
+            if (!row->Step())
+                return std::nullopt;
+            blob = row->Bytes(0);
+        }
         try {
-            StoredFile stored = DecodeFile(row->View(0));
-            row->Reset();
-            const PreparedUse rows = database->Prepared("SELECT rows FROM rows WHERE id = ?1");
+            StoredFile stored = DecodeFile(blob);
+            bool missing = false;
             const auto load = [&](std::int64_t rowsId) -> SharedRows {
                 if (rowsId == 0)
                     return nullptr;
                 const auto kept = loaded.find(rowsId);
                 if (kept != loaded.end())
                     return kept->second;
+                read();
+                const PreparedUse rows = database->Prepared("SELECT rows FROM rows WHERE id = ?1");
                 rows->Bind(1, rowsId);
-                if (!rows->Step())
-                    throw DamagedSummary("a file holds rows that the catalogue does not");
+                if (!rows->Step()) {
+                    missing = true;
+                    return nullptr;
+                }
                 SharedRows made = std::make_shared<const BankRows>(DecodeRows(rows->View(0)));
-                rows->Reset();
                 Keep(rowsId, made);
                 return made;
             };
             for (std::size_t b = 0; b < stored.summary.banks.size(); ++b)
                 stored.summary.banks[b].rows = load(stored.bankRows[b]);
             stored.summary.setLists = load(stored.setListRows);
-            reading.Commit();
+            if (missing) {
+                // Rows go only with the last file that holds them: this one was dropped since its
+                // summary was read, or the catalogue is damaged.
+                const PreparedUse there = database->Prepared("SELECT 1 FROM files WHERE id = ?1");
+                there->Bind(1, id);
+                if (!there->Step())
+                    return std::nullopt;
+                throw DamagedSummary("a file holds rows that the catalogue does not");
+            }
+            if (reading)
+                reading->Commit();
             return std::move(stored.summary);
         } catch (const DamagedSummary& damaged) {
             throw CatalogueError(std::string("a file's summary is damaged: ") + damaged.what(), true);

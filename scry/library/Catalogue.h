@@ -44,7 +44,7 @@ public:
         std::int64_t id;
         FileIdentity identity;
     };
-    // Every file the catalogue holds, by key.
+    // Every file the catalogue holds, by key; their summaries are read with them, for Load.
     std::map<std::string, Entry> Entries();
     // What a file held, as it was stored, its rows the very ones of every file loaded before
     // that holds the same; nothing where another process dropped it meanwhile.
@@ -66,6 +66,7 @@ private:
     std::unique_ptr<Database> database;
     std::map<std::int64_t, SharedRows> loaded;     // rows loaded or stored, by id: shared by the files that hold them
     std::map<const BankRows*, std::int64_t> ids;   // the ids of those rows
+    std::map<std::int64_t, std::string> summaries;   // read with the entries, until loaded
 };
 
 // Renames a catalogue that cannot be used beside its name (and removes what its journal left);

@@ -12,10 +12,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string KeyOf(const fs::path& path)
+// A path made absolute against the folder the search started in (asked of the system once, not
+// once a file), and normal.
+std::string KeyOf(const fs::path& path, const fs::path& current)
 {
-    std::error_code ignored;
-    const fs::path absolute = fs::absolute(path, ignored);
+    fs::path absolute;
+    if (!path.has_root_name() && !path.has_root_directory() && !current.empty()) {
+        absolute = current / path;
+    } else {
+        std::error_code ignored;
+        absolute = fs::absolute(path, ignored);
+    }
     return (absolute.empty() ? path : absolute).lexically_normal().string();
 }
 
@@ -34,8 +41,10 @@ FilesFound FindLibraryFiles(const std::vector<std::string>& paths, bool distinct
 {
     FilesFound found;
     std::set<std::string> seen;
+    std::error_code noCurrent;
+    const fs::path current = fs::current_path(noCurrent);
     const auto add = [&](const fs::path& path, bool named) {
-        LibraryFile file{path.string(), KeyOf(path), named};
+        LibraryFile file{path.string(), KeyOf(path, current), named};
         if (seen.insert(file.key).second || !distinct)
             found.files.push_back(std::move(file));
     };
@@ -56,7 +65,7 @@ FilesFound FindLibraryFiles(const std::vector<std::string>& paths, bool distinct
             std::sort(under.begin(), under.end());
             for (const fs::path& path : under)
                 add(path, false);
-            found.roots.push_back(KeyOf(name));
+            found.roots.push_back(KeyOf(name, current));
         } else if (fs::exists(status)) {
             add(name, true);
         } else {

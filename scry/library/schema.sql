@@ -1,14 +1,15 @@
 -- scry's library catalogue: what each PCG file held when scry last read it, so that a search
 -- reads again only the files that changed since. A catalogue of another version is set aside
 -- and built anew; nothing in it is ever the only copy of anything.
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 
 -- A file as it was read: by its absolute path, with what tells it from a later change, and what
 -- it held as one blob ("SFL2", then little-endian counted runs: what could not be read; each
 -- program and combination bank with its place and the id of its rows; the id of the rows of its
--- first set-list bank).
+-- first set-list bank). An id is never given again, so that what was read under it stays true
+-- of it while another process replaces the file.
 CREATE TABLE files (
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
     key BLOB NOT NULL UNIQUE,
     size INTEGER NOT NULL,
     modified INTEGER NOT NULL,   -- nanoseconds since 1970
@@ -18,9 +19,10 @@ CREATE TABLE files (
 
 -- The rows of a bank ("SRW2": each record with its name and both fingerprints; or each set list
 -- and each used slot with what it names as its target), kept once for every file that holds the
--- same rows, found by a hash of them and compared whole.
+-- same rows, found by a hash of them and compared whole; an id, never given again, names the same
+-- rows for as long as they are kept.
 CREATE TABLE rows (
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
     hash INTEGER NOT NULL,
     rows BLOB NOT NULL
 );

@@ -350,6 +350,48 @@ TEST_F(Library, RowsAnotherProcessDroppedAreStoredAgain)
     EXPECT_TRUE(*back->setLists == *summary.setLists);
 }
 
+// An id the catalogue gave is never given again: rows one process knows by their id are not
+// taken for other rows that another process stored after dropping them.
+TEST_F(Library, RowsStoredAfterOthersWereDroppedNeverTakeTheirIds)
+{
+    const scry::FileSummary summary = scry::SummaryOf(Gig().Model());
+    scry::FileSummary other = summary;
+    for (scry::LibraryBank& bank : other.banks) {
+        ASSERT_TRUE(bank.rows != nullptr && !bank.rows->records.empty());
+        auto rows = std::make_shared<scry::BankRows>(*bank.rows);
+        rows->records.front().name = "Another";
+        bank.rows = rows;
+    }
+    ASSERT_TRUE(other.setLists != nullptr && !other.setLists->setLists.empty());
+    auto lists = std::make_shared<scry::BankRows>(*other.setLists);
+    lists->setLists.front().name = "Another";
+    other.setLists = lists;
+    scry::Catalogue one(Path("cat.sqlite")), two(Path("cat.sqlite"));
+    const FileIdentity identity{1000, 2000, 3000};
+    const std::int64_t first = one.Store("/lib/f.PCG", identity, summary);
+    const std::optional<scry::FileSummary> loaded = two.Load(first);   // two knows its rows' ids now
+    ASSERT_TRUE(loaded);
+    one.Drop({first});
+    const std::int64_t replaced = one.Store("/lib/f.PCG", identity, other);
+    EXPECT_NE(replaced, first);
+    const std::int64_t again = two.Store("/lib/g.PCG", identity, *loaded);
+    for (const std::int64_t id : {again, replaced}) {
+        const std::optional<scry::FileSummary> back = scry::Catalogue(Path("cat.sqlite")).Load(id);
+        const scry::FileSummary& meant = id == again ? summary : other;
+        ASSERT_TRUE(back);
+        ASSERT_EQ(back->banks.size(), meant.banks.size());
+        for (std::size_t b = 0; b < meant.banks.size(); ++b)
+            EXPECT_TRUE(*back->banks[b].rows == *meant.banks[b].rows) << "bank " << b << " of file " << id;
+        EXPECT_TRUE(*back->setLists == *meant.setLists) << "file " << id;
+    }
+    // A file that another process dropped after this one read the entries: nothing, no damage.
+    scry::Catalogue three(Path("cat.sqlite"));
+    ASSERT_EQ(three.Entries().count("/lib/f.PCG"), 1u);
+    one.Drop({replaced});   // the last file that held its rows
+    EXPECT_FALSE(three.Load(replaced));
+    EXPECT_TRUE(three.Load(again));
+}
+
 TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
 {
     Write("lib/a.PCG", Gig().Bytes());
