@@ -7,7 +7,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "PCG_readK/Banks.h"
 #include "Platform/Platform.h"
 #include "command/Commands.h"
 #include "text/Text.h"
@@ -304,9 +303,11 @@ std::string NearestCommand(const std::string& word)
 
 int RunScry(const std::vector<std::string>& args, Console& console)
 {
-    if (!args.empty() && !args[0].empty() && args[0][0] != '-' &&
-        std::none_of(std::begin(Commands), std::end(Commands),
-                     [&](const CommandRow& row) { return args[0] == row.name; })) {
+    const CommandRow* named = nullptr;
+    for (const CommandRow& row : Commands)
+        if (!args.empty() && args[0] == row.name)
+            named = &row;
+    if (named == nullptr && !args.empty() && !args[0].empty() && args[0][0] != '-') {
         const std::string nearest = NearestCommand(args[0]);
         SayError(console,
                  "unknown command '" + LineText(args[0]) + "'" +
@@ -321,7 +322,8 @@ int RunScry(const std::vector<std::string>& args, Console& console)
     std::vector<std::pair<CLI::App*, const CommandRow*>> commands;
     for (const CommandRow& row : Commands) {
         CLI::App* command = app.add_subcommand(row.name, row.summary);
-        row.declare(*command, options);
+        if (named == nullptr || named == &row)   // the options of the command named, or of all for --help
+            row.declare(*command, options);
         command->footer(ExitStatuses);
         commands.emplace_back(command, &row);
     }
@@ -360,7 +362,6 @@ int RunScry(int argc, char** argv)
 {
     PrepareConsole();
     DiscardFilesBesideOnSignals();
-    PrepareBankBuffers();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
