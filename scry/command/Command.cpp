@@ -420,9 +420,7 @@ bool Session::IsInput(const std::string& name) const
 
 void Session::Deliver(std::string_view text)
 {
-    Delivery delivery(*this);
-    std::string whole(text);
-    delivery.Finish(whole);
+    Delivery(*this).Finish(text);
 }
 
 Delivery::Delivery(Session& session) : session(session)
@@ -480,10 +478,9 @@ void Delivery::Part(std::string& text)
     text.clear();
 }
 
-void Delivery::Finish(std::string& text)
+void Delivery::Finish(std::string_view rest)
 {
-    HandOn(text);
-    text.clear();
+    HandOn(rest);
     const std::string& name = session.Output();
     if (stream != nullptr) {
         errno = 0;

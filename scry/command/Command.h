@@ -174,7 +174,7 @@ public:
     // Hands text on where it holds a block or more, and empties it.
     void Part(std::string& text);
     // Hands on the rest, and puts a file in place.
-    void Finish(std::string& text);
+    void Finish(std::string_view rest);
 
     static constexpr std::size_t Block = std::size_t{1} << 16;
 

@@ -303,10 +303,9 @@ std::string NearestCommand(const std::string& word)
 
 int RunScry(const std::vector<std::string>& args, Console& console)
 {
-    const CommandRow* named = nullptr;
-    for (const CommandRow& row : Commands)
-        if (!args.empty() && args[0] == row.name)
-            named = &row;
+    const auto found = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&](const CommandRow& row) { return !args.empty() && args[0] == row.name; });
+    const CommandRow* named = found == std::end(Commands) ? nullptr : &*found;
     if (named == nullptr && !args.empty() && !args[0].empty() && args[0][0] != '-') {
         const std::string nearest = NearestCommand(args[0]);
         SayError(console,

@@ -136,6 +136,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
         Plays plays;
     };
     std::vector<Lacking> lacking;
+    std::vector<std::vector<Plays>> playsOf(plan.setLists.size());   // of each slot written, in order
     for (std::size_t c = 0; c < plan.setLists.size(); ++c) {
         SetListWrite& write = plan.setLists[c];
         const SetList& list = *sources[c];
@@ -143,13 +144,15 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             if (list.slots[j].used) {
                 const Plays plays = WhatSlotPlays(src, TargetOf(list.slots[j].fields));
                 write.slots.push_back({j, plays.target, plays.target, {}, plays.record != nullptr, {}});
+                playsOf[c].push_back(plays);
             }
     }
     for (std::size_t c = 0; c < plan.setLists.size(); ++c)
-        for (SlotWrite& slotWrite : plan.setLists[c].slots) {
+        for (std::size_t k = 0; k < plan.setLists[c].slots.size(); ++k) {
+            SlotWrite& slotWrite = plan.setLists[c].slots[k];
             if (!slotWrite.playsRecord)
                 continue;
-            const Plays plays = WhatSlotPlays(src, slotWrite.from);
+            const Plays& plays = playsOf[c][k];
             const Bank& bank = src.banks[plays.bank];
             const std::vector<RecordAt> places =
                 PlacesSlotsCanPlay(after, sounds.PlacesOf(bank.id, plays.record->sound));
