@@ -36,7 +36,7 @@ struct ChunkWalk {
 // A loaded bank goes to the receiver, a part at a time; a mapped file that shrank meanwhile read
 // as zeros, and what was made of it is not the file's.
 void HandOn(const ChunkWalk& walk, ChunkId id, const BankLoad& load, std::size_t recordSize, std::size_t size,
-            const std::string& bankName, const BankHeader& header)
+            const std::string& bankName, const BankHeader& header, const ChunkHeader& chunk)
 {
     if (walk.receiver.bank == nullptr)
         return;
@@ -44,7 +44,8 @@ void HandOn(const ChunkWalk& walk, ChunkId id, const BankLoad& load, std::size_t
               [&](const std::uint8_t* records, std::size_t first, std::size_t count) {
                   walk.receiver.bank(walk.receiver.context,
                                      BankMet{id, walk.kind, bankName, header.bankId, records, first, count, size,
-                                             load.present, load.offset, header.numProgs, header.objSize});
+                                             load.present, load.offset, header.numProgs, header.objSize,
+                                             Swapped(chunk.size)});
               });
     if (MappedInputShrank())
         RaiseInputShrank(walk.stream);
@@ -106,7 +107,7 @@ AfterChunk WalkSetLists(ChunkWalk& walk)
             const BankLoad load = LoadBank(walk.stream, into);
             Tell(walk.receiver, {.step = WalkStep::SetListDataRead, .id = id, .count = into.size});
             if (secondId == SBK1)
-                HandOn(walk, SBK1, load, SetListSize, into.size, std::string(), bank);
+                HandOn(walk, SBK1, load, SetListSize, into.size, std::string(), bank, second);
             else if (walk.receiver.data != nullptr)
                 walk.receiver.data(walk.receiver.context, secondId, load.offset, load.present);
         } else {
@@ -142,7 +143,7 @@ AfterChunk WalkBanks(ChunkWalk& walk)
                 return AfterChunk::End;
             }
             const BankChunkInfo* info = BankChunkOf(secondId);
-            HandOn(walk, secondId, load, info->recordSize, info->bankSize, bankName, header);
+            HandOn(walk, secondId, load, info->recordSize, info->bankSize, bankName, header, second);
         } else {
             Tell(walk.receiver,
                  {.step = WalkStep::UnknownInBanks, .id = id, .position = walk.entry, .kind = walk.kind});

@@ -41,6 +41,7 @@ struct BankMet {
     std::int64_t offset;           // where the bank's records begin in the file
     std::uint32_t numProgs;        // records and bytes per record, as its bank header says them
     std::uint32_t objSize;
+    std::uint32_t chunkSize;       // bytes after the bank chunk's own 12-byte header, as it says
 
     bool FirstPart() const { return first == 0; }
     bool LastPart() const { return first + count == RecordsPerBank; }

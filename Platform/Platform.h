@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -127,8 +128,16 @@ NameHolds WhatNameHolds(const std::string& name);
 // What a name leads to, through links.
 enum class NameLeadsTo { Nothing, RegularFile, Folder, Fifo, Device, OtherKind };
 NameLeadsTo WhatNameLeadsTo(const std::string& name);
-// True when the name leads, through links, to a FIFO or a character device (a terminal,
-// /dev/stdout, NUL): written as a stream, never replaced.
+// The process's own descriptor that a name leads to: /dev/stdout, /dev/fd/N, /proc/self/fd/N
+// and the like, or a link (through any number of links) to one of them; -1 where it leads to none.
+// Whatever the descriptor holds (a terminal, a pipe, a file the shell opened), the name is a way
+// to it, not a file to replace.
+int DescriptorNameLeadsTo(const std::string& name);
+// A stream that writes to a copy of the process's descriptor, as the descriptor stands (its
+// file neither cut nor moved to its start); nullptr, errno set, where it cannot be had.
+std::FILE* OpenDescriptorStream(int descriptor);
+// True when the name leads, through links, to a FIFO, a character device or a socket (a
+// terminal, NUL), or to one of the process's own descriptors: written as a stream, never replaced.
 bool IsStreamDevice(const std::string& name);
 // Up to count first bytes of the regular file under name (a link followed); 0 when there is
 // none, or it is not a regular file. Never blocks, whatever stands there.

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include <dirent.h>
@@ -280,10 +282,81 @@ NameLeadsTo WhatNameLeadsTo(const std::string& name)
     return S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? NameLeadsTo::Device : NameLeadsTo::OtherKind;
 }
 
+namespace {
+
+// The descriptor a path names by itself, without looking at what stands there: /dev/stdin,
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/thread-self/fd/N and
+// /proc/PID/fd/N of this process; -1 for any other path.
+int DescriptorPath(const std::string& path)
+{
+    const std::string name = std::filesystem::path(path).lexically_normal().generic_string();
+    if (name == "/dev/stdin")
+        return 0;
+    if (name == "/dev/stdout")
+        return 1;
+    if (name == "/dev/stderr")
+        return 2;
+    const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      std::string("/proc/thread-self/fd/"), own}) {
+        if (name.size() <= folder.size() || name.compare(0, folder.size(), folder) != 0)
+            continue;
+        const std::string number = name.substr(folder.size());
+        if (number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return std::stoi(number);
+    }
+    return -1;
+}
+
+}   // namespace
+
+int DescriptorNameLeadsTo(const std::string& name)
+{
+    // Each link in turn, as the system would follow it (at most as many as it would follow).
+    std::string path = name;
+    for (int hops = 0; hops <= 40; ++hops) {
+        if (path.empty())
+            return -1;
+        if (path.front() != '/') {
+            char here[PATH_MAX];
+            if (::getcwd(here, sizeof here) == nullptr)
+                return -1;
+            path = std::string(here) + "/" + path;
+        }
+        if (const int descriptor = DescriptorPath(path); descriptor >= 0)
+            return descriptor;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (length <= 0)
+            return -1;
+        const std::string to(target, static_cast<std::size_t>(length));
+        path = to.front() == '/' ? to : std::filesystem::path(path).parent_path().string() + "/" + to;
+    }
+    return -1;
+}
+
+std::FILE* OpenDescriptorStream(int descriptor)
+{
+    const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0)
+        return nullptr;
+    std::FILE* stream = ::fdopen(copy, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        ::close(copy);
+        errno = error;
+    }
+    return stream;
+}
+
 bool IsStreamDevice(const std::string& name)
 {
     struct stat info {};
-    return ::stat(name.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+    if (::stat(name.c_str(), &info) == 0 &&
+        (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode) || S_ISSOCK(info.st_mode)))
+        return true;
+    return DescriptorNameLeadsTo(name) >= 0;
 }
 
 void AdviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] std::size_t length) noexcept

@@ -1,6 +1,7 @@
 // Windows implementation of the platform layer (ANSI API, as the file names are byte strings).
 #include "Platform/InputStream.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -186,6 +187,15 @@ NameLeadsTo WhatNameLeadsTo(const std::string& name)
     case FILE_TYPE_CHAR: return NameLeadsTo::Device;
     default: return NameLeadsTo::OtherKind;
     }
+}
+
+// Windows names no descriptor of the process by a path (CON and NUL are devices, said below).
+int DescriptorNameLeadsTo(const std::string& /*name*/) { return -1; }
+
+std::FILE* OpenDescriptorStream(int /*descriptor*/)
+{
+    errno = EBADF;
+    return nullptr;
 }
 
 bool IsStreamDevice(const std::string& name)

@@ -429,7 +429,15 @@ Delivery::Delivery(Session& session) : session(session)
     if (name.empty())
         return;
     if (IsStreamDevice(name)) {
-        stream = std::fopen(name.c_str(), "wb");
+        // A name that leads to one of the process's descriptors is written through it, as it
+        // stands: opened again by name, a file the shell opened to append to would be cut to
+        // nothing first.
+        const int descriptor = DescriptorNameLeadsTo(name);
+        if (descriptor == 1) {
+            toStandardOutput = true;
+            return;
+        }
+        stream = descriptor >= 0 ? OpenDescriptorStream(descriptor) : std::fopen(name.c_str(), "wb");
         if (stream == nullptr)
             CannotWrite(name, ErrnoText(errno));
         return;
@@ -455,7 +463,7 @@ void Delivery::HandOn(std::string_view text)
     if (text.empty())
         return;
     const std::string& name = session.Output();
-    if (name.empty()) {
+    if (name.empty() || toStandardOutput) {
         WriteOut(session.Streams(), text);
     } else if (stream != nullptr) {
         errno = 0;
@@ -488,7 +496,7 @@ void Delivery::Finish(std::string_view rest)
         stream = nullptr;
         if (!closed)
             CannotWrite(name, ErrnoText(errno));
-    } else if (!name.empty()) {
+    } else if (!name.empty() && !toStandardOutput) {
         try {
             CloseOutFile(file);
             PutOutFileInPlace(file);

@@ -183,7 +183,8 @@ private:
 
     Session& session;
     OutFile file{};
-    std::FILE* stream = nullptr;   // a FIFO or terminal named by -o
+    std::FILE* stream = nullptr;     // a FIFO, a terminal or a descriptor named by -o
+    bool toStandardOutput = false;   // -o names standard output by a way to it (/dev/stdout)
 };
 
 }   // namespace scry

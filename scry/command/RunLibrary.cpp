@@ -67,10 +67,37 @@ FilesFound FilesOf(const std::vector<std::string>& paths, Console& console, int&
     return found;
 }
 
-// Runs a search with the catalogue the options name: one that is damaged or of another schema
-// is set aside and built anew, one that cannot be used is left alone and every file read.
+// Refuses, as trouble, a catalogue name under which a user's own file stands: an input of the
+// search, a PCG file, any other file that is no SQLite database. Nothing is moved.
+[[noreturn]] void RefuseCatalogue(const std::string& path, const std::string& why)
+{
+    throw Trouble("cannot keep the catalogue in " + LineText(path) + ": " + why +
+                  "; --catalogue names a new file, or one scry made");
+}
+
+void RefuseUsersFileAsCatalogue(const std::string& path, const std::vector<LibraryFile>& files)
+{
+    FileIdentity catalogue;
+    if (IdentifyFile(path, catalogue)) {
+        for (const LibraryFile& file : files) {
+            FileIdentity read;
+            if (IdentifyFile(file.path, read) && read == catalogue)
+                RefuseCatalogue(path, "it is an input of this command");
+        }
+    }
+    switch (RefusalOfCatalogueName(path)) {
+    case CatalogueRefusal::None: return;
+    case CatalogueRefusal::NotAFile: RefuseCatalogue(path, "it is not a regular file");
+    case CatalogueRefusal::PcgFile: RefuseCatalogue(path, "it is a PCG file");
+    case CatalogueRefusal::NotADatabase: RefuseCatalogue(path, "it is a file that is not a catalogue of scry's");
+    }
+}
+
+// Runs a search with the catalogue the options name: one of scry's that is damaged or of another
+// schema is set aside and built anew, one that cannot be used is left alone and every file read;
+// a user's file under its name is refused.
 template <class Search>
-auto WithCatalogue(const Options& options, Console& console, Search&& search)
+auto WithCatalogue(const Options& options, Console& console, const std::vector<LibraryFile>& files, Search&& search)
 {
     if (options.noCatalogue)
         return search(nullptr);
@@ -80,11 +107,14 @@ auto WithCatalogue(const Options& options, Console& console, Search&& search)
                           "--catalogue FILE keeps one");
         return search(nullptr);
     }
+    RefuseUsersFileAsCatalogue(path, files);
     for (int attempt = 0;; ++attempt) {
         try {
             Catalogue catalogue(path);
             return search(&catalogue);
         } catch (const CatalogueError& error) {
+            if (error.foreign)
+                RefuseCatalogue(path, error.what());
             const std::string said = "catalogue " + LineText(path) + " cannot be used (" + error.what() + ")";
             if (!error.damaged || attempt > 0) {
                 SayError(console, said + "; every file is read afresh");
@@ -234,7 +264,7 @@ int RunFind(const Options& options, Console& console)
     int status = Success;
     const FilesFound found = FilesOf(paths, console, status);
     ProgressLine progress(console);
-    const auto [entries, hits] = WithCatalogue(options, console, [&](Catalogue* catalogue) {
+    const auto [entries, hits] = WithCatalogue(options, console, found.files, [&](Catalogue* catalogue) {
         std::vector<FileHits> hits(found.files.size());
         Searcher searcher(query);
         std::vector<LibraryEntry> entries = ScanLibrary(
@@ -258,7 +288,7 @@ int RunDups(const Options& options, Console& console)
     int status = Success;
     const FilesFound found = FilesOf(options.files, console, status);
     ProgressLine progress(console);
-    const auto [entries, duplicates] = WithCatalogue(options, console, [&](Catalogue* catalogue) {
+    const auto [entries, duplicates] = WithCatalogue(options, console, found.files, [&](Catalogue* catalogue) {
         DuplicateFinder finder;
         std::vector<LibraryEntry> entries = ScanLibrary(
             found, catalogue, options.jobs,

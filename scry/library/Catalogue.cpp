@@ -77,6 +77,30 @@ std::string SetCatalogueAside(const std::string& path)
     return aside;
 }
 
+CatalogueRefusal RefusalOfCatalogueName(const std::string& path)
+{
+    switch (WhatNameLeadsTo(path)) {
+    case NameLeadsTo::Nothing:
+    case NameLeadsTo::Folder: return CatalogueRefusal::None;
+    case NameLeadsTo::RegularFile: break;
+    case NameLeadsTo::Fifo:
+    case NameLeadsTo::Device:
+    case NameLeadsTo::OtherKind: return CatalogueRefusal::NotAFile;
+    }
+    // Every SQLite database begins with these 16 bytes; a file of none is one SQLite makes anew.
+    static constexpr char Magic[] = "SQLite format 3";   // with its NUL: 16 bytes
+    char head[sizeof Magic] = {};
+    const std::size_t got = ReadFileStart(path, head, sizeof head);
+    if (got == 0) {
+        FileIdentity identity;
+        return IdentifyFile(path, identity) && identity.size == 0 ? CatalogueRefusal::None
+                                                                  : CatalogueRefusal::NotADatabase;
+    }
+    if (got == sizeof head && std::equal(head, head + sizeof head, Magic))
+        return CatalogueRefusal::None;
+    return got >= 4 && std::equal(head, head + 4, "KORG") ? CatalogueRefusal::PcgFile : CatalogueRefusal::NotADatabase;
+}
+
 Catalogue::Catalogue(const std::string& path)
 {
     std::error_code ignored;
@@ -102,10 +126,18 @@ void Catalogue::Open(const std::string& path)
     {
         database = std::make_unique<Database>(path);
         database->WaitWhenBusy(10000);
-        // WAL first, so that readers and a writer never wait on each other; it stays in the file.
-        database->Execute("PRAGMA journal_mode = WAL");
-        // The first read of the file: a file that is no database fails here.
+        // What the database holds is looked at before anything is written to it: one that is no
+        // catalogue of scry's (no table "files", or tables without a version) is someone's own.
         std::int64_t version = database->Number("PRAGMA user_version");
+        const auto tables = [&](const char* which) {
+            std::string sql = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND ";
+            return database->Number(sql.append(which).c_str());
+        };
+        const std::int64_t any = tables("name NOT LIKE 'sqlite!_%' ESCAPE '!'");
+        if (any > 0 && (version == 0 || tables("name = 'files'") == 0))
+            throw CatalogueError("it is an SQLite database that is not a catalogue of scry's", false, true);
+        // WAL, so that readers and a writer never wait on each other; it stays in the file.
+        database->Execute("PRAGMA journal_mode = WAL");
         if (version == 0) {
             Transaction made(*database);
             version = database->Number("PRAGMA user_version");
@@ -121,6 +153,9 @@ void Catalogue::Open(const std::string& path)
             throw CatalogueError("its schema is version " + std::to_string(version) + ", not " +
                                      std::to_string(CatalogueVersion()),
                                  true);
+        // The right version without its tables (emptied by hand, or by another program): built anew.
+        if (tables("name IN ('files', 'rows', 'holds')") < 3)
+            throw CatalogueError("tables of it are missing", true);
         database->Execute("PRAGMA synchronous = NORMAL");
     }
 }

@@ -22,9 +22,24 @@ class Database;
 class Statement;
 
 struct CatalogueError : std::runtime_error {
-    CatalogueError(const std::string& what, bool isDamaged) : std::runtime_error(what), damaged(isDamaged) {}
-    bool damaged;   // the file is no catalogue of this schema, or is damaged: to be set aside
+    CatalogueError(const std::string& what, bool isDamaged, bool isForeign = false)
+        : std::runtime_error(what), damaged(isDamaged), foreign(isForeign)
+    {
+    }
+    bool damaged;   // a catalogue of scry's of another schema, or damaged: to be set aside
+    bool foreign;   // a database that is no catalogue of scry's: someone's own, never touched
 };
+
+// Why what stands under a catalogue's name is no catalogue, seen before anything opens it: a
+// user's file, never to be set aside or written over.
+enum class CatalogueRefusal {
+    None,           // nothing there, an empty file, an SQLite database (looked into when opened), or a
+                    // folder (which no database opens: said, and every file read afresh)
+    NotAFile,       // a FIFO, a device or another kind of entry
+    PcgFile,        // it begins with KORG
+    NotADatabase,   // any other file
+};
+CatalogueRefusal RefusalOfCatalogueName(const std::string& path);
 
 // The catalogue's schema, as its file holds it, and the version that file gives it.
 const char* CatalogueSchema();

@@ -1,7 +1,7 @@
 -- scry's library catalogue: what each PCG file held when scry last read it, so that a search
 -- reads again only the files that changed since. A catalogue of another version is set aside
 -- and built anew; nothing in it is ever the only copy of anything.
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;
 
 -- A file as it was read: by its absolute path, with what tells it from a later change, and what
 -- it held as one blob ("SFL2", then little-endian counted runs: what could not be read; each

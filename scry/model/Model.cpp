@@ -3,7 +3,9 @@
 #include "model/Model.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -189,6 +191,28 @@ void ChunkSeen(void* context, const ChunkMet& met)
     model.chunks.push_back(std::move(chunk));
 }
 
+// A bank chunk's own size must be its bank header's and its 128 records', and the bank must lie within
+// the top-level chunk that holds it: the walk reads a bank by its header, so a size that lies
+// would go unseen, and a file written from it would carry the lie on.
+void CheckBankChunkSize(FileModel& model, const BankMet& met)
+{
+    const auto bankHeader = static_cast<std::int64_t>(sizeof(BankHeader));
+    const std::int64_t at = met.offset - bankHeader - static_cast<std::int64_t>(sizeof(ChunkHeader));
+    const std::uint64_t meant = sizeof(BankHeader) + std::uint64_t{met.size};
+    if (met.chunkSize != meant)
+        model.problems.push_back({ProblemKind::BankChunkSizeLies, IdText(met.id), met.bankName, at, met.chunkSize,
+                                  static_cast<std::int64_t>(std::min<std::uint64_t>(meant, std::numeric_limits<std::int64_t>::max()))});
+    if (model.chunks.empty() || model.chunks.back().padding)
+        return;
+    const Chunk& parent = model.chunks.back();
+    const std::int64_t parentEnd =
+        parent.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)) + static_cast<std::int64_t>(parent.size);
+    const std::int64_t end = met.offset + static_cast<std::int64_t>(met.size);
+    if (end > parentEnd)
+        model.problems.push_back({ProblemKind::BankPastParent, IdText(met.id), met.bankName, at,
+                                  static_cast<std::uint64_t>(parentEnd), end});
+}
+
 void BankSeen(void* context, const BankMet& met)
 {
     Building& building = *static_cast<Building*>(context);
@@ -204,6 +228,8 @@ void BankSeen(void* context, const BankMet& met)
     if (met.FirstPart() && (met.numProgs != RecordsPerBank || met.objSize != recordSize))
         model.problems.push_back({ProblemKind::BankHeaderLies, IdText(met.id), met.bankName, met.offset, met.numProgs,
                                   static_cast<std::int64_t>(met.objSize)});
+    if (met.FirstPart())
+        CheckBankChunkSize(model, met);
     if (met.kind == Kind::SLS1) {
         bank.setLists.reserve(RecordsPerBank);
         for (std::size_t i = met.first; i < met.first + met.count; ++i) {

@@ -87,8 +87,12 @@ enum class ProblemKind {
     ChunksPastContainer,   // the chunks run to byte `present`, past the container's end (offset): it
                            // announces `announced` bytes
     BytesAfterChunks,      // `announced` bytes after the last chunk (from offset) that no chunk holds
+    BankChunkSizeLies,     // bank chunk `id` of name bankName, its header at offset, says `announced` bytes
+                           // where its bank header and its kind's 128 records take `present`
+    BankPastParent,        // bank chunk `id` of name bankName, its header at offset, runs to byte
+                           // `present`, past byte `announced` where the chunk that holds it ends
 };
-inline constexpr ProblemKind LastProblemKind = ProblemKind::BytesAfterChunks;
+inline constexpr ProblemKind LastProblemKind = ProblemKind::BankPastParent;
 
 struct Problem {
     ProblemKind kind;

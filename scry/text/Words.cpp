@@ -196,6 +196,15 @@ std::string ProblemText(const Problem& problem)
     case ProblemKind::BytesAfterChunks:
         return std::to_string(problem.announced) + " bytes after the last chunk, from offset " +
                std::to_string(problem.offset) + ", that no chunk holds";
+    case ProblemKind::BankChunkSizeLies:
+        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+               " at offset " + std::to_string(problem.offset) + ": its chunk header says " +
+               std::to_string(problem.announced) + " bytes, where its bank header and records take " +
+               std::to_string(problem.present);
+    case ProblemKind::BankPastParent:
+        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+               " at offset " + std::to_string(problem.offset) + " runs to byte " + std::to_string(problem.present) +
+               ", past byte " + std::to_string(problem.announced) + " where the chunk that holds it ends";
     case ProblemKind::FileCutShort:
         return "the file is " + std::to_string(static_cast<std::int64_t>(problem.announced) - problem.present) +
                " bytes shorter than its container announces (" + std::to_string(problem.announced) +

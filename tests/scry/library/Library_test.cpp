@@ -396,20 +396,35 @@ TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
 {
     Write("lib/a.PCG", Gig().Bytes());
     const std::string lines = Scry({"find", "lib", "Prog 1"}, false).out;
-    // No database at all.
+    // A file that is no database is someone's: refused, left as it was.
     Write("cat.sqlite", std::string(4096, 'x'));
     ScryRun run = Scry({"find", "lib", "Prog 1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "scry: cannot keep the catalogue in cat.sqlite: it is a file that is not a catalogue of scry's; "
+                       "--catalogue names a new file, or one scry made\n");
+    EXPECT_EQ(Read("cat.sqlite"), std::string(4096, 'x'));
+    // A catalogue of scry's whose first page is damaged: set aside, and a new one works.
+    fs::remove(Path("cat.sqlite"));
+    Scry({"find", "lib", "Prog 1"});
+    {
+        std::string bytes = Read("cat.sqlite");
+        ASSERT_GT(bytes.size(), 100u);
+        bytes.replace(16, 8, std::string(8, '\xFF'));   // page size and format bytes
+        Write("cat.sqlite", bytes);
+    }
+    run = Scry({"find", "lib", "Prog 1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, lines);
     EXPECT_EQ(run.err, "scry: catalogue cat.sqlite cannot be used (file is not a database); set aside as "
                        "cat.sqlite.set-aside, and built anew\n");
     EXPECT_TRUE(Exists("cat.sqlite.set-aside"));
     EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).err, "");   // the new one works
-    // Another schema version.
+    // Another schema version of scry's.
     fs::remove(Path("cat.sqlite"));
     {
         scry::Database other(Path("cat.sqlite"));
-        other.Execute("PRAGMA user_version = 99; CREATE TABLE notes (x)");
+        other.Execute("PRAGMA user_version = 99; CREATE TABLE files (x)");
     }
     run = Scry({"find", "lib", "Prog 1"});
     EXPECT_EQ(run.out, lines);
@@ -543,7 +558,7 @@ TEST(SummaryCodec, ReadsBackWhatItWroteAndRefusesAnythingElse)
     EXPECT_THROW(scry::DecodeFile(blob + "x"), scry::DamagedSummary);
     EXPECT_THROW(scry::DecodeRows(rows + "x"), scry::DamagedSummary);
     std::string kind = blob;
-    kind[9] = '\x09';   // the first problem's kind
+    kind[9] = static_cast<char>(static_cast<int>(scry::LastProblemKind) + 1);   // the first problem's kind
     EXPECT_THROW(scry::DecodeFile(kind), scry::DamagedSummary);
     EXPECT_THROW(scry::DecodeFile(rows), scry::DamagedSummary);   // rows are no file's blob
 }

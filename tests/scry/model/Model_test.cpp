@@ -187,6 +187,41 @@ TEST(ScryRead, LyingSizesAreDamage)
                                         ", that no chunk holds"});
 }
 
+// Sizes that lie inside the container: the walk reads a bank by its bank header, so a bank
+// chunk's own size, or that of the chunk holding it, would otherwise go unseen.
+TEST(ScryRead, ChunkSizesThatLieInsideTheContainerAreDamage)
+{
+    const Small small;
+    const std::string sbk1Body = BankHead(128, pcgw::SetListSize, 0) + small.setLists;
+    const std::string pbk1Body = BankHead(128, pcgw::ProgramSize, 0) + small.programs;
+    const auto file = [&](std::uint32_t sbk1Size, std::uint32_t pbk1Size, std::uint32_t prg1Size) {
+        const std::string prg1Body = ChunkHead("PBK1", pbk1Size) + pbk1Body;
+        return PcgFile(Chunk("SLS1", ChunkHead("SBK1", sbk1Size) + sbk1Body) + ChunkHead("PRG1", prg1Size) + prg1Body +
+                       Chunk("GLB1", "g"));
+    };
+    const auto sbk1 = static_cast<std::uint32_t>(sbk1Body.size());
+    const auto pbk1 = static_cast<std::uint32_t>(pbk1Body.size());
+    const auto prg1 = pbk1 + 12;
+    ASSERT_FALSE(scry::ReadModelOfBytes("x", file(sbk1, pbk1, prg1)).Damaged());
+    const std::string pbk1At = std::to_string(28 + 12 + 12 + sbk1 + 12);
+    const std::string lie = "bank PBK1 I-A at offset " + pbk1At + ": its chunk header says ";
+    const std::string truth = " bytes, where its bank header and records take " + std::to_string(pbk1);
+    EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", file(sbk1, 0x7FFFFFFF, prg1))),
+              Texts{lie + "2147483647" + truth});
+    EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", file(sbk1, 100, prg1))), Texts{lie + "100" + truth});
+    // A set-list bank that claims nearly 4 GB: it says so, and runs past the chunk that holds it.
+    const scry::FileModel setLists = scry::ReadModelOfBytes("x", file(0xFFFFFFF0, pbk1, prg1));
+    ASSERT_EQ(ProblemTexts(setLists).size(), 1u);
+    EXPECT_EQ(ProblemTexts(setLists)[0],
+              "bank SBK1 at offset 40: its chunk header says 4294967280 bytes, where its bank header and records take " +
+                  std::to_string(sbk1));
+    // PRG1 that claims 12 bytes while its bank runs on.
+    const std::string prg1End = std::to_string(std::stoll(pbk1At) + 12);
+    EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", file(sbk1, pbk1, 12))),
+              Texts{"bank PBK1 I-A at offset " + pbk1At + " runs to byte " + std::to_string(std::stoll(pbk1At) + 12 + pbk1) +
+                    ", past byte " + prg1End + " where the chunk that holds it ends"});
+}
+
 // Every cut of a small file, at and just past chunk boundaries as anywhere else, either reads
 // whole (only the whole file does) or says what is damaged.
 TEST(ScryRead, EveryCutIsDamageOrRefusal)

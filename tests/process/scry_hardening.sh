@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The real scry binary against what a hostile or unlucky setting hands it: -o names that lead to
+# the process's own descriptors, catalogue names that are a user's files, sizes that lie inside
+# the container, folders that cannot be read, names that cannot be printed as they are.
+# Usage: scry_hardening.sh SCRY PCGWRITE
+set -uo pipefail
+scry=$1
+pcgwrite=$2
+work=$(mktemp -d)
+trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+check() {   # check WHAT EXPECTED ACTUAL
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: expected [$2], got [$3]"
+        failures=$((failures + 1))
+    fi
+}
+
+cat > a.desc <<'DESC'
+file 68 00
+container PCG1
+chunk SLS1
+  bank SBK1 0 69416
+  name 0 "Live"
+  slot 0 0 "Piano" 01 00 01 00 7F 00
+end
+chunk PRG1
+  bank PBK1 0 4960
+  fill 5
+  name 1 "Grand Piano"
+  name 2 "Warm Pad"
+end
+DESC
+"$pcgwrite" a.desc a.PCG >/dev/null || { echo "FAIL: pcgwrite a"; exit 1; }
+"$scry" show a.PCG > show.txt 2>/dev/null
+
+# -o through a link to the process's own standard output: the bytes go where the descriptor
+# leads (here a file the shell opened to append to, its earlier lines kept), the link stays.
+printf 'earlier line\n' > page.txt
+ln -s /proc/self/fd/1 stdout-link
+"$scry" show a.PCG -o stdout-link >> page.txt 2> err.txt
+check "-o a link to /proc/self/fd/1: status" 0 $?
+check "the link is left a link" "/proc/self/fd/1" "$(readlink stdout-link)"
+same() { cmp -s "$1" "$2" && echo same || echo differ; }
+{ printf 'earlier line\n'; cat show.txt; } > want.txt
+check "the shell's file keeps its line and gets the listing" same "$(same want.txt page.txt)"
+"$scry" show a.PCG -o /dev/stdout --force >> page.txt 2> err.txt
+cat show.txt >> want.txt
+check "-o /dev/stdout with --force: appended" same "$(same want.txt page.txt)"
+"$scry" show a.PCG -o /dev/stderr 2> stderr.txt > /dev/null
+check "-o /dev/stderr: the listing on standard error" same "$(same show.txt stderr.txt)"
+ln -s stdout-link second-link
+"$scry" copy a.PCG a.PCG --prog I-A001=I-A003 -o second-link --force > copied.bin 2> err.txt
+check "a new PCG file through two links to standard output: refused" 2 $?
+check "and said" "scry: a new PCG file is written to a file: -o names it (not standard output, a FIFO or a device)" "$(cat err.txt)"
+check "both links intact, nothing written" "stdout-link 0" "$(readlink second-link) $(wc -c < copied.bin)"
+
+# --catalogue never takes a user's file: an input, a PCG file, a text, a FIFO or someone else's
+# database is refused with nothing moved; only scry's own catalogue is set aside or rebuilt.
+mkdir v && cp a.PCG v/a.PCG && cp a.PCG other.PCG && printf 'my notes\n' > notes.txt && mkfifo fifo
+for name in v/a.PCG other.PCG notes.txt fifo; do
+    before=$(ls -l --ignore=out.txt --ignore=err.txt v . | md5sum)
+    "$scry" find v "grand" --catalogue "$name" > out.txt 2> err.txt
+    check "--catalogue $name: status" 2 $?
+    check "--catalogue $name: nothing moved" "$before" "$(ls -l --ignore=out.txt --ignore=err.txt v . | md5sum)"
+    check "--catalogue $name: said once" 1 "$(grep -c "^scry: cannot keep the catalogue in $name: " err.txt)"
+done
+check "the input intact" same "$(same a.PCG v/a.PCG)"
+check "the text intact" "my notes" "$(cat notes.txt)"
+if command -v sqlite3 > /dev/null; then
+    sqlite3 mine.db 'CREATE TABLE songs (title TEXT); INSERT INTO songs VALUES ("Intro")'
+    cp mine.db mine-before.db
+    "$scry" find v "grand" --catalogue mine.db > out.txt 2> err.txt
+    check "someone else's database: status" 2 $?
+    check "someone else's database: said" "scry: cannot keep the catalogue in mine.db: it is an SQLite database that is not a catalogue of scry's; --catalogue names a new file, or one scry made" "$(cat err.txt)"
+    check "someone else's database: untouched" same "$(same mine.db mine-before.db)"
+    # A catalogue of scry's with its version but its tables dropped: set aside once, then used.
+    "$scry" find v "grand" --catalogue cat.sqlite > want.txt 2> err.txt
+    sqlite3 cat.sqlite 'DROP TABLE holds; DROP TABLE rows; DROP TABLE files'
+    "$scry" find v "grand" --catalogue cat.sqlite > out.txt 2> err.txt
+    check "tables dropped: status" 0 $?
+    check "tables dropped: set aside once" 1 "$(grep -c 'tables of it are missing); set aside as cat.sqlite.set-aside' err.txt)"
+    check "tables dropped: the same hits" same "$(same want.txt out.txt)"
+    "$scry" find v "grand" --catalogue cat.sqlite > out.txt 2> err.txt
+    check "the next search says nothing" "0 " "$? $(cat err.txt)"
+else
+    echo "SKIPPED: sqlite3 is not installed; databases of other kinds were not tried as catalogues"
+fi
+
+# Sizes that lie inside the container are damage: said by show (status 3), and no command writes
+# a copy of such a file, as DEST or as the file a set list follows into.
+python3 - a.PCG lying.PCG <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+at = data.find(b'PBK1')
+data[at + 4:at + 8] = (100).to_bytes(4, 'big')
+open(sys.argv[2], 'wb').write(data)
+PY
+"$scry" show lying.PCG > /dev/null 2> err.txt
+check "a bank chunk that says 100 bytes: show's status" 3 $?
+check "and its warning" 1 "$(grep -c 'its chunk header says 100 bytes, where its bank header and records take 634892' err.txt)"
+"$scry" copy a.PCG lying.PCG --prog I-A001=I-A005 -o from-lying.PCG 2> err.txt
+check "copy into it: refused" "2 no" "$? $([ -e from-lying.PCG ] && echo yes || echo no)"
+"$scry" follow a.PCG lying.PCG -o followed.PCG 2> err.txt
+check "follow into it: refused" "2 no" "$? $([ -e followed.PCG ] && echo yes || echo no)"
+
+[ "$failures" -eq 0 ] && echo "scry hardening: all checks passed"
+exit $(( failures > 0 ))
