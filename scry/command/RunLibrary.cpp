@@ -146,6 +146,9 @@ int SayWhatWasMet(const std::vector<LibraryEntry>& entries, Console& console)
             SayError(console, DamagedText(entry.file.path, entry.problems));
             status = Worst(status, Damaged);
         }
+        if (entry.Searched() && entry.setListBanks > 1)
+            SayError(console, "note: " + SourceName(entry.file.path) + " holds " + std::to_string(entry.setListBanks) +
+                                  " set-list banks; set lists are read from the first, the others are not read");
     }
     return status;
 }
@@ -349,6 +352,33 @@ bool Follows(const Comparison& comparison, const Difference& difference, const Q
     }
 }
 
+// The records history follows in a bank that one version holds and the other does not: each
+// one line, after the bank's own, so that a record gone (or come) with its whole bank is said.
+std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference& difference, const Query& query)
+{
+    if (difference.subject != Subject::RecordBank || difference.inOld == difference.inNew)
+        return {};
+    const FileModel& file = difference.inOld ? *comparison.before : *comparison.after;
+    const Bank& bank = file.banks[(difference.inOld ? difference.oldAt : difference.newAt).bank];
+    FindQuery asked;
+    asked.places = query.places;
+    const std::vector<RecordPlace> places = query.places.empty() ? std::vector<RecordPlace>{} : RecordPlacesOf(asked);
+    std::string lines;
+    for (std::size_t n = 0; n < bank.records.size(); ++n) {
+        const Record& record = bank.records[n];
+        const bool followed =
+            query.places.empty()
+                ? NameHolds(record.name, query.folded)
+                : std::any_of(places.begin(), places.end(), [&](const RecordPlace& p) {
+                      return p.kind == bank.kind && p.bankId == bank.bankId && p.number == n;
+                  });
+        if (followed)
+            lines += std::string(RecordKindOf(bank.kind)->word) + " " + RecordPlaceText(bank, n) + " " +
+                     Quoted(record.name) + (difference.inOld ? ": gone with its bank\n" : ": came with its bank\n");
+    }
+    return lines.empty() ? lines : DiffLine(comparison, difference) + "\n" + lines;
+}
+
 struct Version {
     std::optional<FileModel> model;
     std::string trouble;
@@ -423,9 +453,12 @@ int RunHistory(const Options& options, Console& console)
                     if (block.empty())
                         block = "no differences\n";
                 } else {
-                    for (const Difference& difference : comparison.differences)
+                    for (const Difference& difference : comparison.differences) {
                         if (Follows(comparison, difference, *follow))
                             block += DiffLine(comparison, difference) + "\n";
+                        else
+                            block += RecordsOfBankFollowed(comparison, difference, *follow);
+                    }
                     differ = differ || !block.empty();
                 }
                 if (!block.empty())

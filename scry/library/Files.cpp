@@ -26,6 +26,29 @@ std::string KeyOf(const fs::path& path, const fs::path& current)
     return (absolute.empty() ? path : absolute).lexically_normal().string();
 }
 
+// The PCG files under a folder and all its folders (links to folders not followed, so that no
+// search goes round for ever); a folder that cannot be read is said, and the others searched.
+void FilesUnder(const fs::path& root, std::vector<fs::path>& under, std::vector<FileTrouble>& trouble)
+{
+    std::vector<fs::path> folders{root};
+    while (!folders.empty()) {
+        const fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        std::error_code error;
+        fs::directory_iterator it(folder, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            std::error_code ignored;
+            const fs::file_status own = it->symlink_status(ignored);
+            if (fs::is_directory(own))
+                folders.push_back(it->path());
+            else if (IsPcgName(it->path().filename().string()) && it->is_regular_file(ignored))
+                under.push_back(it->path());
+        }
+        if (error)
+            trouble.push_back({folder.string(), "the folder cannot be read (" + error.message() + "); it is not searched"});
+    }
+}
+
 }   // namespace
 
 bool IsPcgName(const std::string& name)
@@ -53,21 +76,20 @@ FilesFound FindLibraryFiles(const std::vector<std::string>& paths, bool distinct
         const fs::file_status status = fs::status(name, error);
         if (fs::is_directory(status)) {
             std::vector<fs::path> under;
-            const auto options = fs::directory_options::skip_permission_denied;
-            for (fs::recursive_directory_iterator it(name, options, error), end; !error && it != end;
-                 it.increment(error)) {
-                std::error_code ignored;
-                if (IsPcgName(it->path().filename().string()) && it->is_regular_file(ignored))
-                    under.push_back(it->path());
-            }
-            if (error)
-                found.trouble.push_back({name, error.message()});
+            FilesUnder(name, under, found.trouble);
             std::sort(under.begin(), under.end());
             for (const fs::path& path : under)
                 add(path, false);
             found.roots.push_back(KeyOf(name, current));
-        } else if (fs::exists(status)) {
+        } else if (fs::is_regular_file(status)) {
             add(name, true);
+        } else if (fs::exists(status)) {
+            // Named, but no file: said as what it is, never read (a FIFO would hold the search).
+            const fs::file_type type = status.type();
+            found.trouble.push_back({name, type == fs::file_type::fifo ? "a FIFO, not a file"
+                                           : type == fs::file_type::character || type == fs::file_type::block
+                                               ? "a device, not a file"
+                                               : "not a regular file"});
         } else {
             found.trouble.push_back({name, error && status.type() != fs::file_type::not_found
                                                ? error.message()

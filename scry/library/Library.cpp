@@ -101,6 +101,7 @@ std::vector<LibraryEntry> ScanLibrary(const FilesFound& found, Catalogue* catalo
         if (!outcome.summary)
             return;
         entry.problems = outcome.summary->problems;
+        entry.setListBanks = outcome.summary->setListBanks;
         read(i, std::move(*outcome.summary));
     };
     if (toRead == 0) {

@@ -29,6 +29,7 @@ struct LibraryEntry {
     FileIdentity identity;
     std::int64_t id = 0;             // in the catalogue
     std::vector<Problem> problems;   // damaged where any
+    std::uint32_t setListBanks = 0;  // set-list banks it holds: those after the first are not read
     std::optional<Unreadable> unreadable;
     std::string failure;
 

@@ -72,6 +72,7 @@ FileSummary SummaryOf(const FileModel& model)
         summary.banks.push_back(std::move(row));
     }
     // The set lists of the first set-list bank, as every command reads set list N.
+    summary.setListBanks = static_cast<std::uint32_t>(SetListBanks(model).size());
     const SetListAt first = SetListOf(model, 0);
     if (first.bank == nullptr)
         return summary;

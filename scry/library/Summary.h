@@ -70,6 +70,7 @@ struct FileSummary {
     std::vector<Problem> problems;    // what could not be read: the file is damaged where any
     std::vector<LibraryBank> banks;   // in file order
     SharedRows setLists;              // of the first set-list bank; null where the file holds none
+    std::uint32_t setListBanks = 0;   // set-list banks the file holds: those after the first are not read
 };
 
 FileSummary SummaryOf(const FileModel& model);

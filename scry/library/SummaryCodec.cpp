@@ -85,6 +85,9 @@ private:
 
 }   // namespace
 
+// More set-list banks than a file of 4 GiB can hold (each takes 8.8 MB) make a summary damaged.
+constexpr std::uint32_t MostBanks = 512;
+
 std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_t>& bankRows, std::int64_t setListRows)
 {
     Writer w;
@@ -112,6 +115,7 @@ std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_
         w.U64(static_cast<std::uint64_t>(bankRows.at(b)));
     }
     w.U64(static_cast<std::uint64_t>(setListRows));
+    w.U32(summary.setListBanks);
     return std::move(w.out);
 }
 
@@ -152,6 +156,9 @@ StoredFile DecodeFile(std::string_view blob)
         stored.bankRows.push_back(static_cast<std::int64_t>(r.U64()));
     }
     stored.setListRows = static_cast<std::int64_t>(r.U64());
+    summary.setListBanks = r.U32();
+    if (summary.setListBanks > MostBanks || (summary.setListBanks == 0) != (stored.setListRows == 0))
+        throw DamagedSummary("a count of set-list banks out of range");
     if (!r.AtEnd())
         throw DamagedSummary("bytes after the summary");
     return stored;

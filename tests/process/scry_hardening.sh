@@ -105,5 +105,41 @@ check "copy into it: refused" "2 no" "$? $([ -e from-lying.PCG ] && echo yes || 
 "$scry" follow a.PCG lying.PCG -o followed.PCG 2> err.txt
 check "follow into it: refused" "2 no" "$? $([ -e followed.PCG ] && echo yes || echo no)"
 
+# The library's blind spots: a second set-list bank, a folder that cannot be read, a FIFO or a
+# device named, each said.
+mkdir -p lib/open lib/locked
+cp a.PCG lib/open/a.PCG && cp a.PCG lib/locked/b.PCG
+sed 's/^  slot 0 0 "Piano".*$/&\n  bank SBK1 1 69416\n  name 0 "Second"/' a.desc > two.desc
+"$pcgwrite" two.desc lib/open/two.PCG > /dev/null || echo "FAIL: pcgwrite two"
+"$scry" find lib/open piano --no-catalogue > out.txt 2> err.txt
+check "a file of two set-list banks: found" 0 $?
+check "and said once, as other commands say it" "scry: note: lib/open/two.PCG holds 2 set-list banks; set lists are read from the first, the others are not read" "$(cat err.txt)"
+mkfifo lib/fifo
+"$scry" find lib/fifo /dev/null lib/open piano --no-catalogue > out.txt 2> err.txt
+check "a FIFO and a device named: status" 2 $?
+check "a FIFO and a device named: said what they are" "scry: lib/fifo: a FIFO, not a file
+scry: /dev/null: a device, not a file
+scry: note: lib/open/two.PCG holds 2 set-list banks; set lists are read from the first, the others are not read" "$(cat err.txt)"
+rm lib/fifo
+chmod 000 lib/locked
+as=()
+if [ "$(id -u)" -eq 0 ]; then
+    if command -v setpriv > /dev/null && setpriv --reuid=nobody --regid=nogroup --clear-groups true 2> /dev/null; then
+        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+        chmod 755 "$work"
+    else
+        as=(none)
+    fi
+fi
+if [ "${as[0]:-}" = none ]; then
+    echo "SKIPPED: run as root without setpriv; a folder that cannot be read was not tried"
+else
+    "${as[@]}" "$scry" find lib piano --no-catalogue > out.txt 2> err.txt
+    check "a folder that cannot be read: status" 2 $?
+    check "a folder that cannot be read: said" 1 "$(grep -c '^scry: lib/locked: the folder cannot be read (Permission denied); it is not searched$' err.txt)"
+    check "the others searched" 2 "$(grep -c '"Piano"' out.txt)"
+fi
+chmod 755 lib/locked
+
 [ "$failures" -eq 0 ] && echo "scry hardening: all checks passed"
 exit $(( failures > 0 ))

@@ -250,6 +250,32 @@ TEST_F(Library, HistoryTellsEachVersionAgainstTheOneBefore)
     EXPECT_EQ(run.out, "== v1.PCG (after v1.PCG)\nno differences\n");
 }
 
+// A record whose whole bank is gone from the next version (or comes with a bank the last did not
+// hold) is said, followed by name or by place, after its bank's own line.
+TEST_F(Library, HistoryFollowsARecordGoneWithItsBank)
+{
+    const Small gig = Gig();
+    const std::string withBank = gig.Bytes();
+    const std::string withoutBank = PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, pcgw::SetListSize, gig.setLists)) +
+                                            Chunk("CMB1", BankChunk("CBK1", 0, pcgw::CombiSize, gig.combis)) +
+                                            Chunk("GLB1", gig.global));
+    Write("v1.PCG", withBank);
+    Write("v2.PCG", withoutBank);
+    Write("v3.PCG", withBank);
+    ScryRun run = Run({"history", "v1.PCG", "v2.PCG", "v3.PCG", "--name", "prog 12"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const Texts lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 22u) << run.out;   // a heading, the bank and "Prog 12" and "Prog 120" to "127", twice
+    EXPECT_EQ(lines[0], "== v2.PCG (after v1.PCG)");
+    EXPECT_EQ(lines[1].rfind("PROGRAM BANK I-A", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "PROGRAM I-A012 \"Prog 12\": gone with its bank");
+    EXPECT_EQ(lines[3], "PROGRAM I-A120 \"Prog 120\": gone with its bank");
+    EXPECT_EQ(lines[11], "== v3.PCG (after v2.PCG)");
+    EXPECT_EQ(lines[13], "PROGRAM I-A012 \"Prog 12\": came with its bank");
+    run = Run({"history", "v1.PCG", "v2.PCG", "--place", "Prog I-A007"});
+    EXPECT_EQ(SplitLines(run.out).back(), "PROGRAM I-A007 \"Prog 7\": gone with its bank") << run.out;
+}
+
 TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
 {
     Write("lib/a.PCG", Gig().Bytes());
