@@ -122,7 +122,13 @@ ordered_json SideJson(const Comparison& c, const Difference& d, bool old)
 
 ordered_json FileJson(const FileModel& file)
 {
-    return {{"name", file.name}, {"size", file.size}, {"damaged", file.Damaged()}};
+    bool escaped = false;
+    ordered_json json{{"name", JsonFileName(file.name, escaped)}};
+    if (escaped)
+        json["nameEscaped"] = true;
+    json["size"] = file.size;
+    json["damaged"] = file.Damaged();
+    return json;
 }
 
 }   // namespace

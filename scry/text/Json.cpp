@@ -39,7 +39,7 @@ ordered_json SlotJson(const FileModel& file, std::size_t number, const Slot& slo
 
 std::string JsonText(const ordered_json& document)
 {
-    // Bytes that are no UTF-8 (a file name from a system that is not) become U+FFFD.
+    // File names that are no UTF-8 come escaped (JsonFileName); a byte that is none would become U+FFFD.
     return document.dump(1, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
@@ -89,15 +89,20 @@ ordered_json FileJson(const FileModel& file, bool all)
     ordered_json problems = ordered_json::array();
     for (const Problem& problem : file.problems)
         problems.push_back(ProblemText(problem));
-    // The file's name is bytes of the command line, kept as they are (UTF-8 where the system's is).
-    return {{"name", file.name},
-            {"size", file.size},
-            {"format", FormatName(file.formatCode)},
-            {"damaged", file.Damaged()},
-            {"problems", problems},
-            {"setLists", setLists},
-            {"banks", banks},
-            {"chunks", chunks}};
+    // The file's name is bytes of the command line, kept as they are where they are UTF-8, else
+    // escaped so that they can be had back.
+    bool escaped = false;
+    ordered_json json{{"name", JsonFileName(file.name, escaped)}};
+    if (escaped)
+        json["nameEscaped"] = true;
+    json["size"] = file.size;
+    json["format"] = FormatName(file.formatCode);
+    json["damaged"] = file.Damaged();
+    json["problems"] = std::move(problems);
+    json["setLists"] = std::move(setLists);
+    json["banks"] = std::move(banks);
+    json["chunks"] = std::move(chunks);
+    return json;
 }
 
 }   // namespace

@@ -85,7 +85,10 @@ ordered_json SlotJson(const LibrarySlot& slot)
 // The thing's fields after its file's.
 ordered_json InFile(const std::string& path, const ordered_json& thing)
 {
-    ordered_json json{{"file", path}};
+    bool escaped = false;
+    ordered_json json{{"file", JsonFileName(path, escaped)}};
+    if (escaped)
+        json["fileEscaped"] = true;
     for (const auto& [key, value] : thing.items())
         json[key] = value;
     return json;

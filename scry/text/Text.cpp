@@ -17,7 +17,70 @@ void PutEscaped(std::string& out, unsigned char byte)
 
 bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
+// The length of the UTF-8 sequence at text[i], or 0 where none starts there (a stray byte, an
+// overlong form, a surrogate, past U+10FFFF, or cut short).
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i)
+{
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;   // the range of the byte after the lead
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || at(i + 1) < low || at(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
 }   // namespace
+
+bool IsUtf8(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = Utf8SequenceAt(bytes, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string JsonFileName(std::string_view name, bool& escaped)
+{
+    escaped = !IsUtf8(name);
+    if (!escaped)
+        return std::string(name);
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = Utf8SequenceAt(name, i);
+        if (length == 0) {
+            PutEscaped(out, static_cast<unsigned char>(name[i++]));
+        } else if (name[i] == '\\') {
+            out += "\\\\";
+            ++i;
+        } else {
+            out.append(name.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
 
 std::string Utf8(std::string_view latin1)
 {
@@ -83,15 +146,19 @@ std::string LineText(std::string_view text)
         const auto byte = static_cast<unsigned char>(text[i]);
         if (IsControl(byte)) {
             PutEscaped(out, byte);
-        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+        } else if (byte < 0x80) {
+            out += text[i];
+        } else if (const std::size_t length = Utf8SequenceAt(text, i); length == 0) {
+            PutEscaped(out, byte);   // no part of UTF-8: never handed to a terminal as it is
+        } else if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
             // U+0080 to U+009F, the C1 controls in UTF-8: U+009B starts a terminal command.
             const auto code = static_cast<unsigned char>(text[++i]);
             out += "\\u00";
             out += HexDigits[code >> 4];
             out += HexDigits[code & 0xFu];
         } else {
-            out += text[i];
+            out.append(text.substr(i, length));
+            i += length - 1;
         }
     }
     return out;

@@ -21,8 +21,16 @@ std::string Quoted(std::string_view latin1);
 void AppendLineName(std::string& out, std::string_view latin1);
 void AppendQuoted(std::string& out, std::string_view latin1);
 // A text that is UTF-8 already, or bytes of the command line (a file name): kept as it is, but
-// for the C0 controls and DEL (\xNN) and the C1 controls U+0080 to U+009F (\u0080 to \u009F).
+// for the C0 controls and DEL (\xNN), the C1 controls U+0080 to U+009F (\u0080 to \u009F) and
+// every byte that is no part of UTF-8 (\xNN: a raw 0x9B starts a command on some terminals).
 std::string LineText(std::string_view text);
+
+// Whether bytes are UTF-8 throughout.
+bool IsUtf8(std::string_view bytes);
+// A file name for JSON, whose strings are UTF-8: the name where it is UTF-8 (escaped set false);
+// else, so that its bytes can be had back, every backslash doubled and every byte that is no part
+// of UTF-8 as \xNN, as git quotes such paths (escaped set true).
+std::string JsonFileName(std::string_view name, bool& escaped);
 
 // A command's input as messages name it: "standard input" for "-", else its name as LineText shows it.
 std::string SourceName(std::string_view name);

@@ -64,10 +64,11 @@ TEST(ScryJson, DamageAndNamesThatAreNoUtf8)
 {
     Small small;
     small.extra = ChunkHead("DKT1", 50) + "kit";
-    // A file name of bytes that are no UTF-8 is written with U+FFFD, not refused.
+    // A file name of bytes that are no UTF-8 is written escaped, so that its bytes can be had back.
     const json document = Parsed({small.Model("bad\xFFname.PCG")});
     const json& file = document["files"][0];
-    EXPECT_EQ(file["name"], "bad\xEF\xBF\xBDname.PCG");
+    EXPECT_EQ(file["name"], "bad\\xFFname.PCG");
+    EXPECT_EQ(file["nameEscaped"], true);
     EXPECT_EQ(file["damaged"], true);
     ASSERT_EQ(file["problems"].size(), 1u);
     EXPECT_EQ(file["chunks"][4]["cut"], true);

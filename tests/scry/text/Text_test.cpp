@@ -43,4 +43,25 @@ TEST(ScryText, TextsOfTheCommandLineStayAsTheyAre)
                              "31m"),
               "csi\\u009B31m");
     EXPECT_EQ(scry::SourceName("-"), "standard input");
+    // Bytes that are no part of UTF-8 (a Latin-1 name, a raw C1 control) never reach a terminal
+    // as they are; UTF-8 of three and four bytes is kept.
+    EXPECT_EQ(scry::LineText("Caf\xE9 \x9B" "31m.PCG"), "Caf\\xE9 \\x9B31m.PCG");
+    EXPECT_EQ(scry::LineText("\xE2\x82\xAC \xF0\x9F\x8E\xB9"), "\xE2\x82\xAC \xF0\x9F\x8E\xB9");
+    EXPECT_EQ(scry::LineText("cut \xE2\x82"), "cut \\xE2\\x82");
+    EXPECT_EQ(scry::LineText("overlong \xC0\xAF, surrogate \xED\xA0\x80"),
+              "overlong \\xC0\\xAF, surrogate \\xED\\xA0\\x80");
+}
+
+// A file name for JSON: itself where it is UTF-8, else escaped so that every byte can be had back.
+TEST(ScryText, FileNamesThatAreNoUtf8AreEscapedForJson)
+{
+    bool escaped = true;
+    EXPECT_EQ(scry::JsonFileName("C:\\banks\\Caf\xC3\xA9.PCG", escaped), "C:\\banks\\Caf\xC3\xA9.PCG");
+    EXPECT_FALSE(escaped);
+    EXPECT_EQ(scry::JsonFileName("back\\slash Caf\xE9.PCG", escaped), "back\\\\slash Caf\\xE9.PCG");
+    EXPECT_TRUE(escaped);
+    // Two names that differ only in a byte that is no UTF-8 stay apart.
+    EXPECT_NE(scry::JsonFileName("a\xE9.PCG", escaped), scry::JsonFileName("a\xE8.PCG", escaped));
+    EXPECT_TRUE(scry::IsUtf8(""));
+    EXPECT_FALSE(scry::IsUtf8("\xF5\x80\x80\x80"));
 }
