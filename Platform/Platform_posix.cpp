@@ -33,7 +33,8 @@ constexpr int MaxPendingFiles = 8;
 char PendingNames[MaxPendingFiles][PATH_MAX];
 volatile std::sig_atomic_t PendingUsed[MaxPendingFiles];
 
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGXFSZ too: a file-size limit ends the process in the middle of a write.
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
 
 // The ending signals wait while a pending file is made, renamed or removed, so that the handler
 // never misses one nor removes one already in place.
@@ -518,7 +519,12 @@ std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t cou
 
 std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName)
 {
-    std::string pattern = target + ".bankscry-partial-XXXXXX";
+    // The suffix would make a name near the system's longest too long: the name is cut to fit.
+    static constexpr char Suffix[] = ".bankscry-partial-XXXXXX";
+    const std::size_t slash = target.rfind('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t most = NAME_MAX - (sizeof Suffix - 1);
+    std::string pattern = target.substr(0, base + std::min(target.size() - base, most)) + Suffix;
     // mkstemp creates with O_EXCL: never an existing file, never through a link.
     const sigset_t previous = HoldEndingSignals();
     const int fd = ::mkstemp(pattern.data());

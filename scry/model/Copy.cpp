@@ -97,6 +97,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
 
     // ---- Set lists
     std::set<std::size_t> replaced;
+    std::map<std::size_t, std::string> askedFor;   // each set list of DEST written, by what asked for it
     std::vector<const SetList*> sources;
     for (const SetListCopy& copy : ask.setLists) {
         const SetListAt from = SetListOf(src, copy.src);
@@ -109,8 +110,9 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             refuse({CopyRefusal::NoSuchSetList, copy.asked, {}, false});
             continue;
         }
-        if (!replaced.insert(copy.dest).second)
-            refuse({CopyRefusal::Overlap, copy.asked, copy.asked});
+        replaced.insert(copy.dest);
+        if (const auto [at, fresh] = askedFor.emplace(copy.dest, copy.asked); !fresh)
+            refuse({CopyRefusal::Overlap, copy.asked, at->second});
         plan.setLists.push_back({copy.src, copy.dest, {}});
         sources.push_back(from.list);
     }

@@ -27,6 +27,14 @@ std::size_t Width(std::string_view utf8)
 }
 
 // A text between double quotes with a quote and a backslash escaped, for a header line.
+// A word of the text as a fault shows it: whole where it is short, else its start and "...", so
+// that a line of a hundred thousand bytes gives a fault of one screen line.
+constexpr std::size_t MostQuoted = 40;
+std::string Shown(std::string_view text)
+{
+    return text.size() > MostQuoted ? LineText(text.substr(0, MostQuoted)) + "..." : LineText(text);
+}
+
 std::string QuotedText(std::string_view text)
 {
     std::string quoted = "\"";
@@ -225,12 +233,12 @@ bool Setting(const Token& token, const char* what, unsigned max, std::uint8_t& v
     const std::string& text = token.text;
     if (token.quoted || text.empty() ||
         !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        fault = std::string(what) + " '" + LineText(text) + "' is no number";
+        fault = std::string(what) + " '" + Shown(text) + "' is no number";
         return false;
     }
     unsigned number = 0;
     if (!Number(text, max, number)) {
-        fault = std::string(what) + " " + LineText(text) + " is out of range (0 to " + std::to_string(max) + ")";
+        fault = std::string(what) + " " + Shown(text) + " is out of range (0 to " + std::to_string(max) + ")";
         return false;
     }
     value = static_cast<std::uint8_t>(number);
@@ -250,18 +258,28 @@ bool ColorOf(const Token& token, std::uint8_t& color, std::string& fault)
     std::string names;
     for (const char* name : ColorNames)
         names += std::string(names.empty() ? "" : ", ") + name;
-    fault = "color '" + LineText(token.text) + "' is neither 0 to 15 nor a color (" + names + ")";
+    fault = "color '" + Shown(token.text) + "' is neither 0 to 15 nor a color (" + names + ")";
     return false;
+}
+
+// A token between quotes, as Shown shows it.
+std::string Excerpt(std::string_view text, bool latin1)
+{
+    const std::string_view start = text.substr(0, MostQuoted);
+    std::string out = latin1 ? Quoted(start) : "\"" + LineText(start) + "\"";
+    if (text.size() > MostQuoted)
+        out += "...";
+    return out;
 }
 
 bool NameOf(const Token& token, std::string& name, std::string& fault)
 {
     if (!token.quoted) {
-        fault = "a name goes between double quotes: \"" + LineText(token.text) + "\"";
+        fault = "a name goes between double quotes: " + Excerpt(token.text, false);
         return false;
     }
     if (token.text.size() > NameSize) {
-        fault = "name " + Quoted(token.text) + " is " + std::to_string(token.text.size()) +
+        fault = "name " + Excerpt(token.text, true) + " is " + std::to_string(token.text.size()) +
                 " bytes long; a name holds " + std::to_string(NameSize);
         return false;
     }
@@ -284,7 +302,7 @@ bool PlaysOf(const Token& kind, const Token& place, SlotAttributes& fields, std:
         if (b == std::string::npos || !Number(std::string_view(text).substr(0, a), 3, type) ||
             !Number(std::string_view(text).substr(a + 1, b - a - 1), 31, bank) ||
             !Number(std::string_view(text).substr(b + 1), 255, number)) {
-            fault = "Raw place '" + LineText(text) + "' is not TYPE:BANK:NUMBER (0 to 3, 0 to 31, 0 to 255)";
+            fault = "Raw place '" + Shown(text) + "' is not TYPE:BANK:NUMBER (0 to 3, 0 to 31, 0 to 255)";
             return false;
         }
         fields.SlotType = static_cast<std::uint8_t>(type);
@@ -297,37 +315,37 @@ bool PlaysOf(const Token& kind, const Token& place, SlotAttributes& fields, std:
             continue;
         fields.SlotType = static_cast<std::uint8_t>(type);
         if (!PlaceOf(type, place.text, fields.Bank, fields.Number)) {
-            fault = "unknown place '" + LineText(place.text) + "' for " + SlotTypeText(type) +
+            fault = "unknown place '" + Shown(place.text) + "' for " + SlotTypeText(type) +
                     (type == SlotType::Prog    ? " (I-A000 to I-F127, U-A000 to U-G127, U-AA000 to U-GG127, GM, GMd)"
                      : type == SlotType::Combi ? " (I-A000 to I-G127, U-A000 to U-G127)"
                                                : " (S-000 to S-255)");
             return false;
         }
         if (type != SlotType::Song && fields.Number >= RecordsPerBank) {
-            fault = "place " + LineText(place.text) + " is out of range: a bank holds 000 to 127";
+            fault = "place " + Shown(place.text) + " is out of range: a bank holds 000 to 127";
             return false;
         }
         return true;
     }
-    fault = "unknown kind '" + LineText(kind.text) + "' (Prog, Combi, Song or Raw)";
+    fault = "unknown kind '" + Shown(kind.text) + "' (Prog, Combi, Song or Raw)";
     return false;
 }
 
 bool FromOf(const Token& word, const Token& key, SlotLine& slot, std::string& fault)
 {
     if (Lower(word.text) != "from" || word.quoted) {
-        fault = "'from SSS/JJJ' expected after kbd, not '" + LineText(word.text) + "'";
+        fault = "'from SSS/JJJ' expected after kbd, not '" + Shown(word.text) + "'";
         return false;
     }
     const std::size_t slash = key.text.find('/');
     unsigned list = 0, place = 0;
     if (slash == std::string::npos || !Number(std::string_view(key.text).substr(0, slash), 0xFFFFFFFFu, list) ||
         !Number(std::string_view(key.text).substr(slash + 1), 0xFFFFFFFFu, place)) {
-        fault = "from '" + LineText(key.text) + "' is not SSS/JJJ (a set list and a slot)";
+        fault = "from '" + Shown(key.text) + "' is not SSS/JJJ (a set list and a slot)";
         return false;
     }
     if (list >= SlotsPerSetList || place >= SlotsPerSetList) {
-        fault = "from " + LineText(key.text) + ": no such slot (set lists and slots are 000 to 127)";
+        fault = "from " + Shown(key.text) + ": no such slot (set lists and slots are 000 to 127)";
         return false;
     }
     slot.fromSetList = list;
@@ -376,7 +394,7 @@ bool HeaderLine(const std::vector<Token>& t, std::size_t line, SetListText& text
             return false;
         }
         if (!Number(t[1].text, 0xFFFFFFFFu, number) || number >= RecordsPerBank) {
-            fault = "set list '" + LineText(t[1].text) + "' is out of range (000 to 127)";
+            fault = "set list '" + Shown(t[1].text) + "' is out of range (000 to 127)";
             return false;
         }
         if (!NameOf(t[2], text.name, fault))
@@ -485,6 +503,13 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
     SetListText result;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    // Lines ended by CR alone (as some old editors save them) are read as lines.
+    std::string crOnly;
+    if (text.find('\n') == std::string_view::npos && text.find('\r') != std::string_view::npos) {
+        crOnly.assign(text);
+        std::replace(crOnly.begin(), crOnly.end(), '\r', '\n');
+        text = crOnly;
+    }
     std::size_t line = 0;
     while (!text.empty()) {
         ++line;

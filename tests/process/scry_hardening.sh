@@ -168,5 +168,21 @@ on_disk = [os.path.join(sys.argv[2].encode(), n) for n in os.listdir(sys.argv[2]
 assert unescape(hit['file']) in on_disk, (hit['file'], on_disk)
 PY
 
+# -o names near the system's longest: the temporary name beside them is cut to fit.
+for length in 232 250 255; do
+    name=$(printf 'n%.0s' $(seq 5 "$length")).txt
+    "$scry" show a.PCG -o "$name" 2> err.txt
+    check "-o a name of $length bytes: status" "0 " "$? $(cat err.txt)"
+    check "-o a name of $length bytes: written whole" same "$(same show.txt "$name")"
+    rm -f "$name"
+done
+
+# A file-size limit met in the middle of a write ends the run as other signals do: no partial
+# file is left beside the output.
+mkdir limited
+{ ( ulimit -f 1; exec "$scry" show a.PCG -o limited/out.txt ); status=$?; } 2> /dev/null
+check "a file-size limit: the run ended by its signal" 153 $status
+check "a file-size limit: nothing left beside the output" "" "$(ls limited)"
+
 [ "$failures" -eq 0 ] && echo "scry hardening: all checks passed"
 exit $(( failures > 0 ))

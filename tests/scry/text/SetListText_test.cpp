@@ -205,6 +205,26 @@ TEST(ScrySetList, SaysWhichLineItCannotTakeAndWhy)
     }
 }
 
+// A word of a hundred thousand bytes is quoted by its start, with its length where it is a name;
+// a text whose lines end in CR alone is read as lines.
+TEST(ScrySetList, LongWordsAreCutAndCrOnlyLinesAreRead)
+{
+    const std::string longName(100000, 'N');
+    const scry::TextFault name = FaultOf("\"" + longName + "\"  Prog I-A005  0 1 2 0 0 0 from 000/000");
+    EXPECT_EQ(name.reason, "name \"" + longName.substr(0, 40) + "\"... is 100000 bytes long; a name holds 24");
+    const scry::TextFault colour = FaultOf("\"P\"  Prog I-A005  " + std::string(5000, 'c') + " 1 2 0 0 0 from 000/000");
+    EXPECT_EQ(colour.reason.rfind("color '" + std::string(40, 'c') + "...' is neither", 0), 0u) << colour.reason;
+    EXPECT_LT(colour.reason.size(), 200u);
+    std::vector<scry::TextFault> faults;
+    const scry::SetListText read =
+        ReadText("setlist 3 \"Old Mac\"\r" + std::string(Piano) + "\runused\r" + std::string(Piano) + "\r", faults);
+    ASSERT_TRUE(faults.empty()) << faults.front().line << ": " << faults.front().reason;
+    EXPECT_EQ(read.number, 3u);
+    ASSERT_EQ(read.slots.size(), 3u);
+    EXPECT_TRUE(read.slots[1].unused);
+    EXPECT_EQ(read.slots[2].line, 4u);
+}
+
 TEST(ScrySetList, HoldsNoMoreThan128Slots)
 {
     std::string text = "setlist 000 \"Gig\"\n";

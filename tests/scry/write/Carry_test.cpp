@@ -292,6 +292,8 @@ TEST_F(CarryFiles, CopyRefusesWithOneLineEachAndWritesNothing)
          "scry: --prog U-A000=I-A005: writes over Prog I-A005 \"Prog 5\", which slots of DEST play (--force writes it "
          "all "
          "the same):\nscry:   SLOT 000/000 \"Piano\" (Friday) would then play \"User 0\"\n"},
+        {{"--setlist", "1=2", "--setlist", "3=2"},
+         "scry: --setlist 3=2: writes places that --setlist 1=2 writes too\n"},
         {{"--setlist", "200=1"},
          "scry: --setlist 200=1: not N=M, set lists 0 to 127 (5=12: SRC's set list 5 into DEST's set list 12)\n"},
         {{"--prog", "I-A005-U-A000"},
