@@ -154,6 +154,39 @@ void ScryRuns(const std::string& scry, const std::string& bankscry, const fs::pa
         "scry html, median:             %7.2f ms, whole run (target 100 or less); page %llu bytes (target 3 MB)\n",
         Median(htmlTimes) * 1e3, static_cast<unsigned long long>(fs::file_size(work / "Bench.html")));
     fs::remove(work / "Bench.html");
+
+    // Every command's peak memory on the file beside show's: each made and handed on as it goes.
+    std::printf("peak memory of each command on the file (target 32 MiB or less each), show's %.1f MiB beside:\n",
+                showPeak / 1024.0);
+    Run({scry, "setlist", "Bench.PCG", "0", "-o", "Bench0.txt"}, work);
+    const std::vector<std::vector<std::string>> commands = {
+        {scry, "json", "Bench.PCG"},
+        {scry, "json", "--all", "Bench.PCG"},
+        {scry, "csv", "--all", "Bench.PCG"},
+        {scry, "csv", "--records", "Bench.PCG"},
+        {scry, "html", "Bench.PCG", "-o", "Bench.html"},
+        {scry, "html", "Bench.PCG", "Changed.PCG", "-o", "Compare.html"},
+        {scry, "setlist", "Bench.PCG", "0"},
+        {scry, "gig", "Bench.PCG", "0", "-o", "Gig.html"},
+        {scry, "stage", "Bench.PCG", "0", "-o", "Stage.html"},
+        {scry, "uses", "Bench.PCG", "Prog I-A000"},
+        {scry, "textconv", "Bench.PCG"},
+        {scry, "apply", "Bench.PCG", "Bench0.txt", "-o", "Applied.PCG"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        long peak = 0;
+        for (int i = 0; i < 3; ++i) {
+            peak = std::max(peak, Run(command, work, 1).peakKiB);
+            fs::remove(work / "Applied.PCG");
+        }
+        std::string words;
+        for (std::size_t k = 1; k < command.size() && command[k] != "-o"; ++k)
+            words += (k > 1 ? " " : "") + command[k];
+        std::printf("  scry %-40s %7.1f MiB (%.1f x show's)%s\n", words.c_str(), peak / 1024.0,
+                    static_cast<double>(peak) / static_cast<double>(showPeak), peak > 32 * 1024 ? "  OVER" : "");
+    }
+    for (const char* made : {"Bench0.txt", "Bench.html", "Compare.html", "Gig.html", "Stage.html"})
+        fs::remove(work / made);
     fs::remove(changed);
 }
 

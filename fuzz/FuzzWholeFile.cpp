@@ -280,9 +280,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const scry::FileModel* file : {&model, &changed}) {
             scry::FileSummary summary = scry::SummaryOf(*file);
             const std::vector<std::int64_t> ids(summary.banks.size(), 1);
-            const std::string blob = scry::EncodeFile(summary, ids, 2);
-            const scry::StoredFile back = scry::DecodeFile(blob);
-            Check(scry::EncodeFile(back.summary, back.bankRows, back.setListRows) == blob,
+            const std::string blob = scry::EncodeFile(summary, file->name, ids, 2);
+            const scry::StoredFile back = scry::DecodeFile(blob, file->name);
+            Check(scry::EncodeFile(back.summary, file->name, back.bankRows, back.setListRows) == blob,
                   "a summary does not read back");
             for (const scry::LibraryBank& bank : summary.banks)
                 Check(bank.rows == nullptr || scry::DecodeRows(scry::EncodeRows(*bank.rows)) == *bank.rows,

@@ -2,7 +2,8 @@
 # Runs a fuzz target for a number of seconds: fuzz/run.sh BUILD_DIR SECONDS [TARGET]
 # TARGET: fuzz_readpcg (the reader, the default), fuzz_scry (scry's model and diff) or
 # fuzz_setlist (set lists as text applied to a file), fuzz_copy (copy and follow between two
-# files) or fuzz_whole (whole files made from recipes, through every command's work).
+# files), fuzz_whole (whole files made from recipes, through every command's work) or
+# fuzz_catalogue (the library catalogue's blobs, edited and damaged, through a search).
 # A slow input (5 s) counts as a finding.
 # Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
 set -uo pipefail
@@ -19,6 +20,10 @@ elif [ "$target" = fuzz_whole ]; then
     "$build/make_fuzz_seeds" "$work/seeds" whole || exit 1
     dict=""
     maxlen=512
+elif [ "$target" = fuzz_catalogue ]; then
+    printf '' > "$work/seeds/unedited"   # the target's own blobs, as stored
+    dict=""
+    maxlen=256
 elif [ "$target" = fuzz_copy ]; then
     "$build/make_fuzz_seeds" "$work/seeds" copy || exit 1
     dict=""

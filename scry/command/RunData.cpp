@@ -11,12 +11,15 @@ int RunCsv(const Options& options, Console& console)
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
+        Delivery delivery(session);
         std::string out;
+        out.reserve(2 * Delivery::Block);
+        const auto part = [&](std::string& text) { delivery.Part(text); };
         if (options.records)
-            WriteRecordsCsv(out, models, options.raw);
+            WriteRecordsCsv(out, models, options.raw, part);
         else
-            WriteSlotsCsv(out, models, options.all, options.raw);
-        session.Deliver(out);
+            WriteSlotsCsv(out, models, options.all, options.raw, part);
+        delivery.Finish(out);
     }
     return session.StatusWith(Success);
 }
@@ -26,9 +29,11 @@ int RunJson(const Options& options, Console& console)
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
+        Delivery delivery(session);
         std::string out;
-        WriteJson(out, models, options.all);
-        session.Deliver(out);
+        out.reserve(2 * Delivery::Block);
+        WriteJson(out, models, options.all, [&](std::string& text) { delivery.Part(text); });
+        delivery.Finish(out);
     }
     return session.StatusWith(Success);
 }

@@ -27,12 +27,15 @@ std::string PageName(const std::string& output, const std::function<std::string(
     }
 }
 
-int WritePage(Session& session, Console& console, const std::string& page)
+// The page make gives, handed on as it is made (make hands its parts to the TextPart it is given
+// and returns the rest).
+int WritePage(Session& session, Console& console, const std::function<std::string(const TextPart&)>& make)
 {
     const std::string& output = session.Output();
     // A file that was no page of scry is replaced only with --force, and not without a word.
     const bool replacing = !output.empty() && WhatNameHolds(output) == NameHolds::RegularFile && !IsPageOfScry(output);
-    session.Deliver(page);
+    Delivery delivery(session);
+    delivery.Finish(make([&](std::string& text) { delivery.Part(text); }));
     SayError(console, "wrote " + (output.empty() ? std::string("the page to standard output") : LineText(output)) +
                           (replacing ? ", in place of a file that was no page of scry" : ""));
     return session.StatusWith(Success);
@@ -46,10 +49,13 @@ int RunHtml(const Options& options, Console& console)
         throw Trouble("html takes one file, or two to compare");
     const std::string output = PageName(options.output, [&] { return DefaultPageName(options.files); });
     Session session(console, options.files, output, OutputKind::Page, options.force);
-    if (options.files.size() == 1)
-        return WritePage(session, console, HtmlPage(session.Read(0)));
+    if (options.files.size() == 1) {
+        const FileModel file = session.Read(0);
+        return WritePage(session, console, [&](const TextPart& part) { return HtmlPage(file, part); });
+    }
     const std::vector<FileModel> files = session.ReadTogether(2);
-    return WritePage(session, console, HtmlComparison(Compare(files[0], files[1])));
+    return WritePage(session, console,
+                     [&](const TextPart&) { return HtmlComparison(Compare(files[0], files[1])); });
 }
 
 namespace {
@@ -64,7 +70,8 @@ int SetListPage(const Options& options, Console& console, const char* suffix, Ma
     });
     Session session(console, {options.file}, output, OutputKind::Page, options.force);
     const FileModel file = session.Read(0);
-    return WritePage(session, console, make(file, session.SetListOf(file, number)));
+    const SetListAt at = session.SetListOf(file, number);
+    return WritePage(session, console, [&](const TextPart&) { return make(file, at); });
 }
 
 }   // namespace

@@ -172,8 +172,9 @@ std::map<std::string, Catalogue::Entry> Catalogue::Entries()
         Statement rows(*database, "SELECT id, key, size, modified, inode, summary FROM files");
         while (rows.Step()) {
             const std::int64_t id = rows.Number(0);
-            entries[rows.Bytes(1)] = {id, {rows.Number(2), rows.Number(3), static_cast<std::uint64_t>(rows.Number(4))}};
-            summaries[id] = rows.Bytes(5);
+            std::string key = rows.Bytes(1);
+            entries[key] = {id, {rows.Number(2), rows.Number(3), static_cast<std::uint64_t>(rows.Number(4))}};
+            summaries[id] = {std::move(key), rows.Bytes(5)};
         }
         return entries;
     });
@@ -189,20 +190,21 @@ std::optional<FileSummary> Catalogue::Load(std::int64_t id)
             if (!reading)
                 reading.emplace(*database, true);
         };
-        std::string blob;
+        std::string key, blob;
         if (const auto kept = summaries.find(id); kept != summaries.end()) {
-            blob = std::move(kept->second);
+            std::tie(key, blob) = std::move(kept->second);
             summaries.erase(kept);
         } else {
             read();
-            const PreparedUse row = database->Prepared("SELECT summary FROM files WHERE id = ?1");
+            const PreparedUse row = database->Prepared("SELECT key, summary FROM files WHERE id = ?1");
             row->Bind(1, id);
             if (!row->Step())
                 return std::nullopt;
-            blob = row->Bytes(0);
+            key = row->Bytes(0);
+            blob = row->Bytes(1);
         }
         try {
-            StoredFile stored = DecodeFile(blob);
+            StoredFile stored = DecodeFile(blob, key);
             bool missing = false;
             const auto load = [&](std::int64_t rowsId) -> SharedRows {
                 if (rowsId == 0)
@@ -339,7 +341,7 @@ std::int64_t Catalogue::Store(const std::string& key, const FileIdentity& identi
                        "INSERT INTO files (key, size, modified, inode, summary) VALUES (?1, ?2, ?3, ?4, ?5)");
         file.Bind(1, key).Bind(2, identity.size).Bind(3, identity.modified);
         file.Bind(4, static_cast<std::int64_t>(identity.inode))
-            .Bind(5, EncodeFile(summary, bankRows, setListRows))
+            .Bind(5, EncodeFile(summary, key, bankRows, setListRows))
             .Run();
         const std::int64_t id = database->LastRowId();
         std::vector<std::int64_t> holds = bankRows;

@@ -81,7 +81,7 @@ private:
     std::unique_ptr<Database> database;
     std::map<std::int64_t, SharedRows> loaded;     // rows loaded or stored, by id: shared by the files that hold them
     std::map<const BankRows*, std::int64_t> ids;   // the ids of those rows
-    std::map<std::int64_t, std::string> summaries;   // read with the entries, until loaded
+    std::map<std::int64_t, std::pair<std::string, std::string>> summaries;   // key and blob, read with the entries, until loaded
 };
 
 // Renames a catalogue that cannot be used beside its name (and removes what its journal left);

@@ -4,12 +4,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace scry {
 
 namespace {
 
-constexpr char FileMark[4] = {'S', 'F', 'L', '2'};
+constexpr char FileMark[4] = {'S', 'F', 'L', '3'};
 constexpr char RowsMark[4] = {'S', 'R', 'W', '2'};
 
 class Writer {
@@ -17,7 +18,7 @@ public:
     void U8(std::uint64_t value) { Put(value, 1); }
     void U32(std::uint64_t value) { Put(value, 4); }
     void U64(std::uint64_t value) { Put(value, 8); }
-    void Text(const std::string& text)
+    void Text(std::string_view text)
     {
         U32(text.size());
         out += text;
@@ -85,13 +86,19 @@ private:
 
 }   // namespace
 
-// More set-list banks than a file of 4 GiB can hold (each takes 8.8 MB) make a summary damaged.
+// Values past what the format allows make a summary or rows damaged: more set-list banks than a
+// file of 4 GiB can hold (each takes 8.8 MB), a bank name longer than a name field, more
+// records or set lists than a bank holds, set lists and slots past 127, banks past 31.
 constexpr std::uint32_t MostBanks = 512;
+constexpr std::size_t MostBankName = NameSize;
+constexpr std::uint32_t MostSlotBank = 31;
 
-std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_t>& bankRows, std::int64_t setListRows)
+std::string EncodeFile(const FileSummary& summary, std::string_view key, const std::vector<std::int64_t>& bankRows,
+                       std::int64_t setListRows)
 {
     Writer w;
     w.out.append(FileMark, sizeof FileMark);
+    w.Text(key);
     w.U8(summary.formatCode);
     w.U32(summary.problems.size());
     for (const Problem& p : summary.problems) {
@@ -119,11 +126,13 @@ std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_
     return std::move(w.out);
 }
 
-StoredFile DecodeFile(std::string_view blob)
+StoredFile DecodeFile(std::string_view blob, std::string_view key)
 {
     if (blob.size() < sizeof FileMark || std::memcmp(blob.data(), FileMark, sizeof FileMark) != 0)
         throw DamagedSummary("no summary mark");
     Reader r(blob.substr(sizeof FileMark));
+    if (r.Text() != key)
+        throw DamagedSummary("it is stored under another file's name");
     StoredFile stored;
     FileSummary& summary = stored.summary;
     summary.formatCode = r.U8();
@@ -134,6 +143,8 @@ StoredFile DecodeFile(std::string_view blob)
         p.kind = r.Of(LastProblemKind);
         p.id = r.Text();
         p.bankName = r.Text();
+        if (p.id.size() > sizeof(ChunkId) || p.bankName.size() > MostBankName)
+            throw DamagedSummary("a problem's chunk id or bank name longer than any");
         p.offset = static_cast<std::int64_t>(r.U64());
         p.announced = r.U64();
         p.present = static_cast<std::int64_t>(r.U64());
@@ -152,6 +163,10 @@ StoredFile DecodeFile(std::string_view blob)
         bank.index = r.U32();
         bank.occurrence = r.U32();
         bank.occurrences = r.U32();
+        // Banks come in file order, each once; a second of one place counts after the first.
+        if (bank.name.size() > MostBankName || bank.occurrence >= bank.occurrences ||
+            (!summary.banks.empty() && bank.index <= summary.banks.back().index))
+            throw DamagedSummary("a bank's name, place or count out of range");
         summary.banks.push_back(std::move(bank));
         stored.bankRows.push_back(static_cast<std::int64_t>(r.U64()));
     }
@@ -202,22 +217,33 @@ BankRows DecodeRows(std::string_view blob)
     Reader r(blob.substr(sizeof RowsMark));
     BankRows rows;
     std::uint32_t recordsCount = r.Count(12);
+    if (recordsCount > RecordsPerBank)
+        throw DamagedSummary("more records than a bank holds");
     rows.records.reserve(recordsCount);
     for (std::uint32_t n = recordsCount; n > 0; --n) {
         RecordRow record;
         record.name = r.Text();
+        if (record.name.size() > NameSize)
+            throw DamagedSummary("a name longer than a name field");
         record.fingerprint = r.U32();
         record.sound = r.U32();
         rows.records.push_back(std::move(record));
     }
     std::uint32_t setListsCount = r.Count(16);
+    if (setListsCount > RecordsPerBank)
+        throw DamagedSummary("more set lists than a bank holds");
     rows.setLists.reserve(setListsCount);
+    std::uint64_t used = 0;
     for (std::uint32_t n = setListsCount; n > 0; --n) {
         LibrarySetList s;
         s.number = r.U32();
         s.name = r.Text();
         s.fingerprint = r.U32();
         s.used = r.U32();
+        if (s.number >= RecordsPerBank || (!rows.setLists.empty() && s.number <= rows.setLists.back().number) ||
+            s.name.size() > NameSize || s.used > SlotsPerSetList)
+            throw DamagedSummary("a set list's number, name or count of slots out of range");
+        used += s.used;
         rows.setLists.push_back(std::move(s));
     }
     std::uint32_t slotsCount = r.Count(19);
@@ -231,8 +257,16 @@ BankRows DecodeRows(std::string_view blob)
         s.target.type = r.Of(SlotType::Type3);
         s.target.bank = r.U8();
         s.target.number = r.U8();
+        // In order of set list and slot, each once, within the set lists the rows hold.
+        const bool inOrder = rows.slots.empty() || std::make_pair(s.setList, s.slot) >
+                                                       std::make_pair(rows.slots.back().setList, rows.slots.back().slot);
+        if (s.setList >= RecordsPerBank || s.slot >= SlotsPerSetList || !inOrder || s.name.size() > NameSize ||
+            s.target.bank > MostSlotBank)
+            throw DamagedSummary("a slot's place, name or target out of range");
         rows.slots.push_back(std::move(s));
     }
+    if (rows.slots.size() != used)
+        throw DamagedSummary("set lists that count other slots than the rows hold");
     if (!r.AtEnd())
         throw DamagedSummary("bytes after the rows");
     return rows;

@@ -25,12 +25,16 @@ struct StoredFile {
     std::int64_t setListRows = 0;
 };
 
-std::string EncodeFile(const FileSummary& summary, const std::vector<std::int64_t>& bankRows, std::int64_t setListRows);
-// Raises DamagedSummary where the blob is not one EncodeFile wrote.
-StoredFile DecodeFile(std::string_view blob);
+// The blob holds the file's key, so that a summary found under another file's key is damage.
+std::string EncodeFile(const FileSummary& summary, std::string_view key, const std::vector<std::int64_t>& bankRows,
+                       std::int64_t setListRows);
+// Raises DamagedSummary where the blob is not one EncodeFile wrote for key, or holds values the
+// format does not allow.
+StoredFile DecodeFile(std::string_view blob, std::string_view key);
 
 std::string EncodeRows(const BankRows& rows);
-// Raises DamagedSummary where the blob is not one EncodeRows wrote.
+// Raises DamagedSummary where the blob is not one EncodeRows wrote, or holds values the format
+// does not allow (set list 9999, a slot past 127, a name longer than its field).
 BankRows DecodeRows(std::string_view blob);
 
 }   // namespace scry

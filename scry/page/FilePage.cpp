@@ -6,10 +6,10 @@
 
 namespace scry {
 
-std::string HtmlPage(const FileModel& file)
+std::string HtmlPage(const FileModel& file, const TextPart& part)
 {
     const Marks none;
-    Page page{PageHead(HtmlText(file.name) + " \xE2\x80\x93 scry", nullptr), file, nullptr, none};
+    Page page{PageHead(HtmlText(file.name) + " \xE2\x80\x93 scry", nullptr), file, nullptr, none, part};
     page.out.reserve(1 << 20);
     page.out += "<header><h1>" + HtmlText(file.name) + "</h1>" + FileFacts(file) + ContentsNav(file) + SearchBox +
                 "</header><main>";

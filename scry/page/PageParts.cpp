@@ -263,6 +263,7 @@ void WriteSetLists(Page& page)
     std::map<std::size_t, std::vector<std::string>> unused;   // by set-list bank
     ForEachSetList(page.file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
         WriteSetList(page, ordinal, i, list, unused[ordinal]);
+        page.HandOn();
     });
     for (const auto& [ordinal, items] : unused) {
         if (items.empty())
@@ -308,6 +309,7 @@ void WriteBanks(Page& page, const RecordKind& kind)
         out += "</h3>";
         if (!bank.loaded) {
             out += "<p>Not loaded: the bank's size does not match, or the file ends inside it.</p></section>";
+            page.HandOn();
             continue;
         }
         out += "<ol class=\"grid\" start=\"0\">";
@@ -328,6 +330,7 @@ void WriteBanks(Page& page, const RecordKind& kind)
             out += "<b>" + HtmlName(record.name) + "</b></li>";
         }
         out += "</ol></section>";
+        page.HandOn();
     }
     out += "</section>";
 }

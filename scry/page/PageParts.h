@@ -11,6 +11,7 @@
 
 #include "model/Compare.h"
 #include "model/Model.h"
+#include "text/Text.h"
 
 namespace scry {
 
@@ -31,8 +32,14 @@ struct Page {
     const FileModel& file;          // NEW on a comparison
     const Comparison* comparison;   // null for the page of one file
     const Marks& marks;
+    TextPart part = {};   // where given, handed what is made after each set list and bank
 
     bool Comparing() const { return comparison != nullptr; }
+    void HandOn()
+    {
+        if (part)
+            part(out);
+    }
     const char* SameClass(bool marked) const { return Comparing() && !marked ? " same" : ""; }
 };
 

@@ -44,7 +44,8 @@ void Row(std::string& out, const std::vector<std::string>& fields)
 
 }   // namespace
 
-void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool all, bool raw)
+void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool all, bool raw,
+                   const std::function<void(std::string&)>& part)
 {
     std::vector<std::string> header{"file", "set_list", "set_list_name", "slot", "slot_name",
                                     "type", "bank",     "number",        "plays"};
@@ -75,11 +76,14 @@ void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool a
                 row.push_back(HexLong(slot.fingerprint));
                 Row(out, row);
             }
+            if (part)
+                part(out);
         });
     }
 }
 
-void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool raw)
+void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool raw,
+                     const std::function<void(std::string&)>& part)
 {
     Row(out, {"file", "kind", "bank", "number", "name", "fingerprint", "sound_fingerprint"});
     for (const FileModel& file : files) {
@@ -93,6 +97,8 @@ void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool
                 Row(out, {fileName, kind->noun, CsvField(Utf8(bank.name), raw), std::to_string(i),
                           CsvField(Utf8(record.name), raw), HexLong(record.fingerprint), HexLong(record.sound)});
             }
+            if (part)
+                part(out);
         }
     }
 }

@@ -1,6 +1,7 @@
 // scry csv as text: RFC 4180 rows a spreadsheet reads as they stand, one per used slot or per record.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,13 @@ namespace scry {
 // leading ' so that it is shown as text and never run.
 std::string CsvField(const std::string& text, bool raw = false);
 
-// A header row, then one row per used slot (every slot with all), of every file.
-void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool all, bool raw = false);
-// A header row, then one row per program and combination, of every file.
-void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool raw = false);
+// A header row, then one row per used slot (every slot with all), of every file; handed to part
+// (where given) a set list at a time.
+void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool all, bool raw = false,
+                   const std::function<void(std::string&)>& part = {});
+// A header row, then one row per program and combination, of every file; handed to part (where
+// given) a bank at a time.
+void WriteRecordsCsv(std::string& out, const std::vector<FileModel>& files, bool raw = false,
+                     const std::function<void(std::string&)>& part = {});
 
 }   // namespace scry

@@ -1,6 +1,7 @@
 // scry json as text: everything scry knows of the files, as one document for scripts.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,11 +9,13 @@
 
 #include "model/Model.h"
 #include "model/Plays.h"
+#include "text/Text.h"
 
 namespace scry {
 
-// {"files": [...]}: one entry per file, as the README describes it.
-void WriteJson(std::string& out, const std::vector<FileModel>& files, bool all);
+// {"files": [...]}: one entry per file, as the README describes it; the same bytes as the whole
+// document dumped at once, made a set list and a bank at a time and handed to part as it grows.
+void WriteJson(std::string& out, const std::vector<FileModel>& files, bool all, const TextPart& part = {});
 
 // {"type": "Prog", "bank": "I-B", "number": 84, "name": "Clean Trumpet"} ("note" where no record).
 nlohmann::ordered_json PlaysJson(const Plays& plays);

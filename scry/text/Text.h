@@ -4,10 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace scry {
+
+// Where a long text goes while it is made: handed the text as it grows, at the end of each part
+// (a set list, a bank), to hand on and empty where it holds enough.
+using TextPart = std::function<void(std::string&)>;
 
 // Bytes of ISO 8859-1 as UTF-8.
 std::string Utf8(std::string_view latin1);

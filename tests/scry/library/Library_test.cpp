@@ -4,6 +4,7 @@
 // the same lines without one).
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <fstream>
 
@@ -295,9 +296,9 @@ TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
     // A file unchanged, its time and size as catalogued: what the catalogue holds is taken.
     {
         scry::Database database(Path("cat.sqlite"));
-        scry::Statement row(database, "SELECT summary FROM files WHERE CAST(key AS TEXT) LIKE '%b.PCG'");
+        scry::Statement row(database, "SELECT summary, key FROM files WHERE CAST(key AS TEXT) LIKE '%b.PCG'");
         ASSERT_TRUE(row.Step());
-        const scry::StoredFile stored = scry::DecodeFile(row.Bytes(0));
+        const scry::StoredFile stored = scry::DecodeFile(row.Bytes(0), row.Bytes(1));
         row.Reset();
         ASSERT_EQ(stored.summary.banks.front().name, "I-A");
         scry::Statement rows(database, "SELECT rows FROM rows WHERE id = ?1");
@@ -468,12 +469,25 @@ TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
     Scry({"find", "lib", "Prog 1"});
     {
         scry::Database database(Path("cat.sqlite"));
-        database.Execute("UPDATE files SET summary = x'53464C3201'");
+        database.Execute("UPDATE files SET summary = x'53464C3301'");
     }
     run = Scry({"find", "lib", "Piano"});
     EXPECT_EQ(run.out, Scry({"find", "lib", "Piano"}, false).out);
     EXPECT_EQ(run.err, "scry: catalogue cat.sqlite cannot be used (a file's summary is damaged: the blob ends early); "
                        "set aside as cat.sqlite.set-aside-3, and built anew\n");
+    // One file's summary under another's key: said once, set aside, every file read again.
+    Write("lib/b.PCG", Gig(9).Bytes());
+    Scry({"find", "lib", "Prog 1"});
+    {
+        scry::Database database(Path("cat.sqlite"));
+        database.Execute("UPDATE files SET summary = (SELECT summary FROM files WHERE CAST(key AS TEXT) LIKE "
+                         "'%b.PCG') WHERE CAST(key AS TEXT) LIKE '%a.PCG'");
+    }
+    run = Scry({"find", "lib", "Prog 1"});
+    EXPECT_EQ(run.out, Scry({"find", "lib", "Prog 1"}, false).out);
+    EXPECT_EQ(run.err, "scry: catalogue cat.sqlite cannot be used (a file's summary is damaged: it is stored under "
+                       "another file's name); set aside as cat.sqlite.set-aside-4, and built anew\n");
+    EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).err, "");
 }
 
 TEST_F(Library, TheSameLinesWithAndWithoutTheCatalogueDamagedFilesAmongThem)
@@ -562,9 +576,10 @@ TEST(SummaryCodec, ReadsBackWhatItWroteAndRefusesAnythingElse)
     const scry::FileSummary summary = scry::SummaryOf(gig.Model());
     ASSERT_FALSE(summary.problems.empty());
     ASSERT_EQ(summary.banks.size(), 2u);
-    const std::string blob = scry::EncodeFile(summary, {7, 0}, 9);
-    const scry::StoredFile back = scry::DecodeFile(blob);
-    EXPECT_EQ(scry::EncodeFile(back.summary, back.bankRows, back.setListRows), blob);
+    const std::string key = "/lib/gig.PCG";
+    const std::string blob = scry::EncodeFile(summary, key, {7, 0}, 9);
+    const scry::StoredFile back = scry::DecodeFile(blob, key);
+    EXPECT_EQ(scry::EncodeFile(back.summary, key, back.bankRows, back.setListRows), blob);
     EXPECT_EQ(back.bankRows, (std::vector<std::int64_t>{7, 0}));
     EXPECT_EQ(back.setListRows, 9);
     EXPECT_EQ(back.summary.banks[1].name, "I-A");
@@ -575,18 +590,52 @@ TEST(SummaryCodec, ReadsBackWhatItWroteAndRefusesAnythingElse)
     EXPECT_EQ(scry::SlotOf(summary, summary.setLists->slots[0]).playsName, "Prog 5");
     // Every blob cut short, a count beyond its end, a value out of range, bytes after it.
     for (std::size_t cut = 0; cut < blob.size(); cut += 7)
-        EXPECT_THROW(scry::DecodeFile(blob.substr(0, cut)), scry::DamagedSummary) << cut;
+        EXPECT_THROW(scry::DecodeFile(blob.substr(0, cut), key), scry::DamagedSummary) << cut;
     for (std::size_t cut = 0; cut < rows.size(); cut += 7)
         EXPECT_THROW(scry::DecodeRows(rows.substr(0, cut)), scry::DamagedSummary) << cut;
+    const std::size_t head = 4 + 4 + key.size() + 1;   // mark, key, format code
     std::string counted = blob;
-    counted[8] = '\x7F';   // the high byte of the count of problems
-    EXPECT_THROW(scry::DecodeFile(counted), scry::DamagedSummary);
-    EXPECT_THROW(scry::DecodeFile(blob + "x"), scry::DamagedSummary);
+    counted[head + 3] = '\x7F';   // the high byte of the count of problems
+    EXPECT_THROW(scry::DecodeFile(counted, key), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(blob + "x", key), scry::DamagedSummary);
     EXPECT_THROW(scry::DecodeRows(rows + "x"), scry::DamagedSummary);
     std::string kind = blob;
-    kind[9] = static_cast<char>(static_cast<int>(scry::LastProblemKind) + 1);   // the first problem's kind
-    EXPECT_THROW(scry::DecodeFile(kind), scry::DamagedSummary);
-    EXPECT_THROW(scry::DecodeFile(rows), scry::DamagedSummary);   // rows are no file's blob
+    kind[head + 4] = static_cast<char>(static_cast<int>(scry::LastProblemKind) + 1);   // the first problem's kind
+    EXPECT_THROW(scry::DecodeFile(kind, key), scry::DamagedSummary);
+    EXPECT_THROW(scry::DecodeFile(rows, key), scry::DamagedSummary);   // rows are no file's blob
+    // One file's summary under another's key.
+    EXPECT_THROW(scry::DecodeFile(blob, "/lib/other.PCG"), scry::DamagedSummary);
+}
+
+// Rows edited by hand to hold what no file can: each is damage, never printed as fact.
+TEST(SummaryCodec, RowsOutsideWhatTheFormatAllowsAreDamaged)
+{
+    const scry::FileSummary summary = scry::SummaryOf(Gig().Model());
+    const scry::BankRows& truthful = *summary.setLists;
+    ASSERT_FALSE(truthful.slots.empty());
+    EXPECT_TRUE(scry::DecodeRows(scry::EncodeRows(truthful)) == truthful);
+    const std::vector<std::function<void(scry::BankRows&)>> lies = {
+        [](scry::BankRows& rows) { rows.setLists[0].number = 9999; },
+        [](scry::BankRows& rows) { rows.slots[0].slot = 4000000000u; },
+        [](scry::BankRows& rows) { rows.slots[0].setList = 128; },
+        [](scry::BankRows& rows) { rows.slots[0].name = std::string(100000, 'n'); },
+        [](scry::BankRows& rows) { rows.setLists[1].name = std::string(25, 'n'); },
+        [](scry::BankRows& rows) { rows.setLists[0].used += 1; },
+        [](scry::BankRows& rows) { rows.slots[0].target.bank = 32; },
+        [](scry::BankRows& rows) { std::swap(rows.setLists[0], rows.setLists[1]); },
+        [](scry::BankRows& rows) { rows.slots.push_back(rows.slots.back()); },
+    };
+    for (std::size_t k = 0; k < lies.size(); ++k) {
+        scry::BankRows lying = truthful;
+        lies[k](lying);
+        EXPECT_THROW(scry::DecodeRows(scry::EncodeRows(lying)), scry::DamagedSummary) << "lie " << k;
+    }
+    scry::BankRows records = *summary.banks[0].rows;
+    records.records[3].name = std::string(100000, 'n');
+    EXPECT_THROW(scry::DecodeRows(scry::EncodeRows(records)), scry::DamagedSummary);
+    records = *summary.banks[0].rows;
+    records.records.push_back(records.records[0]);   // a 129th record
+    EXPECT_THROW(scry::DecodeRows(scry::EncodeRows(records)), scry::DamagedSummary);
 }
 
 TEST(ProgressText, FilesAndGigabytes)
