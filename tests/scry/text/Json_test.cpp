@@ -1,6 +1,8 @@
 // scry json, read back by a JSON parser: what a script finds where.
 #include <nlohmann/json.hpp>
 
+#include "page/FilePage.h"
+#include "text/Csv.h"
 #include "text/Json.h"
 #include "ScrySupport.h"
 
@@ -72,4 +74,53 @@ TEST(ScryJson, DamageAndNamesThatAreNoUtf8)
     EXPECT_EQ(file["damaged"], true);
     ASSERT_EQ(file["problems"].size(), 1u);
     EXPECT_EQ(file["chunks"][4]["cut"], true);
+}
+
+// Long outputs are handed on as they are made, never held whole: the same bytes as made at once
+// (and as the whole document dumped by the JSON library), the most held at a time a small part.
+TEST(ScryStreaming, JsonCsvAndThePageAreHandedOnAsTheyAreMade)
+{
+    Small small;
+    small.extra = ChunkHead("DKT1", 50) + "kit";   // damaged too
+    const std::vector<scry::FileModel> files{small.Model("a.PCG"), Small().Model("b.PCG")};
+    struct Parts {
+        std::string all;
+        std::size_t most = 0;
+        scry::TextPart Taker()
+        {
+            return [this](std::string& text) {
+                most = std::max(most, text.size());
+                all += text;
+                text.clear();
+            };
+        }
+    };
+    // parts: how many parts the text has at least (set lists, banks), so that none holds more
+    // than its share.
+    const auto check = [](const std::string& whole, Parts& parts, const std::string& rest, const char* what,
+                          std::size_t shares) {
+        EXPECT_EQ(parts.all + rest, whole) << what;
+        EXPECT_LT(parts.most, whole.size() / shares) << what;
+    };
+    std::string whole, rest;
+    scry::WriteJson(whole, files, true);
+    EXPECT_EQ(whole, nlohmann::ordered_json::parse(whole).dump(1, ' ', false) + "\n");
+    Parts json;
+    scry::WriteJson(rest, files, true, json.Taker());
+    check(whole, json, rest, "json", 8);
+    whole.clear();
+    rest.clear();
+    scry::WriteSlotsCsv(whole, files, true);
+    Parts csv;
+    scry::WriteSlotsCsv(rest, files, true, false, csv.Taker());
+    check(whole, csv, rest, "csv", 8);
+    whole.clear();
+    rest.clear();
+    scry::WriteRecordsCsv(whole, files);
+    Parts records;
+    scry::WriteRecordsCsv(rest, files, false, records.Taker());
+    check(whole, records, rest, "csv --records", 3);
+    Parts page;
+    rest = scry::HtmlPage(files[0], page.Taker());
+    check(scry::HtmlPage(files[0]), page, rest, "html", 3);
 }
