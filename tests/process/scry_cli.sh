@@ -5,16 +5,7 @@
 set -uo pipefail
 scry=$1
 pcgwrite=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-check() {   # check WHAT EXPECTED ACTUAL
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/checks.sh"
 
 # Two small files: b renames program I-A001 and changes I-A002; the slot names hold a comma, a
 # quote and a line break.

@@ -6,16 +6,7 @@
 set -uo pipefail
 scry=$1
 pcgwrite=$2
-work=$(mktemp -d)
-trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-check() {   # check WHAT EXPECTED ACTUAL
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/checks.sh"
 
 cat > a.desc <<'DESC'
 file 68 00
