@@ -128,13 +128,21 @@ void Catalogue::Open(const std::string& path)
         database->WaitWhenBusy(10000);
         // What the database holds is looked at before anything is written to it: one that is no
         // catalogue of scry's (no table "files", or tables without a version) is someone's own.
-        std::int64_t version = database->Number("PRAGMA user_version");
+        // One view of it for the look, so that another process making the catalogue meanwhile is
+        // seen before or after, never half made.
         const auto tables = [&](const char* which) {
             std::string sql = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND ";
             return database->Number(sql.append(which).c_str());
         };
-        const std::int64_t any = tables("name NOT LIKE 'sqlite!_%' ESCAPE '!'");
-        if (any > 0 && (version == 0 || tables("name = 'files'") == 0))
+        std::int64_t version = 0, any = 0, files = 0;
+        {
+            Transaction look(*database, true);
+            version = database->Number("PRAGMA user_version");
+            any = tables("name NOT LIKE 'sqlite!_%' ESCAPE '!'");
+            files = tables("name = 'files'");
+            look.Commit();
+        }
+        if (any > 0 && (version == 0 || files == 0))
             throw CatalogueError("it is an SQLite database that is not a catalogue of scry's", false, true);
         // WAL, so that readers and a writer never wait on each other; it stays in the file.
         database->Execute("PRAGMA journal_mode = WAL");

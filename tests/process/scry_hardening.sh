@@ -175,5 +175,20 @@ mkdir limited
 check "a file-size limit: the run ended by its signal" 153 $status
 check "a file-size limit: nothing left beside the output" "" "$(ls limited)"
 
+# Processes that make one new catalogue at once never take it for another program's database.
+mkdir race && cp a.PCG race/1.PCG && cp a.PCG race/2.PCG
+for round in 1 2 3 4 5; do
+    rm -f race.sqlite*
+    pids=()
+    for k in 1 2 3 4 5 6; do
+        "$scry" find race piano --catalogue race.sqlite > "race$k.txt" 2> "race$k.err" &
+        pids+=($!)
+    done
+    statuses=""
+    for pid in "${pids[@]}"; do wait "$pid"; statuses+="$?"; done
+    check "six making one catalogue at once (round $round): statuses" 000000 "$statuses"
+    check "six making one catalogue at once (round $round): nothing said" "" "$(cat race*.err)"
+done
+
 [ "$failures" -eq 0 ] && echo "scry hardening: all checks passed"
 exit $(( failures > 0 ))
