@@ -33,7 +33,8 @@ int WritePage(Session& session, Console& console, const std::function<std::strin
 {
     const std::string& output = session.Output();
     // A file that was no page of scry is replaced only with --force, and not without a word.
-    const bool replacing = !output.empty() && WhatNameHolds(output) == NameHolds::RegularFile && !IsPageOfScry(output);
+    const bool replacing = !output.empty() && WhatNameHolds(output) == NameHolds::RegularFile &&
+                           !IsStreamDevice(output) && !IsPageOfScry(output);
     Delivery delivery(session);
     delivery.Finish(make([&](std::string& text) { delivery.Part(text); }));
     SayError(console, "wrote " + (output.empty() ? std::string("the page to standard output") : LineText(output)) +

@@ -27,7 +27,9 @@ DESC
 "$scry" show a.PCG > show.txt 2>/dev/null
 
 # -o through a link to the process's own standard output: the bytes go where the descriptor
-# leads (here a file the shell opened to append to, its earlier lines kept), the link stays.
+# leads (here a file the shell opened to append to, its earlier lines kept), the link stays. The
+# system's /dev/stdout is reached only through links of this folder, so that a build that got it
+# wrong replaces one of them, never the system's.
 printf 'earlier line\n' > page.txt
 ln -s /proc/self/fd/1 stdout-link
 "$scry" show a.PCG -o stdout-link >> page.txt 2> err.txt
@@ -36,11 +38,15 @@ check "the link is left a link" "/proc/self/fd/1" "$(readlink stdout-link)"
 same() { cmp -s "$1" "$2" && echo same || echo differ; }
 { printf 'earlier line\n'; cat show.txt; } > want.txt
 check "the shell's file keeps its line and gets the listing" same "$(same want.txt page.txt)"
-"$scry" show a.PCG -o /dev/stdout --force >> page.txt 2> err.txt
+ln -s /dev/stdout dev-stdout
+"$scry" show a.PCG -o dev-stdout --force >> page.txt 2> err.txt
 cat show.txt >> want.txt
-check "-o /dev/stdout with --force: appended" same "$(same want.txt page.txt)"
-"$scry" show a.PCG -o /dev/stderr 2> stderr.txt > /dev/null
-check "-o /dev/stderr: the listing on standard error" same "$(same show.txt stderr.txt)"
+check "-o a link to /dev/stdout with --force: appended" same "$(same want.txt page.txt)"
+check "and the link left a link" "/dev/stdout" "$(readlink dev-stdout)"
+ln -s /dev/stderr dev-stderr
+"$scry" html a.PCG -o dev-stderr 2> stderr.txt > /dev/null
+check "-o a link to /dev/stderr: the page on standard error" 1 "$(grep -c '^<!DOCTYPE html>' stderr.txt)"
+check "and said as written, replacing nothing" "scry: wrote dev-stderr" "$(tail -n 1 stderr.txt)"
 ln -s stdout-link second-link
 "$scry" copy a.PCG a.PCG --prog I-A001=I-A003 -o second-link --force > copied.bin 2> err.txt
 check "a new PCG file through two links to standard output: refused" 2 $?
