@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <system_error>
 #include <thread>
 
@@ -17,6 +18,8 @@
 #include "text/Words.h"
 
 namespace scry {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -163,6 +166,25 @@ Input OpenText(const std::string& name, const Console& console)
     throw Trouble("cannot write " + LineText(name) + ": " + why);
 }
 
+// name.~N~, N one more than the highest of those beside name (as GNU tools' numbered backups).
+std::string NextNumberedBackup(const std::string& name)
+{
+    const fs::path path(name);
+    const std::string base = path.filename().string() + ".~";
+    unsigned long highest = 0;
+    std::error_code error;
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string entry = it->path().filename().string();
+        if (entry.size() <= base.size() + 1 || entry.compare(0, base.size(), base) != 0 || entry.back() != '~')
+            continue;
+        const std::string number = entry.substr(base.size(), entry.size() - base.size() - 1);
+        if (number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos)
+            highest = std::max(highest, std::stoul(number));
+    }
+    return name + ".~" + std::to_string(highest + 1) + "~";
+}
+
 [[noreturn]] void Exists(const std::string& name) { throw Trouble(LineText(name) + " exists; --force replaces it"); }
 
 // The regular file under name is a set-list text exactly as scry wrote it.
@@ -227,7 +249,16 @@ void Session::CheckOutput(OutputKind kind, bool force)
         CannotWrite(output, "it is an input of this command");
     const bool link = WhatNameHolds(output) == NameHolds::Link;
     switch (link ? ReplaceRefusal::None : RefusalToReplace(output, nullptr)) {
-    case ReplaceRefusal::PcgFile: CannotWrite(output, "it is a PCG file (it begins with KORG); name a new file");
+    case ReplaceRefusal::PcgFile:
+        // A new PCG file with --force: the one there (an earlier output) is kept as a numbered backup.
+        if (kind == OutputKind::PcgFile && force) {
+            backupEarlier = true;
+            break;
+        }
+        CannotWrite(output, kind == OutputKind::PcgFile
+                                ? "it is a PCG file (it begins with KORG); name a new file, or --force keeps it "
+                                  "as a numbered backup beside the new one"
+                                : "it is a PCG file (it begins with KORG); name a new file");
     case ReplaceRefusal::Folder: CannotWrite(output, "it is a folder");
     case ReplaceRefusal::InputFile:
     case ReplaceRefusal::None: break;
@@ -373,12 +404,29 @@ void Session::WritePcgCopy(const NewFile& made, std::size_t i, const std::vector
 {
     if (MappedInputShrank())
         throw Trouble("an input changed while it was read; " + LineText(output) + " not written");
+    std::string backup;
+    const auto keepEarlier = [&] {
+        backup = NextNumberedBackup(output);
+        std::error_code error;
+        // A hard link keeps the earlier bytes under the backup's name while the new file takes
+        // the name in one step; where the system has none, the earlier file is renamed.
+        fs::create_hard_link(output, backup, error);
+        if (error) {
+            error.clear();
+            fs::rename(output, backup, error);
+        }
+        if (error)
+            throw NotWritten("the earlier " + LineText(output) + " cannot be kept as " + LineText(backup) + ": " +
+                             error.message());
+    };
     try {
-        WriteReadBack(output, *inputs.at(i).stream, made, meant, check);
+        WriteReadBack(output, *inputs.at(i).stream, made, meant, check,
+                      backupEarlier ? std::function<void()>(keepEarlier) : std::function<void()>());
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());
     }
-    SayError(console, "wrote " + LineText(output));
+    SayError(console, "wrote " + LineText(output) +
+                          (backup.empty() ? "" : "; the earlier one is kept as " + LineText(backup)));
 }
 
 std::string Session::Text(std::size_t k)
@@ -408,6 +456,15 @@ void Session::NoteSetListBanks(const FileModel& file)
                               " set-list banks; set lists are read from the first, the others are not read");
         saidSecondSetListBank = true;
     }
+}
+
+int Session::SayIfEmpty(const FileModel& file, const SetListAt& at)
+{
+    if (at.list == nullptr ||
+        std::any_of(at.list->slots.begin(), at.list->slots.end(), [](const Slot& slot) { return slot.used; }))
+        return Success;
+    SayError(console, EmptySetListText(file, at));
+    return Differ;
 }
 
 bool Session::IsInput(const std::string& name) const

@@ -139,6 +139,9 @@ public:
     SetListAt SetListOf(const FileModel& file, std::size_t number);
     // The same word alone, where the file holds more than one set-list bank.
     void NoteSetListBanks(const FileModel& file);
+    // Says on standard error that set list at has no used slot, and which set lists have: Differ
+    // then (the command's output is written all the same), else Success.
+    int SayIfEmpty(const FileModel& file, const SetListAt& at);
     // The command's text, to standard output or to its -o file.
     void Deliver(std::string_view text);
     // Where the output goes: "" for standard output.
@@ -160,6 +163,7 @@ private:
     std::string output;
     int status = Success;
     bool saidSecondSetListBank = false;
+    bool backupEarlier = false;   // the new PCG file takes the name of an earlier one, kept as a backup
 };
 
 // A command's text handed on while it is made, a block at a time, so that a long listing is never

@@ -72,7 +72,8 @@ int SetListPage(const Options& options, Console& console, const char* suffix, Ma
     Session session(console, {options.file}, output, OutputKind::Page, options.force);
     const FileModel file = session.Read(0);
     const SetListAt at = session.SetListOf(file, number);
-    return WritePage(session, console, [&](const TextPart&) { return make(file, at); });
+    const int empty = session.SayIfEmpty(file, at);   // the page is written all the same
+    return Worst(WritePage(session, console, [&](const TextPart&) { return make(file, at); }), empty);
 }
 
 }   // namespace

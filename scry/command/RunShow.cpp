@@ -15,9 +15,14 @@ int RunShow(const Options& options, Console& console)
     if (!models.empty()) {
         // Set list N of every file is found before anything is handed on.
         std::vector<SetListAt> lists;
-        if (options.setList >= 0)
+        int empty = Success;
+        if (options.setList >= 0) {
             for (const FileModel& model : models)
                 lists.push_back(session.SetListOf(model, static_cast<std::size_t>(options.setList)));
+            // A set list with no used slot is said as such (a slot asked for alone says unused).
+            for (std::size_t k = 0; k < models.size() && options.slot < 0; ++k)
+                empty = Worst(empty, session.SayIfEmpty(models[k], lists[k]));
+        }
         Delivery delivery(session);
         std::string out;
         out.reserve(2 * Delivery::Block);
@@ -28,6 +33,7 @@ int RunShow(const Options& options, Console& console)
                 WriteShow(out, models[k], options.all, false, [&](std::string& text) { delivery.Part(text); });
         }
         delivery.Finish(out);
+        return session.StatusWith(empty);
     }
     return session.StatusWith(Success);
 }

@@ -43,7 +43,9 @@ bool WriteSetList(std::string& out, const FileModel& file, std::size_t ordinal, 
             out += SlotKey(i, j) + " and after: NOT READABLE (the file ends before them)\n";
             return false;
         }
-        if (slot.used || all || asked)
+        if (asked && !slot.used)
+            out += SlotKey(i, j) + "  unused\n";   // what its zero bytes would play is no sound of it
+        else if (slot.used || all || asked)
             WriteSlot(out, file, i, j, slot);
     }
     return true;

@@ -1,6 +1,8 @@
 // Words for places, plays, settings and problems.
 #include "text/Words.h"
 
+#include <algorithm>
+
 #include "Korg_Kronos_Defs/BankNames.h"
 #include "model/SetLists.h"
 #include "model/Vocabulary.h"
@@ -167,6 +169,29 @@ void AppendSettingsText(std::string& out, const SlotAttributes& fields)
             out += ColorNames[value];
         }
     }
+}
+
+std::string EmptySetListText(const FileModel& file, const SetListAt& at)
+{
+    std::string said = "set list " + Pad3(static_cast<unsigned>(at.number)) +
+                       (at.list != nullptr ? " " + Quoted(at.list->name) : std::string()) + " of " +
+                       SourceName(file.name) + " has no used slot";
+    constexpr std::size_t MostNamed = 10;
+    std::size_t withSlots = 0;
+    std::string named;
+    ForEachSetList(file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
+        const bool used = std::any_of(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; });
+        if (ordinal != 0 || !used)
+            return;
+        if (withSlots++ < MostNamed)
+            named += (named.empty() ? "" : ", ") + Pad3(static_cast<unsigned>(i)) + " " + Quoted(list.name);
+    });
+    if (withSlots == 0)
+        return said + "; no set list of it has a used slot";
+    said += "; set lists with slots: " + named;
+    if (withSlots > MostNamed)
+        said += " and " + std::to_string(withSlots - MostNamed) + " more";
+    return said;
 }
 
 std::string ProblemText(const Problem& problem)

@@ -9,6 +9,7 @@
 
 #include "model/Model.h"
 #include "model/Plays.h"
+#include "model/SetLists.h"
 
 namespace scry {
 
@@ -51,6 +52,10 @@ std::string PlayedName(const Plays& plays);
 // "color 4 green, font 1, transpose 4, hold 3, volume 100, kbd track 0"
 std::string SettingsText(const SlotAttributes& fields);
 void AppendSettingsText(std::string& out, const SlotAttributes& fields);
+
+// "set list 005 \"Spare\" of live.PCG has no used slot; set lists with slots: 000 \"Wedding
+// Set\", 001 \"Party\"" (ten at most, and how many more), or "; no set list of it has a slot".
+std::string EmptySetListText(const FileModel& file, const SetListAt& at);
 
 // A problem of a file, in words.
 std::string ProblemText(const Problem& problem);

@@ -143,7 +143,8 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
 }
 
 void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check)
+                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
+                   const std::function<void()>& beforePutInPlace)
 {
     const std::string outside = ChangedOutside(made, meant);
     if (!outside.empty())
@@ -191,7 +192,12 @@ void WriteReadBack(const std::string& output, const InputStream& source, const N
         throw NotWritten(wrong);
     }
     try {
+        if (beforePutInPlace)
+            beforePutInPlace();
         PutOutFileInPlace(out);
+    } catch (const NotWritten&) {
+        DiscardOutFile(out);
+        throw;
     } catch (const std::system_error& error) {
         DiscardOutFile(out);
         throw NotWritten(error.code().message());

@@ -63,7 +63,10 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant);
 // reads the file back, and puts it in place only where nothing outside `meant` differs from the
 // source, every byte read back is the one meant, and check (given the model of the file as read
 // back) says nothing is wrong ("" from it); otherwise removes it and raises NotWritten saying why.
+// beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
+// keeps what stands there); a NotWritten it raises leaves the file unwritten.
 void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check);
+                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
+                   const std::function<void()>& beforePutInPlace = {});
 
 }   // namespace scry

@@ -351,3 +351,36 @@ TEST_F(ScryLine, SetListNIsOfTheFirstSetListBank)
     EXPECT_EQ(run.err, note + "scry: wrote new.PCG\n");
     EXPECT_TRUE(Read("new.PCG") == Read("two.PCG"));
 }
+
+// A set list with no used slot is said, with the set lists that have slots, status 1; the page of
+// stage and gig is written all the same. A slot asked for alone that is unused says so, never
+// what its zero bytes would play.
+TEST_F(ScryLine, EmptySetListsAndUnusedSlotsAreSaid)
+{
+    Small small;
+    SetName(small.setLists, 9 * pcgw::SetListSize, "Spare");
+    Write("gig.PCG", small.Bytes());
+    const std::string said =
+        "scry: set list 009 \"Spare\" of gig.PCG has no used slot; set lists with slots: 000 \"Friday\"\n";
+    ScryRun run = Run({"show", "gig.PCG", "--setlist", "9"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, said);
+    EXPECT_NE(run.out.find("SETLIST 009 \"Spare\""), std::string::npos);
+    for (const char* command : {"stage", "gig"}) {
+        run = Run({command, "gig.PCG", "9", "-o", "page.html"});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err, said + "scry: wrote page.html\n") << command;
+        EXPECT_TRUE(Exists("page.html")) << command;
+        fs::remove(Path("page.html"));
+    }
+    run = Run({"show", "gig.PCG", "--setlist", "0", "--slot", "5"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(SplitLines(run.out).back(), "000/005  unused");
+    EXPECT_EQ(Run({"show", "gig.PCG", "--setlist", "0"}).err, "");
+    // A file none of whose set lists has a used slot says so.
+    Small blank;
+    blank.setLists = pcgw::Records(pcgw::SetListSize);
+    Write("blank.PCG", blank.Bytes());
+    EXPECT_EQ(Run({"show", "blank.PCG", "--setlist", "0"}).err,
+              "scry: set list 000 \"\" of blank.PCG has no used slot; no set list of it has a used slot\n");
+}

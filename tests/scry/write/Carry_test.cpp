@@ -315,8 +315,19 @@ TEST_F(CarryFiles, CopyRefusesWithOneLineEachAndWritesNothing)
     // OUT is never an input or a PCG file; copy asks for something.
     EXPECT_EQ(Run({"copy", "src.PCG", "dest.PCG", "-o", "dest.PCG", "--prog", "I-A000=U-A000"}).err,
               "scry: cannot write dest.PCG: it is an input of this command\n");
-    EXPECT_EQ(Run({"copy", "src.PCG", "dest.PCG", "-o", "out.PCG", "--prog", "I-A000=U-A000", "--force"}).err,
-              "scry: cannot write out.PCG: it is a PCG file (it begins with KORG); name a new file\n");
+    EXPECT_EQ(Run({"copy", "src.PCG", "dest.PCG", "-o", "out.PCG", "--prog", "I-A000=U-A000"}).err,
+              "scry: cannot write out.PCG: it is a PCG file (it begins with KORG); name a new file, or --force keeps "
+              "it as a numbered backup beside the new one\n");
+    {
+        // With --force, the earlier output is kept as a numbered backup, its bytes whole.
+        const std::string earlier = Read("out.PCG");
+        const ScryRun run = Run({"copy", "src.PCG", "dest.PCG", "-o", "out.PCG", "--prog", "I-A000=U-A000", "--force"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("scry: wrote out.PCG; the earlier one is kept as out.PCG.~1~\n"), std::string::npos)
+            << run.err;
+        EXPECT_TRUE(Read("out.PCG.~1~") == earlier);
+        EXPECT_FALSE(Read("out.PCG") == earlier);
+    }
     EXPECT_EQ(Run({"copy", "src.PCG", "dest.PCG", "-o", "more.PCG"}).status, 2);
     // Nothing asked that changes anything: DEST byte for byte.
     EXPECT_EQ(

@@ -673,16 +673,20 @@ TEST_F(ScryFiles, ApplyWritesANewFileNeverOverAPcgFile)
 
     const std::string renamed = Replaced(Read("gig.txt"), "\"Opening Pad\"", "\"Opener\"");
     Write("gig.txt", renamed);
-    // A PCG file is never written over, --force or not; any other file only with --force.
-    for (const bool force : {false, true}) {
-        std::vector<std::string> args{"apply", "demo.PCG", "gig.txt", "-o", "new.PCG"};
-        if (force)
-            args.push_back("--force");
-        run = Run(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "scry: cannot write new.PCG: it is a PCG file (it begins with KORG); name a new file\n");
-    }
+    // A PCG file is never written over: refused without --force; with it, the earlier one is kept
+    // under a numbered backup's name (one more than the highest there), its bytes whole.
+    run = Run({"apply", "demo.PCG", "gig.txt", "-o", "new.PCG"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "scry: cannot write new.PCG: it is a PCG file (it begins with KORG); name a new file, or "
+                       "--force keeps it as a numbered backup beside the new one\n");
     EXPECT_TRUE(Read("new.PCG") == DemoBytes());
+    Write("new.PCG.~3~", "an older backup");
+    run = Run({"apply", "demo.PCG", "gig.txt", "-o", "new.PCG", "--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "scry: wrote new.PCG; the earlier one is kept as new.PCG.~4~\n");
+    EXPECT_TRUE(Read("new.PCG.~4~") == DemoBytes());
+    EXPECT_EQ(Read("new.PCG.~3~"), "an older backup");
+    EXPECT_NE(Read("new.PCG").find("Opener"), std::string::npos);   // the edit, in the new file
     Write("notes.PCG", "not a PCG file yet");
     run = Run({"apply", "demo.PCG", "gig.txt", "-o", "notes.PCG"});
     EXPECT_EQ(run.err, "scry: notes.PCG exists; --force replaces it\n");
@@ -710,7 +714,7 @@ TEST_F(ScryFiles, ApplyWritesANewFileNeverOverAPcgFile)
     run = Run({"apply", "demo.PCG", "-", "-o", "piped.PCG"}, &renamed);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(Read("piped.PCG") == Read("notes.PCG"));
-    EXPECT_EQ(Names(), (Texts{"demo.PCG", "gig.txt", "new.PCG", "notes.PCG", "piped.PCG"}));
+    EXPECT_EQ(Names(), (Texts{"demo.PCG", "gig.txt", "new.PCG", "new.PCG.~3~", "new.PCG.~4~", "notes.PCG", "piped.PCG"}));
 }
 
 TEST_F(ScryFiles, ApplyRefusesWithTheLineAndWritesNothing)
