@@ -26,15 +26,24 @@ std::string NothingFound(const FileModel& file, const Query& query)
 {
     std::string line = "no slot plays " + Asked(query);
     const std::vector<RecordHit> records = RecordsNamedBy(file, query);
+    if (records.empty() && query.places.empty()) {
+        line += "; no record of that name is in " + SourceName(file.name);
+        const std::vector<std::string> near = NearestNames(file, query, 3);
+        for (std::size_t k = 0; k < near.size(); ++k)
+            line += (k == 0 ? "; did you mean " : ", ") + Quoted(near[k]);
+        return line + (near.empty() ? "" : "?");
+    }
     if (records.empty())
-        return line + (query.places.empty() ? "; no record of that name is in " : "; no record there is in ") +
-               SourceName(file.name);
+        return line + "; no record there is in " + SourceName(file.name);
     line += "; ";
-    for (std::size_t k = 0; k < records.size(); ++k) {
+    constexpr std::size_t MostNamed = 5;   // a line, not a screenful
+    for (std::size_t k = 0; k < records.size() && k < MostNamed; ++k) {
         const Bank& bank = file.banks[records[k].bank];
         line += (k == 0 ? "" : ", ") + std::string(SlotTypeText(RecordKindOf(bank.kind)->playedAs)) + " " +
                 RecordPlaceText(bank, records[k].number) + " " + Quoted(bank.records[records[k].number].name);
     }
+    if (records.size() > MostNamed)
+        line += " and " + std::to_string(records.size() - MostNamed) + " more";
     return line + (records.size() == 1 ? " is in " : " are in ") + SourceName(file.name);
 }
 

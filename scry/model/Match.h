@@ -1,7 +1,8 @@
 // Names as a person types them: ISO 8859-1 names matched against UTF-8 text, letters in any case
-// (A to Z and the Latin-1 letters À to Þ with their small forms; ß and ÿ have no capital there).
+// and with or without their accents (é is e, ß is ss, æ is ae, þ is th).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,8 +14,12 @@ bool FoldedLatin1(std::string_view utf8, std::string& folded);
 // An ISO 8859-1 name with its capitals folded.
 std::string FoldedName(std::string_view latin1);
 
-// The name is the folded query (NameIs), or holds it (NameHolds).
+// The name is the folded query (NameIs), or holds it (NameHolds), or each word of the query
+// begins a word of it (NameHasWords: "grand pia" is in "Soft Grand Piano").
 bool NameIs(std::string_view latin1, const std::string& foldedQuery);
 bool NameHolds(std::string_view latin1, const std::string& foldedQuery);
+bool NameHasWords(std::string_view latin1, const std::string& foldedQuery);
+// How many letters differ between two folded names (inserted, removed or changed).
+std::size_t FoldedDistance(std::string_view a, std::string_view b);
 
 }   // namespace scry

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "model/Match.h"
 
@@ -25,7 +28,7 @@ bool Matches(const Query& query, const Plays& plays)
 {
     if (!query.places.empty())
         return Names(query, plays.target);
-    return query.nameCanBe && plays.record != nullptr && NameIs(plays.record->name, query.folded);
+    return query.nameCanBe && plays.record != nullptr && NameHasWords(plays.record->name, query.folded);
 }
 
 }   // namespace
@@ -83,13 +86,37 @@ std::vector<RecordHit> RecordsNamedBy(const FileModel& file, const Query& query)
         const Bank& bank = file.banks[b];
         for (std::size_t i = 0; i < bank.records.size(); ++i) {
             Target target{};
-            const bool hit = query.places.empty() ? query.nameCanBe && NameIs(bank.records[i].name, query.folded)
+            const bool hit = query.places.empty() ? query.nameCanBe && NameHasWords(bank.records[i].name, query.folded)
                                                   : TargetOfRecord(file, b, i, target) && Names(query, target);
             if (hit)
                 hits.push_back({b, i});
         }
     }
     return hits;
+}
+
+std::vector<std::string> NearestNames(const FileModel& file, const Query& query, std::size_t most)
+{
+    if (!query.places.empty() || !query.nameCanBe || query.folded.empty())
+        return {};
+    // Near: no more letters apart than a third of the query's (two at least); the nearest first,
+    // then in file order, each name once.
+    const std::size_t within = std::max<std::size_t>(2, query.folded.size() / 3);
+    std::vector<std::pair<std::size_t, std::string>> near;
+    std::set<std::string> seen;
+    for (const Bank& bank : file.banks)
+        for (const Record& record : bank.records) {
+            if (record.name.empty() || !seen.insert(record.name).second)
+                continue;
+            const std::size_t distance = FoldedDistance(query.folded, FoldedName(record.name));
+            if (distance <= within)
+                near.emplace_back(distance, record.name);
+        }
+    std::stable_sort(near.begin(), near.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < near.size() && k < most; ++k)
+        names.push_back(near[k].second);
+    return names;
 }
 
 }   // namespace scry

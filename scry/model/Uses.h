@@ -12,7 +12,7 @@
 namespace scry {
 
 // What is asked for: places ("Prog I-B084" for one slot type, "I-A000" for each type that has a
-// bank of that name), or else a name (letters in any case).
+// bank of that name), or else words of a name (letters in any case, accents or not).
 struct Query {
     std::string text;             // as given
     std::vector<Target> places;   // empty: by name
@@ -34,7 +34,10 @@ struct RecordHit {
     std::size_t bank;   // index in the file's banks
     std::size_t number;
 };
-// The records at the query's places, or of its name, in file order.
+// The records at the query's places, or whose names hold its words, in file order.
 std::vector<RecordHit> RecordsNamedBy(const FileModel& file, const Query& query);
+// Where no name holds the query's words: up to `most` names of the file's records nearest to it
+// (a letter or a few apart), nearest first, for "did you mean".
+std::vector<std::string> NearestNames(const FileModel& file, const Query& query, std::size_t most);
 
 }   // namespace scry
