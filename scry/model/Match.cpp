@@ -100,11 +100,6 @@ std::string FoldedName(std::string_view latin1)
     return folded;
 }
 
-bool NameIs(std::string_view latin1, const std::string& foldedQuery)
-{
-    return FoldedName(latin1) == foldedQuery;
-}
-
 bool NameHolds(std::string_view latin1, const std::string& foldedQuery)
 {
     if (foldedQuery.size() > 2 * latin1.size())

@@ -14,9 +14,8 @@ bool FoldedLatin1(std::string_view utf8, std::string& folded);
 // An ISO 8859-1 name with its capitals folded.
 std::string FoldedName(std::string_view latin1);
 
-// The name is the folded query (NameIs), or holds it (NameHolds), or each word of the query
-// begins a word of it (NameHasWords: "grand pia" is in "Soft Grand Piano").
-bool NameIs(std::string_view latin1, const std::string& foldedQuery);
+// The name holds the folded query (NameHolds), or each word of the query begins a word of it
+// (NameHasWords: "grand pia" is in "Soft Grand Piano").
 bool NameHolds(std::string_view latin1, const std::string& foldedQuery);
 bool NameHasWords(std::string_view latin1, const std::string& foldedQuery);
 // How many letters differ between two folded names (inserted, removed or changed).
