@@ -31,8 +31,12 @@ int RunApply(const Options& options, Console& console)
     const std::string_view source = session.WholeOf(0, file);
     const Applied applied = ApplySetLists(file, source, texts, options.ignoreFingerprint);
     if (!applied.faults.empty()) {
-        for (const std::string& fault : applied.faults)
-            SayError(console, fault);
+        // The first ten and how many more: a line at a time is mended, not a screenful.
+        constexpr std::size_t MostSaid = 10;
+        for (std::size_t k = 0; k < applied.faults.size() && k < MostSaid; ++k)
+            SayError(console, applied.faults[k]);
+        if (applied.faults.size() > MostSaid)
+            SayError(console, "and " + std::to_string(applied.faults.size() - MostSaid) + " more faults like these");
         SayError(console, "nothing written");
         return TroubleStatus;
     }

@@ -26,7 +26,6 @@ std::size_t Width(std::string_view utf8)
         utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
 }
 
-// A text between double quotes with a quote and a backslash escaped, for a header line.
 // A word of the text as a fault shows it: whole where it is short, else its start and "...", so
 // that a line of a hundred thousand bytes gives a fault of one screen line.
 constexpr std::size_t MostQuoted = 40;
@@ -35,6 +34,7 @@ std::string Shown(std::string_view text)
     return text.size() > MostQuoted ? LineText(text.substr(0, MostQuoted)) + "..." : LineText(text);
 }
 
+// A text between double quotes with a quote and a backslash escaped, for a header line.
 std::string QuotedText(std::string_view text)
 {
     std::string quoted = "\"";
@@ -200,6 +200,13 @@ bool Tokens(std::string_view line, std::vector<Token>& tokens, std::string& faul
         if (i >= line.size() || line[i] == '#')
             return true;
         Token token{{}, line[i] == '"'};
+        // An editor's "smart" quotes in place of straight ones: said as such.
+        if (line.substr(i, 2) == "\xE2\x80" && i + 2 < line.size() &&
+            (line[i + 2] == '\x9C' || line[i + 2] == '\x9D' || line[i + 2] == '\x98' || line[i + 2] == '\x99')) {
+            fault = "curly quotes (\xE2\x80\x9C \xE2\x80\x9D) around a name: a name goes between straight double "
+                    "quotes (\"); turn off your editor's smart quotes";
+            return false;
+        }
         if (token.quoted) {
             if (!QuotedToken(line, i, token.text, fault))
                 return false;
@@ -357,6 +364,12 @@ constexpr std::size_t SlotTokens = 3 + std::size(TextColumns) + 2;
 
 bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault)
 {
+    if (t.size() == SlotTokens - 2 && Lower(t[t.size() - 2].text) != "from") {
+        // A line written anew: a slot carries the bytes of one the file holds.
+        fault = "a slot line ends in 'from SSS/JJJ', the slot whose bytes it carries; to add a slot, copy an "
+                "unused line or the line of another slot (its 'from' with it) and edit what it plays and its settings";
+        return false;
+    }
     if (t.size() != SlotTokens) {
         fault = "a slot line is a name, what it plays (kind and place), color, volume, hold, font, transpose, kbd "
                 "and 'from SSS/JJJ': " +
@@ -498,9 +511,45 @@ bool IsUneditedText(std::string_view text)
     return std::string(text.substr(checkAt, 8)) == HexLong(SetListFingerprint(rest));
 }
 
+namespace {
+
+// What a text that is no text is, from its first bytes: nullptr for a text.
+const char* NotText(std::string_view text)
+{
+    const auto starts = [&](std::string_view head) { return text.substr(0, head.size()) == head; };
+    if (starts("%PDF-"))
+        return "a PDF file";
+    if (starts("\x89PNG") || starts("\xFF\xD8\xFF") || starts("GIF8") || starts("II*") || starts("MM\0*"))
+        return "an image";
+    if (starts("PK\x03\x04"))
+        return "a zip file (a word processor's document, say)";
+    if (starts("{\\rtf"))
+        return "a rich-text document";
+    if (starts("\xFF\xFE") || starts("\xFE\xFF"))
+        return "UTF-16 text";
+    const std::string_view head = text.substr(0, 4096);
+    const std::size_t nul = head.find('\0');
+    if (nul == std::string_view::npos)
+        return nullptr;
+    // UTF-16 without its mark: every other byte zero in a text of ASCII letters.
+    return head.size() >= 2 && (head[0] == '\0' || head[1] == '\0') ? "UTF-16 text" : "binary bytes";
+}
+
+}   // namespace
+
+bool WrittenFrom(const SetListText& text, std::string_view name)
+{
+    return text.fileLine == 0 || text.file == QuotedText(SourceName(name));
+}
+
 SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& faults)
 {
     SetListText result;
+    if (const char* kind = NotText(text)) {
+        faults.push_back({0, std::string("this is ") + kind + ", not the text of a set list; scry setlist writes one, "
+                                                             "and an editor saves it as plain text in UTF-8"});
+        return result;
+    }
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     // Lines ended by CR alone (as some old editors save them) are read as lines.
@@ -524,9 +573,15 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
         // A file line says where the text came from; it is not read, whatever its bytes.
         const std::size_t first = content.find_first_not_of(" \t");
         if (first != std::string_view::npos) {
-            const std::string_view word = content.substr(first, content.find_first_of(" \t", first) - first);
-            if (Lower(std::string(word)) == "file")
+            const std::size_t after = content.find_first_of(" \t", first);
+            const std::string_view word = content.substr(first, after - first);
+            if (Lower(std::string(word)) == "file") {
+                // Kept as it stands, to name where the text came from when it is applied elsewhere.
+                const std::size_t from = content.find_first_not_of(" \t", after == std::string_view::npos ? content.size() : after);
+                result.fileLine = line;
+                result.file = from == std::string_view::npos ? std::string() : std::string(content.substr(from));
                 continue;
+            }
         }
         if (!Tokens(content, tokens, fault)) {
             faults.push_back({line, fault});

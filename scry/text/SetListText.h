@@ -44,8 +44,13 @@ struct SetListText {
     bool hasFingerprint = false;
     std::uint32_t fingerprint = 0;
     std::size_t fingerprintLine = 0;
+    std::string file;            // what its file line says, as it stands ("" where it has none)
+    std::size_t fileLine = 0;
     std::vector<SlotLine> slots;
 };
+
+// Whether the text's file line names the file of that name, as setlist writes it (or it has none).
+bool WrittenFrom(const SetListText& text, std::string_view name);
 
 // A line of a text that cannot be taken, and why; line 0 for the text as a whole.
 struct TextFault {

@@ -157,12 +157,19 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
             if (!text.hasFingerprint && !ignoreFingerprint)
                 faults.push_back({text.numberLine, "no fingerprint line; export the set list again, or apply with "
                                                    "--ignore-fingerprint"});
-            if (text.hasFingerprint && text.fingerprint != now && !ignoreFingerprint)
+            if (text.hasFingerprint && text.fingerprint != now && !ignoreFingerprint) {
+                // A text written from another file says so by its file line: name it.
+                const std::string elsewhere =
+                    WrittenFrom(text, file.name) ? ""
+                                                 : "; its file line (line " + std::to_string(text.fileLine) + ") names " +
+                                                       LineText(text.file) + ", not " + SourceName(file.name);
                 faults.push_back({text.fingerprintLine, "set list " + number + " has changed in " +
                                                             SourceName(file.name) +
                                                             " since this text was written (fingerprint " +
-                                                            HexLong(text.fingerprint) + ", now " + HexLong(now) +
-                                                            "); export it again, or apply with --ignore-fingerprint"});
+                                                            HexLong(text.fingerprint) + ", now " + HexLong(now) + ")" +
+                                                            elsewhere +
+                                                            "; export it again, or apply with --ignore-fingerprint"});
+            }
             std::vector<TextFault> warnings;
             WriteSetList(reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize)),
                          source, *at.bank, text, faults, warnings);

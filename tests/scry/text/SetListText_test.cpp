@@ -175,7 +175,9 @@ TEST(ScrySetList, SaysWhichLineItCannotTakeAndWhy)
         {"\"a\\tb\"  Prog I-A005  0 1 2 0 0 0 from 000/000", "unknown escape '\\t' in a name"},
         {"\"a\\x00\"  Prog I-A005  0 1 2 0 0 0 from 000/000", "a name cannot hold \\x00"},
         {"\"Piano  Prog I-A005  0 1 2 0 0 0 from 000/000", "a name without its closing quote"},
-        {"\"P\"  Prog I-A005  0 1 2 0 0 0", "9 fields found, 11 expected"},
+        {"\"P\"  Prog I-A005  0 1 2 0 0 0", "to add a slot, copy an unused line or the line of another slot"},
+        {"\"P\"  Prog I-A005  0 1 2 0 0 0 from", "10 fields found, 11 expected"},
+        {"\xE2\x80\x9CPiano\xE2\x80\x9D  Prog I-A005  0 1 2 0 0 0 from 000/000", "curly quotes"},
         {"\"P\"  Prog I-A005  0 1 2 0 0 0 to 000/000", "'from SSS/JJJ' expected after kbd, not 'to'"},
         {"\"P\"  Prog I-A005  0 1 2 0 0 0 from 000/128",
          "from 000/128: no such slot (set lists and slots are 000 to 127)"},
@@ -202,6 +204,29 @@ TEST(ScrySetList, SaysWhichLineItCannotTakeAndWhy)
         ASSERT_EQ(faults.size(), 1u) << number;
         EXPECT_EQ(scry::FaultLine("t.txt", faults[0]),
                   "t.txt:1: set list '" + std::string(number) + "' is out of range (000 to 127)");
+    }
+}
+
+// What is no text says what it is, once: a PDF, an image, UTF-16 (with its mark or without).
+TEST(ScrySetList, NoTextSaysWhatItIs)
+{
+    const std::string utf16 = std::string("s\0e\0t\0l\0i\0s\0t\0", 14);
+    const struct {
+        std::string bytes;
+        std::string said;
+    } cases[] = {
+        {"%PDF-1.7\n%\xE2\xE3\xCF\xD3\n", "this is a PDF file, not the text of a set list"},
+        {"\x89PNG\r\n\x1A\n", "this is an image, not the text of a set list"},
+        {"\xFF\xFE" + utf16, "this is UTF-16 text, not the text of a set list"},
+        {utf16, "this is UTF-16 text, not the text of a set list"},
+        {std::string("setlist 0 \"a\"\n\0\x01\x02", 17), "this is binary bytes, not the text of a set list"},
+    };
+    for (const auto& each : cases) {
+        std::vector<scry::TextFault> faults;
+        ReadText(each.bytes, faults);
+        ASSERT_EQ(faults.size(), 1u) << each.said;
+        EXPECT_EQ(faults[0].line, 0u);
+        EXPECT_EQ(faults[0].reason.rfind(each.said, 0), 0u) << faults[0].reason;
     }
 }
 

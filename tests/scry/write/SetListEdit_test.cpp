@@ -741,6 +741,11 @@ TEST_F(ScryFiles, ApplyRefusesWithTheLineAndWritesNothing)
                            ": set list 000 has changed in changed.PCG since this text was written"),
               0u);
     EXPECT_FALSE(Exists("new.PCG"));
+    // The text names the file it was written from: said where it is applied to another.
+    EXPECT_NE(run.err.find("; its file line (line " + std::to_string(LineNumber(text, "file")) +
+                           ") names \"demo.PCG\", not changed.PCG; export it again"),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(Run({"apply", "changed.PCG", "late.txt", "-o", "new.PCG", "--ignore-fingerprint"}).status, 0);
     EXPECT_EQ(Run({"diff", "demo.PCG", "new.PCG"}).out.substr(0, 53),
               "SLOT 000/002 \"EP\" (Friday Gig): renamed \"Stage EP\" ->");
@@ -753,4 +758,17 @@ TEST_F(ScryFiles, ApplyRefusesWithTheLineAndWritesNothing)
               std::string::npos);
     EXPECT_FALSE(Exists("fromcut.PCG"));
     EXPECT_FALSE(Exists("bad.PCG"));
+
+    // A thousand faults: the first ten and how many more, never a screenful.
+    std::string many = text.substr(0, text.find("\n\"")) + "\n";
+    for (int k = 0; k < 1000; ++k)
+        many += "\"P\"  Prog I-Z005  0 1 2 0 0 0 from 000/000\n";
+    Write("many.txt", many);
+    run = Run({"apply", "demo.PCG", "many.txt", "-o", "many.PCG"});
+    EXPECT_EQ(run.status, 2);
+    const Texts said = SplitLines(run.err);
+    ASSERT_EQ(said.size(), 12u) << run.err;
+    EXPECT_EQ(said[10], "scry: and 990 more faults like these");
+    EXPECT_EQ(said[11], "scry: nothing written");
+    EXPECT_FALSE(Exists("many.PCG"));
 }
