@@ -9,6 +9,7 @@
 
 #include "Platform/Platform.h"
 #include "command/Commands.h"
+#include "model/Match.h"
 #include "text/Text.h"
 
 namespace scry {
@@ -268,23 +269,6 @@ const CommandRow Commands[] = {
      &RunHtml},
 };
 
-std::size_t Distance(const std::string& a, const std::string& b)
-{
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 }   // namespace
 
 std::string NearestCommand(const std::string& word)
@@ -292,7 +276,7 @@ std::string NearestCommand(const std::string& word)
     std::string nearest;
     std::size_t best = 3;   // two edits at the most
     for (const CommandRow& row : Commands) {
-        const std::size_t distance = Distance(word, row.name);
+        const std::size_t distance = EditDistance(word, row.name);
         if (distance < best) {
             best = distance;
             nearest = row.name;

@@ -131,7 +131,7 @@ bool NameHasWords(std::string_view latin1, const std::string& foldedQuery)
     });
 }
 
-std::size_t FoldedDistance(std::string_view a, std::string_view b)
+std::size_t EditDistance(std::string_view a, std::string_view b)
 {
     // Levenshtein's, a row at a time: names are short.
     std::vector<std::size_t> row(b.size() + 1);

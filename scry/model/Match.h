@@ -18,7 +18,7 @@ std::string FoldedName(std::string_view latin1);
 // (NameHasWords: "grand pia" is in "Soft Grand Piano").
 bool NameHolds(std::string_view latin1, const std::string& foldedQuery);
 bool NameHasWords(std::string_view latin1, const std::string& foldedQuery);
-// How many letters differ between two folded names (inserted, removed or changed).
-std::size_t FoldedDistance(std::string_view a, std::string_view b);
+// How many letters differ between two words or names (inserted, removed or changed).
+std::size_t EditDistance(std::string_view a, std::string_view b);
 
 }   // namespace scry

@@ -108,7 +108,7 @@ std::vector<std::string> NearestNames(const FileModel& file, const Query& query,
         for (const Record& record : bank.records) {
             if (record.name.empty() || !seen.insert(record.name).second)
                 continue;
-            const std::size_t distance = FoldedDistance(query.folded, FoldedName(record.name));
+            const std::size_t distance = EditDistance(query.folded, FoldedName(record.name));
             if (distance <= within)
                 near.emplace_back(distance, record.name);
         }
