@@ -168,21 +168,27 @@ const CommandRow Commands[] = {
              ->type_name("FILE");
          command
              .add_option("-o,--output", options.output,
-                         "The new PCG file: never an input or another PCG file, an existing file only with --force")
-             ->type_name("OUT")
-             ->required();
-         command.add_option("--prog", options.programs, "Programs: I-A000..I-A015=U-G000, I-A003=U-B010, I-A=U-G")
-             ->type_name("FROM=TO");
-         command.add_option("--combi", options.combis, "Combinations, as --prog")->type_name("FROM=TO");
+                         "The new PCG file: never an input or another PCG file; an earlier one there is kept as "
+                         "a numbered backup with --force")
+             ->type_name("OUT");
+         command
+             .add_option("--prog", options.programs,
+                         "Programs: I-A000..I-A015=U-G000, I-A003=U-B010, I-A=U-G; without =PLACE (I-A003, "
+                         "I-A000..I-A015, I-A) into the free places of --to's bank")
+             ->type_name("FROM[=TO]");
+         command.add_option("--combi", options.combis, "Combinations, as --prog")->type_name("FROM[=TO]");
          command.add_option("--setlist", options.setLists, "Set list N of SRC into set list M of DEST: N=M")
              ->type_name("N=M");
          command
              .add_option("--to", options.to,
-                         "The bank (U-G) the sounds of a set list copied go to where DEST lacks them")
+                         "The bank (U-G) that records without =PLACE, and the sounds a set list copied needs where "
+                         "DEST lacks them, go to: first its places whose sound DEST holds elsewhere too or that "
+                         "hold nothing, then the others (the last copy of a sound only with --force)")
              ->type_name("BANK");
+         command.add_flag("--dry-run", options.dryRun, "Say what would be copied where, and write nothing");
          command.add_flag("--force", options.force,
-                          "Write over places slots of DEST play, and replace OUT where a file that is no PCG file "
-                          "stands there");
+                          "Write over places slots of DEST play and over the last copy of a sound (each said as a "
+                          "warning), and keep an earlier OUT as a numbered backup");
      },
      &RunCopy},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",

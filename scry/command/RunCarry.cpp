@@ -94,7 +94,8 @@ int RunCopy(const Options& options, Console& console)
     ask.force = options.force;
     if (ask.records.empty() && ask.setLists.empty() && wrong.empty())
         throw Trouble("copy what? --prog, --combi or --setlist names what SRC gives");
-    Session session(console, options.files, options.output, OutputKind::PcgFile, options.force);
+    Session session(console, options.files, options.dryRun ? "" : options.output,
+                    options.dryRun ? OutputKind::Text : OutputKind::PcgFile, options.force);
     for (const std::string& line : wrong)
         SayError(console, line);
     if (!wrong.empty())
@@ -112,14 +113,18 @@ int RunCopy(const Options& options, Console& console)
         SayError(console, "nothing written");
         return TroubleStatus;
     }
+    for (const CopyRefusal& warning : plan.warnings)
+        SayError(console, WarningLine(dest, warning));
     if (plan.combinationsCopied || plan.programsWrittenOver)
         SayError(console, std::string(CombinationsNote) +
                               "a combination copied, or one of DEST that plays a program written over, may now play "
                               "other programs");
-    const std::string_view destBytes = session.WholeOf(1, dest);
-    const Carried carried = Copied(session.WholeOf(0, src), src, destBytes, dest, plan);
-    session.WritePcgCopy(carried.made, 1, carried.changed,
-                         [&](const FileModel& written) { return WrongInCopied(written, src, plan); });
+    if (!options.dryRun) {
+        const std::string_view destBytes = session.WholeOf(1, dest);
+        const Carried carried = Copied(session.WholeOf(0, src), src, destBytes, dest, plan);
+        session.WritePcgCopy(carried.made, 1, carried.changed,
+                             [&](const FileModel& written) { return WrongInCopied(written, src, plan); });
+    }
     std::vector<std::string> lines = CopyLines(src, dest, plan);
     lines.push_back(CopySummary(plan));
     WriteOut(console, Lines(lines));

@@ -2,6 +2,7 @@
 #include "model/Copy.h"
 
 #include <map>
+#include <optional>
 #include <set>
 
 #include "Korg_Kronos_Defs/BankNames.h"
@@ -53,6 +54,35 @@ std::map<Place, std::vector<std::pair<std::size_t, std::size_t>>> PlayedPlaces(c
 // The bank type whose names a kind of record bank bears.
 BankType NamingOf(ChunkKind kind) { return kind == Kind::CMB1 ? CombiBankType : HD1BankType; }
 
+using SoundKey = std::pair<ChunkId, std::uint32_t>;   // a bank chunk id and a sound
+
+// How many places of the copy hold each sound, kept as places are written: what tells a free
+// place from the last copy of a sound.
+class Holdings {
+public:
+    explicit Holdings(const FileModel& file)
+    {
+        for (const Bank& bank : file.banks)
+            for (const Record& record : bank.records)
+                ++count[{bank.id, record.sound}];
+    }
+    // Free: what it holds is held in another place too, or it holds nothing.
+    bool Free(const FileModel& file, const RecordAt& at) const
+    {
+        const Record& record = RecordOf(file, at);
+        return record.zeroed || count.at({file.banks[at.bank].id, record.sound}) > 1;
+    }
+    void Written(const FileModel& file, const RecordAt& at, const Record& now)
+    {
+        const ChunkId bank = file.banks[at.bank].id;
+        --count[{bank, RecordOf(file, at).sound}];
+        ++count[{bank, now.sound}];
+    }
+
+private:
+    std::map<SoundKey, std::size_t> count;
+};
+
 }   // namespace
 
 CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& ask)
@@ -61,8 +91,22 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
     const auto refuse = [&](CopyRefusal refusal) { plan.refusals.push_back(std::move(refusal)); };
     std::map<Place, std::string> written;   // DEST's places written, and by which ask
 
+    // DEST as it reads with what is planned so far written in, and how many places hold each sound.
+    FileModel after = dest;
+    Holdings holdings(after);
+    std::set<Place> taken;   // places written, or where a slot of a set list copied finds its sound
+    const auto put = [&](const RecordAt& from, const RecordAt& to, bool forSetList, const std::string& asked) {
+        const Record& record = RecordOf(src, from);
+        holdings.Written(after, to, record);
+        after.banks[to.bank].records[to.number] = record;
+        taken.insert({to.bank, to.number});
+        plan.records.push_back({from, to, forSetList, asked});
+    };
+
     // ---- Records asked by place
     for (const RecordRange& range : ask.records) {
+        if (range.intoTo)
+            continue;
         std::size_t from = 0, to = 0;
         if (!RecordBankAt(src, range.kind, range.srcBank, from)) {
             refuse({CopyRefusal::NoSuchBank, range.asked, {}, true});
@@ -91,7 +135,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
                 refuse({CopyRefusal::Overlap, range.asked, at->second});
                 break;
             }
-            plan.records.push_back({{from, range.srcFirst + k}, {to, range.destFirst + k}, false});
+            put({from, range.srcFirst + k}, {to, range.destFirst + k}, false, range.asked);
         }
     }
 
@@ -116,23 +160,77 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
         plan.setLists.push_back({copy.src, copy.dest, {}});
         sources.push_back(from.list);
     }
-
-    // DEST as it reads with the records asked written in: where set lists find their sounds.
-    FileModel after = dest;
-    for (const RecordWrite& write : plan.records)
-        after.banks[write.to.bank].records[write.to.number] = RecordOf(src, write.from);
-    SoundIndex sounds(after);
     const auto played = PlayedPlaces(dest, replaced);
+
+    // --to's bank for records of a bank of SRC: false, refused, where DEST holds none that fits.
+    const auto toBank = [&](const Bank& bank, std::size_t& into) {
+        std::uint32_t bankId = 0;
+        if (!BankIdOfName(NamingOf(bank.kind), *ask.to, bankId) || !RecordBankAt(after, bank.kind, bankId, into)) {
+            CopyRefusal refusal{CopyRefusal::NoToBank, "--to " + *ask.to};
+            refusal.recordKind = bank.kind;
+            refuse(refusal);
+            return false;
+        }
+        if (after.banks[into].id != bank.id) {
+            CopyRefusal refusal{CopyRefusal::OtherEngine, "--to " + *ask.to};
+            refusal.srcChunk = bank.id;
+            refusal.destChunk = after.banks[into].id;
+            refuse(refusal);
+            return false;
+        }
+        return true;
+    };
+    // The next place of a bank that no slot of DEST plays and nothing else takes: a free one if
+    // any is left, else the first of the others (a last copy, refused below but with force).
+    const auto nextPlace = [&](std::size_t into) -> std::optional<std::size_t> {
+        std::optional<std::size_t> last;
+        for (std::size_t n = 0; n < RecordsPerBank; ++n) {
+            if (taken.count({into, n}) != 0 || played.count({into, n}) != 0)
+                continue;
+            if (holdings.Free(after, {into, n}))
+                return n;
+            if (!last)
+                last = n;
+        }
+        return last;
+    };
+
+    // ---- Records into --to's bank
+    for (const RecordRange& range : ask.records) {
+        if (!range.intoTo)
+            continue;
+        std::size_t from = 0, into = 0;
+        if (!RecordBankAt(src, range.kind, range.srcBank, from)) {
+            refuse({CopyRefusal::NoSuchBank, range.asked, {}, true});
+            continue;
+        }
+        if (!ask.to) {
+            refuse({CopyRefusal::NoPlaceNamed, range.asked});
+            continue;
+        }
+        if (range.count == 0 || range.srcFirst + range.count > RecordsPerBank) {
+            refuse({CopyRefusal::PastTheEnd, range.asked});
+            continue;
+        }
+        if (!toBank(src.banks[from], into))
+            return plan;
+        for (std::size_t k = 0; k < range.count; ++k) {
+            const std::optional<std::size_t> n = nextPlace(into);
+            if (!n) {
+                refuse({CopyRefusal::ToBankFull, "--to " + *ask.to});
+                return plan;
+            }
+            put({from, range.srcFirst + k}, {into, *n}, false, range.asked);
+        }
+    }
 
     // Each used slot that plays a record of SRC plays its sound in the copy: first where the copy
     // holds it already, each such place then taken, so that nothing copied in for another slot
     // lands on it; then, for the sounds the copy lacks, where they are copied in.
-    std::map<std::pair<ChunkId, std::uint32_t>, RecordAt> copiedIn;   // sounds copied in, by chunk and sound
+    SoundIndex sounds(after);
+    std::map<SoundKey, RecordAt> copiedIn;   // sounds copied in, by chunk and sound
     std::vector<RecordAt> missing;
-    std::set<std::pair<ChunkId, std::uint32_t>> missingSounds;
-    std::set<Place> taken;
-    for (const auto& [place, asked] : written)
-        taken.insert(place);
+    std::set<SoundKey> missingSounds;
     struct Lacking {
         SlotWrite* write;
         Plays plays;
@@ -169,7 +267,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
         SlotWrite& slotWrite = *need.write;
         const Plays& plays = need.plays;
         const Bank& bank = src.banks[plays.bank];
-        const std::pair<ChunkId, std::uint32_t> key{bank.id, plays.record->sound};
+        const SoundKey key{bank.id, plays.record->sound};
         const auto in = copiedIn.find(key);
         if (in != copiedIn.end()) {
             slotWrite.sound = in->second;
@@ -181,35 +279,17 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             slotWrite.playsRecord = false;
             continue;
         }
-        // The next place of --to's bank that no slot of DEST or of a set list copied plays, and
-        // nothing else takes.
-        std::uint32_t bankId = 0;
         std::size_t into = 0;
-        if (!BankIdOfName(NamingOf(bank.kind), *ask.to, bankId) || !RecordBankAt(after, bank.kind, bankId, into)) {
-            CopyRefusal refusal{CopyRefusal::NoToBank, *ask.to};
-            refusal.recordKind = bank.kind;
-            refuse(refusal);
+        if (!toBank(bank, into))
+            return plan;
+        const std::optional<std::size_t> n = nextPlace(into);
+        if (!n) {
+            refuse({CopyRefusal::ToBankFull, "--to " + *ask.to});
             return plan;
         }
-        if (after.banks[into].id != bank.id) {
-            CopyRefusal refusal{CopyRefusal::OtherEngine, "--to " + *ask.to};
-            refusal.srcChunk = bank.id;
-            refusal.destChunk = after.banks[into].id;
-            refuse(refusal);
-            return plan;
-        }
-        std::size_t n = 0;
-        while (n < RecordsPerBank && (taken.count({into, n}) != 0 || played.count({into, n}) != 0))
-            ++n;
-        if (n == RecordsPerBank) {
-            refuse({CopyRefusal::ToBankFull, *ask.to});
-            return plan;
-        }
-        taken.insert({into, n});
-        const RecordAt at{into, n};
+        const RecordAt at{into, *n};
         copiedIn[key] = at;
-        plan.records.push_back({{plays.bank, plays.target.number}, at, true});
-        after.banks[into].records[n] = *plays.record;
+        put({plays.bank, plays.target.number}, at, true, "--to " + *ask.to);
         slotWrite.sound = at;
     }
     for (SetListWrite& write : plan.setLists)
@@ -217,7 +297,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             if (!slotWrite.playsRecord)
                 continue;
             if (!TargetOfRecord(after, slotWrite.sound.bank, slotWrite.sound.number, slotWrite.to)) {
-                CopyRefusal refusal{CopyRefusal::NoToBank, ask.to.value_or("")};
+                CopyRefusal refusal{CopyRefusal::NoToBank, "--to " + ask.to.value_or("")};
                 refusal.recordKind = after.banks[slotWrite.sound.bank].kind;
                 refuse(refusal);
                 return plan;
@@ -236,11 +316,23 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             const auto slots = played.find({write.to.bank, write.to.number});
             if (slots == played.end() || write.forSetList)
                 continue;
-            CopyRefusal refusal{CopyRefusal::PlayedBySlots, written[{write.to.bank, write.to.number}]};
+            CopyRefusal refusal{CopyRefusal::PlayedBySlots, write.asked};
             refusal.records = {write.to, write.from};
             refusal.slots = slots->second;
             refuse(refusal);
         }
+    }
+    // Sounds of DEST that no place of the copy holds any more, once each.
+    const SoundIndex kept(after);
+    std::set<SoundKey> gone;
+    for (const RecordWrite& write : plan.records) {
+        const Record& was = RecordOf(dest, write.to);
+        const SoundKey key{dest.banks[write.to.bank].id, was.sound};
+        if (was.zeroed || !kept.PlacesOf(key.first, key.second).empty() || !gone.insert(key).second)
+            continue;
+        CopyRefusal refusal{CopyRefusal::LastCopy, write.asked};
+        refusal.records = {write.to};
+        (ask.force ? plan.warnings : plan.refusals).push_back(refusal);
     }
     for (const RecordWrite& write : plan.records) {
         plan.combinationsCopied = plan.combinationsCopied || dest.banks[write.to.bank].kind == Kind::CMB1;

@@ -16,7 +16,8 @@
 namespace scry {
 
 // Records of one kind: count of them from a bank of SRC (by its place, the bank header's id),
-// into a bank of DEST from destFirst on.
+// into a bank of DEST from destFirst on, or, where no place of DEST is named, into the free places
+// of --to's bank.
 struct RecordRange {
     ChunkKind kind;
     std::uint32_t srcBank;
@@ -24,7 +25,8 @@ struct RecordRange {
     std::uint32_t destBank;
     std::size_t destFirst;
     std::size_t count;
-    std::string asked;   // as the command line says it, for what is said of it
+    std::string asked;       // as the command line says it, for what is said of it
+    bool intoTo = false;     // no place of DEST named: destBank and destFirst mean nothing
 };
 
 struct SetListCopy {
@@ -36,8 +38,10 @@ struct SetListCopy {
 struct CopyAsk {
     std::vector<RecordRange> records;
     std::vector<SetListCopy> setLists;
-    std::optional<std::string> to;   // --to: the place of the banks sounds a set list lacks go to
-    bool force = false;              // write over places that slots of DEST play
+    std::optional<std::string> to;   // --to: the bank that records without a place, and sounds a
+                                     // set list lacks, go to
+    bool force = false;              // write over places that slots of DEST play, and the last copy of
+                                     // a sound
 };
 
 // A record written: from SRC's place into DEST's.
@@ -45,6 +49,7 @@ struct RecordWrite {
     RecordAt from;
     RecordAt to;
     bool forSetList;   // copied in for a slot of a set list copied, into --to's bank
+    std::string asked;   // what asked for it: a range, or --to for a set list's sound
 };
 
 // A slot of a set list copied, and what it plays in the copy.
@@ -75,6 +80,8 @@ struct CopyRefusal {
         SoundsMissing,   // set lists need sounds DEST lacks, and there is no --to (records: in SRC)
         ToBankFull,      // --to's bank has no free place left for them
         NoToBank,        // DEST holds no bank of --to's place for a kind of sound (kind)
+        NoPlaceNamed,    // asked names no place of DEST, and there is no --to
+        LastCopy,        // asked writes over the last copy of a sound (records: DEST's place), without force
     } kind;
     std::string asked = {};
     std::string other = {};
@@ -83,17 +90,23 @@ struct CopyRefusal {
     ChunkId destChunk = 0;
     ChunkKind recordKind = 0;
     std::vector<std::pair<std::size_t, std::size_t>> slots = {};   // set list, slot of DEST
-    std::vector<RecordAt> records = {};   // SoundsMissing: SRC's; PlayedBySlots: DEST's place, then SRC's record
+    std::vector<RecordAt> records = {};   // SoundsMissing: SRC's; PlayedBySlots: DEST's place, then SRC's
+                                          // record; LastCopy: DEST's place
 };
 
 struct CopyPlan {
     std::vector<RecordWrite> records;
     std::vector<SetListWrite> setLists;
     std::vector<CopyRefusal> refusals;
+    std::vector<CopyRefusal> warnings;   // LastCopy, where force writes over them all the same
     bool combinationsCopied = false;
     bool programsWrittenOver = false;
 };
 
+// A place of DEST is written only where no slot of DEST plays it (but by a place asked, with
+// force), and never over the last copy of a sound in the copy (but with force): --to takes, in
+// order, first the places whose sound the copy holds elsewhere too or whose bytes are all zero,
+// then the others.
 CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& ask);
 
 // The record bank of a file that holds records of this kind at a place (the later of two, as a

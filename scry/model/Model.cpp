@@ -265,7 +265,8 @@ void BankSeen(void* context, const BankMet& met)
         for (std::size_t i = 0; i < met.count; ++i) {
             const std::uint8_t* record = met.records + size * i;
             const Crc32Parts fingerprints = Crc32OfParts(record, static_cast<std::int32_t>(size), NameSize);
-            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest});
+            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest,
+                                    record[0] == 0 && AllZero(record, size)});
             run.reg = Crc32RunJoin(run.reg, fingerprints.run, size);
             run.length += size;
         }

@@ -40,6 +40,7 @@ struct Record {
     std::string name;
     std::uint32_t fingerprint;   // as the report shows it
     std::uint32_t sound;         // of the bytes after the 24-byte name field
+    bool zeroed = false;         // every byte zero, name and all: a place that holds nothing
 };
 
 struct Bank {

@@ -65,27 +65,31 @@ bool RecordRangeOf(ChunkKind kind, const std::string& text, RecordRange& range, 
 {
     range = RecordRange{kind, 0, 0, 0, 0, 0, text};
     const std::size_t equals = text.find('=');
+    range.intoTo = equals == std::string::npos;
     const std::string from = text.substr(0, equals);
     const std::size_t dots = from.find("..");
     std::string firstBank, lastBank, toBank;
-    int first = 0, last = 0, to = 0;
-    const bool placed = equals != std::string::npos && PlaceOf(from.substr(0, dots), firstBank, first) &&
+    int first = 0, last = 0, to = -1;
+    const bool placed = PlaceOf(from.substr(0, dots), firstBank, first) &&
                         (dots == std::string::npos || PlaceOf(from.substr(dots + 2), lastBank, last)) &&
-                        PlaceOf(text.substr(equals + 1), toBank, to);
-    const bool wholeBanks = placed && first < 0 && to < 0 && dots == std::string::npos;
-    const bool places =
-        placed && first >= 0 && to >= 0 && (dots == std::string::npos || (last >= 0 && lastBank == firstBank));
-    if (!wholeBanks && !places) {
-        why = "not PLACE=PLACE, FIRST..LAST=PLACE or BANK=BANK (I-A000..I-A015=U-G000, I-A=U-G)";
+                        (range.intoTo || PlaceOf(text.substr(equals + 1), toBank, to));
+    // A whole bank goes into a whole bank, or into --to's free places; places into places, or the same.
+    const bool wholeBanks = placed && first < 0 && dots == std::string::npos && (range.intoTo || to < 0);
+    const bool places = placed && first >= 0 && (range.intoTo || to >= 0) &&
+                        (dots == std::string::npos || (last >= 0 && lastBank == firstBank));
+    // Without "=", a bank no one knows is more likely a mistyped form than a bank.
+    if ((!wholeBanks && !places) || (range.intoTo && !BankOf(kind, firstBank, range.srcBank))) {
+        why = "not PLACE=PLACE, FIRST..LAST=PLACE or BANK=BANK (I-A000..I-A015=U-G000, I-A=U-G), or those without "
+              "=PLACE for the free places of --to's bank";
         return false;
     }
-    if (!BankOf(kind, firstBank, range.srcBank) || !BankOf(kind, toBank, range.destBank)) {
+    if (!BankOf(kind, firstBank, range.srcBank) || (!range.intoTo && !BankOf(kind, toBank, range.destBank))) {
         why = "no " + std::string(RecordKindOf(kind)->noun) + " bank is named " +
               (BankOf(kind, firstBank, range.srcBank) ? toBank : firstBank);
         return false;
     }
     range.srcFirst = wholeBanks ? 0 : static_cast<std::size_t>(first);
-    range.destFirst = wholeBanks ? 0 : static_cast<std::size_t>(to);
+    range.destFirst = wholeBanks || range.intoTo ? 0 : static_cast<std::size_t>(to);
     const int end = dots == std::string::npos ? first : last;
     if (!wholeBanks && end < first) {
         why = "the range ends before it begins";
@@ -196,10 +200,13 @@ std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& des
     case CopyRefusal::Overlap: return {head + "writes places that " + LineText(refusal.other) + " writes too"};
     case CopyRefusal::NoSuchSetList: return {head + (refusal.inSrc ? "SRC" : "DEST") + " holds no such set list"};
     case CopyRefusal::NoToBank:
-        return {head + "DEST holds no " + RecordKindOf(refusal.recordKind)->noun +
-                " bank of that place for the sounds " + "the set lists need"};
-    case CopyRefusal::ToBankFull:
-        return {head + "no place of that bank is left free for the sounds the set lists need"};
+        return {head + "DEST holds no " + RecordKindOf(refusal.recordKind)->noun + " bank of that place"};
+    case CopyRefusal::ToBankFull: return {head + "every place of that bank is taken, or played by slots of DEST"};
+    case CopyRefusal::NoPlaceNamed:
+        return {head + "names no place of DEST: =PLACE names one, or --to BANK puts them in the free places of a bank"};
+    case CopyRefusal::LastCopy:
+        return {head + "writes over " + RecordText(dest, refusal.records.front()) +
+                ", which is in no other place (--force writes over it all the same)"};
     case CopyRefusal::SoundsMissing: {
         std::vector<std::string> lines{
             "the set lists copied play sounds DEST does not hold; --to BANK copies them in:"};
@@ -217,6 +224,12 @@ std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& des
     }
     }
     return {head + "cannot be copied"};
+}
+
+std::string WarningLine(const FileModel& dest, const CopyRefusal& warning)
+{
+    return "warning: " + LineText(warning.asked) + ": writes over " + RecordText(dest, warning.records.front()) +
+           ", which is in no other place: the copy no longer holds its sound";
 }
 
 }   // namespace scry

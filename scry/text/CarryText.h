@@ -11,8 +11,9 @@
 
 namespace scry {
 
-// "I-A000..I-A015=U-G000", "I-A003=U-B010" or "I-A=U-G" (a whole bank) for records of a kind;
-// false with why where the text is none of those.
+// "I-A000..I-A015=U-G000", "I-A003=U-B010" or "I-A=U-G" (a whole bank) for records of a kind, or
+// any of those without "=PLACE" (into the free places of --to's bank); false with why where the
+// text is none of those.
 bool RecordRangeOf(ChunkKind kind, const std::string& text, RecordRange& range, std::string& why);
 // "5=12": set list 5 of SRC into set list 12 of DEST.
 bool SetListCopyOf(const std::string& text, SetListCopy& copy, std::string& why);
@@ -29,5 +30,8 @@ std::vector<std::string> CopyLines(const FileModel& src, const FileModel& dest, 
 std::string CopySummary(const CopyPlan& plan);
 // Why a copy cannot be made, a line each: "--prog I-A000..I-A200=U-G000: runs past the end of its bank".
 std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& dest, const CopyRefusal& refusal);
+// A last copy written over with --force: "warning: --to U-AA: writes over Prog U-AA000 "My Stage
+// Piano", which is in no other place: the copy no longer holds its sound".
+std::string WarningLine(const FileModel& dest, const CopyRefusal& warning);
 
 }   // namespace scry

@@ -198,7 +198,9 @@ TEST_F(CarryFiles, FollowChoosesByNameThenPlaceAndKeepsEnginesApart)
 
 TEST_F(CarryFiles, CopyRecordsARangeAndAWholeBank)
 {
-    const Gig dest;
+    Gig dest;
+    for (std::size_t i = 10; i <= 12; ++i)   // places that hold nothing
+        Put(dest.user, i, std::string(pcgw::ProgramSize, '\0'));
     Gig src;
     FillRecords(src.programs, pcgw::ProgramSize, 90);
     for (std::size_t i = 0; i < 128; ++i)
@@ -208,9 +210,9 @@ TEST_F(CarryFiles, CopyRecordsARangeAndAWholeBank)
     ScryRun run = Run({"copy", "src.PCG", "dest.PCG", "-o", "out.PCG", "--prog", "I-A000..I-A002=U-A010"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(SplitLines(run.out),
-              (Texts{"PROGRAM U-A010 \"Bought 0\": copied from SRC's I-A000, was \"User 10\"",
-                     "PROGRAM U-A011 \"Bought 1\": copied from SRC's I-A001, was \"User 11\"",
-                     "PROGRAM U-A012 \"Bought 2\": copied from SRC's I-A002, was \"User 12\"",
+              (Texts{"PROGRAM U-A010 \"Bought 0\": copied from SRC's I-A000, was \"\"",
+                     "PROGRAM U-A011 \"Bought 1\": copied from SRC's I-A001, was \"\"",
+                     "PROGRAM U-A012 \"Bought 2\": copied from SRC's I-A002, was \"\"",
                      "3 records copied, 0 set lists copied, 0 slots retargeted, 0 sounds copied in for them"}));
     EXPECT_NE(run.err.find("note: combinations name the programs their timbres play by place"), std::string::npos);
     EXPECT_EQ(Changed(Read("dest.PCG"), Read("out.PCG")),
@@ -219,11 +221,23 @@ TEST_F(CarryFiles, CopyRecordsARangeAndAWholeBank)
                                      "PROGRAM  U-A012 \"                Bought 2\""}));
     // diff of DEST and the copy: the records copied, nothing else.
     run = Run({"diff", "dest.PCG", "out.PCG"});
+    ASSERT_FALSE(run.out.empty());
     EXPECT_EQ(SplitLines(run.out).back(),
               "3 differences: 3 renamed, 3 changed, 0 moved, 0 copied, 0 added, 0 removed, 0 slot settings");
-    // A whole bank.
+    // A whole bank: it writes over the last copy of 125 sounds, refused with a line each; with
+    // --force written, each said as a warning.
     run = Run({"copy", "src.PCG", "dest.PCG", "-o", "bank.PCG", "--prog", "I-A=U-A"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(Occurrences(run.err, "which is in no other place (--force writes over it all the same)\n"), 125u);
+    EXPECT_NE(run.err.find("scry: --prog I-A=U-A: writes over Prog U-A127 \"User 127\", which is in no other place"),
+              std::string::npos);
+    EXPECT_FALSE(Exists("bank.PCG"));
+    run = Run({"copy", "src.PCG", "dest.PCG", "-o", "bank.PCG", "--prog", "I-A=U-A", "--force"});
     EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Occurrences(run.err, "scry: warning: --prog I-A=U-A: writes over Prog U-A"), 125u);
+    EXPECT_NE(run.err.find("scry: warning: --prog I-A=U-A: writes over Prog U-A000 \"User 0\", which is in no other "
+                           "place: the copy no longer holds its sound\n"),
+              std::string::npos);
     EXPECT_EQ(Changed(Read("dest.PCG"), Read("bank.PCG")).size(), 128u);
 }
 
@@ -237,6 +251,7 @@ TEST_F(CarryFiles, CopyASetListWithTheSoundsItNeeds)
     Put(dest.user, 30, src.Record(src.programs, 5));
     FillRecords(dest.exi, pcgw::ProgramSize, 51);
     dest.exi.replace(0, pcgw::ProgramSize * 40, src.exi.substr(0, pcgw::ProgramSize * 40));   // I-B009 is there
+    Put(dest.user, 2, dest.Record(dest.user, 0));   // U-A000's sound is at U-A002 too: U-A000 is free
     Write("src.PCG", src.Bytes());
     Write("dest.PCG", dest.Bytes());
     // Without --to: refused, naming the sound missing.
@@ -246,7 +261,7 @@ TEST_F(CarryFiles, CopyASetListWithTheSoundsItNeeds)
                        "scry:   Prog I-A006 \"Prog 6\"\n"
                        "scry: nothing written\n");
     EXPECT_FALSE(Exists("out.PCG"));
-    // With --to U-A: Prog 6 copied to the first place of U-A that no slot of DEST plays.
+    // With --to U-A: Prog 6 copied to the first free place of U-A that no slot of DEST plays.
     run = Run({"copy", "src.PCG", "dest.PCG", "-o", "out.PCG", "--setlist", "0=7", "--to", "U-A"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(
@@ -298,7 +313,7 @@ TEST_F(CarryFiles, CopyRefusesWithOneLineEachAndWritesNothing)
          "scry: --setlist 200=1: not N=M, set lists 0 to 127 (5=12: SRC's set list 5 into DEST's set list 12)\n"},
         {{"--prog", "I-A005-U-A000"},
          "scry: --prog I-A005-U-A000: not PLACE=PLACE, FIRST..LAST=PLACE or BANK=BANK (I-A000..I-A015=U-G000, "
-         "I-A=U-G)\n"},
+         "I-A=U-G), or those without =PLACE for the free places of --to's bank\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"copy", "src.PCG", "dest.PCG", "-o", "out.PCG"};
@@ -335,6 +350,74 @@ TEST_F(CarryFiles, CopyRefusesWithOneLineEachAndWritesNothing)
     EXPECT_TRUE(Read("same.PCG") == Read("dest.PCG"));
 }
 
+// The last copy of a sound is written over only with --force, said either way; --to takes the
+// places whose sound the copy holds elsewhere, or that hold nothing, first.
+TEST_F(CarryFiles, CopyNeverDropsTheLastCopyOfASoundUnlessForced)
+{
+    const Gig src;
+    Gig dest;
+    Put(dest.user, 9, dest.Record(dest.user, 3));                 // "User 3" at U-A003 and U-A009
+    Put(dest.user, 6, std::string(pcgw::ProgramSize, '\0'));      // U-A006 holds nothing
+    Write("src.PCG", src.Bytes());
+    Write("dest.PCG", dest.Bytes());
+    // Two records into --to's bank: the duplicate first, then the empty place, in order.
+    ScryRun run = Run({"copy", "src.PCG", "dest.PCG", "--prog", "I-A010..I-A011", "--to", "U-A", "-o", "two.PCG"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(SplitLines(run.out),
+              (Texts{"PROGRAM U-A003 \"Prog 10\": copied from SRC's I-A010, was \"User 3\"",
+                     "PROGRAM U-A006 \"Prog 11\": copied from SRC's I-A011, was \"\"",
+                     "2 records copied, 0 set lists copied, 0 slots retargeted, 0 sounds copied in for them"}));
+    EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+    EXPECT_EQ(Changed(Read("dest.PCG"), Read("two.PCG")),
+              (std::set<std::string>{"PROGRAM  U-A003 \"                 Prog 10\"",
+                                     "PROGRAM  U-A006 \"                 Prog 11\""}));
+    // Four: once U-A003 is written, U-A009 holds the last copy of its sound; no free place is left,
+    // so the other two would write over U-A000 and U-A001, the last of theirs: refused, a line each.
+    const std::vector<std::string> four{"copy", "src.PCG", "dest.PCG", "--prog", "I-A010..I-A013", "--to", "U-A",
+                                        "-o",   "four.PCG"};
+    run = Run(four);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "scry: --prog I-A010..I-A013: writes over Prog U-A000 \"User 0\", which is in no other place "
+                       "(--force writes over it all the same)\n"
+                       "scry: --prog I-A010..I-A013: writes over Prog U-A001 \"User 1\", which is in no other place "
+                       "(--force writes over it all the same)\n"
+                       "scry: nothing written\n");
+    EXPECT_FALSE(Exists("four.PCG"));
+    // --dry-run says the same, and writes nothing either way.
+    std::vector<std::string> dry = four;
+    dry.push_back("--dry-run");
+    EXPECT_EQ(Run(dry).err, run.err);
+    dry.push_back("--force");
+    run = Run(dry);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(SplitLines(run.out).size(), 5u);
+    EXPECT_FALSE(Exists("four.PCG"));
+    // With --force: written, each last copy said as a warning.
+    std::vector<std::string> forced = four;
+    forced.push_back("--force");
+    run = Run(forced);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("scry: warning: --prog I-A010..I-A013: writes over Prog U-A000 \"User 0\", which is in no "
+                           "other place: the copy no longer holds its sound\n"
+                           "scry: warning: --prog I-A010..I-A013: writes over Prog U-A001 \"User 1\", which is in no "
+                           "other place: the copy no longer holds its sound\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Changed(Read("dest.PCG"), Read("four.PCG")).size(), 4u);
+    // A place named: its last copy refused the same way; one whose sound is elsewhere too is written.
+    run = Run({"copy", "src.PCG", "dest.PCG", "--prog", "I-A010=U-A020", "-o", "named.PCG"});
+    EXPECT_EQ(run.err, "scry: --prog I-A010=U-A020: writes over Prog U-A020 \"User 20\", which is in no other place "
+                       "(--force writes over it all the same)\nscry: nothing written\n");
+    EXPECT_EQ(Run({"copy", "src.PCG", "dest.PCG", "--prog", "I-A010=U-A009", "-o", "named.PCG"}).status, 0);
+    // A place named of neither kind, without --to.
+    run = Run({"copy", "src.PCG", "dest.PCG", "--prog", "I-A010", "-o", "none.PCG"});
+    EXPECT_EQ(run.err, "scry: --prog I-A010: names no place of DEST: =PLACE names one, or --to BANK puts them in the "
+                       "free places of a bank\nscry: nothing written\n");
+    // A copy that moves a sound within the file keeps it: U-A003's sound lives on at U-A009 and
+    // U-A020's at U-A003.
+    EXPECT_EQ(Run({"copy", "dest.PCG", "dest.PCG", "--prog", "U-A020=U-A003", "-o", "moved.PCG"}).status, 0);
+}
+
 // A set list copied with --to: a sound copied in never lands where another slot of that set list
 // finds its own sound in DEST.
 TEST_F(CarryFiles, SoundsCopiedInNeverLandWhereACopiedSlotFindsItsOwn)
@@ -346,6 +429,7 @@ TEST_F(CarryFiles, SoundsCopiedInNeverLandWhereACopiedSlotFindsItsOwn)
     Gig dest = src;
     FillRecords(dest.programs, pcgw::ProgramSize, 77);   // another I-A: none of SRC's I-A sounds
     SetName(dest.setLists, 2 * pcgw::SetListSize, "");
+    Put(dest.user, 5, dest.Record(dest.user, 1));   // U-A001 is free: its sound is at U-A005 too
     Write("src.PCG", src.Bytes());
     Write("dest.PCG", dest.Bytes());
     ScryRun run = Run({"copy", "src.PCG", "dest.PCG", "--setlist", "2=2", "--to", "U-A", "-o", "out.PCG"});
@@ -385,6 +469,7 @@ TEST(CarryReadBack, TheChecksTellTheFileMeantFromOneAStepShort)
     scry::CopyAsk ask;
     ask.setLists.push_back({0, 7, "0=7"});
     ask.records.push_back({Kind::PRG1, 0, 0, 0x20000, 3, 2, "I-A000..I-A001=U-A003"});
+    ask.force = true;   // U-A003 and U-A004 hold the last copies of their sounds
     const scry::CopyPlan plan = scry::PlanCopy(oldFile, newFile, ask);
     ASSERT_TRUE(plan.refusals.empty());
     const scry::Carried copied = scry::Copied(beforeBytes, oldFile, afterBytes, newFile, plan);
