@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
@@ -22,9 +23,74 @@ constexpr const char* Description =
     "FILE may be - for standard input.";
 
 constexpr const char* ExitStatuses =
-    "Exit status: 0 success; 1 diff found differences; 2 trouble (a file that cannot be read or is no PCG\n"
-    "file, an output that must not or cannot be written); 3 the output was written, but an input is damaged\n"
-    "(cut short, a bank refused, zero padding): standard error says what. 2 outranks 3, and 3 outranks 1.";
+    "Exit status: 0 success; 1 what a command looks for is not there, or differs (each command's --help says\n"
+    "what); 2 trouble (a file that cannot be read or is no PCG file, an output that must not or cannot be\n"
+    "written); 3 the output was written, but an input is damaged (cut short, a bank refused, zero padding):\n"
+    "standard error says what. 2 outranks 3, and 3 outranks 1.";
+
+// Text broken into lines of at most width characters, at spaces.
+std::string Wrapped(const std::string& text, std::size_t width = 100)
+{
+    std::string wrapped, line;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            wrapped += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return wrapped + line;
+}
+
+// What each status of one command means: its own 1 (none where it never gives one) and what its
+// 2 includes beyond files and outputs.
+std::string ExitStatusesOf(const char* differ, const char* trouble)
+{
+    std::string said = "Exit status: 0 success";
+    if (differ != nullptr)
+        said += "; 1 " + std::string(differ);
+    said += "; 2 trouble: a file that cannot be read or is no PCG file, an output that must not or cannot be "
+            "written";
+    if (trouble != nullptr)
+        said += ", " + std::string(trouble);
+    said += "; 3 the output was written, but an input is damaged (cut short, a bank refused, zero padding): "
+            "standard error says what.";
+    if (differ != nullptr)
+        said += " 2 outranks 3, and 3 outranks 1.";
+    return Wrapped(said);
+}
+
+// CLI11's help, without its oddities: a positional is its name alone in the usage line and in the
+// list (no "FILE x 2 REQUIRED", no "(2x)"); an option that takes several values gives its type
+// once; a positional with option text shows that text in the usage line.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_option_opts(const CLI::Option* option) const override
+    {
+        if (option->get_positional())
+            return option->get_expected_max() >= CLI::detail::expected_max_vector_size ? " ..." : "";
+        std::string opts;
+        if (option->get_type_size() != 0) {
+            if (!option->get_type_name().empty())
+                opts += " " + option->get_type_name();
+            if (option->get_expected_max() == CLI::detail::expected_max_vector_size)
+                opts += " ...";
+            if (option->get_required())
+                opts += " (required)";
+        }
+        return opts;
+    }
+    std::string make_option_usage(const CLI::Option* option) const override
+    {
+        std::string usage = option->get_option_text().empty() ? make_option_name(option, true)
+                                                               : option->get_option_text();
+        if (option->get_option_text().empty() &&
+            option->get_expected_max() >= CLI::detail::expected_max_vector_size)
+            usage += "...";
+        return option->get_required() ? usage : "[" + usage + "]";
+    }
+};
 
 void Files(CLI::App& command, Options& options, const char* what)
 {
@@ -80,6 +146,8 @@ struct CommandRow {
     const char* summary;
     void (*declare)(CLI::App& command, Options& options);
     int (*run)(const Options& options, Console& console);
+    const char* differ = nullptr;    // what its status 1 means, where it gives one
+    const char* trouble = nullptr;   // what its status 2 means beyond files and outputs
 };
 
 const CommandRow Commands[] = {
@@ -95,7 +163,7 @@ const CommandRow Commands[] = {
              ->type_name("M");
          Output(command, options, ToStandardOutput);
      },
-     &RunShow},
+     &RunShow, "a set list asked for has no used slot"},
     {"textconv", "The show listing without its FILE line, for git's textconv (status 0 whatever the file holds)",
      [](CLI::App& command, Options& options) {
          command.add_option("FILE", options.files, "One PCG file")->required()->expected(1);
@@ -109,16 +177,16 @@ const CommandRow Commands[] = {
          command.add_option("WHAT", options.what, "A place, or the name of records (letters in any case)")->required();
          Output(command, options, ToStandardOutput);
      },
-     &RunUses},
+     &RunUses, "no record of that place or those words, or no slot plays one"},
     {"gig", "A page that is only the gig sheet of set list N, in large type, ready to print",
      [](CLI::App& command, Options& options) {
          SetListPageOptions(command, options, "name_gig_NNN.html");
          command.add_flag("--compact", options.compact, "Smaller type: up to 64 used slots on one A4 page (large: 24)");
      },
-     &RunGig},
+     &RunGig, "the set list has no used slot (the page is written all the same)"},
     {"stage", "A page for a phone on stage: set list N one slot at a time in large type, the next below",
      [](CLI::App& command, Options& options) { SetListPageOptions(command, options, "name_stage_NNN.html"); },
-     &RunStage},
+     &RunStage, "the set list has no used slot (the page is written all the same)"},
     {"setlist", "Set list N as a text to edit in any editor and write back with apply",
      [](CLI::App& command, Options& options) {
          OneFile(command, options, "A PCG file");
@@ -143,7 +211,7 @@ const CommandRow Commands[] = {
          command.add_flag("--ignore-fingerprint", options.ignoreFingerprint,
                           "Apply a text whose set list has changed in FILE since it was written");
      },
-     &RunApply},
+     &RunApply, nullptr, "a fault in a text, or a text of another file or set list: nothing is written"},
     {"follow",
      "NEW, its banks reorganised, with every set-list slot playing the sound it played in OLD (status 1: a sound is "
      "gone)",
@@ -159,7 +227,7 @@ const CommandRow Commands[] = {
          command.add_flag("--dry-run", options.dryRun, "Say what would be retargeted, and write nothing");
          command.add_flag("--force", options.force, "Replace OUT where a file that is no PCG file stands there");
      },
-     &RunFollow},
+     &RunFollow, "a sound a slot played is not in NEW: the slot is left as it is (OUT is written all the same)", "NEW damaged: nothing is written"},
     {"copy", "A copy of DEST with programs, combinations and set lists of SRC written in, every slot on its sound",
      [](CLI::App& command, Options& options) {
          command.add_option("SRC DEST", options.files, "The file to copy from, and the one to copy into")
@@ -190,7 +258,7 @@ const CommandRow Commands[] = {
                           "Write over places slots of DEST play and over the last copy of a sound (each said as a "
                           "warning), and keep an earlier OUT as a numbered backup");
      },
-     &RunCopy},
+     &RunCopy, nullptr, "a copy refused (each reason said), or DEST damaged: nothing is written"},
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      [](CLI::App& command, Options& options) {
          command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")
@@ -201,7 +269,7 @@ const CommandRow Commands[] = {
          command.add_flag("--json", options.json, "Every difference as data, in one JSON document");
          Output(command, options, ToStandardOutput);
      },
-     &RunDiff},
+     &RunDiff, "the files differ"},
     {"csv", "RFC 4180 CSV: one row per used slot, or per record",
      [](CLI::App& command, Options& options) {
          Files(command, options, "PCG files");
@@ -224,7 +292,7 @@ const CommandRow Commands[] = {
      [](CLI::App& command, Options& options) {
          command.add_option("PATH", options.files, "PCG files and folders (searched for *.pcg in any case), then NAME")
              ->required()
-             ->type_name("PATH... [NAME]");
+             ->option_text("PATH... [NAME]");
          command.add_option("--place", options.place, "Records at a place (Prog U-A006), and slots that play it")
              ->type_name("PLACE");
          command
@@ -238,7 +306,7 @@ const CommandRow Commands[] = {
          Library(command, options);
          Output(command, options, ToStandardOutput);
      },
-     &RunFind},
+     &RunFind, "nothing found", "also a folder that cannot be read (the rest is searched)"},
     {"dups", "Records of the same sound, and identical set lists, within and across the files and folders named",
      [](CLI::App& command, Options& options) {
          command.add_option("PATH", options.files, "PCG files and folders (searched for *.pcg in any case)")
@@ -248,7 +316,7 @@ const CommandRow Commands[] = {
          Library(command, options);
          Output(command, options, ToStandardOutput);
      },
-     &RunDups},
+     &RunDups, "no duplicates found", "also a folder that cannot be read (the rest is searched)"},
     {"history", "The files as versions of one file: what changed in each against the one before (status 1)",
      [](CLI::App& command, Options& options) {
          command.add_option("FILE", options.files, "The versions, oldest first (or folders of them)")->required();
@@ -262,7 +330,7 @@ const CommandRow Commands[] = {
          command.add_option("--jobs", options.jobs, "Threads that read files (default: one per core)")->type_name("N");
          Output(command, options, ToStandardOutput);
      },
-     &RunHistory},
+     &RunHistory, "a version differs from the one before it"},
     {"html", "A web page of one file, or of two compared (OLD NEW)",
      [](CLI::App& command, Options& options) {
          command.add_option("FILE", options.files, "One PCG file, or OLD and NEW to compare")
@@ -307,13 +375,17 @@ int RunScry(const std::vector<std::string>& args, Console& console)
     app.set_version_flag("--version", std::string("scry ") + BANKSCRY_VERSION);
     app.require_subcommand(1);
     app.footer(ExitStatuses);
+    app.formatter(std::make_shared<HelpFormatter>());
     Options options;
     std::vector<std::pair<CLI::App*, const CommandRow*>> commands;
     for (const CommandRow& row : Commands) {
         CLI::App* command = app.add_subcommand(row.name, row.summary);
         if (named == nullptr || named == &row)   // the options of the command named, or of all for --help
             row.declare(*command, options);
-        command->footer(ExitStatuses);
+        command->footer(row.run == &RunTextconv
+                            ? Wrapped("Exit status: 0 whatever the file holds (what cannot be read is said in the "
+                                      "text); 2 a command line scry cannot take.")
+                            : ExitStatusesOf(row.differ, row.trouble));
         commands.emplace_back(command, &row);
     }
     std::vector<std::string> reversed(args.rbegin(), args.rend());   // CLI11 takes them last first

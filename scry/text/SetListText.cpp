@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
+#include <vector>
 
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/BankNames.h"
+#include "Korg_Kronos_Defs/SlotLayout.h"
 #include "StStrL/StStrL.h"
 #include "model/Plays.h"
 #include "model/Vocabulary.h"
@@ -443,6 +446,39 @@ std::uint32_t SetListFingerprint(std::string_view bytes)
     return Crc32RunFinish(Crc32RunFeed(Crc32RunStart, data, bytes.size()), bytes.size());
 }
 
+
+// What transpose and kbd allow together, as the values that fit (they share bits of the slot):
+// "kbd 0 and 8 go with any tr; another kbd sets part of tr too, so only some fit (with kbd 9:
+// tr 1, 3, 5 or 7)."
+std::string TransposeAndKbdText()
+{
+    const auto fits = [](unsigned tr, unsigned kbd) {
+        SlotAttributes wanted{};
+        wanted.Transpose = static_cast<std::uint8_t>(tr);
+        wanted.Kbd_Track = static_cast<std::uint8_t>(kbd);
+        return SlotValueWritable(wanted, SlotField::Kbd_Track, kbd);
+    };
+    const auto listed = [](const std::vector<unsigned>& values, const char* last) {
+        std::string text;
+        for (std::size_t k = 0; k < values.size(); ++k)
+            text += (k == 0 ? "" : k + 1 == values.size() ? last : ", ") + std::to_string(values[k]);
+        return text;
+    };
+    std::vector<unsigned> free, withNine;
+    for (unsigned kbd = 0; kbd <= SlotFieldMax(SlotField::Kbd_Track); ++kbd) {
+        bool any = true;
+        for (unsigned tr = 0; tr <= SlotFieldMax(SlotField::Transpose); ++tr)
+            any = any && fits(tr, kbd);
+        if (any)
+            free.push_back(kbd);
+    }
+    for (unsigned tr = 0; tr <= SlotFieldMax(SlotField::Transpose); ++tr)
+        if (fits(tr, 9))
+            withNine.push_back(tr);
+    return "kbd " + listed(free, " and ") + " go with\n# any tr; another kbd sets part of tr too, so only some fit " +
+           "(with kbd 9: tr " + listed(withNine, " or ") + ").";
+}
+
 std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint)
 {
     const SetList& list = *at.list;
@@ -452,11 +488,12 @@ std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint3
                        ", as text. Edit it, then write a new file with\n"
                        "#   scry apply FILE THIS-TEXT -o NEW.PCG\n"
                        "# A line is a slot, in order from 000: move, copy or delete lines to rearrange the gig;\n"
-                       "# \"unused\" keeps a place empty. Edit a name (24 bytes of Latin-1), what a slot plays\n"
-                       "# (Prog, Combi or Song and a place: I-A000, U-AA127, GM005, S-003), its color, volume\n"
-                       "# and hold (0 to 255), font (0 to 3), transpose (tr, 0 to 7) and kbd (0 to 15): kbd's\n"
-                       "# bits 0-2 are read as transpose bits too, so a transpose must hold them. A line carries\n"
-                       "# the bytes of the slot after \"from\", of any set list of the file.\n"
+                       "# \"unused\" keeps a place empty. Columns: the slot's name (24 bytes of Latin-1); what it\n"
+                       "# plays (Prog, Combi or Song and a place: I-A000, U-AA127, GM005, S-003); its color; vol,\n"
+                       "# its volume, and hold, its hold time (0 to 255); font, its font size (0 to 3); tr, its\n"
+                       "# transpose (0 to 7); kbd, its keyboard track (0 to 15). " +
+                       TransposeAndKbdText() +
+                       "\n# A line carries the bytes of the slot after \"from\", of any set list of the file.\n"
                        "# Colors:";
     for (std::size_t c = 0; c < std::size(ColorNames); ++c)
         text += " " + std::to_string(c) + " " + ColorNames[c] +

@@ -21,19 +21,8 @@ void PutName(char* field, const std::string& name)
     std::memcpy(field, name.data(), std::min(name.size(), NameSize));
 }
 
-// "bits 0-2", "bit 4".
-std::string BitsText(unsigned mask)
-{
-    int low = 0, high = 0;
-    while (low < 32 && !((mask >> low) & 1u))
-        ++low;
-    for (high = low; high + 1 < 32 && ((mask >> (high + 1)) & 1u);)
-        ++high;
-    return low == high ? "bit " + std::to_string(low) : "bits " + std::to_string(low) + "-" + std::to_string(high);
-}
-
 // Why a line's value of field cannot be written with its other values: the field it shares bits
-// with, what those bits read as, and the values that can be written.
+// with, and the values that can be written with it (in values, never bit numbers).
 std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
 {
     const SlotSetting& setting = *SlotSettingOf(field);
@@ -42,15 +31,8 @@ std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
     for (const SlotFieldLayout& other : SlotLayout) {
         if (!SlotFieldsShareBits(field, other.field) || SlotSettingOf(other.field) == nullptr)
             continue;
-        const unsigned otherValue = wanted.*other.member;
-        // The shared bits as the field that reads them alone sets them, read by the one that ORs them in.
-        const bool otherSets = other.runs <= LayoutOf(field).runs;
-        const SlotField from = otherSets ? other.field : field;
-        const SlotField into = otherSets ? field : other.field;
-        const SharedReading reading = ReadThroughSharedBits(from, otherSets ? otherValue : value, into);
-        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " + std::to_string(otherValue) + ": " +
-               SlotSettingOf(from)->word + "'s " + BitsText(reading.fromBits) + " read as " +
-               SlotSettingOf(into)->word + " " + std::to_string(reading.readAs);
+        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " + std::to_string(wanted.*other.member) +
+               " (the two share bits of the slot)";
         break;
     }
     std::vector<unsigned> can;

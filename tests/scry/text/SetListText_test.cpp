@@ -56,11 +56,19 @@ TEST(ScrySetList, WritesEveryPositionUpToTheLastUsedSlotInAlignedColumns)
                   "\"Say \\\"Hi\\\" \\\\ \xC3\xA9t\xC3\xA9\"  Song  S-043   ochre     0   255     3   7   15  from "
                   "000/004  # song",
               }));
+    const std::string text = TextOf(Gaps(), 0);
+    // The header says what each column holds in values, never in bit numbers: what transpose and
+    // kbd allow together (kbd 9 holds transpose's lowest bit: only odd transposes fit).
+    const std::string header = text.substr(0, text.find("\nfile "));
+    EXPECT_NE(header.find("tr, its\n# transpose (0 to 7); kbd, its keyboard track (0 to 15). kbd 0 and 8 go with\n# any "
+                          "tr; another kbd sets part of tr too, so only some fit (with kbd 9: tr 1, 3, 5 or 7)."),
+              std::string::npos)
+        << header;
+    EXPECT_EQ(header.find("bit"), std::string::npos) << header;
     // A set list with no used slot is its header alone.
     const Texts empty = SplitLines(TextOf(Gaps(), 9));
     EXPECT_EQ(empty.back(), "# name  plays  color  vol  hold  font  tr  kbd");
     // Its first line is a check of the rest: a text nobody edited is known as such.
-    const std::string text = TextOf(Gaps(), 0);
     EXPECT_TRUE(scry::IsUneditedText(text));
     std::string edited = text;
     edited[edited.find("orange")] = 'O';

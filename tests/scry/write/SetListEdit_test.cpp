@@ -320,8 +320,8 @@ TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
         Apply({Replaced(edited, "1   0    8  from 000/002", "1   0    9  from 000/002"), text});
     EXPECT_EQ(refused.faults,
               (Texts{"t0.txt:" + std::to_string(first + 2) +
-                         ": kbd track 9 cannot be written while transpose is 0: kbd track's bits 0-2 read as transpose "
-                         "1; kbd track can be 0 or 8",
+                         ": kbd track 9 cannot be written while transpose is 0 (the two share bits of the slot); "
+                         "kbd track can be 0 or 8",
                      "t1.txt:" + std::to_string(LineNumber(text, "setlist")) +
                          ": set list 000 is given twice (also at t0.txt:" +
                          std::to_string(LineNumber(text, "setlist")) + ")"}));
@@ -351,14 +351,14 @@ std::string WhyRefused(unsigned t, unsigned k, unsigned t0)
             if (Fits(v, k))
                 values.push_back(v);
         return "transpose " + std::to_string(t) + " cannot be written while kbd track is " + std::to_string(k) +
-               ": kbd track's bits 0-2 read as transpose " + std::to_string(k & 7u) + "; transpose can be " +
+               " (the two share bits of the slot); transpose can be " +
                CanBe(values);
     }
     for (unsigned v = 0; v < 16; ++v)
         if (Fits(t, v))
             values.push_back(v);
     return "kbd track " + std::to_string(k) + " cannot be written while transpose is " + std::to_string(t) +
-           ": kbd track's bits 0-2 read as transpose " + std::to_string(k & 7u) + "; kbd track can be " + CanBe(values);
+           " (the two share bits of the slot); kbd track can be " + CanBe(values);
 }
 
 }   // namespace
