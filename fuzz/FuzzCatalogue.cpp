@@ -166,6 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           : summary.banks[0].rows->records[5].sound;
         const std::vector<scry::FileHits> hits{scry::HitsIn(summary, query)};
         scry::FindLines(entries, hits);
+        scry::FindGroupedLines(entries, hits);
         scry::FindJson(entries, hits);
     }
     scry::DuplicateFinder finder;

@@ -34,6 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const scry::FileModel changed = scry::ReadModelOfBytes("g.PCG", other);
         const scry::Comparison comparison = scry::Compare(model, changed);
         out += scry::DiffText(comparison);
+        out += scry::HistoryText(comparison, false);
+        out += std::to_string(scry::LikenessOf(model, changed).Percent());
         out += scry::DiffJson(comparison);
         out += scry::HtmlComparison(comparison);
     } catch (const scry::Unreadable&) {

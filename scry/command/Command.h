@@ -69,6 +69,8 @@ struct Options {
     std::vector<std::string> soundOf;    // find --sound-of FILE PLACE
     std::vector<std::string> kinds;      // find --kind
     bool across = false;                 // dups --across
+    bool each = false;                   // find --each
+    bool allRecords = false;             // history --all
     bool byTime = false;                 // history --by-time
     std::string catalogue;               // --catalogue: "" for the default
     bool noCatalogue = false;            // --no-catalogue

@@ -302,7 +302,10 @@ const CommandRow Commands[] = {
              ->type_name("FILE PLACE");
          command.add_option("--kind", options.kinds, "Only prog, combi, slot or setlist (repeat for more)")
              ->type_name("KIND");
-         command.add_flag("--json", options.json, "The hits as one JSON document");
+         command.add_flag("--each", options.each,
+                          "A line for each file's hit (by default a hit is said once, with the files that hold it "
+                          "the same)");
+         command.add_flag("--json", options.json, "The hits as one JSON document (a hit per file)");
          Library(command, options);
          Output(command, options, ToStandardOutput);
      },
@@ -321,6 +324,9 @@ const CommandRow Commands[] = {
      [](CLI::App& command, Options& options) {
          command.add_option("FILE", options.files, "The versions, oldest first (or folders of them)")->required();
          command.add_flag("--by-time", options.byTime, "Oldest first by the time each was last changed");
+         command.add_flag("--all", options.allRecords,
+                          "A line for every record of a bank whose records mostly hold another sound (by default "
+                          "the bank is one line)");
          command
              .add_option("--place", options.place, "Only the records at a place (Prog U-A006), and slots playing it")
              ->type_name("PLACE");

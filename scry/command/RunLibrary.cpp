@@ -278,7 +278,9 @@ int RunFind(const Options& options, Console& console)
     });
     status = Worst(status, SayWhatWasMet(entries, console));
     RefuseInputAsOutput(session.Output(), found.files);
-    session.Deliver(options.json ? FindJson(entries, hits) : FindLines(entries, hits));
+    session.Deliver(options.json   ? FindJson(entries, hits)
+                    : options.each ? FindLines(entries, hits)
+                                   : FindGroupedLines(entries, hits));
     const bool any = std::any_of(hits.begin(), hits.end(), [](const FileHits& file) { return !file.Empty(); });
     if (!any)
         SayError(console, NothingFound(query, Searched(entries)));
@@ -418,7 +420,7 @@ int RunHistory(const Options& options, Console& console)
         throw Trouble("history of what? two versions of a file at least");
     std::string text;
     std::optional<FileModel> previous;
-    bool differ = false;
+    bool differ = false, foreign = false;
     InOrder<Version>(
         found.files.size(), WorkerCount(options.jobs, found.files.size()),
         [&](std::size_t i) {
@@ -434,7 +436,7 @@ int RunHistory(const Options& options, Console& console)
             }
             return version;
         },
-        [&](std::size_t, Version&& version) {
+        [&](std::size_t i, Version&& version) {
             if (!version.model) {
                 SayError(console, version.trouble);
                 status = Worst(status, TroubleStatus);
@@ -445,10 +447,24 @@ int RunHistory(const Options& options, Console& console)
                 status = Worst(status, Damaged);
             }
             if (previous) {
+                // A file of another origin is said as such, not compared as a version: the next
+                // one is compared with the version before it.
+                const Likeness likeness = LikenessOf(*previous, *version.model);
+                if (!likeness.Versions()) {
+                    text += "== " + LineText(version.model->name) + " (after " + LineText(previous->name) +
+                            ")\nnot versions of one file: " + std::to_string(likeness.Percent()) +
+                            "% of their programs, combinations and set lists are the same at the same place "
+                            "(scry diff compares them all the same)" +
+                            (i + 1 < found.files.size() ? "; the next is compared with " + LineText(previous->name)
+                                                        : std::string()) +
+                            "\n";
+                    foreign = true;
+                    return;
+                }
                 const Comparison comparison = Compare(*previous, *version.model);
                 std::string block;
                 if (!follow) {
-                    block = DiffText(comparison);
+                    block = HistoryText(comparison, options.allRecords);
                     differ = differ || !comparison.differences.empty();
                     if (block.empty())
                         block = "no differences\n";
@@ -470,7 +486,7 @@ int RunHistory(const Options& options, Console& console)
         [] {});
     RefuseInputAsOutput(session.Output(), found.files);
     session.Deliver(text);
-    return session.StatusWith(Worst(status, differ ? Differ : Success));
+    return session.StatusWith(Worst(status, differ || foreign ? Differ : Success));
 }
 
 }   // namespace scry

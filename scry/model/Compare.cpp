@@ -631,4 +631,46 @@ Plays OldPlays(const Comparison& c, const Difference& d)
     return WhatSlotPlays(*c.before, slot != nullptr ? TargetOf(slot->fields) : Target{});
 }
 
+Likeness LikenessOf(const FileModel& a, const FileModel& b)
+{
+    Likeness likeness;
+    // Records: by kind, place and which bank of that place, over the banks of both files.
+    std::map<std::tuple<ChunkKind, std::uint32_t, std::size_t>, const Bank*> inB;
+    for (const Bank& bank : b.banks)
+        if (bank.kind != Kind::SLS1)
+            inB[{bank.kind, bank.bankId, bank.occurrence}] = &bank;
+    std::set<const Bank*> paired;
+    for (const Bank& bank : a.banks) {
+        if (bank.kind == Kind::SLS1)
+            continue;
+        const auto other = inB.find({bank.kind, bank.bankId, bank.occurrence});
+        if (other == inB.end()) {
+            likeness.compared += bank.records.size();
+            continue;
+        }
+        paired.insert(other->second);
+        const std::vector<Record>& theirs = other->second->records;
+        likeness.compared += std::max(bank.records.size(), theirs.size());
+        for (std::size_t n = 0; n < std::min(bank.records.size(), theirs.size()); ++n)
+            likeness.same += bank.records[n].fingerprint == theirs[n].fingerprint;
+    }
+    for (const Bank& bank : b.banks)
+        if (bank.kind != Kind::SLS1 && paired.count(&bank) == 0)
+            likeness.compared += bank.records.size();
+    // Set lists of the first set-list banks.
+    const SetListAt first = SetListOf(a, 0), second = SetListOf(b, 0);
+    const std::size_t listsA = first.bank != nullptr ? first.bank->setLists.size() : 0;
+    const std::size_t listsB = second.bank != nullptr ? second.bank->setLists.size() : 0;
+    likeness.compared += std::max(listsA, listsB);
+    for (std::size_t i = 0; i < std::min(listsA, listsB); ++i) {
+        const SetList& x = first.bank->setLists[i];
+        const SetList& y = second.bank->setLists[i];
+        bool same = x.readable && y.readable && x.nameField == y.nameField && x.eq == y.eq;
+        for (std::size_t j = 0; same && j < std::min(x.slots.size(), y.slots.size()); ++j)
+            same = x.slots[j].fingerprint == y.slots[j].fingerprint;
+        likeness.same += same;
+    }
+    return likeness;
+}
+
 }   // namespace scry

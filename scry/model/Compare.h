@@ -91,6 +91,19 @@ struct Comparison {
 
 Comparison Compare(const FileModel& oldFile, const FileModel& newFile);
 
+// How much of two files is the same at the same place: each program and combination place of
+// either file (the same where both hold the same bytes there) and each set list of their first
+// set-list banks (the same where its name, EQ and slots are). Versions of one file keep most;
+// files of different origins (a band mate's among one's own backups) keep little.
+struct Likeness {
+    std::size_t same = 0;
+    std::size_t compared = 0;
+    // At least half the same: what history takes for versions of one file.
+    bool Versions() const { return 2 * same >= compared; }
+    unsigned Percent() const { return compared == 0 ? 100u : static_cast<unsigned>(100 * same / compared); }
+};
+Likeness LikenessOf(const FileModel& a, const FileModel& b);
+
 // The things a difference names, in the file that holds them; nullptr where it names none there.
 const SetList* OldSetList(const Comparison& comparison, const Difference& difference);
 const SetList* NewSetList(const Comparison& comparison, const Difference& difference);

@@ -1,6 +1,9 @@
 // The lines of scry diff, one routine per subject.
 #include "text/DiffText.h"
 
+#include <map>
+#include <set>
+
 #include "model/SetLists.h"
 #include "text/Text.h"
 #include "text/Words.h"
@@ -227,6 +230,56 @@ std::string DiffText(const Comparison& comparison)
     std::string text;
     for (const Difference& difference : comparison.differences)
         text += DiffLine(comparison, difference) + "\n";
+    if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
+        text += DiffSummary(comparison) + "\n";
+    return text;
+}
+
+std::string HistoryText(const Comparison& comparison, bool all)
+{
+    if (all)
+        return DiffText(comparison);
+    // The banks of NEW whose records at the same place mostly hold another sound now.
+    std::map<std::size_t, std::size_t> replaced;
+    for (const Difference& difference : comparison.differences)
+        if (difference.subject == Subject::Record && difference.inNew && difference.Has(Change::Changed))
+            ++replaced[difference.newAt.bank];
+    std::set<std::size_t> folded;
+    for (const auto& [bank, count] : replaced)
+        if (2 * count >= RecordsPerBank)
+            folded.insert(bank);
+    const auto inFolded = [&](const Difference& difference) {
+        return difference.subject == Subject::Record && difference.inNew && folded.count(difference.newAt.bank) != 0;
+    };
+    std::string text;
+    std::set<std::size_t> said;
+    for (const Difference& difference : comparison.differences) {
+        if (!inFolded(difference)) {
+            text += DiffLine(comparison, difference) + "\n";
+            continue;
+        }
+        const std::size_t b = difference.newAt.bank;
+        if (!said.insert(b).second)
+            continue;
+        // The bank's line, where its first record's would be: each record of it counted once.
+        std::size_t changed = 0, renamed = 0, other = 0;
+        for (const Difference& d : comparison.differences) {
+            if (!inFolded(d) || d.newAt.bank != b)
+                continue;
+            if (d.Has(Change::Moved) || d.Has(Change::Copied) || d.Has(Change::Added) || d.otherBytes)
+                ++other;
+            else if (d.Has(Change::Changed))
+                ++changed;
+            else
+                ++renamed;
+        }
+        const Bank& bank = comparison.after->banks[b];
+        const RecordKind& kind = *RecordKindOf(bank.kind);
+        text += std::string(kind.word) + " BANK " + BankLabel(bank) + ": " + std::to_string(changed) + " of its " +
+                std::to_string(bank.records.size()) + " " + kind.noun + "s hold another sound" +
+                (renamed != 0 ? ", " + std::to_string(renamed) + " renamed" : "") +
+                (other != 0 ? ", " + std::to_string(other) + " moved or copied in" : "") + " (--all: a line each)\n";
+    }
     if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
         text += DiffSummary(comparison) + "\n";
     return text;

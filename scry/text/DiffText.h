@@ -16,5 +16,10 @@ std::string DiffSummary(const Comparison& comparison);
 std::string SoundSummary(const Comparison& comparison);
 // Every line of the comparison, then its summary where there is anything to say.
 std::string DiffText(const Comparison& comparison);
+// history's lines of a comparison: DiffText's, but a bank of NEW whose records at the same place
+// mostly hold another sound (a bank loaded over another) is one line in place of its records':
+// "PROGRAM BANK U-A: 126 of its 128 programs hold another sound, 2 renamed (--all: a line each)";
+// all: DiffText.
+std::string HistoryText(const Comparison& comparison, bool all);
 
 }   // namespace scry

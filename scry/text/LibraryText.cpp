@@ -1,7 +1,10 @@
 // Hits and groups of a library search.
 #include "text/LibraryText.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
@@ -35,6 +38,24 @@ Plays PlaysOf(const LibrarySlot& slot, Record& played)
 std::string SetListWord(const LibrarySetList& list) { return "SETLIST " + Pad3(list.number); }
 
 std::string SlotsUsed(std::uint32_t used) { return std::to_string(used) + (used == 1 ? " slot used" : " slots used"); }
+
+// A hit as find says it, after its file.
+std::string SetListHit(const LibrarySetList& list)
+{
+    return SetListWord(list) + "  " + Quoted(list.name) + "  " + HexLong(list.fingerprint) + "  " + SlotsUsed(list.used);
+}
+
+std::string SlotHit(const LibrarySlot& slot)
+{
+    Record played;
+    return "SLOT " + SlotKey(slot.setList, slot.slot) + "  " + Quoted(slot.name) + "  " + HexLong(slot.fingerprint) +
+           "  plays " + PlaysText(PlaysOf(slot, played));
+}
+
+std::string RecordHit(const LibraryRecord& record)
+{
+    return Place(record) + "  " + Quoted(record.name) + "  " + HexLong(record.sound);
+}
 
 // "HD-1 program", "EXi program", "combination".
 std::string SoundKind(ChunkId chunk)
@@ -109,15 +130,70 @@ std::string FindLines(const std::vector<LibraryEntry>& entries, const std::vecto
     for (std::size_t i = 0; i < hits.size(); ++i) {
         const std::string file = LineText(entries[i].file.path) + "  ";
         for (const LibrarySetList& list : hits[i].setLists)
-            text += file + SetListWord(list) + "  " + Quoted(list.name) + "  " + HexLong(list.fingerprint) + "  " +
-                    SlotsUsed(list.used) + "\n";
+            text += file + SetListHit(list) + "\n";
+        for (const LibrarySlot& slot : hits[i].slots)
+            text += file + SlotHit(slot) + "\n";
+        for (const LibraryRecord& record : hits[i].records)
+            text += file + RecordHit(record) + "\n";
+    }
+    return text;
+}
+
+std::string FindGroupedLines(const std::vector<LibraryEntry>& entries, const std::vector<FileHits>& hits)
+{
+    // A hit, its place for the order of the lines, and the files that hold it the same. Hits are
+    // the same where every field is (place, name, fingerprint, and what a slot plays).
+    struct Group {
+        std::tuple<int, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t> order;
+        std::string line;
+        std::vector<std::size_t> files;
+    };
+    std::vector<Group> groups;
+    std::map<std::tuple<int, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::string, std::uint32_t,
+                        std::uint32_t, std::uint32_t, std::string, std::uint32_t>,
+             std::size_t>
+        index;
+    const auto add = [&](std::size_t file, const auto& key, const auto& order, const std::function<std::string()>& line) {
+        const auto [at, fresh] = index.emplace(key, groups.size());
+        if (fresh)
+            groups.push_back({order, line(), {}});
+        Group& group = groups[at->second];
+        if (group.files.empty() || group.files.back() != file)
+            group.files.push_back(file);
+    };
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        for (const LibrarySetList& list : hits[i].setLists)
+            add(i, std::make_tuple(0, list.number, 0u, 0u, 0u, list.name, list.fingerprint, list.used, 0u, std::string(), 0u),
+                std::make_tuple(0, list.number, 0u, 0u, 0u), [&] { return SetListHit(list); });
         for (const LibrarySlot& slot : hits[i].slots) {
-            Record played;
-            text += file + "SLOT " + SlotKey(slot.setList, slot.slot) + "  " + Quoted(slot.name) + "  " +
-                    HexLong(slot.fingerprint) + "  plays " + PlaysText(PlaysOf(slot, played)) + "\n";
+            const std::uint32_t target = static_cast<std::uint32_t>(slot.target.type) << 16 |
+                                         static_cast<std::uint32_t>(slot.target.bank) << 8 | slot.target.number;
+            add(i,
+                std::make_tuple(1, slot.setList, slot.slot, target, static_cast<std::uint32_t>(slot.resolution),
+                                slot.name, slot.fingerprint, slot.playsChunk, slot.playsSound, slot.playsName, 0u),
+                std::make_tuple(1, slot.setList, slot.slot, 0u, 0u), [&] { return SlotHit(slot); });
         }
         for (const LibraryRecord& record : hits[i].records)
-            text += file + Place(record) + "  " + Quoted(record.name) + "  " + HexLong(record.sound) + "\n";
+            add(i,
+                std::make_tuple(2, record.kind, record.bankId, record.occurrence, record.number, record.name,
+                                record.fingerprint, record.chunk, record.occurrences, std::string(), 0u),
+                std::make_tuple(2, record.kind, record.bankId, record.occurrence, record.number),
+                [&] { return RecordHit(record); });
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+        return a.order != b.order ? a.order < b.order : a.files.front() < b.files.front();
+    });
+    constexpr std::size_t FilesNamed = 8;   // a line names this many files at most
+    std::string text;
+    for (const Group& group : groups) {
+        text += group.line + "  in ";
+        if (group.files.size() > 1)
+            text += std::to_string(group.files.size()) + " files: ";
+        for (std::size_t k = 0; k < group.files.size() && k < FilesNamed; ++k)
+            text += (k == 0 ? "" : ", ") + LineText(entries[group.files[k]].file.path);
+        if (group.files.size() > FilesNamed)
+            text += ", and " + std::to_string(group.files.size() - FilesNamed) + " more (--each: a line per file)";
+        text += "\n";
     }
     return text;
 }
@@ -149,9 +225,17 @@ void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const
         out += "SOUND ";
         AppendHex8(out, group.sound);
         out += "  " + SoundKind(group.chunk) + ", " + PlacesInFiles(group.places.size(), group.files) + "\n";
-        for (const SoundPlace& place : group.places) {
+        // A line per file, its places in order.
+        for (std::size_t k = 0; k < group.places.size(); ++k) {
+            const SoundPlace& place = group.places[k];
             const LibraryBank& bank = *place.bank;
-            out += paths[place.file];
+            const bool sameFile = k > 0 && group.places[k - 1].file == place.file;
+            if (sameFile) {
+                out.back() = ',';
+                out += ' ';
+            } else {
+                out += paths[place.file];
+            }
             out += bank.kind == Kind::CMB1 ? "Combi " : "Prog ";
             if (bank.occurrences > 1) {
                 out += RecordPlaceText(bank.name, bank.occurrence, bank.occurrences, place.number);
@@ -169,9 +253,17 @@ void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const
     for (const SetListGroup& group : duplicates.setLists) {
         listPlaces += group.places.size();
         out += "SETLIST " + HexLong(group.fingerprint) + "  " + PlacesInFiles(group.places.size(), group.files) + "\n";
-        for (const SetListPlace& place : group.places)
-            out += paths[place.file] + SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " +
-                   SlotsUsed(place.setList.used) + "\n";
+        for (std::size_t k = 0; k < group.places.size(); ++k) {
+            const SetListPlace& place = group.places[k];
+            if (k > 0 && group.places[k - 1].file == place.file) {
+                out.back() = ',';
+                out += ' ';
+            } else {
+                out += paths[place.file];
+            }
+            out += SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " + SlotsUsed(place.setList.used) +
+                   "\n";
+        }
         if (partDone)
             partDone(out);
     }

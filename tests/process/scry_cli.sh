@@ -223,11 +223,11 @@ check "notes.txt untouched" "notes" "$(cat notes.txt)"
 # no progress line where standard error is no terminal.
 mkdir -p library/backups
 for i in $(seq 1 24); do cp a.PCG "library/backups/v$i.PCG"; cp b.PCG "library/w$i.pcg"; done
-"$scry" find library "grand" --no-catalogue > alone.txt 2> alone.err
+"$scry" find library "grand" --each --no-catalogue > alone.txt 2> alone.err
 for round in cold warm; do
-    "$scry" find library "grand" --catalogue shared.sqlite > one.txt 2> one.err &
+    "$scry" find library "grand" --each --catalogue shared.sqlite > one.txt 2> one.err &
     first=$!
-    "$scry" find library "grand" --catalogue shared.sqlite > two.txt 2> two.err &
+    "$scry" find library "grand" --each --catalogue shared.sqlite > two.txt 2> two.err &
     second=$!
     wait $first; one=$?
     wait $second; two=$?

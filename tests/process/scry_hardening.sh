@@ -131,7 +131,7 @@ fi
 if [ "${as[0]:-}" = none ]; then
     echo "SKIPPED: run as root without setpriv; a folder that cannot be read was not tried"
 else
-    "${as[@]}" "$scry" find lib piano --no-catalogue > out.txt 2> err.txt
+    "${as[@]}" "$scry" find lib piano --each --no-catalogue > out.txt 2> err.txt
     check "a folder that cannot be read: status" 2 $?
     check "a folder that cannot be read: said" 1 "$(grep -c '^scry: lib/locked: the folder cannot be read (Permission denied); it is not searched$' err.txt)"
     check "the others searched" 2 "$(grep -c '"Piano"' out.txt)"
@@ -141,7 +141,7 @@ chmod 755 lib/locked
 # Names that cannot be printed as they are: a file name of Latin-1 bytes (one a raw C1 control)
 # is escaped in find's lines and its JSON, and the JSON gives the very bytes back.
 mkdir names && cp a.PCG "names/$(printf 'Caf\xe9 \x9b31m.PCG')"
-"$scry" find names piano --no-catalogue > out.txt 2> err.txt
+"$scry" find names piano --each --no-catalogue > out.txt 2> err.txt
 check "a name of Latin-1 bytes: status" 0 $?
 check "no raw byte of 0x80 to 0x9F in the lines" 0 "$(LC_ALL=C grep -c $'[\x80-\x9f]' out.txt)"
 check "the bytes escaped" 1 "$(grep -c 'names/Caf\\xE9 \\x9B31m.PCG  SLOT 000/000' out.txt)"

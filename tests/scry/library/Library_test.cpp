@@ -76,7 +76,7 @@ TEST_F(Library, FoldersAreSearchedForPcgFilesInAnyCase)
     fs::create_directory_symlink(Path("lib"), Path("lib/backups/loop"), error);   // never followed
     fs::create_symlink(Path("lib/live.PCG"), Path("lib/linked.PCG"), error);      // a file: followed
     const bool linked = !error;   // (where the system lets this process make links)
-    const ScryRun run = Scry({"find", "lib", "Prog 17"});
+    const ScryRun run = Scry({"find", "lib", "Prog 17", "--each"});
     EXPECT_EQ(run.status, 0) << run.err;
     Texts lines = SplitLines(run.out);
     if (!linked)
@@ -119,7 +119,7 @@ TEST_F(Library, FindsByNameByPlaceAndBySoundUnderAnyName)
     Write("lib/backups/old.PCG", old.Bytes());
     const std::string sound = HexLong(live.Model().banks[1].records[5].sound);
     // By sound: the record and the slot that plays it, in each file.
-    ScryRun run = Scry({"find", "lib", "--sound-of", "lib/live.PCG", "Prog I-A005"});
+    ScryRun run = Scry({"find", "lib", "--sound-of", "lib/live.PCG", "Prog I-A005", "--each"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(
         SplitLines(run.out),
@@ -130,11 +130,11 @@ TEST_F(Library, FindsByNameByPlaceAndBySoundUnderAnyName)
     run = Scry({"find", "lib", "--sound-of", "lib/live.PCG", "Prog I-A005", "--kind", "prog"});
     EXPECT_EQ(SplitLines(run.out).size(), 2u);
     // By place: the records there and the slots that play it.
-    run = Scry({"find", "lib", "--place", "Prog I-A006", "--kind", "slot"});
+    run = Scry({"find", "lib", "--place", "Prog I-A006", "--kind", "slot", "--each"});
     EXPECT_EQ(SplitLines(run.out).size(), 2u);
     EXPECT_NE(run.out.find(Shown("lib/live.PCG") + "  SLOT 000/001  \"Pad\""), std::string::npos);
     // By name: letters in any case, Latin-1's too, set lists among what is found.
-    run = Scry({"find", "lib", "STÜDIO"});
+    run = Scry({"find", "lib", "STÜDIO", "--each"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(SplitLines(run.out).size(), 1u);
     EXPECT_EQ(run.out.substr(0, 54), Shown("lib/backups/old.PCG") + "  SETLIST 000  \"Saturday St\xC3\xBC"
@@ -165,6 +165,35 @@ TEST_F(Library, FindsByNameByPlaceAndBySoundUnderAnyName)
               "scry: find what? paths, then a NAME; or --place PLACE, or --sound-of FILE PLACE\n");
 }
 
+// find says a hit once, with the files that hold it the same; --each a line per file.
+TEST_F(Library, FindSaysEachHitOnceWithTheFilesThatHoldIt)
+{
+    Small changed = Gig();
+    SetRecordName(changed.programs, pcgw::ProgramSize, 17, "Prog 17 bis");
+    for (const char* name : {"lib/a.PCG", "lib/b.PCG", "lib/backups/c.PCG"})
+        Write(name, Gig().Bytes());
+    Write("lib/backups/d.PCG", changed.Bytes());
+    const std::string sound = HexLong(Gig().Model().banks[1].records[17].sound);
+    ScryRun run = Scry({"find", "lib", "Prog 17"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(SplitLines(run.out),
+              (Texts{"Prog I-A017  \"Prog 17\"  " + sound + "  in 3 files: " + Shown("lib/a.PCG") + ", " +
+                         Shown("lib/b.PCG") + ", " + Shown("lib/backups/c.PCG"),
+                     "Prog I-A017  \"Prog 17 bis\"  " + sound + "  in " + Shown("lib/backups/d.PCG")}));
+    EXPECT_EQ(SplitLines(Scry({"find", "lib", "Prog 17", "--each"}).out).size(), 4u);
+    // Slots: the same slot playing the same, once; in place order across files.
+    run = Scry({"find", "lib", "--place", "Prog I-A005"});
+    EXPECT_EQ(SplitLines(run.out).size(), 2u) << run.out;   // the slot "Piano", and the record
+    EXPECT_EQ(run.out.rfind("SLOT 000/000  \"Piano\"", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("in 4 files: "), std::string::npos) << run.out;
+    // Many files: eight named, then how many more.
+    for (int i = 0; i < 8; ++i)
+        Write("lib/more" + std::to_string(i) + ".PCG", Gig().Bytes());
+    run = Scry({"find", "lib", "Prog 17"});
+    EXPECT_NE(run.out.find("  in 11 files: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(", and 3 more (--each: a line per file)\n"), std::string::npos) << run.out;
+}
+
 TEST_F(Library, DupsGroupsSoundsWithinAndAcrossFiles)
 {
     Small live = Gig(), old = Gig(9);
@@ -179,10 +208,11 @@ TEST_F(Library, DupsGroupsSoundsWithinAndAcrossFiles)
     const std::string fiveSound = HexLong(live.Model().banks[1].records[5].sound);
     const std::string sevenSound = HexLong(live.Model().banks[1].records[7].sound);
     const Texts lines = SplitLines(run.out);
-    ASSERT_GE(lines.size(), 8u);
-    EXPECT_EQ(Texts(lines.begin(), lines.begin() + 7),
-              (Texts{"SOUND " + fiveSound + "  HD-1 program, 3 places in 2 files", "  a.PCG  Prog I-A005  \"Prog 5\"",
-                     "  a.PCG  Prog I-A100  \"Prog 5\"", "  b.PCG  Prog I-A040  \"Prog 5\"",
+    ASSERT_GE(lines.size(), 7u);
+    // A line per file, with its places there.
+    EXPECT_EQ(Texts(lines.begin(), lines.begin() + 6),
+              (Texts{"SOUND " + fiveSound + "  HD-1 program, 3 places in 2 files",
+                     "  a.PCG  Prog I-A005  \"Prog 5\", Prog I-A100  \"Prog 5\"", "  b.PCG  Prog I-A040  \"Prog 5\"",
                      "SOUND " + sevenSound + "  HD-1 program, 2 places in 2 files", "  a.PCG  Prog I-A007  \"Prog 7\"",
                      "  b.PCG  Prog I-A041  \"Prog 7\""}));
     EXPECT_NE(run.out.find(
@@ -251,6 +281,45 @@ TEST_F(Library, HistoryTellsEachVersionAgainstTheOneBefore)
     EXPECT_EQ(run.out, "== v1.PCG (after v1.PCG)\nno differences\n");
 }
 
+// A bank whose records mostly hold other sounds (a bank loaded over another) is one line, --all a
+// line each; a file of another origin is said as such and passed over.
+TEST_F(Library, HistorySaysABankLoadedOnceAndAFileOfAnotherOrigin)
+{
+    const Small v1 = Gig();
+    Small v2 = Gig(21);   // programs all other sounds, kept names
+    SetRecordName(v2.programs, pcgw::ProgramSize, 0, "Bought Zero");
+    Small foreign = Gig(33);
+    FillRecords(foreign.combis, pcgw::CombiSize, 34);
+    Small v3 = v2;
+    SetRecordName(v3.programs, pcgw::ProgramSize, 9, "Nine");
+    Write("v1.PCG", v1.Bytes());
+    Write("v2.PCG", v2.Bytes());
+    Write("band.PCG", foreign.Bytes());
+    Write("v3.PCG", v3.Bytes());
+    ScryRun run = Run({"history", "v1.PCG", "v2.PCG", "band.PCG", "v3.PCG"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const Texts lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 10u) << run.out;
+    EXPECT_EQ(lines[0], "== v2.PCG (after v1.PCG)");
+    // The bank in one line, then what the slots that play its places now play.
+    EXPECT_EQ(lines[1], "PROGRAM BANK I-A: 128 of its 128 programs hold another sound (--all: a line each)");
+    EXPECT_EQ(lines[2], "SLOT 000/000 \"Piano\" (Friday): now plays \"Prog 5\" (Prog I-A005) with another sound");
+    EXPECT_EQ(lines[5], "== band.PCG (after v2.PCG)");
+    EXPECT_EQ(lines[6], "not versions of one file: 33% of their programs, combinations and set lists are the same at "
+                        "the same place (scry diff compares them all the same); the next is compared with v2.PCG");
+    EXPECT_EQ(Texts(lines.begin() + 7, lines.end()),
+              (Texts{"== v3.PCG (after v2.PCG)", "PROGRAM I-A009: renamed \"Prog 9\" -> \"Nine\"",
+                     "1 difference: 1 renamed, 0 changed, 0 moved, 0 copied, 0 added, 0 removed, 0 slot settings"}));
+    // --all: a line for each record.
+    run = Run({"history", "v1.PCG", "v2.PCG", "--all"});
+    EXPECT_EQ(Occurrences(run.out, "\nPROGRAM I-A"), 128u) << run.out;
+    EXPECT_NE(run.out.find("PROGRAM I-A000: renamed \"Prog 0\" -> \"Bought Zero\" and changed"), std::string::npos);
+    // Nothing but a file of another origin after the first: status 1, no "next".
+    run = Run({"history", "v1.PCG", "band.PCG"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find("the next"), std::string::npos) << run.out;
+}
+
 // A record whose whole bank is gone from the next version (or comes with a bank the last did not
 // hold) is said, followed by name or by place, after its bank's own line.
 TEST_F(Library, HistoryFollowsARecordGoneWithItsBank)
@@ -281,7 +350,7 @@ TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
 {
     Write("lib/a.PCG", Gig().Bytes());
     Write("lib/backups/b.PCG", Gig(9).Bytes());
-    EXPECT_EQ(SplitLines(Scry({"find", "lib", "Prog 3"}).out).size(), 22u);   // "Prog 3", "Prog 30" to "39" in each
+    EXPECT_EQ(SplitLines(Scry({"find", "lib", "Prog 3", "--each"}).out).size(), 22u);   // "Prog 3", "Prog 30" to "39" in each
     EXPECT_TRUE(Exists("cat.sqlite"));
     // Changed in place: the same size, a name changed, its time set back where it was plus a second.
     const auto time = fs::last_write_time(Path("lib/a.PCG"));
@@ -289,9 +358,9 @@ TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
     SetRecordName(changed.programs, pcgw::ProgramSize, 3, "Prog three");
     Write("lib/a.PCG", changed.Bytes());
     fs::last_write_time(Path("lib/a.PCG"), time + std::chrono::seconds(1));
-    ScryRun run = Scry({"find", "lib", "Prog 3"});
+    ScryRun run = Scry({"find", "lib", "Prog 3", "--each"});
     EXPECT_EQ(run.out.find(Shown("lib/a.PCG") + "  Prog I-A003"), std::string::npos) << run.out;
-    EXPECT_NE(Scry({"find", "lib", "three"}).out.find(Shown("lib/a.PCG") + "  Prog I-A003  \"Prog three\""),
+    EXPECT_NE(Scry({"find", "lib", "three", "--each"}).out.find(Shown("lib/a.PCG") + "  Prog I-A003  \"Prog three\""),
               std::string::npos);
     // A file unchanged, its time and size as catalogued: what the catalogue holds is taken.
     {
@@ -312,7 +381,7 @@ TEST_F(Library, TheCatalogueReadsAgainOnlyWhatChanged)
             .Bind(2, stored.bankRows.front())
             .Run();
     }
-    EXPECT_NE(Scry({"find", "lib", "marked"}).out.find(Shown("lib/backups/b.PCG") + "  Prog I-A001  \"Marked\""),
+    EXPECT_NE(Scry({"find", "lib", "marked", "--each"}).out.find(Shown("lib/backups/b.PCG") + "  Prog I-A001  \"Marked\""),
               std::string::npos);
     // Gone: dropped from the catalogue, and the rows no other file holds with it.
     fs::remove(Path("lib/backups/b.PCG"));
@@ -332,9 +401,9 @@ TEST_F(Library, RowsAFileSharesWithOthersAreKeptOnceAndFoundInEach)
     Write("lib/a.PCG", Gig().Bytes());
     Write("lib/b.PCG", Gig().Bytes());
     Write("lib/c.PCG", changed.Bytes());
-    const std::string without = Scry({"find", "lib", "Prog 1"}, false).out;
-    EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).out, without);
-    EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).out, without);   // the second from the catalogue alone
+    const std::string without = Scry({"find", "lib", "Prog 1", "--each"}, false).out;
+    EXPECT_EQ(Scry({"find", "lib", "Prog 1", "--each"}).out, without);
+    EXPECT_EQ(Scry({"find", "lib", "Prog 1", "--each"}).out, without);   // the second from the catalogue alone
     EXPECT_EQ(SplitLines(without).size(), 3u * 39u);           // Prog 1, 10 to 19, 100 to 127
     scry::Database database(Path("cat.sqlite"));
     // a and b share all three; c its combinations and set lists, not its programs.
@@ -347,7 +416,7 @@ TEST_F(Library, RowsAFileSharesWithOthersAreKeptOnceAndFoundInEach)
               Scry({"find", "lib", "--place", "Prog I-A005"}, false).out);
     // One of them changed: its old rows stay while another file holds them.
     Write("lib/b.PCG", changed.Bytes());
-    EXPECT_EQ(Scry({"find", "lib", "three"}).out, Shown("lib/b.PCG") + "  Prog I-A003  \"Prog three\"  " +
+    EXPECT_EQ(Scry({"find", "lib", "three", "--each"}).out, Shown("lib/b.PCG") + "  Prog I-A003  \"Prog three\"  " +
                                                       HexLong(changed.Model().banks[1].records[3].sound) + "\n" +
                                                       Shown("lib/c.PCG") + "  Prog I-A003  \"Prog three\"  " +
                                                       HexLong(changed.Model().banks[1].records[3].sound) + "\n");
