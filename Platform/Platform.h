@@ -119,6 +119,9 @@ struct FileIdentity {
 };
 // False where name holds no regular file (or none that can be looked at).
 bool IdentifyFile(const std::string& name, FileIdentity& identity);
+// "2026-12-09": the day a time of IdentifyFile's (nanoseconds since 1970) falls on where this
+// computer is; "" where the system cannot say.
+std::string LocalDateOf(std::int64_t nanoseconds);
 // True when standard error is a terminal (a console window), where a progress line may be drawn.
 bool StandardErrorIsTerminal();
 

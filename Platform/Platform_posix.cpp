@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -487,6 +488,16 @@ bool IdentifyFile(const std::string& name, FileIdentity& identity)
     identity.modified = static_cast<std::int64_t>(modified.tv_sec) * 1000000000 + modified.tv_nsec;
     identity.inode = static_cast<std::uint64_t>(info.st_ino);
     return true;
+}
+
+std::string LocalDateOf(std::int64_t nanoseconds)
+{
+    const std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
+    std::tm local{};
+    char date[16];
+    if (!(::localtime_r(&seconds, &local) != nullptr) || std::strftime(date, sizeof date, "%Y-%m-%d", &local) == 0)
+        return {};
+    return date;
 }
 
 bool StandardErrorIsTerminal() { return ::isatty(2) == 1; }

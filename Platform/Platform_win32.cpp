@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <system_error>
 
@@ -297,6 +298,16 @@ bool IdentifyFile(const std::string& name, FileIdentity& identity)
     identity.inode =
         join(info.nFileIndexHigh, info.nFileIndexLow) ^ (static_cast<std::uint64_t>(info.dwVolumeSerialNumber) << 32);
     return true;
+}
+
+std::string LocalDateOf(std::int64_t nanoseconds)
+{
+    const std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
+    std::tm local{};
+    char date[16];
+    if (!(::localtime_s(&local, &seconds) == 0) || std::strftime(date, sizeof date, "%Y-%m-%d", &local) == 0)
+        return {};
+    return date;
 }
 
 bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }

@@ -80,8 +80,19 @@ int SetListPage(const Options& options, Console& console, const char* suffix, Ma
 
 int RunGig(const Options& options, Console& console)
 {
-    return SetListPage(options, console, "_gig_",
-                       [&](const FileModel& file, const SetListAt& at) { return GigPage(file, at, options.compact); });
+    // The day the file was last changed, for the sheet's title block (none for standard input).
+    FileIdentity identity;
+    const std::string changed =
+        options.file != "-" && IdentifyFile(options.file, identity) ? LocalDateOf(identity.modified) : std::string();
+    return SetListPage(options, console, "_gig_", [&](const FileModel& file, const SetListAt& at) {
+        const GigPrint print = GigPrintOf(file, at, options.compact);
+        if (print.pages > 1)
+            SayError(console, "warning: set list " + Pad3(static_cast<unsigned>(at.number)) + " has " +
+                                  std::to_string(print.rows) + " used slots: its gig sheet takes " +
+                                  std::to_string(print.pages) + " A4 pages (" + std::to_string(print.perPage) +
+                                  " fit on one" + (options.compact ? "" : "; --compact fits 64") + ")");
+        return GigPage(file, at, options.compact, changed);
+    });
 }
 
 int RunStage(const Options& options, Console& console)

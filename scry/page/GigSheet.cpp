@@ -1,6 +1,8 @@
 // The gig sheet's page, and the stage view's.
 #include "page/GigSheet.h"
 
+#include <algorithm>
+
 #include "model/Plays.h"
 #include "model/Vocabulary.h"
 #include "page/PageKit.h"
@@ -26,13 +28,60 @@ std::string SetListTitle(std::size_t number, const SetList& list)
 
 }   // namespace
 
-std::string GigPage(const FileModel& file, const SetListAt& at, bool compact)
+GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact)
+{
+    // A4 portrait at 12 mm margins is 527 x 774 pt; the title block takes 50 of it. A row is
+    // its type's line and its padding and rule; a character, on average, 0.6 of the type's size
+    // (the widest of the usual sans-serif faces), and the columns' padding 40 pt in all.
+    constexpr double Width = 527 - 40, Height = 774 - 50;
+    const double line = compact ? 1.1 : 1.25, padding = compact ? 1.2 : 5.75;
+    std::size_t rows = 0, longest = 0, widest = 0;
+    for (const Slot& slot : at.list->slots) {
+        if (!slot.used || !slot.readable)
+            continue;
+        ++rows;
+        const std::size_t plays = PlaysText(WhatSlotPlays(file, TargetOf(slot.fields))).size();
+        // A row on one line: the slot's number and settings, its name and what it plays; stacked,
+        // what it plays under the name, in type 0.8 as large.
+        longest = std::max(longest, 11 + slot.name.size() + plays);
+        widest = std::max(widest, 11 + std::max<std::size_t>(slot.name.size(), (plays * 4 + 4) / 5));
+    }
+    GigPrint print{};
+    print.rows = rows;
+    print.perPage = compact ? 64 : 24;
+    print.pages = rows == 0 ? 1 : (rows + print.perPage - 1) / print.perPage;
+    const double onePage = static_cast<double>(std::min(std::max<std::size_t>(rows, 1), print.perPage)) + 1;
+    const double largest = compact ? 12 : 28, smallest = compact ? 6 : 9;
+    const auto fit = [&](double lines, std::size_t chars) {
+        const double tall = (Height / onePage - padding) / (line * lines);
+        const double wide = Width / (0.6 * static_cast<double>(std::max<std::size_t>(chars, 1)));
+        return std::max(smallest, std::min({tall, wide, largest}));
+    };
+    print.points = fit(1, longest);
+    // A short set list with long names: what each slot plays under its name, where that gives
+    // type a quarter larger at least.
+    if (!compact && fit(1.8, widest) >= 1.25 * print.points) {
+        print.stacked = true;
+        print.points = fit(1.8, widest);
+    }
+    print.points = static_cast<double>(static_cast<int>(print.points * 10)) / 10;   // 0.1 pt down
+    return print;
+}
+
+std::string GigPage(const FileModel& file, const SetListAt& at, bool compact, const std::string& changed)
 {
     const SetList& list = *at.list;
     const std::string title = SetListTitle(at.number, list);
+    const GigPrint print = GigPrintOf(file, at, compact);
     std::string out = PageHead(title + " \xE2\x80\x93 gig sheet", compact ? "gigpage compact" : "gigpage");
     std::size_t columns = 3;
-    out += "<h1>" + title + "</h1><table class=\"gig\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
+    const int tenths = static_cast<int>(print.points * 10 + 0.5);   // whatever the locale's decimal point
+    const std::string size = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "pt";
+    out += "<header class=\"gig-head\"><h1>" + title + "</h1><p>" + HtmlText(file.name) +
+           (changed.empty() ? "" : " \xC2\xB7 last changed " + HtmlText(changed)) + " \xC2\xB7 " +
+           std::to_string(print.rows) + (print.rows == 1 ? " slot" : " slots") +
+           "</p></header><table class=\"gig" + (print.stacked ? " stacked" : "") + "\" style=\"--print-size:" + size +
+           "\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet) {
             out += "<th>" + HtmlText(setting.heading) + "</th>";

@@ -1,6 +1,7 @@
 // The gig sheet and the stage view: one set list's used slots in large type, pages of their own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "model/Model.h"
@@ -8,10 +9,23 @@
 
 namespace scry {
 
-// The gig sheet of set list `at`: slot, name, what it plays, and the settings a performer reads
-// on stage, of every used slot; on one A4 page for up to 24 used slots in large type, or 64 in
-// compact.
-std::string GigPage(const FileModel& file, const SetListAt& at, bool compact = false);
+// How the gig sheet of a set list prints on A4 portrait: the size of its type, as large as the
+// page allows for its rows (24 a page, 64 in compact) and small enough that the longest name and
+// what its slots play stay on one line; and how many pages it takes.
+struct GigPrint {
+    double points;        // the type's size
+    std::size_t rows;     // used slots
+    std::size_t perPage;  // rows a page holds
+    std::size_t pages;
+    bool stacked = false; // what a slot plays printed under its name (a short list of long names)
+};
+GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact);
+
+// The gig sheet of set list `at`: a title block (the set list, the file, the date it was last
+// changed where known, its used slots), then slot, name, what it plays, and the settings a
+// performer reads on stage, of every used slot, printed as GigPrintOf says, with page numbers.
+std::string GigPage(const FileModel& file, const SetListAt& at, bool compact = false,
+                    const std::string& changed = {});
 // The stage view of the set lists of at's bank that play something, starting at `at`: one used
 // slot at a time in large type, the next below, moved through by swipe, keys and buttons (its
 // script); without a script, every slot of every set list in large type.

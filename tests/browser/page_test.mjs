@@ -97,6 +97,37 @@ bytes[at('GLB1') + 12] = 9;                         // another chunk changed
 const newPcg = path.join(work, 'New.PCG');
 fs.writeFileSync(newPcg, bytes);
 
+// A file of long names, as a performer's are: set list 0 of 24 used slots and set list 1 of 8,
+// each name 22 to 24 characters long, playing programs whose names are as long.
+const longName = (prefix, j) => `${prefix} ${String(j + 1).padStart(2, '0')} Extended Title` + 'XY'.slice(0, j % 3);
+const longSlots = (list, count, prefix) => Array.from({ length: count }, (_, j) =>
+    `  slot ${list} ${j} "${longName(prefix, j)}" 01 00 ${(j + 40).toString(16).padStart(2, '0')} 00 64 00`).join('\n');
+const longDesc = `file 68 00
+container PCG1
+chunk SLS1
+  bank SBK1 0 69416
+  name 0 "Saturday Wedding Party"
+  name 1 "Short Set"
+${longSlots(0, 24, 'Song')}
+${longSlots(1, 8, 'Tune')}
+end
+chunk PRG1
+  bank PBK1 0 4960
+  fill 5
+${Array.from({ length: 128 }, (_, i) => `  name ${i} "Sound ${String(i).padStart(3, '0')} Warm Analog${'Bra'.slice(0, 1 + (i % 3))}"`).join('\n')}
+end
+chunk GLB1
+  bytes 00 01 02 03
+end
+`;
+fs.writeFileSync(path.join(work, 'long.desc'), longDesc);
+const longPcg = path.join(work, 'Long.PCG');
+execFileSync(pcgwrite, [path.join(work, 'long.desc'), longPcg]);
+const gig24 = path.join(work, 'gig24.html');
+const gig8 = path.join(work, 'gig8.html');
+execFileSync(scry, ['gig', longPcg, '0', '-o', gig24], { stdio: 'ignore' });
+execFileSync(scry, ['gig', longPcg, '1', '-o', gig8], { stdio: 'ignore' });
+
 const page1 = path.join(work, 'Old.html');
 const compare = path.join(work, 'compare.html');
 const gig = path.join(work, 'gig.html');
@@ -436,6 +467,67 @@ try {
         const lines = execFileSync('pdftotext', ['-layout', pdf, '-']).toString().replace(/\u00a0/g, ' ').split('\n');
         const whole = Array.from({ length: count }, (_, k) => name(k + 1)).filter((n) => !lines.some((l) => l.includes(n)));
         check(`and every name on one line (${label})`, whole.length === 0, JSON.stringify(whole.slice(0, 5)));
+        await page.close();
+    }
+
+    // ---- Long names: 24 slots on one A4 page, each row on one line across the page's width; 8
+    // slots in larger type; a title block and page numbers on both
+    {
+        const sheet = async (file, label, count) => {
+            const { page } = await open(file);
+            const pdf = path.join(outDir, `gig-${label}.pdf`);
+            await page.pdf({ path: pdf, preferCSSPageSize: true });
+            const text = execFileSync('pdftotext', ['-layout', pdf, '-']).toString().replace(/\u00a0/g, ' ');
+            const lines = text.split('\n');
+            const rows = await page.$$eval('.gig tbody tr', (trs) => trs.map((tr) =>
+                [tr.cells[1].textContent, tr.cells[2].textContent.replace(/\u00a0/g, ' ')]));
+            await page.emulateMediaType('print');
+            const printed = await page.evaluate(() => {
+                const table = document.querySelector('.gig');
+                const line = parseFloat(getComputedStyle(table).fontSize) * 1.25;
+                const cells = [...table.querySelectorAll('tbody td')];
+                return {
+                    size: parseFloat(getComputedStyle(table).fontSize),
+                    // a cell of one line is no taller than its line and padding
+                    tall: cells.filter((td) => td.getBoundingClientRect().height > 1.9 * line).map((td) => td.textContent),
+                    share: table.getBoundingClientRect().width / document.body.getBoundingClientRect().width,
+                };
+            });
+            await page.close();
+            return { pages: pdfPages(pdf), text, lines, rows, printed, count };
+        };
+        const long = await sheet(gig24, 'long-names', 24);
+        check('24 slots of long names: one A4 page', long.pages === 1, String(long.pages));
+        const split = long.rows.filter(([name, plays]) => !long.lines.some((l) => l.includes(name) && l.includes(plays.replace(/^\S+ \S+ /, ''))));
+        check('each row on one line: its name and what it plays side by side', long.rows.length === 24 && split.length === 0,
+              JSON.stringify(split.slice(0, 3)));
+        check('no cell of it wraps', long.printed.tall.length === 0, JSON.stringify(long.printed.tall.slice(0, 3)));
+        check('the table spans the page', long.printed.share > 0.97, String(long.printed.share));
+        check('a title block: set list, file, date, slots', /Set list 000: Saturday Wedding Party/.test(long.text) &&
+              /Long\.PCG · last changed \d{4}-\d\d-\d\d · 24 slots/.test(long.text), long.text.slice(0, 200));
+        check('page numbers', /page 1 of 1/.test(long.text), long.text.slice(-200));
+        const short = await sheet(gig8, 'short-set', 8);
+        check('8 slots: one page', short.pages === 1, String(short.pages));
+        check('in larger type than 24', short.printed.size >= 1.3 * long.printed.size,
+              `${short.printed.size} against ${long.printed.size}`);
+        const broken = short.rows.filter(([, plays]) => !short.lines.some((l) => l.includes(plays)));
+        check('what each slot plays still on one line', short.rows.length === 8 && broken.length === 0, JSON.stringify(broken));
+        check('and its title block', /Set list 001: Short Set/.test(short.text) && /8 slots/.test(short.text), short.text.slice(0, 200));
+    }
+
+    // ---- The stage view on a phone on its side: the header folded away, the next slot in view
+    {
+        const { page, errors } = await open(stagePage, 844, 390, true);
+        const seen = await page.evaluate(() => {
+            const inView = (e) => { const r = e.getBoundingClientRect(); return r.top >= 0 && r.left >= 0 && r.bottom <= innerHeight && r.right <= innerWidth; };
+            const now = document.querySelector('.stage-set.on .card.now');
+            const next = document.querySelector('.stage-set.on .card.next');
+            return { now: !!now && inView(now), next: !!next && inView(next), wide: document.documentElement.scrollWidth };
+        });
+        check('stage at 844 x 390: the slot and the next both in view', seen.now && seen.next, JSON.stringify(seen));
+        check('stage at 844 x 390: nothing reaches past the viewport', seen.wide <= 844, String(seen.wide));
+        await page.screenshot({ path: path.join(outDir, 'scry-stage-landscape.png') });
+        check('stage at 844 x 390: no error', errors.length === 0, errors.join(' | '));
         await page.close();
     }
 

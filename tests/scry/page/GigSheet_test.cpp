@@ -19,10 +19,14 @@ std::size_t Rows(const std::string& page)
 TEST(ScryGig, UsedSlotsInLargeType)
 {
     const scry::FileModel small = Small().Model();
-    const std::string page = scry::GigPage(small, scry::SetListOf(small, 0));
+    const std::string page = scry::GigPage(small, scry::SetListOf(small, 0), false, "2026-12-09");
     EXPECT_NE(page.find("<meta name=\"generator\" content=\"scry"), std::string::npos);
-    EXPECT_NE(page.find("<body class=\"gigpage\"><h1>Set list 000: Friday</h1><table class=\"gig\">"),
-              std::string::npos);
+    // A title block: the set list, the file, the day it was last changed, its used slots.
+    EXPECT_NE(page.find("<body class=\"gigpage\"><header class=\"gig-head\"><h1>Set list 000: Friday</h1><p>small.PCG "
+                        "\xC2\xB7 last changed 2026-12-09 \xC2\xB7 3 slots</p></header><table class=\"gig stacked\" "
+                        "style=\"--print-size:26.1pt\">"),
+              std::string::npos)
+        << page;
     // A heading that breaks at its syllable on a narrow screen, a place kept on one line.
     EXPECT_NE(page.find("<th>Slot</th><th>Name</th><th>Plays</th><th>Trans\xC2\xADpose</th><th>Volume</th>"),
               std::string::npos);
@@ -34,6 +38,37 @@ TEST(ScryGig, UsedSlotsInLargeType)
     // Compact, for up to 64 used slots on a page.
     EXPECT_NE(scry::GigPage(small, scry::SetListOf(small, 0), true).find("<body class=\"gigpage compact\">"),
               std::string::npos);
+}
+
+// The printed type: as large as the page allows for the rows, small enough for the longest row
+// on one line; a short list of long names stacks what a slot plays under its name; past 24
+// rows (64 compact) a second page.
+TEST(ScryGig, PrintedTypeFitsTheRowsAndTheLongestLine)
+{
+    Small small;
+    const auto sized = [&](std::size_t rows, const std::string& name, bool compact) {
+        small.setLists = Records(pcgw::SetListSize);
+        for (std::size_t j = 0; j < rows; ++j)
+            SetSlot(small.setLists, 0, j, name, PackSlot(1, 0, 0, 0, 0, 5, 0, 100, 0));
+        const scry::FileModel model = small.Model();
+        return scry::GigPrintOf(model, scry::SetListOf(model, 0), compact);
+    };
+    const scry::GigPrint few = sized(3, "Piano", false), full = sized(24, "Piano", false);
+    EXPECT_LT(full.points, few.points);   // 24 rows take more of the page's height
+    EXPECT_EQ(full.pages, 1u);
+    // Each row of 24 on one line: names of 24 bytes make the type smaller than short ones do.
+    const scry::GigPrint longNames = sized(24, std::string(24, 'W'), false);
+    EXPECT_LT(longNames.points, full.points);
+    EXPECT_FALSE(longNames.stacked);
+    // Eight long names: what each plays under its name, in type a quarter larger at least.
+    const scry::GigPrint shortList = sized(8, std::string(24, 'W'), false);
+    EXPECT_TRUE(shortList.stacked);
+    EXPECT_GE(shortList.points, 1.25 * longNames.points);
+    // Past a page.
+    EXPECT_EQ(sized(30, "Piano", false).pages, 2u);
+    EXPECT_EQ(sized(64, "Piano", true).pages, 1u);
+    EXPECT_EQ(sized(65, "Piano", true).pages, 2u);
+    EXPECT_FALSE(sized(8, std::string(24, 'W'), true).stacked);
 }
 
 TEST(ScryStage, EverySetListThatPlaysSomethingFromTheOneAsked)
@@ -87,4 +122,24 @@ TEST_F(ScryFiles, StagePageBesideTheInputNeverOverAnotherFile)
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(Read("live_stage_001.html"), "my notes\n");
     EXPECT_EQ(Run({"stage", "live.PCG", "128"}).status, 2);
+}
+
+// scry gig says when the sheet takes a second page, and writes it all the same; its title block
+// has the day the file was last changed.
+TEST_F(ScryFiles, GigWarnsOfASecondPage)
+{
+    Small small;
+    for (std::size_t j = 0; j < 30; ++j)
+        SetSlot(small.setLists, 1, j, "Song " + std::to_string(j), PackSlot(1, 0, 0, 0, 0, 5, 0, 100, 0));
+    Write("live.PCG", small.Bytes());
+    ScryRun run = Run({"gig", "live.PCG", "1", "-o", "long.html"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "scry: warning: set list 001 has 30 used slots: its gig sheet takes 2 A4 pages (24 fit on one; "
+                       "--compact fits 64)\nscry: wrote long.html\n");
+    EXPECT_TRUE(Exists("long.html"));
+    EXPECT_NE(Read("long.html").find(" \xC2\xB7 last changed 20"), std::string::npos);
+    run = Run({"gig", "live.PCG", "1", "--compact", "-o", "compact.html"});
+    EXPECT_EQ(run.err, "scry: wrote compact.html\n");
+    run = Run({"gig", "live.PCG", "0", "-o", "short.html"});
+    EXPECT_EQ(run.err, "scry: wrote short.html\n");
 }
