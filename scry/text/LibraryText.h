@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "library/Library.h"
+#include "library/Entry.h"
 #include "library/Search.h"
 
 namespace scry {
