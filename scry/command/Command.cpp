@@ -460,8 +460,7 @@ void Session::NoteSetListBanks(const FileModel& file)
 
 int Session::SayIfEmpty(const FileModel& file, const SetListAt& at)
 {
-    if (at.list == nullptr ||
-        std::any_of(at.list->slots.begin(), at.list->slots.end(), [](const Slot& slot) { return slot.used; }))
+    if (at.list == nullptr || HasUsedSlot(*at.list))
         return Success;
     SayError(console, EmptySetListText(file, at));
     return Differ;

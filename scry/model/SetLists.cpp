@@ -1,6 +1,8 @@
 // The set-list banks of a file, and set list N.
 #include "model/SetLists.h"
 
+#include <algorithm>
+
 namespace scry {
 
 std::vector<std::size_t> SetListBanks(const FileModel& file)
@@ -24,6 +26,12 @@ SetListAt SetListOf(const FileModel& file, std::size_t number)
     if (number < at.bank->setLists.size())
         at.list = &at.bank->setLists[number];
     return at;
+}
+
+std::size_t UsedSlotCount(const SetList& list)
+{
+    return static_cast<std::size_t>(
+        std::count_if(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; }));
 }
 
 }   // namespace scry

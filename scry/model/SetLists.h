@@ -41,4 +41,9 @@ struct SetListAt {
 };
 SetListAt SetListOf(const FileModel& file, std::size_t number);
 
+// A set list's used slots (some byte of them not zero), and whether it has one: the one count that
+// says a set list is empty, wherever that is said.
+std::size_t UsedSlotCount(const SetList& list);
+inline bool HasUsedSlot(const SetList& list) { return UsedSlotCount(list) != 0; }
+
 }   // namespace scry

@@ -166,10 +166,6 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     out += "</small></li>";
 }
 
-bool AnyUsed(const SetList& list)
-{
-    return std::any_of(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; });
-}
 
 // A set list's slots as one grid: a tile per used slot (and per slot a comparison marks), one
 // line per run of unused slots, and the instrument's page of 16 named before the first tile of
@@ -222,7 +218,7 @@ void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList&
     bool differs = headMarks != page.marks.setLists.end();
     for (std::size_t j = 0; j < list.slots.size() && !differs; ++j)
         differs = page.marks.slots.count({ordinal, i, j}) != 0;
-    if (!AnyUsed(list) && !differs) {
+    if (!HasUsedSlot(list) && !differs) {
         unused.push_back("<li><var>" + Pad3(static_cast<unsigned>(i)) + "</var><b>" + HtmlName(list.name) +
                          "</b></li>");
         return;
@@ -402,8 +398,7 @@ std::string ContentsNav(const FileModel& file)
     std::size_t used = 0, setLists = 0;
     ForEachSetList(file, [&](const Bank&, std::size_t, std::size_t, const SetList& list) {
         ++setLists;
-        used += static_cast<std::size_t>(
-            std::count_if(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; }));
+        used += UsedSlotCount(list);
     });
     std::string nav = "<nav aria-label=\"Contents\"><ul><li><a href=\"#setlists\">" + std::to_string(setLists) +
                       " set lists</a> (" + std::to_string(used) + " slots used)</li>";

@@ -180,8 +180,7 @@ std::string EmptySetListText(const FileModel& file, const SetListAt& at)
     std::size_t withSlots = 0;
     std::string named;
     ForEachSetList(file, [&](const Bank&, std::size_t ordinal, std::size_t i, const SetList& list) {
-        const bool used = std::any_of(list.slots.begin(), list.slots.end(), [](const Slot& slot) { return slot.used; });
-        if (ordinal != 0 || !used)
+        if (ordinal != 0 || !HasUsedSlot(list))
             return;
         if (withSlots++ < MostNamed)
             named += (named.empty() ? "" : ", ") + Pad3(static_cast<unsigned>(i)) + " " + Quoted(list.name);
