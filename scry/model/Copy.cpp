@@ -72,6 +72,12 @@ public:
         const Record& record = RecordOf(file, at);
         return record.zeroed || count.at({file.banks[at.bank].id, record.sound}) > 1;
     }
+    // Whether any place holds this sound of this bank chunk.
+    bool Held(const SoundKey& key) const
+    {
+        const auto found = count.find(key);
+        return found != count.end() && found->second != 0;
+    }
     void Written(const FileModel& file, const RecordAt& at, const Record& now)
     {
         const ChunkId bank = file.banks[at.bank].id;
@@ -323,12 +329,11 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
         }
     }
     // Sounds of DEST that no place of the copy holds any more, once each.
-    const SoundIndex kept(after);
     std::set<SoundKey> gone;
     for (const RecordWrite& write : plan.records) {
         const Record& was = RecordOf(dest, write.to);
         const SoundKey key{dest.banks[write.to.bank].id, was.sound};
-        if (was.zeroed || !kept.PlacesOf(key.first, key.second).empty() || !gone.insert(key).second)
+        if (was.zeroed || holdings.Held(key) || !gone.insert(key).second)
             continue;
         CopyRefusal refusal{CopyRefusal::LastCopy, write.asked};
         refusal.records = {write.to};

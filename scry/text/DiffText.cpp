@@ -2,7 +2,7 @@
 #include "text/DiffText.h"
 
 #include <map>
-#include <set>
+#include <utility>
 
 #include "model/SetLists.h"
 #include "text/Text.h"
@@ -239,46 +239,48 @@ std::string HistoryText(const Comparison& comparison, bool all)
 {
     if (all)
         return DiffText(comparison);
-    // The banks of NEW whose records at the same place mostly hold another sound now.
-    std::map<std::size_t, std::size_t> replaced;
-    for (const Difference& difference : comparison.differences)
-        if (difference.subject == Subject::Record && difference.inNew && difference.Has(Change::Changed))
-            ++replaced[difference.newAt.bank];
-    std::set<std::size_t> folded;
-    for (const auto& [bank, count] : replaced)
-        if (2 * count >= RecordsPerBank)
-            folded.insert(bank);
-    const auto inFolded = [&](const Difference& difference) {
-        return difference.subject == Subject::Record && difference.inNew && folded.count(difference.newAt.bank) != 0;
+    // Each bank of NEW's records that differ, told once: a bank whose records at the same place
+    // mostly hold another sound now is folded into one line.
+    struct Tally {
+        std::size_t sounds = 0;    // records that hold another sound, moved or copied ones too
+        std::size_t changed = 0;   // of those, at the same place
+        std::size_t renamed = 0;
+        std::size_t other = 0;     // moved, copied or added there, or other bytes
+        bool said = false;
     };
+    std::map<std::size_t, Tally> banks;
+    for (const Difference& d : comparison.differences) {
+        if (d.subject != Subject::Record || !d.inNew)
+            continue;
+        Tally& tally = banks[d.newAt.bank];
+        tally.sounds += d.Has(Change::Changed);
+        if (d.Has(Change::Moved) || d.Has(Change::Copied) || d.Has(Change::Added) || d.otherBytes)
+            ++tally.other;
+        else if (d.Has(Change::Changed))
+            ++tally.changed;
+        else
+            ++tally.renamed;
+    }
     std::string text;
-    std::set<std::size_t> said;
     for (const Difference& difference : comparison.differences) {
-        if (!inFolded(difference)) {
+        const auto bank = difference.subject == Subject::Record && difference.inNew
+                              ? banks.find(difference.newAt.bank)
+                              : banks.end();
+        if (bank == banks.end() || 2 * bank->second.sounds < RecordsPerBank) {
             text += DiffLine(comparison, difference) + "\n";
             continue;
         }
-        const std::size_t b = difference.newAt.bank;
-        if (!said.insert(b).second)
+        Tally& tally = bank->second;
+        if (std::exchange(tally.said, true))
             continue;
-        // The bank's line, where its first record's would be: each record of it counted once.
-        std::size_t changed = 0, renamed = 0, other = 0;
-        for (const Difference& d : comparison.differences) {
-            if (!inFolded(d) || d.newAt.bank != b)
-                continue;
-            if (d.Has(Change::Moved) || d.Has(Change::Copied) || d.Has(Change::Added) || d.otherBytes)
-                ++other;
-            else if (d.Has(Change::Changed))
-                ++changed;
-            else
-                ++renamed;
-        }
-        const Bank& bank = comparison.after->banks[b];
-        const RecordKind& kind = *RecordKindOf(bank.kind);
-        text += std::string(kind.word) + " BANK " + BankLabel(bank) + ": " + std::to_string(changed) + " of its " +
-                std::to_string(bank.records.size()) + " " + kind.noun + "s hold another sound" +
-                (renamed != 0 ? ", " + std::to_string(renamed) + " renamed" : "") +
-                (other != 0 ? ", " + std::to_string(other) + " moved or copied in" : "") + " (--all: a line each)\n";
+        // The bank's line, where its first record's would be.
+        const Bank& held = comparison.after->banks[bank->first];
+        const RecordKind& kind = *RecordKindOf(held.kind);
+        text += std::string(kind.word) + " BANK " + BankLabel(held) + ": " + std::to_string(tally.changed) +
+                " of its " + std::to_string(held.records.size()) + " " + kind.noun + "s hold another sound" +
+                (tally.renamed != 0 ? ", " + std::to_string(tally.renamed) + " renamed" : "") +
+                (tally.other != 0 ? ", " + std::to_string(tally.other) + " moved or copied in" : "") +
+                " (--all: a line each)\n";
     }
     if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
         text += DiffSummary(comparison) + "\n";

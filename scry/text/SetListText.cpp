@@ -458,12 +458,6 @@ std::string TransposeAndKbdText()
         wanted.Kbd_Track = static_cast<std::uint8_t>(kbd);
         return SlotValueWritable(wanted, SlotField::Kbd_Track, kbd);
     };
-    const auto listed = [](const std::vector<unsigned>& values, const char* last) {
-        std::string text;
-        for (std::size_t k = 0; k < values.size(); ++k)
-            text += (k == 0 ? "" : k + 1 == values.size() ? last : ", ") + std::to_string(values[k]);
-        return text;
-    };
     std::vector<unsigned> free, withNine;
     for (unsigned kbd = 0; kbd <= SlotFieldMax(SlotField::Kbd_Track); ++kbd) {
         bool any = true;
@@ -475,8 +469,8 @@ std::string TransposeAndKbdText()
     for (unsigned tr = 0; tr <= SlotFieldMax(SlotField::Transpose); ++tr)
         if (fits(tr, 9))
             withNine.push_back(tr);
-    return "kbd " + listed(free, " and ") + " go with\n# any tr; another kbd sets part of tr too, so only some fit " +
-           "(with kbd 9: tr " + listed(withNine, " or ") + ").";
+    return "kbd " + ValuesText(free, " and ") + " go with\n# any tr; another kbd sets part of tr too, so only some fit " +
+           "(with kbd 9: tr " + ValuesText(withNine, " or ") + ").";
 }
 
 std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint)

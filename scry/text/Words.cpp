@@ -24,6 +24,14 @@ void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot)
     AppendPad3(out, static_cast<unsigned>(slot));
 }
 
+std::string ValuesText(const std::vector<unsigned>& values, const char* last)
+{
+    std::string text;
+    for (std::size_t k = 0; k < values.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == values.size() ? last : ", ") + std::to_string(values[k]);
+    return text;
+}
+
 std::string Ordinal(std::size_t number)
 {
     const std::size_t lastTwo = number % 100;

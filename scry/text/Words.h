@@ -20,6 +20,8 @@ void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot);
 std::string BankLabel(const Bank& bank);
 // "1st", "2nd", "3rd", "4th", ...
 std::string Ordinal(std::size_t number);
+// "1, 3, 5 or 7" (last " or "), "0 and 8" (last " and "): values in a sentence.
+std::string ValuesText(const std::vector<unsigned>& values, const char* last);
 // " (set-list bank 2 of 2)" where the file holds more than one set-list bank; "" where it holds one.
 std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal);
 // "SETLIST 003", and the set-list bank where the file holds more than one.

@@ -39,9 +39,7 @@ std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
     for (unsigned v = 0; v <= SlotFieldMax(field); ++v)
         if (SlotValueWritable(wanted, field, v))
             can.push_back(v);
-    why += "; " + std::string(setting.word) + " can be ";
-    for (std::size_t k = 0; k < can.size(); ++k)
-        why += (k == 0 ? "" : k + 1 == can.size() ? " or " : ", ") + std::to_string(can[k]);
+    why += "; " + std::string(setting.word) + " can be " + ValuesText(can, " or ");
     return why;
 }
 
