@@ -90,14 +90,26 @@ CatalogueRefusal RefusalOfCatalogueName(const std::string& path)
     // Every SQLite database begins with these 16 bytes; a file of none is one SQLite makes anew.
     static constexpr char Magic[] = "SQLite format 3";   // with its NUL: 16 bytes
     char head[sizeof Magic] = {};
-    const std::size_t got = ReadFileStart(path, head, sizeof head);
-    if (got == 0) {
-        FileIdentity identity;
-        return IdentifyFile(path, identity) && identity.size == 0 ? CatalogueRefusal::None
-                                                                  : CatalogueRefusal::NotADatabase;
+    std::size_t got = 0;
+    // Another scry making the catalogue at this moment may write its first page between our read
+    // and our look at the size: a file that grew meanwhile, or whose first bytes are still zero,
+    // is read again a moment later before it is called no database.
+    for (int attempt = 0;; ++attempt) {
+        got = ReadFileStart(path, head, sizeof head);
+        if (got == sizeof head && std::equal(head, head + sizeof head, Magic))
+            return CatalogueRefusal::None;
+        if (got == 0) {
+            FileIdentity identity;
+            if (!IdentifyFile(path, identity))
+                return CatalogueRefusal::NotADatabase;
+            if (identity.size == 0)
+                return CatalogueRefusal::None;
+        }
+        const bool blank = std::all_of(head, head + got, [](char byte) { return byte == 0; });
+        if (!blank || attempt >= 20)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (got == sizeof head && std::equal(head, head + sizeof head, Magic))
-        return CatalogueRefusal::None;
     return got >= 4 && std::equal(head, head + 4, "KORG") ? CatalogueRefusal::PcgFile : CatalogueRefusal::NotADatabase;
 }
 
