@@ -3,8 +3,6 @@
 
 #include <stdexcept>
 
-ChunkKind currentKind = 0;
-
 namespace {
 
 // Nine four-byte names without terminators, indexed by kind.

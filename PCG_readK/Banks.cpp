@@ -10,41 +10,11 @@
 #include "PCG_readK/DecodeSlot.h"
 #include "PCG_readK/Walk.h"
 
-// Aligned to large pages, so that where the system offers them a bank load faults in a few
-// large pages instead of thousands of small ones.
-alignas(LargeBufferAlignment) std::uint8_t Sdb1Buffer[Sdb1Size];
-alignas(LargeBufferAlignment) std::uint8_t Sbk1Buffer[Sbk1Size];
-alignas(LargeBufferAlignment) std::uint8_t Pbk1Buffer[Pbk1Size];
-alignas(LargeBufferAlignment) std::uint8_t Mbk1Buffer[Mbk1Size];
-alignas(LargeBufferAlignment) std::uint8_t Cbk1Buffer[Cbk1Size];
-
 namespace {
-
-alignas(4096) std::uint8_t ProcessWindow[WindowSize];
 
 // The order of WalkMemory::buffers.
 constexpr ChunkId BufferIds[5] = {SDB1, SBK1, PBK1, MBK1, CBK1};
 constexpr std::size_t BufferSizes[5] = {Sdb1Size, Sbk1Size, Pbk1Size, Mbk1Size, Cbk1Size};
-
-WalkMemory& MakeProcessMemory()
-{
-    static WalkMemory memory{{{Sdb1Buffer, Sdb1Size, 0, Sdb1Buffer, {}, {}, false},
-                              {Sbk1Buffer, Sbk1Size, 0, Sbk1Buffer, {}, {}, false},
-                              {Pbk1Buffer, Pbk1Size, 0, Pbk1Buffer, {}, {}, false},
-                              {Mbk1Buffer, Mbk1Size, 0, Mbk1Buffer, {}, {}, false},
-                              {Cbk1Buffer, Cbk1Size, 0, Cbk1Buffer, {}, {}, false}},
-                             ProcessWindow,
-                             {},
-                             &currentKind};
-    return memory;
-}
-
-// The bank's bytes go back to the buffer; a mapped file's bytes are let go.
-void LetGoOfInPlace(BankBuffer& into) noexcept
-{
-    into.bytes = into.buffer;
-    into.hold.reset();
-}
 
 // A walk's own buffer is made when a load must copy into it, zero as a fresh process's.
 std::uint8_t* BufferFor(BankBuffer& into)
@@ -59,7 +29,12 @@ std::uint8_t* BufferFor(BankBuffer& into)
 
 }   // namespace
 
-WalkMemory& ProcessWalkMemory() { return MakeProcessMemory(); }
+// The bank's bytes go back to the buffer; a mapped file's bytes are let go.
+void LetGoOfInPlace(BankBuffer& into) noexcept
+{
+    into.bytes = into.buffer;
+    into.hold.reset();
+}
 
 void MakeOwnWalkMemory(WalkMemory& memory)
 {
@@ -79,25 +54,6 @@ BankBuffer* BankBufferOf(WalkMemory& memory, ChunkId id)
     return nullptr;
 }
 
-void PrepareBankBuffers()
-{
-    AdviseLargePages(Sdb1Buffer, Sdb1Size);
-    AdviseLargePages(Sbk1Buffer, Sbk1Size);
-    AdviseLargePages(Pbk1Buffer, Pbk1Size);
-    AdviseLargePages(Mbk1Buffer, Mbk1Size);
-    AdviseLargePages(Cbk1Buffer, Cbk1Size);
-}
-
-void ResetReaderState()
-{
-    for (BankBuffer& buffer : ProcessWalkMemory().buffers) {
-        LetGoOfInPlace(buffer);
-        std::memset(buffer.buffer, 0, buffer.reached);
-        buffer.reached = 0;
-    }
-    SlotInfo = SlotAttributes{};
-    currentKind = Kind::UNKN;
-}
 
 BankLoad LoadBank(InputStream& stream, BankBuffer& into)
 {

@@ -21,8 +21,9 @@ struct BankHeader {
 };
 static_assert(sizeof(BankHeader) == 12);
 
-// Zero at start, shared by every file of a bankscry run, never cleared by the reader: bytes a
-// load does not reach keep what an earlier load left. A load whose bytes lie whole in a mapped
+// bankscry's own, defined with its run and linked into no other program. Zero at start, shared
+// by every file of a bankscry run, never cleared by the reader: bytes a load does not reach keep
+// what an earlier load left. A load whose bytes lie whole in a mapped
 // file leaves them there, and the buffer takes them only when a later load comes up short.
 extern std::uint8_t Sdb1Buffer[Sdb1Size];
 extern std::uint8_t Sbk1Buffer[Sbk1Size];
@@ -45,6 +46,9 @@ struct BankBuffer {
 // The bank buffer of a chunk id in a walk's memory (SDB1, SBK1, PBK1, MBK1, CBK1); nullptr for
 // any other id.
 BankBuffer* BankBufferOf(WalkMemory& memory, ChunkId id);
+
+// The bank's bytes go back to the buffer; a mapped file's bytes are let go.
+void LetGoOfInPlace(BankBuffer& into) noexcept;
 
 // Asks the system for large pages behind the bank buffers; once, before the first load.
 void PrepareBankBuffers();

@@ -1,8 +1,6 @@
 // Set-list slot attributes, unpacked from slot offsets 24 to 29 by the layout table.
 #include "PCG_readK/DecodeSlot.h"
 
-SlotAttributes SlotInfo{};
-
 SlotAttributes DecodeSlot(PackedSlot packed)
 {
     // b5 bit 4 can only set bit 0 of the font; b5 bits 0-2 overlay the transpose bits.

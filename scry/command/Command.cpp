@@ -1,5 +1,6 @@
 // The frame of every command: inputs, output, status.
 #include "command/Command.h"
+#include "command/Delivery.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,8 +33,6 @@ int Rank(int status)
     default: return 0;
     }
 }
-
-std::string ErrnoText(int error) { return std::system_category().message(error != 0 ? error : EIO); }
 
 // The most a set-list text may hold: a whole one is a few kilobytes.
 constexpr std::size_t MostTextBytes = std::size_t{1} << 20;
@@ -161,11 +160,6 @@ Input OpenText(const std::string& name, const Console& console)
     return input;
 }
 
-[[noreturn]] void CannotWrite(const std::string& name, const std::string& why)
-{
-    throw Trouble("cannot write " + LineText(name) + ": " + why);
-}
-
 // name.~N~, N one more than the highest of those beside name (as GNU tools' numbered backups).
 std::string NextNumberedBackup(const std::string& name)
 {
@@ -198,6 +192,13 @@ bool IsUneditedSetListText(const std::string& name)
 }   // namespace
 
 int Worst(int a, int b) { return Rank(a) >= Rank(b) ? a : b; }
+
+std::string ErrnoText(int error) { return std::system_category().message(error != 0 ? error : EIO); }
+
+[[noreturn]] void CannotWrite(const std::string& name, const std::string& why)
+{
+    throw Trouble("cannot write " + LineText(name) + ": " + why);
+}
 
 void WriteOut(Console& console, std::string_view text)
 {
@@ -477,90 +478,6 @@ bool Session::IsInput(const std::string& name) const
 void Session::Deliver(std::string_view text)
 {
     Delivery(*this).Finish(text);
-}
-
-Delivery::Delivery(Session& session) : session(session)
-{
-    const std::string& name = session.Output();
-    if (name.empty())
-        return;
-    if (IsStreamDevice(name)) {
-        // A name that leads to one of the process's descriptors is written through it, as it
-        // stands: opened again by name, a file the shell opened to append to would be cut to
-        // nothing first.
-        const int descriptor = DescriptorNameLeadsTo(name);
-        if (descriptor == 1) {
-            toStandardOutput = true;
-            return;
-        }
-        stream = descriptor >= 0 ? OpenDescriptorStream(descriptor) : std::fopen(name.c_str(), "wb");
-        if (stream == nullptr)
-            CannotWrite(name, ErrnoText(errno));
-        return;
-    }
-    file.name = name;
-    try {
-        CreateOutFile(file);
-    } catch (const std::system_error& error) {
-        DiscardOutFile(file);
-        CannotWrite(name, error.code().message());
-    }
-}
-
-Delivery::~Delivery()
-{
-    if (stream != nullptr)
-        std::fclose(stream);
-    DiscardOutFile(file);
-}
-
-void Delivery::HandOn(std::string_view text)
-{
-    if (text.empty())
-        return;
-    const std::string& name = session.Output();
-    if (name.empty() || toStandardOutput) {
-        WriteOut(session.Streams(), text);
-    } else if (stream != nullptr) {
-        errno = 0;
-        if (std::fwrite(text.data(), 1, text.size(), stream) != text.size())
-            CannotWrite(name, ErrnoText(errno));
-    } else {
-        try {
-            WriteOutFile(file, text.data(), text.size());
-        } catch (const std::system_error& error) {
-            CannotWrite(name, error.code().message());
-        }
-    }
-}
-
-void Delivery::Part(std::string& text)
-{
-    if (text.size() < Block)
-        return;
-    HandOn(text);
-    text.clear();
-}
-
-void Delivery::Finish(std::string_view rest)
-{
-    HandOn(rest);
-    const std::string& name = session.Output();
-    if (stream != nullptr) {
-        errno = 0;
-        const bool closed = std::fclose(stream) == 0;
-        stream = nullptr;
-        if (!closed)
-            CannotWrite(name, ErrnoText(errno));
-    } else if (!name.empty() && !toStandardOutput) {
-        try {
-            CloseOutFile(file);
-            PutOutFileInPlace(file);
-        } catch (const std::system_error& error) {
-            DiscardOutFile(file);
-            CannotWrite(name, error.code().message());
-        }
-    }
 }
 
 }   // namespace scry

@@ -39,6 +39,11 @@ struct Console {
     const std::string* in = nullptr;   // standard input given here; null: the process's own
 };
 
+// The system's words for an error number (EIO's for 0).
+std::string ErrnoText(int error);
+// Raises Trouble: "cannot write NAME: why".
+[[noreturn]] void CannotWrite(const std::string& name, const std::string& why);
+
 // Raises Trouble ("cannot write to standard output: ...") when standard output cannot take it.
 void WriteOut(Console& console, std::string_view text);
 // One line on standard error, "scry: " first; never raises.
@@ -166,31 +171,6 @@ private:
     int status = Success;
     bool saidSecondSetListBank = false;
     bool backupEarlier = false;   // the new PCG file takes the name of an earlier one, kept as a backup
-};
-
-// A command's text handed on while it is made, a block at a time, so that a long listing is never
-// held whole: to standard output or a stream the user named as it comes; to a -o file written
-// beside its name, put in place by Finish (a delivery left unfinished leaves the earlier file).
-class Delivery {
-public:
-    explicit Delivery(Session& session);
-    ~Delivery();
-    Delivery(const Delivery&) = delete;
-    Delivery& operator=(const Delivery&) = delete;
-    // Hands text on where it holds a block or more, and empties it.
-    void Part(std::string& text);
-    // Hands on the rest, and puts a file in place.
-    void Finish(std::string_view rest);
-
-    static constexpr std::size_t Block = std::size_t{1} << 16;
-
-private:
-    void HandOn(std::string_view text);
-
-    Session& session;
-    OutFile file{};
-    std::FILE* stream = nullptr;     // a FIFO, a terminal or a descriptor named by -o
-    bool toStandardOutput = false;   // -o names standard output by a way to it (/dev/stdout)
 };
 
 }   // namespace scry

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "command/Command.h"
+#include "command/Delivery.h"
 
 namespace scry {
 

@@ -1,9 +1,6 @@
 // The page kit.
 #include "page/PageKit.h"
 
-#include <stdexcept>
-
-#include "Platform/Platform.h"
 #include "StStrL/StStrL.h"
 #include "page/PageAssets.h"
 #include "text/Text.h"
@@ -78,31 +75,6 @@ std::string Mark(Change change)
 {
     const ChangeKind& kind = ChangeKindOf(change);
     return std::string("<mark class=\"") + kind.style + "\">" + kind.symbol + " " + kind.word + "</mark>";
-}
-
-bool IsPageOfScry(const std::string& name)
-{
-    constexpr std::string_view Generator = "<meta name=\"generator\" content=\"scry";
-    char start[512];
-    const std::size_t got = ReadFileStart(name, start, sizeof start);
-    return std::string_view(start, got).find(Generator) != std::string_view::npos;
-}
-
-std::string PageNameBeside(const std::string& source, const std::string& suffix)
-{
-    if (source == "-")
-        throw std::invalid_argument("a page of standard input needs -o PAGE.html");
-    const std::string name = PathWithoutExtension(source) + suffix;
-    // Only a page that scry wrote is ever written over without -o; nothing here blocks.
-    if (WhatNameHolds(name) != NameHolds::Nothing && !IsPageOfScry(name))
-        throw std::invalid_argument(LineText(name) +
-                                    ": exists and is not a page written by scry; name the page with -o");
-    return name;
-}
-
-std::string DefaultPageName(const std::vector<std::string>& files)
-{
-    return PageNameBeside(files.back(), files.size() == 2 ? "_diff.html" : ".html");
 }
 
 }   // namespace scry

@@ -1,5 +1,5 @@
 // What every page of scry shares: escaping, the head with its style, the tail with its script,
-// marks of changes, and where a page goes beside its input. No file is written here.
+// and marks of changes.
 #pragma once
 
 #include <cstdint>
@@ -30,13 +30,5 @@ std::string PageHead(const std::string& title, const char* bodyClass);
 std::string PageTail();
 // A change's mark: its symbol and word in the style of its kind.
 std::string Mark(Change change);
-
-// A name beside source, its extension replaced by suffix; raises Trouble where a file that is no
-// page of scry stands there (nothing here blocks).
-std::string PageNameBeside(const std::string& source, const std::string& suffix);
-// The page's name without -o: beside the (new) input, name.html or name_diff.html.
-std::string DefaultPageName(const std::vector<std::string>& files);
-// The regular file under name begins as a page that scry wrote; never blocks.
-bool IsPageOfScry(const std::string& name);
 
 }   // namespace scry

@@ -1,32 +1,17 @@
-// Writing a new PCG file and reading it back.
+// A new PCG file made in memory, and what tells where it differs from its source.
 #include "write/Written.h"
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <system_error>
 
-#include "OutFile/OutFile.h"
 
 namespace scry {
 
 namespace {
 
-// Files are written and read back a run at a time.
-constexpr std::size_t Run = std::size_t{1} << 18;
-
 std::string DiffersOutside(std::int64_t at)
 {
     return "byte " + std::to_string(at) + " differs from the file it was made from, outside what was to change";
-}
-
-// The source's bytes [at, at + length), as the stream holds them, with made's pieces over them.
-bool ReadMade(const InputStream& source, const NewFile& made, std::int64_t at, std::size_t length, std::uint8_t* into)
-{
-    if (InputReadAt(source, at, into, length) != length)
-        return false;
-    made.Overlay(at, length, into);
-    return true;
 }
 
 }   // namespace
@@ -140,68 +125,6 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
             return found;
     }
     return "";
-}
-
-void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
-                   const std::function<void()>& beforePutInPlace)
-{
-    const std::string outside = ChangedOutside(made, meant);
-    if (!outside.empty())
-        throw NotWritten(outside);
-    const auto size = static_cast<std::size_t>(made.Size());
-    std::unique_ptr<std::uint8_t[]> meantRun(new std::uint8_t[Run]), readRun(new std::uint8_t[Run]);
-    OutFile out{output, nullptr, {}};
-    try {
-        CreateOutFile(out);
-        for (std::size_t at = 0; at < size; at += Run) {
-            const std::size_t length = std::min(Run, size - at);
-            if (!ReadMade(source, made, static_cast<std::int64_t>(at), length, meantRun.get()))
-                throw std::system_error(std::make_error_code(std::errc::io_error));
-            WriteOutFile(out, reinterpret_cast<const char*>(meantRun.get()), length);
-        }
-        CloseOutFile(out);
-    } catch (const std::system_error& error) {
-        DiscardOutFile(out);
-        throw NotWritten(error.code().message());
-    }
-    std::string wrong;
-    try {
-        std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> written(OpenInput(out.temporary), &CloseInput);
-        // Every byte read back is the one meant, and there are no more.
-        for (std::size_t at = 0; at < size && wrong.empty(); at += Run) {
-            const std::size_t length = std::min(Run, size - at);
-            if (!ReadMade(source, made, static_cast<std::int64_t>(at), length, meantRun.get()) ||
-                InputReadAt(*written, static_cast<std::int64_t>(at), readRun.get(), length) != length ||
-                std::memcmp(meantRun.get(), readRun.get(), length) != 0)
-                wrong = "the bytes read back are not those written";
-        }
-        std::uint8_t more = 0;
-        if (wrong.empty() && InputReadAt(*written, static_cast<std::int64_t>(size), &more, 1) != 0)
-            wrong = "the bytes read back are not those written";
-        if (wrong.empty())
-            wrong = check(ReadModel(*written, output));
-    } catch (const Unreadable& unreadable) {
-        wrong = std::string("it cannot be read back (") +
-                (unreadable.what()[0] != '\0' ? unreadable.what() : "no PCG file") + ")";
-    } catch (const std::exception& error) {
-        wrong = std::string("it cannot be read back: ") + error.what();
-    }
-    if (!wrong.empty()) {
-        DiscardOutFile(out);
-        throw NotWritten(wrong);
-    }
-    try {
-        if (beforePutInPlace)
-            beforePutInPlace();
-        PutOutFileInPlace(out);
-    } catch (const NotWritten&) {
-        DiscardOutFile(out);
-        throw;
-    } catch (const std::system_error& error) {
-        DiscardOutFile(out);
-        throw NotWritten(error.code().message());
-    }
 }
 
 }   // namespace scry

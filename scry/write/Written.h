@@ -1,17 +1,14 @@
-// A new PCG file, written beside its name and read back before it is put in place: its bytes
-// must be those meant, every byte outside the ranges a command set out to change must equal the
-// file it was made from, and it must read as meant.
+// A new PCG file made in memory of the bytes of another: its pieces over its source's bytes, and
+// where it differs from them outside the ranges a command set out to change.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "Platform/Platform.h"
 #include "model/Model.h"
 
 namespace scry {
@@ -58,15 +55,5 @@ private:
 std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant);
 // The same of a new file and its own source.
 std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant);
-
-// Writes made beside output (its source's bytes read from source, the stream they came from),
-// reads the file back, and puts it in place only where nothing outside `meant` differs from the
-// source, every byte read back is the one meant, and check (given the model of the file as read
-// back) says nothing is wrong ("" from it); otherwise removes it and raises NotWritten saying why.
-// beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
-// keeps what stands there); a NotWritten it raises leaves the file unwritten.
-void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
-                   const std::function<void()>& beforePutInPlace = {});
 
 }   // namespace scry

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "ScrySupport.h"
+#include "command/Delivery.h"
 #include "TestSupport.h"
 #include "model/Compare.h"
 #include "model/SetLists.h"

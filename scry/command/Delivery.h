@@ -1,0 +1,61 @@
+// Where a command's work leaves the process: its text handed on to standard output or a file as
+// it is made, a new PCG file written beside its name and read back before it is put in place,
+// and where a page goes beside its input.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "OutFile/OutFile.h"
+#include "command/Command.h"
+#include "write/Written.h"
+
+namespace scry {
+
+// A command's text handed on while it is made, a block at a time, so that a long listing is never
+// held whole: to standard output or a stream the user named as it comes; to a -o file written
+// beside its name, put in place by Finish (a delivery left unfinished leaves the earlier file).
+class Delivery {
+public:
+    explicit Delivery(Session& session);
+    ~Delivery();
+    Delivery(const Delivery&) = delete;
+    Delivery& operator=(const Delivery&) = delete;
+    // Hands text on where it holds a block or more, and empties it.
+    void Part(std::string& text);
+    // Hands on the rest, and puts a file in place.
+    void Finish(std::string_view rest);
+
+    static constexpr std::size_t Block = std::size_t{1} << 16;
+
+private:
+    void HandOn(std::string_view text);
+
+    Session& session;
+    OutFile file{};
+    std::FILE* stream = nullptr;     // a FIFO, a terminal or a descriptor named by -o
+    bool toStandardOutput = false;   // -o names standard output by a way to it (/dev/stdout)
+};
+
+// Writes made beside output (its source's bytes read from source, the stream they came from),
+// reads the file back, and puts it in place only where nothing outside `meant` differs from the
+// source, every byte read back is the one meant, and check (given the model of the file as read
+// back) says nothing is wrong ("" from it); otherwise removes it and raises NotWritten saying why.
+// beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
+// keeps what stands there); a NotWritten it raises leaves the file unwritten.
+void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
+                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
+                   const std::function<void()>& beforePutInPlace = {});
+
+// A name beside source, its extension replaced by suffix; raises Trouble where a file that is no
+// page of scry stands there (nothing here blocks).
+std::string PageNameBeside(const std::string& source, const std::string& suffix);
+// The page's name without -o: beside the (new) input, name.html or name_diff.html.
+std::string DefaultPageName(const std::vector<std::string>& files);
+// The regular file under name begins as a page that scry wrote; never blocks.
+bool IsPageOfScry(const std::string& name);
+
+}   // namespace scry
