@@ -21,10 +21,16 @@ struct InputStream {
     std::vector<std::uint8_t> ahead{};
     std::int64_t aheadAt = 0;
     std::size_t aheadLength = 0;
+    // A new file's stream: the stream of its source, with pieces over what it reads.
+    const InputStream* under = nullptr;
+    const InputPieces* pieces = nullptr;
 };
 
-// A stream of a file (read by calls or mapped), not of bytes in memory.
-inline bool IsFileStream(const InputStream& stream) { return stream.bytes == nullptr || stream.view != nullptr; }
+// A stream of a file (read by calls or mapped), not of bytes in memory nor of a new file's pieces.
+inline bool IsFileStream(const InputStream& stream)
+{
+    return stream.under == nullptr && (stream.bytes == nullptr || stream.view != nullptr);
+}
 
 // Per system: reads up to count bytes of the file from offset; fewer only at its end. Does not
 // move the stream's position.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -74,6 +75,14 @@ InputStream* OpenStandardInputFile(const std::string& name);
 InputStream* SpoolStandardInput(const std::string& name, const std::string& head, std::uint64_t limit, bool& tooLarge);
 // A stream over bytes already in memory, which must outlive it; name is what errors show.
 InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name);
+// Pieces of a new file over the bytes of its source, by offset; none overlap.
+using InputPieces = std::map<std::int64_t, std::string>;
+// The pieces' bytes within [at, at + length) written over into, which holds the source's there.
+void OverlayPieces(const InputPieces& pieces, std::int64_t at, std::size_t length, std::uint8_t* into);
+// A stream of a new file made in memory: the bytes of source (a stream of a file or of memory)
+// with pieces over them, both of which must outlive it. Nothing of the file is copied: a file's
+// bytes are read by calls as its stream reads them.
+InputStream* OpenPiecedInput(const InputStream& source, const InputPieces& pieces, const std::string& name);
 void CloseInput(InputStream* stream) noexcept;
 std::int64_t InputSize(const InputStream& stream);
 std::int64_t InputPosition(const InputStream& stream);

@@ -37,6 +37,29 @@ InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::str
     return new InputStream{0, static_cast<const std::uint8_t*>(bytes), static_cast<std::int64_t>(size), 0, name};
 }
 
+InputStream* OpenPiecedInput(const InputStream& source, const InputPieces& pieces, const std::string& name)
+{
+    auto* stream = new InputStream{0, nullptr, source.size, 0, name};
+    stream->under = &source;
+    stream->pieces = &pieces;
+    return stream;
+}
+
+void OverlayPieces(const InputPieces& pieces, std::int64_t at, std::size_t length, std::uint8_t* into)
+{
+    const std::int64_t end = at + static_cast<std::int64_t>(length);
+    auto it = pieces.upper_bound(at);
+    if (it != pieces.begin())
+        --it;
+    for (; it != pieces.end() && it->first < end; ++it) {
+        const std::int64_t from = std::max(at, it->first);
+        const std::int64_t to = std::min(end, it->first + static_cast<std::int64_t>(it->second.size()));
+        if (from < to)
+            std::memcpy(into + (from - at), it->second.data() + (from - it->first),
+                        static_cast<std::size_t>(to - from));
+    }
+}
+
 void CloseInput(InputStream* stream) noexcept
 {
     if (stream == nullptr)
@@ -97,7 +120,7 @@ const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset,
 
 const std::uint8_t* InputMemoryBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count)
 {
-    if (IsFileStream(stream) || offset < 0 || offset > stream.size ||
+    if (IsFileStream(stream) || stream.under != nullptr || offset < 0 || offset > stream.size ||
         count > static_cast<std::size_t>(stream.size - offset))
         return nullptr;
     return stream.bytes + offset;
@@ -115,6 +138,11 @@ std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* bu
     // than reading the mapped pages in place where every page costs a fault or a table walk.
     if (IsFileStream(stream))
         return ReadFileAt(stream, offset, buffer, count);
+    if (stream.under != nullptr) {
+        const std::size_t done = InputReadAt(*stream.under, offset, buffer, count);
+        OverlayPieces(*stream.pieces, offset, done, static_cast<std::uint8_t*>(buffer));
+        return done;
+    }
     if (offset < 0 || offset >= stream.size)
         return 0;
     const std::size_t done = std::min(count, static_cast<std::size_t>(stream.size - offset));

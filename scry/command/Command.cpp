@@ -14,6 +14,7 @@
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
 #include "OutFile/OutFile.h"
 #include "page/PageKit.h"
+#include "text/CarryText.h"
 #include "text/SetListText.h"
 #include "text/Text.h"
 #include "text/Words.h"
@@ -400,11 +401,17 @@ void Session::RequireWhole(const FileModel& file, const char* command)
                       " writes a copy only of a file that reads whole");
 }
 
-void Session::WritePcgCopy(const NewFile& made, std::size_t i, const std::vector<ByteRange>& meant,
-                           const std::function<std::string(const FileModel&)>& check)
+ops::FileBytes Session::FileBytesOf(std::size_t i, const FileModel& file)
+{
+    return {file.name, WholeOf(i, file), inputs.at(i).stream.get()};
+}
+
+void Session::WritePcgCopy(const std::optional<ops::NewPcg>& made, const MadeVerdict& verdict, std::size_t i)
 {
     if (MappedInputShrank())
         throw Trouble("an input changed while it was read; " + LineText(output) + " not written");
+    if (verdict || !made)
+        throw Trouble(LineText(output) + " not written: " + MadeFaultText(verdict));
     std::string backup;
     const auto keepEarlier = [&] {
         backup = NextNumberedBackup(output);
@@ -421,7 +428,7 @@ void Session::WritePcgCopy(const NewFile& made, std::size_t i, const std::vector
                              error.message());
     };
     try {
-        WriteReadBack(output, *inputs.at(i).stream, made, meant, check,
+        WriteReadBack(output, *inputs.at(i).stream, made->file, made->changed, {},
                       backupEarlier ? std::function<void()>(keepEarlier) : std::function<void()>());
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());

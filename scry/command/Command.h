@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "OutFile/OutFile.h"
 #include "model/Model.h"
 #include "model/SetLists.h"
+#include "ops/Operations.h"
 #include "write/Written.h"
 
 namespace scry {
@@ -133,11 +135,13 @@ public:
     FileModel ReadWhole(std::size_t i, const char* command);
     // Raises that Trouble where file, read already, is damaged.
     static void RequireWhole(const FileModel& file, const char* command);
-    // The new PCG file, made from the bytes of file i, written to the output and read back: every
-    // byte outside meant must equal file i's, and check must find nothing wrong (WriteReadBack);
-    // raises Trouble saying why not, and says on standard error that it wrote it.
-    void WritePcgCopy(const NewFile& made, std::size_t i, const std::vector<ByteRange>& meant,
-                      const std::function<std::string(const FileModel&)>& check);
+    // File i as the operations take it: its bytes (WholeOf), and its stream, which reads them by calls.
+    ops::FileBytes FileBytesOf(std::size_t i, const FileModel& file);
+    // The new PCG file an operation made of the bytes of file i and verified in memory, written to
+    // the output and read back: every byte read back must be the one made (WriteReadBack). Raises
+    // Trouble saying why not, or why the operation made none (its verdict), and says on standard
+    // error that it wrote it.
+    void WritePcgCopy(const std::optional<ops::NewPcg>& made, const MadeVerdict& verdict, std::size_t i);
     // Text k of the command, as read (at most a megabyte); raises Trouble when it cannot be read.
     std::string Text(std::size_t k);
     // Set list N of a file as every command reads it, of its first set-list bank: says once on

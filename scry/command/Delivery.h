@@ -42,8 +42,9 @@ private:
 
 // Writes made beside output (its source's bytes read from source, the stream they came from),
 // reads the file back, and puts it in place only where nothing outside `meant` differs from the
-// source, every byte read back is the one meant, and check (given the model of the file as read
-// back) says nothing is wrong ("" from it); otherwise removes it and raises NotWritten saying why.
+// source, every byte read back is the one meant, and check, where given (the model of the new
+// bytes verified in memory needs none), finds nothing wrong ("" from it) in the model of the file
+// as read back; otherwise removes it and raises NotWritten saying why.
 // beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
 // keeps what stands there); a NotWritten it raises leaves the file unwritten.
 void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,

@@ -4,12 +4,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "model/Copy.h"
-#include "model/Follow.h"
+#include "ops/Operations.h"
 #include "text/CarryText.h"
 #include "text/Text.h"
-#include "write/Carry.h"
-#include "write/Written.h"
 
 namespace scry {
 
@@ -37,7 +34,10 @@ int RunFollow(const Options& options, Console& console)
     const FileModel& newFile = files[1];
     Session::RequireWhole(newFile, "follow");
     session.NoteSetListBanks(newFile);
-    const std::vector<FollowStep> steps = PlanFollow(oldFile, newFile);
+    const ops::FollowOutcome outcome =
+        ops::Follow(oldFile, options.dryRun ? ops::FileBytes{} : session.FileBytesOf(1, newFile), newFile,
+                    !options.dryRun);
+    const std::vector<FollowStep>& steps = outcome.steps;
     std::vector<std::string> lines;
     bool programs = false;
     for (const FollowStep& step : steps) {
@@ -51,12 +51,8 @@ int RunFollow(const Options& options, Console& console)
     if (programs && combinations)
         SayError(console, std::string(CombinationsNote) +
                               "follow retargets set-list slots, and a combination may now play other programs");
-    if (!options.dryRun) {
-        const std::string_view source = session.WholeOf(1, newFile);
-        const Carried carried = Followed(newFile, source, steps);
-        session.WritePcgCopy(carried.made, 1, carried.changed,
-                             [&](const FileModel& written) { return WrongInFollowed(written, oldFile, steps); });
-    }
+    if (!options.dryRun)
+        session.WritePcgCopy(outcome.made, outcome.verdict, 1);
     WriteOut(console, Lines(lines));
     return session.StatusWith(lost ? Differ : Success);
 }
@@ -105,7 +101,10 @@ int RunCopy(const Options& options, Console& console)
     const FileModel& dest = files[1];
     Session::RequireWhole(dest, "copy");
     session.NoteSetListBanks(dest);
-    const CopyPlan plan = PlanCopy(src, dest, ask);
+    const ops::CopyOutcome outcome =
+        options.dryRun ? ops::Copy({}, src, {}, dest, ask, false)
+                       : ops::Copy(session.FileBytesOf(0, src), src, session.FileBytesOf(1, dest), dest, ask, true);
+    const CopyPlan& plan = outcome.plan;
     if (!plan.refusals.empty()) {
         for (const CopyRefusal& refusal : plan.refusals)
             for (const std::string& line : RefusalLines(src, dest, refusal))
@@ -119,12 +118,8 @@ int RunCopy(const Options& options, Console& console)
         SayError(console, std::string(CombinationsNote) +
                               "a combination copied, or one of DEST that plays a program written over, may now play "
                               "other programs");
-    if (!options.dryRun) {
-        const std::string_view destBytes = session.WholeOf(1, dest);
-        const Carried carried = Copied(session.WholeOf(0, src), src, destBytes, dest, plan);
-        session.WritePcgCopy(carried.made, 1, carried.changed,
-                             [&](const FileModel& written) { return WrongInCopied(written, src, plan); });
-    }
+    if (!options.dryRun)
+        session.WritePcgCopy(outcome.made, outcome.verdict, 1);
     std::vector<std::string> lines = CopyLines(src, dest, plan);
     lines.push_back(CopySummary(plan));
     WriteOut(console, Lines(lines));

@@ -28,8 +28,9 @@ int RunApply(const Options& options, Console& console)
         texts.push_back({options.texts[k], session.Text(k)});
     const FileModel file = session.ReadWhole(0, "apply");
     session.NoteSetListBanks(file);
-    const std::string_view source = session.WholeOf(0, file);
-    const Applied applied = ApplySetLists(file, source, texts, options.ignoreFingerprint);
+    const ops::FileBytes bytes = session.FileBytesOf(0, file);
+    const std::string_view source = bytes.bytes;
+    const ops::ApplyOutcome applied = ops::Apply(bytes, file, texts, options.ignoreFingerprint);
     if (!applied.faults.empty()) {
         // The first ten and how many more: a line at a time is mended, not a screenful.
         constexpr std::size_t MostSaid = 10;
@@ -42,15 +43,14 @@ int RunApply(const Options& options, Console& console)
     }
     for (const std::string& warning : applied.warnings)
         SayError(console, "warning: " + warning);
-    session.WritePcgCopy(applied.made, 0, applied.edited,
-                         [&](const FileModel& written) { return WrongInWritten(written, applied); });
+    session.WritePcgCopy(applied.made, applied.verdict, 0);
 
     std::string said;
     for (std::size_t k = 0; k < applied.lists.size(); ++k) {
         const SetListText& list = applied.lists[k];
-        const ByteRange& range = applied.edited[k];
+        const ByteRange& range = applied.made->changed[k];
         const auto at = static_cast<std::size_t>(range.from) + SlotsOffset;
-        const std::string made = applied.made.Read(static_cast<std::int64_t>(at), SlotsPerSetList * SlotSize);
+        const std::string made = applied.made->file.Read(static_cast<std::int64_t>(at), SlotsPerSetList * SlotSize);
         std::size_t changed = 0;
         for (std::size_t p = 0; p < SlotsPerSetList; ++p)
             changed += std::memcmp(source.data() + at + p * SlotSize, made.data() + p * SlotSize, SlotSize) != 0;

@@ -232,4 +232,16 @@ std::string WarningLine(const FileModel& dest, const CopyRefusal& warning)
            ", which is in no other place: the copy no longer holds its sound";
 }
 
+std::string MadeFaultText(const MadeVerdict& verdict)
+{
+    switch (verdict.fault) {
+    case MadeFault::None: break;
+    case MadeFault::Unreadable:
+        return "it cannot be read back (" + (verdict.detail.empty() ? std::string("no PCG file") : verdict.detail) + ")";
+    case MadeFault::ChangedOutside:
+    case MadeFault::ReadsOtherwise: return verdict.detail;
+    }
+    return "";
+}
+
 }   // namespace scry

@@ -8,6 +8,7 @@
 
 #include "model/Copy.h"
 #include "model/Follow.h"
+#include "model/Made.h"
 
 namespace scry {
 
@@ -33,5 +34,7 @@ std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& des
 // A last copy written over with --force: "warning: --to U-AA: writes over Prog U-AA000 "My Stage
 // Piano", which is in no other place: the copy no longer holds its sound".
 std::string WarningLine(const FileModel& dest, const CopyRefusal& warning);
+// Why a new file made in memory was not handed back, for "NAME not written: ...".
+std::string MadeFaultText(const MadeVerdict& verdict);
 
 }   // namespace scry

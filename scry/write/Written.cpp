@@ -44,17 +44,7 @@ std::uint8_t* NewFile::Bytes(std::int64_t at, std::size_t length)
 
 void NewFile::Overlay(std::int64_t at, std::size_t length, std::uint8_t* into) const
 {
-    const std::int64_t end = at + static_cast<std::int64_t>(length);
-    auto it = pieces.upper_bound(at);
-    if (it != pieces.begin())
-        --it;
-    for (; it != pieces.end() && it->first < end; ++it) {
-        const std::int64_t from = std::max(at, it->first);
-        const std::int64_t to = std::min(end, it->first + static_cast<std::int64_t>(it->second.size()));
-        if (from < to)
-            std::memcpy(into + (from - at), it->second.data() + (from - it->first),
-                        static_cast<std::size_t>(to - from));
-    }
+    OverlayPieces(pieces, at, length, into);
 }
 
 void NewFile::WholeInto(std::string& into) const

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Platform.h"
 #include "model/Model.h"
 
 namespace scry {
@@ -43,11 +44,11 @@ public:
     std::int64_t Size() const { return static_cast<std::int64_t>(source.size()); }
     std::string_view Source() const { return source; }
     // Where it may differ from its source: its pieces, by offset.
-    const std::map<std::int64_t, std::string>& Pieces() const { return pieces; }
+    const InputPieces& Pieces() const { return pieces; }
 
 private:
     std::string_view source;
-    std::map<std::int64_t, std::string> pieces;   // by offset; none overlap
+    InputPieces pieces;   // by offset; none overlap
 };
 
 // Where a command's new file differs from its source outside the ranges it meant to change: ""

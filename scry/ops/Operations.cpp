@@ -1,0 +1,102 @@
+// The operations on bytes.
+#include "ops/Operations.h"
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace scry::ops {
+
+namespace {
+
+using Stream = std::unique_ptr<InputStream, decltype(&CloseInput)>;
+
+// The source's own stream where the caller gave one, else one over its bytes (held in memory).
+const InputStream& SourceStream(const FileBytes& source, Stream& memory)
+{
+    if (source.stream != nullptr)
+        return *source.stream;
+    memory.reset(OpenMemoryInput(source.bytes.data(), source.bytes.size(), source.name));
+    return *memory;
+}
+
+// The new file checked as it would be once written: nothing outside changed differs from its
+// source, its bytes read whole as a PCG file, and check (given their model) finds nothing wrong.
+// The model is read through the pieces over the source's stream: nothing of the file is copied.
+MadeVerdict Verify(const FileBytes& source, NewFile file, std::vector<ByteRange> changed,
+                   const std::function<std::string(const FileModel&)>& check, std::optional<NewPcg>& made)
+{
+    if (std::string outside = ChangedOutside(file, changed); !outside.empty())
+        return {MadeFault::ChangedOutside, std::move(outside)};
+    Stream memory(nullptr, &CloseInput);
+    const Stream pieced(OpenPiecedInput(SourceStream(source, memory), file.Pieces(), source.name), &CloseInput);
+    FileModel model;
+    try {
+        model = ReadModel(*pieced, source.name);
+    } catch (const Unreadable& unreadable) {
+        return {MadeFault::Unreadable, unreadable.what()};
+    }
+    if (std::string wrong = check(model); !wrong.empty())
+        return {MadeFault::ReadsOtherwise, std::move(wrong)};
+    made.emplace(NewPcg{std::move(file), std::move(changed), std::move(model)});
+    return {};
+}
+
+}   // namespace
+
+Loaded Load(const FileBytes& file)
+{
+    Loaded loaded;
+    const Stream memory(OpenMemoryInput(file.bytes.data(), file.bytes.size(), file.name), &CloseInput);
+    try {
+        loaded.model = ReadModel(*memory, file.name);
+    } catch (const Unreadable& unreadable) {
+        loaded.refusal = unreadable.refusal;
+        loaded.detail = unreadable.what();
+    }
+    return loaded;
+}
+
+CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileBytes& dest, const FileModel& destModel,
+                 const CopyAsk& ask, bool make)
+{
+    CopyOutcome outcome{PlanCopy(srcModel, destModel, ask), std::nullopt, {}};
+    if (!make || !outcome.plan.refusals.empty())
+        return outcome;
+    Carried carried = Copied(src.bytes, srcModel, dest.bytes, destModel, outcome.plan);
+    outcome.verdict = Verify(dest, std::move(carried.made), std::move(carried.changed),
+                             [&](const FileModel& written) { return WrongInCopied(written, srcModel, outcome.plan); },
+                             outcome.made);
+    return outcome;
+}
+
+FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const FileModel& newModel, bool make)
+{
+    FollowOutcome outcome{PlanFollow(oldModel, newModel), std::nullopt, {}};
+    if (!make)
+        return outcome;
+    Carried carried = Followed(newModel, newFile.bytes, outcome.steps);
+    outcome.verdict = Verify(newFile, std::move(carried.made), std::move(carried.changed),
+                             [&](const FileModel& written) { return WrongInFollowed(written, oldModel, outcome.steps); },
+                             outcome.made);
+    return outcome;
+}
+
+ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vector<NamedText>& texts,
+                   bool ignoreFingerprint)
+{
+    Applied applied = ApplySetLists(model, file.bytes, texts, ignoreFingerprint);
+    ApplyOutcome outcome{{}, std::move(applied.faults), std::move(applied.warnings), std::nullopt, {}};
+    if (outcome.faults.empty()) {
+        NewFile made = applied.made;
+        outcome.verdict = Verify(file, std::move(made), applied.edited,
+                                 [&](const FileModel& written) { return WrongInWritten(written, applied); },
+                                 outcome.made);
+    }
+    outcome.lists = std::move(applied.lists);
+    return outcome;
+}
+
+std::string BytesOf(const NewPcg& made) { return made.file.Whole(); }
+
+}   // namespace scry::ops

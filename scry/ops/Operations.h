@@ -1,0 +1,79 @@
+// scry's operations on bytes: files in as their bytes, models, texts and new files out, each new
+// file verified in memory before it is handed back. Every front end calls these (the command
+// line, a page in a browser, a test); none of them touches a path, a thread or the console.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Platform.h"
+#include "model/Copy.h"
+#include "model/Follow.h"
+#include "model/Made.h"
+#include "model/Model.h"
+#include "write/Carry.h"
+#include "write/SetListEdit.h"
+#include "write/Written.h"
+
+namespace scry::ops {
+
+// A file as its bytes, which must outlive whatever is made of them. Where the caller holds them
+// as a file it reads by calls, stream reads the same bytes, so that reading a new file made of
+// them whole faults in no page of a mapping.
+struct FileBytes {
+    std::string name;
+    std::string_view bytes;
+    const InputStream* stream = nullptr;
+};
+
+// A file's bytes read (never through its stream): its model, or why it is no PCG file that can be read (refusal, and the reader's
+// words in detail where it gave any).
+struct Loaded {
+    std::optional<FileModel> model;
+    Refusal refusal = Refusal::Empty;
+    std::string detail;
+};
+Loaded Load(const FileBytes& file);
+
+// A new PCG file made of the bytes of another (its source) and verified in memory.
+struct NewPcg {
+    NewFile file;                     // its pieces over the source's bytes
+    std::vector<ByteRange> changed;   // where it may differ from its source
+    FileModel model;                  // the new bytes, read
+};
+
+// copy: SRC's records and set lists into a copy of DEST, as the plan of ask says. made only where
+// nothing is refused and make is asked (a dry run plans alone), and the new file verifies.
+struct CopyOutcome {
+    CopyPlan plan;
+    std::optional<NewPcg> made;
+    MadeVerdict verdict;
+};
+CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileBytes& dest, const FileModel& destModel,
+                 const CopyAsk& ask, bool make);
+
+// follow: NEW's set-list slots retargeted to where the sounds they played in OLD now are.
+struct FollowOutcome {
+    std::vector<FollowStep> steps;
+    std::optional<NewPcg> made;
+    MadeVerdict verdict;
+};
+FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const FileModel& newModel, bool make);
+
+// apply: texts of set lists written into a copy of the file. made only where no text has a fault.
+struct ApplyOutcome {
+    std::vector<SetListText> lists;      // each text as read, in order
+    std::vector<std::string> faults;     // "TEXT:line: reason"
+    std::vector<std::string> warnings;   // "TEXT:line: ..."
+    std::optional<NewPcg> made;
+    MadeVerdict verdict;
+};
+ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vector<NamedText>& texts,
+                   bool ignoreFingerprint);
+
+// The whole new file, as the bytes a download or a test takes.
+std::string BytesOf(const NewPcg& made);
+
+}   // namespace scry::ops
