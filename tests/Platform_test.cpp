@@ -1,4 +1,5 @@
-// The portable platform parts: wildcard matching and streams over bytes in memory.
+// The portable platform parts: wildcard matching, streams over bytes in memory, and a new
+// file's pieces over its source.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,4 +63,36 @@ TEST(MemoryInput, ReadsSeeksAndEndsLikeAFile)
     EXPECT_EQ(buffer[0], '1');
     EXPECT_THROW(InputSeek(*stream, -3, false), std::system_error);
     EXPECT_FALSE(IsInputFile(*stream, "m"));
+}
+
+TEST(PiecedInput, ReadsTheSourceWithItsPiecesOverItAndClosesNothingOfIt)
+{
+    const std::string bytes = "0123456789abcdef";
+    std::unique_ptr<InputStream, decltype(&CloseInput)> source(OpenMemoryInput(bytes.data(), bytes.size(), "src"),
+                                                               &CloseInput);
+    const InputPieces pieces = {{2, "XY"}, {6, "Z"}, {14, "!?"}};
+    std::unique_ptr<InputStream, decltype(&CloseInput)> made(OpenPiecedInput(*source, pieces, "made"), &CloseInput);
+    EXPECT_EQ(InputSize(*made), 16);
+    char whole[17] = {};
+    EXPECT_EQ(InputReadAt(*made, 0, whole, 16), 16u);
+    EXPECT_EQ(std::string(whole, 16), "01XY45Z789abcd!?");
+    // Reads that start or end inside a piece, and a read in steps through the stream's position.
+    char part[4] = {};
+    EXPECT_EQ(InputReadAt(*made, 3, part, 4), 4u);
+    EXPECT_EQ(std::string(part, 4), "Y45Z");
+    EXPECT_EQ(InputReadAt(*made, 13, part, 4), 3u);
+    EXPECT_EQ(std::string(part, 3), "d!?");
+    InputSeek(*made, 5, true);
+    EXPECT_EQ(InputRead(*made, part, 2), 2u);
+    EXPECT_EQ(std::string(part, 2), "5Z");
+    EXPECT_EQ(InputPosition(*made), 7);
+    // Its bytes never lie anywhere whole: every read goes through the pieces.
+    EXPECT_EQ(InputMemoryBytesAt(*made, 8, 2), nullptr);
+    InputHold hold;
+    EXPECT_EQ(InputBytesAt(*made, 8, 2, hold), nullptr);
+    EXPECT_FALSE(IsInputFile(*made, "src"));
+    // Closing it leaves its source readable.
+    made.reset();
+    EXPECT_EQ(InputReadAt(*source, 2, part, 2), 2u);
+    EXPECT_EQ(std::string(part, 2), "23");
 }

@@ -1,0 +1,166 @@
+// The operations on bytes, linked with nothing but the pure layers and the memory-only platform:
+// files in as bytes, new files out as bytes, no path anywhere.
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "PcgWriter.h"
+#include "model/SetLists.h"
+#include "ops/Operations.h"
+#include "text/SetListText.h"
+
+namespace {
+
+using pcgw::BankChunk;
+using pcgw::BankRecords;
+using pcgw::Chunk;
+using pcgw::PcgFile;
+using pcgw::Records;
+
+constexpr std::size_t ProgramSize = pcgw::ProgramSize;
+constexpr std::size_t SetListSize = pcgw::SetListSize;
+
+// A file of one set list ("Friday": slot 0 plays Prog I-A003, slot 1 Prog I-A004) and program
+// bank I-A, each program named and with a sound of its own; the places named in `zeroed` hold
+// nothing. seed tells two files' sounds apart.
+std::string FileBytes(std::uint32_t seed, std::initializer_list<std::size_t> zeroed = {})
+{
+    std::string setLists = Records(SetListSize);
+    pcgw::SetName(setLists, 0, "Friday");
+    pcgw::SetSlot(setLists, 0, 0, "Opening", pcgw::PackSlot(0, 2, 1, 0, 3, 5, 3, 127, 0));
+    pcgw::SetSlot(setLists, 0, 1, "Ballad", pcgw::PackSlot(0, 4, 0, 0, 4, 6, 0, 100, 0));
+    std::string programs = Records(ProgramSize);
+    pcgw::FillRecords(programs, ProgramSize, seed);
+    for (std::size_t i = 0; i < BankRecords; ++i)
+        pcgw::SetRecordName(programs, ProgramSize, i, "Prog " + std::to_string(seed) + "-" + std::to_string(i));
+    for (std::size_t i : zeroed)
+        programs.replace(i * ProgramSize, ProgramSize, std::string(ProgramSize, '\0'));
+    return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)) +
+                   Chunk("PRG1", BankChunk("PBK1", 0, ProgramSize, programs)) + Chunk("GLB1", "global"));
+}
+
+scry::FileModel Loaded(const std::string& name, const std::string& bytes)
+{
+    scry::ops::Loaded loaded = scry::ops::Load({name, bytes});
+    EXPECT_TRUE(loaded.model.has_value()) << loaded.detail;
+    return loaded.model ? *loaded.model : scry::FileModel{};
+}
+
+// The first and one past the last byte where a and b differ ({0, 0} where they are equal).
+std::pair<std::size_t, std::size_t> DifferingSpan(const std::string& a, const std::string& b)
+{
+    std::size_t first = 0, last = a.size();
+    while (first < a.size() && a[first] == b[first])
+        ++first;
+    while (last > first && a[last - 1] == b[last - 1])
+        --last;
+    return first == a.size() ? std::pair<std::size_t, std::size_t>{0, 0} : std::pair{first, last};
+}
+
+scry::CopyAsk ProgramInto(std::size_t from, std::size_t to)
+{
+    scry::CopyAsk ask;
+    ask.records.push_back({Kind::PRG1, 0, from, 0, to, 1, "--prog I-A" + std::to_string(from), false});
+    return ask;
+}
+
+TEST(OperationsOnBytes, LoadSaysWhatIsNoPcgFile)
+{
+    const scry::ops::Loaded text = scry::ops::Load({"notes.txt", "just some words, no header"});
+    EXPECT_FALSE(text.model.has_value());
+    EXPECT_EQ(text.refusal, scry::Refusal::NoKorgHeader);
+    EXPECT_FALSE(scry::ops::Load({"empty.PCG", ""}).model.has_value());
+    const std::string bytes = FileBytes(7);
+    const scry::FileModel model = Loaded("mine.PCG", bytes);
+    EXPECT_EQ(model.size, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_FALSE(model.Damaged());
+}
+
+TEST(OperationsOnBytes, CopyWritesTheRecordAloneAndReadsBackAsPlanned)
+{
+    const std::string src = FileBytes(7), dest = FileBytes(9, {20});
+    const scry::FileModel srcModel = Loaded("band.PCG", src), destModel = Loaded("mine.PCG", dest);
+    const scry::ops::CopyOutcome outcome =
+        scry::ops::Copy({"band.PCG", src}, srcModel, {"mine.PCG", dest}, destModel, ProgramInto(5, 20), true);
+    ASSERT_TRUE(outcome.plan.refusals.empty());
+    ASSERT_FALSE(outcome.verdict) << outcome.verdict.detail;
+    ASSERT_TRUE(outcome.made.has_value());
+    const std::string made = scry::ops::BytesOf(*outcome.made);
+    ASSERT_EQ(made.size(), dest.size());
+    // Only the bytes of I-A020 changed, and they are SRC's I-A005.
+    const std::size_t at = static_cast<std::size_t>(destModel.banks[1].offset) + 20 * ProgramSize;
+    EXPECT_EQ(DifferingSpan(made, dest).first, at);
+    EXPECT_LE(DifferingSpan(made, dest).second, at + ProgramSize);
+    const std::size_t from = static_cast<std::size_t>(srcModel.banks[1].offset) + 5 * ProgramSize;
+    EXPECT_EQ(made.substr(at, ProgramSize), src.substr(from, ProgramSize));
+    // The model handed back is what the bytes read as.
+    const scry::FileModel reread = Loaded("made.PCG", made);
+    EXPECT_EQ(outcome.made->model.banks[1].records[20].name, "Prog 7-5");
+    EXPECT_EQ(reread.banks[1].records[20].name, "Prog 7-5");
+    EXPECT_EQ(reread.banks[1].records[20].sound, srcModel.banks[1].records[5].sound);
+    EXPECT_EQ(outcome.made->model.banks[1].records[20].fingerprint, reread.banks[1].records[20].fingerprint);
+}
+
+TEST(OperationsOnBytes, CopyRefusedOrPlannedOnlyMakesNoFile)
+{
+    const std::string src = FileBytes(7), dest = FileBytes(9);
+    const scry::FileModel srcModel = Loaded("band.PCG", src), destModel = Loaded("mine.PCG", dest);
+    // I-A003 is played by slot 0 and holds the only copy of its sound.
+    const scry::ops::CopyOutcome refused =
+        scry::ops::Copy({"band.PCG", src}, srcModel, {"mine.PCG", dest}, destModel, ProgramInto(5, 3), true);
+    EXPECT_FALSE(refused.plan.refusals.empty());
+    EXPECT_FALSE(refused.made.has_value());
+    // A dry run plans and makes nothing, and needs no bytes at all.
+    const scry::FileModel freeDest = Loaded("free.PCG", FileBytes(9, {20}));
+    const scry::ops::CopyOutcome planned = scry::ops::Copy({}, srcModel, {}, freeDest, ProgramInto(5, 20), false);
+    EXPECT_TRUE(planned.plan.refusals.empty());
+    ASSERT_EQ(planned.plan.records.size(), 1u);
+    EXPECT_FALSE(planned.made.has_value());
+}
+
+// The file's set list 0 as text, with one line changed by edit.
+std::string EditedText(const scry::FileModel& model, const std::string& bytes,
+                       const std::function<void(std::string&)>& edit)
+{
+    const scry::SetListAt at = scry::SetListOf(model, 0);
+    const auto offset = static_cast<std::size_t>(at.Offset());
+    std::string text = scry::SetListTextOf(model, at, scry::SetListFingerprint(bytes.substr(offset, SetListSize)));
+    edit(text);
+    return text;
+}
+
+TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
+{
+    const std::string bytes = FileBytes(7);
+    const scry::FileModel model = Loaded("mine.PCG", bytes);
+    const std::string renamed = EditedText(model, bytes, [](std::string& text) {
+        const std::size_t at = text.find("\"Friday\"");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, 8, "\"Saturday\"");
+    });
+    const scry::ops::ApplyOutcome applied = scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", renamed}}, false);
+    ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
+    ASSERT_FALSE(applied.verdict) << applied.verdict.detail;
+    ASSERT_TRUE(applied.made.has_value());
+    const std::string made = scry::ops::BytesOf(*applied.made);
+    const auto setList = static_cast<std::size_t>(scry::SetListOf(model, 0).Offset());
+    const auto [first, last] = DifferingSpan(made, bytes);
+    EXPECT_GE(first, setList);
+    EXPECT_LE(last, setList + SetListSize);
+    EXPECT_EQ(Loaded("made.PCG", made).banks[0].setLists[0].name, "Saturday");
+
+    // A line that cannot be taken: its fault, and no file.
+    const std::string wrong = EditedText(model, bytes, [](std::string& text) {
+        const std::size_t at = text.find("from 000/000");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, 12, "from 000/999");
+    });
+    const scry::ops::ApplyOutcome faulty = scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", wrong}}, false);
+    ASSERT_EQ(faulty.faults.size(), 1u);
+    EXPECT_NE(faulty.faults[0].find("friday.txt:"), std::string::npos);
+    EXPECT_FALSE(faulty.made.has_value());
+}
+
+}   // namespace
