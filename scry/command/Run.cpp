@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
@@ -419,6 +420,9 @@ int RunScry(const std::vector<std::string>& args, Console& console)
             if (command->parsed())
                 return row->run(options, console);
         return TroubleStatus;   // require_subcommand(1) lets no other way through
+    } catch (const std::bad_alloc&) {
+        SayError(console, "out of memory: the files are too large for the memory this computer gives scry");
+        return TroubleStatus;
     } catch (const std::exception& error) {
         SayError(console, error.what());
         return TroubleStatus;

@@ -267,8 +267,8 @@ void Edits(const Slot& was, const Slot& now, Difference& difference)
 // read are not guessed at.
 void SlotImpact(Sides& sides, const Place& was, const Place& now, const Slot& before, const Slot& after)
 {
-    const Plays then = WhatSlotPlays(sides.before, TargetOf(before.fields));
-    const Plays playing = WhatSlotPlays(sides.after, TargetOf(after.fields));
+    const Plays then = SlotPlays(sides.before, before);
+    const Plays playing = SlotPlays(sides.after, after);
     if (then.resolution != Resolution::Found)
         return;
     Difference impact = InBoth(Subject::Slot, Change::Impact, was, now);
@@ -622,13 +622,13 @@ const Record* NewRecord(const Comparison& c, const Difference& d)
 Plays NewPlays(const Comparison& c, const Difference& d)
 {
     const Slot* slot = NewSlot(c, d);
-    return WhatSlotPlays(*c.after, slot != nullptr ? TargetOf(slot->fields) : Target{});
+    return slot != nullptr ? SlotPlays(*c.after, *slot) : WhatSlotPlays(*c.after, Target{});
 }
 
 Plays OldPlays(const Comparison& c, const Difference& d)
 {
     const Slot* slot = OldSlot(c, d);
-    return WhatSlotPlays(*c.before, slot != nullptr ? TargetOf(slot->fields) : Target{});
+    return slot != nullptr ? SlotPlays(*c.before, *slot) : WhatSlotPlays(*c.before, Target{});
 }
 
 Likeness LikenessOf(const FileModel& a, const FileModel& b)

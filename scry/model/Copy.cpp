@@ -38,15 +38,11 @@ std::map<Place, std::vector<std::pair<std::size_t, std::size_t>>> PlayedPlaces(c
     for (std::size_t i = 0; i < first.bank->setLists.size(); ++i) {
         if (replaced.count(i) != 0)
             continue;
-        const SetList& list = first.bank->setLists[i];
-        for (std::size_t j = 0; j < list.slots.size(); ++j) {
-            const Slot& slot = list.slots[j];
-            if (!slot.used || !slot.readable)
-                continue;
-            const Plays plays = WhatSlotPlays(dest, TargetOf(slot.fields));
+        ForEachPlayingSlot(first.bank->setLists[i], [&](std::size_t j, const Slot& slot) {
+            const Plays plays = SlotPlays(dest, slot);
             if (plays.record != nullptr)
                 played[{plays.bank, plays.target.number}].emplace_back(i, j);
-        }
+        });
     }
     return played;
 }
@@ -248,7 +244,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
         const SetList& list = *sources[c];
         for (std::size_t j = 0; j < list.slots.size(); ++j)
             if (list.slots[j].used) {
-                const Plays plays = WhatSlotPlays(src, TargetOf(list.slots[j].fields));
+                const Plays plays = SlotPlays(src, list.slots[j]);
                 write.slots.push_back({j, plays.target, plays.target, {}, plays.record != nullptr, {}});
                 playsOf[c].push_back(plays);
             }

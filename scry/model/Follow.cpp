@@ -22,11 +22,11 @@ std::vector<FollowStep> PlanFollow(const FileModel& oldFile, const FileModel& ne
             const Slot& newSlot = now.slots[j];
             if (!newSlot.used || !newSlot.readable || !oldSlot.used || !oldSlot.readable)
                 continue;
-            const Plays then = WhatSlotPlays(oldFile, TargetOf(oldSlot.fields));
+            const Plays then = SlotPlays(oldFile, oldSlot);
             if (then.resolution != Resolution::Found)
                 continue;
             const Record& sound = *then.record;
-            const Plays playing = WhatSlotPlays(newFile, TargetOf(newSlot.fields));
+            const Plays playing = SlotPlays(newFile, newSlot);
             if (playing.record != nullptr && playing.record->sound == sound.sound)
                 continue;   // its target still plays that sound
             const Bank& oldBank = oldFile.banks[then.bank];

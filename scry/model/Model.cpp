@@ -8,6 +8,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "PCG_readK/Banks.h"
 #include "PCG_readK/DecodeSlot.h"
 #include "PCG_readK/Walk.h"
+#include "model/Plays.h"
 
 namespace scry {
 
@@ -433,6 +435,8 @@ FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFing
         WalkPCG(stream, receiver, memory);
     } catch (const InputShrankError&) {
         throw Unreadable(Refusal::Shrank, "");
+    } catch (const std::bad_alloc&) {
+        throw;   // out of memory is said as such, never as a read error of the file
     } catch (const std::exception& error) {
         throw Unreadable(Refusal::ReadError, error.what());
     }
@@ -442,6 +446,7 @@ FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFing
     EndPadding(building);
     building.scratch = memory.window;   // the walk is over: what is read now goes through its window
     CountOccurrences(model);
+    ResolvePlays(model);
     ReadChunkFingerprints(building);
     ReadEdges(building);
     if (MappedInputShrank())

@@ -16,6 +16,17 @@
 
 namespace scry {
 
+// What a slot's target finds in its file.
+enum class Resolution {
+    Found,            // a record of the file
+    InstrumentBank,   // GM and GMd: the instrument's own
+    NotInFile,        // a bank the file does not hold
+    NotReadable,      // a bank the file holds but could not be read
+    NoSuchNumber,     // beyond the 128 records of a bank
+    Song,
+    NoBank,   // an out-of-table bank number, or slot type 3
+};
+
 struct Slot {
     std::string name;            // raw bytes, up to 24
     std::uint32_t nameField;     // fingerprint of its 24-byte name field, the bytes after the name's end too
@@ -26,6 +37,10 @@ struct Slot {
     SlotAttributes fields;   // the packed bytes, decoded
     bool used;               // some byte of the slot is not zero
     bool readable;           // its bytes came from the file (not so past the end of a file cut short)
+    // What it plays, resolved once when its file is read (SlotPlays, model/Plays.h): what its
+    // target finds, and the index of the bank that holds it (where Found or NotReadable).
+    Resolution resolution = Resolution::NotInFile;
+    std::size_t playedBank = 0;
 };
 
 struct SetList {

@@ -47,6 +47,25 @@ Plays WhatSlotPlays(const FileModel& file, const Target& target)
     return plays;
 }
 
+Plays SlotPlays(const FileModel& file, const Slot& slot)
+{
+    Plays plays{TargetOf(slot.fields), slot.resolution, nullptr, slot.playedBank};
+    if (slot.resolution == Resolution::Found)
+        plays.record = &file.banks[slot.playedBank].records[plays.target.number];
+    return plays;
+}
+
+void ResolvePlays(FileModel& file)
+{
+    for (Bank& bank : file.banks)
+        for (SetList& list : bank.setLists)
+            for (Slot& slot : list.slots) {
+                const Plays plays = WhatSlotPlays(file, TargetOf(slot.fields));
+                slot.resolution = plays.resolution;
+                slot.playedBank = plays.bank;
+            }
+}
+
 bool TargetOfRecord(const FileModel& file, std::size_t index, std::size_t number, Target& target)
 {
     const Bank& bank = file.banks.at(index);

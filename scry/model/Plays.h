@@ -21,16 +21,6 @@ struct Target {
 
 inline Target TargetOf(const SlotAttributes& fields) { return {SlotTypeOf(fields), fields.Bank, fields.Number}; }
 
-enum class Resolution {
-    Found,            // a record of the file
-    InstrumentBank,   // GM and GMd: the instrument's own
-    NotInFile,        // a bank the file does not hold
-    NotReadable,      // a bank the file holds but could not be read
-    NoSuchNumber,     // beyond the 128 records of a bank
-    Song,
-    NoBank,   // an out-of-table bank number, or slot type 3
-};
-
 struct Plays {
     Target target;
     Resolution resolution;
@@ -40,6 +30,10 @@ struct Plays {
 
 // Where a file holds a bank twice, the later load is the one the instrument keeps.
 Plays WhatSlotPlays(const FileModel& file, const Target& target);
+// What a slot of the file plays, as it was resolved when the file was read.
+Plays SlotPlays(const FileModel& file, const Slot& slot);
+// Resolves what every slot of the file plays, once its banks are all known.
+void ResolvePlays(FileModel& file);
 // The bank of the file that holds records a slot of this type plays at bank number `bank`
 // (the later load of a bank held twice); false where the file holds none.
 bool RecordBankFor(const FileModel& file, SlotType type, std::uint8_t bank, std::size_t& index);

@@ -29,6 +29,16 @@ void ForEachSetList(const FileModel& file, Visit&& visit)
     }
 }
 
+// The slots of a set list that play something, in order: used, and read from the file.
+// visit(std::size_t slot, const Slot&).
+template <class Visit>
+void ForEachPlayingSlot(const SetList& list, Visit&& visit)
+{
+    for (std::size_t j = 0; j < list.slots.size(); ++j)
+        if (list.slots[j].used && list.slots[j].readable)
+            visit(j, list.slots[j]);
+}
+
 // Set list N as the commands read it: of the file's first set-list bank. banks counts the file's
 // set-list banks: where there are more, the others are not read.
 struct SetListAt {

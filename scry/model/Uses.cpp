@@ -66,15 +66,11 @@ std::vector<SlotHit> SlotsThatPlay(const FileModel& file, const Query& query)
     if (first.bank == nullptr)
         return hits;
     for (std::size_t i = 0; i < first.bank->setLists.size(); ++i) {
-        const SetList& list = first.bank->setLists[i];
-        for (std::size_t j = 0; j < list.slots.size(); ++j) {
-            const Slot& slot = list.slots[j];
-            if (!slot.used || !slot.readable)
-                continue;
-            const Plays plays = WhatSlotPlays(file, TargetOf(slot.fields));
+        ForEachPlayingSlot(first.bank->setLists[i], [&](std::size_t j, const Slot& slot) {
+            const Plays plays = SlotPlays(file, slot);
             if (Matches(query, plays))
                 hits.push_back({i, j, plays});
-        }
+        });
     }
     return hits;
 }

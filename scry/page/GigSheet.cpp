@@ -36,16 +36,14 @@ GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact)
     constexpr double Width = 527 - 40, Height = 774 - 50;
     const double line = compact ? 1.1 : 1.25, padding = compact ? 1.2 : 5.75;
     std::size_t rows = 0, longest = 0, widest = 0;
-    for (const Slot& slot : at.list->slots) {
-        if (!slot.used || !slot.readable)
-            continue;
+    ForEachPlayingSlot(*at.list, [&](std::size_t, const Slot& slot) {
         ++rows;
-        const std::size_t plays = PlaysText(WhatSlotPlays(file, TargetOf(slot.fields))).size();
+        const std::size_t plays = PlaysText(SlotPlays(file, slot)).size();
         // A row on one line: the slot's number and settings, its name and what it plays; stacked,
         // what it plays under the name, in type 0.8 as large.
         longest = std::max(longest, 11 + slot.name.size() + plays);
         widest = std::max(widest, 11 + std::max<std::size_t>(slot.name.size(), (plays * 4 + 4) / 5));
-    }
+    });
     GigPrint print{};
     print.rows = rows;
     print.perPage = compact ? 64 : 24;
@@ -88,17 +86,14 @@ std::string GigPage(const FileModel& file, const SetListAt& at, bool compact, co
             ++columns;
         }
     out += "</tr></thead><tbody>";
-    for (std::size_t j = 0; j < list.slots.size(); ++j) {
-        const Slot& slot = list.slots[j];
-        if (!slot.used || !slot.readable)
-            continue;
+    ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
         out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) + "</td><td>" +
-               PlaysHtml(WhatSlotPlays(file, TargetOf(slot.fields))) + "</td>";
+               PlaysHtml(SlotPlays(file, slot)) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)
                 out += "<td>" + std::to_string(SettingOf(slot.fields, setting)) + "</td>";
         out += "</tr>";
-    }
+    });
     if (UsedSlots(list) == 0)
         out += "<tr><td colspan=\"" + std::to_string(columns) + "\">No slot of this set list is used.</td></tr>";
     return out + "</tbody></table></body></html>\n";
@@ -118,12 +113,9 @@ std::string StagePage(const FileModel& file, const SetListAt& at)
             "<li><a href=\"#" + id + "\">" + Pad3(static_cast<unsigned>(i)) + " " + HtmlName(list.name) + "</a></li>";
         sets += "<section class=\"stage-set\" id=\"" + id + "\"" + (i == at.number ? " data-start" : "") + "><h2>" +
                 SetListTitle(i, list) + "</h2><ol class=\"cards\">";
-        for (std::size_t j = 0; j < list.slots.size(); ++j) {
-            const Slot& slot = list.slots[j];
-            if (!slot.used || !slot.readable)
-                continue;
+        ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
             sets += "<li class=\"card\"><span class=\"num\">" + Pad3(static_cast<unsigned>(j)) + "</span><b>" +
-                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(WhatSlotPlays(file, TargetOf(slot.fields))) +
+                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(SlotPlays(file, slot)) +
                     "</i><small>";
             bool first = true;
             for (const SlotSetting& setting : SlotSettings)
@@ -133,7 +125,7 @@ std::string StagePage(const FileModel& file, const SetListAt& at)
                     first = false;
                 }
             sets += "</small></li>";
-        }
+        });
         if (UsedSlots(list) == 0)
             sets += "<li class=\"card\">No slot of this set list is used.</li>";
         sets += "</ol></section>";

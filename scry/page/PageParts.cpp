@@ -118,7 +118,7 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     const Slot& shown = removed ? *OldSlot(*c, *removal) : slot;
     const SlotAttributes& fields = shown.fields;
     const FileModel& holder = removed ? *c->before : page.file;
-    const Plays plays = WhatSlotPlays(holder, TargetOf(fields));
+    const Plays plays = SlotPlays(holder, shown);
     const Difference* compared = removed || c == nullptr ? nullptr : ComparedWith(marks);
     const Slot* oldSlot = compared != nullptr ? OldSlot(*c, *compared) : nullptr;
     // Tiles are linked to from a comparison's list of differences; a page of one file has none.
@@ -142,7 +142,7 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     out += "<b>" + HtmlName(shown.name) + "</b><i>" + PlaysHtml(plays) + "</i>";
     // What it played, where that is other: written out, for a touch screen and for paper.
     if (oldSlot != nullptr) {
-        const Plays then = WhatSlotPlays(*c->before, TargetOf(oldSlot->fields));
+        const Plays then = SlotPlays(*c->before, *oldSlot);
         const bool soundMarked =
             std::any_of(marks.begin(), marks.end(), [](const Difference* mark) { return mark->Has(Change::Impact); });
         const bool samePlayed = then.target == plays.target && then.resolution == plays.resolution &&

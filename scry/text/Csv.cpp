@@ -61,7 +61,7 @@ void WriteSlotsCsv(std::string& out, const std::vector<FileModel>& files, bool a
                 if (!slot.readable || (!slot.used && !all))
                     continue;
                 const SlotAttributes& fields = slot.fields;
-                const Plays plays = WhatSlotPlays(file, TargetOf(fields));
+                const Plays plays = SlotPlays(file, slot);
                 std::vector<std::string> row{fileName,
                                              std::to_string(i),
                                              CsvField(Utf8(list.name), raw),

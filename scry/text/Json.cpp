@@ -30,7 +30,7 @@ ordered_json SlotJson(const FileModel& file, std::size_t number, const Slot& slo
     ordered_json json{{"slot", number},
                       {"name", Utf8(slot.name)},
                       {"used", slot.used},
-                      {"plays", PlaysJson(WhatSlotPlays(file, TargetOf(slot.fields)))}};
+                      {"plays", PlaysJson(SlotPlays(file, slot))}};
     for (const SlotSetting& setting : SlotSettings)
         json[setting.key] = SettingOf(slot.fields, setting);
     json["fingerprint"] = HexLong(slot.fingerprint);

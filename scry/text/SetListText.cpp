@@ -511,7 +511,7 @@ std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint3
             continue;
         }
         const SlotAttributes& f = slot.fields;
-        const Plays plays = WhatSlotPlays(file, TargetOf(f));
+        const Plays plays = SlotPlays(file, slot);
         Row row{{Quoted(slot.name), PlaysCell(f)}};
         for (const SlotField field : TextColumns) {
             const unsigned value = f.*LayoutOf(field).member;

@@ -18,7 +18,7 @@ void WriteSlot(std::string& out, const FileModel& file, std::size_t i, std::size
     out += "  ";
     AppendQuoted(out, slot.name);
     out += "  ";
-    AppendPlaysText(out, WhatSlotPlays(file, TargetOf(slot.fields)));
+    AppendPlaysText(out, SlotPlays(file, slot));
     out += "  ";
     AppendSettingsText(out, slot.fields);
     out += "  ";

@@ -89,7 +89,7 @@ std::string WrongInFollowed(const FileModel& written, const FileModel& oldFile, 
         if (step.lost)
             continue;
         const Slot* slot = SlotOf(written, step.setList, step.slot);
-        const Plays plays = WhatSlotPlays(written, slot != nullptr ? TargetOf(slot->fields) : Target{});
+        const Plays plays = slot != nullptr ? SlotPlays(written, *slot) : WhatSlotPlays(written, Target{});
         if (plays.record == nullptr || plays.record->sound != RecordOf(oldFile, step.played).sound)
             return "slot " + SlotKey(step.setList, step.slot) + " does not play the sound it played";
     }
@@ -110,7 +110,7 @@ std::string WrongInCopied(const FileModel& written, const FileModel& src, const 
         if (list == nullptr || list->name != from->name || list->eq != from->eq)
             return "set list " + SlotKey(write.dest, 0).substr(0, 3) + " does not read back as the one copied";
         for (const SlotWrite& slot : write.slots) {
-            const Plays now = WhatSlotPlays(written, TargetOf(list->slots[slot.slot].fields));
+            const Plays now = SlotPlays(written, list->slots[slot.slot]);
             const Plays then = WhatSlotPlays(src, slot.from);
             if (slot.playsRecord && (now.record == nullptr || now.record->sound != then.record->sound))
                 return "slot " + SlotKey(write.dest, slot.slot) + " does not play the sound it plays in the source";
