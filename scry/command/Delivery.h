@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "OutFile/OutFile.h"
-#include "command/Command.h"
+#include "command/Session.h"
 #include "write/Written.h"
 
 namespace scry {

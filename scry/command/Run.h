@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "command/Command.h"
+#include "command/Session.h"
 
 namespace scry {
 

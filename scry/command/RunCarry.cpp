@@ -25,7 +25,7 @@ std::string Lines(const std::vector<std::string>& lines)
 
 }   // namespace
 
-int RunFollow(const Options& options, Console& console)
+int RunFollow(const FollowOptions& options, Console& console)
 {
     Session session(console, options.files, options.dryRun ? "" : options.output,
                     options.dryRun ? OutputKind::Text : OutputKind::PcgFile, options.force);
@@ -57,7 +57,7 @@ int RunFollow(const Options& options, Console& console)
     return session.StatusWith(lost ? Differ : Success);
 }
 
-int RunCopy(const Options& options, Console& console)
+int RunCopy(const CopyOptions& options, Console& console)
 {
     CopyAsk ask;
     std::vector<std::string> wrong;

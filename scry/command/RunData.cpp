@@ -6,7 +6,7 @@
 
 namespace scry {
 
-int RunCsv(const Options& options, Console& console)
+int RunCsv(const CsvOptions& options, Console& console)
 {
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
@@ -24,7 +24,7 @@ int RunCsv(const Options& options, Console& console)
     return session.StatusWith(Success);
 }
 
-int RunJson(const Options& options, Console& console)
+int RunJson(const JsonOptions& options, Console& console)
 {
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();

@@ -8,7 +8,7 @@
 
 namespace scry {
 
-int RunDiff(const Options& options, Console& console)
+int RunDiff(const DiffOptions& options, Console& console)
 {
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> files = session.ReadTogether(2);

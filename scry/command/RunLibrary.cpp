@@ -97,7 +97,8 @@ void RefuseUsersFileAsCatalogue(const std::string& path, const std::vector<Libra
 // schema is set aside and built anew, one that cannot be used is left alone and every file read;
 // a user's file under its name is refused.
 template <class Search>
-auto WithCatalogue(const Options& options, Console& console, const std::vector<LibraryFile>& files, Search&& search)
+auto WithCatalogue(const LibraryOptions& options, Console& console, const std::vector<LibraryFile>& files,
+                   Search&& search)
 {
     if (options.noCatalogue)
         return search(nullptr);
@@ -210,7 +211,7 @@ void SoundOf(const std::string& file, const std::string& placeText, Console& con
     query.sound = found.front().record->sound;
 }
 
-FindQuery FindQueryOf(const Options& options, std::vector<std::string>& paths, Console& console)
+FindQuery FindQueryOf(const FindOptions& options, std::vector<std::string>& paths, Console& console)
 {
     FindQuery query;
     query.kinds = KindsOf(options.kinds);
@@ -259,7 +260,7 @@ std::size_t Searched(const std::vector<LibraryEntry>& entries)
 
 }   // namespace
 
-int RunFind(const Options& options, Console& console)
+int RunFind(const FindOptions& options, Console& console)
 {
     std::vector<std::string> paths = options.files;
     const FindQuery query = FindQueryOf(options, paths, console);
@@ -287,7 +288,7 @@ int RunFind(const Options& options, Console& console)
     return session.StatusWith(Worst(status, any ? Success : Differ));
 }
 
-int RunDups(const Options& options, Console& console)
+int RunDups(const DupsOptions& options, Console& console)
 {
     Session session(console, {}, options.output, OutputKind::Text, options.force);
     int status = Success;
@@ -368,12 +369,11 @@ std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference
     std::string lines;
     for (std::size_t n = 0; n < bank.records.size(); ++n) {
         const Record& record = bank.records[n];
-        const bool followed =
-            query.places.empty()
-                ? NameHolds(record.name, query.folded)
-                : std::any_of(places.begin(), places.end(), [&](const RecordPlace& p) {
-                      return p.kind == bank.kind && p.bankId == bank.bankId && p.number == n;
-                  });
+        const bool followed = query.places.empty()
+                                  ? NameHolds(record.name, query.folded)
+                                  : std::any_of(places.begin(), places.end(), [&](const RecordPlace& p) {
+                                        return p.kind == bank.kind && p.bankId == bank.bankId && p.number == n;
+                                    });
         if (followed)
             lines += std::string(RecordKindOf(bank.kind)->word) + " " + RecordPlaceText(bank, n) + " " +
                      Quoted(record.name) + (difference.inOld ? ": gone with its bank\n" : ": came with its bank\n");
@@ -388,7 +388,7 @@ struct Version {
 
 }   // namespace
 
-int RunHistory(const Options& options, Console& console)
+int RunHistory(const HistoryOptions& options, Console& console)
 {
     Session session(console, {}, options.output, OutputKind::Text, options.force);
     int status = Success;
@@ -398,11 +398,11 @@ int RunHistory(const Options& options, Console& console)
         follow = QueryOf(options.place);
         if (follow->places.empty())
             throw Trouble("--place " + LineText(options.place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
-    } else if (!options.what.empty()) {
+    } else if (!options.name.empty()) {
         follow = Query{};
-        follow->text = options.what;
-        if (!FoldedLatin1(options.what, follow->folded))
-            throw Trouble(Quoted(options.what) + " holds characters no name can hold (names are ISO 8859-1)");
+        follow->text = options.name;
+        if (!FoldedLatin1(options.name, follow->folded))
+            throw Trouble(Quoted(options.name) + " holds characters no name can hold (names are ISO 8859-1)");
     }
     if (options.byTime) {
         std::vector<std::pair<FileIdentity, LibraryFile>> timed;
@@ -464,7 +464,7 @@ int RunHistory(const Options& options, Console& console)
                 const Comparison comparison = Compare(*previous, *version.model);
                 std::string block;
                 if (!follow) {
-                    block = HistoryText(comparison, options.allRecords);
+                    block = HistoryText(comparison, options.all);
                     differ = differ || !comparison.differences.empty();
                     if (block.empty())
                         block = "no differences\n";

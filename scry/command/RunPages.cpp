@@ -44,7 +44,7 @@ int WritePage(Session& session, Console& console, const std::function<std::strin
 
 }   // namespace
 
-int RunHtml(const Options& options, Console& console)
+int RunHtml(const HtmlOptions& options, Console& console)
 {
     if (options.files.empty() || options.files.size() > 2)
         throw Trouble("html takes one file, or two to compare");
@@ -63,7 +63,7 @@ namespace {
 
 // A page of set list N alone, written beside the file as name + suffix + NNN.html without -o.
 template <class Make>
-int SetListPage(const Options& options, Console& console, const char* suffix, Make make)
+int SetListPage(const SetListOptions& options, Console& console, const char* suffix, Make make)
 {
     const auto number = static_cast<std::size_t>(options.setList);
     const std::string output = PageName(options.output, [&] {
@@ -78,7 +78,7 @@ int SetListPage(const Options& options, Console& console, const char* suffix, Ma
 
 }   // namespace
 
-int RunGig(const Options& options, Console& console)
+int RunGig(const GigOptions& options, Console& console)
 {
     // The day the file was last changed, for the sheet's title block (none for standard input).
     FileIdentity identity;
@@ -95,7 +95,7 @@ int RunGig(const Options& options, Console& console)
     });
 }
 
-int RunStage(const Options& options, Console& console)
+int RunStage(const SetListOptions& options, Console& console)
 {
     return SetListPage(options, console, "_stage_",
                        [](const FileModel& file, const SetListAt& at) { return StagePage(file, at); });

@@ -10,7 +10,7 @@
 
 namespace scry {
 
-int RunSetList(const Options& options, Console& console)
+int RunSetList(const SetListOptions& options, Console& console)
 {
     Session session(console, {options.file}, options.output, OutputKind::SetListText, options.force);
     const FileModel file = session.Read(0);
@@ -20,7 +20,7 @@ int RunSetList(const Options& options, Console& console)
     return session.StatusWith(Success);
 }
 
-int RunApply(const Options& options, Console& console)
+int RunApply(const ApplyOptions& options, Console& console)
 {
     Session session(console, {options.file}, options.output, OutputKind::PcgFile, options.force, options.texts);
     std::vector<NamedText> texts;

@@ -6,7 +6,7 @@
 
 namespace scry {
 
-int RunShow(const Options& options, Console& console)
+int RunShow(const ShowOptions& options, Console& console)
 {
     if (options.slot >= 0 && options.setList < 0)
         throw Trouble("--slot names a slot of the set list that --setlist names");
@@ -38,7 +38,7 @@ int RunShow(const Options& options, Console& console)
     return session.StatusWith(Success);
 }
 
-int RunTextconv(const Options& options, Console& console)
+int RunTextconv(const TextconvOptions& options, Console& console)
 {
     // git shows the text; warnings on standard error would only stand between its hunks.
     std::string unsaid;
@@ -55,7 +55,7 @@ int RunTextconv(const Options& options, Console& console)
         return Success;
     }
     Delivery delivery(session);
-    WriteShow(out, file, options.all, true, [&](std::string& text) { delivery.Part(text); });
+    WriteShow(out, file, false, true, [&](std::string& text) { delivery.Part(text); });
     delivery.Finish(out);
     return Success;
 }

@@ -49,7 +49,7 @@ std::string NothingFound(const FileModel& file, const Query& query)
 
 }   // namespace
 
-int RunUses(const Options& options, Console& console)
+int RunUses(const UsesOptions& options, Console& console)
 {
     Session session(console, {options.file}, options.output, OutputKind::Text, options.force);
     const FileModel file = session.Read(0);

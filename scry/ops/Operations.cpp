@@ -64,9 +64,9 @@ CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileByte
     if (!make || !outcome.plan.refusals.empty())
         return outcome;
     Carried carried = Copied(src.bytes, srcModel, dest.bytes, destModel, outcome.plan);
-    outcome.verdict = Verify(dest, std::move(carried.made), std::move(carried.changed),
-                             [&](const FileModel& written) { return WrongInCopied(written, srcModel, outcome.plan); },
-                             outcome.made);
+    outcome.verdict = Verify(
+        dest, std::move(carried.made), std::move(carried.changed),
+        [&](const FileModel& written) { return WrongInCopied(written, srcModel, outcome.plan); }, outcome.made);
     return outcome;
 }
 
@@ -76,9 +76,9 @@ FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const 
     if (!make)
         return outcome;
     Carried carried = Followed(newModel, newFile.bytes, outcome.steps);
-    outcome.verdict = Verify(newFile, std::move(carried.made), std::move(carried.changed),
-                             [&](const FileModel& written) { return WrongInFollowed(written, oldModel, outcome.steps); },
-                             outcome.made);
+    outcome.verdict = Verify(
+        newFile, std::move(carried.made), std::move(carried.changed),
+        [&](const FileModel& written) { return WrongInFollowed(written, oldModel, outcome.steps); }, outcome.made);
     return outcome;
 }
 
@@ -89,9 +89,9 @@ ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vec
     ApplyOutcome outcome{{}, std::move(applied.faults), std::move(applied.warnings), std::nullopt, {}};
     if (outcome.faults.empty()) {
         NewFile made = applied.made;
-        outcome.verdict = Verify(file, std::move(made), applied.edited,
-                                 [&](const FileModel& written) { return WrongInWritten(written, applied); },
-                                 outcome.made);
+        outcome.verdict = Verify(
+            file, std::move(made), applied.edited,
+            [&](const FileModel& written) { return WrongInWritten(written, applied); }, outcome.made);
     }
     outcome.lists = std::move(applied.lists);
     return outcome;

@@ -28,8 +28,8 @@ struct FileBytes {
     const InputStream* stream = nullptr;
 };
 
-// A file's bytes read (never through its stream): its model, or why it is no PCG file that can be read (refusal, and the reader's
-// words in detail where it gave any).
+// A file's bytes read (never through its stream): its model, or why it is no PCG file that can be read (refusal, and
+// the reader's words in detail where it gave any).
 struct Loaded {
     std::optional<FileModel> model;
     Refusal refusal = Refusal::Empty;

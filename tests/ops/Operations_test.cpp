@@ -140,7 +140,8 @@ TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
         ASSERT_NE(at, std::string::npos);
         text.replace(at, 8, "\"Saturday\"");
     });
-    const scry::ops::ApplyOutcome applied = scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", renamed}}, false);
+    const scry::ops::ApplyOutcome applied =
+        scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", renamed}}, false);
     ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
     ASSERT_FALSE(applied.verdict) << applied.verdict.detail;
     ASSERT_TRUE(applied.made.has_value());

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "command/Command.h"
+#include "command/Session.h"
 #include "PcgDescription.h"
 #include "command/Run.h"
 #include "text/Words.h"

@@ -1,8 +1,7 @@
-// What every scry command does around its own work: the console it talks through, its inputs
-// (opened before anything is read, standard input checked before it is kept), its output (-o:
-// checked before anything is read, never over an input, a PCG file or a folder, over another
-// file only as its kind allows, written beside its name and put in place whole), and its exit
-// status, the worst of what it met.
+// What every scry command does around its own work: its inputs (opened before anything is read,
+// standard input checked before it is kept), its output (-o: checked before anything is read,
+// never over an input, a PCG file or a folder, over another file only as its kind allows), and its
+// exit status, the worst of what it met.
 #pragma once
 
 #include <cstdint>
@@ -15,75 +14,13 @@
 #include <vector>
 
 #include "OutFile/OutFile.h"
+#include "command/Console.h"
 #include "model/Model.h"
 #include "model/SetLists.h"
 #include "ops/Operations.h"
 #include "write/Written.h"
 
 namespace scry {
-
-// Trouble that ends a command, or the reading of one of its files, with status 2: a file that
-// cannot be read, no PCG file, an output that must not or cannot be written.
-struct Trouble : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// Exit statuses, from the least to the most serious: Damaged outranks Differ, and Trouble
-// outranks them all.
-enum Status : int { Success = 0, Differ = 1, TroubleStatus = 2, Damaged = 3 };
-int Worst(int a, int b);
-
-// The process's standard streams, or texts in their place for a test that runs a command in
-// its own process.
-struct Console {
-    std::string* out = nullptr;        // standard output captured here; null: the process's own
-    std::string* err = nullptr;        // standard error captured here; null: the process's own
-    const std::string* in = nullptr;   // standard input given here; null: the process's own
-};
-
-// The system's words for an error number (EIO's for 0).
-std::string ErrnoText(int error);
-// Raises Trouble: "cannot write NAME: why".
-[[noreturn]] void CannotWrite(const std::string& name, const std::string& why);
-
-// Raises Trouble ("cannot write to standard output: ...") when standard output cannot take it.
-void WriteOut(Console& console, std::string_view text);
-// One line on standard error, "scry: " first; never raises.
-void SayError(Console& console, std::string_view line);
-
-// The options of every command, each command reading its own.
-struct Options {
-    std::vector<std::string> files;
-    std::string output;   // -o: "" or "-" for standard output
-    bool force = false;   // replace an existing output
-    bool all = false;
-    bool records = false;
-    bool brief = false;
-    bool raw = false;
-    bool json = false;
-    int setList = -1;                    // show --setlist: only this set list (-1: every one)
-    int slot = -1;                       // show --slot: only this slot of it (-1: every one)
-    std::string what;                    // uses: the place or the name of a record
-    std::string file;                    // a command that reads one file and takes more after it
-    std::vector<std::string> texts;      // apply: the set lists as text
-    bool ignoreFingerprint = false;      // apply: take a text whose set list changed since
-    bool dryRun = false;                 // follow: say, write nothing
-    std::vector<std::string> programs;   // copy --prog
-    std::vector<std::string> combis;     // copy --combi
-    std::vector<std::string> setLists;   // copy --setlist
-    std::string to;                      // copy --to
-    std::string place;                   // find, history --place
-    std::vector<std::string> soundOf;    // find --sound-of FILE PLACE
-    std::vector<std::string> kinds;      // find --kind
-    bool across = false;                 // dups --across
-    bool each = false;                   // find --each
-    bool allRecords = false;             // history --all
-    bool byTime = false;                 // history --by-time
-    std::string catalogue;               // --catalogue: "" for the default
-    bool noCatalogue = false;            // --no-catalogue
-    unsigned jobs = 0;                   // --jobs: 0 for every core
-    bool compact = false;                // gig --compact
-};
 
 // What a command writes, for what its output may replace.
 enum class OutputKind {
