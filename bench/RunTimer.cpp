@@ -66,8 +66,13 @@ RunResult Run(const std::vector<std::string>& args, const fs::path& dir, int okS
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const auto stop = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) > okStatus)
-        throw std::runtime_error(args[0] + " failed");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > okStatus) {
+        std::string words;
+        for (const std::string& arg : args)
+            words += (words.empty() ? "" : " ") + arg;
+        throw std::runtime_error(words + ": failed (status " +
+                                 std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")");
+    }
     return {std::chrono::duration<double>(stop - start).count(), usage.ru_maxrss};
 }
 
@@ -197,8 +202,9 @@ void CarryRuns(const std::string& scry, const fs::path& reorganised, const fs::p
     fs::copy_file(reorganised, work / "Reorganised.PCG", fs::copy_options::overwrite_existing);
     const std::vector<std::string> diff = {scry, "diff", "Bench.PCG", "Reorganised.PCG"};
     const std::vector<std::string> follow = {scry, "follow", "Bench.PCG", "Reorganised.PCG", "-o", "Followed.PCG"};
-    const std::vector<std::string> copy = {
-        scry, "copy", "Reorganised.PCG", "Bench.PCG", "-o", "Copied.PCG", "--setlist", "5=12", "--to", "U-G"};
+    const std::vector<std::string> copy = {scry,   "copy",       "Reorganised.PCG", "Bench.PCG",
+                                           "-o",   "Copied.PCG", "--setlist",       "5=12",
+                                           "--to", "U-G",        "--force"};
     const auto timed = [&](const std::vector<std::string>& args, const char* output, int okStatus) {
         fs::remove(work / output);
         return Run(args, work, okStatus).seconds;
