@@ -54,7 +54,6 @@ BankBuffer* BankBufferOf(WalkMemory& memory, ChunkId id)
     return nullptr;
 }
 
-
 BankLoad LoadBank(InputStream& stream, BankBuffer& into)
 {
     const std::size_t size = into.size;
@@ -68,6 +67,15 @@ BankLoad LoadBank(InputStream& stream, BankBuffer& into)
         InputSeek(stream, static_cast<std::int64_t>(size), false);
         // It is read a run at a time through the walk's window: positional reads into memory
         // already touched cost less than a fault on every mapped page they would touch.
+        return {nullptr, size, offset};
+    }
+    if (into.own && InputLiesNowhereWhole(stream) && offset + static_cast<std::int64_t>(size) <= InputSize(stream)) {
+        // A new file made of pieces over its source: read a run at a time when it is handed on,
+        // never copied whole. A later load that comes up short finds the buffer as a fresh walk's
+        // (it is damage, whatever the buffer holds).
+        LetGoOfInPlace(into);
+        into.bytes = nullptr;
+        InputSeek(stream, static_cast<std::int64_t>(size), false);
         return {nullptr, size, offset};
     }
     if (into.own) {

@@ -101,6 +101,9 @@ const std::uint8_t* InputBytesAt(const InputStream& stream, std::int64_t offset,
 // Bytes of a memory stream (OpenMemoryInput), valid as long as its memory is; nullptr for a file,
 // and where the range passes its end.
 const std::uint8_t* InputMemoryBytesAt(const InputStream& stream, std::int64_t offset, std::size_t count);
+// True for a stream whose bytes lie nowhere whole (a new file's pieces over its source): what is
+// read of it at length is best read a run at a time, never copied whole.
+bool InputLiesNowhereWhole(const InputStream& stream);
 // True, once, when a mapped file shrank while it was read since the last call: its bytes past
 // its new end read as zeros, and what was made of them is not to be trusted.
 bool MappedInputShrank() noexcept;

@@ -80,6 +80,16 @@ namespace {
 constexpr std::size_t ReadAheadSize = std::size_t{1} << 16;
 constexpr std::size_t DirectReadMinimum = ReadAheadSize / 4;
 
+// A file's bytes by the system's calls, or a new file's: its source's with its pieces over them.
+std::size_t ReadStreamAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
+{
+    if (stream.under == nullptr)
+        return ReadFileAt(stream, offset, buffer, count);
+    const std::size_t done = InputReadAt(*stream.under, offset, buffer, count);
+    OverlayPieces(*stream.pieces, offset, done, static_cast<std::uint8_t*>(buffer));
+    return done;
+}
+
 std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
 {
     const std::int64_t end = stream.position + static_cast<std::int64_t>(count);
@@ -87,7 +97,7 @@ std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
         stream.ahead.resize(ReadAheadSize);
         stream.aheadAt = stream.position;
         stream.aheadLength = 0;   // a failed read leaves nothing to be served later
-        stream.aheadLength = ReadFileAt(stream, stream.position, stream.ahead.data(), ReadAheadSize);
+        stream.aheadLength = ReadStreamAt(stream, stream.position, stream.ahead.data(), ReadAheadSize);
     }
     const std::int64_t available = stream.aheadAt + static_cast<std::int64_t>(stream.aheadLength) - stream.position;
     const std::size_t done = available <= 0 ? 0 : std::min(count, static_cast<std::size_t>(available));
@@ -99,11 +109,12 @@ std::size_t ReadAhead(InputStream& stream, void* buffer, std::size_t count)
 
 std::size_t InputRead(InputStream& stream, void* buffer, std::size_t count)
 {
+    // A file, or a new file over one, is read a run ahead for small reads, as a walk makes them.
     std::size_t done = 0;
-    if (!IsFileStream(stream))
+    if (!IsFileStream(stream) && stream.under == nullptr)
         done = InputReadAt(stream, stream.position, buffer, count);
     else if (count >= DirectReadMinimum)
-        done = ReadFileAt(stream, stream.position, buffer, count);
+        done = ReadStreamAt(stream, stream.position, buffer, count);
     else
         done = ReadAhead(stream, buffer, count);
     stream.position += static_cast<std::int64_t>(done);
@@ -136,13 +147,8 @@ std::size_t InputReadAt(const InputStream& stream, std::int64_t offset, void* bu
 {
     // A file is read by the system's calls, mapped or not: its copy into a small buffer is quicker
     // than reading the mapped pages in place where every page costs a fault or a table walk.
-    if (IsFileStream(stream))
-        return ReadFileAt(stream, offset, buffer, count);
-    if (stream.under != nullptr) {
-        const std::size_t done = InputReadAt(*stream.under, offset, buffer, count);
-        OverlayPieces(*stream.pieces, offset, done, static_cast<std::uint8_t*>(buffer));
-        return done;
-    }
+    if (IsFileStream(stream) || stream.under != nullptr)
+        return ReadStreamAt(stream, offset, buffer, count);
     if (offset < 0 || offset >= stream.size)
         return 0;
     const std::size_t done = std::min(count, static_cast<std::size_t>(stream.size - offset));
@@ -157,6 +163,8 @@ void InputSeek(InputStream& stream, std::int64_t offset, bool fromStart)
         RaiseIoError("cannot seek before the start of " + stream.name, EINVAL);
     stream.position = target;
 }
+
+bool InputLiesNowhereWhole(const InputStream& stream) { return stream.under != nullptr; }
 
 bool IsInputFile(const InputStream& stream, const std::string& path)
 {

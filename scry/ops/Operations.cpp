@@ -86,7 +86,13 @@ ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vec
                    bool ignoreFingerprint)
 {
     Applied applied = ApplySetLists(model, file.bytes, texts, ignoreFingerprint);
-    ApplyOutcome outcome{{}, std::move(applied.faults), std::move(applied.warnings), std::nullopt, {}};
+    ApplyOutcome outcome{{},
+                         std::move(applied.faults),
+                         std::move(applied.warnings),
+                         std::move(applied.faultsAt),
+                         std::move(applied.warningsAt),
+                         std::nullopt,
+                         {}};
     if (outcome.faults.empty()) {
         NewFile made = applied.made;
         outcome.verdict = Verify(

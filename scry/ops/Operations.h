@@ -64,9 +64,11 @@ FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const 
 
 // apply: texts of set lists written into a copy of the file. made only where no text has a fault.
 struct ApplyOutcome {
-    std::vector<SetListText> lists;      // each text as read, in order
-    std::vector<std::string> faults;     // "TEXT:line: reason"
-    std::vector<std::string> warnings;   // "TEXT:line: ..."
+    std::vector<SetListText> lists;         // each text as read, in order
+    std::vector<std::string> faults;        // "TEXT:line: reason"
+    std::vector<std::string> warnings;      // "TEXT:line: ..."
+    std::vector<AppliedFault> faultsAt;     // the faults as data, index for index: text, set list, slot, field
+    std::vector<AppliedFault> warningsAt;   // the warnings as data, index for index
     std::optional<NewPcg> made;
     MadeVerdict verdict;
 };

@@ -365,7 +365,7 @@ bool FromOf(const Token& word, const Token& key, SlotLine& slot, std::string& fa
 
 constexpr std::size_t SlotTokens = 3 + std::size(TextColumns) + 2;
 
-bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault)
+bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault, FaultPlace& place)
 {
     if (t.size() == SlotTokens - 2 && Lower(t[t.size() - 2].text) != "from") {
         // A line written anew: a slot carries the bytes of one the file holds.
@@ -380,10 +380,16 @@ bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault)
         return false;
     }
     SlotAttributes& f = slot.fields;
-    if (!NameOf(t[0], slot.name, fault) || !PlaysOf(t[1], t[2], f, fault))
+    place.part = LinePart::Name;
+    if (!NameOf(t[0], slot.name, fault))
         return false;
+    place.part = LinePart::Plays;
+    if (!PlaysOf(t[1], t[2], f, fault))
+        return false;
+    place.part = LinePart::Setting;
     for (std::size_t c = 0; c < std::size(TextColumns); ++c) {
         const SlotField field = TextColumns[c];
+        place.field = field;
         std::uint8_t& value = f.*LayoutOf(field).member;
         const bool read = field == SlotField::Color
                               ? ColorOf(t[3 + c], value, fault)
@@ -391,6 +397,7 @@ bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault)
         if (!read)
             return false;
     }
+    place.part = LinePart::From;
     return FromOf(t[3 + std::size(TextColumns)], t[4 + std::size(TextColumns)], slot, fault);
 }
 
@@ -446,7 +453,6 @@ std::uint32_t SetListFingerprint(std::string_view bytes)
     return Crc32RunFinish(Crc32RunFeed(Crc32RunStart, data, bytes.size()), bytes.size());
 }
 
-
 // What transpose and kbd allow together, as the values that fit (they share bits of the slot):
 // "kbd 0 and 8 go with any tr; another kbd sets part of tr too, so only some fit (with kbd 9:
 // tr 1, 3, 5 or 7)."
@@ -469,8 +475,9 @@ std::string TransposeAndKbdText()
     for (unsigned tr = 0; tr <= SlotFieldMax(SlotField::Transpose); ++tr)
         if (fits(tr, 9))
             withNine.push_back(tr);
-    return "kbd " + ValuesText(free, " and ") + " go with\n# any tr; another kbd sets part of tr too, so only some fit " +
-           "(with kbd 9: tr " + ValuesText(withNine, " or ") + ").";
+    return "kbd " + ValuesText(free, " and ") +
+           " go with\n# any tr; another kbd sets part of tr too, so only some fit " + "(with kbd 9: tr " +
+           ValuesText(withNine, " or ") + ").";
 }
 
 std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint)
@@ -576,9 +583,11 @@ bool WrittenFrom(const SetListText& text, std::string_view name)
 SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& faults)
 {
     SetListText result;
+    std::size_t slotLines = 0;   // slot lines met, taken or not
     if (const char* kind = NotText(text)) {
-        faults.push_back({0, std::string("this is ") + kind + ", not the text of a set list; scry setlist writes one, "
-                                                             "and an editor saves it as plain text in UTF-8"});
+        faults.push_back({0, std::string("this is ") + kind +
+                                 ", not the text of a set list; scry setlist writes one, "
+                                 "and an editor saves it as plain text in UTF-8"});
         return result;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -608,7 +617,8 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
             const std::string_view word = content.substr(first, after - first);
             if (Lower(std::string(word)) == "file") {
                 // Kept as it stands, to name where the text came from when it is applied elsewhere.
-                const std::size_t from = content.find_first_not_of(" \t", after == std::string_view::npos ? content.size() : after);
+                const std::size_t from =
+                    content.find_first_not_of(" \t", after == std::string_view::npos ? content.size() : after);
                 result.fileLine = line;
                 result.file = from == std::string_view::npos ? std::string() : std::string(content.substr(from));
                 continue;
@@ -626,15 +636,20 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
                 faults.push_back({line, fault});
             continue;
         }
+        // A slot line writes the slot of its place among the slot lines, taken or not.
+        const std::size_t place = slotLines++;
         if (result.slots.size() == SlotsPerSetList) {
             faults.push_back({line, "more than 128 slots: a set list holds 128"});
             continue;
         }
         SlotLine slot{line, !tokens[0].quoted, {}, {}, 0, 0};
+        FaultPlace where;
+        if (place < SlotsPerSetList)
+            where.slot = place;
         if (slot.unused && tokens.size() != 1)
-            faults.push_back({line, "unused takes nothing after it"});
-        else if (!slot.unused && !SlotLineOf(tokens, slot, fault))
-            faults.push_back({line, fault});
+            faults.push_back({line, "unused takes nothing after it", where});
+        else if (!slot.unused && !SlotLineOf(tokens, slot, fault, where))
+            faults.push_back({line, fault, where});
         else
             result.slots.push_back(std::move(slot));
     }

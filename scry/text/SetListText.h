@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,10 +53,22 @@ struct SetListText {
 // Whether the text's file line names the file of that name, as setlist writes it (or it has none).
 bool WrittenFrom(const SetListText& text, std::string_view name);
 
+// The part of a slot line a fault is about.
+enum class LinePart : std::uint8_t { Whole, Name, Plays, Setting, From };
+
+// Where a fault of a text lies in its set list, for an editor that shows slots rather than lines.
+struct FaultPlace {
+    std::optional<std::size_t> slot;   // the slot a slot line writes (its place among the slot lines);
+                                       // none for a line of the header, or the text as a whole
+    LinePart part = LinePart::Whole;
+    SlotField field = SlotField::Color;   // the setting, where part is Setting
+};
+
 // A line of a text that cannot be taken, and why; line 0 for the text as a whole.
 struct TextFault {
     std::size_t line;
     std::string reason;
+    FaultPlace place{};
 };
 
 // The columns of a slot line after what it plays, in their order: each a setting of the slot.

@@ -31,8 +31,8 @@ std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
     for (const SlotFieldLayout& other : SlotLayout) {
         if (!SlotFieldsShareBits(field, other.field) || SlotSettingOf(other.field) == nullptr)
             continue;
-        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " + std::to_string(wanted.*other.member) +
-               " (the two share bits of the slot)";
+        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " +
+               std::to_string(wanted.*other.member) + " (the two share bits of the slot)";
         break;
     }
     std::vector<unsigned> can;
@@ -45,7 +45,8 @@ std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
 
 // The slot at out from the bytes of its from slot, with the line's edits; faults for settings
 // the packed bytes cannot hold together.
-void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& line, std::vector<TextFault>& faults)
+void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& line, std::size_t place,
+               std::vector<TextFault>& faults)
 {
     std::memcpy(out, from, SlotSize);
     if (line.name != source.name)
@@ -63,9 +64,11 @@ void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& 
                     break;
             }
         }
-        faults.push_back({line.line, blocked != nullptr
-                                         ? WhyNotWritable(line.fields, blocked->field)
-                                         : std::string("the slot's settings cannot be written together")});
+        if (blocked != nullptr)
+            faults.push_back(
+                {line.line, WhyNotWritable(line.fields, blocked->field), {place, LinePart::Setting, blocked->field}});
+        else
+            faults.push_back({line.line, "the slot's settings cannot be written together", {place}});
         return;
     }
     std::memcpy(out + PackedSlotOffset, packed.data(), packed.size());
@@ -87,21 +90,24 @@ void WriteSetList(char* out, std::string_view source, const Bank& bank, const Se
         const SlotLine& line = text.slots[p];
         const std::string fromKey = SlotKey(line.fromSetList, line.fromSlot);
         if (line.fromSetList >= bank.setLists.size() || !bank.setLists[line.fromSetList].readable) {
-            faults.push_back({line.line, "from " + fromKey + ": the file holds no such set list"});
+            faults.push_back({line.line, "from " + fromKey + ": the file holds no such set list", {p, LinePart::From}});
             continue;
         }
         const Slot& from = bank.setLists[line.fromSetList].slots[line.fromSlot];
         if (!from.used) {
-            faults.push_back({line.line, "from " + fromKey + ": that slot is unused, there are no bytes to carry"});
+            faults.push_back({line.line,
+                              "from " + fromKey + ": that slot is unused, there are no bytes to carry",
+                              {p, LinePart::From}});
             continue;
         }
         const char* bytes =
             source.data() + bank.offset + line.fromSetList * SetListSize + SlotsOffset + line.fromSlot * SlotSize;
-        WriteSlot(slot, bytes, from, line, faults);
+        WriteSlot(slot, bytes, from, line, p, faults);
         // A volume above 127 is written as asked, with a word.
         if (line.fields.Volume > 127 && line.fields.Volume != from.fields.Volume)
-            warnings.push_back(
-                {line.line, "volume " + std::to_string(line.fields.Volume) + " is above 127; written as asked"});
+            warnings.push_back({line.line,
+                                "volume " + std::to_string(line.fields.Volume) + " is above 127; written as asked",
+                                {p, LinePart::Setting, SlotField::Volume}});
     }
 }
 
@@ -113,9 +119,10 @@ bool AsLineSays(const Slot& slot, const SlotLine& line) { return slot.name == li
 Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
                       bool ignoreFingerprint)
 {
-    Applied applied{NewFile(source), {}, {}, {}, {}};
+    Applied applied{NewFile(source), {}, {}, {}, {}, {}, {}};
     std::map<std::size_t, std::string> given;   // set list number: where a text gives it
-    for (const NamedText& named : texts) {
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const NamedText& named = texts[k];
         std::vector<TextFault> faults;
         applied.lists.push_back(ReadSetListText(named.text, faults));
         const SetListText& text = applied.lists.back();
@@ -139,29 +146,34 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
                                                    "--ignore-fingerprint"});
             if (text.hasFingerprint && text.fingerprint != now && !ignoreFingerprint) {
                 // A text written from another file says so by its file line: name it.
-                const std::string elsewhere =
-                    WrittenFrom(text, file.name) ? ""
-                                                 : "; its file line (line " + std::to_string(text.fileLine) + ") names " +
-                                                       LineText(text.file) + ", not " + SourceName(file.name);
-                faults.push_back({text.fingerprintLine, "set list " + number + " has changed in " +
-                                                            SourceName(file.name) +
-                                                            " since this text was written (fingerprint " +
-                                                            HexLong(text.fingerprint) + ", now " + HexLong(now) + ")" +
-                                                            elsewhere +
-                                                            "; export it again, or apply with --ignore-fingerprint"});
+                const std::string elsewhere = WrittenFrom(text, file.name)
+                                                  ? ""
+                                                  : "; its file line (line " + std::to_string(text.fileLine) +
+                                                        ") names " + LineText(text.file) + ", not " +
+                                                        SourceName(file.name);
+                faults.push_back(
+                    {text.fingerprintLine, "set list " + number + " has changed in " + SourceName(file.name) +
+                                               " since this text was written (fingerprint " +
+                                               HexLong(text.fingerprint) + ", now " + HexLong(now) + ")" + elsewhere +
+                                               "; export it again, or apply with --ignore-fingerprint"});
             }
             std::vector<TextFault> warnings;
             WriteSetList(reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize)),
                          source, *at.bank, text, faults, warnings);
             applied.edited.push_back(
                 {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(offset + SetListSize)});
-            for (const TextFault& warning : warnings)
+            for (TextFault& warning : warnings) {
                 applied.warnings.push_back(FaultLine(named.name, warning));
+                applied.warningsAt.push_back({k, text.number, std::move(warning)});
+            }
         }
         std::stable_sort(faults.begin(), faults.end(),
                          [](const TextFault& a, const TextFault& b) { return a.line < b.line; });
-        for (const TextFault& fault : faults)
+        for (TextFault& fault : faults) {
             applied.faults.push_back(FaultLine(named.name, fault));
+            applied.faultsAt.push_back(
+                {k, text.numberLine != 0 ? std::optional<std::size_t>(text.number) : std::nullopt, std::move(fault)});
+        }
     }
     return applied;
 }

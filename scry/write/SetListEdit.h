@@ -2,6 +2,7 @@
 // the slot its line names, with the line's edits, and every bit that no edit touches kept.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,14 @@ struct NamedText {
     std::string text;
 };
 
+// A fault or a warning of one of the texts, as data: which text, the set list it gives (where its
+// setlist line was taken), and the fault with its line and its place in the set list.
+struct AppliedFault {
+    std::size_t text;   // its index among the texts
+    std::optional<std::size_t> setList;
+    TextFault fault;
+};
+
 // What applying the texts makes of a file.
 struct Applied {
     NewFile made;                        // the new file, made of source, which must outlive it
@@ -24,6 +33,8 @@ struct Applied {
     std::vector<std::string> faults;     // "TEXT:line: reason"; when any, bytes are not to be written
     std::vector<std::string> warnings;   // "TEXT:line: ...": written as asked, and worth a word
     std::vector<ByteRange> edited;       // the set-list records the texts write
+    std::vector<AppliedFault> faultsAt;     // faults as data, index for index
+    std::vector<AppliedFault> warningsAt;   // warnings as data, index for index
 };
 
 // The file's bytes (source, modelled as file, which reads whole) with the set list of every

@@ -2,6 +2,8 @@
 // files in as bytes, new files out as bytes, no path anywhere.
 #include <cstring>
 #include <functional>
+#include <sstream>
+#include <vector>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -162,6 +164,63 @@ TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
     ASSERT_EQ(faulty.faults.size(), 1u);
     EXPECT_NE(faulty.faults[0].find("friday.txt:"), std::string::npos);
     EXPECT_FALSE(faulty.made.has_value());
+}
+
+// The text of set list 0 with the words of the "Ballad" slot line (the second slot) changed:
+// words[k] = value, the words counted from its quoted name (0) by blanks.
+std::string BalladWith(const scry::FileModel& model, const std::string& bytes,
+                       std::initializer_list<std::pair<std::size_t, const char*>> changes)
+{
+    return EditedText(model, bytes, [&](std::string& text) {
+        const std::size_t from = text.find("\"Ballad\"");
+        ASSERT_NE(from, std::string::npos);
+        const std::size_t end = text.find('\n', from);
+        std::vector<std::string> words;
+        std::istringstream in(text.substr(from, end - from));
+        for (std::string word; in >> word;)
+            words.push_back(word);
+        for (const auto& [k, value] : changes)
+            words.at(k) = value;
+        std::string line;
+        for (const std::string& word : words)
+            line += (line.empty() ? "" : " ") + word;
+        text.replace(from, end - from, line);
+    });
+}
+
+TEST(OperationsOnBytes, ApplyFaultsSayTheirSlotAndSetting)
+{
+    const std::string bytes = FileBytes(7);
+    const scry::FileModel model = Loaded("mine.PCG", bytes);
+    const auto faultOf = [&](std::initializer_list<std::pair<std::size_t, const char*>> changes) {
+        const scry::ops::ApplyOutcome applied = scry::ops::Apply(
+            {"mine.PCG", bytes}, model, {{"a.txt", "unused\n"}, {"b.txt", BalladWith(model, bytes, changes)}}, false);
+        EXPECT_FALSE(applied.made.has_value());
+        EXPECT_EQ(applied.faultsAt.size(), applied.faults.size());
+        // The first text has no setlist line: its fault is the text's as a whole.
+        EXPECT_FALSE(applied.faultsAt.empty() || applied.faultsAt.front().setList.has_value());
+        return applied.faultsAt.empty() ? scry::AppliedFault{} : applied.faultsAt.back();
+    };
+    // A volume out of range, read from the text.
+    const scry::AppliedFault volume = faultOf({{4, "300"}});
+    EXPECT_EQ(volume.text, 1u);
+    EXPECT_EQ(volume.setList, std::optional<std::size_t>(0));
+    EXPECT_EQ(volume.fault.place.slot, std::optional<std::size_t>(1));
+    EXPECT_EQ(volume.fault.place.part, scry::LinePart::Setting);
+    EXPECT_EQ(volume.fault.place.field, SlotField::Volume);
+    // What it plays, unknown.
+    const scry::AppliedFault plays = faultOf({{2, "I-Z999"}});
+    EXPECT_EQ(plays.fault.place.slot, std::optional<std::size_t>(1));
+    EXPECT_EQ(plays.fault.place.part, scry::LinePart::Plays);
+    // Bytes from an unused slot: found as the set list is written.
+    const scry::AppliedFault from = faultOf({{10, "000/120"}});
+    EXPECT_EQ(from.fault.place.slot, std::optional<std::size_t>(1));
+    EXPECT_EQ(from.fault.place.part, scry::LinePart::From);
+    // Settings the slot's bytes cannot hold together.
+    const scry::AppliedFault together = faultOf({{7, "2"}, {8, "9"}});
+    EXPECT_EQ(together.fault.place.slot, std::optional<std::size_t>(1));
+    EXPECT_EQ(together.fault.place.part, scry::LinePart::Setting);
+    EXPECT_EQ(together.fault.place.field, SlotField::Transpose);
 }
 
 }   // namespace
