@@ -14,6 +14,7 @@
 
 #include "model/Copy.h"
 #include "model/Follow.h"
+#include "ops/Operations.h"
 #include "text/CarryText.h"
 #include "write/Carry.h"
 #include "write/Written.h"
@@ -120,6 +121,30 @@ scry::CopyAsk AskOf(const std::uint8_t* p, std::size_t size)
     return ask;
 }
 
+// The model an operation read of its new file through the pieces over its source is the model of
+// the same bytes read whole: every chunk, bank, record, set list and slot, and every problem.
+void SameModel(const char* what, const scry::FileModel& pieced, const scry::FileModel& whole)
+{
+    bool same = pieced.size == whole.size && pieced.chunks.size() == whole.chunks.size() &&
+                pieced.banks.size() == whole.banks.size() && pieced.problems.size() == whole.problems.size();
+    for (std::size_t c = 0; same && c < pieced.chunks.size(); ++c)
+        same = pieced.chunks[c].fingerprint == whole.chunks[c].fingerprint &&
+               pieced.chunks[c].frame == whole.chunks[c].frame;
+    for (std::size_t b = 0; same && b < pieced.banks.size(); ++b) {
+        const scry::Bank& p = pieced.banks[b];
+        const scry::Bank& w = whole.banks[b];
+        same = p.records.size() == w.records.size() && p.setLists.size() == w.setLists.size();
+        for (std::size_t r = 0; same && r < p.records.size(); ++r)
+            same = p.records[r].fingerprint == w.records[r].fingerprint && p.records[r].name == w.records[r].name;
+        for (std::size_t l = 0; same && l < p.setLists.size(); ++l)
+            for (std::size_t j = 0; same && j < p.setLists[l].slots.size(); ++j)
+                same = p.setLists[l].slots[j].fingerprint == w.setLists[l].slots[j].fingerprint &&
+                       p.setLists[l].slots[j].resolution == w.setLists[l].slots[j].resolution;
+    }
+    if (!same)
+        Fail(std::string(what) + ": the model read through the pieces is not that of the bytes read whole");
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -129,7 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::string made;   // each new file made whole here, its memory kept from input to input
     const File& src = Files()[data[0] & 3];
     const File& dest = Files()[(data[0] >> 2) & 3];
-    const scry::CopyPlan plan = scry::PlanCopy(src.model, dest.model, AskOf(data, size));
+    const scry::CopyAsk ask = AskOf(data, size);
+    const scry::CopyPlan plan = scry::PlanCopy(src.model, dest.model, ask);
     std::string said;
     for (const scry::CopyRefusal& refusal : plan.refusals)
         for (const std::string& line : scry::RefusalLines(src.model, dest.model, refusal))
@@ -143,9 +169,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             scry::ChangedOutside(made, dest.bytes, copied.changed) + scry::ChangedOutside(copied.made, copied.changed);
         if (!outside.empty())
             Fail("copy: " + outside);
-        const std::string wrong = scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", made), src.model, plan);
+        const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);
+        const std::string wrong = scry::WrongInCopied(read, src.model, plan);
         if (!wrong.empty())
             Fail("copy: " + wrong);
+        // The operation on bytes makes the same file, verified in memory, and says so.
+        const scry::ops::CopyOutcome outcome =
+            scry::ops::Copy({"src", src.bytes}, src.model, {"dest", dest.bytes}, dest.model, ask, true);
+        if (outcome.verdict || !outcome.made || scry::ops::BytesOf(*outcome.made) != made)
+            Fail("copy: the operation on bytes does not make the file its plan makes");
+        SameModel("copy", outcome.made->model, read);
     }
     if ((data[0] & 0x40) != 0) {
         // DEST as a reorganised SRC: its slots follow SRC's sounds.
@@ -158,9 +191,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     scry::ChangedOutside(followed.made, followed.changed);
         if (!outside.empty())
             Fail("follow: " + outside);
-        const std::string wrong = scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", made), src.model, steps);
+        const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);
+        const std::string wrong = scry::WrongInFollowed(read, src.model, steps);
         if (!wrong.empty())
             Fail("follow: " + wrong);
+        const scry::ops::FollowOutcome outcome = scry::ops::Follow(src.model, {"dest", dest.bytes}, dest.model, true);
+        if (outcome.verdict || !outcome.made || scry::ops::BytesOf(*outcome.made) != made)
+            Fail("follow: the operation on bytes does not make the file its plan makes");
+        SameModel("follow", outcome.made->model, read);
     }
     return 0;
 }
