@@ -104,6 +104,21 @@ void OneFile(CLI::App& command, std::string& file, const char* what)
     command.add_option("FILE", file, what)->required()->type_name("FILE");
 }
 
+// The two files of a command that compares or carries between them ("OLD NEW", "SRC DEST").
+void TwoFiles(CLI::App& command, std::vector<std::string>& files, const char* names, const char* what)
+{
+    command.add_option(names, files, what)->required()->expected(2)->type_name("FILE");
+}
+
+constexpr const char* NewPcgFile =
+    "The new PCG file: never an input or another PCG file, an existing file only with --force";
+
+// -o of a command that writes a new PCG file.
+CLI::Option* NewPcgOutput(CLI::App& command, OutputOptions& options, const char* what = NewPcgFile)
+{
+    return command.add_option("-o,--output", options.output, what)->type_name("OUT");
+}
+
 void SetListNumber(CLI::App& command, int& setList)
 {
     command.add_option("N", setList, "The set list")->required()->check(CLI::Range(0, 127));
@@ -236,11 +251,7 @@ const CommandRow Commands[] = {
              command.add_option("TEXT", options.texts, "Texts of scry setlist, edited (- for standard input)")
                  ->required()
                  ->type_name("TEXT");
-             command
-                 .add_option("-o,--output", options.output,
-                             "The new PCG file: never an input or another PCG file, an existing file only with --force")
-                 ->type_name("OUT")
-                 ->required();
+             NewPcgOutput(command, options)->required();
              command.add_flag("--force", options.force, "Replace OUT where a file that is no PCG file stands there");
              command.add_flag("--ignore-fingerprint", options.ignoreFingerprint,
                               "Apply a text whose set list has changed in FILE since it was written");
@@ -252,14 +263,8 @@ const CommandRow Commands[] = {
      "gone)",
      With<FollowOptions>(
          [](CLI::App& command, FollowOptions& options) {
-             command.add_option("OLD NEW", options.files, "The file as it was, and after its banks were reorganised")
-                 ->required()
-                 ->expected(2)
-                 ->type_name("FILE");
-             command
-                 .add_option("-o,--output", options.output,
-                             "The new PCG file: never an input or another PCG file, an existing file only with --force")
-                 ->type_name("OUT");
+             TwoFiles(command, options.files, "OLD NEW", "The file as it was, and after its banks were reorganised");
+             NewPcgOutput(command, options);
              command.add_flag("--dry-run", options.dryRun, "Say what would be retargeted, and write nothing");
              command.add_flag("--force", options.force, "Replace OUT where a file that is no PCG file stands there");
          },
@@ -269,15 +274,10 @@ const CommandRow Commands[] = {
     {"copy", "A copy of DEST with programs, combinations and set lists of SRC written in, every slot on its sound",
      With<CopyOptions>(
          [](CLI::App& command, CopyOptions& options) {
-             command.add_option("SRC DEST", options.files, "The file to copy from, and the one to copy into")
-                 ->required()
-                 ->expected(2)
-                 ->type_name("FILE");
-             command
-                 .add_option("-o,--output", options.output,
-                             "The new PCG file: never an input or another PCG file; an earlier one there is kept as "
-                             "a numbered backup with --force")
-                 ->type_name("OUT");
+             TwoFiles(command, options.files, "SRC DEST", "The file to copy from, and the one to copy into");
+             NewPcgOutput(command, options,
+                          "The new PCG file: never an input or another PCG file; an earlier one there is kept as a "
+                          "numbered backup with --force");
              command
                  .add_option("--prog", options.programs,
                              "Programs: I-A000..I-A015=U-G000, I-A003=U-B010, I-A=U-G; without =PLACE (I-A003, "
@@ -302,10 +302,7 @@ const CommandRow Commands[] = {
     {"diff", "Record by record differences of NEW against OLD (status 1: they differ)",
      With<DiffOptions>(
          [](CLI::App& command, DiffOptions& options) {
-             command.add_option("OLD NEW", options.files, "The earlier and the later PCG file")
-                 ->required()
-                 ->expected(2)
-                 ->type_name("FILE");
+             TwoFiles(command, options.files, "OLD NEW", "The earlier and the later PCG file");
              command.add_flag("--brief", options.brief, "Only say whether they differ");
              command.add_flag("--json", options.json, "Every difference as data, in one JSON document");
              Output(command, options, ToStandardOutput);
