@@ -14,6 +14,7 @@
 #include "model/Compare.h"
 #include "model/Match.h"
 #include "model/Uses.h"
+#include "ops/History.h"
 #include "text/DiffText.h"
 #include "text/LibraryText.h"
 #include "text/Text.h"
@@ -319,68 +320,6 @@ int RunDups(const DupsOptions& options, Console& console)
 
 namespace {
 
-// Whether a difference is about what history is asked to follow: a place (records there, slots
-// that play it) or a name (records, set lists and slots of that name, before or after).
-bool Follows(const Comparison& comparison, const Difference& difference, const Query& query)
-{
-    if (!query.places.empty()) {
-        if (difference.subject == Subject::Slot) {
-            const auto plays = [&](const Plays& p) {
-                return std::find(query.places.begin(), query.places.end(), p.target) != query.places.end();
-            };
-            return (difference.inNew && plays(NewPlays(comparison, difference))) ||
-                   (difference.inOld && plays(OldPlays(comparison, difference)));
-        }
-        if (difference.subject != Subject::Record)
-            return false;
-        FindQuery asked;
-        asked.places = query.places;
-        const auto at = [&](const FileModel& file, const Place& place) {
-            const Bank& bank = file.banks[place.bank];
-            for (const RecordPlace& p : RecordPlacesOf(asked))
-                if (p.kind == bank.kind && p.bankId == bank.bankId && p.number == place.number)
-                    return true;
-            return false;
-        };
-        return (difference.inNew && at(*comparison.after, difference.newAt)) ||
-               (difference.inOld && at(*comparison.before, difference.oldAt));
-    }
-    const auto named = [&](const auto* thing) { return thing != nullptr && NameHolds(thing->name, query.folded); };
-    switch (difference.subject) {
-    case Subject::Record: return named(OldRecord(comparison, difference)) || named(NewRecord(comparison, difference));
-    case Subject::SetList:
-        return named(OldSetList(comparison, difference)) || named(NewSetList(comparison, difference));
-    case Subject::Slot: return named(OldSlot(comparison, difference)) || named(NewSlot(comparison, difference));
-    default: return false;
-    }
-}
-
-// The records history follows in a bank that one version holds and the other does not: each
-// one line, after the bank's own, so that a record gone (or come) with its whole bank is said.
-std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference& difference, const Query& query)
-{
-    if (difference.subject != Subject::RecordBank || difference.inOld == difference.inNew)
-        return {};
-    const FileModel& file = difference.inOld ? *comparison.before : *comparison.after;
-    const Bank& bank = file.banks[(difference.inOld ? difference.oldAt : difference.newAt).bank];
-    FindQuery asked;
-    asked.places = query.places;
-    const std::vector<RecordPlace> places = query.places.empty() ? std::vector<RecordPlace>{} : RecordPlacesOf(asked);
-    std::string lines;
-    for (std::size_t n = 0; n < bank.records.size(); ++n) {
-        const Record& record = bank.records[n];
-        const bool followed = query.places.empty()
-                                  ? NameHolds(record.name, query.folded)
-                                  : std::any_of(places.begin(), places.end(), [&](const RecordPlace& p) {
-                                        return p.kind == bank.kind && p.bankId == bank.bankId && p.number == n;
-                                    });
-        if (followed)
-            lines += std::string(RecordKindOf(bank.kind)->word) + " " + RecordPlaceText(bank, n) + " " +
-                     Quoted(record.name) + (difference.inOld ? ": gone with its bank\n" : ": came with its bank\n");
-    }
-    return lines.empty() ? lines : DiffLine(comparison, difference) + "\n" + lines;
-}
-
 struct Version {
     std::optional<FileModel> model;
     std::string trouble;
@@ -419,8 +358,7 @@ int RunHistory(const HistoryOptions& options, Console& console)
     if (found.files.size() < 2 && status == Success)
         throw Trouble("history of what? two versions of a file at least");
     std::string text;
-    std::optional<FileModel> previous;
-    bool differ = false, foreign = false;
+    ops::History history(follow, options.all);
     InOrder<Version>(
         found.files.size(), WorkerCount(options.jobs, found.files.size()),
         [&](std::size_t i) {
@@ -446,47 +384,12 @@ int RunHistory(const HistoryOptions& options, Console& console)
                 SayError(console, DamagedText(version.model->name, version.model->problems));
                 status = Worst(status, Damaged);
             }
-            if (previous) {
-                // A file of another origin is said as such, not compared as a version: the next
-                // one is compared with the version before it.
-                const Likeness likeness = LikenessOf(*previous, *version.model);
-                if (!likeness.Versions()) {
-                    text += "== " + LineText(version.model->name) + " (after " + LineText(previous->name) +
-                            ")\nnot versions of one file: " + std::to_string(likeness.Percent()) +
-                            "% of their programs, combinations and set lists are the same at the same place "
-                            "(scry diff compares them all the same)" +
-                            (i + 1 < found.files.size() ? "; the next is compared with " + LineText(previous->name)
-                                                        : std::string()) +
-                            "\n";
-                    foreign = true;
-                    return;
-                }
-                const Comparison comparison = Compare(*previous, *version.model);
-                std::string block;
-                if (!follow) {
-                    block = HistoryText(comparison, options.all);
-                    differ = differ || !comparison.differences.empty();
-                    if (block.empty())
-                        block = "no differences\n";
-                } else {
-                    for (const Difference& difference : comparison.differences) {
-                        if (Follows(comparison, difference, *follow))
-                            block += DiffLine(comparison, difference) + "\n";
-                        else
-                            block += RecordsOfBankFollowed(comparison, difference, *follow);
-                    }
-                    differ = differ || !block.empty();
-                }
-                if (!block.empty())
-                    text +=
-                        "== " + LineText(version.model->name) + " (after " + LineText(previous->name) + ")\n" + block;
-            }
-            previous = std::move(version.model);
+            text += history.Next(std::move(*version.model), i + 1 < found.files.size());
         },
         [] {});
     RefuseInputAsOutput(session.Output(), found.files);
     session.Deliver(text);
-    return session.StatusWith(Worst(status, differ || foreign ? Differ : Success));
+    return session.StatusWith(Worst(status, history.Differs() ? Differ : Success));
 }
 
 }   // namespace scry

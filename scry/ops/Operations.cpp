@@ -47,6 +47,7 @@ MadeVerdict Verify(const FileBytes& source, NewFile file, std::vector<ByteRange>
 Loaded Load(const FileBytes& file)
 {
     Loaded loaded;
+    loaded.name = file.name;
     const Stream memory(OpenMemoryInput(file.bytes.data(), file.bytes.size(), file.name), &CloseInput);
     try {
         loaded.model = ReadModel(*memory, file.name);

@@ -31,6 +31,7 @@ struct FileBytes {
 // A file's bytes read (never through its stream): its model, or why it is no PCG file that can be read (refusal, and
 // the reader's words in detail where it gave any).
 struct Loaded {
+    std::string name;   // as the file was given
     std::optional<FileModel> model;
     Refusal refusal = Refusal::Empty;
     std::string detail;

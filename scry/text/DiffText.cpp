@@ -245,7 +245,7 @@ std::string HistoryText(const Comparison& comparison, bool all)
         std::size_t sounds = 0;    // records that hold another sound, moved or copied ones too
         std::size_t changed = 0;   // of those, at the same place
         std::size_t renamed = 0;
-        std::size_t other = 0;     // moved, copied or added there, or other bytes
+        std::size_t other = 0;   // moved, copied or added there, or other bytes
         bool said = false;
     };
     std::map<std::size_t, Tally> banks;
@@ -263,9 +263,8 @@ std::string HistoryText(const Comparison& comparison, bool all)
     }
     std::string text;
     for (const Difference& difference : comparison.differences) {
-        const auto bank = difference.subject == Subject::Record && difference.inNew
-                              ? banks.find(difference.newAt.bank)
-                              : banks.end();
+        const auto bank =
+            difference.subject == Subject::Record && difference.inNew ? banks.find(difference.newAt.bank) : banks.end();
         if (bank == banks.end() || 2 * bank->second.sounds < RecordsPerBank) {
             text += DiffLine(comparison, difference) + "\n";
             continue;
@@ -285,6 +284,25 @@ std::string HistoryText(const Comparison& comparison, bool all)
     if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
         text += DiffSummary(comparison) + "\n";
     return text;
+}
+
+std::string VersionHeading(const std::string& name, const std::string& previous)
+{
+    return "== " + LineText(name) + " (after " + LineText(previous) + ")\n";
+}
+
+std::string NotVersionsText(const std::string& name, const std::string& previous, unsigned percent, bool more)
+{
+    return VersionHeading(name, previous) + "not versions of one file: " + std::to_string(percent) +
+           "% of their programs, combinations and set lists are the same at the same place (scry diff compares them "
+           "all the same)" +
+           (more ? "; the next is compared with " + LineText(previous) : std::string()) + "\n";
+}
+
+std::string RecordWithItsBankLine(const Bank& bank, std::size_t number, bool gone)
+{
+    return std::string(RecordKindOf(bank.kind)->word) + " " + RecordPlaceText(bank, number) + " " +
+           Quoted(bank.records[number].name) + (gone ? ": gone with its bank" : ": came with its bank");
 }
 
 }   // namespace scry

@@ -21,5 +21,12 @@ std::string DiffText(const Comparison& comparison);
 // "PROGRAM BANK U-A: 126 of its 128 programs hold another sound, 2 renamed (--all: a line each)";
 // all: DiffText.
 std::string HistoryText(const Comparison& comparison, bool all);
+// history's heading of a version: "== NAME (after PREVIOUS)", its line end with it.
+std::string VersionHeading(const std::string& name, const std::string& previous);
+// history's word on a version of another origin, with the share of places alike (percent); more:
+// versions follow, compared with previous.
+std::string NotVersionsText(const std::string& name, const std::string& previous, unsigned percent, bool more);
+// A record that went or came with its whole bank (gone: it went): "PROGRAM I-A012 "Name": gone with its bank".
+std::string RecordWithItsBankLine(const Bank& bank, std::size_t number, bool gone);
 
 }   // namespace scry

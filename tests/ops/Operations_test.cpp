@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "PcgWriter.h"
+#include "model/Match.h"
 #include "model/SetLists.h"
+#include "ops/History.h"
+#include "ops/Library.h"
 #include "ops/Operations.h"
 #include "text/SetListText.h"
 
@@ -24,12 +27,15 @@ using pcgw::Records;
 constexpr std::size_t ProgramSize = pcgw::ProgramSize;
 constexpr std::size_t SetListSize = pcgw::SetListSize;
 
-// A file of one set list ("Friday": slot 0 plays Prog I-A003, slot 1 Prog I-A004) and program
-// bank I-A, each program named and with a sound of its own; the places named in `zeroed` hold
-// nothing. seed tells two files' sounds apart.
+// A file of one set list with slots ("Friday": slot 0 plays Prog I-A003, slot 1 Prog I-A004), the
+// others empty and named after seed, and program bank I-A, each program named and with a sound of
+// its own ("Prog SEED-N"; I-A005 is "Bought Strings" in a file of seed 9); the places named in
+// `zeroed` hold nothing. seed tells two files' sounds and set lists apart.
 std::string FileBytes(std::uint32_t seed, std::initializer_list<std::size_t> zeroed = {})
 {
     std::string setLists = Records(SetListSize);
+    for (std::size_t i = 1; i < BankRecords; ++i)
+        pcgw::SetName(setLists, i * SetListSize, "Set " + std::to_string(seed) + "-" + std::to_string(i));
     pcgw::SetName(setLists, 0, "Friday");
     pcgw::SetSlot(setLists, 0, 0, "Opening", pcgw::PackSlot(0, 2, 1, 0, 3, 5, 3, 127, 0));
     pcgw::SetSlot(setLists, 0, 1, "Ballad", pcgw::PackSlot(0, 4, 0, 0, 4, 6, 0, 100, 0));
@@ -37,6 +43,8 @@ std::string FileBytes(std::uint32_t seed, std::initializer_list<std::size_t> zer
     pcgw::FillRecords(programs, ProgramSize, seed);
     for (std::size_t i = 0; i < BankRecords; ++i)
         pcgw::SetRecordName(programs, ProgramSize, i, "Prog " + std::to_string(seed) + "-" + std::to_string(i));
+    if (seed == 9)
+        pcgw::SetRecordName(programs, ProgramSize, 5, "Bought Strings");
     for (std::size_t i : zeroed)
         programs.replace(i * ProgramSize, ProgramSize, std::string(ProgramSize, '\0'));
     return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, SetListSize, setLists)) +
@@ -221,6 +229,70 @@ TEST(OperationsOnBytes, ApplyFaultsSayTheirSlotAndSetting)
     EXPECT_EQ(together.fault.place.slot, std::optional<std::size_t>(1));
     EXPECT_EQ(together.fault.place.part, scry::LinePart::Setting);
     EXPECT_EQ(together.fault.place.field, SlotField::Transpose);
+}
+
+// The demo's way of making versions: the first file, then the same with SRC's I-A005 in I-A020.
+struct Versions {
+    std::string first = FileBytes(7, {20});
+    std::string band = FileBytes(9);
+    std::string second;
+    Versions()
+    {
+        const scry::FileModel firstModel = Loaded("v1.PCG", first), bandModel = Loaded("band.PCG", band);
+        const scry::ops::CopyOutcome copied =
+            scry::ops::Copy({"band.PCG", band}, bandModel, {"v1.PCG", first}, firstModel, ProgramInto(5, 20), true);
+        EXPECT_TRUE(copied.made.has_value());
+        second = copied.made ? scry::ops::BytesOf(*copied.made) : first;
+    }
+};
+
+TEST(OperationsOnBytes, HistoryComparesEachVersionWithTheOneBeforeAndSaysAFileOfAnotherOrigin)
+{
+    const Versions v;
+    scry::ops::History history(std::nullopt, false);
+    EXPECT_EQ(history.Next(Loaded("v1.PCG", v.first), true), "");
+    // The band mate's file shares no place with it: said, and the next compared with v1.
+    const std::string foreign = history.Next(Loaded("band.PCG", v.band), true);
+    EXPECT_EQ(foreign.rfind("== band.PCG (after v1.PCG)\nnot versions of one file: ", 0), 0u) << foreign;
+    EXPECT_NE(foreign.find("; the next is compared with v1.PCG\n"), std::string::npos) << foreign;
+    const std::string second = history.Next(Loaded("v2.PCG", v.second), false);
+    EXPECT_EQ(second.rfind("== v2.PCG (after v1.PCG)\n", 0), 0u) << second;
+    EXPECT_NE(second.find("I-A020"), std::string::npos) << second;
+    EXPECT_TRUE(history.Differs());
+    // Two versions alike: nothing differs.
+    scry::ops::History same(std::nullopt, false);
+    same.Next(Loaded("v1.PCG", v.first), true);
+    EXPECT_EQ(same.Next(Loaded("copy.PCG", v.first), false), "== copy.PCG (after v1.PCG)\nno differences\n");
+    EXPECT_FALSE(same.Differs());
+}
+
+TEST(OperationsOnBytes, FindAndDupsOverFilesInMemory)
+{
+    const Versions v;
+    const std::vector<scry::ops::Loaded> files = {scry::ops::Load({"v2.PCG", v.second}),
+                                                  scry::ops::Load({"band.PCG", v.band}),
+                                                  scry::ops::Load({"notes.txt", "no PCG file"})};
+    scry::FindQuery query;
+    ASSERT_TRUE(scry::FoldedLatin1("bought strings", query.folded));
+    query.text = "bought strings";
+    const scry::ops::FindOutcome found = scry::ops::Find(files, query);
+    ASSERT_EQ(found.entries.size(), 3u);
+    EXPECT_EQ(found.entries[2].state, scry::LibraryEntry::State::Unreadable);
+    // "Bought Strings" is the band mate's I-A005 and, copied, v2's I-A020.
+    ASSERT_EQ(found.hits[0].records.size(), 1u);
+    EXPECT_EQ(found.hits[0].records[0].number, 20u);
+    ASSERT_EQ(found.hits[1].records.size(), 1u);
+    EXPECT_EQ(found.hits[1].records[0].number, 5u);
+    EXPECT_TRUE(found.hits[2].Empty());
+    // Its sound, the one in two files.
+    const scry::ops::DupsOutcome dups = scry::ops::Dups(files, true);
+    ASSERT_EQ(dups.duplicates.sounds.size(), 1u);
+    const scry::SoundGroup& group = dups.duplicates.sounds[0];
+    EXPECT_EQ(group.files, 2u);
+    ASSERT_EQ(group.places.size(), 2u);
+    EXPECT_EQ(group.places[0].file, 0u);
+    EXPECT_EQ(group.places[0].Record().name, "Bought Strings");
+    EXPECT_EQ(group.places[1].file, 1u);
 }
 
 }   // namespace
