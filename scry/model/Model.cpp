@@ -454,7 +454,7 @@ FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFing
     return model;
 }
 
-FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes)
+FileModel ReadModelOfBytes(const std::string& name, std::string_view bytes)
 {
     std::unique_ptr<InputStream, decltype(&CloseInput)> stream(OpenMemoryInput(bytes.data(), bytes.size(), name),
                                                                &CloseInput);

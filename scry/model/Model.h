@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Korg_Kronos_Defs/Korg_Kronos_Defs.h"
@@ -157,7 +158,7 @@ struct Unreadable : std::runtime_error {
 // (0), a pass over the file saved where only records, set lists and slots are wanted.
 FileModel ReadModel(InputStream& stream, const std::string& name, bool chunkFingerprints = true);
 // The same, of bytes in memory.
-FileModel ReadModelOfBytes(const std::string& name, const std::string& bytes);
+FileModel ReadModelOfBytes(const std::string& name, std::string_view bytes);
 
 // "Triton" or "Kronos".
 const char* FormatName(std::uint8_t formatCode);

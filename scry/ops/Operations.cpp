@@ -48,9 +48,8 @@ Loaded Load(const FileBytes& file)
 {
     Loaded loaded;
     loaded.name = file.name;
-    const Stream memory(OpenMemoryInput(file.bytes.data(), file.bytes.size(), file.name), &CloseInput);
     try {
-        loaded.model = ReadModel(*memory, file.name);
+        loaded.model = ReadModelOfBytes(file.name, file.bytes);
     } catch (const Unreadable& unreadable) {
         loaded.refusal = unreadable.refusal;
         loaded.detail = unreadable.what();
@@ -95,9 +94,8 @@ ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vec
                          std::nullopt,
                          {}};
     if (outcome.faults.empty()) {
-        NewFile made = applied.made;
         outcome.verdict = Verify(
-            file, std::move(made), applied.edited,
+            file, std::move(applied.made), std::move(applied.edited),
             [&](const FileModel& written) { return WrongInWritten(written, applied); }, outcome.made);
     }
     outcome.lists = std::move(applied.lists);
