@@ -103,7 +103,7 @@ std::string EncodeFile(const FileSummary& summary, std::string_view key, const s
     w.U32(summary.problems.size());
     for (const Problem& p : summary.problems) {
         w.U8(static_cast<std::uint8_t>(p.kind));
-        w.Text(p.id);
+        w.Text(IdText(p.id));
         w.Text(p.bankName);
         w.U64(static_cast<std::uint64_t>(p.offset));
         w.U64(p.announced);
@@ -141,10 +141,13 @@ StoredFile DecodeFile(std::string_view blob, std::string_view key)
     for (std::uint32_t n = problemsCount; n > 0; --n) {
         Problem p;
         p.kind = r.Of(LastProblemKind);
-        p.id = r.Text();
+        const std::string id = r.Text();
         p.bankName = r.Text();
-        if (p.id.size() > sizeof(ChunkId) || p.bankName.size() > MostBankName)
+        // An id is written up to its first zero byte: one with a zero inside it was never written.
+        if (id.size() > sizeof(ChunkId) || id.find('\0') != std::string::npos || p.bankName.size() > MostBankName)
             throw DamagedSummary("a problem's chunk id or bank name longer than any");
+        p.id = 0;
+        std::memcpy(&p.id, id.data(), id.size());
         p.offset = static_cast<std::int64_t>(r.U64());
         p.announced = r.U64();
         p.present = static_cast<std::int64_t>(r.U64());

@@ -493,13 +493,13 @@ void DiffRecords(Sides& sides)
 
 // ---- Chunks
 
-using ChunkKey = std::pair<std::string, std::size_t>;   // id ("" for zero padding), occurrence
+using ChunkKey = std::pair<ChunkId, std::size_t>;   // id (0 for zero padding), occurrence
 
 // Each chunk's key, in file order.
 std::vector<ChunkKey> ChunkKeys(const FileModel& file)
 {
     std::vector<ChunkKey> keys;
-    std::map<std::string, std::size_t> seen;
+    std::map<ChunkId, std::size_t> seen;
     for (const Chunk& chunk : file.chunks)
         keys.emplace_back(chunk.id, seen[chunk.id]++);
     return keys;

@@ -179,7 +179,7 @@ void ChunkSeen(void* context, const ChunkMet& met)
             padding.size = static_cast<std::uint64_t>(std::min(end, model.size) - padding.offset);
             return;
         }
-        model.chunks.push_back({"", met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0,
+        model.chunks.push_back({0, met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0,
                                 0, false, false, true});
         building.inPadding = true;
         return;
@@ -187,7 +187,7 @@ void ChunkSeen(void* context, const ChunkMet& met)
     EndPadding(building);
     const std::int64_t data = met.offset + static_cast<std::int64_t>(sizeof(ChunkHeader));
     // Its fingerprints come at the end of the walk, from those of the banks it holds and its other bytes.
-    Chunk chunk{IdText(met.id), met.offset, met.size, 0, 0, false, met.cut, false};
+    Chunk chunk{IdOf(met.id), met.offset, met.size, 0, 0, false, met.cut, false};
     if (chunk.cut)
         model.problems.push_back({ProblemKind::ChunkCut, chunk.id, {}, chunk.offset, chunk.size, model.size - data});
     model.chunks.push_back(std::move(chunk));
@@ -202,7 +202,7 @@ void CheckBankChunkSize(FileModel& model, const BankMet& met)
     const std::int64_t at = met.offset - bankHeader - static_cast<std::int64_t>(sizeof(ChunkHeader));
     const std::uint64_t meant = sizeof(BankHeader) + std::uint64_t{met.size};
     if (met.chunkSize != meant)
-        model.problems.push_back({ProblemKind::BankChunkSizeLies, IdText(met.id), met.bankName, at, met.chunkSize,
+        model.problems.push_back({ProblemKind::BankChunkSizeLies, met.id, met.bankName, at, met.chunkSize,
                                   static_cast<std::int64_t>(std::min<std::uint64_t>(meant, std::numeric_limits<std::int64_t>::max()))});
     if (model.chunks.empty() || model.chunks.back().padding)
         return;
@@ -211,7 +211,7 @@ void CheckBankChunkSize(FileModel& model, const BankMet& met)
         parent.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)) + static_cast<std::int64_t>(parent.size);
     const std::int64_t end = met.offset + static_cast<std::int64_t>(met.size);
     if (end > parentEnd)
-        model.problems.push_back({ProblemKind::BankPastParent, IdText(met.id), met.bankName, at,
+        model.problems.push_back({ProblemKind::BankPastParent, met.id, met.bankName, at,
                                   static_cast<std::uint64_t>(parentEnd), end});
 }
 
@@ -228,7 +228,7 @@ void BankSeen(void* context, const BankMet& met)
     HeldRun& run = building.bankRuns.back();
     const std::size_t recordSize = met.kind == Kind::SLS1 ? SetListSize : BankChunkOf(met.id)->recordSize;
     if (met.FirstPart() && (met.numProgs != RecordsPerBank || met.objSize != recordSize))
-        model.problems.push_back({ProblemKind::BankHeaderLies, IdText(met.id), met.bankName, met.offset, met.numProgs,
+        model.problems.push_back({ProblemKind::BankHeaderLies, met.id, met.bankName, met.offset, met.numProgs,
                                   static_cast<std::int64_t>(met.objSize)});
     if (met.FirstPart())
         CheckBankChunkSize(model, met);
@@ -291,7 +291,7 @@ void BankNotLoaded(void* context, ChunkId id, const std::string& bankName)
     const BankChunkInfo* info = BankChunkOf(id);
     model.banks.push_back({id, info != nullptr ? info->kind : Kind::UNKN, 0, bankName, 0, 1, false, 0, 0, {}, {}});
     building.bankRuns.push_back({0, 0});
-    model.problems.push_back({ProblemKind::BankNotLoaded, IdText(id), bankName, 0, 0, 0});
+    model.problems.push_back({ProblemKind::BankNotLoaded, id, bankName, 0, 0, 0});
 }
 
 // Banks of one kind and bankId, numbered in file order.
@@ -463,16 +463,9 @@ FileModel ReadModelOfBytes(const std::string& name, std::string_view bytes)
 
 const char* FormatName(std::uint8_t formatCode) { return formatCode == TritonFormat ? "Triton" : "Kronos"; }
 
-ChunkId ChunkIdOf(const std::string& id)
+const char* ChunkHolds(ChunkId id)
 {
-    ChunkId value = 0;
-    std::memcpy(&value, id.data(), std::min<std::size_t>(id.size(), sizeof value));
-    return value;
-}
-
-const char* ChunkHolds(const std::string& id)
-{
-    const ChunkIdInfo* info = ChunkIdInfoOf(ChunkIdOf(id));
+    const ChunkIdInfo* info = ChunkIdInfoOf(id);
     return info != nullptr ? info->holds : "unknown";
 }
 

@@ -82,7 +82,7 @@ struct DataBank {
 };
 
 struct Chunk {
-    std::string id;   // raw bytes of the id, up to the first NUL; empty for zero padding
+    ChunkId id;   // its four bytes as they stand; 0 for zero padding
     std::int64_t offset;
     std::uint64_t size;   // data bytes as the header says; for zero padding, all bytes of the run
     std::uint32_t fingerprint;
@@ -113,7 +113,7 @@ inline constexpr ProblemKind LastProblemKind = ProblemKind::BankPastParent;
 
 struct Problem {
     ProblemKind kind;
-    std::string id;   // a chunk id's raw bytes
+    ChunkId id;
     std::string bankName;
     std::int64_t offset = 0;
     std::uint64_t announced = 0;
@@ -163,8 +163,7 @@ FileModel ReadModelOfBytes(const std::string& name, std::string_view bytes);
 // "Triton" or "Kronos".
 const char* FormatName(std::uint8_t formatCode);
 // The id value of an id text ("GLB1").
-ChunkId ChunkIdOf(const std::string& id);
 // What a chunk id holds, in words ("global settings"), or "unknown".
-const char* ChunkHolds(const std::string& id);
+const char* ChunkHolds(ChunkId id);
 
 }   // namespace scry

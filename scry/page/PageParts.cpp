@@ -368,7 +368,7 @@ void WriteChunks(Page& page)
         const Difference* difference = mark == page.marks.chunks.end() ? nullptr : mark->second;
         page.out += "<tr id=\"" + ChunkId(c) + "\"" +
                     (page.Comparing() && difference == nullptr ? " class=\"same\"" : "") + "><td>" +
-                    (chunk.padding ? std::string() : HtmlName(chunk.id)) + "</td><td>" +
+                    (chunk.padding ? std::string() : HtmlName(IdText(chunk.id))) + "</td><td>" +
                     (chunk.padding ? "zero padding" : ChunkHolds(chunk.id)) + "</td><td>" + Thousands(chunk.offset) +
                     "</td><td>" + Thousands(static_cast<std::int64_t>(chunk.size)) + "</td><td><code>" +
                     HexLong(chunk.fingerprint) + "</code></td><td>";

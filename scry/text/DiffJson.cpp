@@ -110,7 +110,7 @@ ordered_json SideJson(const Comparison& c, const Difference& d, bool old)
     }
     case Subject::Chunk: {
         const Chunk& chunk = file.chunks[at.chunk];
-        return {{"id", Utf8(chunk.id)},
+        return {{"id", Utf8(IdText(chunk.id))},
                 {"offset", chunk.offset},
                 {"size", chunk.size},
                 {"fingerprint", HexLong(chunk.fingerprint)},

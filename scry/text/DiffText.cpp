@@ -166,7 +166,7 @@ std::string ChunkLine(const Comparison& c, const Difference& d)
 {
     const Chunk& chunk = d.inNew ? c.after->chunks[d.newAt.chunk] : c.before->chunks[d.oldAt.chunk];
     const std::string head = chunk.padding ? "CHUNK (zero padding) at offset " + std::to_string(chunk.offset)
-                                           : "CHUNK " + LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+                                           : "CHUNK " + LineName(IdText(chunk.id)) + " (" + ChunkHolds(chunk.id) + ")";
     if (d.Has(Change::Unreadable) && (d.cause == Cause::CutShortInNew || d.cause == Cause::CutShortInOld))
         return head + (d.cause == Cause::CutShortInNew ? ": cut short in NEW" : ": cut short in OLD");
     if (!(d.inNew && d.inOld))

@@ -158,7 +158,7 @@ void AppendFile(std::string& out, const FileModel& file, bool all, const TextPar
     AppendKey(out, "chunks", depth);
     AppendArray(out, depth, part, [&](const auto& emit) {
         for (const Chunk& chunk : file.chunks)
-            emit({{"id", Utf8(chunk.id)},
+            emit({{"id", Utf8(IdText(chunk.id))},
                   {"holds", chunk.padding ? "zero padding" : ChunkHolds(chunk.id)},
                   {"offset", chunk.offset},
                   {"size", chunk.size},

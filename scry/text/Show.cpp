@@ -102,7 +102,7 @@ void WriteChunks(std::string& out, const FileModel& file)
     out += '\n';
     for (const Chunk& chunk : file.chunks) {
         out += "CHUNK ";
-        out += chunk.padding ? "(zero padding)" : LineName(chunk.id) + " (" + ChunkHolds(chunk.id) + ")";
+        out += chunk.padding ? "(zero padding)" : LineName(IdText(chunk.id)) + " (" + ChunkHolds(chunk.id) + ")";
         out += "  offset " + std::to_string(chunk.offset) + "  size " + std::to_string(chunk.size) + "  " +
                HexLong(chunk.fingerprint) + (chunk.cut ? "  CUT SHORT" : "") + "\n";
     }

@@ -205,20 +205,20 @@ std::string ProblemText(const Problem& problem)
 {
     switch (problem.kind) {
     case ProblemKind::ChunkCut:
-        return "the file ends inside chunk " + LineName(problem.id) + " at offset " + std::to_string(problem.offset) +
+        return "the file ends inside chunk " + LineName(IdText(problem.id)) + " at offset " + std::to_string(problem.offset) +
                " (" + std::to_string(problem.announced) + " bytes announced, " + std::to_string(problem.present) +
                " present)";
     case ProblemKind::SetListBankCut:
         return "the set-list bank ends after " + std::to_string(problem.present) + " of its " +
                std::to_string(problem.announced) + " bytes; what follows is not readable";
     case ProblemKind::BankNotLoaded:
-        return "bank " + LineName(problem.id) + " " + LineName(problem.bankName) +
+        return "bank " + LineName(IdText(problem.id)) + " " + LineName(problem.bankName) +
                " could not be loaded (its size does not match, or the file ends inside it); the reader stops there";
     case ProblemKind::ZeroPadding:
         return "zero padding from offset " + std::to_string(problem.offset) + ", " + std::to_string(problem.announced) +
                " bytes";
     case ProblemKind::BankHeaderLies:
-        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
                ": its header says " + std::to_string(problem.announced) + " records of " +
                std::to_string(problem.present) + " bytes, where the bank holds, and is listed as, " +
                std::to_string(RecordsPerBank) + " records of its kind's size";
@@ -229,12 +229,12 @@ std::string ProblemText(const Problem& problem)
         return std::to_string(problem.announced) + " bytes after the last chunk, from offset " +
                std::to_string(problem.offset) + ", that no chunk holds";
     case ProblemKind::BankChunkSizeLies:
-        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
                " at offset " + std::to_string(problem.offset) + ": its chunk header says " +
                std::to_string(problem.announced) + " bytes, where its bank header and records take " +
                std::to_string(problem.present);
     case ProblemKind::BankPastParent:
-        return "bank " + LineName(problem.id) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
+        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
                " at offset " + std::to_string(problem.offset) + " runs to byte " + std::to_string(problem.present) +
                ", past byte " + std::to_string(problem.announced) + " where the chunk that holds it ends";
     case ProblemKind::FileCutShort:

@@ -95,7 +95,7 @@ TEST_F(ScryModel, AgreesWithBankscrysListingsOnTheDemo)
     // The chunks bankscry passes over are in the model too, in file order.
     std::vector<std::string> ids;
     for (const scry::Chunk& chunk : model.chunks)
-        ids.push_back(chunk.id);
+        ids.push_back(IdText(chunk.id));
     EXPECT_EQ(ids, (std::vector<std::string>{"INI2", "DIV1", "SLS1", "PRG1", "CMB1", "DKT1", "WSQ1", "ARP1", "GLB1"}));
     EXPECT_EQ(model.tailSize, 0);
     EXPECT_EQ(model.head, demo.substr(0, 28));
@@ -270,11 +270,11 @@ TEST(ScryRead, ZeroPaddingIsOneEntry)
     const std::string padded = PcgFile(Chunk("GLB1", "g") + std::string(120000, '\0') + Chunk("DKT1", "k"));
     const scry::FileModel model = scry::ReadModelOfBytes("x", padded);
     ASSERT_EQ(model.chunks.size(), 3u);
-    EXPECT_EQ(model.chunks[0].id, "GLB1");
+    EXPECT_EQ(IdText(model.chunks[0].id), "GLB1");
     EXPECT_TRUE(model.chunks[1].padding);
     EXPECT_EQ(model.chunks[1].offset, 16 + 12 + 13);
     EXPECT_EQ(model.chunks[1].size, 120000u);
-    EXPECT_EQ(model.chunks[2].id, "DKT1");
+    EXPECT_EQ(IdText(model.chunks[2].id), "DKT1");
     EXPECT_EQ(ProblemTexts(model), Texts{"zero padding from offset 41, 120000 bytes"});
     // The same padding gives the same fingerprint; other bytes around it do not change it.
     const scry::FileModel again = scry::ReadModelOfBytes("y", PcgFile(Chunk("ARP1", "a") + std::string(120000, '\0')));
