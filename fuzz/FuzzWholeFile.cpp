@@ -239,7 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const scry::Comparison comparison = scry::Compare(model, changed);
         out += scry::DiffText(comparison) + scry::DiffJson(comparison) + scry::HtmlComparison(comparison);
         // The set-list text of a set list, applied unedited: the same file.
-        const scry::SetListAt at = scry::SetListOf(model, data[0] % 8u);
+        const scry::SetListView at = scry::SetListOf(model, data[0] % 8u);
         if (!model.Damaged() && at.list != nullptr) {
             const std::string list = bytes.substr(static_cast<std::size_t>(at.Offset()), pcgw::SetListSize);
             const std::string text = scry::SetListTextOf(model, at, scry::SetListFingerprint(list));

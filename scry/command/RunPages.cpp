@@ -71,7 +71,7 @@ int SetListPage(const SetListOptions& options, Console& console, const char* suf
     });
     Session session(console, {options.file}, output, OutputKind::Page, options.force);
     const FileModel file = session.Read(0);
-    const SetListAt at = session.SetListOf(file, number);
+    const SetListView at = session.SetListOf(file, number);
     const int empty = session.SayIfEmpty(file, at);   // the page is written all the same
     return Worst(WritePage(session, console, [&](const TextPart&) { return make(file, at); }), empty);
 }
@@ -84,7 +84,7 @@ int RunGig(const GigOptions& options, Console& console)
     FileIdentity identity;
     const std::string changed =
         options.file != "-" && IdentifyFile(options.file, identity) ? LocalDateOf(identity.modified) : std::string();
-    return SetListPage(options, console, "_gig_", [&](const FileModel& file, const SetListAt& at) {
+    return SetListPage(options, console, "_gig_", [&](const FileModel& file, const SetListView& at) {
         const GigPrint print = GigPrintOf(file, at, options.compact);
         if (print.pages > 1)
             SayError(console, "warning: set list " + Pad3(static_cast<unsigned>(at.number)) + " has " +
@@ -98,7 +98,7 @@ int RunGig(const GigOptions& options, Console& console)
 int RunStage(const SetListOptions& options, Console& console)
 {
     return SetListPage(options, console, "_stage_",
-                       [](const FileModel& file, const SetListAt& at) { return StagePage(file, at); });
+                       [](const FileModel& file, const SetListView& at) { return StagePage(file, at); });
 }
 
 }   // namespace scry

@@ -14,7 +14,7 @@ int RunSetList(const SetListOptions& options, Console& console)
 {
     Session session(console, {options.file}, options.output, OutputKind::SetListText, options.force);
     const FileModel file = session.Read(0);
-    const SetListAt at = session.SetListOf(file, static_cast<std::size_t>(options.setList));
+    const SetListView at = session.SetListOf(file, static_cast<std::size_t>(options.setList));
     const std::string bytes = session.BytesOf(0, at.Offset(), SetListSize);
     session.Deliver(SetListTextOf(file, at, SetListFingerprint(bytes)));
     return session.StatusWith(Success);

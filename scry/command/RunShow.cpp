@@ -14,7 +14,7 @@ int RunShow(const ShowOptions& options, Console& console)
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
         // Set list N of every file is found before anything is handed on.
-        std::vector<SetListAt> lists;
+        std::vector<SetListView> lists;
         int empty = Success;
         if (options.setList >= 0) {
             for (const FileModel& model : models)

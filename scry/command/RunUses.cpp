@@ -56,11 +56,11 @@ int RunUses(const UsesOptions& options, Console& console)
     const Query query = QueryOf(options.what);
     const std::vector<SlotHit> hits = SlotsThatPlay(file, query);
     std::string out;
-    const SetListAt first = SetListOf(file, 0);
+    const SetListView first = SetListOf(file, 0);
     session.NoteSetListBanks(file);
     for (const SlotHit& hit : hits) {
         const SetList& list = first.bank->setLists[hit.setList];
-        out += SetListLabel(file, 0, hit.setList) + " " + Quoted(list.name) + "  SLOT " +
+        out += SetListLabel(file, {0, hit.setList}) + " " + Quoted(list.name) + "  SLOT " +
                Pad3(static_cast<unsigned>(hit.slot)) + " " + Quoted(list.slots[hit.slot].name) + "  " +
                PlaysText(hit.plays) + "\n";
     }

@@ -401,9 +401,9 @@ std::string Session::Text(std::size_t k)
     return *text.bytes;
 }
 
-SetListAt Session::SetListOf(const FileModel& file, std::size_t number)
+SetListView Session::SetListOf(const FileModel& file, std::size_t number)
 {
-    const SetListAt at = scry::SetListOf(file, number);
+    const SetListView at = scry::SetListOf(file, number);
     if (at.bank == nullptr)
         throw Trouble(SourceName(file.name) + " holds no set lists");
     if (at.list == nullptr || !at.list->readable)
@@ -422,7 +422,7 @@ void Session::NoteSetListBanks(const FileModel& file)
     }
 }
 
-int Session::SayIfEmpty(const FileModel& file, const SetListAt& at)
+int Session::SayIfEmpty(const FileModel& file, const SetListView& at)
 {
     if (at.list == nullptr || HasUsedSlot(*at.list))
         return Success;

@@ -84,12 +84,12 @@ public:
     // Set list N of a file as every command reads it, of its first set-list bank: says once on
     // standard error where the file holds another set-list bank, which is not read. Raises
     // Trouble where the file holds no set list N or it cannot be read whole.
-    SetListAt SetListOf(const FileModel& file, std::size_t number);
+    SetListView SetListOf(const FileModel& file, std::size_t number);
     // The same word alone, where the file holds more than one set-list bank.
     void NoteSetListBanks(const FileModel& file);
     // Says on standard error that set list at has no used slot, and which set lists have: Differ
     // then (the command's output is written all the same), else Success.
-    int SayIfEmpty(const FileModel& file, const SetListAt& at);
+    int SayIfEmpty(const FileModel& file, const SetListView& at);
     // The command's text, to standard output or to its -o file.
     void Deliver(std::string_view text);
     // Where the output goes: "" for standard output.

@@ -14,7 +14,7 @@ namespace {
 
 ChunkKind KindOfSlotType(SlotType type) { return type == SlotType::Combi ? Kind::CMB1 : Kind::PRG1; }
 
-auto RecordOrder(const LibraryRecord& record) { return std::make_tuple(record.bank, record.number); }
+auto RecordOrder(const LibraryRecord& record) { return std::make_tuple(record.bank, record.place.number); }
 
 template <class Place, class Key>
 void OrderPlaces(std::vector<Place>& places, Key key)
@@ -148,7 +148,7 @@ void OrderHits(FileHits& hits)
     std::sort(hits.setLists.begin(), hits.setLists.end(),
               [](const LibrarySetList& a, const LibrarySetList& b) { return a.number < b.number; });
     std::sort(hits.slots.begin(), hits.slots.end(), [](const LibrarySlot& a, const LibrarySlot& b) {
-        return std::make_tuple(a.setList, a.slot) < std::make_tuple(b.setList, b.slot);
+        return a.at < b.at;
     });
     std::sort(hits.records.begin(), hits.records.end(),
               [](const LibraryRecord& a, const LibraryRecord& b) { return RecordOrder(a) < RecordOrder(b); });

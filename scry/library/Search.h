@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "library/Summary.h"
+#include "model/Places.h"
 
 namespace scry {
 
@@ -31,12 +32,7 @@ struct FindQuery {
     bool Wants(HitKind kind) const { return (kinds & HitBit(kind)) != 0; }
 };
 
-// A place of a query as the records hold it: kind, bank header id and number.
-struct RecordPlace {
-    ChunkKind kind;
-    std::uint32_t bankId;
-    std::uint32_t number;
-};
+// The places of a query as the records hold them.
 std::vector<RecordPlace> RecordPlacesOf(const FindQuery& query);
 
 // One file's hits: set lists by number, slots by set list and slot, records by bank and number.

@@ -73,7 +73,7 @@ FileSummary SummaryOf(const FileModel& model)
     }
     // The set lists of the first set-list bank, as every command reads set list N.
     summary.setListBanks = static_cast<std::uint32_t>(SetListBanks(model).size());
-    const SetListAt first = SetListOf(model, 0);
+    const SetListView first = SetListOf(model, 0);
     if (first.bank == nullptr)
         return summary;
     auto rows = std::make_shared<BankRows>();
@@ -97,8 +97,15 @@ FileSummary SummaryOf(const FileModel& model)
 LibraryRecord RecordOf(const LibraryBank& bank, std::uint32_t number)
 {
     const RecordRow& record = bank.rows->records.at(number);
-    return {bank.kind,        bank.chunk, bank.bankId, bank.name,          bank.index,  bank.occurrence,
-            bank.occurrences, number,     record.name, record.fingerprint, record.sound};
+    return {{bank.kind, bank.bankId, number},
+            bank.chunk,
+            bank.name,
+            bank.index,
+            bank.occurrence,
+            bank.occurrences,
+            record.name,
+            record.fingerprint,
+            record.sound};
 }
 
 PlayedRow PlayedIn(const FileSummary& file, const Target& target)
@@ -130,7 +137,7 @@ PlayedRow PlayedIn(const FileSummary& file, const Target& target)
 LibrarySlot SlotOf(const FileSummary& file, const SlotRow& slot)
 {
     const PlayedRow played = PlayedIn(file, slot.target);
-    LibrarySlot row{slot.setList, slot.slot, slot.name, slot.fingerprint, slot.target, played.resolution, {}, 0, 0};
+    LibrarySlot row{{0, slot.setList, slot.slot}, slot.name, slot.fingerprint, slot.target, played.resolution, {}, 0, 0};
     if (played.record != nullptr) {
         row.playsName = played.record->name;
         row.playsChunk = played.bank->chunk;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 #include "model/Plays.h"
 
 namespace scry {
@@ -81,14 +82,12 @@ std::uint32_t SetListPartsFingerprint(const SetList& list);
 // ---- Rows as a hit shows them: a record with its place, a slot with what it plays.
 
 struct LibraryRecord {
-    ChunkKind kind;
+    RecordPlace place;   // kind, bank header's id, number
     ChunkId chunk;
-    std::uint32_t bankId;
     std::string bankName;
-    std::uint32_t bank;
+    std::uint32_t bank;   // the bank's index among the file's banks
     std::uint32_t occurrence;
     std::uint32_t occurrences;
-    std::uint32_t number;
     std::string name;
     std::uint32_t fingerprint;
     std::uint32_t sound;
@@ -96,8 +95,7 @@ struct LibraryRecord {
 LibraryRecord RecordOf(const LibraryBank& bank, std::uint32_t number);
 
 struct LibrarySlot {
-    std::uint32_t setList;
-    std::uint32_t slot;
+    SlotAt at;   // in the file's first set-list bank
     std::string name;
     std::uint32_t fingerprint;
     Target target;

@@ -221,13 +221,10 @@ struct SlotPairing {
     }
 };
 
-Place SlotPlace(std::size_t ordinal, std::size_t p)
+// Slot p of a set-list bank's slots, counted over all its set lists.
+SlotAt SlotOfBank(std::size_t ordinal, std::size_t p)
 {
-    Place place;
-    place.setListBank = ordinal;
-    place.setList = p / SlotsPerSetList;
-    place.slot = p % SlotsPerSetList;
-    return place;
+    return {ordinal, p / SlotsPerSetList, p % SlotsPerSetList};
 }
 
 // The bits of byte b that the fields which changed read.
@@ -265,7 +262,7 @@ void Edits(const Slot& was, const Slot& now, Difference& difference)
 // What NEW's slot plays against what its OLD slot played: a difference where the sound is not
 // the one it was. Slots that play the instrument's own banks, songs, or banks neither file can
 // read are not guessed at.
-void SlotImpact(Sides& sides, const Place& was, const Place& now, const Slot& before, const Slot& after)
+void SlotImpact(Sides& sides, const SlotAt& was, const SlotAt& now, const Slot& before, const Slot& after)
 {
     const Plays then = SlotPlays(sides.before, before);
     const Plays playing = SlotPlays(sides.after, after);
@@ -305,7 +302,7 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& was, const B
                     Difference difference = Of(Subject::Slot, Change::Unreadable);
                     difference.cause = pairing.New(p).readable ? Cause::OldDamaged : Cause::NewDamaged;
                     difference.inNew = difference.inOld = true;
-                    difference.newAt = difference.oldAt = SlotPlace(ordinal, p);
+                    difference.newAt = difference.oldAt = SlotOfBank(ordinal, p);
                     sides.found.push_back(difference);
                 }
                 return;
@@ -313,7 +310,7 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& was, const B
             const Slot& slot = pairing.New(p);
             const Origin origin = pairing.origin[p];
             if (slot.used && origin == Origin::None) {
-                sides.found.push_back(InNew(Subject::Slot, Change::Added, SlotPlace(ordinal, p)));
+                sides.found.push_back(InNew(Subject::Slot, Change::Added, SlotOfBank(ordinal, p)));
             } else if (origin != Origin::None) {
                 const std::size_t q = pairing.from[p];
                 if (origin != Origin::Same) {
@@ -324,18 +321,18 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& was, const B
                     else if (origin == Origin::Copied)
                         difference.Add(Change::Copied);
                     difference.inOld = difference.inNew = true;
-                    difference.oldAt = SlotPlace(ordinal, q);
-                    difference.newAt = SlotPlace(ordinal, p);
+                    difference.oldAt = SlotOfBank(ordinal, q);
+                    difference.newAt = SlotOfBank(ordinal, p);
                     if (!SameBytes(pairing.Old(q), slot))
                         Edits(pairing.Old(q), slot, difference);
                     sides.found.push_back(difference);
                 }
-                SlotImpact(sides, SlotPlace(ordinal, q), SlotPlace(ordinal, p), pairing.Old(q), slot);
+                SlotImpact(sides, SlotOfBank(ordinal, q), SlotOfBank(ordinal, p), pairing.Old(q), slot);
             }
             if (pairing.Old(p).used && !pairing.claimed[p]) {
                 Difference removed = Of(Subject::Slot, Change::Removed);
                 removed.inOld = true;
-                removed.oldAt = SlotPlace(ordinal, p);
+                removed.oldAt = SlotOfBank(ordinal, p);
                 sides.found.push_back(removed);
             }
         }
@@ -343,9 +340,7 @@ void DiffSetListBank(Sides& sides, std::size_t ordinal, const Bank& was, const B
         const SetList& after = now.setLists[i];
         if (!before.readable || !after.readable)
             continue;
-        Place place;
-        place.setListBank = ordinal;
-        place.setList = i;
+        const SetListAt place{ordinal, i};
         Difference head = InBoth(Subject::SetList, Change::Renamed, place, place);
         head.changes = 0;
         if (before.name != after.name)
@@ -367,9 +362,7 @@ void DiffSetLists(Sides& sides)
         DiffSetListBank(sides, b, sides.before.banks[before[b]], sides.after.banks[after[b]]);
     // Set-list banks in one file only.
     for (std::size_t b = std::min(before.size(), after.size()); b < std::max(before.size(), after.size()); ++b) {
-        Place place;
-        place.setListBank = b;
-        place.bank = after.size() > before.size() ? after[b] : before[b];
+        const SetListBankAt place{b, after.size() > before.size() ? after[b] : before[b]};
         sides.found.push_back(OneSideOnly(sides, Subject::SetListBank, after.size() > before.size(), place));
     }
 }
@@ -379,8 +372,7 @@ void DiffSetListData(Sides& sides)
     const auto& before = sides.before.dataBanks;
     const auto& after = sides.after.dataBanks;
     for (std::size_t d = 0; d < std::max(before.size(), after.size()); ++d) {
-        Place place;
-        place.chunk = d;
+        const DataBankAt place{d};
         if (d >= before.size() || d >= after.size())
             sides.found.push_back(OneSideOnly(sides, Subject::SetListData, d < after.size(), place));
         else if (before[d].fingerprint != after[d].fingerprint || before[d].size != after[d].size)
@@ -404,21 +396,13 @@ std::map<BankKey, std::size_t> RecordBanks(const FileModel& file)
     return banks;
 }
 
-Place RecordPlace(std::size_t bank, std::size_t number)
-{
-    Place place;
-    place.bank = bank;
-    place.number = number;
-    return place;
-}
-
 void DiffRecords(Sides& sides)
 {
     const auto oldBanks = RecordBanks(sides.before);
     const auto newBanks = RecordBanks(sides.after);
     // Where OLD kept each record's bytes, in file order, and whether NEW still holds them there.
-    std::map<std::pair<ChunkKind, std::uint32_t>, std::vector<std::pair<std::size_t, std::size_t>>> oldPlaces;
-    std::set<std::pair<std::size_t, std::size_t>> claimed;   // OLD places still there, or moved away
+    std::map<std::pair<ChunkKind, std::uint32_t>, std::vector<RecordAt>> oldPlaces;
+    std::set<RecordAt> claimed;   // OLD places still there, or moved away
     for (std::size_t b = 0; b < sides.before.banks.size(); ++b) {
         const Bank& bank = sides.before.banks[b];
         if (RecordKindOf(bank.kind) == nullptr)
@@ -426,7 +410,7 @@ void DiffRecords(Sides& sides)
         const auto pair = newBanks.find({bank.kind, bank.bankId, bank.occurrence});
         const Bank* now = pair == newBanks.end() ? nullptr : &sides.after.banks[pair->second];
         for (std::size_t i = 0; i < bank.records.size(); ++i) {
-            oldPlaces[{bank.kind, bank.records[i].fingerprint}].emplace_back(b, i);
+            oldPlaces[{bank.kind, bank.records[i].fingerprint}].push_back({b, i});
             if (now != nullptr && i < now->records.size() && now->records[i].fingerprint == bank.records[i].fingerprint)
                 claimed.insert({b, i});
         }
@@ -437,14 +421,14 @@ void DiffRecords(Sides& sides)
             continue;
         const auto old = oldBanks.find({now.kind, now.bankId, now.occurrence});
         if (old == oldBanks.end()) {
-            sides.found.push_back(OneSideOnly(sides, Subject::RecordBank, true, RecordPlace(index, 0)));
+            sides.found.push_back(OneSideOnly(sides, Subject::RecordBank, true, BankAt{index}));
             continue;
         }
         const Bank& was = sides.before.banks[old->second];
         if (!was.loaded || !now.loaded) {
             if (was.loaded != now.loaded) {
                 Difference difference =
-                    InBoth(Subject::RecordBank, Change::Unreadable, RecordPlace(old->second, 0), RecordPlace(index, 0));
+                    InBoth(Subject::RecordBank, Change::Unreadable, BankAt{old->second}, BankAt{index});
                 difference.cause = now.loaded ? Cause::OldDamaged : Cause::NewDamaged;
                 sides.found.push_back(difference);
             }
@@ -460,20 +444,19 @@ void DiffRecords(Sides& sides)
                 // OLD's bytes from elsewhere: moved from the first place nothing else accounts for,
                 // else copied from the first in file order.
                 Difference difference = InBoth(Subject::Record, Change::Copied,
-                                               RecordPlace(places->second.front().first, places->second.front().second),
-                                               RecordPlace(index, i));
+                                               places->second.front(), RecordAt{index, i});
                 for (const auto& place : places->second)
                     if (claimed.insert(place).second) {
                         difference.changes = 0;
                         difference.Add(Change::Moved);
-                        difference.oldAt = RecordPlace(place.first, place.second);
+                        difference.oldAt = place;
                         break;
                     }
                 sides.found.push_back(difference);
                 continue;
             }
             Difference difference =
-                InBoth(Subject::Record, Change::Changed, RecordPlace(old->second, i), RecordPlace(index, i));
+                InBoth(Subject::Record, Change::Changed, RecordAt{old->second, i}, RecordAt{index, i});
             difference.changes = 0;
             if (before.name != after.name)
                 difference.Add(Change::Renamed);
@@ -488,7 +471,7 @@ void DiffRecords(Sides& sides)
     }
     for (const auto& [key, index] : oldBanks)
         if (newBanks.count(key) == 0)
-            sides.found.push_back(OneSideOnly(sides, Subject::RecordBank, false, RecordPlace(index, 0)));
+            sides.found.push_back(OneSideOnly(sides, Subject::RecordBank, false, BankAt{index}));
 }
 
 // ---- Chunks
@@ -505,11 +488,9 @@ std::vector<ChunkKey> ChunkKeys(const FileModel& file)
     return keys;
 }
 
-Place ChunkPlace(std::size_t index)
+ChunkAt ChunkOf(const FileModel& file, std::size_t index)
 {
-    Place place;
-    place.chunk = index;
-    return place;
+    return {index, file.chunks[index].id, file.chunks[index].offset};
 }
 
 // Chunks that hold banks compared record by record are compared outside those banks.
@@ -524,11 +505,11 @@ void DiffChunks(Sides& sides)
         const Chunk& now = sides.after.chunks[index];
         const auto old = before.find(afterKeys[index]);
         if (old == before.end()) {
-            sides.found.push_back(OneSideOnly(sides, Subject::Chunk, true, ChunkPlace(index)));
+            sides.found.push_back(OneSideOnly(sides, Subject::Chunk, true, ChunkOf(sides.after, index)));
             continue;
         }
         const Chunk& was = sides.before.chunks[old->second];
-        Difference difference = InBoth(Subject::Chunk, Change::Changed, ChunkPlace(old->second), ChunkPlace(index));
+        Difference difference = InBoth(Subject::Chunk, Change::Changed, ChunkOf(sides.before, old->second), ChunkOf(sides.after, index));
         if (was.cut != now.cut) {
             difference.changes = 0;
             difference.Add(Change::Unreadable);
@@ -548,7 +529,7 @@ void DiffChunks(Sides& sides)
     const std::set<ChunkKey> after(afterKeys.begin(), afterKeys.end());
     for (std::size_t index = 0; index < beforeKeys.size(); ++index)
         if (after.count(beforeKeys[index]) == 0)
-            sides.found.push_back(OneSideOnly(sides, Subject::Chunk, false, ChunkPlace(index)));
+            sides.found.push_back(OneSideOnly(sides, Subject::Chunk, false, ChunkOf(sides.before, index)));
 }
 
 template <class T>
@@ -557,7 +538,7 @@ const T* At(const std::vector<T>& items, std::size_t index)
     return index < items.size() ? &items[index] : nullptr;
 }
 
-const SetList* SetListIn(const FileModel& file, const Place& place)
+const SetList* SetListIn(const FileModel& file, const SetListAt& place)
 {
     const std::vector<std::size_t> banks = SetListBanks(file);
     if (place.setListBank >= banks.size())
@@ -565,16 +546,28 @@ const SetList* SetListIn(const FileModel& file, const Place& place)
     return At(file.banks[banks[place.setListBank]].setLists, place.setList);
 }
 
+// A set list's place, or a slot's set list's.
+const SetList* SetListIn(const FileModel& file, const Place& place)
+{
+    if (const SetListAt* list = std::get_if<SetListAt>(&place))
+        return SetListIn(file, *list);
+    if (const SlotAt* slot = std::get_if<SlotAt>(&place))
+        return SetListIn(file, slot->List());
+    return nullptr;
+}
+
 const Slot* SlotIn(const FileModel& file, const Place& place)
 {
-    const SetList* list = SetListIn(file, place);
-    return list == nullptr ? nullptr : At(list->slots, place.slot);
+    const SlotAt* at = std::get_if<SlotAt>(&place);
+    const SetList* list = at == nullptr ? nullptr : SetListIn(file, at->List());
+    return list == nullptr ? nullptr : At(list->slots, at->slot);
 }
 
 const Record* RecordIn(const FileModel& file, const Place& place)
 {
-    const Bank* bank = At(file.banks, place.bank);
-    return bank == nullptr ? nullptr : At(bank->records, place.number);
+    const RecordAt* at = std::get_if<RecordAt>(&place);
+    const Bank* bank = at == nullptr ? nullptr : At(file.banks, at->bank);
+    return bank == nullptr ? nullptr : At(bank->records, at->number);
 }
 
 }   // namespace
@@ -658,7 +651,7 @@ Likeness LikenessOf(const FileModel& a, const FileModel& b)
         if (bank.kind != Kind::SLS1 && paired.count(&bank) == 0)
             likeness.compared += bank.records.size();
     // Set lists of the first set-list banks.
-    const SetListAt first = SetListOf(a, 0), second = SetListOf(b, 0);
+    const SetListView first = SetListOf(a, 0), second = SetListOf(b, 0);
     const std::size_t listsA = first.bank != nullptr ? first.bank->setLists.size() : 0;
     const std::size_t listsB = second.bank != nullptr ? second.bank->setLists.size() : 0;
     likeness.compared += std::max(listsA, listsB);

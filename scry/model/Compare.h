@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 #include "model/Plays.h"
 #include "model/Vocabulary.h"
 
@@ -29,17 +30,6 @@ enum class Subject {
     RecordBank,      // a program or combination bank held by one file only, or readable in one
     Record,          // a program or combination
     Chunk,           // a top-level chunk
-};
-
-// Where a thing stands in one file: the fields its subject names.
-struct Place {
-    std::size_t setListBank = 0;   // SetListBank, SetList, Slot: which set-list bank, counted from 0
-    std::size_t setList = 0;       // SetList, Slot
-    std::size_t slot = 0;          // Slot
-    std::size_t bank = 0;          // RecordBank, Record: the bank's index in the file's banks
-    std::size_t number = 0;        // Record
-    std::size_t chunk = 0;         // Chunk: the chunk's index in the file's chunks; SetListData: the data bank's
-    bool operator==(const Place&) const = default;
 };
 
 // Why, where a kind of change needs saying why.
@@ -72,7 +62,10 @@ struct Difference {
     Cause cause = Cause::None;
     bool inOld = false;   // it stands in OLD, at oldAt
     bool inNew = false;   // it stands in NEW, at newAt
-    Place oldAt;          // in OLD: the same place, or where it came from (moved, copied)
+    // In OLD: the same place, or where it came from (moved, copied). The kind of place is the
+    // subject's: SetListBankAt, SetListAt, SlotAt, DataBankAt (SetListData), BankAt (RecordBank),
+    // RecordAt, ChunkAt; none for the file's header, container and trailing bytes.
+    Place oldAt;
     Place newAt;
     std::vector<FieldChange> fields;   // Settings (a slot's target among them)
     bool otherBytes = false;           // Changed: only bytes that no listing shows changed too

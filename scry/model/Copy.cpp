@@ -24,15 +24,12 @@ bool RecordBankAt(const FileModel& file, ChunkKind kind, std::uint32_t bankId, s
 
 namespace {
 
-using Place = std::pair<std::size_t, std::size_t>;   // bank index, number
-
 // The places of DEST's records that its slots play (its first set-list bank, as every command
 // reads it), and which slots, but for the set lists a copy writes over.
-std::map<Place, std::vector<std::pair<std::size_t, std::size_t>>> PlayedPlaces(const FileModel& dest,
-                                                                               const std::set<std::size_t>& replaced)
+std::map<RecordAt, std::vector<SlotAt>> PlayedPlaces(const FileModel& dest, const std::set<std::size_t>& replaced)
 {
-    std::map<Place, std::vector<std::pair<std::size_t, std::size_t>>> played;
-    const SetListAt first = SetListOf(dest, 0);
+    std::map<RecordAt, std::vector<SlotAt>> played;
+    const SetListView first = SetListOf(dest, 0);
     if (first.bank == nullptr)
         return played;
     for (std::size_t i = 0; i < first.bank->setLists.size(); ++i) {
@@ -41,7 +38,7 @@ std::map<Place, std::vector<std::pair<std::size_t, std::size_t>>> PlayedPlaces(c
         ForEachPlayingSlot(first.bank->setLists[i], [&](std::size_t j, const Slot& slot) {
             const Plays plays = SlotPlays(dest, slot);
             if (plays.record != nullptr)
-                played[{plays.bank, plays.target.number}].emplace_back(i, j);
+                played[{plays.bank, plays.target.number}].push_back({0, i, j});
         });
     }
     return played;
@@ -91,17 +88,17 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
 {
     CopyPlan plan;
     const auto refuse = [&](CopyRefusal refusal) { plan.refusals.push_back(std::move(refusal)); };
-    std::map<Place, std::string> written;   // DEST's places written, and by which ask
+    std::map<RecordAt, std::string> written;   // DEST's places written, and by which ask
 
     // DEST as it reads with what is planned so far written in, and how many places hold each sound.
     FileModel after = dest;
     Holdings holdings(after);
-    std::set<Place> taken;   // places written, or where a slot of a set list copied finds its sound
+    std::set<RecordAt> taken;   // places written, or where a slot of a set list copied finds its sound
     const auto put = [&](const RecordAt& from, const RecordAt& to, bool forSetList, const std::string& asked) {
         const Record& record = RecordOf(src, from);
         holdings.Written(after, to, record);
         after.banks[to.bank].records[to.number] = record;
-        taken.insert({to.bank, to.number});
+        taken.insert(to);
         plan.records.push_back({from, to, forSetList, asked});
     };
 
@@ -131,7 +128,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
             continue;
         }
         for (std::size_t k = 0; k < range.count; ++k) {
-            const Place place{to, range.destFirst + k};
+            const RecordAt place{to, range.destFirst + k};
             const auto [at, fresh] = written.emplace(place, range.asked);
             if (!fresh) {
                 refuse({CopyRefusal::Overlap, range.asked, at->second});
@@ -146,8 +143,8 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
     std::map<std::size_t, std::string> askedFor;   // each set list of DEST written, by what asked for it
     std::vector<const SetList*> sources;
     for (const SetListCopy& copy : ask.setLists) {
-        const SetListAt from = SetListOf(src, copy.src);
-        const SetListAt to = SetListOf(dest, copy.dest);
+        const SetListView from = SetListOf(src, copy.src);
+        const SetListView to = SetListOf(dest, copy.dest);
         if (from.list == nullptr || !from.list->readable) {
             refuse({CopyRefusal::NoSuchSetList, copy.asked, {}, true});
             continue;
@@ -263,7 +260,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
                 continue;
             }
             slotWrite.sound = sounds.Choose(places, plays.record->name, bank.bankId, plays.target.number);
-            taken.insert({slotWrite.sound.bank, slotWrite.sound.number});
+            taken.insert(slotWrite.sound);
         }
     for (const Lacking& need : lacking) {
         SlotWrite& slotWrite = *need.write;
@@ -315,7 +312,7 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
     // Places written that DEST's own slots play: they would play another sound.
     if (!ask.force) {
         for (const RecordWrite& write : plan.records) {
-            const auto slots = played.find({write.to.bank, write.to.number});
+            const auto slots = played.find(write.to);
             if (slots == played.end() || write.forSetList)
                 continue;
             CopyRefusal refusal{CopyRefusal::PlayedBySlots, write.asked};

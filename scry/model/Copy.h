@@ -11,6 +11,7 @@
 
 #include "model/Model.h"
 #include "model/Plays.h"
+#include "model/Places.h"
 #include "model/Sounds.h"
 
 namespace scry {
@@ -89,7 +90,7 @@ struct CopyRefusal {
     ChunkId srcChunk = 0;
     ChunkId destChunk = 0;
     ChunkKind recordKind = 0;
-    std::vector<std::pair<std::size_t, std::size_t>> slots = {};   // set list, slot of DEST
+    std::vector<SlotAt> slots = {};       // PlayedBySlots: slots of DEST
     std::vector<RecordAt> records = {};   // SoundsMissing: SRC's; PlayedBySlots: DEST's place, then SRC's
                                           // record; LastCopy: DEST's place
 };

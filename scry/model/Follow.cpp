@@ -8,8 +8,8 @@ namespace scry {
 std::vector<FollowStep> PlanFollow(const FileModel& oldFile, const FileModel& newFile)
 {
     std::vector<FollowStep> steps;
-    const SetListAt before = SetListOf(oldFile, 0);
-    const SetListAt after = SetListOf(newFile, 0);
+    const SetListView before = SetListOf(oldFile, 0);
+    const SetListView after = SetListOf(newFile, 0);
     if (before.bank == nullptr || after.bank == nullptr)
         return steps;
     const SoundIndex sounds(newFile);
@@ -30,7 +30,7 @@ std::vector<FollowStep> PlanFollow(const FileModel& oldFile, const FileModel& ne
             if (playing.record != nullptr && playing.record->sound == sound.sound)
                 continue;   // its target still plays that sound
             const Bank& oldBank = oldFile.banks[then.bank];
-            FollowStep step{true, i, j, playing.target, {}, {then.bank, then.target.number}, {}, 0, false, {}};
+            FollowStep step{true, {0, i, j}, playing.target, {}, {then.bank, then.target.number}, {}, 0, false, {}};
             const std::vector<RecordAt>& held = sounds.PlacesOf(oldBank.id, sound.sound);
             const std::vector<RecordAt> places = PlacesSlotsCanPlay(newFile, held);
             step.among = places.size();

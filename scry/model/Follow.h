@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 #include "model/Plays.h"
 #include "model/Sounds.h"
 
@@ -13,8 +14,7 @@ namespace scry {
 
 struct FollowStep {
     bool lost;             // the sound is nowhere in NEW: the slot is left as it is
-    std::size_t setList;   // the slot, in the first set-list bank of both files
-    std::size_t slot;
+    SlotAt at;             // the slot, in the first set-list bank of both files
     Target from;         // what NEW's slot plays
     Target to;           // where its sound now is (not for a lost one)
     RecordAt played;     // the record of OLD it played

@@ -14,9 +14,9 @@ std::vector<std::size_t> SetListBanks(const FileModel& file)
     return banks;
 }
 
-SetListAt SetListOf(const FileModel& file, std::size_t number)
+SetListView SetListOf(const FileModel& file, std::size_t number)
 {
-    SetListAt at;
+    SetListView at;
     at.number = number;
     const std::vector<std::size_t> banks = SetListBanks(file);
     at.banks = banks.size();

@@ -41,7 +41,7 @@ void ForEachPlayingSlot(const SetList& list, Visit&& visit)
 
 // Set list N as the commands read it: of the file's first set-list bank. banks counts the file's
 // set-list banks: where there are more, the others are not read.
-struct SetListAt {
+struct SetListView {
     const Bank* bank = nullptr;      // null: the file holds no set-list bank
     const SetList* list = nullptr;   // null: no set list N (its bank is cut before it)
     std::size_t number = 0;
@@ -49,7 +49,7 @@ struct SetListAt {
     // Where the set list's bytes begin in the file.
     std::int64_t Offset() const { return bank->offset + static_cast<std::int64_t>(number * SetListSize); }
 };
-SetListAt SetListOf(const FileModel& file, std::size_t number);
+SetListView SetListOf(const FileModel& file, std::size_t number);
 
 // A set list's used slots (some byte of them not zero), and whether it has one: the one count that
 // says a set list is empty, wherever that is said.

@@ -9,15 +9,9 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 
 namespace scry {
-
-// A record of a file: its bank's index in the file's banks, and its number there.
-struct RecordAt {
-    std::size_t bank;
-    std::size_t number;
-    bool operator==(const RecordAt&) const = default;
-};
 
 class SoundIndex {
 public:

@@ -62,7 +62,7 @@ Query QueryOf(const std::string& what)
 std::vector<SlotHit> SlotsThatPlay(const FileModel& file, const Query& query)
 {
     std::vector<SlotHit> hits;
-    const SetListAt first = SetListOf(file, 0);
+    const SetListView first = SetListOf(file, 0);
     if (first.bank == nullptr)
         return hits;
     for (std::size_t i = 0; i < first.bank->setLists.size(); ++i) {

@@ -32,11 +32,11 @@ bool Follows(const Comparison& comparison, const Difference& difference, const Q
         FindQuery asked;
         asked.places = query.places;
         const auto at = [&](const FileModel& file, const Place& place) {
-            const Bank& bank = file.banks[place.bank];
-            for (const RecordPlace& p : RecordPlacesOf(asked))
-                if (p.kind == bank.kind && p.bankId == bank.bankId && p.number == place.number)
-                    return true;
-            return false;
+            const RecordAt& record = std::get<RecordAt>(place);
+            const Bank& bank = file.banks[record.bank];
+            const RecordPlace named{bank.kind, bank.bankId, static_cast<std::uint32_t>(record.number)};
+            const std::vector<RecordPlace> places = RecordPlacesOf(asked);
+            return std::find(places.begin(), places.end(), named) != places.end();
         };
         return (difference.inNew && at(*comparison.after, difference.newAt)) ||
                (difference.inOld && at(*comparison.before, difference.oldAt));
@@ -58,7 +58,7 @@ std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference
     if (difference.subject != Subject::RecordBank || difference.inOld == difference.inNew)
         return {};
     const FileModel& file = difference.inOld ? *comparison.before : *comparison.after;
-    const Bank& bank = file.banks[(difference.inOld ? difference.oldAt : difference.newAt).bank];
+    const Bank& bank = file.banks[std::get<BankAt>(difference.inOld ? difference.oldAt : difference.newAt).bank];
     FindQuery asked;
     asked.places = query.places;
     const std::vector<RecordPlace> places = query.places.empty() ? std::vector<RecordPlace>{} : RecordPlacesOf(asked);
@@ -67,9 +67,9 @@ std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference
         const Record& record = bank.records[n];
         const bool followed = query.places.empty()
                                   ? NameHolds(record.name, query.folded)
-                                  : std::any_of(places.begin(), places.end(), [&](const RecordPlace& p) {
-                                        return p.kind == bank.kind && p.bankId == bank.bankId && p.number == n;
-                                    });
+                                  : std::find(places.begin(), places.end(),
+                                              RecordPlace{bank.kind, bank.bankId, static_cast<std::uint32_t>(n)}) !=
+                                        places.end();
         if (followed)
             lines += RecordWithItsBankLine(bank, n, difference.inOld) + "\n";
     }

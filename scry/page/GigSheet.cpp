@@ -28,7 +28,7 @@ std::string SetListTitle(std::size_t number, const SetList& list)
 
 }   // namespace
 
-GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact)
+GigPrint GigPrintOf(const FileModel& file, const SetListView& at, bool compact)
 {
     // A4 portrait at 12 mm margins is 527 x 774 pt; the title block takes 50 of it. A row is
     // its type's line and its padding and rule; a character, on average, 0.6 of the type's size
@@ -66,7 +66,7 @@ GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact)
     return print;
 }
 
-std::string GigPage(const FileModel& file, const SetListAt& at, bool compact, const std::string& changed)
+std::string GigPage(const FileModel& file, const SetListView& at, bool compact, const std::string& changed)
 {
     const SetList& list = *at.list;
     const std::string title = SetListTitle(at.number, list);
@@ -99,7 +99,7 @@ std::string GigPage(const FileModel& file, const SetListAt& at, bool compact, co
     return out + "</tbody></table></body></html>\n";
 }
 
-std::string StagePage(const FileModel& file, const SetListAt& at)
+std::string StagePage(const FileModel& file, const SetListView& at)
 {
     const std::string title = SetListTitle(at.number, *at.list);
     std::string out = PageHead(title + " \xE2\x80\x93 on stage", "stagepage");

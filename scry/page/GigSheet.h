@@ -19,16 +19,16 @@ struct GigPrint {
     std::size_t pages;
     bool stacked = false; // what a slot plays printed under its name (a short list of long names)
 };
-GigPrint GigPrintOf(const FileModel& file, const SetListAt& at, bool compact);
+GigPrint GigPrintOf(const FileModel& file, const SetListView& at, bool compact);
 
 // The gig sheet of set list `at`: a title block (the set list, the file, the date it was last
 // changed where known, its used slots), then slot, name, what it plays, and the settings a
 // performer reads on stage, of every used slot, printed as GigPrintOf says, with page numbers.
-std::string GigPage(const FileModel& file, const SetListAt& at, bool compact = false,
+std::string GigPage(const FileModel& file, const SetListView& at, bool compact = false,
                     const std::string& changed = {});
 // The stage view of the set lists of at's bank that play something, starting at `at`: one used
 // slot at a time in large type, the next below, moved through by swipe, keys and buttons (its
 // script); without a script, every slot of every set list in large type.
-std::string StagePage(const FileModel& file, const SetListAt& at);
+std::string StagePage(const FileModel& file, const SetListView& at);
 
 }   // namespace scry

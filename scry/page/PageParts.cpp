@@ -14,26 +14,31 @@
 
 namespace scry {
 
-std::string SetListId(std::size_t ordinal, std::size_t number)
+std::string SetListId(const SetListAt& at)
 {
-    return "sl" + (ordinal == 0 ? std::string() : std::to_string(ordinal + 1) + "-") +
-           Pad3(static_cast<unsigned>(number));
+    return "sl" + (at.setListBank == 0 ? std::string() : std::to_string(at.setListBank + 1) + "-") +
+           Pad3(static_cast<unsigned>(at.setList));
 }
 
-std::string SlotId(std::size_t ordinal, std::size_t setList, std::size_t slot)
+std::string SlotId(const SlotAt& at)
 {
-    return "s" + std::to_string(ordinal) + "-" + Pad3(static_cast<unsigned>(setList)) + "-" +
-           Pad3(static_cast<unsigned>(slot));
+    return "s" + std::to_string(at.setListBank) + "-" + Pad3(static_cast<unsigned>(at.setList)) + "-" +
+           Pad3(static_cast<unsigned>(at.slot));
 }
 
 namespace {
 
-std::string RecordId(std::size_t bank, std::size_t number)
+std::string RecordElementId(const RecordAt& at)
 {
-    return "r" + std::to_string(bank) + "-" + Pad3(static_cast<unsigned>(number));
+    return "r" + std::to_string(at.bank) + "-" + Pad3(static_cast<unsigned>(at.number));
 }
-std::string BankId(std::size_t bank) { return "bank" + std::to_string(bank); }
-std::string ChunkId(std::size_t chunk) { return "c" + std::to_string(chunk); }
+std::string BankElementId(const BankAt& at) { return "bank" + std::to_string(at.bank); }
+std::string ChunkElementId(const ChunkAt& at) { return "c" + std::to_string(at.index); }
+
+ChunkAt ChunkOf(const FileModel& file, std::size_t index)
+{
+    return {index, file.chunks[index].id, file.chunks[index].offset};
+}
 
 }   // namespace
 
@@ -41,15 +46,16 @@ Marks MarksOf(const Comparison& comparison)
 {
     Marks marks;
     for (const Difference& d : comparison.differences) {
-        const Place& at = d.newAt;
         switch (d.subject) {
-        case Subject::SetList:
-            marks.setLists[{at.setListBank, at.setList}].push_back(&d);
-            marks.anchors[&d] = SetListId(at.setListBank, at.setList);
+        case Subject::SetList: {
+            const SetListAt& at = std::get<SetListAt>(d.newAt);
+            marks.setLists[at].push_back(&d);
+            marks.anchors[&d] = SetListId(at);
             break;
+        }
         case Subject::Slot: {
             // A slot removed is drawn struck through where it stood, where nothing else stands there now.
-            const Place& place = d.inNew ? at : d.oldAt;
+            const SlotAt& place = std::get<SlotAt>(d.inNew ? d.newAt : d.oldAt);
             if (!d.inNew) {
                 Difference there = d;
                 there.inNew = true;
@@ -58,24 +64,28 @@ Marks MarksOf(const Comparison& comparison)
                 if (now == nullptr || now->used)
                     break;
             }
-            marks.slots[{place.setListBank, place.setList, place.slot}].push_back(&d);
-            marks.anchors[&d] = SlotId(place.setListBank, place.setList, place.slot);
+            marks.slots[place].push_back(&d);
+            marks.anchors[&d] = SlotId(place);
             break;
         }
-        case Subject::Record:
-            marks.records[{at.bank, at.number}] = &d;
-            marks.anchors[&d] = RecordId(at.bank, at.number);
+        case Subject::Record: {
+            const RecordAt& at = std::get<RecordAt>(d.newAt);
+            marks.records[at] = &d;
+            marks.anchors[&d] = RecordElementId(at);
             break;
+        }
         case Subject::RecordBank:
             if (d.inNew) {
-                marks.banks[at.bank] = &d;
-                marks.anchors[&d] = BankId(at.bank);
+                const BankAt& at = std::get<BankAt>(d.newAt);
+                marks.banks[at] = &d;
+                marks.anchors[&d] = BankElementId(at);
             }
             break;
         case Subject::Chunk:
             if (d.inNew) {
-                marks.chunks[at.chunk] = &d;
-                marks.anchors[&d] = ChunkId(at.chunk);
+                const ChunkAt& at = std::get<ChunkAt>(d.newAt);
+                marks.chunks[at] = &d;
+                marks.anchors[&d] = ChunkElementId(at);
             }
             break;
         default: break;
@@ -105,7 +115,7 @@ const Difference* ComparedWith(const std::vector<const Difference*>& marks)
 
 // A used slot's tile: its number, marks, name in its colour and size, what it plays, its settings;
 // on a comparison, what it played and the settings it had, where they were other.
-void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, const Slot& slot,
+void WriteTile(Page& page, const SlotAt& at, const Slot& slot,
                const std::vector<const Difference*>& marks)
 {
     std::string& out = page.out;
@@ -122,7 +132,7 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
     const Difference* compared = removed || c == nullptr ? nullptr : ComparedWith(marks);
     const Slot* oldSlot = compared != nullptr ? OldSlot(*c, *compared) : nullptr;
     // Tiles are linked to from a comparison's list of differences; a page of one file has none.
-    out += "<li" + (page.Comparing() ? " id=\"" + SlotId(ordinal, i, j) + "\"" : std::string()) + " class=\"t c" +
+    out += "<li" + (page.Comparing() ? " id=\"" + SlotId(at) + "\"" : std::string()) + " class=\"t c" +
            std::to_string(fields.Color & 15u) + " f" + std::to_string(fields.Font & 3u) +
            page.SameClass(!marks.empty()) + (removed ? " removed" : "") + "\"";
     for (const SlotSetting& setting : SlotSettings)
@@ -134,7 +144,7 @@ void WriteTile(Page& page, std::size_t ordinal, std::size_t i, std::size_t j, co
             out += (k == 0 ? "" : "\n") + HtmlText(DiffLine(*c, *marks[k]));
         out += "\"";
     }
-    out += "><var>" + Pad3(static_cast<unsigned>(j)) + "</var>";
+    out += "><var>" + Pad3(static_cast<unsigned>(at.slot)) + "</var>";
     for (const Difference* mark : marks)
         for (const ChangeKind& kind : ChangeKinds)
             if (mark->Has(kind.change))
@@ -174,7 +184,7 @@ void WriteSlots(Page& page, std::size_t ordinal, std::size_t i, const SetList& l
 {
     std::string& out = page.out;
     const auto marksOf = [&](std::size_t j) -> const std::vector<const Difference*>& {
-        const auto found = page.marks.slots.find({ordinal, i, j});
+        const auto found = page.marks.slots.find(SlotAt{ordinal, i, j});
         return found == page.marks.slots.end() ? NoMarks : found->second;
     };
     const auto drawn = [&](std::size_t j) { return list.slots[j].used || !marksOf(j).empty(); };
@@ -205,7 +215,7 @@ void WriteSlots(Page& page, std::size_t ordinal, std::size_t i, const SetList& l
                    Pad3(static_cast<unsigned>((pageNumber + 1) * perPage - 1)) + "</li>";
             labelled = pageNumber;
         }
-        WriteTile(page, ordinal, i, j, list.slots[j], marksOf(j));
+        WriteTile(page, {ordinal, i, j}, list.slots[j], marksOf(j));
         ++j;
     }
     out += "</ol>";
@@ -214,16 +224,16 @@ void WriteSlots(Page& page, std::size_t ordinal, std::size_t i, const SetList& l
 void WriteSetList(Page& page, std::size_t ordinal, std::size_t i, const SetList& list, std::vector<std::string>& unused)
 {
     std::string& out = page.out;
-    const auto headMarks = page.marks.setLists.find({ordinal, i});
+    const auto headMarks = page.marks.setLists.find(SetListAt{ordinal, i});
     bool differs = headMarks != page.marks.setLists.end();
     for (std::size_t j = 0; j < list.slots.size() && !differs; ++j)
-        differs = page.marks.slots.count({ordinal, i, j}) != 0;
+        differs = page.marks.slots.count(SlotAt{ordinal, i, j}) != 0;
     if (!HasUsedSlot(list) && !differs) {
         unused.push_back("<li><var>" + Pad3(static_cast<unsigned>(i)) + "</var><b>" + HtmlName(list.name) +
                          "</b></li>");
         return;
     }
-    const std::string id = SetListId(ordinal, i);
+    const std::string id = SetListId({ordinal, i});
     out += "<section class=\"setlist" + std::string(page.SameClass(differs)) + "\" id=\"" + id + "\" data-n=\"" +
            HtmlName(list.name) + "\"><h3>Set list " + Pad3(static_cast<unsigned>(i)) + ": " + HtmlName(list.name) + " ";
     if (headMarks != page.marks.setLists.end())
@@ -280,22 +290,22 @@ void WriteBanks(Page& page, const RecordKind& kind)
     bool marked = false;
     for (std::size_t b = 0; b < page.file.banks.size(); ++b)
         if (page.file.banks[b].kind == kind.kind)
-            marked = marked || page.marks.banks.count(b) != 0 ||
-                     page.marks.records.lower_bound({b, 0}) != page.marks.records.lower_bound({b + 1, 0});
+            marked = marked || page.marks.banks.count(BankAt{b}) != 0 ||
+                     page.marks.records.lower_bound(RecordAt{b, 0}) != page.marks.records.lower_bound(RecordAt{b + 1, 0});
     out += std::string("<section id=\"") + kind.anchor + "\" class=\"part" + page.SameClass(marked) +
            "\" data-plays=\"" + SlotTypeText(kind.playedAs) + "\"><h2>" + kind.section + "</h2>";
     for (std::size_t b = 0; b < page.file.banks.size(); ++b) {
         const Bank& bank = page.file.banks[b];
         if (bank.kind != kind.kind)
             continue;
-        const auto bankMark = page.marks.banks.find(b);
+        const auto bankMark = page.marks.banks.find(BankAt{b});
         bool differs = bankMark != page.marks.banks.end();
         for (std::size_t i = 0; i < bank.records.size() && !differs; ++i)
-            differs = page.marks.records.count({b, i}) != 0;
+            differs = page.marks.records.count(RecordAt{b, i}) != 0;
         const BankChunkInfo* chunk = BankChunkOf(bank.id);
         const std::string engine =
             chunk != nullptr && chunk->engine[0] != '\0' ? std::string(", ") + chunk->engine : "";
-        out += "<section class=\"bank" + std::string(page.SameClass(differs)) + "\" id=\"" + BankId(b) +
+        out += "<section class=\"bank" + std::string(page.SameClass(differs)) + "\" id=\"" + BankElementId({b}) +
                "\" data-n=\"" + HtmlName(bank.name) + "\"><h3>" + HtmlText(BankLabel(bank)) + " <small>(" +
                IdText(bank.id) + engine + ")</small> ";
         if (bankMark != page.marks.banks.end())
@@ -311,9 +321,9 @@ void WriteBanks(Page& page, const RecordKind& kind)
         out += "<ol class=\"grid\" start=\"0\">";
         for (std::size_t i = 0; i < bank.records.size(); ++i) {
             const Record& record = bank.records[i];
-            const auto mark = page.marks.records.find({b, i});
+            const auto mark = page.marks.records.find(RecordAt{b, i});
             const Difference* difference = mark == page.marks.records.end() ? nullptr : mark->second;
-            out += "<li" + (page.Comparing() ? " id=\"" + RecordId(b, i) + "\"" : std::string()) + " title=\"" +
+            out += "<li" + (page.Comparing() ? " id=\"" + RecordElementId({b, i}) + "\"" : std::string()) + " title=\"" +
                    HexLong(record.fingerprint) +
                    (difference != nullptr ? " \xE2\x80\x94 " + HtmlText(DiffLine(*page.comparison, *difference))
                                           : std::string()) +
@@ -364,9 +374,9 @@ void WriteChunks(Page& page)
                 "<th>Size</th><th>Fingerprint</th><th></th></tr></thead><tbody>";
     for (std::size_t c = 0; c < page.file.chunks.size(); ++c) {
         const Chunk& chunk = page.file.chunks[c];
-        const auto mark = page.marks.chunks.find(c);
+        const auto mark = page.marks.chunks.find(ChunkOf(page.file, c));
         const Difference* difference = mark == page.marks.chunks.end() ? nullptr : mark->second;
-        page.out += "<tr id=\"" + ChunkId(c) + "\"" +
+        page.out += "<tr id=\"" + ChunkElementId(ChunkOf(page.file, c)) + "\"" +
                     (page.Comparing() && difference == nullptr ? " class=\"same\"" : "") + "><td>" +
                     (chunk.padding ? std::string() : HtmlName(IdText(chunk.id))) + "</td><td>" +
                     (chunk.padding ? "zero padding" : ChunkHolds(chunk.id)) + "</td><td>" + Thousands(chunk.offset) +

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "model/Compare.h"
@@ -17,11 +16,11 @@ namespace scry {
 
 // Where each difference stands on the page of NEW, by what it marks.
 struct Marks {
-    std::map<std::tuple<std::size_t, std::size_t, std::size_t>, std::vector<const Difference*>> slots;
-    std::map<std::pair<std::size_t, std::size_t>, std::vector<const Difference*>> setLists;   // set-list bank, list
-    std::map<std::pair<std::size_t, std::size_t>, const Difference*> records;                 // bank index, number
-    std::map<std::size_t, const Difference*> banks;                                           // bank index
-    std::map<std::size_t, const Difference*> chunks;                                          // chunk index
+    std::map<SlotAt, std::vector<const Difference*>> slots;
+    std::map<SetListAt, std::vector<const Difference*>> setLists;
+    std::map<RecordAt, const Difference*> records;
+    std::map<BankAt, const Difference*> banks;
+    std::map<ChunkAt, const Difference*> chunks;
     // Where a difference is marked on the page (an element's id), or "" where it has no place in NEW.
     std::map<const Difference*, std::string> anchors;
 };
@@ -44,8 +43,8 @@ struct Page {
 };
 
 // The ids of things on the page.
-std::string SetListId(std::size_t ordinal, std::size_t number);
-std::string SlotId(std::size_t ordinal, std::size_t setList, std::size_t slot);
+std::string SetListId(const SetListAt& at);
+std::string SlotId(const SlotAt& at);
 
 // Set lists, banks, records stored twice (on the page of one file), chunks.
 void WriteParts(Page& page);

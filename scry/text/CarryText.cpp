@@ -120,8 +120,8 @@ bool SetListCopyOf(const std::string& text, SetListCopy& copy, std::string& why)
 
 std::string FollowLine(const FileModel& oldFile, const FileModel& newFile, const FollowStep& step)
 {
-    const Slot& slot = SetListOf(newFile, step.setList).list->slots[step.slot];
-    const std::string head = SlotHeadText(newFile, 0, step.setList, step.slot, slot.name) + ": ";
+    const Slot& slot = SetListOf(newFile, step.at.setList).list->slots[step.at.slot];
+    const std::string head = SlotHeadText(newFile, step.at, slot.name) + ": ";
     if (step.lost) {
         const Bank& bank = oldFile.banks[step.played.bank];
         const char* type = SlotTypeText(RecordKindOf(bank.kind)->playedAs);
@@ -161,7 +161,7 @@ std::vector<std::string> CopyLines(const FileModel& src, const FileModel& dest, 
     }
     for (const SetListWrite& write : plan.setLists) {
         const SetList& from = *SetListOf(src, write.src).list;
-        lines.push_back(SetListLabel(dest, 0, write.dest) + " " + Quoted(from.name) + ": copied from SRC's set list " +
+        lines.push_back(SetListLabel(dest, {0, write.dest}) + " " + Quoted(from.name) + ": copied from SRC's set list " +
                         Pad3(static_cast<unsigned>(write.src)) + ", was " +
                         Quoted(SetListOf(dest, write.dest).list->name));
         for (const SlotWrite& slot : write.slots)
@@ -217,8 +217,8 @@ std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& des
     case CopyRefusal::PlayedBySlots: {
         std::vector<std::string> lines{head + "writes over " + RecordText(dest, refusal.records.front()) +
                                        ", which slots of DEST play (--force writes it all the same):"};
-        for (const auto& [list, slot] : refusal.slots)
-            lines.push_back("  " + SlotHeadText(dest, 0, list, slot, SetListOf(dest, list).list->slots[slot].name) +
+        for (const SlotAt& at : refusal.slots)
+            lines.push_back("  " + SlotHeadText(dest, at, SetListOf(dest, at.setList).list->slots[at.slot].name) +
                             " would then play " + Quoted(RecordOf(src, refusal.records.back()).name));
         return lines;
     }

@@ -76,40 +76,42 @@ ordered_json SideJson(const Comparison& c, const Difference& d, bool old)
     case Subject::FileHeader: return {{"format", FormatName(file.formatCode)}};
     case Subject::Container: return {{"announces", file.containerSize}, {"fileSize", file.size}};
     case Subject::TrailingBytes: return {{"size", file.tailSize}, {"fingerprint", HexLong(file.tailFingerprint)}};
-    case Subject::SetListBank: return {{"setListBank", at.setListBank}};
+    case Subject::SetListBank: return {{"setListBank", std::get<SetListBankAt>(at).setListBank}};
     case Subject::SetList: {
         const SetList* list = old ? OldSetList(c, d) : NewSetList(c, d);
-        return {{"setListBank", at.setListBank},
-                {"setList", at.setList},
+        return {{"setListBank", std::get<SetListAt>(at).setListBank},
+                {"setList", std::get<SetListAt>(at).setList},
                 {"name", Utf8(list->name)},
                 {"eq", HexLong(list->eq)}};
     }
     case Subject::Slot: {
-        ordered_json json{{"setListBank", at.setListBank}, {"setList", at.setList}};
+        const SlotAt& slotAt = std::get<SlotAt>(at);
+        ordered_json json{{"setListBank", slotAt.setListBank}, {"setList", slotAt.setList}};
         if (const Slot* slot = old ? OldSlot(c, d) : NewSlot(c, d))
-            json.update(SlotJson(file, at.slot, *slot));
+            json.update(SlotJson(file, slotAt.slot, *slot));
         else
-            json["slot"] = at.slot;
+            json["slot"] = slotAt.slot;
         return json;
     }
     case Subject::SetListData: {
-        const DataBank& data = file.dataBanks[at.chunk];
+        const DataBank& data = file.dataBanks[std::get<DataBankAt>(at).dataBank];
         return {{"id", IdText(data.id)}, {"size", data.size}, {"fingerprint", HexLong(data.fingerprint)}};
     }
-    case Subject::RecordBank: return RecordBankJson(file.banks[at.bank]);
+    case Subject::RecordBank: return RecordBankJson(file.banks[std::get<BankAt>(at).bank]);
     case Subject::Record: {
-        const Bank& bank = file.banks[at.bank];
-        const Record& record = bank.records[at.number];
+        const RecordAt& recordAt = std::get<RecordAt>(at);
+        const Bank& bank = file.banks[recordAt.bank];
+        const Record& record = bank.records[recordAt.number];
         ordered_json json = RecordBankJson(bank);
         json.erase("loaded");
-        json["number"] = at.number;
+        json["number"] = recordAt.number;
         json["name"] = Utf8(record.name);
         json["fingerprint"] = HexLong(record.fingerprint);
         json["sound"] = HexLong(record.sound);
         return json;
     }
     case Subject::Chunk: {
-        const Chunk& chunk = file.chunks[at.chunk];
+        const Chunk& chunk = file.chunks[std::get<ChunkAt>(at).index];
         return {{"id", Utf8(IdText(chunk.id))},
                 {"offset", chunk.offset},
                 {"size", chunk.size},

@@ -55,11 +55,11 @@ std::string FileLine(const Comparison& c, const Difference& d)
 std::string SlotHead(const Comparison& c, const Difference& d)
 {
     const bool fromOld = !d.inNew;
-    const Place& at = fromOld ? d.oldAt : d.newAt;
+    const SlotAt& at = std::get<SlotAt>(fromOld ? d.oldAt : d.newAt);
     const Slot* slot = fromOld ? OldSlot(c, d) : NewSlot(c, d);
     const std::string name = slot != nullptr ? slot->name : std::string();
     const bool newHolds = at.setListBank < SetListBanks(*c.after).size();
-    return SlotHeadText(newHolds ? *c.after : *c.before, at.setListBank, at.setList, at.slot, name);
+    return SlotHeadText(newHolds ? *c.after : *c.before, at, name);
 }
 
 // What a slot of the gig sounds like now, against then.
@@ -89,7 +89,7 @@ std::string SlotLine(const Comparison& c, const Difference& d)
     if (d.Has(Change::Impact))
         return ImpactLine(c, d);
     if (d.Has(Change::Unreadable))
-        return "SETLISTS from " + SlotKey(d.newAt.setList, d.newAt.slot) + " on" + NotReadable(d.cause);
+        return "SETLISTS from " + SlotKey(std::get<SlotAt>(d.newAt)) + " on" + NotReadable(d.cause);
     const std::string head = SlotHead(c, d);
     if (d.Has(Change::Added))
         return head + ": added, plays " + PlaysText(NewPlays(c, d));
@@ -98,9 +98,9 @@ std::string SlotLine(const Comparison& c, const Difference& d)
     std::string what;
     const auto add = [&](const std::string& part) { what += (what.empty() ? "" : "; ") + part; };
     if (d.Has(Change::Moved))
-        add("moved from " + SlotKey(d.oldAt.setList, d.oldAt.slot));
+        add("moved from " + SlotKey(std::get<SlotAt>(d.oldAt)));
     if (d.Has(Change::Copied))
-        add("copied from " + SlotKey(d.oldAt.setList, d.oldAt.slot));
+        add("copied from " + SlotKey(std::get<SlotAt>(d.oldAt)));
     const Slot* was = OldSlot(c, d);
     const Slot* now = NewSlot(c, d);
     if (d.Has(Change::Renamed))
@@ -123,11 +123,12 @@ std::string SetListLine(const Comparison& c, const Difference& d)
 {
     if (d.subject == Subject::SetListBank)
         return "SETLISTS" +
-               SetListBankLabel(d.inNew ? *c.after : *c.before, (d.inNew ? d.newAt : d.oldAt).setListBank) +
+               SetListBankLabel(d.inNew ? *c.after : *c.before,
+                                std::get<SetListBankAt>(d.inNew ? d.newAt : d.oldAt).setListBank) +
                OneSide(d, false);
     const SetList* was = OldSetList(c, d);
     const SetList* now = NewSetList(c, d);
-    const std::string label = SetListLabel(*c.after, d.newAt.setListBank, d.newAt.setList);
+    const std::string label = SetListLabel(*c.after, std::get<SetListAt>(d.newAt));
     std::string what;
     const auto add = [&](const std::string& part) { what += (what.empty() ? "" : "; ") + part; };
     if (d.Has(Change::Renamed))
@@ -142,18 +143,21 @@ std::string SetListLine(const Comparison& c, const Difference& d)
 std::string RecordLine(const Comparison& c, const Difference& d)
 {
     const FileModel& file = d.inNew ? *c.after : *c.before;
-    const Bank& bank = file.banks[(d.inNew ? d.newAt : d.oldAt).bank];
+    const Bank& bank = file.banks[*BankIndexOf(d.inNew ? d.newAt : d.oldAt)];
     const char* word = RecordKindOf(bank.kind)->word;
     if (d.subject == Subject::RecordBank)
         return std::string(word) + " BANK " + BankLabel(bank) + OneSide(d, false);
-    const std::string head = std::string(word) + " " + RecordPlaceText(bank, d.newAt.number);
+    // A record's difference stands in both files: its place in NEW, and where its bytes were in OLD.
+    const RecordAt& at = std::get<RecordAt>(d.newAt);
+    const RecordAt& then = std::get<RecordAt>(d.oldAt);
+    const std::string head = std::string(word) + " " + RecordPlaceText(bank, at.number);
     const Record* was = OldRecord(c, d);
     const Record* now = NewRecord(c, d);
-    const Bank& from = c.before->banks[d.oldAt.bank];
+    const Bank& from = c.before->banks[then.bank];
     if (d.Has(Change::Moved))
-        return head + ": now holds OLD's " + RecordPlaceText(from, d.oldAt.number) + " " + Quoted(was->name);
+        return head + ": now holds OLD's " + RecordPlaceText(from, then.number) + " " + Quoted(was->name);
     if (d.Has(Change::Copied))
-        return head + ": copied from " + RecordPlaceText(from, d.oldAt.number) + " " + Quoted(was->name);
+        return head + ": copied from " + RecordPlaceText(from, then.number) + " " + Quoted(was->name);
     if (d.otherBytes)
         return head + " " + Quoted(now->name) + ": bytes after the end of its name changed";
     if (d.Has(Change::Renamed))
@@ -164,7 +168,8 @@ std::string RecordLine(const Comparison& c, const Difference& d)
 
 std::string ChunkLine(const Comparison& c, const Difference& d)
 {
-    const Chunk& chunk = d.inNew ? c.after->chunks[d.newAt.chunk] : c.before->chunks[d.oldAt.chunk];
+    const Chunk& chunk = d.inNew ? c.after->chunks[std::get<ChunkAt>(d.newAt).index]
+                                 : c.before->chunks[std::get<ChunkAt>(d.oldAt).index];
     const std::string head = chunk.padding ? "CHUNK (zero padding) at offset " + std::to_string(chunk.offset)
                                            : "CHUNK " + LineName(IdText(chunk.id)) + " (" + ChunkHolds(chunk.id) + ")";
     if (d.Has(Change::Unreadable) && (d.cause == Cause::CutShortInNew || d.cause == Cause::CutShortInOld))
@@ -252,7 +257,7 @@ std::string HistoryText(const Comparison& comparison, bool all)
     for (const Difference& d : comparison.differences) {
         if (d.subject != Subject::Record || !d.inNew)
             continue;
-        Tally& tally = banks[d.newAt.bank];
+        Tally& tally = banks[std::get<RecordAt>(d.newAt).bank];
         tally.sounds += d.Has(Change::Changed);
         if (d.Has(Change::Moved) || d.Has(Change::Copied) || d.Has(Change::Added) || d.otherBytes)
             ++tally.other;
@@ -264,7 +269,8 @@ std::string HistoryText(const Comparison& comparison, bool all)
     std::string text;
     for (const Difference& difference : comparison.differences) {
         const auto bank =
-            difference.subject == Subject::Record && difference.inNew ? banks.find(difference.newAt.bank) : banks.end();
+            difference.subject == Subject::Record && difference.inNew ? banks.find(std::get<RecordAt>(difference.newAt).bank)
+                                                                      : banks.end();
         if (bank == banks.end() || 2 * bank->second.sounds < RecordsPerBank) {
             text += DiffLine(comparison, difference) + "\n";
             continue;

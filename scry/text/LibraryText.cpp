@@ -20,12 +20,12 @@ using nlohmann::ordered_json;
 
 namespace {
 
-const char* RecordType(const LibraryRecord& record) { return record.kind == Kind::CMB1 ? "Combi" : "Prog"; }
+const char* RecordType(const LibraryRecord& record) { return record.place.kind == Kind::CMB1 ? "Combi" : "Prog"; }
 
 std::string Place(const LibraryRecord& record)
 {
     return std::string(RecordType(record)) + " " +
-           RecordPlaceText(record.bankName, record.occurrence, record.occurrences, record.number);
+           RecordPlaceText(record.bankName, record.occurrence, record.occurrences, record.place.number);
 }
 
 // What the slot plays, as show says it.
@@ -34,6 +34,9 @@ Plays PlaysOf(const LibrarySlot& slot, Record& played)
     played = {slot.playsName, 0, slot.playsSound};
     return {slot.target, slot.resolution, slot.resolution == Resolution::Found ? &played : nullptr, 0};
 }
+
+// A set list's or slot's number as the rows keep it (below 128).
+std::uint32_t Index(std::size_t number) { return static_cast<std::uint32_t>(number); }
 
 std::string SetListWord(const LibrarySetList& list) { return "SETLIST " + Pad3(list.number); }
 
@@ -48,7 +51,7 @@ std::string SetListHit(const LibrarySetList& list)
 std::string SlotHit(const LibrarySlot& slot)
 {
     Record played;
-    return "SLOT " + SlotKey(slot.setList, slot.slot) + "  " + Quoted(slot.name) + "  " + HexLong(slot.fingerprint) +
+    return "SLOT " + SlotKey(slot.at) + "  " + Quoted(slot.name) + "  " + HexLong(slot.fingerprint) +
            "  plays " + PlaysText(PlaysOf(slot, played));
 }
 
@@ -73,11 +76,11 @@ std::string PlacesInFiles(std::size_t places, std::size_t files)
 
 ordered_json RecordJson(const LibraryRecord& record)
 {
-    return {{"kind", record.kind == Kind::CMB1 ? "combination" : "program"},
+    return {{"kind", record.place.kind == Kind::CMB1 ? "combination" : "program"},
             {"engine", BankChunkOf(record.chunk) != nullptr ? BankChunkOf(record.chunk)->engine : ""},
             {"bank", Utf8(record.bankName)},
             {"bank_of_that_place", record.occurrence + 1},
-            {"number", record.number},
+            {"number", record.place.number},
             {"name", Utf8(record.name)},
             {"fingerprint", HexLong(record.fingerprint)},
             {"sound", HexLong(record.sound)}};
@@ -96,8 +99,8 @@ ordered_json SlotJson(const LibrarySlot& slot)
 {
     Record played;
     return {{"kind", "slot"},
-            {"set_list", slot.setList},
-            {"slot", slot.slot},
+            {"set_list", slot.at.setList},
+            {"slot", slot.at.slot},
             {"name", Utf8(slot.name)},
             {"fingerprint", HexLong(slot.fingerprint)},
             {"plays", PlaysJson(PlaysOf(slot, played))}};
@@ -169,15 +172,16 @@ std::string FindGroupedLines(const std::vector<LibraryEntry>& entries, const std
             const std::uint32_t target = static_cast<std::uint32_t>(slot.target.type) << 16 |
                                          static_cast<std::uint32_t>(slot.target.bank) << 8 | slot.target.number;
             add(i,
-                std::make_tuple(1, slot.setList, slot.slot, target, static_cast<std::uint32_t>(slot.resolution),
-                                slot.name, slot.fingerprint, slot.playsChunk, slot.playsSound, slot.playsName, 0u),
-                std::make_tuple(1, slot.setList, slot.slot, 0u, 0u), [&] { return SlotHit(slot); });
+                std::make_tuple(1, Index(slot.at.setList), Index(slot.at.slot), target,
+                                static_cast<std::uint32_t>(slot.resolution), slot.name, slot.fingerprint, slot.playsChunk,
+                                slot.playsSound, slot.playsName, 0u),
+                std::make_tuple(1, Index(slot.at.setList), Index(slot.at.slot), 0u, 0u), [&] { return SlotHit(slot); });
         }
         for (const LibraryRecord& record : hits[i].records)
             add(i,
-                std::make_tuple(2, record.kind, record.bankId, record.occurrence, record.number, record.name,
-                                record.fingerprint, record.chunk, record.occurrences, std::string(), 0u),
-                std::make_tuple(2, record.kind, record.bankId, record.occurrence, record.number),
+                std::make_tuple(2, record.place.kind, record.place.bankId, record.occurrence, record.place.number,
+                                record.name, record.fingerprint, record.chunk, record.occurrences, std::string(), 0u),
+                std::make_tuple(2, record.place.kind, record.place.bankId, record.occurrence, record.place.number),
                 [&] { return RecordHit(record); });
     }
     std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {

@@ -480,7 +480,7 @@ std::string TransposeAndKbdText()
            ValuesText(withNine, " or ") + ").";
 }
 
-std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint)
+std::string SetListTextOf(const FileModel& file, const SetListView& at, std::uint32_t fingerprint)
 {
     const SetList& list = *at.list;
     const std::size_t number = at.number;

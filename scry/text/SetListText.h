@@ -78,7 +78,7 @@ inline constexpr SlotField TextColumns[] = {SlotField::Color, SlotField::Volume,
 // The text of set list `at` (source names the file as the text's header says it), with the
 // fingerprint of its bytes as exported. Its first line carries a check of the rest, so that a
 // text nobody edited is known as such (IsUneditedText).
-std::string SetListTextOf(const FileModel& file, const SetListAt& at, std::uint32_t fingerprint);
+std::string SetListTextOf(const FileModel& file, const SetListView& at, std::uint32_t fingerprint);
 // The text is exactly as SetListTextOf wrote it: its check holds.
 bool IsUneditedText(std::string_view text);
 

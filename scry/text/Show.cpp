@@ -32,7 +32,7 @@ bool WriteSetList(std::string& out, const FileModel& file, std::size_t ordinal, 
                   bool all, int onlySlot = -1)
 {
     out += '\n';
-    out += SetListLabel(file, ordinal, i) + " " + Quoted(list.name);
+    out += SetListLabel(file, {ordinal, i}) + " " + Quoted(list.name);
     out += list.readable ? "  EQ " + HexLong(list.eq) + "\n" : "  NOT READABLE WHOLE\n";
     for (std::size_t j = 0; j < list.slots.size(); ++j) {
         const Slot& slot = list.slots[j];
@@ -133,7 +133,7 @@ void WriteShow(std::string& out, const FileModel& file, bool all, bool textconv,
     WriteChunks(out, file);
 }
 
-void WriteShowSetList(std::string& out, const FileModel& file, const SetListAt& at, int slot, bool all)
+void WriteShowSetList(std::string& out, const FileModel& file, const SetListView& at, int slot, bool all)
 {
     WriteHead(out, file, false);
     if (at.list != nullptr)

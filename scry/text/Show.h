@@ -20,6 +20,6 @@ void WriteShow(std::string& out, const FileModel& file, bool all = false, bool t
                const PartDone& partDone = {});
 // The FILE line, what could not be read, and set list `at` alone: its used slots (all: every
 // one), or only slot when it is not -1.
-void WriteShowSetList(std::string& out, const FileModel& file, const SetListAt& at, int slot, bool all);
+void WriteShowSetList(std::string& out, const FileModel& file, const SetListView& at, int slot, bool all);
 
 }   // namespace scry

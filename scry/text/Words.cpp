@@ -17,6 +17,8 @@ std::string SlotKey(std::size_t setList, std::size_t slot)
     return key;
 }
 
+std::string SlotKey(const SlotAt& at) { return SlotKey(at.setList, at.slot); }
+
 void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot)
 {
     AppendPad3(out, static_cast<unsigned>(setList));
@@ -63,9 +65,9 @@ std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal)
     return " (set-list bank " + std::to_string(bankOrdinal + 1) + " of " + std::to_string(banks) + ")";
 }
 
-std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number)
+std::string SetListLabel(const FileModel& file, const SetListAt& at)
 {
-    return "SETLIST " + Pad3(static_cast<unsigned>(number)) + SetListBankLabel(file, bankOrdinal);
+    return "SETLIST " + Pad3(static_cast<unsigned>(at.setList)) + SetListBankLabel(file, at.setListBank);
 }
 
 std::string RecordPlaceText(const Bank& bank, std::size_t number)
@@ -82,16 +84,16 @@ std::string RecordPlaceText(const std::string& bankName, std::size_t occurrence,
     return place;
 }
 
-std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::size_t setList, std::size_t slot,
-                         const std::string& slotName)
+std::string SlotHeadText(const FileModel& file, const SlotAt& at, const std::string& slotName)
 {
     const std::vector<std::size_t> banks = SetListBanks(file);
-    const SetList* list = bankOrdinal < banks.size() && setList < file.banks[banks[bankOrdinal]].setLists.size()
-                              ? &file.banks[banks[bankOrdinal]].setLists[setList]
-                              : nullptr;
+    const SetList* list =
+        at.setListBank < banks.size() && at.setList < file.banks[banks[at.setListBank]].setLists.size()
+            ? &file.banks[banks[at.setListBank]].setLists[at.setList]
+            : nullptr;
     const std::string listName = list == nullptr || list->name.empty() ? "unnamed set list" : LineName(list->name);
-    return "SLOT " + SlotKey(setList, slot) + SetListBankLabel(file, bankOrdinal) + " " + Quoted(slotName) + " (" +
-           listName + ")";
+    return "SLOT " + SlotKey(at.setList, at.slot) + SetListBankLabel(file, at.setListBank) + " " + Quoted(slotName) +
+           " (" + listName + ")";
 }
 
 std::string PlaceText(const Target& target)
@@ -179,7 +181,7 @@ void AppendSettingsText(std::string& out, const SlotAttributes& fields)
     }
 }
 
-std::string EmptySetListText(const FileModel& file, const SetListAt& at)
+std::string EmptySetListText(const FileModel& file, const SetListView& at)
 {
     std::string said = "set list " + Pad3(static_cast<unsigned>(at.number)) +
                        (at.list != nullptr ? " " + Quoted(at.list->name) : std::string()) + " of " +

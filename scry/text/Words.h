@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 #include "model/Plays.h"
 #include "model/SetLists.h"
 
@@ -15,6 +16,7 @@ namespace scry {
 
 // "003/012"
 std::string SlotKey(std::size_t setList, std::size_t slot);
+std::string SlotKey(const SlotAt& at);
 void AppendSlotKey(std::string& out, std::size_t setList, std::size_t slot);
 // "I-A", or "I-A (2nd of 3)" where the file holds more than one bank of that kind and place.
 std::string BankLabel(const Bank& bank);
@@ -25,7 +27,7 @@ std::string ValuesText(const std::vector<unsigned>& values, const char* last);
 // " (set-list bank 2 of 2)" where the file holds more than one set-list bank; "" where it holds one.
 std::string SetListBankLabel(const FileModel& file, std::size_t bankOrdinal);
 // "SETLIST 003", and the set-list bank where the file holds more than one.
-std::string SetListLabel(const FileModel& file, std::size_t bankOrdinal, std::size_t number);
+std::string SetListLabel(const FileModel& file, const SetListAt& at);
 // "I-A003", and which bank of that place where the file holds more than one.
 std::string RecordPlaceText(const Bank& bank, std::size_t number);
 std::string RecordPlaceText(const std::string& bankName, std::size_t occurrence, std::size_t occurrences,
@@ -34,8 +36,7 @@ std::string RecordPlaceText(const std::string& bankName, std::size_t occurrence,
 // "SLOT 001/003 \"Celebration Brass\" (Wedding Set)": a slot, its name and its set list's, in every
 // line that names a slot; the slot's name given (it may be another file's), its set list's as
 // file names it.
-std::string SlotHeadText(const FileModel& file, std::size_t bankOrdinal, std::size_t setList, std::size_t slot,
-                         const std::string& slotName);
+std::string SlotHeadText(const FileModel& file, const SlotAt& at, const std::string& slotName);
 
 // "I-B012", "GM005", "S-003", "Invalid: 31 (1F)005": a target's bank and number, as bankscry's
 // CSV writes them.
@@ -57,7 +58,7 @@ void AppendSettingsText(std::string& out, const SlotAttributes& fields);
 
 // "set list 005 \"Spare\" of live.PCG has no used slot; set lists with slots: 000 \"Wedding
 // Set\", 001 \"Party\"" (ten at most, and how many more), or "; no set list of it has a slot".
-std::string EmptySetListText(const FileModel& file, const SetListAt& at);
+std::string EmptySetListText(const FileModel& file, const SetListView& at);
 
 // A problem of a file, in words.
 std::string ProblemText(const Problem& problem);

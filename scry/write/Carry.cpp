@@ -12,9 +12,10 @@ namespace scry {
 
 namespace {
 
-std::size_t SlotAt(const FileModel& file, std::size_t setList, std::size_t slot)
+// Where a slot of the first set-list bank begins in the file.
+std::size_t SlotOffset(const FileModel& file, const SlotAt& at)
 {
-    return static_cast<std::size_t>(SetListOf(file, setList).Offset()) + SlotsOffset + slot * SlotSize;
+    return static_cast<std::size_t>(SetListOf(file, at.setList).Offset()) + SlotsOffset + at.slot * SlotSize;
 }
 
 std::size_t RecordOffset(const FileModel& file, const RecordAt& at)
@@ -42,7 +43,7 @@ void Retarget(NewFile& made, std::size_t at, const Target& target, std::vector<B
 
 const Slot* SlotOf(const FileModel& file, std::size_t setList, std::size_t slot)
 {
-    const SetListAt at = SetListOf(file, setList);
+    const SetListView at = SetListOf(file, setList);
     return at.list == nullptr ? nullptr : &at.list->slots[slot];
 }
 
@@ -53,7 +54,7 @@ Carried Followed(const FileModel& newFile, std::string_view newBytes, const std:
     Carried carried{NewFile(newBytes), {}};
     for (const FollowStep& step : steps)
         if (!step.lost)
-            Retarget(carried.made, SlotAt(newFile, step.setList, step.slot), step.to, carried.changed);
+            Retarget(carried.made, SlotOffset(newFile, step.at), step.to, carried.changed);
     return carried;
 }
 
@@ -88,10 +89,10 @@ std::string WrongInFollowed(const FileModel& written, const FileModel& oldFile, 
     for (const FollowStep& step : steps) {
         if (step.lost)
             continue;
-        const Slot* slot = SlotOf(written, step.setList, step.slot);
+        const Slot* slot = SlotOf(written, step.at.setList, step.at.slot);
         const Plays plays = slot != nullptr ? SlotPlays(written, *slot) : WhatSlotPlays(written, Target{});
         if (plays.record == nullptr || plays.record->sound != RecordOf(oldFile, step.played).sound)
-            return "slot " + SlotKey(step.setList, step.slot) + " does not play the sound it played";
+            return "slot " + SlotKey(step.at.setList, step.at.slot) + " does not play the sound it played";
     }
     return "";
 }

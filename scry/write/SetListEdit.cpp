@@ -128,7 +128,7 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
         const SetListText& text = applied.lists.back();
         const std::string number = Pad3(static_cast<unsigned>(text.number));
         const std::string where = SourceName(named.name) + ":" + std::to_string(text.numberLine);
-        const SetListAt at = SetListOf(file, text.number);
+        const SetListView at = SetListOf(file, text.number);
         if (text.numberLine == 0) {
             // said by the reader
         } else if (!given.emplace(text.number, where).second) {
@@ -183,7 +183,7 @@ std::string WrongInWritten(const FileModel& written, const Applied& applied)
     if (written.Damaged())
         return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
     for (const SetListText& text : applied.lists) {
-        const SetListAt at = SetListOf(written, text.number);
+        const SetListView at = SetListOf(written, text.number);
         const std::string label = "set list " + Pad3(static_cast<unsigned>(text.number));
         if (at.list == nullptr || at.list->name != text.name)
             return label + " does not read back as its text says";

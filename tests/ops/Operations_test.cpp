@@ -134,7 +134,7 @@ TEST(OperationsOnBytes, CopyRefusedOrPlannedOnlyMakesNoFile)
 std::string EditedText(const scry::FileModel& model, const std::string& bytes,
                        const std::function<void(std::string&)>& edit)
 {
-    const scry::SetListAt at = scry::SetListOf(model, 0);
+    const scry::SetListView at = scry::SetListOf(model, 0);
     const auto offset = static_cast<std::size_t>(at.Offset());
     std::string text = scry::SetListTextOf(model, at, scry::SetListFingerprint(bytes.substr(offset, SetListSize)));
     edit(text);
@@ -280,9 +280,9 @@ TEST(OperationsOnBytes, FindAndDupsOverFilesInMemory)
     EXPECT_EQ(found.entries[2].state, scry::LibraryEntry::State::Unreadable);
     // "Bought Strings" is the band mate's I-A005 and, copied, v2's I-A020.
     ASSERT_EQ(found.hits[0].records.size(), 1u);
-    EXPECT_EQ(found.hits[0].records[0].number, 20u);
+    EXPECT_EQ(found.hits[0].records[0].place.number, 20u);
     ASSERT_EQ(found.hits[1].records.size(), 1u);
-    EXPECT_EQ(found.hits[1].records[0].number, 5u);
+    EXPECT_EQ(found.hits[1].records[0].place.number, 5u);
     EXPECT_TRUE(found.hits[2].Empty());
     // Its sound, the one in two files.
     const scry::ops::DupsOutcome dups = scry::ops::Dups(files, true);

@@ -343,8 +343,7 @@ TEST(ScryDiff, BanksOfOnePlaceAreToldApart)
     const scry::Difference& difference = compared.comparison.differences[0];
     EXPECT_EQ(scry::DiffLine(compared.comparison, difference),
               "PROGRAM I-A003 in the 2nd I-A bank: renamed \"Prog 3\" -> \"Warm Pad\"");
-    EXPECT_EQ(difference.newAt.bank, 1u);
-    EXPECT_EQ(difference.newAt.number, 3u);
+    EXPECT_EQ(difference.newAt, scry::Place(scry::RecordAt{1, 3}));
     EXPECT_EQ(JsonOf(compared.comparison)["differences"][0]["new"]["occurrence"], 1);
 }
 
@@ -363,7 +362,7 @@ TEST(ScryDiff, SecondSetListBankIsToldApart)
     EXPECT_EQ(scry::DiffLine(compared.comparison, difference),
               "SLOT 002/007 (set-list bank 2 of 2) \"Strings\" (unnamed set list): added, plays Prog I-A001 (bank not "
               "in file)");
-    EXPECT_EQ(difference.newAt, (scry::Place{1, 2, 7, 0, 0, 0}));
+    EXPECT_EQ(difference.newAt, scry::Place(scry::SlotAt{1, 2, 7}));
 }
 
 // What a change does to the gig: every slot whose sound is not what it was, in a performer's words.

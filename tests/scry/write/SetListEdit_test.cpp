@@ -643,7 +643,11 @@ TEST(ScryApply, RandomEditsAreExactlyWhatDiffFinds)
             for (const bool old : {false, true}) {
                 if (!(old ? difference.inOld : difference.inNew))
                     continue;
-                const scry::Place& at = old ? difference.oldAt : difference.newAt;
+                const scry::Place& place = old ? difference.oldAt : difference.newAt;
+                const scry::SlotAt at = difference.subject == scry::Subject::Slot
+                                            ? std::get<scry::SlotAt>(place)
+                                            : scry::SlotAt{std::get<scry::SetListAt>(place).setListBank,
+                                                           std::get<scry::SetListAt>(place).setList, 0};
                 // A copy may come from any set list; what changed is in set list n alone.
                 if (!old || !difference.Has(scry::Change::Copied)) {
                     EXPECT_EQ(at.setList, n) << scry::DiffLine(comparison, difference);
