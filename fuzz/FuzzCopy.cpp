@@ -165,14 +165,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             said += line + scry::CopySummary(plan);
         const scry::Carried copied = scry::Copied(src.bytes, src.model, dest.bytes, dest.model, plan);
         copied.made.WholeInto(made);
-        const std::string outside =
-            scry::ChangedOutside(made, dest.bytes, copied.changed) + scry::ChangedOutside(copied.made, copied.changed);
-        if (!outside.empty())
-            Fail("copy: " + outside);
+        for (const scry::ReadBackFault& outside :
+             {scry::ChangedOutside(made, dest.bytes, copied.changed), scry::ChangedOutside(copied.made, copied.changed)})
+            if (outside)
+                Fail("copy: " + scry::ReadBackText(outside));
         const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);
-        const std::string wrong = scry::WrongInCopied(read, src.model, plan);
-        if (!wrong.empty())
-            Fail("copy: " + wrong);
+        if (const scry::ReadBackFault wrong = scry::WrongInCopied(read, src.model, plan))
+            Fail("copy: " + scry::ReadBackText(wrong));
         // The operation on bytes makes the same file, verified in memory, and says so.
         const scry::ops::CopyOutcome outcome =
             scry::ops::Copy({"src", src.bytes}, src.model, {"dest", dest.bytes}, dest.model, ask, true);
@@ -187,14 +186,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             said += scry::FollowLine(src.model, dest.model, step);
         const scry::Carried followed = scry::Followed(dest.model, dest.bytes, steps);
         followed.made.WholeInto(made);
-        const std::string outside = scry::ChangedOutside(made, dest.bytes, followed.changed) +
-                                    scry::ChangedOutside(followed.made, followed.changed);
-        if (!outside.empty())
-            Fail("follow: " + outside);
+        for (const scry::ReadBackFault& outside : {scry::ChangedOutside(made, dest.bytes, followed.changed),
+                                                   scry::ChangedOutside(followed.made, followed.changed)})
+            if (outside)
+                Fail("follow: " + scry::ReadBackText(outside));
         const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);
-        const std::string wrong = scry::WrongInFollowed(read, src.model, steps);
-        if (!wrong.empty())
-            Fail("follow: " + wrong);
+        if (const scry::ReadBackFault wrong = scry::WrongInFollowed(read, src.model, steps))
+            Fail("follow: " + scry::ReadBackText(wrong));
         const scry::ops::FollowOutcome outcome = scry::ops::Follow(src.model, {"dest", dest.bytes}, dest.model, true);
         if (outcome.verdict || !outcome.made || scry::ops::BytesOf(*outcome.made) != made)
             Fail("follow: the operation on bytes does not make the file its plan makes");

@@ -253,10 +253,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::vector<scry::FollowStep> steps = scry::PlanFollow(model, changed);
             const scry::Carried followed = scry::Followed(changed, other, steps);
             followed.made.WholeInto(made);
-            Check(scry::ChangedOutside(made, other, followed.changed).empty() &&
-                      scry::ChangedOutside(followed.made, followed.changed).empty(),
+            Check(!scry::ChangedOutside(made, other, followed.changed) &&
+                      !scry::ChangedOutside(followed.made, followed.changed),
                   "follow changes bytes outside");
-            Check(scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", made), model, steps).empty(),
+            Check(!scry::WrongInFollowed(scry::ReadModelOfBytes("o.PCG", made), model, steps),
                   "a followed slot plays another sound");
             scry::CopyAsk ask;
             ask.setLists.push_back({data[0] % 8u, (data[0] >> 3) % 128u, "--setlist"});
@@ -268,10 +268,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (plan.refusals.empty()) {
                 const scry::Carried copied = scry::Copied(bytes, model, other, changed, plan);
                 copied.made.WholeInto(made);
-                Check(scry::ChangedOutside(made, other, copied.changed).empty() &&
-                          scry::ChangedOutside(copied.made, copied.changed).empty(),
+                Check(!scry::ChangedOutside(made, other, copied.changed) &&
+                          !scry::ChangedOutside(copied.made, copied.changed),
                       "copy changes bytes outside");
-                Check(scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", made), model, plan).empty(),
+                Check(!scry::WrongInCopied(scry::ReadModelOfBytes("c.PCG", made), model, plan),
                       "a copy does not read back as planned");
             }
         }

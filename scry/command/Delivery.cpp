@@ -10,6 +10,7 @@
 
 #include "Platform/Platform.h"
 #include "StStrL/StStrL.h"
+#include "text/CarryText.h"
 #include "text/Text.h"
 #include "text/Words.h"
 
@@ -116,12 +117,11 @@ void Delivery::Finish(std::string_view rest)
 }
 
 void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
+                   const std::vector<ByteRange>& meant, const std::function<ReadBackFault(const FileModel&)>& check,
                    const std::function<void()>& beforePutInPlace)
 {
-    const std::string outside = ChangedOutside(made, meant);
-    if (!outside.empty())
-        throw NotWritten(outside);
+    if (const ReadBackFault outside = ChangedOutside(made, meant))
+        throw NotWritten(ReadBackText(outside));
     const auto size = static_cast<std::size_t>(made.Size());
     std::unique_ptr<std::uint8_t[]> meantRun(new std::uint8_t[Run]), readRun(new std::uint8_t[Run]);
     OutFile out{output, nullptr, {}};
@@ -153,7 +153,7 @@ void WriteReadBack(const std::string& output, const InputStream& source, const N
         if (wrong.empty() && InputReadAt(*written, static_cast<std::int64_t>(size), &more, 1) != 0)
             wrong = "the bytes read back are not those written";
         if (wrong.empty() && check)
-            wrong = check(ReadModel(*written, output));
+            wrong = ReadBackText(check(ReadModel(*written, output)));
     } catch (const Unreadable& unreadable) {
         wrong = std::string("it cannot be read back (") +
                 (unreadable.what()[0] != '\0' ? unreadable.what() : "no PCG file") + ")";

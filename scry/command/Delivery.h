@@ -48,7 +48,7 @@ private:
 // beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
 // keeps what stands there); a NotWritten it raises leaves the file unwritten.
 void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<std::string(const FileModel&)>& check,
+                   const std::vector<ByteRange>& meant, const std::function<ReadBackFault(const FileModel&)>& check,
                    const std::function<void()>& beforePutInPlace = {});
 
 // A name beside source, its extension replaced by suffix; raises Trouble where a file that is no

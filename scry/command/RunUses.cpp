@@ -59,9 +59,9 @@ int RunUses(const UsesOptions& options, Console& console)
     const SetListView first = SetListOf(file, 0);
     session.NoteSetListBanks(file);
     for (const SlotHit& hit : hits) {
-        const SetList& list = first.bank->setLists[hit.setList];
-        out += SetListLabel(file, {0, hit.setList}) + " " + Quoted(list.name) + "  SLOT " +
-               Pad3(static_cast<unsigned>(hit.slot)) + " " + Quoted(list.slots[hit.slot].name) + "  " +
+        const SetList& list = first.bank->setLists[hit.at.setList];
+        out += SetListLabel(file, hit.at.List()) + " " + Quoted(list.name) + "  SLOT " +
+               Pad3(static_cast<unsigned>(hit.at.slot)) + " " + Quoted(list.slots[hit.at.slot].name) + "  " +
                PlaysText(hit.plays) + "\n";
     }
     session.Deliver(out);

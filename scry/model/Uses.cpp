@@ -69,7 +69,7 @@ std::vector<SlotHit> SlotsThatPlay(const FileModel& file, const Query& query)
         ForEachPlayingSlot(first.bank->setLists[i], [&](std::size_t j, const Slot& slot) {
             const Plays plays = SlotPlays(file, slot);
             if (Matches(query, plays))
-                hits.push_back({i, j, plays});
+                hits.push_back({{0, i, j}, plays});
         });
     }
     return hits;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Model.h"
+#include "model/Places.h"
 #include "model/Plays.h"
 #include "model/SetLists.h"
 
@@ -22,18 +23,14 @@ struct Query {
 Query QueryOf(const std::string& what);
 
 struct SlotHit {
-    std::size_t setList;
-    std::size_t slot;
+    SlotAt at;
     Plays plays;
 };
 // The used slots of set list bank `at` (every set list of the bank SetListOf gives) that play what
 // the query names: a place they name, or a record of that name.
 std::vector<SlotHit> SlotsThatPlay(const FileModel& file, const Query& query);
 
-struct RecordHit {
-    std::size_t bank;   // index in the file's banks
-    std::size_t number;
-};
+using RecordHit = RecordAt;
 // The records at the query's places, or whose names hold its words, in file order.
 std::vector<RecordHit> RecordsNamedBy(const FileModel& file, const Query& query);
 // Where no name holds the query's words: up to `most` names of the file's records nearest to it

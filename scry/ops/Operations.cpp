@@ -24,9 +24,9 @@ const InputStream& SourceStream(const FileBytes& source, Stream& memory)
 // source, its bytes read whole as a PCG file, and check (given their model) finds nothing wrong.
 // The model is read through the pieces over the source's stream: nothing of the file is copied.
 MadeVerdict Verify(const FileBytes& source, NewFile file, std::vector<ByteRange> changed,
-                   const std::function<std::string(const FileModel&)>& check, std::optional<NewPcg>& made)
+                   const std::function<ReadBackFault(const FileModel&)>& check, std::optional<NewPcg>& made)
 {
-    if (std::string outside = ChangedOutside(file, changed); !outside.empty())
+    if (ReadBackFault outside = ChangedOutside(file, changed))
         return {MadeFault::ChangedOutside, std::move(outside)};
     Stream memory(nullptr, &CloseInput);
     const Stream pieced(OpenPiecedInput(SourceStream(source, memory), file.Pieces(), source.name), &CloseInput);
@@ -34,9 +34,9 @@ MadeVerdict Verify(const FileBytes& source, NewFile file, std::vector<ByteRange>
     try {
         model = ReadModel(*pieced, source.name);
     } catch (const Unreadable& unreadable) {
-        return {MadeFault::Unreadable, unreadable.what()};
+        return {MadeFault::Unreadable, {}, unreadable.what()};
     }
-    if (std::string wrong = check(model); !wrong.empty())
+    if (ReadBackFault wrong = check(model))
         return {MadeFault::ReadsOtherwise, std::move(wrong)};
     made.emplace(NewPcg{std::move(file), std::move(changed), std::move(model)});
     return {};

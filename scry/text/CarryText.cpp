@@ -232,14 +232,41 @@ std::string WarningLine(const FileModel& dest, const CopyRefusal& warning)
            ", which is in no other place: the copy no longer holds its sound";
 }
 
+std::string ReadBackText(const ReadBackFault& fault)
+{
+    using Kind = ReadBackFault::Kind;
+    const std::string setList = "set list " + Pad3(static_cast<unsigned>(fault.slot.setList));
+    switch (fault.kind) {
+    case Kind::None: break;
+    case Kind::OtherSize:
+        return "it is " + std::to_string(fault.size) + " bytes long, its source " + std::to_string(fault.sourceSize);
+    case Kind::ByteOutside:
+        return "byte " + std::to_string(fault.at) + " differs from the file it was made from, outside what was to change";
+    case Kind::Damaged: return "it reads as damaged (" + ProblemText(fault.problem) + ")";
+    case Kind::SlotLostSound: return "slot " + SlotKey(fault.slot) + " does not play the sound it played";
+    case Kind::RecordNotCopied: {
+        const RecordKind* kind = RecordKindOf(fault.place.kind);
+        return std::string(kind != nullptr ? SlotTypeText(kind->playedAs) : "Record") + " " +
+               RecordPlaceText(fault.bankName, fault.occurrence, fault.occurrences, fault.place.number) +
+               " does not hold what it was to";
+    }
+    case Kind::SetListNotCopied: return setList + " does not read back as the one copied";
+    case Kind::SlotOtherSound: return "slot " + SlotKey(fault.slot) + " does not play the sound it plays in the source";
+    case Kind::SetListNotAsText: return setList + " does not read back as its text says";
+    case Kind::SlotNotAsLine: return "slot " + SlotKey(fault.slot) + " does not read back as its line says";
+    }
+    return "";
+}
+
 std::string MadeFaultText(const MadeVerdict& verdict)
 {
     switch (verdict.fault) {
     case MadeFault::None: break;
     case MadeFault::Unreadable:
-        return "it cannot be read back (" + (verdict.detail.empty() ? std::string("no PCG file") : verdict.detail) + ")";
+        return "it cannot be read back (" + (verdict.readerWords.empty() ? std::string("no PCG file") : verdict.readerWords) +
+               ")";
     case MadeFault::ChangedOutside:
-    case MadeFault::ReadsOtherwise: return verdict.detail;
+    case MadeFault::ReadsOtherwise: return ReadBackText(verdict.found);
     }
     return "";
 }

@@ -36,5 +36,7 @@ std::vector<std::string> RefusalLines(const FileModel& src, const FileModel& des
 std::string WarningLine(const FileModel& dest, const CopyRefusal& warning);
 // Why a new file made in memory was not handed back, for "NAME not written: ...".
 std::string MadeFaultText(const MadeVerdict& verdict);
+// What a check of a new file found, as a clause: "slot 000/003 does not play the sound it played".
+std::string ReadBackText(const ReadBackFault& fault);
 
 }   // namespace scry

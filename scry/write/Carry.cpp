@@ -82,42 +82,48 @@ Carried Copied(std::string_view srcBytes, const FileModel& src, std::string_view
     return carried;
 }
 
-std::string WrongInFollowed(const FileModel& written, const FileModel& oldFile, const std::vector<FollowStep>& steps)
+ReadBackFault WrongInFollowed(const FileModel& written, const FileModel& oldFile, const std::vector<FollowStep>& steps)
 {
     if (written.Damaged())
-        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+        return DamageFault(written);
     for (const FollowStep& step : steps) {
         if (step.lost)
             continue;
         const Slot* slot = SlotOf(written, step.at.setList, step.at.slot);
         const Plays plays = slot != nullptr ? SlotPlays(written, *slot) : WhatSlotPlays(written, Target{});
         if (plays.record == nullptr || plays.record->sound != RecordOf(oldFile, step.played).sound)
-            return "slot " + SlotKey(step.at.setList, step.at.slot) + " does not play the sound it played";
+            return SlotFault(ReadBackFault::Kind::SlotLostSound, step.at);
     }
-    return "";
+    return {};
 }
 
-std::string WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan)
+ReadBackFault WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan)
 {
     if (written.Damaged())
-        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+        return DamageFault(written);
     for (const RecordWrite& write : plan.records)
-        if (RecordOf(written, write.to).fingerprint != RecordOf(src, write.from).fingerprint)
-            return std::string(SlotTypeText(RecordKindOf(written.banks[write.to.bank].kind)->playedAs)) + " " +
-                   RecordPlaceText(written.banks[write.to.bank], write.to.number) + " does not hold what it was to";
+        if (RecordOf(written, write.to).fingerprint != RecordOf(src, write.from).fingerprint) {
+            const Bank& bank = written.banks[write.to.bank];
+            ReadBackFault fault{ReadBackFault::Kind::RecordNotCopied};
+            fault.place = {bank.kind, bank.bankId, static_cast<std::uint32_t>(write.to.number)};
+            fault.bankName = bank.name;
+            fault.occurrence = bank.occurrence;
+            fault.occurrences = bank.occurrences;
+            return fault;
+        }
     for (const SetListWrite& write : plan.setLists) {
         const SetList* list = SetListOf(written, write.dest).list;
         const SetList* from = SetListOf(src, write.src).list;
         if (list == nullptr || list->name != from->name || list->eq != from->eq)
-            return "set list " + SlotKey(write.dest, 0).substr(0, 3) + " does not read back as the one copied";
+            return SlotFault(ReadBackFault::Kind::SetListNotCopied, {0, write.dest, 0});
         for (const SlotWrite& slot : write.slots) {
             const Plays now = SlotPlays(written, list->slots[slot.slot]);
             const Plays then = WhatSlotPlays(src, slot.from);
             if (slot.playsRecord && (now.record == nullptr || now.record->sound != then.record->sound))
-                return "slot " + SlotKey(write.dest, slot.slot) + " does not play the sound it plays in the source";
+                return SlotFault(ReadBackFault::Kind::SlotOtherSound, {0, write.dest, slot.slot});
         }
     }
-    return "";
+    return {};
 }
 
 }   // namespace scry

@@ -25,11 +25,12 @@ Carried Followed(const FileModel& newFile, std::string_view newBytes, const std:
 Carried Copied(std::string_view srcBytes, const FileModel& src, std::string_view destBytes, const FileModel& dest,
                const CopyPlan& plan);
 
-// Why a file read back is not what follow meant, or "": it reads whole, and every retargeted slot
-// plays a record of the sound it played in OLD.
-std::string WrongInFollowed(const FileModel& written, const FileModel& oldFile, const std::vector<FollowStep>& steps);
+// Why a file read back is not what follow meant, or nothing: it reads whole, and every retargeted
+// slot plays a record of the sound it played in OLD.
+ReadBackFault WrongInFollowed(const FileModel& written, const FileModel& oldFile, const std::vector<FollowStep>& steps);
 // The same for copy: every record written is SRC's, and every slot of a set list copied plays
 // the sound it plays in SRC.
-std::string WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan);
+ReadBackFault WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan);
+
 
 }   // namespace scry

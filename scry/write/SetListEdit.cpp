@@ -178,22 +178,21 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
     return applied;
 }
 
-std::string WrongInWritten(const FileModel& written, const Applied& applied)
+ReadBackFault WrongInWritten(const FileModel& written, const Applied& applied)
 {
     if (written.Damaged())
-        return "it reads as damaged (" + ProblemText(written.problems.front()) + ")";
+        return DamageFault(written);
     for (const SetListText& text : applied.lists) {
         const SetListView at = SetListOf(written, text.number);
-        const std::string label = "set list " + Pad3(static_cast<unsigned>(text.number));
         if (at.list == nullptr || at.list->name != text.name)
-            return label + " does not read back as its text says";
+            return SlotFault(ReadBackFault::Kind::SetListNotAsText, {0, text.number, 0});
         for (std::size_t p = 0; p < at.list->slots.size(); ++p) {
             const bool unused = p >= text.slots.size() || text.slots[p].unused;
             if (unused ? at.list->slots[p].used : !AsLineSays(at.list->slots[p], text.slots[p]))
-                return "slot " + SlotKey(text.number, p) + " does not read back as its line says";
+                return SlotFault(ReadBackFault::Kind::SlotNotAsLine, {0, text.number, p});
         }
     }
-    return "";
+    return {};
 }
 
 }   // namespace scry

@@ -42,8 +42,8 @@ struct Applied {
 Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
                       bool ignoreFingerprint);
 
-// Why the file read back (its model) does not hold what the texts say, or "" when it does: it
+// Why the file read back (its model) does not hold what the texts say, or nothing when it does: it
 // reads whole, and each edited set list holds its text's name and slot lines.
-std::string WrongInWritten(const FileModel& written, const Applied& applied);
+ReadBackFault WrongInWritten(const FileModel& written, const Applied& applied);
 
 }   // namespace scry

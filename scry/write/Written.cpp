@@ -9,9 +9,11 @@ namespace scry {
 
 namespace {
 
-std::string DiffersOutside(std::int64_t at)
+ReadBackFault DiffersOutside(std::int64_t at)
 {
-    return "byte " + std::to_string(at) + " differs from the file it was made from, outside what was to change";
+    ReadBackFault fault{ReadBackFault::Kind::ByteOutside};
+    fault.at = at;
+    return fault;
 }
 
 }   // namespace
@@ -60,30 +62,48 @@ std::string NewFile::Read(std::int64_t at, std::size_t length) const
     return bytes;
 }
 
-std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant)
+ReadBackFault ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant)
 {
-    if (made.size() != source.size())
-        return "it is " + std::to_string(made.size()) + " bytes long, its source " + std::to_string(source.size());
+    if (made.size() != source.size()) {
+        ReadBackFault fault{ReadBackFault::Kind::OtherSize};
+        fault.size = static_cast<std::int64_t>(made.size());
+        fault.sourceSize = static_cast<std::int64_t>(source.size());
+        return fault;
+    }
     std::sort(meant.begin(), meant.end(), [](const ByteRange& a, const ByteRange& b) { return a.from < b.from; });
     std::int64_t at = 0;
     const auto size = static_cast<std::int64_t>(made.size());
-    const auto compare = [&](std::int64_t from, std::int64_t to) -> std::string {
+    const auto compare = [&](std::int64_t from, std::int64_t to) -> ReadBackFault {
         const auto first = static_cast<std::size_t>(from), count = static_cast<std::size_t>(to - from);
         if (count == 0 || std::memcmp(made.data() + first, source.data() + first, count) == 0)
-            return "";
+            return {};
         const auto differ = std::mismatch(made.begin() + from, made.begin() + to, source.begin() + from);
         return DiffersOutside(differ.first - made.begin());
     };
     for (const ByteRange& range : meant) {
-        const std::string found = compare(at, std::clamp(range.from, at, size));
-        if (!found.empty())
+        const ReadBackFault found = compare(at, std::clamp(range.from, at, size));
+        if (found)
             return found;
         at = std::max(at, std::min(range.to, size));
     }
     return compare(at, size);
 }
 
-std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
+ReadBackFault SlotFault(ReadBackFault::Kind kind, const SlotAt& slot)
+{
+    ReadBackFault fault{kind};
+    fault.slot = slot;
+    return fault;
+}
+
+ReadBackFault DamageFault(const FileModel& written)
+{
+    ReadBackFault fault{ReadBackFault::Kind::Damaged};
+    fault.problem = written.problems.front();
+    return fault;
+}
+
+ReadBackFault ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
 {
     // Outside its pieces the new file is its source: only they are compared, where nothing was meant.
     std::sort(meant.begin(), meant.end(), [](const ByteRange& a, const ByteRange& b) { return a.from < b.from; });
@@ -92,12 +112,12 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
         const std::int64_t offset = entry.first;
         const std::string& piece = entry.second;
         const std::int64_t end = offset + static_cast<std::int64_t>(piece.size());
-        const auto compare = [&](std::int64_t from, std::int64_t to) -> std::string {
+        const auto compare = [&](std::int64_t from, std::int64_t to) -> ReadBackFault {
             if (from >= to)
-                return "";
+                return {};
             const auto first = piece.begin() + (from - offset), last = piece.begin() + (to - offset);
             const auto differ = std::mismatch(first, last, source.begin() + from);
-            return differ.first == last ? "" : DiffersOutside(from + (differ.first - first));
+            return differ.first == last ? ReadBackFault{} : DiffersOutside(from + (differ.first - first));
         };
         std::int64_t at = offset;
         for (const ByteRange& range : meant) {
@@ -105,16 +125,16 @@ std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant)
                 continue;
             if (range.from >= end)
                 break;
-            const std::string found = compare(at, std::min(range.from, end));
-            if (!found.empty())
+            const ReadBackFault found = compare(at, std::min(range.from, end));
+            if (found)
                 return found;
             at = std::max(at, range.to);
         }
-        const std::string found = compare(at, end);
-        if (!found.empty())
+        const ReadBackFault found = compare(at, end);
+        if (found)
             return found;
     }
-    return "";
+    return {};
 }
 
 }   // namespace scry

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Platform/Platform.h"
+#include "model/Made.h"
 #include "model/Model.h"
 
 namespace scry {
@@ -51,10 +52,14 @@ private:
     InputPieces pieces;   // by offset; none overlap
 };
 
-// Where a command's new file differs from its source outside the ranges it meant to change: ""
-// where nowhere, else "byte N differs from SOURCE" (the first such byte). Sizes must agree.
-std::string ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant);
+// Where a command's new file differs from its source outside the ranges it meant to change:
+// nothing where nowhere, else the first such byte (ByteOutside), or OtherSize where the sizes differ.
+ReadBackFault ChangedOutside(std::string_view made, std::string_view source, std::vector<ByteRange> meant);
 // The same of a new file and its own source.
-std::string ChangedOutside(const NewFile& made, std::vector<ByteRange> meant);
+ReadBackFault ChangedOutside(const NewFile& made, std::vector<ByteRange> meant);
+
+// A fault of kind about a slot, and the fault of a file that reads as damaged.
+ReadBackFault SlotFault(ReadBackFault::Kind kind, const SlotAt& slot);
+ReadBackFault DamageFault(const FileModel& written);
 
 }   // namespace scry

@@ -12,6 +12,7 @@
 #include "model/Match.h"
 #include "model/SetLists.h"
 #include "ops/History.h"
+#include "text/CarryText.h"
 #include "ops/Library.h"
 #include "ops/Operations.h"
 #include "text/SetListText.h"
@@ -95,7 +96,7 @@ TEST(OperationsOnBytes, CopyWritesTheRecordAloneAndReadsBackAsPlanned)
     const scry::ops::CopyOutcome outcome =
         scry::ops::Copy({"band.PCG", src}, srcModel, {"mine.PCG", dest}, destModel, ProgramInto(5, 20), true);
     ASSERT_TRUE(outcome.plan.refusals.empty());
-    ASSERT_FALSE(outcome.verdict) << outcome.verdict.detail;
+    ASSERT_FALSE(outcome.verdict) << scry::MadeFaultText(outcome.verdict);
     ASSERT_TRUE(outcome.made.has_value());
     const std::string made = scry::ops::BytesOf(*outcome.made);
     ASSERT_EQ(made.size(), dest.size());
@@ -153,7 +154,7 @@ TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
     const scry::ops::ApplyOutcome applied =
         scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", renamed}}, false);
     ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
-    ASSERT_FALSE(applied.verdict) << applied.verdict.detail;
+    ASSERT_FALSE(applied.verdict) << scry::MadeFaultText(applied.verdict);
     ASSERT_TRUE(applied.made.has_value());
     const std::string made = scry::ops::BytesOf(*applied.made);
     const auto setList = static_cast<std::size_t>(scry::SetListOf(model, 0).Offset());

@@ -27,7 +27,7 @@ Hits HitsOf(const scry::FileModel& model, const std::string& what)
 {
     Hits hits;
     for (const scry::SlotHit& hit : scry::SlotsThatPlay(model, scry::QueryOf(what)))
-        hits.emplace_back(hit.setList, hit.slot);
+        hits.emplace_back(hit.at.setList, hit.at.slot);
     return hits;
 }
 

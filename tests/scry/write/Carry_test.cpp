@@ -8,6 +8,7 @@
 #include "ScrySupport.h"
 #include "model/Copy.h"
 #include "model/Follow.h"
+#include "text/CarryText.h"
 #include "write/Carry.h"
 #include "TestSupport.h"
 
@@ -462,8 +463,9 @@ TEST(CarryReadBack, TheChecksTellTheFileMeantFromOneAStepShort)
     ASSERT_EQ(steps.size(), 2u);
     const std::string beforeBytes = before.Bytes(), afterBytes = after.Bytes();   // the new files' sources
     const scry::Carried followed = scry::Followed(newFile, afterBytes, steps);
-    EXPECT_EQ(scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.made.Whole()), oldFile, steps), "");
-    EXPECT_EQ(scry::WrongInFollowed(newFile, oldFile, steps), "slot 000/000 does not play the sound it played");
+    EXPECT_FALSE(scry::WrongInFollowed(scry::ReadModelOfBytes("out.PCG", followed.made.Whole()), oldFile, steps));
+    EXPECT_EQ(scry::ReadBackText(scry::WrongInFollowed(newFile, oldFile, steps)),
+              "slot 000/000 does not play the sound it played");
     EXPECT_EQ(followed.changed.size(), 2u);
 
     scry::CopyAsk ask;
@@ -473,10 +475,13 @@ TEST(CarryReadBack, TheChecksTellTheFileMeantFromOneAStepShort)
     const scry::CopyPlan plan = scry::PlanCopy(oldFile, newFile, ask);
     ASSERT_TRUE(plan.refusals.empty());
     const scry::Carried copied = scry::Copied(beforeBytes, oldFile, afterBytes, newFile, plan);
-    EXPECT_EQ(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.made.Whole()), oldFile, plan), "");
-    EXPECT_EQ(scry::WrongInCopied(newFile, oldFile, plan), "Prog U-A003 does not hold what it was to");
+    EXPECT_FALSE(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", copied.made.Whole()), oldFile, plan));
+    const scry::ReadBackFault notCopied = scry::WrongInCopied(newFile, oldFile, plan);
+    EXPECT_EQ(notCopied.kind, scry::ReadBackFault::Kind::RecordNotCopied);
+    EXPECT_EQ(notCopied.place, (scry::RecordPlace{Kind::PRG1, 0x20000, 3}));
+    EXPECT_EQ(scry::ReadBackText(notCopied), "Prog U-A003 does not hold what it was to");
     std::string slotShort = copied.made.Whole();
     slotShort.replace(static_cast<std::size_t>(copied.changed.back().from), 4,
                       after.Bytes().substr(static_cast<std::size_t>(copied.changed.back().from), 4));
-    EXPECT_NE(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", slotShort), oldFile, plan), "");
+    EXPECT_TRUE(scry::WrongInCopied(scry::ReadModelOfBytes("out.PCG", slotShort), oldFile, plan));
 }

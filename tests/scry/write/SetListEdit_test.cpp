@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "model/Compare.h"
 #include "model/SetLists.h"
+#include "text/CarryText.h"
 #include "text/DiffText.h"
 #include "text/SetListText.h"
 #include "text/Text.h"
@@ -484,8 +485,8 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
 TEST_F(ScryFiles, TheReadBackFindsWhatIsNotAsMeant)
 {
     const scry::Applied applied = Apply({Replaced(Export(0), "\"Closing Song\"", "\"Encore\"")});
-    EXPECT_EQ(scry::ChangedOutside(applied.made.Whole(), DemoBytes(), applied.edited), "");
-    EXPECT_EQ(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", applied.made.Whole()), applied), "");
+    EXPECT_FALSE(scry::ChangedOutside(applied.made.Whole(), DemoBytes(), applied.edited));
+    EXPECT_FALSE(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", applied.made.Whole()), applied));
     // An editor that erred outside what it set out to change, in bytes no model shows and in a record.
     const std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> demo(
         OpenMemoryInput(DemoBytes().data(), DemoBytes().size(), "demo.PCG"), &CloseInput);
@@ -497,10 +498,13 @@ TEST_F(ScryFiles, TheReadBackFindsWhatIsNotAsMeant)
         wrong[at] ^= 1;
         const std::string said =
             "byte " + std::to_string(at) + " differs from the file it was made from, outside what was to change";
-        EXPECT_EQ(scry::ChangedOutside(wrong, DemoBytes(), applied.edited), said);
+        const scry::ReadBackFault outside = scry::ChangedOutside(wrong, DemoBytes(), applied.edited);
+        EXPECT_EQ(outside.kind, scry::ReadBackFault::Kind::ByteOutside);
+        EXPECT_EQ(outside.at, static_cast<std::int64_t>(at));
+        EXPECT_EQ(scry::ReadBackText(outside), said);
         scry::NewFile erred = applied.made;
         erred.Bytes(static_cast<std::int64_t>(at), 1)[0] ^= 1;
-        EXPECT_EQ(scry::ChangedOutside(erred, applied.edited), said);
+        EXPECT_EQ(scry::ReadBackText(scry::ChangedOutside(erred, applied.edited)), said);
         try {
             scry::WriteReadBack(Path("out.PCG"), *demo, erred, applied.edited, check);
             FAIL() << "written";
@@ -515,18 +519,21 @@ TEST_F(ScryFiles, TheReadBackFindsWhatIsNotAsMeant)
     // A check that finds the file read back wrong leaves nothing.
     std::remove(Path("out.PCG").c_str());
     EXPECT_THROW(scry::WriteReadBack(Path("out.PCG"), *demo, applied.made, applied.edited,
-                                     [](const scry::FileModel&) { return std::string("wrong"); }),
+                                     [](const scry::FileModel&) {
+                                         return scry::ReadBackFault{scry::ReadBackFault::Kind::SetListNotAsText};
+                                     }),
                  scry::NotWritten);
     EXPECT_EQ(Names(), Texts{});
     std::string slot = applied.made.Whole();
     slot[OffsetOf(DemoModel(), 0) + SlotsOffset + 10 * SlotSize + PackedSlotOffset + 4] ^= 1;
-    EXPECT_EQ(scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", slot), applied),
-              "slot 000/010 does not read back as its line says");
-    EXPECT_EQ(scry::WrongInWritten(
-                  scry::ReadModelOfBytes("out.PCG", applied.made.Whole().substr(0, applied.made.Whole().size() - 1000)),
-                  applied)
-                  .substr(0, 19),
-              "it reads as damaged");
+    const scry::ReadBackFault wrongSlot = scry::WrongInWritten(scry::ReadModelOfBytes("out.PCG", slot), applied);
+    EXPECT_EQ(wrongSlot.kind, scry::ReadBackFault::Kind::SlotNotAsLine);
+    EXPECT_EQ(wrongSlot.slot, (scry::SlotAt{0, 0, 10}));
+    EXPECT_EQ(scry::ReadBackText(wrongSlot), "slot 000/010 does not read back as its line says");
+    const scry::ReadBackFault cut = scry::WrongInWritten(
+        scry::ReadModelOfBytes("out.PCG", applied.made.Whole().substr(0, applied.made.Whole().size() - 1000)), applied);
+    EXPECT_EQ(cut.kind, scry::ReadBackFault::Kind::Damaged);
+    EXPECT_EQ(scry::ReadBackText(cut).substr(0, 19), "it reads as damaged");
 }
 
 // Random edits of random set lists: diff names exactly the slots whose bytes the edits changed.
@@ -661,7 +668,7 @@ TEST(ScryApply, RandomEditsAreExactlyWhatDiffFinds)
         }
         EXPECT_EQ(found, expected) << "round " << round << "\n" << text;
         EXPECT_EQ(renamed, listName != before.name) << "round " << round;
-        EXPECT_EQ(scry::WrongInWritten(after, applied), "");
+        EXPECT_FALSE(scry::WrongInWritten(after, applied));
     }
 }
 
