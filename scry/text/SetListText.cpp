@@ -659,6 +659,65 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
     return result;
 }
 
+namespace {
+
+// Why a line's value of field cannot be written with its other values: the field it shares bits
+// with, and the values that can be written with it (in values, never bit numbers).
+std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
+{
+    const SlotSetting& setting = *SlotSettingOf(field);
+    const unsigned value = wanted.*LayoutOf(field).member;
+    std::string why = std::string(setting.word) + " " + std::to_string(value) + " cannot be written";
+    for (const SlotFieldLayout& other : SlotLayout) {
+        if (!SlotFieldsShareBits(field, other.field) || SlotSettingOf(other.field) == nullptr)
+            continue;
+        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " +
+               std::to_string(wanted.*other.member) + " (the two share bits of the slot)";
+        break;
+    }
+    std::vector<unsigned> can;
+    for (unsigned v = 0; v <= SlotFieldMax(field); ++v)
+        if (SlotValueWritable(wanted, field, v))
+            can.push_back(v);
+    why += "; " + std::string(setting.word) + " can be " + ValuesText(can, " or ");
+    return why;
+}
+
+}   // namespace
+
+std::string FaultReason(const TextFault& fault)
+{
+    const ApplyFaultData& data = fault.data;
+    const std::string number = Pad3(static_cast<unsigned>(data.setList));
+    const std::string from = "from " + SlotKey(data.setList, data.slot) + ": ";
+    switch (fault.kind) {
+    case ApplyFaultKind::None: break;
+    case ApplyFaultKind::NotWritable: return WhyNotWritable(data.wanted, fault.place.field);
+    case ApplyFaultKind::NotTogether: return "the slot's settings cannot be written together";
+    case ApplyFaultKind::NoFromSetList: return from + "the file holds no such set list";
+    case ApplyFaultKind::FromSlotUnused: return from + "that slot is unused, there are no bytes to carry";
+    case ApplyFaultKind::VolumeAbove127:
+        return "volume " + std::to_string(data.value) + " is above 127; written as asked";
+    case ApplyFaultKind::GivenTwice:
+        return "set list " + number + " is given twice (also at " + SourceName(data.otherText) + ":" +
+               std::to_string(data.otherLine) + ")";
+    case ApplyFaultKind::NoSuchSetList: return "the file holds no set list " + number;
+    case ApplyFaultKind::NoFingerprint:
+        return "no fingerprint line; export the set list again, or apply with --ignore-fingerprint";
+    case ApplyFaultKind::SetListChanged: {
+        // A text written from another file says so by its file line: name it.
+        const std::string elsewhere = data.namesOtherFile ? "; its file line (line " + std::to_string(data.fileLine) +
+                                                                ") names " + LineText(data.textFile) + ", not " +
+                                                                SourceName(data.file)
+                                                          : "";
+        return "set list " + number + " has changed in " + SourceName(data.file) + " since this text was written (fingerprint " +
+               HexLong(data.fingerprint) + ", now " + HexLong(data.now) + ")" + elsewhere +
+               "; export it again, or apply with --ignore-fingerprint";
+    }
+    }
+    return fault.reason;
+}
+
 std::string FaultLine(const std::string& textName, const TextFault& fault)
 {
     std::string line = SourceName(textName);
@@ -667,7 +726,7 @@ std::string FaultLine(const std::string& textName, const TextFault& fault)
         line += std::to_string(fault.line);
     }
     line += ": ";
-    return line + fault.reason;
+    return line + FaultReason(fault);
 }
 
 }   // namespace scry

@@ -64,12 +64,47 @@ struct FaultPlace {
     SlotField field = SlotField::Color;   // the setting, where part is Setting
 };
 
+// Why a line that reads well cannot be applied to the file, or is applied with a word: the file,
+// not the text, makes it so. Its words are made by FaultReason.
+enum class ApplyFaultKind : std::uint8_t {
+    None,              // a fault of the text itself: its reason says it
+    NotWritable,       // the setting place.field cannot hold its value with the line's others (wanted)
+    NotTogether,       // the slot's settings cannot be written together
+    NoFromSetList,     // from setList/slot: the file holds no such set list
+    FromSlotUnused,    // from setList/slot: that slot is unused, there are no bytes to carry
+    VolumeAbove127,    // a warning: volume `value` is written as asked
+    GivenTwice,        // set list setList is given twice (also at otherText:otherLine)
+    NoSuchSetList,     // the file holds no set list setList
+    NoFingerprint,     // the text has no fingerprint line
+    SetListChanged,    // set list setList has changed in `file` since the text was written (fingerprint, now)
+};
+
+struct ApplyFaultData {
+    SlotAttributes wanted{};   // NotWritable: the settings the line asks
+    std::size_t setList = 0;   // the set list (NoFromSetList, FromSlotUnused: the from slot's)
+    std::size_t slot = 0;      // NoFromSetList, FromSlotUnused: the from slot
+    unsigned value = 0;        // VolumeAbove127
+    std::string otherText{};   // GivenTwice: the text that gave it first, as named
+    std::size_t otherLine = 0;
+    std::uint32_t fingerprint = 0;   // SetListChanged: the text's, and the set list's now
+    std::uint32_t now = 0;
+    std::string file{};              // SetListChanged: the file applied to, as named
+    bool namesOtherFile = false;     // SetListChanged: the text's file line names another file
+    std::string textFile{};          //   what that line says
+    std::size_t fileLine = 0;        //   and which line it is
+};
+
 // A line of a text that cannot be taken, and why; line 0 for the text as a whole.
 struct TextFault {
     std::size_t line;
-    std::string reason;
+    std::string reason;   // a fault of the text itself; for others, FaultReason makes it
     FaultPlace place{};
+    ApplyFaultKind kind = ApplyFaultKind::None;
+    ApplyFaultData data{};
 };
+
+// A fault's reason, as FaultLine says it: "volume 200 is above 127; written as asked".
+std::string FaultReason(const TextFault& fault);
 
 // The columns of a slot line after what it plays, in their order: each a setting of the slot.
 inline constexpr SlotField TextColumns[] = {SlotField::Color, SlotField::Volume,    SlotField::HoldTime,

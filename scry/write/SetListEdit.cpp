@@ -21,26 +21,10 @@ void PutName(char* field, const std::string& name)
     std::memcpy(field, name.data(), std::min(name.size(), NameSize));
 }
 
-// Why a line's value of field cannot be written with its other values: the field it shares bits
-// with, and the values that can be written with it (in values, never bit numbers).
-std::string WhyNotWritable(const SlotAttributes& wanted, SlotField field)
+// A fault the file makes of a line, with its data.
+TextFault FaultOf(std::size_t line, ApplyFaultKind kind, FaultPlace place, ApplyFaultData data = {})
 {
-    const SlotSetting& setting = *SlotSettingOf(field);
-    const unsigned value = wanted.*LayoutOf(field).member;
-    std::string why = std::string(setting.word) + " " + std::to_string(value) + " cannot be written";
-    for (const SlotFieldLayout& other : SlotLayout) {
-        if (!SlotFieldsShareBits(field, other.field) || SlotSettingOf(other.field) == nullptr)
-            continue;
-        why += " while " + std::string(SlotSettingOf(other.field)->word) + " is " +
-               std::to_string(wanted.*other.member) + " (the two share bits of the slot)";
-        break;
-    }
-    std::vector<unsigned> can;
-    for (unsigned v = 0; v <= SlotFieldMax(field); ++v)
-        if (SlotValueWritable(wanted, field, v))
-            can.push_back(v);
-    why += "; " + std::string(setting.word) + " can be " + ValuesText(can, " or ");
-    return why;
+    return {line, {}, place, kind, std::move(data)};
 }
 
 // The slot at out from the bytes of its from slot, with the line's edits; faults for settings
@@ -64,11 +48,13 @@ void WriteSlot(char* out, const char* from, const Slot& source, const SlotLine& 
                     break;
             }
         }
+        ApplyFaultData data;
+        data.wanted = line.fields;
         if (blocked != nullptr)
-            faults.push_back(
-                {line.line, WhyNotWritable(line.fields, blocked->field), {place, LinePart::Setting, blocked->field}});
+            faults.push_back(FaultOf(line.line, ApplyFaultKind::NotWritable, {place, LinePart::Setting, blocked->field},
+                                     std::move(data)));
         else
-            faults.push_back({line.line, "the slot's settings cannot be written together", {place}});
+            faults.push_back(FaultOf(line.line, ApplyFaultKind::NotTogether, {place}));
         return;
     }
     std::memcpy(out + PackedSlotOffset, packed.data(), packed.size());
@@ -88,26 +74,28 @@ void WriteSetList(char* out, std::string_view source, const Bank& bank, const Se
             continue;
         }
         const SlotLine& line = text.slots[p];
-        const std::string fromKey = SlotKey(line.fromSetList, line.fromSlot);
+        ApplyFaultData fromData;
+        fromData.setList = line.fromSetList;
+        fromData.slot = line.fromSlot;
         if (line.fromSetList >= bank.setLists.size() || !bank.setLists[line.fromSetList].readable) {
-            faults.push_back({line.line, "from " + fromKey + ": the file holds no such set list", {p, LinePart::From}});
+            faults.push_back(FaultOf(line.line, ApplyFaultKind::NoFromSetList, {p, LinePart::From}, fromData));
             continue;
         }
         const Slot& from = bank.setLists[line.fromSetList].slots[line.fromSlot];
         if (!from.used) {
-            faults.push_back({line.line,
-                              "from " + fromKey + ": that slot is unused, there are no bytes to carry",
-                              {p, LinePart::From}});
+            faults.push_back(FaultOf(line.line, ApplyFaultKind::FromSlotUnused, {p, LinePart::From}, fromData));
             continue;
         }
         const char* bytes =
             source.data() + bank.offset + line.fromSetList * SetListSize + SlotsOffset + line.fromSlot * SlotSize;
         WriteSlot(slot, bytes, from, line, p, faults);
         // A volume above 127 is written as asked, with a word.
-        if (line.fields.Volume > 127 && line.fields.Volume != from.fields.Volume)
-            warnings.push_back({line.line,
-                                "volume " + std::to_string(line.fields.Volume) + " is above 127; written as asked",
-                                {p, LinePart::Setting, SlotField::Volume}});
+        if (line.fields.Volume > 127 && line.fields.Volume != from.fields.Volume) {
+            ApplyFaultData data;
+            data.value = line.fields.Volume;
+            warnings.push_back(
+                FaultOf(line.line, ApplyFaultKind::VolumeAbove127, {p, LinePart::Setting, SlotField::Volume}, data));
+        }
     }
 }
 
@@ -120,42 +108,39 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
                       bool ignoreFingerprint)
 {
     Applied applied{NewFile(source), {}, {}, {}, {}, {}, {}};
-    std::map<std::size_t, std::string> given;   // set list number: where a text gives it
+    std::map<std::size_t, std::pair<std::string, std::size_t>> given;   // set list number: the text and line giving it
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const NamedText& named = texts[k];
         std::vector<TextFault> faults;
         applied.lists.push_back(ReadSetListText(named.text, faults));
         const SetListText& text = applied.lists.back();
-        const std::string number = Pad3(static_cast<unsigned>(text.number));
-        const std::string where = SourceName(named.name) + ":" + std::to_string(text.numberLine);
         const SetListView at = SetListOf(file, text.number);
+        ApplyFaultData data;
+        data.setList = text.number;
         if (text.numberLine == 0) {
             // said by the reader
-        } else if (!given.emplace(text.number, where).second) {
-            faults.push_back(
-                {text.numberLine, "set list " + number + " is given twice (also at " + given[text.number] + ")"});
+        } else if (const auto [first, fresh] = given.emplace(text.number, std::make_pair(named.name, text.numberLine));
+                   !fresh) {
+            data.otherText = first->second.first;
+            data.otherLine = first->second.second;
+            faults.push_back(FaultOf(text.numberLine, ApplyFaultKind::GivenTwice, {}, data));
         } else if (at.list == nullptr || !at.list->readable) {
-            faults.push_back({text.numberLine, "the file holds no set list " + number});
+            faults.push_back(FaultOf(text.numberLine, ApplyFaultKind::NoSuchSetList, {}, data));
         } else {
             const auto offset = static_cast<std::size_t>(at.Offset());
             const std::uint32_t now = SetListFingerprint(std::string_view(source).substr(offset, SetListSize));
             // Without its fingerprint a text cannot tell whether the set list changed since it was
             // written, and applying it could undo that change.
             if (!text.hasFingerprint && !ignoreFingerprint)
-                faults.push_back({text.numberLine, "no fingerprint line; export the set list again, or apply with "
-                                                   "--ignore-fingerprint"});
+                faults.push_back(FaultOf(text.numberLine, ApplyFaultKind::NoFingerprint, {}, data));
             if (text.hasFingerprint && text.fingerprint != now && !ignoreFingerprint) {
-                // A text written from another file says so by its file line: name it.
-                const std::string elsewhere = WrittenFrom(text, file.name)
-                                                  ? ""
-                                                  : "; its file line (line " + std::to_string(text.fileLine) +
-                                                        ") names " + LineText(text.file) + ", not " +
-                                                        SourceName(file.name);
-                faults.push_back(
-                    {text.fingerprintLine, "set list " + number + " has changed in " + SourceName(file.name) +
-                                               " since this text was written (fingerprint " +
-                                               HexLong(text.fingerprint) + ", now " + HexLong(now) + ")" + elsewhere +
-                                               "; export it again, or apply with --ignore-fingerprint"});
+                data.fingerprint = text.fingerprint;
+                data.now = now;
+                data.file = file.name;
+                data.namesOtherFile = !WrittenFrom(text, file.name);
+                data.textFile = text.file;
+                data.fileLine = text.fileLine;
+                faults.push_back(FaultOf(text.fingerprintLine, ApplyFaultKind::SetListChanged, {}, data));
             }
             std::vector<TextFault> warnings;
             WriteSetList(reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize)),

@@ -327,6 +327,18 @@ TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
                      "t1.txt:" + std::to_string(LineNumber(text, "setlist")) +
                          ": set list 000 is given twice (also at t0.txt:" +
                          std::to_string(LineNumber(text, "setlist")) + ")"}));
+    // The same faults as data, for a front end that points at the slot rather than the line.
+    ASSERT_EQ(refused.faultsAt.size(), 2u);
+    const scry::TextFault& kbd = refused.faultsAt[0].fault;
+    EXPECT_EQ(kbd.kind, scry::ApplyFaultKind::NotWritable);
+    EXPECT_EQ(kbd.place.slot, std::optional<std::size_t>(2));
+    EXPECT_EQ(kbd.place.field, SlotField::Kbd_Track);
+    EXPECT_EQ(kbd.data.wanted.Kbd_Track, 9u);
+    const scry::TextFault& twice = refused.faultsAt[1].fault;
+    EXPECT_EQ(refused.faultsAt[1].text, 1u);
+    EXPECT_EQ(twice.kind, scry::ApplyFaultKind::GivenTwice);
+    EXPECT_EQ(twice.data.otherText, "t0.txt");
+    EXPECT_EQ(twice.data.otherLine, LineNumber(text, "setlist"));
 }
 
 namespace {
@@ -454,6 +466,11 @@ TEST(ScryApply, RefusesATextWhoseSetListChangedSinceOrThatHasNoFingerprint)
     ASSERT_EQ(stale.faults.size(), 1u);
     EXPECT_NE(stale.faults[0].find(": set list 001 has changed in demo.PCG since this text was written"),
               std::string::npos);
+    const scry::ApplyFaultData& data = stale.faultsAt[0].fault.data;
+    EXPECT_EQ(stale.faultsAt[0].fault.kind, scry::ApplyFaultKind::SetListChanged);
+    EXPECT_EQ(data.setList, 1u);
+    EXPECT_EQ(data.now, scry::SetListFingerprint(changed.substr(OffsetOf(model, 1), SetListSize)));
+    EXPECT_NE(data.fingerprint, data.now);
     const scry::Applied anyway = Apply({text}, model, changed, true);
     EXPECT_TRUE(anyway.faults.empty());
     EXPECT_TRUE(anyway.made.Whole() == DemoBytes());
@@ -477,6 +494,10 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
     const scry::Applied loud = Apply({Replaced(text, "cyan     64", "cyan    200")});
     ASSERT_TRUE(loud.faults.empty()) << loud.faults.front();
     EXPECT_EQ(loud.warnings, (Texts{"t0.txt:" + std::to_string(line) + ": volume 200 is above 127; written as asked"}));
+    EXPECT_EQ(unused.faultsAt[0].fault.kind, scry::ApplyFaultKind::FromSlotUnused);
+    EXPECT_EQ(unused.faultsAt[0].fault.data.slot, 100u);
+    EXPECT_EQ(loud.warningsAt[0].fault.kind, scry::ApplyFaultKind::VolumeAbove127);
+    EXPECT_EQ(loud.warningsAt[0].fault.data.value, 200u);
     EXPECT_EQ(DiffLines(loud.made.Whole()), (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): volume 200, was 64"}));
 }
 
