@@ -165,8 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             said += line + scry::CopySummary(plan);
         const scry::Carried copied = scry::Copied(src.bytes, src.model, dest.bytes, dest.model, plan);
         copied.made.WholeInto(made);
-        for (const scry::ReadBackFault& outside :
-             {scry::ChangedOutside(made, dest.bytes, copied.changed), scry::ChangedOutside(copied.made, copied.changed)})
+        for (const scry::ReadBackFault& outside : {scry::ChangedOutside(made, dest.bytes, copied.changed),
+                                                   scry::ChangedOutside(copied.made, copied.changed)})
             if (outside)
                 Fail("copy: " + scry::ReadBackText(outside));
         const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);

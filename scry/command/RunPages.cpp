@@ -55,8 +55,7 @@ int RunHtml(const HtmlOptions& options, Console& console)
         return WritePage(session, console, [&](const TextPart& part) { return HtmlPage(file, part); });
     }
     const std::vector<FileModel> files = session.ReadTogether(2);
-    return WritePage(session, console,
-                     [&](const TextPart&) { return HtmlComparison(Compare(files[0], files[1])); });
+    return WritePage(session, console, [&](const TextPart&) { return HtmlComparison(Compare(files[0], files[1])); });
 }
 
 namespace {

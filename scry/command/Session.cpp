@@ -389,8 +389,8 @@ void Session::WritePcgCopy(const std::optional<ops::NewPcg>& made, const MadeVer
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());
     }
-    SayError(console, "wrote " + LineText(output) +
-                          (backup.empty() ? "" : "; the earlier one is kept as " + LineText(backup)));
+    SayError(console,
+             "wrote " + LineText(output) + (backup.empty() ? "" : "; the earlier one is kept as " + LineText(backup)));
 }
 
 std::string Session::Text(std::size_t k)
@@ -438,9 +438,6 @@ bool Session::IsInput(const std::string& name) const
     return std::any_of(inputs.begin(), inputs.end(), reads) || std::any_of(texts.begin(), texts.end(), reads);
 }
 
-void Session::Deliver(std::string_view text)
-{
-    Delivery(*this).Finish(text);
-}
+void Session::Deliver(std::string_view text) { Delivery(*this).Finish(text); }
 
 }   // namespace scry

@@ -147,9 +147,8 @@ void OrderHits(FileHits& hits)
 {
     std::sort(hits.setLists.begin(), hits.setLists.end(),
               [](const LibrarySetList& a, const LibrarySetList& b) { return a.number < b.number; });
-    std::sort(hits.slots.begin(), hits.slots.end(), [](const LibrarySlot& a, const LibrarySlot& b) {
-        return a.at < b.at;
-    });
+    std::sort(hits.slots.begin(), hits.slots.end(),
+              [](const LibrarySlot& a, const LibrarySlot& b) { return a.at < b.at; });
     std::sort(hits.records.begin(), hits.records.end(),
               [](const LibraryRecord& a, const LibraryRecord& b) { return RecordOrder(a) < RecordOrder(b); });
 }

@@ -137,7 +137,8 @@ PlayedRow PlayedIn(const FileSummary& file, const Target& target)
 LibrarySlot SlotOf(const FileSummary& file, const SlotRow& slot)
 {
     const PlayedRow played = PlayedIn(file, slot.target);
-    LibrarySlot row{{0, slot.setList, slot.slot}, slot.name, slot.fingerprint, slot.target, played.resolution, {}, 0, 0};
+    LibrarySlot row{
+        {0, slot.setList, slot.slot}, slot.name, slot.fingerprint, slot.target, played.resolution, {}, 0, 0};
     if (played.record != nullptr) {
         row.playsName = played.record->name;
         row.playsChunk = played.bank->chunk;

@@ -261,8 +261,9 @@ BankRows DecodeRows(std::string_view blob)
         s.target.bank = r.U8();
         s.target.number = r.U8();
         // In order of set list and slot, each once, within the set lists the rows hold.
-        const bool inOrder = rows.slots.empty() || std::make_pair(s.setList, s.slot) >
-                                                       std::make_pair(rows.slots.back().setList, rows.slots.back().slot);
+        const bool inOrder =
+            rows.slots.empty() ||
+            std::make_pair(s.setList, s.slot) > std::make_pair(rows.slots.back().setList, rows.slots.back().slot);
         if (s.setList >= RecordsPerBank || s.slot >= SlotsPerSetList || !inOrder || s.name.size() > NameSize ||
             s.target.bank > MostSlotBank)
             throw DamagedSummary("a slot's place, name or target out of range");

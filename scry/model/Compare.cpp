@@ -222,10 +222,7 @@ struct SlotPairing {
 };
 
 // Slot p of a set-list bank's slots, counted over all its set lists.
-SlotAt SlotOfBank(std::size_t ordinal, std::size_t p)
-{
-    return {ordinal, p / SlotsPerSetList, p % SlotsPerSetList};
-}
+SlotAt SlotOfBank(std::size_t ordinal, std::size_t p) { return {ordinal, p / SlotsPerSetList, p % SlotsPerSetList}; }
 
 // The bits of byte b that the fields which changed read.
 std::uint8_t ChangedMask(const std::vector<FieldChange>& fields, std::size_t byte)
@@ -443,8 +440,8 @@ void DiffRecords(Sides& sides)
             if (places != oldPlaces.end()) {
                 // OLD's bytes from elsewhere: moved from the first place nothing else accounts for,
                 // else copied from the first in file order.
-                Difference difference = InBoth(Subject::Record, Change::Copied,
-                                               places->second.front(), RecordAt{index, i});
+                Difference difference =
+                    InBoth(Subject::Record, Change::Copied, places->second.front(), RecordAt{index, i});
                 for (const auto& place : places->second)
                     if (claimed.insert(place).second) {
                         difference.changes = 0;
@@ -509,7 +506,8 @@ void DiffChunks(Sides& sides)
             continue;
         }
         const Chunk& was = sides.before.chunks[old->second];
-        Difference difference = InBoth(Subject::Chunk, Change::Changed, ChunkOf(sides.before, old->second), ChunkOf(sides.after, index));
+        Difference difference =
+            InBoth(Subject::Chunk, Change::Changed, ChunkOf(sides.before, old->second), ChunkOf(sides.after, index));
         if (was.cut != now.cut) {
             difference.changes = 0;
             difference.Add(Change::Unreadable);

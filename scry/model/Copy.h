@@ -26,8 +26,8 @@ struct RecordRange {
     std::uint32_t destBank;
     std::size_t destFirst;
     std::size_t count;
-    std::string asked;       // as the command line says it, for what is said of it
-    bool intoTo = false;     // no place of DEST named: destBank and destFirst mean nothing
+    std::string asked;     // as the command line says it, for what is said of it
+    bool intoTo = false;   // no place of DEST named: destBank and destFirst mean nothing
 };
 
 struct SetListCopy {
@@ -49,7 +49,7 @@ struct CopyAsk {
 struct RecordWrite {
     RecordAt from;
     RecordAt to;
-    bool forSetList;   // copied in for a slot of a set list copied, into --to's bank
+    bool forSetList;     // copied in for a slot of a set list copied, into --to's bank
     std::string asked;   // what asked for it: a range, or --to for a set list's sound
 };
 

@@ -13,8 +13,8 @@
 namespace scry {
 
 struct FollowStep {
-    bool lost;             // the sound is nowhere in NEW: the slot is left as it is
-    SlotAt at;             // the slot, in the first set-list bank of both files
+    bool lost;           // the sound is nowhere in NEW: the slot is left as it is
+    SlotAt at;           // the slot, in the first set-list bank of both files
     Target from;         // what NEW's slot plays
     Target to;           // where its sound now is (not for a lost one)
     RecordAt played;     // the record of OLD it played

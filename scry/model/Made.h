@@ -47,8 +47,8 @@ struct ReadBackFault {
 
 struct MadeVerdict {
     MadeFault fault = MadeFault::None;
-    ReadBackFault found{};      // ChangedOutside, ReadsOtherwise: what the check found
-    std::string readerWords{};  // Unreadable: what the reader said of the bytes
+    ReadBackFault found{};       // ChangedOutside, ReadsOtherwise: what the check found
+    std::string readerWords{};   // Unreadable: what the reader said of the bytes
 
     explicit operator bool() const { return fault != MadeFault::None; }
 };

@@ -179,8 +179,8 @@ void ChunkSeen(void* context, const ChunkMet& met)
             padding.size = static_cast<std::uint64_t>(std::min(end, model.size) - padding.offset);
             return;
         }
-        model.chunks.push_back({0, met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0,
-                                0, false, false, true});
+        model.chunks.push_back({0, met.offset, static_cast<std::uint64_t>(std::min(end, model.size) - met.offset), 0, 0,
+                                false, false, true});
         building.inPadding = true;
         return;
     }
@@ -202,8 +202,9 @@ void CheckBankChunkSize(FileModel& model, const BankMet& met)
     const std::int64_t at = met.offset - bankHeader - static_cast<std::int64_t>(sizeof(ChunkHeader));
     const std::uint64_t meant = sizeof(BankHeader) + std::uint64_t{met.size};
     if (met.chunkSize != meant)
-        model.problems.push_back({ProblemKind::BankChunkSizeLies, met.id, met.bankName, at, met.chunkSize,
-                                  static_cast<std::int64_t>(std::min<std::uint64_t>(meant, std::numeric_limits<std::int64_t>::max()))});
+        model.problems.push_back(
+            {ProblemKind::BankChunkSizeLies, met.id, met.bankName, at, met.chunkSize,
+             static_cast<std::int64_t>(std::min<std::uint64_t>(meant, std::numeric_limits<std::int64_t>::max()))});
     if (model.chunks.empty() || model.chunks.back().padding)
         return;
     const Chunk& parent = model.chunks.back();
@@ -211,8 +212,8 @@ void CheckBankChunkSize(FileModel& model, const BankMet& met)
         parent.offset + static_cast<std::int64_t>(sizeof(ChunkHeader)) + static_cast<std::int64_t>(parent.size);
     const std::int64_t end = met.offset + static_cast<std::int64_t>(met.size);
     if (end > parentEnd)
-        model.problems.push_back({ProblemKind::BankPastParent, met.id, met.bankName, at,
-                                  static_cast<std::uint64_t>(parentEnd), end});
+        model.problems.push_back(
+            {ProblemKind::BankPastParent, met.id, met.bankName, at, static_cast<std::uint64_t>(parentEnd), end});
 }
 
 void BankSeen(void* context, const BankMet& met)
@@ -267,8 +268,8 @@ void BankSeen(void* context, const BankMet& met)
         for (std::size_t i = 0; i < met.count; ++i) {
             const std::uint8_t* record = met.records + size * i;
             const Crc32Parts fingerprints = Crc32OfParts(record, static_cast<std::int32_t>(size), NameSize);
-            bank.records.push_back({NameOf(record), fingerprints.whole, fingerprints.rest,
-                                    record[0] == 0 && AllZero(record, size)});
+            bank.records.push_back(
+                {NameOf(record), fingerprints.whole, fingerprints.rest, record[0] == 0 && AllZero(record, size)});
             run.reg = Crc32RunJoin(run.reg, fingerprints.run, size);
             run.length += size;
         }

@@ -65,11 +65,11 @@ std::string RecordsOfBankFollowed(const Comparison& comparison, const Difference
     std::string lines;
     for (std::size_t n = 0; n < bank.records.size(); ++n) {
         const Record& record = bank.records[n];
-        const bool followed = query.places.empty()
-                                  ? NameHolds(record.name, query.folded)
-                                  : std::find(places.begin(), places.end(),
-                                              RecordPlace{bank.kind, bank.bankId, static_cast<std::uint32_t>(n)}) !=
-                                        places.end();
+        const bool followed =
+            query.places.empty()
+                ? NameHolds(record.name, query.folded)
+                : std::find(places.begin(), places.end(),
+                            RecordPlace{bank.kind, bank.bankId, static_cast<std::uint32_t>(n)}) != places.end();
         if (followed)
             lines += RecordWithItsBankLine(bank, n, difference.inOld) + "\n";
     }
@@ -94,8 +94,6 @@ std::string History::Next(FileModel version, bool more)
         if (!follow) {
             block = HistoryText(comparison, all);
             differ = differ || !comparison.differences.empty();
-            if (block.empty())
-                block = "no differences\n";
         } else {
             for (const Difference& difference : comparison.differences) {
                 if (Follows(comparison, difference, *follow))

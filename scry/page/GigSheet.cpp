@@ -77,8 +77,8 @@ std::string GigPage(const FileModel& file, const SetListView& at, bool compact, 
     const std::string size = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "pt";
     out += "<header class=\"gig-head\"><h1>" + title + "</h1><p>" + HtmlText(file.name) +
            (changed.empty() ? "" : " \xC2\xB7 last changed " + HtmlText(changed)) + " \xC2\xB7 " +
-           std::to_string(print.rows) + (print.rows == 1 ? " slot" : " slots") +
-           "</p></header><table class=\"gig" + (print.stacked ? " stacked" : "") + "\" style=\"--print-size:" + size +
+           std::to_string(print.rows) + (print.rows == 1 ? " slot" : " slots") + "</p></header><table class=\"gig" +
+           (print.stacked ? " stacked" : "") + "\" style=\"--print-size:" + size +
            "\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet) {
@@ -115,8 +115,7 @@ std::string StagePage(const FileModel& file, const SetListView& at)
                 SetListTitle(i, list) + "</h2><ol class=\"cards\">";
         ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
             sets += "<li class=\"card\"><span class=\"num\">" + Pad3(static_cast<unsigned>(j)) + "</span><b>" +
-                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(SlotPlays(file, slot)) +
-                    "</i><small>";
+                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(SlotPlays(file, slot)) + "</i><small>";
             bool first = true;
             for (const SlotSetting& setting : SlotSettings)
                 if (setting.onGigSheet) {

@@ -13,11 +13,11 @@ namespace scry {
 // page allows for its rows (24 a page, 64 in compact) and small enough that the longest name and
 // what its slots play stay on one line; and how many pages it takes.
 struct GigPrint {
-    double points;        // the type's size
-    std::size_t rows;     // used slots
-    std::size_t perPage;  // rows a page holds
+    double points;         // the type's size
+    std::size_t rows;      // used slots
+    std::size_t perPage;   // rows a page holds
     std::size_t pages;
-    bool stacked = false; // what a slot plays printed under its name (a short list of long names)
+    bool stacked = false;   // what a slot plays printed under its name (a short list of long names)
 };
 GigPrint GigPrintOf(const FileModel& file, const SetListView& at, bool compact);
 

@@ -115,8 +115,7 @@ const Difference* ComparedWith(const std::vector<const Difference*>& marks)
 
 // A used slot's tile: its number, marks, name in its colour and size, what it plays, its settings;
 // on a comparison, what it played and the settings it had, where they were other.
-void WriteTile(Page& page, const SlotAt& at, const Slot& slot,
-               const std::vector<const Difference*>& marks)
+void WriteTile(Page& page, const SlotAt& at, const Slot& slot, const std::vector<const Difference*>& marks)
 {
     std::string& out = page.out;
     const Comparison* c = page.comparison;
@@ -175,7 +174,6 @@ void WriteTile(Page& page, const SlotAt& at, const Slot& slot,
     }
     out += "</small></li>";
 }
-
 
 // A set list's slots as one grid: a tile per used slot (and per slot a comparison marks), one
 // line per run of unused slots, and the instrument's page of 16 named before the first tile of
@@ -290,8 +288,9 @@ void WriteBanks(Page& page, const RecordKind& kind)
     bool marked = false;
     for (std::size_t b = 0; b < page.file.banks.size(); ++b)
         if (page.file.banks[b].kind == kind.kind)
-            marked = marked || page.marks.banks.count(BankAt{b}) != 0 ||
-                     page.marks.records.lower_bound(RecordAt{b, 0}) != page.marks.records.lower_bound(RecordAt{b + 1, 0});
+            marked =
+                marked || page.marks.banks.count(BankAt{b}) != 0 ||
+                page.marks.records.lower_bound(RecordAt{b, 0}) != page.marks.records.lower_bound(RecordAt{b + 1, 0});
     out += std::string("<section id=\"") + kind.anchor + "\" class=\"part" + page.SameClass(marked) +
            "\" data-plays=\"" + SlotTypeText(kind.playedAs) + "\"><h2>" + kind.section + "</h2>";
     for (std::size_t b = 0; b < page.file.banks.size(); ++b) {
@@ -323,8 +322,8 @@ void WriteBanks(Page& page, const RecordKind& kind)
             const Record& record = bank.records[i];
             const auto mark = page.marks.records.find(RecordAt{b, i});
             const Difference* difference = mark == page.marks.records.end() ? nullptr : mark->second;
-            out += "<li" + (page.Comparing() ? " id=\"" + RecordElementId({b, i}) + "\"" : std::string()) + " title=\"" +
-                   HexLong(record.fingerprint) +
+            out += "<li" + (page.Comparing() ? " id=\"" + RecordElementId({b, i}) + "\"" : std::string()) +
+                   " title=\"" + HexLong(record.fingerprint) +
                    (difference != nullptr ? " \xE2\x80\x94 " + HtmlText(DiffLine(*page.comparison, *difference))
                                           : std::string()) +
                    "\"" + (page.Comparing() && difference == nullptr ? " class=\"same\"" : "") + "><var>" +

@@ -161,8 +161,8 @@ std::vector<std::string> CopyLines(const FileModel& src, const FileModel& dest, 
     }
     for (const SetListWrite& write : plan.setLists) {
         const SetList& from = *SetListOf(src, write.src).list;
-        lines.push_back(SetListLabel(dest, {0, write.dest}) + " " + Quoted(from.name) + ": copied from SRC's set list " +
-                        Pad3(static_cast<unsigned>(write.src)) + ", was " +
+        lines.push_back(SetListLabel(dest, {0, write.dest}) + " " + Quoted(from.name) +
+                        ": copied from SRC's set list " + Pad3(static_cast<unsigned>(write.src)) + ", was " +
                         Quoted(SetListOf(dest, write.dest).list->name));
         for (const SlotWrite& slot : write.slots)
             if (slot.playsRecord && !(slot.to == slot.from))
@@ -241,7 +241,8 @@ std::string ReadBackText(const ReadBackFault& fault)
     case Kind::OtherSize:
         return "it is " + std::to_string(fault.size) + " bytes long, its source " + std::to_string(fault.sourceSize);
     case Kind::ByteOutside:
-        return "byte " + std::to_string(fault.at) + " differs from the file it was made from, outside what was to change";
+        return "byte " + std::to_string(fault.at) +
+               " differs from the file it was made from, outside what was to change";
     case Kind::Damaged: return "it reads as damaged (" + ProblemText(fault.problem) + ")";
     case Kind::SlotLostSound: return "slot " + SlotKey(fault.slot) + " does not play the sound it played";
     case Kind::RecordNotCopied: {
@@ -263,8 +264,8 @@ std::string MadeFaultText(const MadeVerdict& verdict)
     switch (verdict.fault) {
     case MadeFault::None: break;
     case MadeFault::Unreadable:
-        return "it cannot be read back (" + (verdict.readerWords.empty() ? std::string("no PCG file") : verdict.readerWords) +
-               ")";
+        return "it cannot be read back (" +
+               (verdict.readerWords.empty() ? std::string("no PCG file") : verdict.readerWords) + ")";
     case MadeFault::ChangedOutside:
     case MadeFault::ReadsOtherwise: return ReadBackText(verdict.found);
     }

@@ -240,7 +240,9 @@ std::string DiffText(const Comparison& comparison)
     return text;
 }
 
-std::string HistoryText(const Comparison& comparison, bool all)
+namespace {
+
+std::string HistoryLines(const Comparison& comparison, bool all)
 {
     if (all)
         return DiffText(comparison);
@@ -268,9 +270,9 @@ std::string HistoryText(const Comparison& comparison, bool all)
     }
     std::string text;
     for (const Difference& difference : comparison.differences) {
-        const auto bank =
-            difference.subject == Subject::Record && difference.inNew ? banks.find(std::get<RecordAt>(difference.newAt).bank)
-                                                                      : banks.end();
+        const auto bank = difference.subject == Subject::Record && difference.inNew
+                              ? banks.find(std::get<RecordAt>(difference.newAt).bank)
+                              : banks.end();
         if (bank == banks.end() || 2 * bank->second.sounds < RecordsPerBank) {
             text += DiffLine(comparison, difference) + "\n";
             continue;
@@ -290,6 +292,14 @@ std::string HistoryText(const Comparison& comparison, bool all)
     if (!comparison.differences.empty() || comparison.before->Damaged() || comparison.after->Damaged())
         text += DiffSummary(comparison) + "\n";
     return text;
+}
+
+}   // namespace
+
+std::string HistoryText(const Comparison& comparison, bool all)
+{
+    std::string text = HistoryLines(comparison, all);
+    return text.empty() ? "no differences\n" : text;
 }
 
 std::string VersionHeading(const std::string& name, const std::string& previous)

@@ -19,7 +19,7 @@ std::string DiffText(const Comparison& comparison);
 // history's lines of a comparison: DiffText's, but a bank of NEW whose records at the same place
 // mostly hold another sound (a bank loaded over another) is one line in place of its records':
 // "PROGRAM BANK U-A: 126 of its 128 programs hold another sound, 2 renamed (--all: a line each)";
-// all: DiffText.
+// all: DiffText. Versions that do not differ: "no differences".
 std::string HistoryText(const Comparison& comparison, bool all);
 // history's heading of a version: "== NAME (after PREVIOUS)", its line end with it.
 std::string VersionHeading(const std::string& name, const std::string& previous);

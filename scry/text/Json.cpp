@@ -27,10 +27,8 @@ ordered_json PlaysJson(const Plays& plays)
 
 ordered_json SlotJson(const FileModel& file, std::size_t number, const Slot& slot)
 {
-    ordered_json json{{"slot", number},
-                      {"name", Utf8(slot.name)},
-                      {"used", slot.used},
-                      {"plays", PlaysJson(SlotPlays(file, slot))}};
+    ordered_json json{
+        {"slot", number}, {"name", Utf8(slot.name)}, {"used", slot.used}, {"plays", PlaysJson(SlotPlays(file, slot))}};
     for (const SlotSetting& setting : SlotSettings)
         json[setting.key] = SettingOf(slot.fields, setting);
     json["fingerprint"] = HexLong(slot.fingerprint);

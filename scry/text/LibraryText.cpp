@@ -45,14 +45,15 @@ std::string SlotsUsed(std::uint32_t used) { return std::to_string(used) + (used 
 // A hit as find says it, after its file.
 std::string SetListHit(const LibrarySetList& list)
 {
-    return SetListWord(list) + "  " + Quoted(list.name) + "  " + HexLong(list.fingerprint) + "  " + SlotsUsed(list.used);
+    return SetListWord(list) + "  " + Quoted(list.name) + "  " + HexLong(list.fingerprint) + "  " +
+           SlotsUsed(list.used);
 }
 
 std::string SlotHit(const LibrarySlot& slot)
 {
     Record played;
-    return "SLOT " + SlotKey(slot.at) + "  " + Quoted(slot.name) + "  " + HexLong(slot.fingerprint) +
-           "  plays " + PlaysText(PlaysOf(slot, played));
+    return "SLOT " + SlotKey(slot.at) + "  " + Quoted(slot.name) + "  " + HexLong(slot.fingerprint) + "  plays " +
+           PlaysText(PlaysOf(slot, played));
 }
 
 std::string RecordHit(const LibraryRecord& record)
@@ -156,7 +157,8 @@ std::string FindGroupedLines(const std::vector<LibraryEntry>& entries, const std
                         std::uint32_t, std::uint32_t, std::string, std::uint32_t>,
              std::size_t>
         index;
-    const auto add = [&](std::size_t file, const auto& key, const auto& order, const std::function<std::string()>& line) {
+    const auto add = [&](std::size_t file, const auto& key, const auto& order,
+                         const std::function<std::string()>& line) {
         const auto [at, fresh] = index.emplace(key, groups.size());
         if (fresh)
             groups.push_back({order, line(), {}});
@@ -166,15 +168,17 @@ std::string FindGroupedLines(const std::vector<LibraryEntry>& entries, const std
     };
     for (std::size_t i = 0; i < hits.size(); ++i) {
         for (const LibrarySetList& list : hits[i].setLists)
-            add(i, std::make_tuple(0, list.number, 0u, 0u, 0u, list.name, list.fingerprint, list.used, 0u, std::string(), 0u),
+            add(i,
+                std::make_tuple(0, list.number, 0u, 0u, 0u, list.name, list.fingerprint, list.used, 0u, std::string(),
+                                0u),
                 std::make_tuple(0, list.number, 0u, 0u, 0u), [&] { return SetListHit(list); });
         for (const LibrarySlot& slot : hits[i].slots) {
             const std::uint32_t target = static_cast<std::uint32_t>(slot.target.type) << 16 |
                                          static_cast<std::uint32_t>(slot.target.bank) << 8 | slot.target.number;
             add(i,
                 std::make_tuple(1, Index(slot.at.setList), Index(slot.at.slot), target,
-                                static_cast<std::uint32_t>(slot.resolution), slot.name, slot.fingerprint, slot.playsChunk,
-                                slot.playsSound, slot.playsName, 0u),
+                                static_cast<std::uint32_t>(slot.resolution), slot.name, slot.fingerprint,
+                                slot.playsChunk, slot.playsSound, slot.playsName, 0u),
                 std::make_tuple(1, Index(slot.at.setList), Index(slot.at.slot), 0u, 0u), [&] { return SlotHit(slot); });
         }
         for (const LibraryRecord& record : hits[i].records)
@@ -265,8 +269,8 @@ void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const
             } else {
                 out += paths[place.file];
             }
-            out += SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " + SlotsUsed(place.setList.used) +
-                   "\n";
+            out += SetListWord(place.setList) + "  " + Quoted(place.setList.name) + "  " +
+                   SlotsUsed(place.setList.used) + "\n";
         }
         if (partDone)
             partDone(out);

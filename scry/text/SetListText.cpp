@@ -706,13 +706,13 @@ std::string FaultReason(const TextFault& fault)
         return "no fingerprint line; export the set list again, or apply with --ignore-fingerprint";
     case ApplyFaultKind::SetListChanged: {
         // A text written from another file says so by its file line: name it.
-        const std::string elsewhere = data.namesOtherFile ? "; its file line (line " + std::to_string(data.fileLine) +
-                                                                ") names " + LineText(data.textFile) + ", not " +
-                                                                SourceName(data.file)
-                                                          : "";
-        return "set list " + number + " has changed in " + SourceName(data.file) + " since this text was written (fingerprint " +
-               HexLong(data.fingerprint) + ", now " + HexLong(data.now) + ")" + elsewhere +
-               "; export it again, or apply with --ignore-fingerprint";
+        const std::string elsewhere = data.namesOtherFile
+                                          ? "; its file line (line " + std::to_string(data.fileLine) + ") names " +
+                                                LineText(data.textFile) + ", not " + SourceName(data.file)
+                                          : "";
+        return "set list " + number + " has changed in " + SourceName(data.file) +
+               " since this text was written (fingerprint " + HexLong(data.fingerprint) + ", now " + HexLong(data.now) +
+               ")" + elsewhere + "; export it again, or apply with --ignore-fingerprint";
     }
     }
     return fault.reason;

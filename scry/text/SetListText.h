@@ -45,7 +45,7 @@ struct SetListText {
     bool hasFingerprint = false;
     std::uint32_t fingerprint = 0;
     std::size_t fingerprintLine = 0;
-    std::string file;            // what its file line says, as it stands ("" where it has none)
+    std::string file;   // what its file line says, as it stands ("" where it has none)
     std::size_t fileLine = 0;
     std::vector<SlotLine> slots;
 };
@@ -67,16 +67,16 @@ struct FaultPlace {
 // Why a line that reads well cannot be applied to the file, or is applied with a word: the file,
 // not the text, makes it so. Its words are made by FaultReason.
 enum class ApplyFaultKind : std::uint8_t {
-    None,              // a fault of the text itself: its reason says it
-    NotWritable,       // the setting place.field cannot hold its value with the line's others (wanted)
-    NotTogether,       // the slot's settings cannot be written together
-    NoFromSetList,     // from setList/slot: the file holds no such set list
-    FromSlotUnused,    // from setList/slot: that slot is unused, there are no bytes to carry
-    VolumeAbove127,    // a warning: volume `value` is written as asked
-    GivenTwice,        // set list setList is given twice (also at otherText:otherLine)
-    NoSuchSetList,     // the file holds no set list setList
-    NoFingerprint,     // the text has no fingerprint line
-    SetListChanged,    // set list setList has changed in `file` since the text was written (fingerprint, now)
+    None,             // a fault of the text itself: its reason says it
+    NotWritable,      // the setting place.field cannot hold its value with the line's others (wanted)
+    NotTogether,      // the slot's settings cannot be written together
+    NoFromSetList,    // from setList/slot: the file holds no such set list
+    FromSlotUnused,   // from setList/slot: that slot is unused, there are no bytes to carry
+    VolumeAbove127,   // a warning: volume `value` is written as asked
+    GivenTwice,       // set list setList is given twice (also at otherText:otherLine)
+    NoSuchSetList,    // the file holds no set list setList
+    NoFingerprint,    // the text has no fingerprint line
+    SetListChanged,   // set list setList has changed in `file` since the text was written (fingerprint, now)
 };
 
 struct ApplyFaultData {
@@ -88,10 +88,10 @@ struct ApplyFaultData {
     std::size_t otherLine = 0;
     std::uint32_t fingerprint = 0;   // SetListChanged: the text's, and the set list's now
     std::uint32_t now = 0;
-    std::string file{};              // SetListChanged: the file applied to, as named
-    bool namesOtherFile = false;     // SetListChanged: the text's file line names another file
-    std::string textFile{};          //   what that line says
-    std::size_t fileLine = 0;        //   and which line it is
+    std::string file{};            // SetListChanged: the file applied to, as named
+    bool namesOtherFile = false;   // SetListChanged: the text's file line names another file
+    std::string textFile{};        //   what that line says
+    std::size_t fileLine = 0;      //   and which line it is
 };
 
 // A line of a text that cannot be taken, and why; line 0 for the text as a whole.

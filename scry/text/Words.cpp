@@ -207,9 +207,9 @@ std::string ProblemText(const Problem& problem)
 {
     switch (problem.kind) {
     case ProblemKind::ChunkCut:
-        return "the file ends inside chunk " + LineName(IdText(problem.id)) + " at offset " + std::to_string(problem.offset) +
-               " (" + std::to_string(problem.announced) + " bytes announced, " + std::to_string(problem.present) +
-               " present)";
+        return "the file ends inside chunk " + LineName(IdText(problem.id)) + " at offset " +
+               std::to_string(problem.offset) + " (" + std::to_string(problem.announced) + " bytes announced, " +
+               std::to_string(problem.present) + " present)";
     case ProblemKind::SetListBankCut:
         return "the set-list bank ends after " + std::to_string(problem.present) + " of its " +
                std::to_string(problem.announced) + " bytes; what follows is not readable";
@@ -220,10 +220,11 @@ std::string ProblemText(const Problem& problem)
         return "zero padding from offset " + std::to_string(problem.offset) + ", " + std::to_string(problem.announced) +
                " bytes";
     case ProblemKind::BankHeaderLies:
-        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
-               ": its header says " + std::to_string(problem.announced) + " records of " +
-               std::to_string(problem.present) + " bytes, where the bank holds, and is listed as, " +
-               std::to_string(RecordsPerBank) + " records of its kind's size";
+        return "bank " + LineName(IdText(problem.id)) +
+               (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) + ": its header says " +
+               std::to_string(problem.announced) + " records of " + std::to_string(problem.present) +
+               " bytes, where the bank holds, and is listed as, " + std::to_string(RecordsPerBank) +
+               " records of its kind's size";
     case ProblemKind::ChunksPastContainer:
         return "the container announces " + std::to_string(problem.announced) + " bytes, to byte " +
                std::to_string(problem.offset) + ", but its chunks run to byte " + std::to_string(problem.present);
@@ -231,14 +232,15 @@ std::string ProblemText(const Problem& problem)
         return std::to_string(problem.announced) + " bytes after the last chunk, from offset " +
                std::to_string(problem.offset) + ", that no chunk holds";
     case ProblemKind::BankChunkSizeLies:
-        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
-               " at offset " + std::to_string(problem.offset) + ": its chunk header says " +
-               std::to_string(problem.announced) + " bytes, where its bank header and records take " +
-               std::to_string(problem.present);
+        return "bank " + LineName(IdText(problem.id)) +
+               (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) + " at offset " +
+               std::to_string(problem.offset) + ": its chunk header says " + std::to_string(problem.announced) +
+               " bytes, where its bank header and records take " + std::to_string(problem.present);
     case ProblemKind::BankPastParent:
-        return "bank " + LineName(IdText(problem.id)) + (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) +
-               " at offset " + std::to_string(problem.offset) + " runs to byte " + std::to_string(problem.present) +
-               ", past byte " + std::to_string(problem.announced) + " where the chunk that holds it ends";
+        return "bank " + LineName(IdText(problem.id)) +
+               (problem.bankName.empty() ? "" : " " + LineName(problem.bankName)) + " at offset " +
+               std::to_string(problem.offset) + " runs to byte " + std::to_string(problem.present) + ", past byte " +
+               std::to_string(problem.announced) + " where the chunk that holds it ends";
     case ProblemKind::FileCutShort:
         return "the file is " + std::to_string(static_cast<std::int64_t>(problem.announced) - problem.present) +
                " bytes shorter than its container announces (" + std::to_string(problem.announced) +

@@ -32,5 +32,4 @@ ReadBackFault WrongInFollowed(const FileModel& written, const FileModel& oldFile
 // the sound it plays in SRC.
 ReadBackFault WrongInCopied(const FileModel& written, const FileModel& src, const CopyPlan& plan);
 
-
 }   // namespace scry

@@ -28,11 +28,11 @@ struct AppliedFault {
 
 // What applying the texts makes of a file.
 struct Applied {
-    NewFile made;                        // the new file, made of source, which must outlive it
-    std::vector<SetListText> lists;      // each text as read, in order
-    std::vector<std::string> faults;     // "TEXT:line: reason"; when any, bytes are not to be written
-    std::vector<std::string> warnings;   // "TEXT:line: ...": written as asked, and worth a word
-    std::vector<ByteRange> edited;       // the set-list records the texts write
+    NewFile made;                           // the new file, made of source, which must outlive it
+    std::vector<SetListText> lists;         // each text as read, in order
+    std::vector<std::string> faults;        // "TEXT:line: reason"; when any, bytes are not to be written
+    std::vector<std::string> warnings;      // "TEXT:line: ...": written as asked, and worth a word
+    std::vector<ByteRange> edited;          // the set-list records the texts write
     std::vector<AppliedFault> faultsAt;     // faults as data, index for index
     std::vector<AppliedFault> warningsAt;   // warnings as data, index for index
 };

@@ -212,14 +212,16 @@ TEST(ScryRead, ChunkSizesThatLieInsideTheContainerAreDamage)
     // A set-list bank that claims nearly 4 GB: it says so, and runs past the chunk that holds it.
     const scry::FileModel setLists = scry::ReadModelOfBytes("x", file(0xFFFFFFF0, pbk1, prg1));
     ASSERT_EQ(ProblemTexts(setLists).size(), 1u);
-    EXPECT_EQ(ProblemTexts(setLists)[0],
-              "bank SBK1 at offset 40: its chunk header says 4294967280 bytes, where its bank header and records take " +
-                  std::to_string(sbk1));
+    EXPECT_EQ(
+        ProblemTexts(setLists)[0],
+        "bank SBK1 at offset 40: its chunk header says 4294967280 bytes, where its bank header and records take " +
+            std::to_string(sbk1));
     // PRG1 that claims 12 bytes while its bank runs on.
     const std::string prg1End = std::to_string(std::stoll(pbk1At) + 12);
     EXPECT_EQ(ProblemTexts(scry::ReadModelOfBytes("x", file(sbk1, pbk1, 12))),
-              Texts{"bank PBK1 I-A at offset " + pbk1At + " runs to byte " + std::to_string(std::stoll(pbk1At) + 12 + pbk1) +
-                    ", past byte " + prg1End + " where the chunk that holds it ends"});
+              Texts{"bank PBK1 I-A at offset " + pbk1At + " runs to byte " +
+                    std::to_string(std::stoll(pbk1At) + 12 + pbk1) + ", past byte " + prg1End +
+                    " where the chunk that holds it ends"});
 }
 
 // Every cut of a small file, at and just past chunk boundaries as anywhere else, either reads

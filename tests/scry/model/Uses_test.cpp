@@ -90,7 +90,8 @@ TEST_F(ScryFiles, UsesSaysWhatItFoundOrWhyNot)
     run = Run({"uses", "gig.PCG", "Cafe Strase"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "scry: no slot plays \"Cafe Strase\"; no record of that name is in gig.PCG; did you mean "
-                       "\"Caf\xC3\xA9 Stra\xC3\x9F" "e\"?\n");
+                       "\"Caf\xC3\xA9 Stra\xC3\x9F"
+                       "e\"?\n");
     run = Run({"uses", "gig.PCG", "Prog 2OO"});
     EXPECT_EQ(run.err, "scry: no slot plays \"Prog 2OO\"; no record of that name is in gig.PCG; did you mean "
                        "\"Prog 2\", \"Prog 20\", \"Prog 21\"?\n");

@@ -357,8 +357,8 @@ TEST_F(CarryFiles, CopyNeverDropsTheLastCopyOfASoundUnlessForced)
 {
     const Gig src;
     Gig dest;
-    Put(dest.user, 9, dest.Record(dest.user, 3));                 // "User 3" at U-A003 and U-A009
-    Put(dest.user, 6, std::string(pcgw::ProgramSize, '\0'));      // U-A006 holds nothing
+    Put(dest.user, 9, dest.Record(dest.user, 3));              // "User 3" at U-A003 and U-A009
+    Put(dest.user, 6, std::string(pcgw::ProgramSize, '\0'));   // U-A006 holds nothing
     Write("src.PCG", src.Bytes());
     Write("dest.PCG", dest.Bytes());
     // Two records into --to's bank: the duplicate first, then the empty place, in order.
@@ -374,8 +374,8 @@ TEST_F(CarryFiles, CopyNeverDropsTheLastCopyOfASoundUnlessForced)
                                      "PROGRAM  U-A006 \"                 Prog 11\""}));
     // Four: once U-A003 is written, U-A009 holds the last copy of its sound; no free place is left,
     // so the other two would write over U-A000 and U-A001, the last of theirs: refused, a line each.
-    const std::vector<std::string> four{"copy", "src.PCG", "dest.PCG", "--prog", "I-A010..I-A013", "--to", "U-A",
-                                        "-o",   "four.PCG"};
+    const std::vector<std::string> four{"copy", "src.PCG", "dest.PCG", "--prog",  "I-A010..I-A013",
+                                        "--to", "U-A",     "-o",       "four.PCG"};
     run = Run(four);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "scry: --prog I-A010..I-A013: writes over Prog U-A000 \"User 0\", which is in no other place "

@@ -365,8 +365,7 @@ std::string WhyRefused(unsigned t, unsigned k, unsigned t0)
             if (Fits(v, k))
                 values.push_back(v);
         return "transpose " + std::to_string(t) + " cannot be written while kbd track is " + std::to_string(k) +
-               " (the two share bits of the slot); transpose can be " +
-               CanBe(values);
+               " (the two share bits of the slot); transpose can be " + CanBe(values);
     }
     for (unsigned v = 0; v < 16; ++v)
         if (Fits(t, v))
@@ -747,7 +746,8 @@ TEST_F(ScryFiles, ApplyWritesANewFileNeverOverAPcgFile)
     run = Run({"apply", "demo.PCG", "-", "-o", "piped.PCG"}, &renamed);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(Read("piped.PCG") == Read("notes.PCG"));
-    EXPECT_EQ(Names(), (Texts{"demo.PCG", "gig.txt", "new.PCG", "new.PCG.~3~", "new.PCG.~4~", "notes.PCG", "piped.PCG"}));
+    EXPECT_EQ(Names(),
+              (Texts{"demo.PCG", "gig.txt", "new.PCG", "new.PCG.~3~", "new.PCG.~4~", "notes.PCG", "piped.PCG"}));
 }
 
 TEST_F(ScryFiles, ApplyRefusesWithTheLineAndWritesNothing)
