@@ -54,6 +54,7 @@ struct FieldChange {
     SlotField field;
     unsigned before;
     unsigned after;
+    bool operator==(const FieldChange&) const = default;
 };
 
 struct Difference {

@@ -435,3 +435,126 @@ TEST(ScryDiff, SlotsOfABankNoLongerInTheFile)
                              "was \"Prog 6\""}));
     EXPECT_NE(scry::DiffSummary(compared.comparison).find("; 2 slots play another sound"), std::string::npos);
 }
+
+// The comparison as data, no printer between: what each difference is about, what happened to
+// it and why, where it stands in each file, and the tallies the summary is made from.
+namespace {
+
+struct Seen {
+    scry::Subject subject;
+    std::uint16_t changes;
+    scry::Cause cause;
+    scry::Place oldAt;   // nothing where it is not in OLD
+    scry::Place newAt;
+    bool operator==(const Seen&) const = default;
+};
+
+std::uint16_t Bits(std::initializer_list<scry::Change> changes)
+{
+    scry::Difference d;
+    for (const scry::Change change : changes)
+        d.Add(change);
+    return d.changes;
+}
+
+std::vector<Seen> SeenIn(const scry::Comparison& comparison)
+{
+    std::vector<Seen> seen;
+    for (const scry::Difference& d : comparison.differences)
+        seen.push_back(
+            {d.subject, d.changes, d.cause, d.inOld ? d.oldAt : scry::Place{}, d.inNew ? d.newAt : scry::Place{}});
+    return seen;
+}
+
+}   // namespace
+
+TEST(ScryCompareData, SubjectsCausesPlacesAndTallies)
+{
+    using scry::Cause;
+    using scry::Change;
+    using scry::Subject;
+    // Piano renamed and softer, Pad copied to 000/009, Split moved to 003/007; I-A005 (Piano's
+    // sound) renamed, I-A006 (Pad's) another sound; the global chunk changed.
+    Small after;
+    const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
+    after.setLists.replace(SlotOffset(3, 7), pcgw::SlotSize, split);
+    after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
+    after.setLists.replace(SlotOffset(0, 9), pcgw::SlotSize, after.setLists.substr(SlotOffset(0, 1), pcgw::SlotSize));
+    SetName(after.setLists, SlotOffset(0, 0), "Grand");
+    after.setLists[SlotOffset(0, 0) + 24 + 4] = 90;
+    SetRecordName(after.programs, pcgw::ProgramSize, 5, "Warm");
+    after.programs[pcgw::ProgramSize * 6 + 100] ^= 1;
+    after.global = "other settings!";
+    const Compared compared(Small().Bytes(), after.Bytes());
+    const scry::Comparison& c = compared.comparison;
+
+    // Banks in file order: the set lists, the programs, the combinations; chunks the same.
+    const scry::Chunk& global = compared.after.chunks.at(3);
+    ASSERT_EQ(global.id, MakeId("GLB1"));
+    const scry::Chunk& globalThen = compared.before.chunks.at(3);
+    const std::vector<Seen> expected{
+        {Subject::Slot, Bits({Change::Renamed, Change::Settings}), Cause::None, scry::SlotAt{0, 0, 0},
+         scry::SlotAt{0, 0, 0}},
+        {Subject::Slot, Bits({Change::Copied}), Cause::None, scry::SlotAt{0, 0, 1}, scry::SlotAt{0, 0, 9}},
+        {Subject::Slot, Bits({Change::Moved}), Cause::None, scry::SlotAt{0, 0, 2}, scry::SlotAt{0, 3, 7}},
+        {Subject::Record, Bits({Change::Renamed}), Cause::None, scry::RecordAt{1, 5}, scry::RecordAt{1, 5}},
+        {Subject::Record, Bits({Change::Changed}), Cause::None, scry::RecordAt{1, 6}, scry::RecordAt{1, 6}},
+        {Subject::Chunk, Bits({Change::Changed}), Cause::None, scry::ChunkAt{3, globalThen.id, globalThen.offset},
+         scry::ChunkAt{3, global.id, global.offset}},
+        // What the changes do to the gig, after them: Piano's sound renamed, Pad's other, where it
+        // stands and where it was copied to.
+        {Subject::Slot, Bits({Change::Impact}), Cause::RecordRenamed, scry::SlotAt{0, 0, 0}, scry::SlotAt{0, 0, 0}},
+        {Subject::Slot, Bits({Change::Impact}), Cause::RecordChanged, scry::SlotAt{0, 0, 1}, scry::SlotAt{0, 0, 1}},
+        {Subject::Slot, Bits({Change::Impact}), Cause::RecordChanged, scry::SlotAt{0, 0, 1}, scry::SlotAt{0, 0, 9}},
+    };
+    EXPECT_EQ(SeenIn(c), expected);
+    ASSERT_EQ(c.differences.size(), expected.size());
+    EXPECT_EQ(c.differences[0].fields, (std::vector<scry::FieldChange>{{SlotField::Volume, 127, 90}}));
+    EXPECT_FALSE(c.differences[0].otherBytes);
+    // Each kind of change counted once per difference that has it; impacts apart from the total.
+    EXPECT_EQ(Tally(c, Change::Renamed), 2u);
+    EXPECT_EQ(Tally(c, Change::Settings), 1u);
+    EXPECT_EQ(Tally(c, Change::Copied), 1u);
+    EXPECT_EQ(Tally(c, Change::Moved), 1u);
+    EXPECT_EQ(Tally(c, Change::Changed), 2u);
+    EXPECT_EQ(Tally(c, Change::Added) + Tally(c, Change::Removed) + Tally(c, Change::Unreadable), 0u);
+    EXPECT_EQ(Tally(c, Change::Impact), 3u);
+    EXPECT_EQ(c.total, 6u);
+    // The things a difference names, in each file.
+    EXPECT_EQ(scry::OldSlot(c, c.differences[2])->name, "Split");
+    EXPECT_EQ(scry::NewSlot(c, c.differences[0])->name, "Grand");
+    EXPECT_EQ(scry::OldRecord(c, c.differences[3])->name, "Prog 5");
+    EXPECT_EQ(scry::NewRecord(c, c.differences[3])->name, "Warm");
+    EXPECT_EQ(scry::NewSetList(c, c.differences[2])->name, "");
+    EXPECT_EQ(scry::OldSetList(c, c.differences[2])->name, "Friday");
+    EXPECT_EQ(scry::NewRecord(c, c.differences[0]), nullptr) << "a slot's place names no record";
+}
+
+// A side that cannot be read: never removed or added, and which side and why is data.
+TEST(ScryCompareData, WhatOneSideCannotRead)
+{
+    using scry::Cause;
+    using scry::Change;
+    using scry::Subject;
+    const std::string whole = Small().Bytes();
+    const Compared compared(whole, whole.substr(0, whole.find("CMB1") + 100));
+    const scry::Comparison& c = compared.comparison;
+    const scry::Chunk& cmb = compared.before.chunks.at(2);
+    const scry::Chunk& cmbNow = compared.after.chunks.at(2);
+    const scry::Chunk& glb = compared.before.chunks.at(3);
+    EXPECT_EQ(
+        SeenIn(c),
+        (std::vector<Seen>{
+            {Subject::RecordBank, Bits({Change::Unreadable}), Cause::NewDamaged, scry::BankAt{2}, scry::BankAt{2}},
+            {Subject::Chunk, Bits({Change::Unreadable}), Cause::CutShortInNew, scry::ChunkAt{2, cmb.id, cmb.offset},
+             scry::ChunkAt{2, cmbNow.id, cmbNow.offset}},
+            {Subject::Chunk, Bits({Change::Unreadable}), Cause::NewDamaged, scry::ChunkAt{3, glb.id, glb.offset}, {}},
+        }));
+    EXPECT_EQ(Tally(c, Change::Unreadable), 3u);
+    EXPECT_EQ(Tally(c, Change::Removed), 0u);
+    // The other way round: OLD is the one that cannot read them.
+    const Compared reversed(whole.substr(0, whole.find("CMB1") + 100), whole);
+    for (const scry::Difference& d : reversed.comparison.differences)
+        EXPECT_TRUE(d.cause == Cause::OldDamaged || d.cause == Cause::CutShortInOld)
+            << scry::DiffLine(reversed.comparison, d);
+}
