@@ -56,6 +56,20 @@ Texts SoundLines(const Small& before, const Small& after)
     return lines;
 }
 
+// Split goes from 000/002 to another set list; Pad is copied to 000/009 and stays where it was;
+// Piano is renamed and plays softer.
+Small MovedCopiedRenamed()
+{
+    Small after;
+    const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
+    after.setLists.replace(SlotOffset(3, 7), pcgw::SlotSize, split);
+    after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
+    after.setLists.replace(SlotOffset(0, 9), pcgw::SlotSize, after.setLists.substr(SlotOffset(0, 1), pcgw::SlotSize));
+    SetName(after.setLists, SlotOffset(0, 0), "Grand");
+    after.setLists[SlotOffset(0, 0) + 24 + 4] = 90;
+    return after;
+}
+
 }   // namespace
 
 TEST(ScryDiff, IdenticalFilesGiveNothing)
@@ -167,15 +181,7 @@ TEST(ScryDiff, SlotSettingsAddedAndRemovedSlots)
 
 TEST(ScryDiff, SlotsMovedCopiedRenamedAndEdited)
 {
-    // Split goes from 000/002 to another set list; Pad is copied to 000/009 and stays where it was;
-    // Piano is renamed and plays softer.
-    Small after;
-    const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
-    after.setLists.replace(SlotOffset(3, 7), pcgw::SlotSize, split);
-    after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
-    after.setLists.replace(SlotOffset(0, 9), pcgw::SlotSize, after.setLists.substr(SlotOffset(0, 1), pcgw::SlotSize));
-    SetName(after.setLists, SlotOffset(0, 0), "Grand");
-    after.setLists[SlotOffset(0, 0) + 24 + 4] = 90;
+    Small after = MovedCopiedRenamed();
     const Compared compared(Small().Bytes(), after.Bytes());
     EXPECT_EQ(LinesOf(compared.comparison),
               (Texts{"SLOT 000/000 \"Grand\" (Friday): renamed \"Piano\" -> \"Grand\"; volume 90, was 127",
@@ -475,13 +481,7 @@ TEST(ScryCompareData, SubjectsCausesPlacesAndTallies)
     using scry::Subject;
     // Piano renamed and softer, Pad copied to 000/009, Split moved to 003/007; I-A005 (Piano's
     // sound) renamed, I-A006 (Pad's) another sound; the global chunk changed.
-    Small after;
-    const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
-    after.setLists.replace(SlotOffset(3, 7), pcgw::SlotSize, split);
-    after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
-    after.setLists.replace(SlotOffset(0, 9), pcgw::SlotSize, after.setLists.substr(SlotOffset(0, 1), pcgw::SlotSize));
-    SetName(after.setLists, SlotOffset(0, 0), "Grand");
-    after.setLists[SlotOffset(0, 0) + 24 + 4] = 90;
+    Small after = MovedCopiedRenamed();
     SetRecordName(after.programs, pcgw::ProgramSize, 5, "Warm");
     after.programs[pcgw::ProgramSize * 6 + 100] ^= 1;
     after.global = "other settings!";
