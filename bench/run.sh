@@ -15,5 +15,10 @@ mkdir -p "$work/library"
 "$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry" "$work/Reorganised.PCG.src" \
     "$work/library"
 echo
+# The page for browsers on the same file, where it was built (the web preset) and node is here.
+if command -v node >/dev/null; then
+    node "$(dirname "$0")/page.mjs" "$(dirname "$build")/web/scry.html" "$work/Bench.PCG.src" 5
+    echo
+fi
 "$build/bankscry_microbench" --benchmark_min_time=0.3
 rm -rf "$work"
