@@ -6,25 +6,12 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-const [scry, pcgwrite, demo, outDir] = process.argv.slice(2);
-const chromium = ['/usr/bin/chromium', '/usr/bin/chromium-browser'].find((p) => fs.existsSync(p));
-if (!chromium) {
-    console.log('SKIPPED: no chromium installed (Debian package chromium); the page was not tested in a browser');
-    process.exit(0);
-}
-let puppeteer;
-try {
-    puppeteer = (await import('puppeteer-core')).default;
-} catch {
-    console.log('SKIPPED: puppeteer-core is not installed (run npm ci in tests/browser); the page was not tested');
-    process.exit(0);
-}
+import { check, chromium, failed, puppeteerOrSkip, skip } from './support.mjs';
 
-let failures = 0;
-function check(what, ok, detail = '') {
-    console.log(`${ok ? 'ok' : 'not ok'} - ${what}${ok || !detail ? '' : ': ' + detail}`);
-    if (!ok) failures++;
-}
+const [scry, pcgwrite, demo, outDir] = process.argv.slice(2);
+if (!chromium)
+    skip('no chromium installed (Debian package chromium); the page was not tested in a browser');
+const puppeteer = await puppeteerOrSkip('the page');
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'scry-page-'));
 fs.mkdirSync(outDir, { recursive: true });
@@ -589,5 +576,5 @@ try {
     await browser.close();
     if (!process.env.KEEP) fs.rmSync(work, { recursive: true, force: true }); else console.log('# kept ' + work);
 }
-console.log(failures === 0 ? 'all browser checks passed' : `${failures} browser checks failed`);
-process.exit(failures === 0 ? 0 : 1);
+console.log(failed() === 0 ? 'all browser checks passed' : `${failed()} browser checks failed`);
+process.exit(failed() === 0 ? 0 : 1);

@@ -10,35 +10,20 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
+import { check, chromium, failed, firefox, puppeteerOrSkip, skip } from './support.mjs';
+
 const [pageFile, scry, demo] = process.argv.slice(2);
-if (!pageFile || !fs.existsSync(pageFile)) {
-    console.log('SKIPPED: scry.html was not built (Emscripten is not installed: Debian package emscripten)');
-    process.exit(0);
-}
-let puppeteer;
-try {
-    puppeteer = (await import('puppeteer-core')).default;
-} catch {
-    console.log('SKIPPED: puppeteer-core is not installed (run npm ci in tests/browser); the page was not tested');
-    process.exit(0);
-}
+if (!pageFile || !fs.existsSync(pageFile))
+    skip('scry.html was not built (Emscripten is not installed: Debian package emscripten)');
+const puppeteer = await puppeteerOrSkip('scry.html');
 const browsers = [
-    { name: 'chromium', browser: 'chrome', path: ['/usr/bin/chromium', '/usr/bin/chromium-browser'].find((p) => fs.existsSync(p)),
+    { name: 'chromium', browser: 'chrome', path: chromium,
       args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
              '--disable-component-update', '--disable-sync'] },
-    { name: 'firefox-esr', browser: 'firefox', path: ['/usr/bin/firefox-esr', '/usr/bin/firefox'].find((p) => fs.existsSync(p)),
-      args: [] },
+    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
 ].filter((b) => b.path);
-if (browsers.length === 0) {
-    console.log('SKIPPED: neither chromium nor firefox-esr is installed; the page was not tested in a browser');
-    process.exit(0);
-}
-
-let failures = 0;
-function check(what, ok, detail = '') {
-    console.log(`${ok ? 'ok' : 'not ok'} - ${what}${ok || !detail ? '' : ': ' + detail}`);
-    if (!ok) failures++;
-}
+if (browsers.length === 0)
+    skip('neither chromium nor firefox-esr is installed; scry.html was not tested in a browser');
 
 // The files a performer might drop: the demo, a cut copy of it, a note, a single byte, and a
 // copy of the demo whose name is markup.
@@ -133,5 +118,5 @@ for (const spec of browsers) {
     await browser.close();
 }
 fs.rmSync(work, { recursive: true, force: true });
-console.log(failures === 0 ? '# all passed' : `# ${failures} failed`);
-process.exit(failures === 0 ? 0 : 1);
+console.log(failed() === 0 ? '# all passed' : `# ${failed()} failed`);
+process.exit(failed() === 0 ? 0 : 1);
