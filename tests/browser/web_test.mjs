@@ -47,12 +47,12 @@ execFileSync(scry, ['html', 'Kronos_Demo.PCG', '-o', expected], { cwd: work, std
 const expectedPage = fs.readFileSync(expected, 'utf8');
 console.log(`# scry.html: ${fs.statSync(pageFile).size} bytes`);
 
-for (const spec of browsers) {
+for (const target of browsers) {
     let browser;
     try {
-        browser = await puppeteer.launch({ browser: spec.browser, executablePath: spec.path, headless: true, args: spec.args });
+        browser = await puppeteer.launch({ browser: target.browser, executablePath: target.path, headless: true, args: target.args });
     } catch (error) {
-        check(`${spec.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+        check(`${target.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
         continue;
     }
     const page = await browser.newPage();
@@ -69,7 +69,7 @@ for (const spec of browsers) {
     await page.goto(url);
     await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'),
                                { timeout: 30000 });
-    console.log(`# ${spec.name}: the page ready in ${(performance.now() - started).toFixed(0)} ms`);
+    console.log(`# ${target.name}: the page ready in ${(performance.now() - started).toFixed(0)} ms`);
     const input = await page.$('#files');
     const open = async (file, count) => {
         await input.uploadFile(file);
@@ -84,37 +84,37 @@ for (const spec of browsers) {
     };
 
     const opened = await open(files.demo, 1);
-    check(`${spec.name}: the demo opens, read whole`, opened.state === 'read' && opened.shown && opened.problem === '',
+    check(`${target.name}: the demo opens, read whole`, opened.state === 'read' && opened.shown && opened.problem === '',
           JSON.stringify({ state: opened.state, problem: opened.problem }));
-    check(`${spec.name}: the page shows what scry html writes of it, byte for byte`, opened.page === expectedPage,
+    check(`${target.name}: the page shows what scry html writes of it, byte for byte`, opened.page === expectedPage,
           `${opened.page.length} characters against ${expectedPage.length}`);
     const frame = page.frames().find((f) => f !== page.mainFrame());
     const tiles = frame ? await frame.evaluate(() => document.querySelectorAll('li.t').length).catch(() => -1) : -1;
-    check(`${spec.name}: its set lists are drawn, a tile for each used slot`, tiles > 0, `${tiles} tiles`);
+    check(`${target.name}: its set lists are drawn, a tile for each used slot`, tiles > 0, `${tiles} tiles`);
 
     const cut = await open(files.cut, 2);
-    check(`${spec.name}: a cut file is said damaged, and what it holds is still shown`,
+    check(`${target.name}: a cut file is said damaged, and what it holds is still shown`,
           cut.state === 'damaged' && cut.shown && cut.problem.startsWith('warning: Cut.PCG is damaged: '), cut.problem);
     const note = await open(files.note, 3);
-    check(`${spec.name}: a file that is no PCG file says so, and shows nothing`,
+    check(`${target.name}: a file that is no PCG file says so, and shows nothing`,
           note.state === 'unreadable' && !note.shown && note.problem === 'notes.txt: not a PCG file (no KORG header)',
           note.problem);
     const byte = await open(files.byte, 4);
-    check(`${spec.name}: a 1-byte file says so`, byte.state === 'unreadable' && byte.problem === 'One.PCG: not a PCG file (no KORG header)',
+    check(`${target.name}: a 1-byte file says so`, byte.state === 'unreadable' && byte.problem === 'One.PCG: not a PCG file (no KORG header)',
           byte.problem);
     const hostile = await open(files.hostile, 5);
-    check(`${spec.name}: a name made of markup is shown as text, and runs nothing`,
+    check(`${target.name}: a name made of markup is shown as text, and runs nothing`,
           hostile.name === path.basename(files.hostile) && hostile.state === 'read' && dialogs.length === 0,
           JSON.stringify({ name: hostile.name, dialogs }));
     // After all that the page still answers: the demo again.
     const again = await open(files.demo, 6);
-    check(`${spec.name}: the page goes on after files it could not read`, again.state === 'read' && again.page === expectedPage);
+    check(`${target.name}: the page goes on after files it could not read`, again.state === 'read' && again.page === expectedPage);
     // What the browser says was asked for, and what the page's own record of resources holds (the
     // one puppeteer does not see in every browser).
     const fetched = await page.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name)
         .filter((name) => !name.startsWith('data:') && !name.startsWith('about:')));
     requests.push(...fetched);
-    check(`${spec.name}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
+    check(`${target.name}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
     await browser.close();
 }
 fs.rmSync(work, { recursive: true, force: true });
