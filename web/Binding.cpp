@@ -1,17 +1,35 @@
-// The page's way into scry's operations: a file's bytes in, what scry says of them out, as one
-// JSON document the page's script reads. Nothing here opens a file or keeps one: the bytes come
-// from the browser's own memory (a file picked or dropped), and nothing leaves the device.
+// The page's way into scry's operations: a file's bytes in, what scry says of them out, as JSON
+// documents the page's script reads. Nothing here opens a file: the bytes come from the
+// browser's own memory (a file picked or dropped), and nothing leaves the device.
+//
+// A file opened is kept here, with its model, until the page closes it, so that its set lists
+// can be edited and applied without reading it again; a new file made of it is kept until the
+// page has taken its bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "CRC32/CRC32.h"
+#include "Korg_Kronos_Defs/SlotLayout.h"
+#include "model/Compare.h"
+#include "model/Plays.h"
+#include "model/SetLists.h"
+#include "model/Vocabulary.h"
 #include "ops/Operations.h"
 #include "page/FilePage.h"
+#include "text/CarryText.h"
+#include "text/DiffText.h"
+#include "text/SetListText.h"
 #include "text/Text.h"
 #include "text/Words.h"
 
@@ -19,59 +37,315 @@ namespace {
 
 using nlohmann::ordered_json;
 
-// What the page shows of a file: the page scry html writes of it, what is damaged in it, or why
-// it cannot be read at all.
-ordered_json Opened(const std::string& name, std::string_view bytes)
+struct FreeBytes {
+    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+};
+
+// A file the page has open: its bytes (given by the page, freed here) and what scry read of them.
+struct OpenFile {
+    std::string name;
+    std::unique_ptr<std::uint8_t, FreeBytes> bytes;
+    std::size_t size = 0;
+    scry::FileModel model;
+
+    std::string_view View() const { return {reinterpret_cast<const char*>(bytes.get()), size}; }
+};
+
+std::map<int, OpenFile> files;
+std::map<int, std::string> made;   // new files' bytes, until the page takes them
+int lastId = 0;
+
+std::string Hex8(std::uint32_t value)
 {
-    const scry::ops::Loaded loaded = scry::ops::Load({name, bytes});
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+// The whole file's fingerprint, with its size: what edits kept in the browser are kept under.
+std::string FileFingerprint(const OpenFile& file)
+{
+    const std::uint32_t reg = Crc32RunFeed(Crc32RunStart, file.bytes.get(), file.size);
+    return Hex8(Crc32RunFinish(reg, file.size)) + "-" + std::to_string(file.size);
+}
+
+// What the slot settings can hold, for the page's controls: each setting's word, largest value
+// and, for colours, their names; and which transpose and kbd track values can be written
+// together (they share bits), as writable[kbd][transpose].
+ordered_json SettingsLayout()
+{
+    ordered_json settings = ordered_json::array();
+    for (const scry::SlotSetting& setting : scry::SlotSettings)
+        settings.push_back({{"key", setting.key},
+                            {"word", setting.word},
+                            {"tile", setting.tile},
+                            {"max", SlotFieldMax(setting.field)}});
+    ordered_json colors = ordered_json::array();
+    for (const char* name : scry::ColorNames)
+        colors.push_back(name);
+    ordered_json together = ordered_json::array();
+    for (unsigned kbd = 0; kbd <= SlotFieldMax(SlotField::Kbd_Track); ++kbd) {
+        ordered_json row = ordered_json::array();
+        for (unsigned tr = 0; tr <= SlotFieldMax(SlotField::Transpose); ++tr) {
+            SlotAttributes wanted{};
+            wanted.Kbd_Track = static_cast<std::uint8_t>(kbd);
+            row.push_back(SlotValueWritable(wanted, SlotField::Transpose, tr));
+        }
+        together.push_back(row);
+    }
+    return {{"settings", settings}, {"colors", colors}, {"together", together}};
+}
+
+// The file's set lists by number and name, for the page's list of them.
+ordered_json SetListNames(const scry::FileModel& model)
+{
+    ordered_json lists = ordered_json::array();
+    const scry::SetListView first = scry::SetListOf(model, 0);
+    if (first.bank == nullptr)
+        return lists;
+    for (std::size_t n = 0; n < first.bank->setLists.size(); ++n) {
+        const scry::SetList& list = first.bank->setLists[n];
+        lists.push_back({{"number", n}, {"name", scry::Utf8(list.name)}, {"used", scry::UsedSlotCount(list)}});
+    }
+    return lists;
+}
+
+// What the page shows of a file when it opens: what is damaged in it, or why it cannot be read at
+// all; and, for a file that reads whole, what its set lists are called. A
+// file that can be read is kept, under its id.
+ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
+{
+    OpenFile file{name, std::unique_ptr<std::uint8_t, FreeBytes>(bytes), size, {}};
+    const scry::ops::Loaded loaded = scry::ops::Load({name, file.View()});
     if (!loaded.model)
         return {{"name", name},
                 {"state", "unreadable"},
                 {"message", scry::UnreadableText(name, scry::Unreadable(loaded.refusal, loaded.detail))}};
-    const scry::FileModel& model = *loaded.model;
+    file.model = *loaded.model;
+    const scry::FileModel& model = file.model;
     ordered_json problems = ordered_json::array();
     for (const scry::Problem& problem : model.problems)
         problems.push_back(scry::ProblemText(problem));
-    return {{"name", name},
-            {"state", model.Damaged() ? "damaged" : "read"},
-            {"message", model.Damaged() ? scry::DamagedText(name, model.problems) : std::string()},
-            {"problems", problems},
-            {"page", scry::HtmlPage(model)}};
+    ordered_json out = {{"name", name},
+                        {"state", model.Damaged() ? "damaged" : "read"},
+                        {"message", model.Damaged() ? scry::DamagedText(name, model.problems) : std::string()},
+                        {"problems", problems},
+                        {"id", ++lastId}};
+    if (model.Damaged()) {
+        out["editable"] = false;
+        out["whyNot"] = name + " is damaged: the page edits only a file that reads whole";
+    } else {
+        const bool hasSetLists = scry::SetListOf(model, 0).bank != nullptr;
+        out["editable"] = hasSetLists;
+        out["whyNot"] = hasSetLists ? "" : name + " holds no set list";
+        out["fingerprint"] = FileFingerprint(file);
+        out["setLists"] = SetListNames(model);
+    }
+    files.emplace(lastId, std::move(file));
+    return out;
 }
 
-// The document as a string the caller frees with scry_free; never null.
-char* Handed(const std::string& text)
+// Set list n as the page edits it: its text as scry setlist writes it (whose header the page keeps)
+// and each slot's name, what it plays and its settings.
+ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
 {
+    const scry::SetListView at = scry::SetListOf(file.model, n);
+    if (at.list == nullptr)
+        return {{"state", "failed"}, {"message", "no set list " + scry::Pad3(static_cast<unsigned>(n))}};
+    const std::uint32_t fingerprint =
+        scry::SetListFingerprint(file.View().substr(static_cast<std::size_t>(at.Offset()), SetListSize));
+    ordered_json slots = ordered_json::array();
+    for (const scry::Slot& slot : at.list->slots) {
+        if (!slot.used) {
+            slots.push_back({{"used", false}});
+            continue;
+        }
+        const scry::Plays plays = scry::SlotPlays(file.model, slot);
+        ordered_json one = {{"used", true},
+                            {"name", scry::Utf8(slot.name)},
+                            {"plays", scry::SlotPlaysCell(slot.fields)},
+                            {"sound", scry::PlayedName(plays)},
+                            {"found", plays.resolution == scry::Resolution::Found}};
+        for (const scry::SlotSetting& setting : scry::SlotSettings)
+            one[setting.key] = scry::SettingOf(slot.fields, setting);
+        slots.push_back(std::move(one));
+    }
+    return {{"number", n},
+            {"name", scry::Utf8(at.list->name)},
+            {"fingerprint", Hex8(fingerprint)},
+            {"text", scry::SetListTextOf(file.model, at, fingerprint)},
+            {"slots", slots}};
+}
+
+// Every program and combination of the file a slot can play, for the page's search: what a slot
+// line says it plays, the kind and the record's name.
+ordered_json SoundsOfFile(const scry::FileModel& model)
+{
+    ordered_json sounds = ordered_json::array();
+    for (std::size_t b = 0; b < model.banks.size(); ++b) {
+        const scry::Bank& bank = model.banks[b];
+        const scry::RecordKind* kind = scry::RecordKindOf(bank.kind);
+        if (kind == nullptr || !bank.loaded)
+            continue;
+        for (std::size_t r = 0; r < bank.records.size(); ++r) {
+            scry::Target target{};
+            if (bank.records[r].zeroed || !scry::TargetOfRecord(model, b, r, target))
+                continue;
+            SlotAttributes fields{};
+            fields.SlotType = static_cast<std::uint8_t>(target.type);
+            fields.Bank = target.bank;
+            fields.Number = target.number;
+            sounds.push_back({{"plays", scry::SlotPlaysCell(fields)},
+                              {"kind", kind->noun},
+                              {"name", scry::Utf8(bank.records[r].name)}});
+        }
+    }
+    return sounds;
+}
+
+ordered_json FaultOf(const scry::AppliedFault& applied, const std::string& words)
+{
+    const scry::FaultPlace& place = applied.fault.place;
+    ordered_json out = {{"text", applied.text},
+                        {"line", applied.fault.line},
+                        {"words", words}};
+    out["setList"] = applied.setList ? ordered_json(*applied.setList) : ordered_json(nullptr);
+    out["slot"] = place.slot ? ordered_json(*place.slot) : ordered_json(nullptr);
+    if (place.part == scry::LinePart::Setting)
+        if (const scry::SlotSetting* setting = scry::SlotSettingOf(place.field))
+            out["setting"] = setting->key;
+    return out;
+}
+
+// The texts applied to a copy of the file, as scry apply does: its faults, or the new file (kept
+// here for the page to take) with what changed against the file opened, as scry diff says it.
+ordered_json Applied(const OpenFile& file, const ordered_json& asked)
+{
+    std::vector<scry::NamedText> texts;
+    for (const auto& text : asked.at("texts"))
+        texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
+    const std::string newName = asked.value("newName", std::string("new.PCG"));
+    scry::ops::ApplyOutcome applied = scry::ops::Apply({file.name, file.View()}, file.model, texts, false);
+    ordered_json faults = ordered_json::array();
+    for (std::size_t k = 0; k < applied.faultsAt.size(); ++k)
+        faults.push_back(FaultOf(applied.faultsAt[k], applied.faults[k]));
+    ordered_json warnings = ordered_json::array();
+    for (std::size_t k = 0; k < applied.warningsAt.size(); ++k)
+        warnings.push_back(FaultOf(applied.warningsAt[k], applied.warnings[k]));
+    ordered_json out = {{"faults", faults}, {"warnings", warnings}};
+    if (!applied.faults.empty()) {
+        out["state"] = "refused";
+        return out;
+    }
+    if (applied.verdict || !applied.made) {
+        out["state"] = "failed";
+        out["message"] = newName + " not made: " + scry::MadeFaultText(applied.verdict);
+        return out;
+    }
+    scry::FileModel newModel = applied.made->model;
+    newModel.name = newName;
+    const scry::Comparison comparison = scry::Compare(file.model, newModel);
+    out["state"] = "made";
+    out["diff"] = scry::DiffText(comparison);
+    out["differences"] = comparison.differences.size();
+    out["made"] = ++lastId;
+    made.emplace(lastId, scry::ops::BytesOf(*applied.made));
+    out["size"] = made[lastId].size();
+    return out;
+}
+
+// The document as a string the caller frees with scry_free; never null where memory allows.
+char* Handed(const ordered_json& json)
+{
+    const std::string text = json.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
     char* out = static_cast<char*>(std::malloc(text.size() + 1));
     if (out != nullptr)
         std::memcpy(out, text.c_str(), text.size() + 1);
     return out;
 }
 
-char* Failed(const std::string& why)
+// Runs one call of the page's, saying any failure inside as a document rather than throwing it at
+// the page.
+template <class Call>
+char* Guarded(Call&& call)
 {
-    return Handed(ordered_json{{"state", "failed"}, {"message", why}}.dump());
+    try {
+        return Handed(call());
+    } catch (const std::bad_alloc&) {
+        return Handed({{"state", "failed"},
+                       {"message", "out of memory: the file is too large for the memory this browser gives the page"}});
+    } catch (const std::exception& error) {
+        return Handed({{"state", "failed"}, {"message", std::string("scry failed: ") + error.what()}});
+    }
+}
+
+const OpenFile& FileOf(int id)
+{
+    const auto found = files.find(id);
+    if (found == files.end())
+        throw std::runtime_error("no file " + std::to_string(id) + " is open");
+    return found->second;
 }
 
 }   // namespace
 
 extern "C" {
 
-// The file of that name (UTF-8) and bytes, opened: {"name", "state": "read" | "damaged" |
-// "unreadable" | "failed", "message", "problems", "page"}. A failure inside is said, never thrown
-// at the page.
-char* scry_open(const char* name, const std::uint8_t* bytes, std::size_t size)
+// The file of that name (UTF-8) and bytes, opened; bytes were given by malloc and are the
+// binding's from now on. {"name", "state": "read" | "damaged" | "unreadable" | "failed", "message",
+// "problems", and for a file that can be read "id", "editable", "whyNot", and where it reads whole
+// "fingerprint", "setLists"}.
+char* scry_open(const char* name, std::uint8_t* bytes, std::size_t size)
 {
-    try {
-        const std::string_view view(reinterpret_cast<const char*>(bytes), size);
-        return Handed(Opened(name != nullptr ? name : "", view).dump(-1, ' ', false,
-                                                                  ordered_json::error_handler_t::replace));
-    } catch (const std::bad_alloc&) {
-        return Failed("out of memory: the file is too large for the memory this browser gives the page");
-    } catch (const std::exception& error) {
-        return Failed(std::string("scry failed: ") + error.what());
-    }
+    return Guarded([&] { return Opened(name != nullptr ? name : "", bytes, size); });
 }
+
+// What scry html writes of open file id: {"page"}.
+char* scry_page(int id)
+{
+    return Guarded([&] { return ordered_json{{"page", scry::HtmlPage(FileOf(id).model)}}; });
+}
+
+// Set list n of open file id.
+char* scry_setlist(int id, int n)
+{
+    return Guarded([&] { return SetListOfFile(FileOf(id), static_cast<std::size_t>(n)); });
+}
+
+// The programs and combinations of open file id a slot can play.
+char* scry_sounds(int id)
+{
+    return Guarded([&] { return ordered_json{{"sounds", SoundsOfFile(FileOf(id).model)}}; });
+}
+
+// What slot settings can hold.
+char* scry_layout()
+{
+    return Guarded([] { return SettingsLayout(); });
+}
+
+// {"texts": [{"name", "text"}], "newName"} applied to a copy of open file id.
+char* scry_apply(int id, const char* request)
+{
+    return Guarded([&] { return Applied(FileOf(id), ordered_json::parse(request)); });
+}
+
+// A new file's bytes and their count, until scry_drop; null for none.
+const char* scry_made_bytes(int id)
+{
+    const auto found = made.find(id);
+    return found == made.end() ? nullptr : found->second.data();
+}
+
+std::size_t scry_made_size(int id)
+{
+    const auto found = made.find(id);
+    return found == made.end() ? 0 : found->second.size();
+}
+
+void scry_drop(int id) { made.erase(id); }
+
+void scry_close(int id) { files.erase(id); }
 
 void scry_free(char* text) { std::free(text); }
 

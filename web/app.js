@@ -1,41 +1,372 @@
 'use strict';
 // scry in a browser: each file opened is read by scry's own code, compiled to WebAssembly and held
 // in this page. Its bytes go from the browser's file picker (or a drop) into that code's memory
-// and no further.
+// and no further. Set lists are edited here as the text scry setlist writes, and written into a
+// new file by the same code as scry apply; the file opened is never written.
 
 // Larger files than this are refused before they are read: the page's memory could not hold them.
 const MostBytes = 512 * 1024 * 1024;
+const SlotsPerSetList = 128;
+const NameBytes = 24;
 
-const opened = [];    // {name, state, message, page}, in the order opened
-let shown = -1;       // which of them the view shows
+const opened = [];    // what scry said of each file opened, in order, with the page's own state
+let shown = -1;       // which of them is shown
+let view = 'edit';    // 'edit': its set lists; 'file': the whole file, as scry html shows it
 let ready = false;    // the WebAssembly is running
 const queued = [];    // files given before it was
+let layout = null;    // what slot settings can hold, as scry says
 
 const $ = (id) => document.getElementById(id);
+const pad3 = (n) => String(n).padStart(3, '0');
+const clone = (value) => JSON.parse(JSON.stringify(value));
 
 function say(text) { $('status').textContent = text; }
 
-// The file's bytes through scry: what it says of them, as data.
-function scryOpen(name, bytes) {
-    let at = 0;
+// ---- Calls into scry
+
+// A string for scry, as UTF-8 in its memory (freed by the caller); a text of set lists can be
+// larger than the stack ccall would put it on.
+function cString(text) {
+    const bytes = new TextEncoder().encode(text);
+    const at = Module._malloc(bytes.length + 1);
+    if (!at)
+        throw new Error('out of memory');
+    Module.HEAPU8.set(bytes, at);
+    Module.HEAPU8[at + bytes.length] = 0;
+    return at;
+}
+
+// One call that answers with a JSON document; a failure inside is said, never left to stop the page.
+function scryCall(fn, types, args) {
+    const strings = [];
     try {
-        at = Module._malloc(Math.max(bytes.length, 1));
-        if (!at)
-            return { name, state: 'failed', message: `${name}: too large for the memory this browser gives the page` };
-        Module.HEAPU8.set(bytes, at);
-        const out = Module.ccall('scry_open', 'number', ['string', 'number', 'number'], [name, at, bytes.length]);
+        const values = args.map((arg, k) => {
+            if (types[k] !== 'string')
+                return arg;
+            strings.push(cString(arg));
+            return strings[strings.length - 1];
+        });
+        const out = Module.ccall(fn, 'number', types.map((t) => (t === 'string' ? 'number' : t)), values);
+        if (!out)
+            return { state: 'failed', message: 'out of memory: this browser gives the page too little' };
         const text = Module.UTF8ToString(out);
         Module._scry_free(out);
         return JSON.parse(text);
     } catch (error) {
-        return { name, state: 'failed', message: `${name}: scry failed inside the page (${error}); the page goes on` };
+        return { state: 'failed', message: `scry failed inside the page (${error}); the page goes on` };
     } finally {
-        if (at)
+        for (const at of strings)
             Module._free(at);
     }
 }
 
-function show(index) {
+// The file's bytes through scry, which keeps them while the file is open.
+function scryOpen(name, bytes) {
+    const at = Module._malloc(Math.max(bytes.length, 1));
+    if (!at)
+        return { name, state: 'failed', message: `${name}: too large for the memory this browser gives the page` };
+    Module.HEAPU8.set(bytes, at);
+    return scryCall('scry_open', ['string', 'number', 'number'], [name, at, bytes.length]);
+}
+
+// ---- Set lists as the page edits them
+//
+// A set list: {number, name, fingerprint, slots}; a slot: {used: false} or {used: true, name,
+// plays (what its text line says it plays), sound (the name of what it plays), found, color,
+// font, transpose, holdTime, volume, kbdTrack, from: [set list, slot] (whose bytes it carries)}.
+
+function loadSetList(file, n) {
+    const edit = file.edit;
+    if (!edit.original.has(n)) {
+        const got = scryCall('scry_setlist', ['number', 'number'], [file.id, n]);
+        if (got.state === 'failed') {
+            say(got.message);
+            return null;
+        }
+        got.slots.forEach((slot, j) => { if (slot.used) slot.from = [n, j]; });
+        delete got.text;
+        edit.original.set(n, got);
+        if (!edit.lists.has(n))
+            edit.lists.set(n, clone(got));
+    }
+    return edit.lists.get(n);
+}
+
+// A name between quotes as a set-list text reads it: ISO 8859-1, quote and backslash escaped,
+// control characters as \xNN.
+function quoted(name) {
+    let out = '"';
+    for (const ch of name) {
+        const code = ch.codePointAt(0);
+        if (ch === '"' || ch === '\\')
+            out += '\\' + ch;
+        else if (code < 0x20 || (code >= 0x7f && code < 0xa0))
+            out += '\\x' + code.toString(16).toUpperCase().padStart(2, '0');
+        else
+            out += ch;
+    }
+    return out + '"';
+}
+
+// Why a name cannot be written, or '' where it can.
+function nameFault(name) {
+    if ([...name].some((ch) => ch.codePointAt(0) > 0xff))
+        return 'names hold Latin-1 (ISO 8859-1) characters only';
+    if ([...name].length > NameBytes)
+        return `a name holds ${NameBytes} characters`;
+    return '';
+}
+
+const TextColumns = ['color', 'volume', 'holdTime', 'font', 'transpose', 'kbdTrack'];
+
+// The set list as the text scry apply reads.
+function setListText(list) {
+    const lines = [`setlist ${pad3(list.number)} ${quoted(list.name)}`, `fingerprint ${list.fingerprint}`];
+    for (const slot of list.slots) {
+        if (!slot.used) {
+            lines.push('unused');
+            continue;
+        }
+        lines.push([quoted(slot.name), slot.plays, ...TextColumns.map((key) => slot[key]),
+                    'from', `${pad3(slot.from[0])}/${pad3(slot.from[1])}`].join(' '));
+    }
+    return lines.join('\n') + '\n';
+}
+
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+
+// The set lists edited: where what the page holds differs from the file.
+function editedLists(file) {
+    return [...file.edit.lists.values()].filter((list) => !same(list, file.edit.original.get(list.number)))
+        .sort((a, b) => a.number - b.number);
+}
+
+// ---- Keeping edits in the browser until they are downloaded
+
+const keptKey = (file) => `scry-edits:${file.fingerprint}`;
+
+function keep(file) {
+    const lists = editedLists(file);
+    try {
+        if (lists.length === 0)
+            localStorage.removeItem(keptKey(file));
+        else
+            localStorage.setItem(keptKey(file), JSON.stringify({ name: file.name, at: new Date().toISOString(), lists }));
+    } catch (error) {
+        say(`The edits could not be kept in this browser (${error.name}): download them before closing the page.`);
+    }
+}
+
+function kept(file) {
+    try {
+        const text = localStorage.getItem(keptKey(file));
+        return text ? JSON.parse(text) : null;
+    } catch {
+        return null;
+    }
+}
+
+function forget(file) {
+    try {
+        localStorage.removeItem(keptKey(file));
+    } catch { /* nothing was kept */ }
+}
+
+// ---- Edits, each undoable
+
+function edited(file) { return file.edit; }
+
+// Changes set list n by mutate(list), as one step that can be undone.
+function change(file, n, mutate, focusAfter) {
+    const list = loadSetList(file, n);
+    const before = clone(list);
+    if (mutate(list) === false)
+        return;
+    if (same(before, list))
+        return;
+    const edit = edited(file);
+    edit.undo.push({ n, before, after: clone(list), focusBefore: edit.focus, focusAfter });
+    edit.redo.length = 0;
+    edit.made = null;
+    if (focusAfter !== undefined)
+        edit.focus = focusAfter;
+    keep(file);
+    draw();
+}
+
+function step(file, from, to, side) {
+    const edit = edited(file);
+    const done = from.pop();
+    if (!done)
+        return;
+    to.push(done);
+    edit.lists.set(done.n, clone(done[side]));
+    edit.current = done.n;
+    edit.focus = side === 'before' ? done.focusBefore : done.focusAfter ?? done.focusBefore;
+    edit.made = null;
+    keep(file);
+    draw(true);
+}
+const undo = (file) => step(file, file.edit.undo, file.edit.redo, 'before');
+const redo = (file) => step(file, file.edit.redo, file.edit.undo, 'after');
+
+function moveSlot(file, from, to) {
+    const n = file.edit.current;
+    if (to < 0 || to >= SlotsPerSetList || to === from)
+        return;
+    change(file, n, (list) => { list.slots.splice(to, 0, list.slots.splice(from, 1)[0]); }, to);
+}
+
+// ---- Drawing
+
+function swatch(color) {
+    const mark = document.createElement('span');
+    mark.className = `swatch c${color}`;
+    mark.setAttribute('aria-hidden', 'true');
+    return mark;
+}
+
+function slotRow(file, list, j) {
+    const slot = list.slots[j];
+    const original = file.edit.original.get(list.number).slots[j];
+    const row = document.createElement('li');
+    row.className = 'slot' + (slot.used ? '' : ' unused') + (same(slot, original) ? '' : ' edited');
+    row.dataset.setlist = list.number;
+    row.dataset.slot = j;
+    row.tabIndex = j === file.edit.focus ? 0 : -1;
+    const handle = document.createElement('span');
+    handle.className = 'handle';
+    handle.title = 'Drag to move this slot';
+    handle.textContent = '\u2630';
+    const number = document.createElement('span');
+    number.className = 'num';
+    number.textContent = pad3(j);
+    const name = document.createElement('span');
+    name.className = 'name';
+    name.textContent = slot.used ? slot.name : 'unused';
+    row.append(handle, number);
+    if (slot.used)
+        row.append(swatch(slot.color));
+    row.append(name);
+    if (slot.used) {
+        const plays = document.createElement('span');
+        plays.className = 'plays';
+        plays.textContent = `${slot.plays.replace(/\s+/, ' ')} \u00b7 ${slot.sound}`;
+        const settings = document.createElement('span');
+        settings.className = 'settings';
+        settings.textContent = `${layout.colors[slot.color]}, vol ${slot.volume}, tr ${slot.transpose}, ` +
+            `kbd ${slot.kbdTrack}, hold ${slot.holdTime}, font ${slot.font}`;
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.className = 'edit';
+        button.dataset.action = 'edit-slot';
+        button.textContent = 'Edit';
+        button.setAttribute('aria-label', `Edit slot ${pad3(j)}`);
+        row.append(plays, settings, button);
+    }
+    return row;
+}
+
+function drawSlots(file, list) {
+    const rows = [];
+    for (let j = 0; j < list.slots.length; ++j)
+        rows.push(slotRow(file, list, j));
+    $('slots').replaceChildren(...rows);
+}
+
+function drawDetails(file, list) {
+    const edit = file.edit;
+    const slot = edit.details !== null ? list.slots[edit.details] : null;
+    $('details').hidden = !slot || !slot.used;
+    if (!slot || !slot.used)
+        return;
+    $('details-title').textContent = `Slot ${pad3(edit.details)}`;
+    if (document.activeElement !== $('slot-name'))
+        $('slot-name').value = slot.name;
+    $('slot-plays').textContent = `${slot.plays.replace(/\s+/, ' ')} \u00b7 ${slot.sound}`;
+    $('set-color').value = slot.color;
+    for (const key of ['volume', 'holdTime', 'font'])
+        $(`set-${key}`).value = slot[key];
+    // Transpose and kbd track share bits: each offers only the values the other lets it hold.
+    for (const option of $('set-transpose').options)
+        option.disabled = !layout.together[slot.kbdTrack][Number(option.value)];
+    for (const option of $('set-kbdTrack').options)
+        option.disabled = !layout.together[Number(option.value)][slot.transpose];
+    $('set-transpose').value = slot.transpose;
+    $('set-kbdTrack').value = slot.kbdTrack;
+}
+
+function drawBar(file) {
+    const edit = file.edit;
+    const choice = $('setlist-choice');
+    if (choice.dataset.file !== String(file.id)) {
+        choice.dataset.file = file.id;
+        choice.replaceChildren(...file.setLists.map((list) => new Option(`${pad3(list.number)} ${list.name}`, list.number)));
+    }
+    const list = edit.lists.get(edit.current);
+    choice.value = edit.current;
+    choice.options[edit.current].text = `${pad3(edit.current)} ${list.name}`;
+    if (document.activeElement !== $('setlist-name'))
+        $('setlist-name').value = list.name;
+    for (const button of document.querySelectorAll('[data-action="undo"]'))
+        button.disabled = edit.undo.length === 0;
+    for (const button of document.querySelectorAll('[data-action="redo"]'))
+        button.disabled = edit.redo.length === 0;
+    const count = editedLists(file).length;
+    $('edits').textContent = count === 0 ? 'No edits' : count === 1 ? '1 set list edited' : `${count} set lists edited`;
+}
+
+// Draws the file shown as its view asks; focus: put the keyboard's focus on the focused slot.
+function draw(focus) {
+    const file = opened[shown];
+    if (!file)
+        return;
+    const editing = view === 'edit' && file.editable;
+    $('views').hidden = !file.id;
+    for (const button of $('views').querySelectorAll('button'))
+        button.setAttribute('aria-pressed', String(button.dataset.view === (editing ? 'edit' : 'file')));
+    $('views').querySelector('[data-view="edit"]').disabled = !file.editable;
+    $('editor').hidden = !editing;
+    const frame = $('view');
+    frame.hidden = editing || !file.id;
+    if (!editing && file.id) {
+        if (file.page === undefined)
+            file.page = scryCall('scry_page', ['number'], [file.id]).page || '';
+        if (frame.srcdoc !== file.page)
+            frame.srcdoc = file.page;
+    }
+    drawRestore(file);
+    if (!editing)
+        return;
+    const list = loadSetList(file, file.edit.current);
+    if (!list)
+        return;
+    drawBar(file);
+    drawSlots(file, list);
+    drawDetails(file, list);
+    if (focus)
+        focusSlot(file.edit.focus);
+}
+
+function drawRestore(file) {
+    const offer = file.offer;
+    $('restore').hidden = !offer || view !== 'edit';
+    if (!offer)
+        return;
+    const n = offer.lists.length;
+    $('restore-text').textContent = `Edits of ${file.name} not yet downloaded (${n === 1 ? '1 set list' : `${n} set lists`}, ` +
+        `${new Date(offer.at).toLocaleString()}) are kept in this browser.`;
+}
+
+function focusSlot(j) {
+    const row = $('slots').children[j];
+    if (row)
+        row.focus();
+}
+
+// ---- Opening files
+
+function showFile(index) {
     shown = index;
     const file = opened[index];
     for (const [i, button] of [...$('opened').children].entries())
@@ -43,21 +374,38 @@ function show(index) {
     const problem = $('problem');
     problem.hidden = !file.message;
     problem.textContent = file.message || '';
-    const view = $('view');
-    view.hidden = !file.page;
-    view.srcdoc = file.page || '';
+    if (!file.editable && file.id)
+        view = 'file';
+    $('compare').hidden = true;
+    if (!file.id) {
+        $('views').hidden = true;
+        $('editor').hidden = true;
+        $('restore').hidden = true;
+        $('view').hidden = true;
+        $('view').srcdoc = '';
+        return;
+    }
+    draw();
 }
 
-function list() {
-    const nav = $('opened');
-    nav.replaceChildren(...opened.map((file, i) => {
+function listFiles() {
+    $('opened').replaceChildren(...opened.map((file, i) => {
         const button = document.createElement('button');
         button.type = 'button';
         button.textContent = file.name;
         button.className = file.state;
-        button.addEventListener('click', () => show(i));
+        button.addEventListener('click', () => { view = 'edit'; showFile(i); });
         return button;
     }));
+}
+
+function prepared(result) {
+    if (result.editable) {
+        result.edit = { original: new Map(), lists: new Map(), undo: [], redo: [], current: 0, focus: 0,
+                        details: null, made: null, sounds: null };
+        result.offer = kept(result);
+    }
+    return result;
 }
 
 async function openFiles(files) {
@@ -79,15 +427,449 @@ async function openFiles(files) {
                 result = { name: file.name, state: 'unreadable', message: `${file.name}: the browser could not read it (${error})` };
             }
         }
-        opened.push(result);
+        result.name = result.name || file.name;
+        opened.push(prepared(result));
         if (first < 0)
             first = opened.length - 1;
     }
-    list();
-    if (first >= 0)
-        show(first);
+    listFiles();
+    if (first >= 0) {
+        view = 'edit';
+        showFile(first);
+        fromAddress();
+    }
     say(opened.length === 1 ? '1 file open' : `${opened.length} files open`);
 }
+
+// ---- Compare, then download
+
+function newNameOf(file) {
+    const dot = file.name.lastIndexOf('.');
+    return dot > 0 ? `${file.name.slice(0, dot)}-edited${file.name.slice(dot)}` : `${file.name}-edited.PCG`;
+}
+
+// The edits applied in scry (once for the edits as they stand): its faults, or the new file.
+function applyEdits(file) {
+    const edit = file.edit;
+    const name = $('new-name').value.trim() || newNameOf(file);
+    if (edit.made && edit.made.version === edit.undo.length + ':' + edit.redo.length && edit.made.name === name)
+        return edit.made;
+    if (edit.made && edit.made.made)
+        Module._scry_drop(edit.made.made);
+    const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
+    const result = scryCall('scry_apply', ['number', 'string'], [file.id, JSON.stringify({ texts, newName: name })]);
+    result.version = edit.undo.length + ':' + edit.redo.length;
+    result.name = name;
+    result.lists = texts.length;
+    edit.made = result;
+    return result;
+}
+
+function showCompare(file, result) {
+    $('compare').hidden = false;
+    $('compare-file').textContent = file.name;
+    const faults = [...(result.faults || []), ...(result.warnings || [])];
+    $('faults').replaceChildren(...faults.map((fault) => {
+        const item = document.createElement('li');
+        item.textContent = (fault.setList !== null && fault.slot !== null
+            ? `Set list ${pad3(fault.setList)}, slot ${pad3(fault.slot)}: ` : '') + fault.words;
+        return item;
+    }));
+    if (result.state === 'made')
+        $('diff').textContent = result.lists === 0 ? 'No edits: the new file would be the file itself.' : result.diff;
+    else
+        $('diff').textContent = result.state === 'refused' ? 'Nothing can be made until these are mended.' : result.message;
+    if (!$('new-name').value)
+        $('new-name').value = newNameOf(file);
+}
+
+function compare(file) {
+    if (!$('new-name').value)
+        $('new-name').value = newNameOf(file);
+    const result = applyEdits(file);
+    showCompare(file, result);
+    $('compare').scrollIntoView({ block: 'nearest' });
+    say(result.state === 'made' ? `${result.differences} differences; the new file is checked and ready to download`
+                                : result.message || 'The edits cannot be written yet: see what to mend');
+}
+
+function download(file) {
+    if (!$('new-name').value)
+        $('new-name').value = newNameOf(file);
+    const name = $('new-name').value.trim().replace(/[\\/:*?"<>|\u0000-\u001f]/g, '_');
+    if (name.toLowerCase() === file.name.toLowerCase()) {
+        say(`The new file needs a name of its own: ${file.name} is the file you opened`);
+        $('new-name').focus();
+        return;
+    }
+    $('new-name').value = name;
+    const result = applyEdits(file);
+    if (result.state !== 'made') {
+        showCompare(file, result);
+        say(result.message || 'Nothing was downloaded: the edits cannot be written yet');
+        return;
+    }
+    const at = Module._scry_made_bytes(result.made);
+    const bytes = Module.HEAPU8.slice(at, at + Module._scry_made_size(result.made));
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.download = name;
+    link.hidden = true;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    forget(file);
+    say(`Downloaded ${name} (${bytes.length} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
+}
+
+function discard(file) {
+    const edit = file.edit;
+    edit.lists = new Map([...edit.original].map(([n, list]) => [n, clone(list)]));
+    edit.undo.length = 0;
+    edit.redo.length = 0;
+    edit.made = null;
+    forget(file);
+    $('compare').hidden = true;
+    draw();
+    say('Edits discarded');
+}
+
+// ---- The slot's details
+
+function openDetails(file, j) {
+    file.edit.details = j;
+    file.edit.focus = j;
+    $('sound-search').value = '';
+    $('sounds').replaceChildren();
+    draw();
+    $('details').scrollIntoView({ block: 'nearest' });
+}
+
+function setting(key, value) {
+    const file = opened[shown];
+    const j = file.edit.details;
+    change(file, file.edit.current, (list) => {
+        const slot = list.slots[j];
+        if (!slot.used || !Number.isInteger(value))
+            return false;
+        slot[key] = value;
+    }, j);
+}
+
+function renameSlot(file, j, name) {
+    const fault = nameFault(name);
+    if (fault) {
+        say(`Not renamed: ${fault}`);
+        draw();
+        return false;
+    }
+    change(file, file.edit.current, (list) => {
+        if (!list.slots[j].used)
+            return false;
+        list.slots[j].name = name;
+    }, j);
+    return true;
+}
+
+function soundsOf(file) {
+    if (!file.edit.sounds)
+        file.edit.sounds = scryCall('scry_sounds', ['number'], [file.id]).sounds || [];
+    return file.edit.sounds;
+}
+
+function searchSounds() {
+    const file = opened[shown];
+    const query = $('sound-search').value.trim().toLowerCase();
+    if (!query) {
+        $('sounds').replaceChildren();
+        return;
+    }
+    const place = query.replace(/\s+/g, ' ');
+    const found = soundsOf(file).filter((sound) => sound.name.toLowerCase().includes(query) ||
+        sound.plays.toLowerCase().replace(/\s+/g, ' ').includes(place)).slice(0, 40);
+    $('sounds').replaceChildren(...found.map((sound) => {
+        const item = document.createElement('li');
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.dataset.plays = sound.plays;
+        button.textContent = `${sound.plays.replace(/\s+/, ' ')} \u00b7 ${sound.name}`;
+        button.addEventListener('click', () => {
+            const j = file.edit.details;
+            change(file, file.edit.current, (list) => {
+                Object.assign(list.slots[j], { plays: sound.plays, sound: sound.name, found: true });
+            }, j);
+            $('sound-search').value = '';
+            $('sounds').replaceChildren();
+        });
+        item.append(button);
+        return item;
+    }));
+    if (found.length === 0) {
+        const none = document.createElement('li');
+        none.textContent = 'No program or combination of this file matches';
+        $('sounds').append(none);
+    }
+}
+
+// ---- Renaming a slot in place: Enter starts, Enter commits, Escape leaves it as it was
+
+function renameInPlace(file, row) {
+    const j = Number(row.dataset.slot);
+    const slot = file.edit.lists.get(file.edit.current).slots[j];
+    if (!slot.used)
+        return;
+    const name = row.querySelector('.name');
+    const input = document.createElement('input');
+    input.className = 'rename';
+    input.value = slot.name;
+    input.maxLength = NameBytes;
+    input.setAttribute('aria-label', `Name of slot ${pad3(j)}`);
+    name.replaceChildren(input);
+    input.focus();
+    input.select();
+    let done = false;
+    const finish = (commit) => {
+        if (done)
+            return;
+        done = true;
+        file.edit.focus = j;
+        if (!commit || input.value === slot.name || !renameSlot(file, j, input.value))
+            draw();
+        focusSlot(j);
+    };
+    input.addEventListener('keydown', (event) => {
+        event.stopPropagation();
+        if (event.key === 'Enter') {
+            event.preventDefault();
+            finish(true);
+        } else if (event.key === 'Escape') {
+            finish(false);
+        }
+    });
+    input.addEventListener('blur', () => finish(true));
+}
+
+// ---- Dragging a slot by its handle: mouse, pen and touch alike
+
+let drag = null;
+
+function dropIndex(y) {
+    const rows = [...$('slots').children];
+    for (const [j, row] of rows.entries()) {
+        const box = row.getBoundingClientRect();
+        if (y < box.top + box.height / 2)
+            return j;
+    }
+    return rows.length;
+}
+
+function markDrop(to) {
+    for (const row of $('slots').children)
+        row.classList.remove('drop-before', 'drop-after');
+    const rows = $('slots').children;
+    if (to < rows.length)
+        rows[to].classList.add('drop-before');
+    else if (rows.length)
+        rows[rows.length - 1].classList.add('drop-after');
+}
+
+$('slots').addEventListener('pointerdown', (event) => {
+    const handle = event.target.closest('.handle');
+    if (!handle || event.button > 0)
+        return;
+    event.preventDefault();
+    const row = handle.closest('li.slot');
+    drag = { from: Number(row.dataset.slot), to: Number(row.dataset.slot), pointer: event.pointerId, row };
+    row.classList.add('dragging');
+    try {
+        handle.setPointerCapture(event.pointerId);
+    } catch { /* a pointer that cannot be captured still moves */ }
+});
+
+addEventListener('pointermove', (event) => {
+    if (!drag || event.pointerId !== drag.pointer)
+        return;
+    event.preventDefault();
+    const at = dropIndex(event.clientY);
+    drag.to = at > drag.from ? at - 1 : at;
+    markDrop(at);
+    // Near the window's edges the list scrolls, so that a slot can go anywhere in it.
+    const edge = 48;
+    if (event.clientY < edge)
+        scrollBy(0, -16);
+    else if (event.clientY > innerHeight - edge)
+        scrollBy(0, 16);
+});
+
+function endDrag(event, drop) {
+    if (!drag || event.pointerId !== drag.pointer)
+        return;
+    const { from, to, row } = drag;
+    drag = null;
+    row.classList.remove('dragging');
+    markDrop(-1);
+    for (const r of $('slots').children)
+        r.classList.remove('drop-before', 'drop-after');
+    const file = opened[shown];
+    if (drop && to !== from) {
+        moveSlot(file, from, to);
+        focusSlot(to);
+    }
+}
+addEventListener('pointerup', (event) => endDrag(event, true));
+addEventListener('pointercancel', (event) => endDrag(event, false));
+
+// ---- Events
+
+$('slots').addEventListener('click', (event) => {
+    const row = event.target.closest('li.slot');
+    if (!row)
+        return;
+    const file = opened[shown];
+    file.edit.focus = Number(row.dataset.slot);
+    for (const r of $('slots').children)
+        r.tabIndex = r === row ? 0 : -1;
+    if (event.target.closest('[data-action="edit-slot"]'))
+        openDetails(file, Number(row.dataset.slot));
+    else if (!event.target.closest('input'))
+        row.focus();
+});
+
+$('slots').addEventListener('focusin', (event) => {
+    const row = event.target.closest('li.slot');
+    if (row && event.target === row)
+        opened[shown].edit.focus = Number(row.dataset.slot);
+});
+
+$('slots').addEventListener('keydown', (event) => {
+    const row = event.target.closest('li.slot');
+    if (!row || event.target !== row)
+        return;
+    const file = opened[shown];
+    const j = Number(row.dataset.slot);
+    if (event.altKey && (event.key === 'ArrowUp' || event.key === 'ArrowDown')) {
+        event.preventDefault();
+        moveSlot(file, j, j + (event.key === 'ArrowUp' ? -1 : 1));
+        focusSlot(file.edit.focus);
+    } else if (!event.altKey && (event.key === 'ArrowUp' || event.key === 'ArrowDown')) {
+        event.preventDefault();
+        file.edit.focus = Math.max(0, Math.min(SlotsPerSetList - 1, j + (event.key === 'ArrowUp' ? -1 : 1)));
+        for (const r of $('slots').children)
+            r.tabIndex = Number(r.dataset.slot) === file.edit.focus ? 0 : -1;
+        focusSlot(file.edit.focus);
+    } else if (event.key === 'Enter') {
+        event.preventDefault();
+        renameInPlace(file, row);
+    } else if (event.key === 'Delete' || event.key === 'Backspace') {
+        event.preventDefault();
+        change(file, file.edit.current, (list) => { list.slots[j] = { used: false }; }, j);
+        focusSlot(j);
+    }
+});
+
+const actions = {
+    undo: (file) => undo(file),
+    redo: (file) => redo(file),
+    compare: (file) => compare(file),
+    download: (file) => download(file),
+    discard: (file) => discard(file),
+    'close-details': (file) => { file.edit.details = null; draw(true); },
+    clear: (file) => {
+        const j = file.edit.details;
+        file.edit.details = null;
+        change(file, file.edit.current, (list) => { list.slots[j] = { used: false }; }, j);
+        focusSlot(j);
+    },
+    restore: (file) => {
+        const offer = file.offer;
+        file.offer = null;
+        for (const list of offer.lists) {
+            loadSetList(file, list.number);
+            file.edit.lists.set(list.number, list);
+        }
+        file.edit.undo.length = 0;
+        file.edit.redo.length = 0;
+        file.edit.made = null;
+        draw();
+        say(`Edits restored: ${offer.lists.length === 1 ? '1 set list' : `${offer.lists.length} set lists`}`);
+    },
+    forget: (file) => { file.offer = null; forget(file); draw(); say('The kept edits are discarded'); },
+};
+
+document.addEventListener('click', (event) => {
+    const button = event.target.closest('button[data-action]');
+    const file = opened[shown];
+    if (!button || !file || !file.edit || !actions[button.dataset.action])
+        return;
+    actions[button.dataset.action](file);
+});
+
+$('views').addEventListener('click', (event) => {
+    const button = event.target.closest('button[data-view]');
+    if (!button)
+        return;
+    view = button.dataset.view;
+    draw();
+});
+
+$('setlist-choice').addEventListener('change', (event) => showSetList(Number(event.target.value)));
+$('setlist-name').addEventListener('change', (event) => {
+    const file = opened[shown];
+    const fault = nameFault(event.target.value);
+    if (fault) {
+        say(`Not renamed: ${fault}`);
+        event.target.value = file.edit.lists.get(file.edit.current).name;
+        return;
+    }
+    change(file, file.edit.current, (list) => { list.name = event.target.value; });
+});
+$('setlist-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') event.target.blur(); });
+$('slot-name').addEventListener('change', (event) => {
+    const file = opened[shown];
+    renameSlot(file, file.edit.details, event.target.value);
+});
+$('slot-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') event.target.blur(); });
+for (const key of ['color', 'volume', 'holdTime', 'font', 'transpose', 'kbdTrack'])
+    $(`set-${key}`).addEventListener('change', (event) => setting(key, Number(event.target.value)));
+$('sound-search').addEventListener('input', searchSounds);
+
+document.addEventListener('keydown', (event) => {
+    const file = opened[shown];
+    if (!file || !file.edit || view !== 'edit' || !(event.ctrlKey || event.metaKey) || event.key.toLowerCase() !== 'z' &&
+        event.key.toLowerCase() !== 'y')
+        return;
+    if (event.target.closest('input, select, textarea'))
+        return;   // the field's own undo
+    event.preventDefault();
+    if (event.key.toLowerCase() === 'y' || event.shiftKey)
+        redo(file);
+    else
+        undo(file);
+});
+
+// ---- The address: #setlist=N shows set list N of the file shown
+
+function showSetList(n) {
+    const file = opened[shown];
+    if (!file || !file.edit || !file.setLists[n])
+        return;
+    file.edit.current = n;
+    file.edit.focus = 0;
+    file.edit.details = null;
+    view = 'edit';
+    history.replaceState(null, '', `#setlist=${n}`);
+    draw();
+}
+
+function fromAddress() {
+    const asked = /^#setlist=(\d+)$/.exec(location.hash);
+    if (asked)
+        showSetList(Number(asked[1]));
+}
+addEventListener('hashchange', fromAddress);
+
+// ---- Opening
 
 $('files').addEventListener('change', (event) => { openFiles([...event.target.files]); event.target.value = ''; });
 $('folder').addEventListener('change', (event) => {
@@ -108,8 +890,27 @@ addEventListener('drop', (event) => {
     openFiles([...event.dataTransfer.files]);
 });
 
+function prepareControls() {
+    $('set-color').replaceChildren(...layout.colors.map((name, c) => new Option(`${c} ${name}`, c)));
+    const byKey = Object.fromEntries(layout.settings.map((s) => [s.key, s]));
+    for (const key of ['font', 'transpose', 'kbdTrack']) {
+        const options = [];
+        for (let v = 0; v <= byKey[key].max; ++v)
+            options.push(new Option(String(v), v));
+        $(`set-${key}`).replaceChildren(...options);
+    }
+    $('set-holdTime').max = byKey.holdTime.max;
+    $('set-volume').max = byKey.volume.max;
+    $('settings-note').textContent = `Plain values, as the file holds them: volume and hold 0 to ${byKey.volume.max}` +
+        ` (a volume above 127 is written as asked, with a warning), font 0 to ${byKey.font.max}, transpose 0 to ` +
+        `${byKey.transpose.max}, kbd track 0 to ${byKey.kbdTrack.max}. Transpose and kbd track share bits: a value ` +
+        'that cannot go with the other is greyed out.';
+}
+
 var Module = {
     onRuntimeInitialized() {
+        layout = scryCall('scry_layout', [], []);
+        prepareControls();
         ready = true;
         say('Open a PCG file, or drop it here.');
         if (queued.length)

@@ -57,8 +57,9 @@ bool WritableAsPlace(const SlotAttributes& fields)
            (SlotTypeOf(fields) == SlotType::Song || fields.Number < RecordsPerBank);
 }
 
-// "Prog  I-A000", or "Raw   3:31:012" where no place names the bits.
-std::string PlaysCell(const SlotAttributes& fields)
+}   // namespace
+
+std::string SlotPlaysCell(const SlotAttributes& fields)
 {
     std::string kind = WritableAsPlace(fields) ? SlotTypeText(SlotTypeOf(fields)) : "Raw";
     kind.resize(6, ' ');
@@ -67,6 +68,8 @@ std::string PlaysCell(const SlotAttributes& fields)
     return kind + std::to_string(static_cast<unsigned>(fields.SlotType)) + ":" + std::to_string(fields.Bank) + ":" +
            Pad3(fields.Number);
 }
+
+namespace {
 
 struct Row {
     std::vector<std::string> cells;   // name, plays, the text's columns, from, comment
@@ -519,7 +522,7 @@ std::string SetListTextOf(const FileModel& file, const SetListView& at, std::uin
         }
         const SlotAttributes& f = slot.fields;
         const Plays plays = SlotPlays(file, slot);
-        Row row{{Quoted(slot.name), PlaysCell(f)}};
+        Row row{{Quoted(slot.name), SlotPlaysCell(f)}};
         for (const SlotField field : TextColumns) {
             const unsigned value = f.*LayoutOf(field).member;
             row.cells.push_back(field == SlotField::Color ? ColorNames[value & 15u] : std::to_string(value));

@@ -110,6 +110,9 @@ std::string FaultReason(const TextFault& fault);
 inline constexpr SlotField TextColumns[] = {SlotField::Color, SlotField::Volume,    SlotField::HoldTime,
                                             SlotField::Font,  SlotField::Transpose, SlotField::Kbd_Track};
 
+// What a slot line says it plays: "Prog  I-A000", or "Raw   3:31:012" where no place names the bits.
+std::string SlotPlaysCell(const SlotAttributes& fields);
+
 // The text of set list `at` (source names the file as the text's header says it), with the
 // fingerprint of its bytes as exported. Its first line carries a check of the rest, so that a
 // text nobody edited is known as such (IsUneditedText).
