@@ -17,7 +17,7 @@ mkdir -p "$work/library"
 echo
 # The page for browsers on the same file, where it was built (the web preset) and node is here.
 if command -v node >/dev/null; then
-    node "$(dirname "$0")/page.mjs" "$(dirname "$build")/web/scry.html" "$work/Bench.PCG.src" 5
+    node "$(dirname "$0")/page.mjs" "$(dirname "$build")/web/scry.html" "$work/Bench.PCG.src" 5 "$build/scry"
     echo
 fi
 "$build/bankscry_microbench" --benchmark_min_time=0.3

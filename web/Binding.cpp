@@ -52,7 +52,12 @@ struct OpenFile {
 };
 
 std::map<int, OpenFile> files;
-std::map<int, std::string> made;   // new files' bytes, until the page takes them
+// A new file made of an open file's bytes: the pieces written over them, until the page takes it.
+struct MadeFile {
+    int file;
+    InputPieces pieces;
+};
+std::map<int, MadeFile> made;
 int lastId = 0;
 
 std::string Hex8(std::uint32_t value)
@@ -94,6 +99,14 @@ ordered_json SettingsLayout()
         together.push_back(row);
     }
     return {{"settings", settings}, {"colors", colors}, {"together", together}};
+}
+
+const OpenFile& FileOf(int id)
+{
+    const auto found = files.find(id);
+    if (found == files.end())
+        throw std::runtime_error("no file " + std::to_string(id) + " is open");
+    return found->second;
 }
 
 // The file's set lists by number and name, for the page's list of them.
@@ -206,9 +219,7 @@ ordered_json SoundsOfFile(const scry::FileModel& model)
 ordered_json FaultOf(const scry::AppliedFault& applied, const std::string& words)
 {
     const scry::FaultPlace& place = applied.fault.place;
-    ordered_json out = {{"text", applied.text},
-                        {"line", applied.fault.line},
-                        {"words", words}};
+    ordered_json out = {{"text", applied.text}, {"line", applied.fault.line}, {"words", words}};
     out["setList"] = applied.setList ? ordered_json(*applied.setList) : ordered_json(nullptr);
     out["slot"] = place.slot ? ordered_json(*place.slot) : ordered_json(nullptr);
     if (place.part == scry::LinePart::Setting)
@@ -218,9 +229,11 @@ ordered_json FaultOf(const scry::AppliedFault& applied, const std::string& words
 }
 
 // The texts applied to a copy of the file, as scry apply does: its faults, or the new file (kept
-// here for the page to take) with what changed against the file opened, as scry diff says it.
-ordered_json Applied(const OpenFile& file, const ordered_json& asked)
+// here for the page to take), and where asked what changed against the file opened, as scry diff
+// says it.
+ordered_json Applied(int id, const ordered_json& asked)
 {
+    const OpenFile& file = FileOf(id);
     std::vector<scry::NamedText> texts;
     for (const auto& text : asked.at("texts"))
         texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
@@ -242,15 +255,17 @@ ordered_json Applied(const OpenFile& file, const ordered_json& asked)
         out["message"] = newName + " not made: " + scry::MadeFaultText(applied.verdict);
         return out;
     }
-    scry::FileModel newModel = applied.made->model;
-    newModel.name = newName;
-    const scry::Comparison comparison = scry::Compare(file.model, newModel);
     out["state"] = "made";
-    out["diff"] = scry::DiffText(comparison);
-    out["differences"] = comparison.differences.size();
+    if (asked.value("compare", true)) {
+        scry::FileModel newModel = applied.made->model;
+        newModel.name = newName;
+        const scry::Comparison comparison = scry::Compare(file.model, newModel);
+        out["diff"] = scry::DiffText(comparison);
+        out["differences"] = comparison.differences.size();
+    }
     out["made"] = ++lastId;
-    made.emplace(lastId, scry::ops::BytesOf(*applied.made));
-    out["size"] = made[lastId].size();
+    out["size"] = applied.made->file.Size();
+    made.emplace(lastId, MadeFile{id, applied.made->file.Pieces()});
     return out;
 }
 
@@ -277,14 +292,6 @@ char* Guarded(Call&& call)
     } catch (const std::exception& error) {
         return Handed({{"state", "failed"}, {"message", std::string("scry failed: ") + error.what()}});
     }
-}
-
-const OpenFile& FileOf(int id)
-{
-    const auto found = files.find(id);
-    if (found == files.end())
-        throw std::runtime_error("no file " + std::to_string(id) + " is open");
-    return found->second;
 }
 
 }   // namespace
@@ -324,28 +331,47 @@ char* scry_layout()
     return Guarded([] { return SettingsLayout(); });
 }
 
-// {"texts": [{"name", "text"}], "newName"} applied to a copy of open file id.
+// {"texts": [{"name", "text"}], "newName", "compare"} applied to a copy of open file id; compare
+// (true where not given): say what differs from the file opened, as scry diff says it.
 char* scry_apply(int id, const char* request)
 {
-    return Guarded([&] { return Applied(FileOf(id), ordered_json::parse(request)); });
+    return Guarded([&] { return Applied(id, ordered_json::parse(request)); });
 }
 
-// A new file's bytes and their count, until scry_drop; null for none.
-const char* scry_made_bytes(int id)
+// A new file's bytes as the runs of the page's memory they lie in, in order:
+// {"parts": [[address, count], ...]}, the open file's own bytes where nothing was written over
+// them. Valid until scry_drop, or until the page's memory grows.
+char* scry_made_parts(int id)
 {
-    const auto found = made.find(id);
-    return found == made.end() ? nullptr : found->second.data();
-}
-
-std::size_t scry_made_size(int id)
-{
-    const auto found = made.find(id);
-    return found == made.end() ? 0 : found->second.size();
+    return Guarded([&] {
+        const auto found = made.find(id);
+        if (found == made.end())
+            throw std::runtime_error("no new file " + std::to_string(id) + " is kept");
+        const OpenFile& file = FileOf(found->second.file);
+        const auto base = reinterpret_cast<std::uintptr_t>(file.bytes.get());
+        ordered_json parts = ordered_json::array();
+        std::int64_t at = 0;
+        const auto size = static_cast<std::int64_t>(file.size);
+        for (const auto& [offset, bytes] : found->second.pieces) {
+            if (offset > at)
+                parts.push_back({base + static_cast<std::uintptr_t>(at), offset - at});
+            const auto count = std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), size - offset);
+            parts.push_back({reinterpret_cast<std::uintptr_t>(bytes.data()), count});
+            at = offset + count;
+        }
+        if (at < size)
+            parts.push_back({base + static_cast<std::uintptr_t>(at), size - at});
+        return ordered_json{{"parts", parts}};
+    });
 }
 
 void scry_drop(int id) { made.erase(id); }
 
-void scry_close(int id) { files.erase(id); }
+void scry_close(int id)
+{
+    std::erase_if(made, [id](const auto& kept) { return kept.second.file == id; });
+    files.erase(id);
+}
 
 void scry_free(char* text) { std::free(text); }
 

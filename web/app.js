@@ -449,15 +449,16 @@ function newNameOf(file) {
 }
 
 // The edits applied in scry (once for the edits as they stand): its faults, or the new file.
-function applyEdits(file) {
+function applyEdits(file, compared) {
     const edit = file.edit;
     const name = $('new-name').value.trim() || newNameOf(file);
-    if (edit.made && edit.made.version === edit.undo.length + ':' + edit.redo.length && edit.made.name === name)
+    if (edit.made && edit.made.version === edit.undo.length + ':' + edit.redo.length && edit.made.name === name &&
+        (edit.made.diff !== undefined || !compared))
         return edit.made;
     if (edit.made && edit.made.made)
         Module._scry_drop(edit.made.made);
     const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
-    const result = scryCall('scry_apply', ['number', 'string'], [file.id, JSON.stringify({ texts, newName: name })]);
+    const result = scryCall('scry_apply', ['number', 'string'], [file.id, JSON.stringify({ texts, newName: name, compare: compared })]);
     result.version = edit.undo.length + ':' + edit.redo.length;
     result.name = name;
     result.lists = texts.length;
@@ -486,7 +487,7 @@ function showCompare(file, result) {
 function compare(file) {
     if (!$('new-name').value)
         $('new-name').value = newNameOf(file);
-    const result = applyEdits(file);
+    const result = applyEdits(file, true);
     showCompare(file, result);
     $('compare').scrollIntoView({ block: 'nearest' });
     say(result.state === 'made' ? `${result.differences} differences; the new file is checked and ready to download`
@@ -503,24 +504,33 @@ function download(file) {
         return;
     }
     $('new-name').value = name;
-    const result = applyEdits(file);
+    const result = applyEdits(file, false);
     if (result.state !== 'made') {
         showCompare(file, result);
         say(result.message || 'Nothing was downloaded: the edits cannot be written yet');
         return;
     }
-    const at = Module._scry_made_bytes(result.made);
-    const bytes = Module.HEAPU8.slice(at, at + Module._scry_made_size(result.made));
+    // The new file as the runs of scry's memory it lies in: the file's own bytes where unchanged.
+    const { parts, message } = scryCall('scry_made_parts', ['number'], [result.made]);
+    if (!parts) {
+        say(`Nothing was downloaded: ${message}`);
+        return;
+    }
+    const size = result.size;
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.href = URL.createObjectURL(new Blob(parts.map(([at, count]) => Module.HEAPU8.subarray(at, at + count)),
+                                             { type: 'application/octet-stream' }));
     link.download = name;
     link.hidden = true;
     document.body.append(link);
     link.click();
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    // The browser holds the bytes now: scry's copy of them goes.
+    Module._scry_drop(result.made);
+    file.edit.made = null;
     forget(file);
-    say(`Downloaded ${name} (${bytes.length} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
+    say(`Downloaded ${name} (${size} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
 }
 
 function discard(file) {
@@ -668,6 +678,8 @@ function markDrop(to) {
     for (const row of $('slots').children)
         row.classList.remove('drop-before', 'drop-after');
     const rows = $('slots').children;
+    if (to < 0)
+        return;
     if (to < rows.length)
         rows[to].classList.add('drop-before');
     else if (rows.length)
@@ -680,7 +692,7 @@ $('slots').addEventListener('pointerdown', (event) => {
         return;
     event.preventDefault();
     const row = handle.closest('li.slot');
-    drag = { from: Number(row.dataset.slot), to: Number(row.dataset.slot), pointer: event.pointerId, row };
+    drag = { from: Number(row.dataset.slot), to: Number(row.dataset.slot), pointer: event.pointerId, row, y: event.clientY };
     row.classList.add('dragging');
     try {
         handle.setPointerCapture(event.pointerId);
@@ -694,12 +706,13 @@ addEventListener('pointermove', (event) => {
     const at = dropIndex(event.clientY);
     drag.to = at > drag.from ? at - 1 : at;
     markDrop(at);
-    // Near the window's edges the list scrolls, so that a slot can go anywhere in it.
+    // Dragged on towards a window's edge, the list scrolls, so that a slot can go anywhere in it.
     const edge = 48;
-    if (event.clientY < edge)
+    if (event.clientY < edge && event.clientY < drag.y)
         scrollBy(0, -16);
-    else if (event.clientY > innerHeight - edge)
+    else if (event.clientY > innerHeight - edge && event.clientY > drag.y)
         scrollBy(0, 16);
+    drag.y = event.clientY;
 });
 
 function endDrag(event, drop) {
@@ -709,8 +722,6 @@ function endDrag(event, drop) {
     drag = null;
     row.classList.remove('dragging');
     markDrop(-1);
-    for (const r of $('slots').children)
-        r.classList.remove('drop-before', 'drop-after');
     const file = opened[shown];
     if (drop && to !== from) {
         moveSlot(file, from, to);

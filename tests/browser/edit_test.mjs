@@ -1,0 +1,289 @@
+// Set lists edited in scry.html as a performer edits them, in Debian's chromium and firefox-esr
+// driven headless by puppeteer-core: by mouse, by touch on a phone-sized screen and by keys; the
+// edits undone and redone, kept over a reload, compared, and downloaded as the very file scry
+// apply makes of the same edits written as text.
+// Usage: node edit_test.mjs SCRY_HTML SCRY DEMO_PCG
+// Prints "SKIPPED: ..." and exits 0 where the page was not built, or no browser or puppeteer-core
+// is installed.
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import { check, chromium, failed, firefox, puppeteerOrSkip, skip } from './support.mjs';
+
+const [pageFile, scry, demo] = process.argv.slice(2);
+if (!pageFile || !fs.existsSync(pageFile))
+    skip('scry.html was not built (Emscripten is not installed: Debian package emscripten)');
+const puppeteer = await puppeteerOrSkip('editing in scry.html');
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'scry-edit-'));
+const browsers = [
+    { name: 'chromium', browser: 'chrome', path: chromium, args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] },
+    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
+].filter((b) => b.path);
+if (browsers.length === 0)
+    skip('neither chromium nor firefox-esr is installed; editing in scry.html was not tested');
+
+const demoFile = path.join(work, 'Kronos_Demo.PCG');
+fs.copyFileSync(demo, demoFile);
+const demoBytes = fs.readFileSync(demoFile);
+const run = (...args) => execFileSync(scry, args, { cwd: work, encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+
+// ---- The same edits, made by hand on the text scry setlist writes
+
+// A slot line's fields: name, kind, place, color, vol, hold, font, tr, kbd and its from.
+const SlotLine = /^("(?:[^"\\]|\\.)*")\s+(\S+)\s+(\S+)\s+(\S+)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+(\d+)\s+from\s+(\S+)/;
+function textLines(n) {
+    const lines = run('setlist', 'Kronos_Demo.PCG', String(n), '-o', '-').split('\n');
+    const first = lines.findIndex((line) => line.startsWith('"') || line.startsWith('unused'));
+    const slots = lines.slice(first).filter((line) => line.trim() !== '');
+    while (slots.length < 128)
+        slots.push('unused');   // the text leaves out the unused slots after the last used one
+    return { head: lines.slice(0, first), slots };
+}
+function setField(line, field, value) {
+    const m = SlotLine.exec(line);
+    const fields = { name: 1, kind: 2, place: 3, color: 4, vol: 5, hold: 6, font: 7, tr: 8, kbd: 9 };
+    const parts = m.slice(1);
+    parts[fields[field] - 1] = value;
+    return `${parts.slice(0, 9).join(' ')} from ${parts[9]}`;
+}
+const move = (slots, from, to) => slots.splice(to, 0, slots.splice(from, 1)[0]);
+const nameOf = (line) => (line.startsWith('unused') ? 'unused' : JSON.parse(SlotLine.exec(line)[1]));
+
+// ---- The page
+
+async function rows(page) {
+    return page.evaluate(() => [...document.querySelectorAll('#slots li.slot')].map((row) =>
+        ({ list: Number(row.dataset.setlist), slot: Number(row.dataset.slot), name: row.querySelector('.name').textContent })));
+}
+const names = async (page) => (await rows(page)).map((row) => row.name);
+const box = async (page, selector) => page.$eval(selector, (el) => {
+    const r = el.getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+});
+
+async function openDemo(page) {
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
+    await (await page.$('#files')).uploadFile(demoFile);
+    await page.waitForSelector('#slots li.slot[data-slot="127"]', { timeout: 60000 });
+}
+
+async function downloaded(dir, before) {
+    for (let k = 0; k < 200; ++k) {
+        const done = fs.readdirSync(dir).filter((f) => !before.includes(f) && !/\.(crdownload|part)$/.test(f));
+        if (done.length && fs.statSync(path.join(dir, done[0])).size > 0) {
+            await new Promise((r) => setTimeout(r, 200));
+            return path.join(dir, done[0]);
+        }
+        await new Promise((r) => setTimeout(r, 100));
+    }
+    return null;
+}
+
+for (const target of browsers) {
+    const downloads = fs.mkdtempSync(path.join(work, `${target.name}-`));
+    let browser;
+    try {
+        browser = await puppeteer.launch({
+            browser: target.browser, executablePath: target.path, headless: true, args: target.args,
+            userDataDir: fs.mkdtempSync(path.join(work, `${target.name}-profile-`)),
+            extraPrefsFirefox: { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
+                                 'browser.download.useDownloadDir': true,
+                                 'browser.download.always_ask_before_handling_new_types': false,
+                                 'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream' },
+        });
+    } catch (error) {
+        check(`${target.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+        continue;
+    }
+    const T = target.name;
+    const page = await browser.newPage();
+    if (target.browser === 'chrome') {
+        const cdp = await browser.target().createCDPSession();
+        await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    }
+    const url = 'file://' + path.resolve(pageFile);
+    const requests = [];
+    const dialogs = [];
+    page.on('request', (request) => {
+        const asked = request.url();
+        if (asked !== url && !/^(data|about|blob):/.test(asked))
+            requests.push(asked);
+    });
+    page.on('dialog', async (dialog) => { dialogs.push(dialog.message()); await dialog.dismiss(); });
+    page.on('pageerror', (error) => check(`${T}: no script error`, false, error.message));
+    await page.setViewport({ width: 1280, height: 900 });
+    await page.goto(url);
+    await openDemo(page);
+    const expected = textLines(0);
+    const first = await rows(page);
+    check(`${T}: every slot of set list 000 is drawn with its place and name`,
+          first.length === 128 && first.every((row, j) => row.list === 0 && row.slot === j) &&
+          first.every((row, j) => row.name === nameOf(expected.slots[j])),
+          JSON.stringify(first.slice(0, 2)));
+
+    // By mouse: slot 000 dragged by its handle onto slot 002's place.
+    await page.$eval('#slots li.slot[data-slot="1"]', (el) => el.scrollIntoView({ block: 'center' }));
+    const from = await box(page, '#slots li.slot[data-slot="0"] .handle');
+    const onto = await box(page, '#slots li.slot[data-slot="2"]');
+    await page.mouse.move(from.x, from.y);
+    await page.mouse.down();
+    await page.mouse.move(from.x, (from.y + onto.y) / 2, { steps: 4 });
+    await page.mouse.move(onto.x, onto.y + 12, { steps: 4 });
+    await page.mouse.up();
+    move(expected.slots, 0, 2);
+    let now = await names(page);
+    check(`${T}: a slot dragged by mouse moves there, the others close up`,
+          now.slice(0, 4).join('|') === expected.slots.slice(0, 4).map(nameOf).join('|'), now.slice(0, 4).join('|'));
+
+    // By keys: the slot at 005 up one with Alt+ArrowUp, focus staying on it.
+    await page.focus('#slots li.slot[data-slot="5"]');
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('ArrowUp');
+    await page.keyboard.up('Alt');
+    move(expected.slots, 5, 4);
+    now = await names(page);
+    const focused = await page.evaluate(() => document.activeElement.dataset.slot);
+    check(`${T}: Alt+ArrowUp moves the focused slot up, and it keeps the focus`,
+          now[4] === nameOf(expected.slots[4]) && now[5] === nameOf(expected.slots[5]) && focused === '4',
+          `${now.slice(3, 6).join('|')}, focus ${focused}`);
+
+    // Rename in place: Enter, a name with a quote, a backslash and Latin-1, Enter again.
+    const newName = 'Intro "Pad" \\ caf\u00e9';
+    await page.keyboard.press('Enter');
+    await page.keyboard.down('Control');
+    await page.keyboard.press('KeyA');
+    await page.keyboard.up('Control');
+    await page.keyboard.type(newName);
+    await page.keyboard.press('Enter');
+    expected.slots[4] = setField(expected.slots[4], 'name', JSON.stringify(newName));
+    now = await names(page);
+    check(`${T}: Enter renames the focused slot, Enter again commits`, now[4] === newName, now[4]);
+
+    // The slot's settings and what it plays, by its Edit button.
+    await page.click('#slots li.slot[data-slot="1"] button.edit');
+    await page.waitForSelector('#details:not([hidden])');
+    const volume = await page.$('#set-volume');
+    await volume.click();
+    await page.keyboard.down('Control');
+    await page.keyboard.press('KeyA');
+    await page.keyboard.up('Control');
+    await volume.type('77');
+    await page.keyboard.press('Tab');
+    expected.slots[1] = setField(expected.slots[1], 'vol', '77');
+    // Transpose offers only what kbd track lets it hold.
+    const offered = await page.$$eval('#set-transpose option', (options) => options.filter((o) => !o.disabled).map((o) => o.value));
+    const kbd = Number(SlotLine.exec(expected.slots[1])[9]);
+    const tr = offered.find((v) => v !== SlotLine.exec(expected.slots[1])[8]);
+    await page.select('#set-transpose', tr);
+    expected.slots[1] = setField(expected.slots[1], 'tr', tr);
+    check(`${T}: transpose offers only the values kbd track ${kbd} lets it hold`,
+          kbd === 0 || kbd === 8 ? offered.length === 8 : offered.length < 8 && offered.length > 0, offered.join(','));
+    await page.type('#sound-search', 'Silky');
+    await page.waitForSelector('#sounds button');
+    const plays = await page.$eval('#sounds button', (b) => b.dataset.plays);
+    await page.click('#sounds button');
+    const [kind, place] = plays.split(/\s+/);
+    expected.slots[1] = setField(setField(expected.slots[1], 'kind', kind), 'place', place);
+    const retargeted = await page.$eval('#slots li.slot[data-slot="1"] .plays', (el) => el.textContent);
+    check(`${T}: a slot retargeted by a search of the file's sounds plays it`, retargeted.includes('Silky'), retargeted);
+
+    // Undo and redo, by buttons and by keys: the retarget undone, then done again.
+    await page.click('[data-action="undo"]');
+    const undone = await page.$eval('#slots li.slot[data-slot="1"] .plays', (el) => el.textContent);
+    await page.click('[data-action="redo"]');
+    const redone = await page.$eval('#slots li.slot[data-slot="1"] .plays', (el) => el.textContent);
+    await page.focus('#slots li.slot[data-slot="0"]');
+    await page.keyboard.down('Control');
+    await page.keyboard.press('KeyZ');
+    const keyUndone = await page.$eval('#slots li.slot[data-slot="1"] .plays', (el) => el.textContent);
+    await page.keyboard.down('Shift');
+    await page.keyboard.press('KeyZ');
+    await page.keyboard.up('Shift');
+    await page.keyboard.up('Control');
+    const keyRedone = await page.$eval('#slots li.slot[data-slot="1"] .plays', (el) => el.textContent);
+    check(`${T}: undo and redo, by buttons and by Ctrl+Z and Ctrl+Shift+Z`,
+          !undone.includes('Silky') && redone.includes('Silky') && !keyUndone.includes('Silky') && keyRedone.includes('Silky'),
+          [undone, redone, keyUndone, keyRedone].join(' / '));
+
+    // Reloaded, the same file opened again: the edits are offered back, and come back whole.
+    const before = await rows(page);
+    await page.reload();
+    await openDemo(page);
+    const offer = await page.$eval('#restore', (el) => !el.hidden);
+    await page.click('[data-action="restore"]');
+    const after = await rows(page);
+    check(`${T}: after a reload the edits not yet downloaded are offered back, and restored whole`,
+          offer && JSON.stringify(after) === JSON.stringify(before), `offered ${offer}`);
+
+    // A set list by the address.
+    await page.evaluate(() => { location.hash = '#setlist=1'; });
+    await page.waitForSelector('#slots li.slot[data-setlist="1"]');
+    const one = await rows(page);
+    check(`${T}: #setlist=1 shows set list 001`, one.length === 128 && one.every((row) => row.list === 1) &&
+          one[0].name === nameOf(textLines(1).slots[0]), one[0].name);
+
+    // Compare, then download: the diff is scry diff's, the file is scry apply's of the same text.
+    const text = path.join(work, `${T}.txt`);
+    fs.writeFileSync(text, [...expected.head, ...expected.slots, ''].join('\n'), 'utf8');
+    const made = path.join(work, 'Kronos_Demo-edited.PCG');
+    fs.rmSync(made, { force: true });
+    run('apply', 'Kronos_Demo.PCG', text, '-o', made);
+    await page.evaluate(() => { location.hash = '#setlist=0'; });
+    await page.waitForSelector('#slots li.slot[data-setlist="0"]');
+    await page.click('[data-action="compare"]');
+    await page.waitForSelector('#compare:not([hidden])');
+    const diff = await page.$eval('#diff', (el) => el.textContent) + await page.$eval('#faults', (el) => el.textContent);
+    let expectedDiff = '';
+    try {
+        run('diff', 'Kronos_Demo.PCG', 'Kronos_Demo-edited.PCG');
+    } catch (error) {
+        expectedDiff = error.stdout;   // status 1: differences
+    }
+    check(`${T}: the comparison is what scry diff says of the file and the new one`, diff === expectedDiff,
+          `${JSON.stringify(diff.slice(0, 120))} against ${JSON.stringify(expectedDiff.slice(0, 120))}`);
+    const name = await page.$eval('#new-name', (el) => el.value);
+    check(`${T}: the new file is named after the file, never as it`, name === 'Kronos_Demo-edited.PCG', name);
+    const present = fs.readdirSync(downloads);
+    await page.click('#compare [data-action="download"]');
+    const got = await downloaded(downloads, present);
+    const same = got && Buffer.compare(fs.readFileSync(got), fs.readFileSync(made)) === 0;
+    check(`${T}: the download is byte for byte the file scry apply makes of the same edits`, same,
+          got ? `${fs.statSync(got).size} bytes against ${fs.statSync(made).size}` : 'nothing downloaded');
+    check(`${T}: the file opened is unchanged`, Buffer.compare(fs.readFileSync(demoFile), demoBytes) === 0);
+    const kept = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('scry-edits:')).length);
+    check(`${T}: once downloaded, the edits are no longer kept`, kept === 0, `${kept} kept`);
+
+    // A phone: 390 by 844, by touch, set list 002; nothing wider than the screen, targets 44 px.
+    const phone = await browser.newPage();
+    await phone.setViewport({ width: 390, height: 844, hasTouch: true, isMobile: true });
+    await phone.goto(url + '#setlist=2');
+    await openDemo(phone);
+    await phone.waitForSelector('#slots li.slot[data-setlist="2"]');
+    const list2 = textLines(2).slots.map(nameOf);
+    await phone.$eval('#slots li.slot[data-slot="1"]', (el) => el.scrollIntoView({ block: 'center' }));
+    const touchFrom = await box(phone, '#slots li.slot[data-slot="0"] .handle');
+    const touchOnto = await box(phone, '#slots li.slot[data-slot="1"]');
+    await phone.touchscreen.touchStart(touchFrom.x, touchFrom.y);
+    await phone.touchscreen.touchMove(touchFrom.x, (touchFrom.y + touchOnto.y) / 2);
+    await phone.touchscreen.touchMove(touchOnto.x, touchOnto.y + 12);
+    await phone.touchscreen.touchEnd();
+    move(list2, 0, 1);
+    const touched = await names(phone);
+    check(`${T}: at 390 px a slot dragged by touch moves there`, touched.slice(0, 3).join('|') === list2.slice(0, 3).join('|'),
+          touched.slice(0, 3).join('|'));
+    const fits = await phone.evaluate(() => document.documentElement.scrollWidth <= innerWidth);
+    const small = await phone.$$eval('#editor button:not([hidden]), #slots .handle', (els) => els
+        .filter((el) => el.offsetParent !== null && el.getBoundingClientRect().height < 44).map((el) => el.textContent));
+    check(`${T}: at 390 px nothing scrolls sideways and every button and handle is 44 px high or more`,
+          fits && small.length === 0, `fits ${fits}, small: ${small.slice(0, 4).join(', ')}`);
+    await phone.close();
+
+    check(`${T}: no request left the page, and no dialog opened`, requests.length === 0 && dialogs.length === 0,
+          [...requests, ...dialogs].slice(0, 3).join(', '));
+    await browser.close();
+}
+fs.rmSync(work, { recursive: true, force: true });
+console.log(failed() === 0 ? '# all passed' : `# ${failed()} failed`);
+process.exit(failed() === 0 ? 0 : 1);
