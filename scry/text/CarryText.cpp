@@ -272,4 +272,84 @@ std::string MadeFaultText(const MadeVerdict& verdict)
     return "";
 }
 
+namespace {
+
+constexpr const char* CombinationsNote =
+    "note: combinations name the programs their timbres play by place, and scry does not update them: ";
+
+}   // namespace
+
+CopyAsk CopyAskOf(const CopyOptionTexts& options, std::vector<std::string>& wrong)
+{
+    CopyAsk ask;
+    const auto ranges = [&](ChunkKind kind, const std::vector<std::string>& texts, const char* option) {
+        for (const std::string& text : texts) {
+            RecordRange range{};
+            std::string why;
+            if (RecordRangeOf(kind, text, range, why)) {
+                range.asked = std::string(option) + " " + text;
+                ask.records.push_back(range);
+            } else {
+                wrong.push_back(std::string(option) + " " + LineText(text) + ": " + why);
+            }
+        }
+    };
+    ranges(Kind::PRG1, options.programs, "--prog");
+    ranges(Kind::CMB1, options.combis, "--combi");
+    for (const std::string& text : options.setLists) {
+        SetListCopy copy{};
+        std::string why;
+        if (SetListCopyOf(text, copy, why)) {
+            copy.asked = "--setlist " + text;
+            ask.setLists.push_back(copy);
+        } else {
+            wrong.push_back("--setlist " + LineText(text) + ": " + why);
+        }
+    }
+    ask.to = options.to;
+    ask.force = options.force;
+    return ask;
+}
+
+CarrySaid CopySaid(const FileModel& src, const FileModel& dest, const CopyPlan& plan)
+{
+    CarrySaid said;
+    if (!plan.refusals.empty()) {
+        for (const CopyRefusal& refusal : plan.refusals)
+            for (const std::string& line : RefusalLines(src, dest, refusal))
+                said.errors.push_back(line);
+        said.refused = true;
+        return said;
+    }
+    for (const CopyRefusal& warning : plan.warnings)
+        said.errors.push_back(WarningLine(dest, warning));
+    if (plan.combinationsCopied || plan.programsWrittenOver)
+        said.errors.push_back(std::string(CombinationsNote) +
+                              "a combination copied, or one of DEST that plays a program written over, may now play "
+                              "other programs");
+    said.lines = CopyLines(src, dest, plan);
+    said.lines.push_back(CopySummary(plan));
+    return said;
+}
+
+CarrySaid FollowSaid(const FileModel& oldFile, const FileModel& newFile, const std::vector<FollowStep>& steps,
+                     bool& lost)
+{
+    CarrySaid said;
+    bool programs = false;
+    lost = false;
+    for (const FollowStep& step : steps) {
+        said.lines.push_back(FollowLine(oldFile, newFile, step));
+        programs = programs || (!step.lost && step.to.type == SlotType::Prog);
+        lost = lost || step.lost;
+    }
+    said.lines.push_back(FollowSummary(steps));
+    const bool combinations = std::any_of(newFile.banks.begin(), newFile.banks.end(),
+                                          [](const Bank& bank) { return bank.kind == Kind::CMB1; });
+    if (programs && combinations)
+        said.errors.push_back(std::string(CombinationsNote) +
+                              "follow retargets set-list slots, and a combination may now play other programs");
+    return said;
+}
+
 }   // namespace scry

@@ -3,6 +3,7 @@
 // be made.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,30 @@ namespace scry {
 bool RecordRangeOf(ChunkKind kind, const std::string& text, RecordRange& range, std::string& why);
 // "5=12": set list 5 of SRC into set list 12 of DEST.
 bool SetListCopyOf(const std::string& text, SetListCopy& copy, std::string& why);
+
+// What copy is asked, as its options give it: each --prog, --combi and --setlist read, --to and
+// --force; a line in wrong for each that cannot be read ("--setlist 5: ...").
+struct CopyOptionTexts {
+    std::vector<std::string> programs;
+    std::vector<std::string> combis;
+    std::vector<std::string> setLists;
+    std::optional<std::string> to;
+    bool force = false;
+};
+CopyAsk CopyAskOf(const CopyOptionTexts& options, std::vector<std::string>& wrong);
+
+// What copy and follow say of a plan: its lines, and what goes beside them as warnings and notes
+// (refused: the reasons, and nothing is to be written).
+struct CarrySaid {
+    std::vector<std::string> lines;
+    std::vector<std::string> errors;
+    bool refused = false;
+};
+// The lines and words of a copy planned (nothing of them where it is refused but the reasons).
+CarrySaid CopySaid(const FileModel& src, const FileModel& dest, const CopyPlan& plan);
+// The lines and words of follow's steps; lost: some slot's sound is not in NEW.
+CarrySaid FollowSaid(const FileModel& oldFile, const FileModel& newFile, const std::vector<FollowStep>& steps,
+                     bool& lost);
 
 // "SLOT 001/003 \"Celebration Brass\" (Wedding Set): Prog I-A081 -> Prog U-C004 \"Silky Violins\"",
 // or "...: lost, \"Saw Lead\" (Prog U-C010 in OLD) is not in NEW".
