@@ -109,6 +109,20 @@ const OpenFile& FileOf(int id)
     return found->second;
 }
 
+// The file's program and combination banks by name, in file order, each once: what copy's --to
+// may name.
+ordered_json RecordBanks(const scry::FileModel& model)
+{
+    ordered_json banks = ordered_json::array();
+    for (const scry::Bank& bank : model.banks) {
+        const scry::RecordKind* kind = scry::RecordKindOf(bank.kind);
+        if (kind == nullptr || bank.name.empty() || bank.occurrence != 0)
+            continue;
+        banks.push_back({{"kind", kind->noun}, {"name", bank.name}});
+    }
+    return banks;
+}
+
 // The file's set lists by number and name, for the page's list of them.
 ordered_json SetListNames(const scry::FileModel& model)
 {
@@ -152,8 +166,9 @@ ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
         out["editable"] = hasSetLists;
         out["whyNot"] = hasSetLists ? "" : name + " holds no set list";
         out["fingerprint"] = FileFingerprint(file);
-        out["setLists"] = SetListNames(model);
     }
+    out["setLists"] = SetListNames(model);
+    out["banks"] = RecordBanks(model);
     files.emplace(lastId, std::move(file));
     return out;
 }
@@ -228,6 +243,27 @@ ordered_json FaultOf(const scry::AppliedFault& applied, const std::string& words
     return out;
 }
 
+// A new file made kept for the page to take, said in out.
+void Keep(ordered_json& out, int source, const scry::ops::NewPcg& file)
+{
+    out["made"] = ++lastId;
+    out["size"] = file.file.Size();
+    made.emplace(lastId, MadeFile{source, file.file.Pieces()});
+}
+
+ordered_json Said(const scry::CarrySaid& said)
+{
+    return {{"lines", said.lines}, {"errors", said.errors}};
+}
+
+// Why a file cannot be written into, as the commands say it; "" where it can.
+std::string NotWhole(const scry::FileModel& file, const char* command)
+{
+    return file.Damaged() ? scry::SourceName(file.name) + " is damaged: " + command +
+                                " writes a copy only of a file that reads whole"
+                          : std::string();
+}
+
 // The texts applied to a copy of the file, as scry apply does: its faults, or the new file (kept
 // here for the page to take), and where asked what changed against the file opened, as scry diff
 // says it.
@@ -263,9 +299,80 @@ ordered_json Applied(int id, const ordered_json& asked)
         out["diff"] = scry::DiffText(comparison);
         out["differences"] = comparison.differences.size();
     }
-    out["made"] = ++lastId;
-    out["size"] = applied.made->file.Size();
-    made.emplace(lastId, MadeFile{id, applied.made->file.Pieces()});
+    Keep(out, id, *applied.made);
+    return out;
+}
+
+// {"src", "dest", "programs", "combis", "setLists", "to", "force", "make", "newName"}: copy's plan
+// of SRC's records and set lists into a copy of DEST, as scry copy says it, and the new file
+// where make is asked and nothing is refused.
+ordered_json Copied(const ordered_json& asked)
+{
+    const OpenFile& src = FileOf(asked.at("src").get<int>());
+    const OpenFile& dest = FileOf(asked.at("dest").get<int>());
+    scry::CopyOptionTexts texts;
+    texts.programs = asked.value("programs", std::vector<std::string>{});
+    texts.combis = asked.value("combis", std::vector<std::string>{});
+    texts.setLists = asked.value("setLists", std::vector<std::string>{});
+    if (const std::string to = asked.value("to", std::string()); !to.empty())
+        texts.to = to;
+    texts.force = asked.value("force", false);
+    std::vector<std::string> wrong;
+    const scry::CopyAsk ask = scry::CopyAskOf(texts, wrong);
+    if (!wrong.empty())
+        return {{"state", "refused"}, {"lines", ordered_json::array()}, {"errors", wrong}};
+    if (ask.records.empty() && ask.setLists.empty())
+        return {{"state", "failed"}, {"message", "copy what? Choose a set list, programs or combinations"}};
+    if (const std::string why = NotWhole(dest.model, "copy"); !why.empty())
+        return {{"state", "failed"}, {"message", why}};
+    const bool make = asked.value("make", false);
+    const scry::ops::CopyOutcome outcome =
+        scry::ops::Copy({src.name, src.View()}, src.model, {dest.name, dest.View()}, dest.model, ask, make);
+    const scry::CarrySaid said = scry::CopySaid(src.model, dest.model, outcome.plan);
+    ordered_json out = Said(said);
+    if (said.refused) {
+        out["state"] = "refused";
+        return out;
+    }
+    if (!make) {
+        out["state"] = "planned";
+        return out;
+    }
+    if (outcome.verdict || !outcome.made) {
+        out["state"] = "failed";
+        out["message"] = asked.value("newName", std::string()) + " not made: " + scry::MadeFaultText(outcome.verdict);
+        return out;
+    }
+    out["state"] = "made";
+    Keep(out, asked.at("dest").get<int>(), *outcome.made);
+    return out;
+}
+
+// {"old", "new", "make", "newName"}: NEW's set-list slots retargeted to where the sounds they
+// played in OLD now are, as scry follow says it, and the new file where make is asked.
+ordered_json Followed(const ordered_json& asked)
+{
+    const OpenFile& oldFile = FileOf(asked.at("old").get<int>());
+    const OpenFile& newFile = FileOf(asked.at("new").get<int>());
+    if (const std::string why = NotWhole(newFile.model, "follow"); !why.empty())
+        return {{"state", "failed"}, {"message", why}};
+    const bool make = asked.value("make", false);
+    const scry::ops::FollowOutcome outcome =
+        scry::ops::Follow(oldFile.model, {newFile.name, newFile.View()}, newFile.model, make);
+    bool lost = false;
+    ordered_json out = Said(scry::FollowSaid(oldFile.model, newFile.model, outcome.steps, lost));
+    out["lost"] = lost;
+    if (!make) {
+        out["state"] = "planned";
+        return out;
+    }
+    if (outcome.verdict || !outcome.made) {
+        out["state"] = "failed";
+        out["message"] = asked.value("newName", std::string()) + " not made: " + scry::MadeFaultText(outcome.verdict);
+        return out;
+    }
+    out["state"] = "made";
+    Keep(out, asked.at("new").get<int>(), *outcome.made);
     return out;
 }
 
@@ -300,8 +407,8 @@ extern "C" {
 
 // The file of that name (UTF-8) and bytes, opened; bytes were given by malloc and are the
 // binding's from now on. {"name", "state": "read" | "damaged" | "unreadable" | "failed", "message",
-// "problems", and for a file that can be read "id", "editable", "whyNot", and where it reads whole
-// "fingerprint", "setLists"}.
+// "problems", and for a file that can be read "id", "editable", "whyNot", "setLists", "banks", and
+// where it reads whole "fingerprint"}.
 char* scry_open(const char* name, std::uint8_t* bytes, std::size_t size)
 {
     return Guarded([&] { return Opened(name != nullptr ? name : "", bytes, size); });
@@ -336,6 +443,18 @@ char* scry_layout()
 char* scry_apply(int id, const char* request)
 {
     return Guarded([&] { return Applied(id, ordered_json::parse(request)); });
+}
+
+// A copy of one open file with records and set lists of another written in (see Copied).
+char* scry_copy(const char* request)
+{
+    return Guarded([&] { return Copied(ordered_json::parse(request)); });
+}
+
+// A copy of one open file with its slots following where another's sounds are now (see Followed).
+char* scry_follow(const char* request)
+{
+    return Guarded([&] { return Followed(ordered_json::parse(request)); });
 }
 
 // A new file's bytes as the runs of the page's memory they lie in, in order:

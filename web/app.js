@@ -321,15 +321,22 @@ function draw(focus) {
     const file = opened[shown];
     if (!file)
         return;
-    const editing = view === 'edit' && file.editable;
+    const readable = opened.filter((f) => f.id);
+    const carrying = view === 'carry' && readable.length >= 2;
+    const editing = view === 'edit' && file.editable && !carrying;
+    const shownView = carrying ? 'carry' : editing ? 'edit' : 'file';
     $('views').hidden = !file.id;
     for (const button of $('views').querySelectorAll('button'))
-        button.setAttribute('aria-pressed', String(button.dataset.view === (editing ? 'edit' : 'file')));
+        button.setAttribute('aria-pressed', String(button.dataset.view === shownView));
     $('views').querySelector('[data-view="edit"]').disabled = !file.editable;
+    $('views').querySelector('[data-view="carry"]').hidden = readable.length < 2;
     $('editor').hidden = !editing;
+    $('carry').hidden = !carrying;
+    if (carrying)
+        drawCarry(file);
     const frame = $('view');
-    frame.hidden = editing || !file.id;
-    if (!editing && file.id) {
+    frame.hidden = shownView !== 'file' || !file.id;
+    if (shownView === 'file' && file.id) {
         if (file.page === undefined)
             file.page = scryCall('scry_page', ['number'], [file.id]).page || '';
         if (frame.srcdoc !== file.page)
@@ -494,12 +501,39 @@ function compare(file) {
                                 : result.message || 'The edits cannot be written yet: see what to mend');
 }
 
+// A new file scry made and checked, handed to the browser as an ordinary download under name:
+// the runs of scry's memory it lies in (the opened file's own bytes where unchanged), then scry's
+// hold on it let go. False, said, where scry no longer has it.
+function handOver(result, name) {
+    const { parts, message } = scryCall('scry_made_parts', ['number'], [result.made]);
+    if (!parts) {
+        say(`Nothing was downloaded: ${message}`);
+        return false;
+    }
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob(parts.map(([at, count]) => Module.HEAPU8.subarray(at, at + count)),
+                                             { type: 'application/octet-stream' }));
+    link.download = name;
+    link.hidden = true;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    Module._scry_drop(result.made);
+    return true;
+}
+
+// A name for a new file: never one of the files open, nor a path.
+function newFileName(asked, fallback) {
+    const name = (asked.trim() || fallback).replace(/[\\/:*?"<>|\u0000-\u001f]/g, '_');
+    const taken = opened.find((file) => file.name.toLowerCase() === name.toLowerCase());
+    return { name, taken };
+}
+
 function download(file) {
-    if (!$('new-name').value)
-        $('new-name').value = newNameOf(file);
-    const name = $('new-name').value.trim().replace(/[\\/:*?"<>|\u0000-\u001f]/g, '_');
-    if (name.toLowerCase() === file.name.toLowerCase()) {
-        say(`The new file needs a name of its own: ${file.name} is the file you opened`);
+    const { name, taken } = newFileName($('new-name').value, newNameOf(file));
+    if (taken) {
+        say(`The new file needs a name of its own: ${taken.name} is a file you opened`);
         $('new-name').focus();
         return;
     }
@@ -510,27 +544,11 @@ function download(file) {
         say(result.message || 'Nothing was downloaded: the edits cannot be written yet');
         return;
     }
-    // The new file as the runs of scry's memory it lies in: the file's own bytes where unchanged.
-    const { parts, message } = scryCall('scry_made_parts', ['number'], [result.made]);
-    if (!parts) {
-        say(`Nothing was downloaded: ${message}`);
-        return;
-    }
-    const size = result.size;
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob(parts.map(([at, count]) => Module.HEAPU8.subarray(at, at + count)),
-                                             { type: 'application/octet-stream' }));
-    link.download = name;
-    link.hidden = true;
-    document.body.append(link);
-    link.click();
-    link.remove();
-    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
-    // The browser holds the bytes now: scry's copy of them goes.
-    Module._scry_drop(result.made);
     file.edit.made = null;
+    if (!handOver(result, name))
+        return;
     forget(file);
-    say(`Downloaded ${name} (${size} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
+    say(`Downloaded ${name} (${result.size} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
 }
 
 function discard(file) {
@@ -543,6 +561,115 @@ function discard(file) {
     $('compare').hidden = true;
     draw();
     say('Edits discarded');
+}
+
+// ---- Between files: copy and follow, each planned first, then made and downloaded
+
+let carried = null;   // the last plan shown: {kind, request, src, dest}
+
+function fileOptions(select, files, chosen) {
+    select.replaceChildren(...files.map((file) => new Option(file.name, file.id)));
+    select.value = chosen;
+}
+
+function drawCarry(file) {
+    const readable = opened.filter((f) => f.id);
+    const src = $('carry-src');
+    const dest = $('carry-dest');
+    const known = (select) => readable.some((f) => String(f.id) === select.value);
+    const destId = known(dest) ? dest.value : file.id;
+    const srcId = known(src) ? src.value : readable.find((f) => String(f.id) !== String(destId)).id;
+    fileOptions(src, readable, srcId);
+    fileOptions(dest, readable, destId);
+    drawCarryChoices();
+}
+
+const byId = (id) => opened.find((file) => String(file.id) === String(id));
+
+function drawCarryChoices() {
+    const src = byId($('carry-src').value);
+    const dest = byId($('carry-dest').value);
+    const lists = (file, none) => [new Option(none, ''),
+        ...(file.setLists || []).map((list) => new Option(`${pad3(list.number)} ${list.name}`, list.number))];
+    const keep = (select, options) => {
+        const value = select.value;
+        select.replaceChildren(...options);
+        if ([...select.options].some((o) => o.value === value))
+            select.value = value;
+    };
+    keep($('carry-setlist'), lists(src, 'none'));
+    keep($('carry-setlist-to'), lists(dest, 'the same number'));
+    keep($('carry-to'), [new Option('none named', ''),
+        ...(dest.banks || []).map((bank) => new Option(`${bank.name} (${bank.kind}s)`, bank.name))]);
+}
+$('carry-src').addEventListener('change', () => { $('carry-result').hidden = true; drawCarryChoices(); });
+$('carry-dest').addEventListener('change', () => { $('carry-result').hidden = true; drawCarryChoices(); });
+
+const places = (text) => text.split(/[\s,;]+/).filter(Boolean);
+
+function copyRequest() {
+    const from = $('carry-setlist').value;
+    const to = $('carry-setlist-to').value;
+    return {
+        src: Number($('carry-src').value),
+        dest: Number($('carry-dest').value),
+        programs: places($('carry-programs').value),
+        combis: places($('carry-combis').value),
+        setLists: from === '' ? [] : [`${from}=${to === '' ? from : to}`],
+        to: $('carry-to').value,
+        force: $('carry-force').checked,
+    };
+}
+
+function showPlan(result, kind) {
+    $('carry-result').hidden = false;
+    $('carry-errors').replaceChildren(...(result.errors || []).map((line) => {
+        const item = document.createElement('li');
+        item.textContent = line;
+        return item;
+    }));
+    $('carry-plan').textContent = result.state === 'failed' ? result.message
+        : result.state === 'refused' ? 'Nothing can be made as asked: see why above.' : (result.lines || []).join('\n');
+    const downloadable = result.state === 'planned' || result.state === 'made';
+    $('carry-result').querySelector('[data-action="download-carry"]').disabled = !downloadable;
+    const dest = byId(kind === 'copy' ? carried.request.dest : carried.request.new);
+    const dot = dest.name.lastIndexOf('.');
+    const suffix = kind === 'copy' ? '-copied' : '-followed';
+    $('carry-name').value = dot > 0 ? `${dest.name.slice(0, dot)}${suffix}${dest.name.slice(dot)}` : `${dest.name}${suffix}.PCG`;
+    say(downloadable ? `The plan of ${kind}: download to make the new file` : result.message || `${kind}: nothing can be made as asked`);
+}
+
+function plan(kind) {
+    const request = kind === 'copy' ? copyRequest()
+                                    : { old: Number($('carry-src').value), new: Number($('carry-dest').value) };
+    if ((kind === 'copy' ? request.src === request.dest : request.old === request.new)) {
+        say('Choose two different files');
+        return;
+    }
+    carried = { kind, request };
+    const result = scryCall(`scry_${kind}`, ['string'], [JSON.stringify({ ...request, make: false })]);
+    showPlan(result, kind);
+}
+
+function downloadCarried() {
+    if (!carried)
+        return;
+    const dest = byId(carried.kind === 'copy' ? carried.request.dest : carried.request.new);
+    const { name, taken } = newFileName($('carry-name').value, `${dest.name}-new.PCG`);
+    if (taken) {
+        say(`The new file needs a name of its own: ${taken.name} is a file you opened`);
+        $('carry-name').focus();
+        return;
+    }
+    $('carry-name').value = name;
+    const result = scryCall(`scry_${carried.kind}`, ['string'],
+                            [JSON.stringify({ ...carried.request, make: true, newName: name })]);
+    if (result.state !== 'made') {
+        showPlan(result, carried.kind);
+        return;
+    }
+    if (handOver(result, name))
+        say(`Downloaded ${name} (${result.size} bytes), checked; ${dest.name} is unchanged.`);
 }
 
 // ---- The slot's details
@@ -808,12 +935,22 @@ const actions = {
     forget: (file) => { file.offer = null; forget(file); draw(); say('The kept edits are discarded'); },
 };
 
+// Actions between files, which need no file's edits.
+const carryActions = {
+    'plan-copy': () => plan('copy'),
+    'plan-follow': () => plan('follow'),
+    'download-carry': () => downloadCarried(),
+};
+
 document.addEventListener('click', (event) => {
     const button = event.target.closest('button[data-action]');
-    const file = opened[shown];
-    if (!button || !file || !file.edit || !actions[button.dataset.action])
+    if (!button)
         return;
-    actions[button.dataset.action](file);
+    const file = opened[shown];
+    if (carryActions[button.dataset.action])
+        carryActions[button.dataset.action]();
+    else if (file && file.edit && actions[button.dataset.action])
+        actions[button.dataset.action](file);
 });
 
 $('views').addEventListener('click', (event) => {

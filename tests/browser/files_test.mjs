@@ -1,0 +1,158 @@
+// scry.html with several files open, in Debian's chromium and firefox-esr driven headless by
+// puppeteer-core: copy and follow between two of them, each planned as the command says it and
+// downloaded as the very file the command makes.
+// Usage: node files_test.mjs SCRY_HTML SCRY DEMO_DIR
+// Prints "SKIPPED: ..." and exits 0 where the page was not built, or no browser or puppeteer-core
+// is installed.
+import { execFileSync, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import { check, chromium, failed, firefox, puppeteerOrSkip, skip } from './support.mjs';
+
+const [pageFile, scry, demoDir] = process.argv.slice(2);
+if (!pageFile || !fs.existsSync(pageFile))
+    skip('scry.html was not built (Emscripten is not installed: Debian package emscripten)');
+const puppeteer = await puppeteerOrSkip('scry.html with several files');
+const browsers = [
+    { name: 'chromium', browser: 'chrome', path: chromium, args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] },
+    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
+].filter((b) => b.path);
+if (browsers.length === 0)
+    skip('neither chromium nor firefox-esr is installed; scry.html was not tested with several files');
+
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'scry-files-'));
+for (const name of ['Kronos_Demo.PCG', 'Band_Mate.PCG'])
+    fs.copyFileSync(path.join(demoDir, name), path.join(work, name));
+const inWork = (name) => path.join(work, name);
+
+// What the command says and makes: its standard output's lines, standard error's lines (without
+// "scry: " and the line naming the file written) and status.
+function command(...args) {
+    const done = spawnSync(scry, args, { cwd: work, encoding: 'utf8' });
+    const lines = (text) => text.split('\n').filter((line) => line !== '');
+    return { out: lines(done.stdout), err: lines(done.stderr).map((line) => line.replace(/^scry: /, ''))
+        .filter((line) => !line.startsWith('wrote ')), status: done.status };
+}
+
+async function downloaded(dir, before) {
+    for (let k = 0; k < 200; ++k) {
+        const done = fs.readdirSync(dir).filter((f) => !before.includes(f) && !/\.(crdownload|part)$/.test(f));
+        if (done.length && fs.statSync(path.join(dir, done[0])).size > 0) {
+            await new Promise((r) => setTimeout(r, 200));
+            return path.join(dir, done[0]);
+        }
+        await new Promise((r) => setTimeout(r, 100));
+    }
+    return null;
+}
+const sameBytes = (a, b) => a !== null && Buffer.compare(fs.readFileSync(a), fs.readFileSync(b)) === 0;
+
+for (const target of browsers) {
+    const T = target.name;
+    const downloads = fs.mkdtempSync(path.join(work, `${T}-`));
+    let browser;
+    try {
+        browser = await puppeteer.launch({
+            browser: target.browser, executablePath: target.path, headless: true, args: target.args,
+            extraPrefsFirefox: { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
+                                 'browser.download.useDownloadDir': true,
+                                 'browser.download.always_ask_before_handling_new_types': false,
+                                 'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream' },
+        });
+    } catch (error) {
+        check(`${T} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+        continue;
+    }
+    const page = await browser.newPage();
+    if (target.browser === 'chrome') {
+        const cdp = await browser.target().createCDPSession();
+        await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    }
+    const url = 'file://' + path.resolve(pageFile);
+    const requests = [];
+    page.on('request', (request) => {
+        const asked = request.url();
+        if (asked !== url && !/^(data|about|blob):/.test(asked))
+            requests.push(asked);
+    });
+    page.on('pageerror', (error) => check(`${T}: no script error`, false, error.message));
+    await page.setViewport({ width: 1280, height: 900 });
+    await page.goto(url);
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
+    const input = await page.$('#files');
+    await input.uploadFile(inWork('Kronos_Demo.PCG'), inWork('Band_Mate.PCG'));
+    await page.waitForFunction(() => document.querySelectorAll('#opened button').length === 2, { timeout: 60000 });
+    await page.click('[data-view="carry"]');
+    await page.waitForSelector('#carry:not([hidden])');
+    const idOf = (name) => page.$$eval('#carry-src option', (options, n) => options.find((o) => o.textContent === n).value, name);
+    const demo = await idOf('Kronos_Demo.PCG');
+    const band = await idOf('Band_Mate.PCG');
+    const shown = async () => page.evaluate(() => ({
+        errors: [...document.querySelectorAll('#carry-errors li')].map((li) => li.textContent),
+        lines: document.getElementById('carry-plan').textContent.split('\n').filter((l) => l !== ''),
+    }));
+
+    // copy --setlist 0=6 --to U-AA: refused (it would write over the last copy of sounds), as
+    // the command refuses it; then with --force, planned and downloaded.
+    await page.select('#carry-src', band);
+    await page.select('#carry-dest', demo);
+    await page.select('#carry-setlist', '0');
+    await page.select('#carry-setlist-to', '6');
+    await page.select('#carry-to', 'U-AA');
+    await page.click('[data-action="plan-copy"]');
+    let said = await shown();
+    const refused = command('copy', 'Band_Mate.PCG', 'Kronos_Demo.PCG', '--setlist', '0=6', '--to', 'U-AA', '--dry-run');
+    check(`${T}: a copy the command refuses is refused in the page, each reason as the command says it`,
+          refused.status === 2 && JSON.stringify(said.errors) === JSON.stringify(refused.err.filter((l) => l !== 'nothing written')) &&
+          await page.$eval('[data-action="download-carry"]', (b) => b.disabled),
+          JSON.stringify(said.errors.slice(0, 1)));
+    await page.click('#carry-force');
+    await page.click('[data-action="plan-copy"]');
+    said = await shown();
+    const planned = command('copy', 'Band_Mate.PCG', 'Kronos_Demo.PCG', '--setlist', '0=6', '--to', 'U-AA', '--force', '--dry-run');
+    check(`${T}: the copy's plan is the command's, its warnings and the note that combinations are not updated with it`,
+          JSON.stringify(said.lines) === JSON.stringify(planned.out) && JSON.stringify(said.errors) === JSON.stringify(planned.err),
+          JSON.stringify({ page: said, command: planned }).slice(0, 400));
+    const copyName = await page.$eval('#carry-name', (el) => el.value);
+    let before = fs.readdirSync(downloads);
+    await page.click('[data-action="download-carry"]');
+    const copied = await downloaded(downloads, before);
+    command('copy', 'Band_Mate.PCG', 'Kronos_Demo.PCG', '--setlist', '0=6', '--to', 'U-AA', '--force', '-o', 'Copied.PCG');
+    check(`${T}: the copy downloaded, named after DEST, is byte for byte the file scry copy makes`,
+          copyName === 'Kronos_Demo-copied.PCG' && sameBytes(copied, inWork('Copied.PCG')), `${copyName}, ${copied}`);
+
+    // follow Kronos_Demo.PCG Band_Mate.PCG.
+    await page.select('#carry-src', demo);
+    await page.select('#carry-dest', band);
+    await page.click('[data-action="plan-follow"]');
+    said = await shown();
+    const follow = command('follow', 'Kronos_Demo.PCG', 'Band_Mate.PCG', '--dry-run');
+    check(`${T}: follow's plan is the command's, line for line`,
+          JSON.stringify(said.lines) === JSON.stringify(follow.out) && JSON.stringify(said.errors) === JSON.stringify(follow.err),
+          JSON.stringify(said).slice(0, 300));
+    before = fs.readdirSync(downloads);
+    await page.click('[data-action="download-carry"]');
+    const followed = await downloaded(downloads, before);
+    command('follow', 'Kronos_Demo.PCG', 'Band_Mate.PCG', '-o', 'Followed.PCG');
+    check(`${T}: follow downloaded is byte for byte the file scry follow makes`, sameBytes(followed, inWork('Followed.PCG')),
+          String(followed));
+
+    // A name of a file open is never taken for the new one.
+    await page.$eval('#carry-name', (el) => { el.value = 'band_mate.pcg'; });
+    before = fs.readdirSync(downloads);
+    await page.click('[data-action="download-carry"]');
+    const status = await page.$eval('#status', (el) => el.textContent);
+    await new Promise((r) => setTimeout(r, 500));
+    check(`${T}: the new file is never given the name of a file open`,
+          status.includes('needs a name of its own') && fs.readdirSync(downloads).length === before.length, status);
+
+    check(`${T}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
+    await browser.close();
+}
+for (const name of ['Kronos_Demo.PCG', 'Band_Mate.PCG'])
+    check(`${name} is unchanged`, Buffer.compare(fs.readFileSync(inWork(name)), fs.readFileSync(path.join(demoDir, name))) === 0);
+fs.rmSync(work, { recursive: true, force: true });
+console.log(failed() === 0 ? '# all passed' : `# ${failed()} failed`);
+process.exit(failed() === 0 ? 0 : 1);
