@@ -192,24 +192,11 @@ unsigned KindsOf(const std::vector<std::string>& kinds)
 // The record at PLACE in FILE, whose sound --sound-of looks for.
 void SoundOf(const std::string& file, const std::string& placeText, Console& console, FindQuery& query)
 {
-    const Query place = QueryOf(placeText);
-    if (place.places.empty())
-        throw Trouble("--sound-of " + LineText(placeText) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
     Session session(console, {file}, "", OutputKind::Text, false);
     const FileModel model = session.Read(0);
-    std::vector<Plays> found;
-    for (const Target& target : place.places) {
-        const Plays plays = WhatSlotPlays(model, target);
-        if (plays.record != nullptr)
-            found.push_back(plays);
-    }
-    if (found.empty())
-        throw Trouble(SourceName(file) + " holds no program or combination at " + LineText(placeText));
-    if (found.size() > 1)
-        throw Trouble(LineText(placeText) + " names a program and a combination of " + SourceName(file) +
-                      ": say Prog " + LineText(placeText) + " or Combi " + LineText(placeText));
-    query.soundChunk = model.banks[found.front().bank].id;
-    query.sound = found.front().record->sound;
+    const std::string why = SoundQueryOf(model, file, placeText, query);
+    if (!why.empty())
+        throw Trouble(QueryOf(placeText).places.empty() ? "--sound-of " + why : why);
 }
 
 FindQuery FindQueryOf(const FindOptions& options, std::vector<std::string>& paths, Console& console)
@@ -220,37 +207,21 @@ FindQuery FindQueryOf(const FindOptions& options, std::vector<std::string>& path
     if (asked > 1)
         throw Trouble("find by one of a name, --place or --sound-of");
     if (!options.place.empty()) {
-        query.by = FindQuery::By::Place;
-        query.text = options.place;
-        query.places = QueryOf(options.place).places;
-        if (query.places.empty())
-            throw Trouble("--place " + LineText(options.place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
+        if (const std::string why = PlaceQueryOf(options.place, query); !why.empty())
+            throw Trouble("--place " + why);
     } else if (!options.soundOf.empty()) {
-        query.by = FindQuery::By::Sound;
-        query.text = options.soundOf[1];
         SoundOf(options.soundOf[0], options.soundOf[1], console, query);
     } else {
         if (paths.size() < 2)
             throw Trouble("find what? paths, then a NAME; or --place PLACE, or --sound-of FILE PLACE");
-        query.text = paths.back();
+        const std::string name = paths.back();
         paths.pop_back();
-        if (!FoldedLatin1(query.text, query.folded))
-            throw Trouble(Quoted(query.text) + " holds characters no name can hold (names are ISO 8859-1)");
+        if (const std::string why = NameQueryOf(name, query); !why.empty())
+            throw Trouble(why);
     }
     if (paths.empty())
         throw Trouble("find where? name files and folders");
     return query;
-}
-
-std::string NothingFound(const FindQuery& query, std::size_t files)
-{
-    const std::string in = " in " + std::to_string(files) + (files == 1 ? " file" : " files");
-    switch (query.by) {
-    case FindQuery::By::Name: return "nothing named \"" + LineText(query.text) + "\"" + in;
-    case FindQuery::By::Place: return "nothing at " + LineText(query.text) + in;
-    case FindQuery::By::Sound: return "no record of that sound (" + HexLong(query.sound) + ")" + in;
-    }
-    return "";
 }
 
 std::size_t Searched(const std::vector<LibraryEntry>& entries)
@@ -341,7 +312,7 @@ int RunHistory(const HistoryOptions& options, Console& console)
         follow = Query{};
         follow->text = options.name;
         if (!FoldedLatin1(options.name, follow->folded))
-            throw Trouble(Quoted(options.name) + " holds characters no name can hold (names are ISO 8859-1)");
+            throw Trouble(NotANameText(options.name));
     }
     if (options.byTime) {
         std::vector<std::pair<FileIdentity, LibraryFile>> timed;

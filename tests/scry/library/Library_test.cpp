@@ -161,6 +161,11 @@ TEST_F(Library, FindsByNameByPlaceAndBySoundUnderAnyName)
     EXPECT_EQ(Scry({"find", "lib", "--sound-of", "lib/live.PCG", "I-A000"}).err,
               "scry: I-A000 names a program and a combination of lib/live.PCG: say Prog I-A000 or Combi I-A000\n");
     EXPECT_EQ(Scry({"find", "lib", "x", "--kind", "drum"}).status, 2);
+    // A name no PCG name can hold is said as it was typed.
+    EXPECT_EQ(Scry({"find", "lib", "\xCE\xA9 Pad"}).err,
+              "scry: \"\xCE\xA9 Pad\" holds characters no name can hold (names are ISO 8859-1)\n");
+    EXPECT_EQ(Run({"history", "lib", "--name", "\xCE\xA9"}).err,
+              "scry: \"\xCE\xA9\" holds characters no name can hold (names are ISO 8859-1)\n");
     EXPECT_EQ(Scry({"find", "lib"}).err,
               "scry: find what? paths, then a NAME; or --place PLACE, or --sound-of FILE PLACE\n");
 }

@@ -1,0 +1,68 @@
+// Find's queries read from what a user gives (a name, a place, the sound of a record of a file),
+// and what is said where nothing is found.
+#include "text/LibraryText.h"
+
+#include "StStrL/StStrL.h"
+#include "model/Match.h"
+#include "model/Plays.h"
+#include "model/Uses.h"
+#include "text/Text.h"
+
+namespace scry {
+
+std::string PlaceQueryOf(const std::string& placeText, FindQuery& query)
+{
+    query.by = FindQuery::By::Place;
+    query.text = placeText;
+    query.places = QueryOf(placeText).places;
+    return query.places.empty() ? LineText(placeText) + ": not a place (Prog U-A006, Combi I-B010, I-A000)" : "";
+}
+
+std::string NotANameText(const std::string& utf8)
+{
+    return "\"" + LineText(utf8) + "\" holds characters no name can hold (names are ISO 8859-1)";
+}
+
+std::string NameQueryOf(const std::string& name, FindQuery& query)
+{
+    query.by = FindQuery::By::Name;
+    query.text = name;
+    return FoldedLatin1(name, query.folded) ? "" : NotANameText(name);
+}
+
+std::string SoundQueryOf(const FileModel& file, const std::string& fileName, const std::string& placeText,
+                         FindQuery& query)
+{
+    const Query place = QueryOf(placeText);
+    if (place.places.empty())
+        return LineText(placeText) + ": not a place (Prog U-A006, Combi I-B010, I-A000)";
+    std::vector<Plays> found;
+    for (const Target& target : place.places) {
+        const Plays plays = WhatSlotPlays(file, target);
+        if (plays.record != nullptr)
+            found.push_back(plays);
+    }
+    if (found.empty())
+        return SourceName(fileName) + " holds no program or combination at " + LineText(placeText);
+    if (found.size() > 1)
+        return LineText(placeText) + " names a program and a combination of " + SourceName(fileName) + ": say Prog " +
+               LineText(placeText) + " or Combi " + LineText(placeText);
+    query.by = FindQuery::By::Sound;
+    query.text = placeText;
+    query.soundChunk = file.banks[found.front().bank].id;
+    query.sound = found.front().record->sound;
+    return "";
+}
+
+std::string NothingFound(const FindQuery& query, std::size_t files)
+{
+    const std::string in = " in " + std::to_string(files) + (files == 1 ? " file" : " files");
+    switch (query.by) {
+    case FindQuery::By::Name: return "nothing named \"" + LineText(query.text) + "\"" + in;
+    case FindQuery::By::Place: return "nothing at " + LineText(query.text) + in;
+    case FindQuery::By::Sound: return "no record of that sound (" + HexLong(query.sound) + ")" + in;
+    }
+    return "";
+}
+
+}   // namespace scry
