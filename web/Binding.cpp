@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,15 @@
 #include "model/Plays.h"
 #include "model/SetLists.h"
 #include "model/Vocabulary.h"
+#include "model/Match.h"
+#include "model/Uses.h"
+#include "ops/History.h"
+#include "ops/Library.h"
 #include "ops/Operations.h"
 #include "page/FilePage.h"
 #include "text/CarryText.h"
 #include "text/DiffText.h"
+#include "text/LibraryText.h"
 #include "text/SetListText.h"
 #include "text/Text.h"
 #include "text/Words.h"
@@ -46,8 +52,9 @@ struct OpenFile {
     std::string name;
     std::unique_ptr<std::uint8_t, FreeBytes> bytes;
     std::size_t size = 0;
-    scry::FileModel model;
+    scry::ops::Loaded loaded;   // read whole or damaged: its model is there
 
+    const scry::FileModel& Model() const { return *loaded.model; }
     std::string_view View() const { return {reinterpret_cast<const char*>(bytes.get()), size}; }
 };
 
@@ -143,13 +150,12 @@ ordered_json SetListNames(const scry::FileModel& model)
 ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
 {
     OpenFile file{name, std::unique_ptr<std::uint8_t, FreeBytes>(bytes), size, {}};
-    const scry::ops::Loaded loaded = scry::ops::Load({name, file.View()});
-    if (!loaded.model)
+    file.loaded = scry::ops::Load({name, file.View()});
+    if (!file.loaded.model)
         return {{"name", name},
                 {"state", "unreadable"},
-                {"message", scry::UnreadableText(name, scry::Unreadable(loaded.refusal, loaded.detail))}};
-    file.model = *loaded.model;
-    const scry::FileModel& model = file.model;
+                {"message", scry::UnreadableText(name, scry::Unreadable(file.loaded.refusal, file.loaded.detail))}};
+    const scry::FileModel& model = file.Model();
     ordered_json problems = ordered_json::array();
     for (const scry::Problem& problem : model.problems)
         problems.push_back(scry::ProblemText(problem));
@@ -177,7 +183,7 @@ ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
 // and each slot's name, what it plays and its settings.
 ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
 {
-    const scry::SetListView at = scry::SetListOf(file.model, n);
+    const scry::SetListView at = scry::SetListOf(file.Model(), n);
     if (at.list == nullptr)
         return {{"state", "failed"}, {"message", "no set list " + scry::Pad3(static_cast<unsigned>(n))}};
     const std::uint32_t fingerprint =
@@ -188,7 +194,7 @@ ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
             slots.push_back({{"used", false}});
             continue;
         }
-        const scry::Plays plays = scry::SlotPlays(file.model, slot);
+        const scry::Plays plays = scry::SlotPlays(file.Model(), slot);
         ordered_json one = {{"used", true},
                             {"name", scry::Utf8(slot.name)},
                             {"plays", scry::SlotPlaysCell(slot.fields)},
@@ -201,7 +207,7 @@ ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
     return {{"number", n},
             {"name", scry::Utf8(at.list->name)},
             {"fingerprint", Hex8(fingerprint)},
-            {"text", scry::SetListTextOf(file.model, at, fingerprint)},
+            {"text", scry::SetListTextOf(file.Model(), at, fingerprint)},
             {"slots", slots}};
 }
 
@@ -251,10 +257,7 @@ void Keep(ordered_json& out, int source, const scry::ops::NewPcg& file)
     made.emplace(lastId, MadeFile{source, file.file.Pieces()});
 }
 
-ordered_json Said(const scry::CarrySaid& said)
-{
-    return {{"lines", said.lines}, {"errors", said.errors}};
-}
+ordered_json Said(const scry::CarrySaid& said) { return {{"lines", said.lines}, {"errors", said.errors}}; }
 
 // Why a file cannot be written into, as the commands say it; "" where it can.
 std::string NotWhole(const scry::FileModel& file, const char* command)
@@ -274,7 +277,7 @@ ordered_json Applied(int id, const ordered_json& asked)
     for (const auto& text : asked.at("texts"))
         texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
     const std::string newName = asked.value("newName", std::string("new.PCG"));
-    scry::ops::ApplyOutcome applied = scry::ops::Apply({file.name, file.View()}, file.model, texts, false);
+    scry::ops::ApplyOutcome applied = scry::ops::Apply({file.name, file.View()}, file.Model(), texts, false);
     ordered_json faults = ordered_json::array();
     for (std::size_t k = 0; k < applied.faultsAt.size(); ++k)
         faults.push_back(FaultOf(applied.faultsAt[k], applied.faults[k]));
@@ -295,7 +298,7 @@ ordered_json Applied(int id, const ordered_json& asked)
     if (asked.value("compare", true)) {
         scry::FileModel newModel = applied.made->model;
         newModel.name = newName;
-        const scry::Comparison comparison = scry::Compare(file.model, newModel);
+        const scry::Comparison comparison = scry::Compare(file.Model(), newModel);
         out["diff"] = scry::DiffText(comparison);
         out["differences"] = comparison.differences.size();
     }
@@ -323,12 +326,12 @@ ordered_json Copied(const ordered_json& asked)
         return {{"state", "refused"}, {"lines", ordered_json::array()}, {"errors", wrong}};
     if (ask.records.empty() && ask.setLists.empty())
         return {{"state", "failed"}, {"message", "copy what? Choose a set list, programs or combinations"}};
-    if (const std::string why = NotWhole(dest.model, "copy"); !why.empty())
+    if (const std::string why = NotWhole(dest.Model(), "copy"); !why.empty())
         return {{"state", "failed"}, {"message", why}};
     const bool make = asked.value("make", false);
     const scry::ops::CopyOutcome outcome =
-        scry::ops::Copy({src.name, src.View()}, src.model, {dest.name, dest.View()}, dest.model, ask, make);
-    const scry::CarrySaid said = scry::CopySaid(src.model, dest.model, outcome.plan);
+        scry::ops::Copy({src.name, src.View()}, src.Model(), {dest.name, dest.View()}, dest.Model(), ask, make);
+    const scry::CarrySaid said = scry::CopySaid(src.Model(), dest.Model(), outcome.plan);
     ordered_json out = Said(said);
     if (said.refused) {
         out["state"] = "refused";
@@ -354,13 +357,13 @@ ordered_json Followed(const ordered_json& asked)
 {
     const OpenFile& oldFile = FileOf(asked.at("old").get<int>());
     const OpenFile& newFile = FileOf(asked.at("new").get<int>());
-    if (const std::string why = NotWhole(newFile.model, "follow"); !why.empty())
+    if (const std::string why = NotWhole(newFile.Model(), "follow"); !why.empty())
         return {{"state", "failed"}, {"message", why}};
     const bool make = asked.value("make", false);
     const scry::ops::FollowOutcome outcome =
-        scry::ops::Follow(oldFile.model, {newFile.name, newFile.View()}, newFile.model, make);
+        scry::ops::Follow(oldFile.Model(), {newFile.name, newFile.View()}, newFile.Model(), make);
     bool lost = false;
-    ordered_json out = Said(scry::FollowSaid(oldFile.model, newFile.model, outcome.steps, lost));
+    ordered_json out = Said(scry::FollowSaid(oldFile.Model(), newFile.Model(), outcome.steps, lost));
     out["lost"] = lost;
     if (!make) {
         out["state"] = "planned";
@@ -374,6 +377,95 @@ ordered_json Followed(const ordered_json& asked)
     out["state"] = "made";
     Keep(out, asked.at("new").get<int>(), *outcome.made);
     return out;
+}
+
+// ---- The library: the open files searched together, as scry find, dups and history do
+
+// The open files of ids, in the order given.
+std::vector<const OpenFile*> FilesOf(const ordered_json& ids)
+{
+    std::vector<const OpenFile*> chosen;
+    for (const auto& id : ids)
+        chosen.push_back(&FileOf(id.get<int>()));
+    return chosen;
+}
+
+std::vector<const scry::ops::Loaded*> LoadedOf(const std::vector<const OpenFile*>& chosen)
+{
+    std::vector<const scry::ops::Loaded*> loaded;
+    for (const OpenFile* file : chosen)
+        loaded.push_back(&file->loaded);
+    return loaded;
+}
+
+// {"files", "by": "name" | "place" | "sound", "text", "soundFile", "each"}: find's lines, or why
+// the query cannot be asked; nothing: what find says where nothing is found.
+ordered_json Found(const ordered_json& asked)
+{
+    const std::vector<const OpenFile*> chosen = FilesOf(asked.at("files"));
+    const std::string by = asked.value("by", std::string("name"));
+    const std::string text = asked.value("text", std::string());
+    scry::FindQuery query;
+    std::string why;
+    if (by == "place") {
+        why = scry::PlaceQueryOf(text, query);
+    } else if (by == "sound") {
+        const OpenFile& file = FileOf(asked.at("soundFile").get<int>());
+        why = scry::SoundQueryOf(file.Model(), file.name, text, query);
+    } else {
+        why = text.empty() ? "find what? a name, a place, or the sound of a record" : scry::NameQueryOf(text, query);
+    }
+    if (!why.empty())
+        return {{"state", "failed"}, {"message", why}};
+    const scry::ops::FindOutcome found = scry::ops::Find(LoadedOf(chosen), query);
+    const bool any =
+        std::any_of(found.hits.begin(), found.hits.end(), [](const scry::FileHits& hits) { return !hits.Empty(); });
+    return {{"state", "done"},
+            {"text", asked.value("each", false) ? scry::FindLines(found.entries, found.hits)
+                                                : scry::FindGroupedLines(found.entries, found.hits)},
+            {"nothing", any ? std::string() : scry::NothingFound(query, chosen.size())}};
+}
+
+// {"files", "across"}: dups' groups.
+ordered_json Duplicated(const ordered_json& asked)
+{
+    const std::vector<const OpenFile*> chosen = FilesOf(asked.at("files"));
+    const scry::ops::DupsOutcome dups = scry::ops::Dups(LoadedOf(chosen), asked.value("across", false));
+    return {{"state", "done"},
+            {"text", scry::DupsText(dups.entries, dups.duplicates)},
+            {"any", !dups.duplicates.sounds.empty() || !dups.duplicates.setLists.empty()}};
+}
+
+// {"files", "place", "name", "all"}: history of the files as versions of one, in the order given.
+ordered_json Versions(const ordered_json& asked)
+{
+    const std::vector<const OpenFile*> chosen = FilesOf(asked.at("files"));
+    if (chosen.size() < 2)
+        return {{"state", "failed"}, {"message", "history of what? two versions of a file at least"}};
+    std::optional<scry::Query> follow;
+    const std::string place = asked.value("place", std::string());
+    const std::string name = asked.value("name", std::string());
+    if (!place.empty()) {
+        follow = scry::QueryOf(place);
+        if (follow->places.empty())
+            return {{"state", "failed"},
+                    {"message", scry::LineText(place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)"}};
+    } else if (!name.empty()) {
+        follow = scry::Query{};
+        follow->text = name;
+        if (!scry::FoldedLatin1(name, follow->folded))
+            return {{"state", "failed"}, {"message", scry::NotANameText(name)}};
+    }
+    scry::ops::History history(follow, asked.value("all", false));
+    std::string text;
+    ordered_json notes = ordered_json::array();
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const scry::FileModel& model = chosen[i]->Model();
+        if (model.Damaged())
+            notes.push_back(scry::DamagedText(model.name, model.problems));
+        text += history.Next(model, i + 1 < chosen.size());
+    }
+    return {{"state", "done"}, {"text", text}, {"notes", notes}, {"differs", history.Differs()}};
 }
 
 // The document as a string the caller frees with scry_free; never null where memory allows.
@@ -417,7 +509,7 @@ char* scry_open(const char* name, std::uint8_t* bytes, std::size_t size)
 // What scry html writes of open file id: {"page"}.
 char* scry_page(int id)
 {
-    return Guarded([&] { return ordered_json{{"page", scry::HtmlPage(FileOf(id).model)}}; });
+    return Guarded([&] { return ordered_json{{"page", scry::HtmlPage(FileOf(id).Model())}}; });
 }
 
 // Set list n of open file id.
@@ -429,7 +521,7 @@ char* scry_setlist(int id, int n)
 // The programs and combinations of open file id a slot can play.
 char* scry_sounds(int id)
 {
-    return Guarded([&] { return ordered_json{{"sounds", SoundsOfFile(FileOf(id).model)}}; });
+    return Guarded([&] { return ordered_json{{"sounds", SoundsOfFile(FileOf(id).Model())}}; });
 }
 
 // What slot settings can hold.
@@ -455,6 +547,22 @@ char* scry_copy(const char* request)
 char* scry_follow(const char* request)
 {
     return Guarded([&] { return Followed(ordered_json::parse(request)); });
+}
+
+// find, dups and history over open files (see Found, Duplicated, Versions).
+char* scry_find(const char* request)
+{
+    return Guarded([&] { return Found(ordered_json::parse(request)); });
+}
+
+char* scry_dups(const char* request)
+{
+    return Guarded([&] { return Duplicated(ordered_json::parse(request)); });
+}
+
+char* scry_history(const char* request)
+{
+    return Guarded([&] { return Versions(ordered_json::parse(request)); });
 }
 
 // A new file's bytes as the runs of the page's memory they lie in, in order:

@@ -323,17 +323,21 @@ function draw(focus) {
         return;
     const readable = opened.filter((f) => f.id);
     const carrying = view === 'carry' && readable.length >= 2;
-    const editing = view === 'edit' && file.editable && !carrying;
-    const shownView = carrying ? 'carry' : editing ? 'edit' : 'file';
+    const searching = view === 'library' && readable.length >= 1;
+    const editing = view === 'edit' && file.editable;
+    const shownView = carrying ? 'carry' : searching ? 'library' : editing ? 'edit' : 'file';
     $('views').hidden = !file.id;
     for (const button of $('views').querySelectorAll('button'))
         button.setAttribute('aria-pressed', String(button.dataset.view === shownView));
     $('views').querySelector('[data-view="edit"]').disabled = !file.editable;
     $('views').querySelector('[data-view="carry"]').hidden = readable.length < 2;
-    $('editor').hidden = !editing;
+    $('editor').hidden = shownView !== 'edit';
     $('carry').hidden = !carrying;
+    $('library').hidden = !searching;
     if (carrying)
         drawCarry(file);
+    if (searching)
+        drawLibrary();
     const frame = $('view');
     frame.hidden = shownView !== 'file' || !file.id;
     if (shownView === 'file' && file.id) {
@@ -343,7 +347,7 @@ function draw(focus) {
             frame.srcdoc = file.page;
     }
     drawRestore(file);
-    if (!editing)
+    if (shownView !== 'edit')
         return;
     const list = loadSetList(file, file.edit.current);
     if (!list)
@@ -357,7 +361,7 @@ function draw(focus) {
 
 function drawRestore(file) {
     const offer = file.offer;
-    $('restore').hidden = !offer || view !== 'edit';
+    $('restore').hidden = !offer || $('editor').hidden;
     if (!offer)
         return;
     const n = offer.lists.length;
@@ -399,7 +403,7 @@ function listFiles() {
     $('opened').replaceChildren(...opened.map((file, i) => {
         const button = document.createElement('button');
         button.type = 'button';
-        button.textContent = file.name;
+        button.textContent = file.path || file.name;
         button.className = file.state;
         button.addEventListener('click', () => { view = 'edit'; showFile(i); });
         return button;
@@ -421,24 +425,33 @@ async function openFiles(files) {
         return;
     }
     let first = -1;
-    for (const [k, file] of files.entries()) {
+    const reading = $('reading');
+    reading.max = files.length;
+    reading.hidden = files.length < 2;
+    for (const [k, given] of files.entries()) {
+        const file = given instanceof File ? given : given.file;
+        reading.value = k;
         say(`Reading ${file.name} (${k + 1} of ${files.length})\u2026`);
+        // A file of a folder is named by its path in it, as scry names a file found in a folder.
+        const path = given instanceof File ? given.webkitRelativePath || file.name : given.path;
         let result;
         if (file.size > MostBytes) {
             result = { name: file.name, state: 'unreadable',
                        message: `${file.name}: ${file.size} bytes, too large for this page (at most ${MostBytes})` };
         } else {
             try {
-                result = scryOpen(file.name, new Uint8Array(await file.arrayBuffer()));
+                result = scryOpen(path, new Uint8Array(await file.arrayBuffer()));
             } catch (error) {
                 result = { name: file.name, state: 'unreadable', message: `${file.name}: the browser could not read it (${error})` };
             }
         }
-        result.name = result.name || file.name;
+        result.path = path;
+        result.name = file.name;
         opened.push(prepared(result));
         if (first < 0)
             first = opened.length - 1;
     }
+    reading.hidden = true;
     listFiles();
     if (first >= 0) {
         view = 'edit';
@@ -568,7 +581,7 @@ function discard(file) {
 let carried = null;   // the last plan shown: {kind, request, src, dest}
 
 function fileOptions(select, files, chosen) {
-    select.replaceChildren(...files.map((file) => new Option(file.name, file.id)));
+    select.replaceChildren(...files.map((file) => new Option(file.path, file.id)));
     select.value = chosen;
 }
 
@@ -671,6 +684,59 @@ function downloadCarried() {
     if (handOver(result, name))
         say(`Downloaded ${name} (${result.size} bytes), checked; ${dest.name} is unchanged.`);
 }
+
+// ---- The library: the files open searched together, as scry find, dups and history do
+
+// Paths in the order a folder's walk gives them: name by name, each compared by its characters.
+function byPath(a, b) {
+    const x = a.path.split('/');
+    const y = b.path.split('/');
+    for (let k = 0; k < Math.min(x.length, y.length); ++k)
+        if (x[k] !== y[k])
+            return x[k] < y[k] ? -1 : 1;
+    return x.length - y.length;
+}
+
+const libraryFiles = () => opened.filter((f) => f.id).sort(byPath);
+
+function drawLibrary() {
+    const files = libraryFiles();
+    $('library-files').textContent = `${files.length === 1 ? '1 file' : `${files.length} files`}: ` +
+        files.map((f) => f.path).join(', ');
+    const choice = $('find-file');
+    const value = choice.value;
+    choice.replaceChildren(...files.map((f) => new Option(f.path, f.id)));
+    if (files.some((f) => String(f.id) === value))
+        choice.value = value;
+    const by = $('find-by').value;
+    $('find-file-field').hidden = by !== 'sound';
+    $('find-label').textContent = by === 'name' ? 'Name' : 'Place';
+    $('find-text').placeholder = by === 'name' ? 'letters in any case' : 'Prog U-A006, Combi I-B010, I-A000';
+}
+$('find-by').addEventListener('change', drawLibrary);
+
+function librarySaid(result, empty) {
+    $('library-out').textContent = result.state === 'done' ? result.text : '';
+    const said = result.state !== 'done' ? result.message : result.nothing || (result.text ? '' : empty);
+    $('library-said').textContent = [said, ...(result.notes || [])].filter(Boolean).join('\n');
+    say(result.state === 'done' ? 'Searched' : result.message);
+}
+
+const libraryActions = {
+    find: () => librarySaid(scryCall('scry_find', ['string'], [JSON.stringify({
+        files: libraryFiles().map((f) => f.id), by: $('find-by').value, text: $('find-text').value,
+        soundFile: Number($('find-file').value), each: $('find-each').checked })]), ''),
+    dups: () => librarySaid(scryCall('scry_dups', ['string'], [JSON.stringify({
+        files: libraryFiles().map((f) => f.id), across: $('dups-across').checked })]),
+        'No sound and no set list is held twice'),
+    history: () => {
+        const by = $('history-by').value;
+        const only = $('history-only').value.trim();
+        librarySaid(scryCall('scry_history', ['string'], [JSON.stringify({
+            files: libraryFiles().map((f) => f.id), place: by === 'place' ? only : '', name: by === 'name' ? only : '',
+            all: $('history-all').checked })]), 'No differences');
+    },
+};
 
 // ---- The slot's details
 
@@ -949,6 +1015,8 @@ document.addEventListener('click', (event) => {
     const file = opened[shown];
     if (carryActions[button.dataset.action])
         carryActions[button.dataset.action]();
+    else if (libraryActions[button.dataset.action])
+        libraryActions[button.dataset.action]();
     else if (file && file.edit && actions[button.dataset.action])
         actions[button.dataset.action](file);
 });
@@ -1035,8 +1103,40 @@ addEventListener('drop', (event) => {
     event.preventDefault();
     dragging = 0;
     $('drop').hidden = true;
-    openFiles([...event.dataTransfer.files]);
+    // What was dropped, taken while the drop lasts: a folder among it is walked for its PCG files.
+    const entries = [...event.dataTransfer.items].map((item) => item.webkitGetAsEntry?.()).filter(Boolean);
+    if (!entries.some((entry) => entry.isDirectory)) {
+        openFiles([...event.dataTransfer.files]);
+        return;
+    }
+    droppedFiles(entries).then(openFiles, (error) => say(`The folder could not be read (${error})`));
 });
+
+// The files of entries dropped, each with its path from the folder dropped; a file dropped by
+// itself is taken whatever its name (so that one that is no PCG file is said so), a file in a
+// folder only where its name ends in .pcg, as a folder opened by the folder input.
+async function droppedFiles(entries) {
+    const found = [];
+    const walk = async (entry, folder) => {
+        if (entry.isFile) {
+            if (folder && !/\.pcg$/i.test(entry.name))
+                return;
+            const file = await new Promise((done, failed) => entry.file(done, failed));
+            found.push({ file, path: folder + entry.name });
+            return;
+        }
+        const reader = entry.createReader();
+        const inside = [];
+        for (let batch; (batch = await new Promise((done, failed) => reader.readEntries(done, failed))).length;)
+            inside.push(...batch);
+        inside.sort((a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0));
+        for (const child of inside)
+            await walk(child, `${folder}${entry.name}/`);
+    };
+    for (const entry of entries)
+        await walk(entry, '');
+    return found;
+}
 
 function prepareControls() {
     $('set-color').replaceChildren(...layout.colors.map((name, c) => new Option(`${c} ${name}`, c)));

@@ -11,12 +11,12 @@ namespace scry::ops {
 namespace {
 
 // Each file as a search meets it; read is given the summary of each one that could be read.
-std::vector<LibraryEntry> EntriesOf(const std::vector<Loaded>& files,
+std::vector<LibraryEntry> EntriesOf(const std::vector<const Loaded*>& files,
                                     const std::function<void(std::size_t, FileSummary&&)>& read)
 {
     std::vector<LibraryEntry> entries(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const Loaded& file = files[i];
+        const Loaded& file = *files[i];
         LibraryEntry& entry = entries[i];
         entry.file = {file.name, file.name, true};
         if (!file.model) {
@@ -33,9 +33,21 @@ std::vector<LibraryEntry> EntriesOf(const std::vector<Loaded>& files,
     return entries;
 }
 
+std::vector<const Loaded*> Pointed(const std::vector<Loaded>& files)
+{
+    std::vector<const Loaded*> pointed;
+    for (const Loaded& file : files)
+        pointed.push_back(&file);
+    return pointed;
+}
+
 }   // namespace
 
-FindOutcome Find(const std::vector<Loaded>& files, const FindQuery& query)
+FindOutcome Find(const std::vector<Loaded>& files, const FindQuery& query) { return Find(Pointed(files), query); }
+
+DupsOutcome Dups(const std::vector<Loaded>& files, bool across) { return Dups(Pointed(files), across); }
+
+FindOutcome Find(const std::vector<const Loaded*>& files, const FindQuery& query)
 {
     FindOutcome outcome;
     outcome.hits.resize(files.size());
@@ -45,7 +57,7 @@ FindOutcome Find(const std::vector<Loaded>& files, const FindQuery& query)
     return outcome;
 }
 
-DupsOutcome Dups(const std::vector<Loaded>& files, bool across)
+DupsOutcome Dups(const std::vector<const Loaded*>& files, bool across)
 {
     DuplicateFinder finder;
     DupsOutcome outcome;

@@ -15,6 +15,8 @@ struct FindOutcome {
     std::vector<FileHits> hits;          // index for index
 };
 FindOutcome Find(const std::vector<Loaded>& files, const FindQuery& query);
+// The same over files held elsewhere (a page's open files), none copied.
+FindOutcome Find(const std::vector<const Loaded*>& files, const FindQuery& query);
 
 struct DupsOutcome {
     std::vector<LibraryEntry> entries;
@@ -22,5 +24,6 @@ struct DupsOutcome {
 };
 // across: only groups whose places lie in two files or more.
 DupsOutcome Dups(const std::vector<Loaded>& files, bool across);
+DupsOutcome Dups(const std::vector<const Loaded*>& files, bool across);
 
 }   // namespace scry::ops

@@ -1,6 +1,7 @@
 // scry.html with several files open, in Debian's chromium and firefox-esr driven headless by
 // puppeteer-core: copy and follow between two of them, each planned as the command says it and
-// downloaded as the very file the command makes.
+// downloaded as the very file the command makes; and a folder opened as a library, searched as
+// find, dups and history search it.
 // Usage: node files_test.mjs SCRY_HTML SCRY DEMO_DIR
 // Prints "SKIPPED: ..." and exits 0 where the page was not built, or no browser or puppeteer-core
 // is installed.
@@ -25,6 +26,13 @@ if (browsers.length === 0)
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'scry-files-'));
 for (const name of ['Kronos_Demo.PCG', 'Band_Mate.PCG'])
     fs.copyFileSync(path.join(demoDir, name), path.join(work, name));
+fs.cpSync(path.join(demoDir, 'library'), path.join(work, 'library'), { recursive: true });
+// The same library as files side by side, for a browser whose driver cannot give a folder.
+fs.mkdirSync(path.join(work, 'flat'));
+for (const file of fs.readdirSync(path.join(work, 'library'), { recursive: true }))
+    if (file.endsWith('.PCG'))
+        fs.copyFileSync(path.join(work, 'library', file), path.join(work, 'flat', path.basename(file)));
+const flat = fs.readdirSync(path.join(work, 'flat')).sort();
 const inWork = (name) => path.join(work, name);
 
 // What the command says and makes: its standard output's lines, standard error's lines (without
@@ -147,6 +155,65 @@ for (const target of browsers) {
     await new Promise((r) => setTimeout(r, 500));
     check(`${T}: the new file is never given the name of a file open`,
           status.includes('needs a name of its own') && fs.readdirSync(downloads).length === before.length, status);
+
+    // The demo library, opened as a folder: find, dups and history say what the commands say of it.
+    await page.reload();
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
+    // Chromium's driver gives a folder to the folder input; Firefox's gives files alone, so there
+    // the library's files are opened side by side and the commands are given them so.
+    const asFolder = target.browser === 'chrome';
+    if (asFolder)
+        await (await page.$('#folder')).uploadFile(inWork('library'));
+    else
+        await (await page.$('#files')).uploadFile(...flat.map((name) => path.join(work, 'flat', name)));
+    await page.waitForFunction(() => document.querySelectorAll('#opened button').length === 5, { timeout: 60000 });
+    const paths = await page.$$eval('#opened button', (buttons) => buttons.map((b) => b.textContent));
+    if (asFolder)
+        check(`${T}: a folder opens as a library, each file named by its path in it`,
+              paths.includes('library/band/Band_Mate.PCG') && paths.includes('library/live.PCG'), paths.join(', '));
+    else
+        console.log(`# ${T}: its driver cannot give a folder to a folder input; the library is opened as files`);
+    const where = asFolder ? ['library'] : flat;
+    const cwd = asFolder ? work : path.join(work, 'flat');
+    await page.click('[data-view="library"]');
+    await page.waitForSelector('#library:not([hidden])');
+    const library = async (action) => {
+        await page.click(`[data-action="${action}"]`);
+        return page.evaluate(() => ({ out: document.getElementById('library-out').textContent,
+                                      said: document.getElementById('library-said').textContent }));
+    };
+    const stdout = (...args) => spawnSync(scry, args, { cwd, encoding: 'utf8' }).stdout;
+    await page.type('#find-text', 'Piano');
+    let got = await library('find');
+    check(`${T}: find by name is scry find's lines`, got.out === stdout('find', ...where, 'Piano', '--no-catalogue') && got.out !== '',
+          got.out.slice(0, 200));
+    await page.click('#find-each');
+    got = await library('find');
+    check(`${T}: find, a line for each file, is scry find --each's`,
+          got.out === stdout('find', ...where, 'Piano', '--each', '--no-catalogue'), got.out.slice(0, 200));
+    await page.click('#find-each');
+    await page.select('#find-by', 'place');
+    await page.$eval('#find-text', (el) => { el.value = ''; });
+    await page.type('#find-text', 'U-AA120');
+    got = await library('find');
+    check(`${T}: find by place is scry find --place's`,
+          got.out === stdout('find', ...where, '--place', 'U-AA120', '--no-catalogue'), got.out.slice(0, 200));
+    await page.$eval('#find-text', (el) => { el.value = ''; });
+    await page.type('#find-text', 'no such place');
+    got = await library('find');
+    check(`${T}: a place that is none is said so`, got.out === '' && got.said.includes('not a place'), got.said);
+    await page.select('#find-by', 'name');
+    await page.$eval('#find-text', (el) => { el.value = ''; });
+    await page.type('#find-text', 'nothing is called this');
+    got = await library('find');
+    check(`${T}: nothing found is said as find says it`, got.out === '' && got.said === 'nothing named "nothing is called this" in 5 files',
+          got.said);
+    got = await library('dups');
+    check(`${T}: dups is scry dups' groups`, got.out === stdout('dups', ...where, '--no-catalogue') && got.out !== '',
+          got.out.slice(0, 200));
+    got = await library('history');
+    check(`${T}: history of the files in the order of their paths is scry history's`,
+          got.out === stdout('history', ...where) && got.out !== '', got.out.slice(0, 200));
 
     check(`${T}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
     await browser.close();
