@@ -32,6 +32,7 @@
 #include "ops/Library.h"
 #include "ops/Operations.h"
 #include "page/FilePage.h"
+#include "page/GigSheet.h"
 #include "text/CarryText.h"
 #include "text/DiffText.h"
 #include "text/LibraryText.h"
@@ -468,6 +469,63 @@ ordered_json Versions(const ordered_json& asked)
     return {{"state", "done"}, {"text", text}, {"notes", notes}, {"differs", history.Differs()}};
 }
 
+// ---- The stage view and the gig sheet, with edits not yet downloaded
+
+// The slots and set-list names of the first set-list bank that differ between a file and a copy
+// of it made by edits.
+scry::SheetEdits EditsBetween(const scry::FileModel& before, const scry::FileModel& after)
+{
+    scry::SheetEdits edits;
+    const scry::SetListView was = scry::SetListOf(before, 0);
+    const scry::SetListView is = scry::SetListOf(after, 0);
+    if (was.bank == nullptr || is.bank == nullptr)
+        return edits;
+    const std::size_t lists = std::min(was.bank->setLists.size(), is.bank->setLists.size());
+    edits.slots.resize(lists);
+    edits.names.resize(lists);
+    for (std::size_t n = 0; n < lists; ++n) {
+        const scry::SetList& a = was.bank->setLists[n];
+        const scry::SetList& b = is.bank->setLists[n];
+        edits.names[n] = a.nameField != b.nameField;
+        for (std::size_t j = 0; j < std::min(a.slots.size(), b.slots.size()); ++j)
+            edits.slots[n].push_back(a.slots[j].fingerprint != b.slots[j].fingerprint);
+    }
+    return edits;
+}
+
+// {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "texts"}: the page scry gig or
+// scry stage writes of set list setList; with texts (edits not yet downloaded), of the file they
+// make, each edited slot marked.
+ordered_json Sheet(const ordered_json& asked)
+{
+    const OpenFile& file = FileOf(asked.at("id").get<int>());
+    const auto number = asked.at("setList").get<std::size_t>();
+    std::vector<scry::NamedText> texts;
+    for (const auto& text : asked.value("texts", ordered_json::array()))
+        texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
+    std::optional<scry::ops::ApplyOutcome> applied;
+    if (!texts.empty()) {
+        applied = scry::ops::Apply({file.name, file.View()}, file.Model(), texts, false);
+        if (!applied->faults.empty() || applied->verdict || !applied->made)
+            return {{"state", "failed"},
+                    {"message", "the edits cannot be shown on the sheet until they can be written: compare them to "
+                                "see why"}};
+    }
+    const scry::FileModel& model = applied ? applied->made->model : file.Model();
+    const scry::SetListView at = scry::SetListOf(model, number);
+    if (at.list == nullptr)
+        return {{"state", "failed"}, {"message", "no set list " + scry::Pad3(static_cast<unsigned>(number))}};
+    std::optional<scry::SheetEdits> edits;
+    if (applied)
+        edits = EditsBetween(file.Model(), model);
+    const scry::SheetEdits* marks = edits ? &*edits : nullptr;
+    return {{"state", "done"},
+            {"page", asked.value("kind", std::string("gig")) == "stage"
+                         ? scry::StagePage(model, at, marks)
+                         : scry::GigPage(model, at, asked.value("compact", false),
+                                         asked.value("changed", std::string()), marks)}};
+}
+
 // The document as a string the caller frees with scry_free; never null where memory allows.
 char* Handed(const ordered_json& json)
 {
@@ -547,6 +605,12 @@ char* scry_copy(const char* request)
 char* scry_follow(const char* request)
 {
     return Guarded([&] { return Followed(ordered_json::parse(request)); });
+}
+
+// The gig sheet or stage view of a set list of an open file (see Sheet).
+char* scry_sheet(const char* request)
+{
+    return Guarded([&] { return Sheet(ordered_json::parse(request)); });
 }
 
 // find, dups and history over open files (see Found, Duplicated, Versions).

@@ -325,7 +325,8 @@ function draw(focus) {
     const carrying = view === 'carry' && readable.length >= 2;
     const searching = view === 'library' && readable.length >= 1;
     const editing = view === 'edit' && file.editable;
-    const shownView = carrying ? 'carry' : searching ? 'library' : editing ? 'edit' : 'file';
+    const sheet = view === 'sheet' && file.sheet;
+    const shownView = sheet ? 'sheet' : carrying ? 'carry' : searching ? 'library' : editing ? 'edit' : 'file';
     $('views').hidden = !file.id;
     for (const button of $('views').querySelectorAll('button'))
         button.setAttribute('aria-pressed', String(button.dataset.view === shownView));
@@ -339,8 +340,13 @@ function draw(focus) {
     if (searching)
         drawLibrary();
     const frame = $('view');
-    frame.hidden = shownView !== 'file' || !file.id;
-    if (shownView === 'file' && file.id) {
+    frame.hidden = (shownView !== 'file' && shownView !== 'sheet') || !file.id;
+    $('sheet-bar').hidden = shownView !== 'sheet';
+    if (sheet) {
+        $('sheet-compact-field').hidden = file.sheet.kind !== 'gig';
+        if (frame.srcdoc !== file.sheet.page)
+            frame.srcdoc = file.sheet.page;
+    } else if (shownView === 'file' && file.id) {
         if (file.page === undefined)
             file.page = scryCall('scry_page', ['number'], [file.id]).page || '';
         if (frame.srcdoc !== file.page)
@@ -447,6 +453,7 @@ async function openFiles(files) {
         }
         result.path = path;
         result.name = file.name;
+        result.modified = file.lastModified;
         opened.push(prepared(result));
         if (first < 0)
             first = opened.length - 1;
@@ -738,6 +745,37 @@ const libraryActions = {
     },
 };
 
+// ---- The stage view and the gig sheet of the set list shown, with the edits not yet downloaded
+
+// "2025-11-02": the day the file was last changed, as the gig sheet's title block says it.
+function dayOf(milliseconds) {
+    if (!milliseconds)
+        return '';
+    const day = new Date(milliseconds);
+    return `${day.getFullYear()}-${String(day.getMonth() + 1).padStart(2, '0')}-${String(day.getDate()).padStart(2, '0')}`;
+}
+
+function showSheet(file, kind) {
+    const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
+    const result = scryCall('scry_sheet', ['string'], [JSON.stringify({
+        id: file.id, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
+        changed: dayOf(file.modified), texts })]);
+    if (result.state !== 'done') {
+        say(result.message);
+        return;
+    }
+    file.sheet = { kind, page: result.page };
+    view = 'sheet';
+    draw();
+    say(`The ${kind === 'gig' ? 'gig sheet' : 'stage view'} of set list ${pad3(file.edit.current)}` +
+        (texts.length ? ', with the edits not yet downloaded marked' : ''));
+}
+$('sheet-compact').addEventListener('change', () => {
+    const file = opened[shown];
+    if (file && file.sheet && file.sheet.kind === 'gig')
+        showSheet(file, 'gig');
+});
+
 // ---- The slot's details
 
 function openDetails(file, j) {
@@ -979,6 +1017,18 @@ const actions = {
     download: (file) => download(file),
     discard: (file) => discard(file),
     'close-details': (file) => { file.edit.details = null; draw(true); },
+    stage: (file) => showSheet(file, 'stage'),
+    gig: (file) => showSheet(file, 'gig'),
+    back: (file) => { view = 'edit'; file.sheet = null; draw(true); },
+    // The sheet as a page of its own (made of the bytes here, never fetched), which prints whole.
+    'sheet-tab': (file) => {
+        if (!file.sheet)
+            return;
+        const address = URL.createObjectURL(new Blob([file.sheet.page], { type: 'text/html' }));
+        if (!open(address, '_blank'))
+            say('The browser did not open a tab: allow this page to open one, or print from the sheet shown');
+        setTimeout(() => URL.revokeObjectURL(address), 60000);
+    },
     clear: (file) => {
         const j = file.edit.details;
         file.edit.details = null;

@@ -66,7 +66,19 @@ GigPrint GigPrintOf(const FileModel& file, const SetListView& at, bool compact)
     return print;
 }
 
-std::string GigPage(const FileModel& file, const SetListView& at, bool compact, const std::string& changed)
+namespace {
+
+// What a sheet of edits not yet saved adds: its marks' look, and a word on what they mean.
+constexpr const char* EditedStyle =
+    "<style>.edited-mark{font-weight:bold;white-space:nowrap}.edits-note{font-style:italic}</style>";
+constexpr const char* EditedNote =
+    "<p class=\"edits-note\">Edits not yet downloaded are shown, each marked \xE2\x9C\x8E edited.</p>";
+constexpr const char* EditedMark = " <span class=\"edited-mark\">\xE2\x9C\x8E edited</span>";
+
+}   // namespace
+
+std::string GigPage(const FileModel& file, const SetListView& at, bool compact, const std::string& changed,
+                    const SheetEdits* edits)
 {
     const SetList& list = *at.list;
     const std::string title = SetListTitle(at.number, list);
@@ -75,11 +87,13 @@ std::string GigPage(const FileModel& file, const SetListView& at, bool compact, 
     std::size_t columns = 3;
     const int tenths = static_cast<int>(print.points * 10 + 0.5);   // whatever the locale's decimal point
     const std::string size = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "pt";
-    out += "<header class=\"gig-head\"><h1>" + title + "</h1><p>" + HtmlText(file.name) +
-           (changed.empty() ? "" : " \xC2\xB7 last changed " + HtmlText(changed)) + " \xC2\xB7 " +
-           std::to_string(print.rows) + (print.rows == 1 ? " slot" : " slots") + "</p></header><table class=\"gig" +
-           (print.stacked ? " stacked" : "") + "\" style=\"--print-size:" + size +
-           "\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
+    if (edits != nullptr)
+        out += EditedStyle;
+    out += "<header class=\"gig-head\"><h1>" + title + (edits != nullptr && edits->Name(at.number) ? EditedMark : "") +
+           "</h1><p>" + HtmlText(file.name) + (changed.empty() ? "" : " \xC2\xB7 last changed " + HtmlText(changed)) +
+           " \xC2\xB7 " + std::to_string(print.rows) + (print.rows == 1 ? " slot" : " slots") + "</p>" +
+           (edits != nullptr ? EditedNote : "") + "</header><table class=\"gig" + (print.stacked ? " stacked" : "") +
+           "\" style=\"--print-size:" + size + "\"><thead><tr><th>Slot</th><th>Name</th><th>Plays</th>";
     for (const SlotSetting& setting : SlotSettings)
         if (setting.onGigSheet) {
             out += "<th>" + HtmlText(setting.heading) + "</th>";
@@ -87,7 +101,8 @@ std::string GigPage(const FileModel& file, const SetListView& at, bool compact, 
         }
     out += "</tr></thead><tbody>";
     ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
-        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) + "</td><td>" +
+        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) +
+               (edits != nullptr && edits->Slot(at.number, j) ? EditedMark : "") + "</td><td>" +
                PlaysHtml(SlotPlays(file, slot)) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)
@@ -99,10 +114,12 @@ std::string GigPage(const FileModel& file, const SetListView& at, bool compact, 
     return out + "</tbody></table></body></html>\n";
 }
 
-std::string StagePage(const FileModel& file, const SetListView& at)
+std::string StagePage(const FileModel& file, const SetListView& at, const SheetEdits* edits)
 {
     const std::string title = SetListTitle(at.number, *at.list);
     std::string out = PageHead(title + " \xE2\x80\x93 on stage", "stagepage");
+    if (edits != nullptr)
+        out += EditedStyle;
     std::string jump, sets;
     for (std::size_t i = 0; i < at.bank->setLists.size(); ++i) {
         const SetList& list = at.bank->setLists[i];
@@ -112,10 +129,12 @@ std::string StagePage(const FileModel& file, const SetListView& at)
         jump +=
             "<li><a href=\"#" + id + "\">" + Pad3(static_cast<unsigned>(i)) + " " + HtmlName(list.name) + "</a></li>";
         sets += "<section class=\"stage-set\" id=\"" + id + "\"" + (i == at.number ? " data-start" : "") + "><h2>" +
-                SetListTitle(i, list) + "</h2><ol class=\"cards\">";
+                SetListTitle(i, list) + (edits != nullptr && edits->Name(i) ? EditedMark : "") +
+                "</h2><ol class=\"cards\">";
         ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
             sets += "<li class=\"card\"><span class=\"num\">" + Pad3(static_cast<unsigned>(j)) + "</span><b>" +
-                    HtmlName(slot.name) + "</b><i>" + PlaysHtml(SlotPlays(file, slot)) + "</i><small>";
+                    HtmlName(slot.name) + (edits != nullptr && edits->Slot(i, j) ? EditedMark : "") + "</b><i>" +
+                    PlaysHtml(SlotPlays(file, slot)) + "</i><small>";
             bool first = true;
             for (const SlotSetting& setting : SlotSettings)
                 if (setting.onGigSheet) {
@@ -129,8 +148,9 @@ std::string StagePage(const FileModel& file, const SetListView& at)
             sets += "<li class=\"card\">No slot of this set list is used.</li>";
         sets += "</ol></section>";
     }
-    out += "<header><h1>" + HtmlText(file.name) + "</h1><nav class=\"stage-jump\" aria-label=\"Set lists\"><ul>" +
-           jump + "</ul></nav></header><main class=\"stage\">" + sets + "</main>";
+    out += "<header><h1>" + HtmlText(file.name) + "</h1>" + (edits != nullptr ? EditedNote : "") +
+           "<nav class=\"stage-jump\" aria-label=\"Set lists\"><ul>" + jump +
+           "</ul></nav></header><main class=\"stage\">" + sets + "</main>";
     return out + PageTail();
 }
 

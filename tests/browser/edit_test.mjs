@@ -123,6 +123,24 @@ for (const target of browsers) {
           first.every((row, j) => row.name === nameOf(expected.slots[j])),
           JSON.stringify(first.slice(0, 2)));
 
+    // The gig sheet and the stage view of set list 000, as scry gig and scry stage write them.
+    const sheet = async (kind) => {
+        await page.click(`[data-action="${kind}"]`);
+        await page.waitForSelector('#sheet-bar:not([hidden])');
+        const got = await page.$eval('#view', (frame) => frame.srcdoc);
+        await page.click('[data-action="back"]');
+        await page.waitForSelector('#editor:not([hidden])');
+        return got;
+    };
+    const page0 = (kind) => {
+        const file = path.join(work, `${kind}.html`);
+        fs.rmSync(file, { force: true });
+        run(kind, 'Kronos_Demo.PCG', '0', '-o', file);
+        return fs.readFileSync(file, 'utf8');
+    };
+    check(`${T}: the gig sheet is what scry gig writes, byte for byte`, await sheet('gig') === page0('gig'));
+    check(`${T}: the stage view is what scry stage writes, byte for byte`, await sheet('stage') === page0('stage'));
+
     // By mouse: slot 000 dragged by its handle onto slot 002's place.
     await page.$eval('#slots li.slot[data-slot="1"]', (el) => el.scrollIntoView({ block: 'center' }));
     const from = await box(page, '#slots li.slot[data-slot="0"] .handle');
@@ -136,6 +154,12 @@ for (const target of browsers) {
     let now = await names(page);
     check(`${T}: a slot dragged by mouse moves there, the others close up`,
           now.slice(0, 4).join('|') === expected.slots.slice(0, 4).map(nameOf).join('|'), now.slice(0, 4).join('|'));
+
+    // The gig sheet shows the edit not yet downloaded, each slot it changed marked.
+    const marked = await sheet('gig');
+    const marks = [...marked.matchAll(/<tr><td>(\d{3})<\/td><td>[^<]*<span class="edited-mark">/g)].map((m) => m[1]);
+    check(`${T}: the gig sheet shows the slots moved, and marks them edited`, marks.join(',') === '000,001,002' &&
+          marked.indexOf(nameOf(expected.slots[0])) < marked.indexOf(nameOf(expected.slots[2])), marks.join(','));
 
     // By keys: the slot at 005 up one with Alt+ArrowUp, focus staying on it.
     await page.focus('#slots li.slot[data-slot="5"]');
