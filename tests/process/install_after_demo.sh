@@ -3,7 +3,7 @@
 # man pages land, and the installed programs run. Usage: install_after_demo.sh (from the root).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --workflow --preset demo > /dev/null 2>&1
+said=$(cmake --workflow --preset demo 2>&1)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install build/release --prefix "$prefix" > /dev/null
@@ -18,6 +18,13 @@ done
 if ! head -n 1 "$prefix/shown.txt" | grep -q '^FILE '; then
     echo "FAIL: the installed scry does not show the demo"
     failures=$((failures + 1))
+fi
+# Where Emscripten is installed, the demo leaves scry.html beside the demo file and says so last.
+if command -v emcmake >/dev/null; then
+    if [ ! -s build/release/demo/scry.html ] || ! tail -n 4 <<<"$said" | grep -q 'scry.html in a browser'; then
+        echo "FAIL: the demo does not leave scry.html beside the demo file, or does not end by saying to open it"
+        failures=$((failures + 1))
+    fi
 fi
 [ "$failures" -eq 0 ] && echo "installed after the demo build: bankscry, scry and both man pages"
 exit $(( failures > 0 ))
