@@ -146,6 +146,9 @@ function editedLists(file) {
 const keptKey = (file) => `scry-edits:${file.fingerprint}`;
 
 function keep(file) {
+    // Edits kept from before, not yet restored or discarded, are never written over.
+    if (file.offer)
+        return;
     const lists = editedLists(file);
     try {
         if (lists.length === 0)
@@ -166,7 +169,11 @@ function kept(file) {
     }
 }
 
+// Drops what is kept of the file's edits; kept edits offered back and not yet restored or
+// discarded stay until the user says which.
 function forget(file) {
+    if (file.offer)
+        return;
     try {
         localStorage.removeItem(keptKey(file));
     } catch { /* nothing was kept */ }
@@ -372,7 +379,8 @@ function drawRestore(file) {
         return;
     const n = offer.lists.length;
     $('restore-text').textContent = `Edits of ${file.name} not yet downloaded (${n === 1 ? '1 set list' : `${n} set lists`}, ` +
-        `${new Date(offer.at).toLocaleString()}) are kept in this browser.`;
+        `${new Date(offer.at).toLocaleString()}) are kept in this browser.` +
+        (file.edit.undo.length ? ' Edits made since are kept only once you restore or discard these.' : '');
 }
 
 function focusSlot(j) {
@@ -1035,20 +1043,17 @@ const actions = {
         change(file, file.edit.current, (list) => { list.slots[j] = { used: false }; }, j);
         focusSlot(j);
     },
+    // The kept edits come back as a step of each set list they hold, which can be undone.
     restore: (file) => {
         const offer = file.offer;
         file.offer = null;
-        for (const list of offer.lists) {
-            loadSetList(file, list.number);
-            file.edit.lists.set(list.number, list);
-        }
-        file.edit.undo.length = 0;
-        file.edit.redo.length = 0;
-        file.edit.made = null;
+        for (const kept of offer.lists)
+            change(file, kept.number, (list) => { Object.assign(list, clone(kept)); });
+        keep(file);
         draw();
         say(`Edits restored: ${offer.lists.length === 1 ? '1 set list' : `${offer.lists.length} set lists`}`);
     },
-    forget: (file) => { file.offer = null; forget(file); draw(); say('The kept edits are discarded'); },
+    forget: (file) => { file.offer = null; forget(file); keep(file); draw(); say('The kept edits are discarded'); },
 };
 
 // Actions between files, which need no file's edits.

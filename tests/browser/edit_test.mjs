@@ -235,10 +235,17 @@ for (const target of browsers) {
     const before = await rows(page);
     await page.reload();
     await openDemo(page);
+    // An edit made before the kept ones are restored or discarded never writes over them.
+    await page.focus('#slots li.slot[data-slot="9"]');
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.up('Alt');
+    await page.reload();
+    await openDemo(page);
     const offer = await page.$eval('#restore', (el) => !el.hidden);
     await page.click('[data-action="restore"]');
     const after = await rows(page);
-    check(`${T}: after a reload the edits not yet downloaded are offered back, and restored whole`,
+    check(`${T}: after a reload the edits not yet downloaded are offered back, kept whole through an edit made meanwhile, and restored`,
           offer && JSON.stringify(after) === JSON.stringify(before), `offered ${offer}`);
 
     // A set list by the address.
