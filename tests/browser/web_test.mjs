@@ -92,8 +92,9 @@ for (const target of browsers) {
           JSON.stringify({ state: opened.state, problem: opened.problem }));
     check(`${target.name}: the page shows what scry html writes of it, byte for byte`, opened.page === expectedPage,
           `${opened.page.length} characters against ${expectedPage.length}`);
-    const frame = page.frames().find((f) => f !== page.mainFrame());
-    const tiles = frame ? await frame.evaluate(() => document.querySelectorAll('li.t').length).catch(() => -1) : -1;
+    const frame = await (await page.$('#view')).contentFrame();
+    await frame.waitForSelector('li.t', { timeout: 30000 }).catch(() => null);
+    const tiles = await frame.evaluate(() => document.querySelectorAll('li.t').length).catch(() => -1);
     check(`${target.name}: its set lists are drawn, a tile for each used slot`, tiles > 0, `${tiles} tiles`);
 
     const cut = await open(files.cut, 2);
