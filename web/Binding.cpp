@@ -260,6 +260,23 @@ void Keep(ordered_json& out, int source, const scry::ops::NewPcg& file)
 
 ordered_json Said(const scry::CarrySaid& said) { return {{"lines", said.lines}, {"errors", said.errors}}; }
 
+// A plan said in out, finished: "planned" where nothing was to be made, else the new file kept
+// (made of open file source) or why it was not made.
+ordered_json Finished(ordered_json out, const ordered_json& asked, bool make,
+                      const std::optional<scry::ops::NewPcg>& made, const scry::MadeVerdict& verdict, int source)
+{
+    if (!make) {
+        out["state"] = "planned";
+    } else if (verdict || !made) {
+        out["state"] = "failed";
+        out["message"] = asked.value("newName", std::string()) + " not made: " + scry::MadeFaultText(verdict);
+    } else {
+        out["state"] = "made";
+        Keep(out, source, *made);
+    }
+    return out;
+}
+
 // Why a file cannot be written into, as the commands say it; "" where it can.
 std::string NotWhole(const scry::FileModel& file, const char* command)
 {
@@ -268,11 +285,12 @@ std::string NotWhole(const scry::FileModel& file, const char* command)
                           : std::string();
 }
 
-// The texts applied to a copy of the file, as scry apply does: its faults, or the new file (kept
-// here for the page to take), and where asked what changed against the file opened, as scry diff
-// says it.
-ordered_json Applied(int id, const ordered_json& asked)
+// {"id", "texts": [{"name", "text"}], "newName", "compare"}: the texts applied to a copy of open
+// file id, as scry apply does: its faults, or the new file (kept here for the page to take), and
+// unless compare is false what changed against the file opened, as scry diff says it.
+ordered_json Applied(const ordered_json& asked)
 {
+    const int id = asked.at("id").get<int>();
     const OpenFile& file = FileOf(id);
     std::vector<scry::NamedText> texts;
     for (const auto& text : asked.at("texts"))
@@ -338,18 +356,7 @@ ordered_json Copied(const ordered_json& asked)
         out["state"] = "refused";
         return out;
     }
-    if (!make) {
-        out["state"] = "planned";
-        return out;
-    }
-    if (outcome.verdict || !outcome.made) {
-        out["state"] = "failed";
-        out["message"] = asked.value("newName", std::string()) + " not made: " + scry::MadeFaultText(outcome.verdict);
-        return out;
-    }
-    out["state"] = "made";
-    Keep(out, asked.at("dest").get<int>(), *outcome.made);
-    return out;
+    return Finished(std::move(out), asked, make, outcome.made, outcome.verdict, asked.at("dest").get<int>());
 }
 
 // {"old", "new", "make", "newName"}: NEW's set-list slots retargeted to where the sounds they
@@ -366,18 +373,7 @@ ordered_json Followed(const ordered_json& asked)
     bool lost = false;
     ordered_json out = Said(scry::FollowSaid(oldFile.Model(), newFile.Model(), outcome.steps, lost));
     out["lost"] = lost;
-    if (!make) {
-        out["state"] = "planned";
-        return out;
-    }
-    if (outcome.verdict || !outcome.made) {
-        out["state"] = "failed";
-        out["message"] = asked.value("newName", std::string()) + " not made: " + scry::MadeFaultText(outcome.verdict);
-        return out;
-    }
-    out["state"] = "made";
-    Keep(out, asked.at("new").get<int>(), *outcome.made);
-    return out;
+    return Finished(std::move(out), asked, make, outcome.made, outcome.verdict, asked.at("new").get<int>());
 }
 
 // ---- The library: the open files searched together, as scry find, dups and history do
@@ -588,45 +584,21 @@ char* scry_layout()
     return Guarded([] { return SettingsLayout(); });
 }
 
-// {"texts": [{"name", "text"}], "newName", "compare"} applied to a copy of open file id; compare
-// (true where not given): say what differs from the file opened, as scry diff says it.
-char* scry_apply(int id, const char* request)
+// A request of the page's, by name: "apply" (Applied), "copy" (Copied), "follow" (Followed),
+// "sheet" (Sheet), "find" (Found), "dups" (Duplicated), "history" (Versions); request is its JSON.
+char* scry_request(const char* name, const char* request)
 {
-    return Guarded([&] { return Applied(id, ordered_json::parse(request)); });
-}
-
-// A copy of one open file with records and set lists of another written in (see Copied).
-char* scry_copy(const char* request)
-{
-    return Guarded([&] { return Copied(ordered_json::parse(request)); });
-}
-
-// A copy of one open file with its slots following where another's sounds are now (see Followed).
-char* scry_follow(const char* request)
-{
-    return Guarded([&] { return Followed(ordered_json::parse(request)); });
-}
-
-// The gig sheet or stage view of a set list of an open file (see Sheet).
-char* scry_sheet(const char* request)
-{
-    return Guarded([&] { return Sheet(ordered_json::parse(request)); });
-}
-
-// find, dups and history over open files (see Found, Duplicated, Versions).
-char* scry_find(const char* request)
-{
-    return Guarded([&] { return Found(ordered_json::parse(request)); });
-}
-
-char* scry_dups(const char* request)
-{
-    return Guarded([&] { return Duplicated(ordered_json::parse(request)); });
-}
-
-char* scry_history(const char* request)
-{
-    return Guarded([&] { return Versions(ordered_json::parse(request)); });
+    using Handler = ordered_json (*)(const ordered_json&);
+    static const std::map<std::string, Handler> handlers = {
+        {"apply", &Applied}, {"copy", &Copied},     {"follow", &Followed},  {"sheet", &Sheet},
+        {"find", &Found},    {"dups", &Duplicated}, {"history", &Versions},
+    };
+    return Guarded([&] {
+        const auto handler = handlers.find(name != nullptr ? name : "");
+        if (handler == handlers.end())
+            throw std::runtime_error("no request " + std::string(name != nullptr ? name : ""));
+        return handler->second(ordered_json::parse(request != nullptr ? request : ""));
+    });
 }
 
 // A new file's bytes as the runs of the page's memory they lie in, in order:

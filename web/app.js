@@ -60,6 +60,10 @@ function scryCall(fn, types, args) {
     }
 }
 
+// A request of scry's by name ('apply', 'copy', 'follow', 'sheet', 'find', 'dups', 'history'),
+// its data as JSON.
+const request = (name, data) => scryCall('scry_request', ['string', 'string'], [name, JSON.stringify(data)]);
+
 // The file's bytes through scry, which keeps them while the file is open.
 function scryOpen(name, bytes) {
     const at = Module._malloc(Math.max(bytes.length, 1));
@@ -493,7 +497,7 @@ function applyEdits(file, compared) {
     if (edit.made && edit.made.made)
         Module._scry_drop(edit.made.made);
     const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
-    const result = scryCall('scry_apply', ['number', 'string'], [file.id, JSON.stringify({ texts, newName: name, compare: compared })]);
+    const result = request('apply', { id: file.id, texts, newName: name, compare: compared });
     result.version = edit.undo.length + ':' + edit.redo.length;
     result.name = name;
     result.lists = texts.length;
@@ -668,14 +672,14 @@ function showPlan(result, kind) {
 }
 
 function plan(kind) {
-    const request = kind === 'copy' ? copyRequest()
-                                    : { old: Number($('carry-src').value), new: Number($('carry-dest').value) };
-    if ((kind === 'copy' ? request.src === request.dest : request.old === request.new)) {
+    const asked = kind === 'copy' ? copyRequest()
+                                  : { old: Number($('carry-src').value), new: Number($('carry-dest').value) };
+    if ((kind === 'copy' ? asked.src === asked.dest : asked.old === asked.new)) {
         say('Choose two different files');
         return;
     }
-    carried = { kind, request };
-    const result = scryCall(`scry_${kind}`, ['string'], [JSON.stringify({ ...request, make: false })]);
+    carried = { kind, request: asked };
+    const result = request(kind, { ...asked, make: false });
     showPlan(result, kind);
 }
 
@@ -690,8 +694,7 @@ function downloadCarried() {
         return;
     }
     $('carry-name').value = name;
-    const result = scryCall(`scry_${carried.kind}`, ['string'],
-                            [JSON.stringify({ ...carried.request, make: true, newName: name })]);
+    const result = request(carried.kind, { ...carried.request, make: true, newName: name });
     if (result.state !== 'made') {
         showPlan(result, carried.kind);
         return;
@@ -738,18 +741,17 @@ function librarySaid(result, empty) {
 }
 
 const libraryActions = {
-    find: () => librarySaid(scryCall('scry_find', ['string'], [JSON.stringify({
+    find: () => librarySaid(request('find', {
         files: libraryFiles().map((f) => f.id), by: $('find-by').value, text: $('find-text').value,
-        soundFile: Number($('find-file').value), each: $('find-each').checked })]), ''),
-    dups: () => librarySaid(scryCall('scry_dups', ['string'], [JSON.stringify({
-        files: libraryFiles().map((f) => f.id), across: $('dups-across').checked })]),
-        'No sound and no set list is held twice'),
+        soundFile: Number($('find-file').value), each: $('find-each').checked }), ''),
+    dups: () => librarySaid(request('dups', { files: libraryFiles().map((f) => f.id), across: $('dups-across').checked }),
+                            'No sound and no set list is held twice'),
     history: () => {
         const by = $('history-by').value;
         const only = $('history-only').value.trim();
-        librarySaid(scryCall('scry_history', ['string'], [JSON.stringify({
+        librarySaid(request('history', {
             files: libraryFiles().map((f) => f.id), place: by === 'place' ? only : '', name: by === 'name' ? only : '',
-            all: $('history-all').checked })]), 'No differences');
+            all: $('history-all').checked }), 'No differences');
     },
 };
 
@@ -765,9 +767,8 @@ function dayOf(milliseconds) {
 
 function showSheet(file, kind) {
     const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
-    const result = scryCall('scry_sheet', ['string'], [JSON.stringify({
-        id: file.id, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
-        changed: dayOf(file.modified), texts })]);
+    const result = request('sheet', { id: file.id, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
+                                      changed: dayOf(file.modified), texts });
     if (result.state !== 'done') {
         say(result.message);
         return;
@@ -798,6 +799,12 @@ function openDetails(file, j) {
 function setting(key, value) {
     const file = opened[shown];
     const j = file.edit.details;
+    const known = layout.settings.find((s) => s.key === key);
+    if (!Number.isInteger(value) || value < 0 || value > known.max) {
+        say(`Not changed: ${known.word} is a whole number from 0 to ${known.max}`);
+        draw();
+        return;
+    }
     change(file, file.edit.current, (list) => {
         const slot = list.slots[j];
         if (!slot.used || !Number.isInteger(value))

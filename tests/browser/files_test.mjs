@@ -10,16 +10,13 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, chromium, failed, firefox, puppeteerOrSkip, skip } from './support.mjs';
+import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
 
 const [pageFile, scry, demoDir] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile))
     skip('scry.html was not built (Emscripten is not installed: Debian package emscripten)');
 const puppeteer = await puppeteerOrSkip('scry.html with several files');
-const browsers = [
-    { name: 'chromium', browser: 'chrome', path: chromium, args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] },
-    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
-].filter((b) => b.path);
+const browsers = pageBrowsers;
 if (browsers.length === 0)
     skip('neither chromium nor firefox-esr is installed; scry.html was not tested with several files');
 
@@ -44,47 +41,17 @@ function command(...args) {
         .filter((line) => !line.startsWith('wrote ')), status: done.status };
 }
 
-async function downloaded(dir, before) {
-    for (let k = 0; k < 200; ++k) {
-        const done = fs.readdirSync(dir).filter((f) => !before.includes(f) && !/\.(crdownload|part)$/.test(f));
-        if (done.length && fs.statSync(path.join(dir, done[0])).size > 0) {
-            await new Promise((r) => setTimeout(r, 200));
-            return path.join(dir, done[0]);
-        }
-        await new Promise((r) => setTimeout(r, 100));
-    }
-    return null;
-}
 const sameBytes = (a, b) => a !== null && Buffer.compare(fs.readFileSync(a), fs.readFileSync(b)) === 0;
 
 for (const target of browsers) {
     const T = target.name;
     const downloads = fs.mkdtempSync(path.join(work, `${T}-`));
-    let browser;
-    try {
-        browser = await puppeteer.launch({
-            browser: target.browser, executablePath: target.path, headless: true, args: target.args,
-            extraPrefsFirefox: { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
-                                 'browser.download.useDownloadDir': true,
-                                 'browser.download.always_ask_before_handling_new_types': false,
-                                 'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream' },
-        });
-    } catch (error) {
-        check(`${T} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+    const browser = await launchSaving(puppeteer, target, downloads);
+    if (!browser)
         continue;
-    }
     const page = await browser.newPage();
-    if (target.browser === 'chrome') {
-        const cdp = await browser.target().createCDPSession();
-        await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-    }
     const url = 'file://' + path.resolve(pageFile);
-    const requests = [];
-    page.on('request', (request) => {
-        const asked = request.url();
-        if (asked !== url && !/^(data|about|blob):/.test(asked))
-            requests.push(asked);
-    });
+    const { requests } = watch(page, url);
     page.on('pageerror', (error) => check(`${T}: no script error`, false, error.message));
     await page.setViewport({ width: 1280, height: 900 });
     await page.goto(url);

@@ -25,3 +25,60 @@ export function check(what, ok, detail = '') {
     if (!ok) failures++;
 }
 export function failed() { return failures; }
+
+// The browsers the page for browsers is tested in, where they are installed.
+export const pageBrowsers = [
+    { name: 'chromium', browser: 'chrome', path: chromium,
+      args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+             '--disable-component-update', '--disable-sync'] },
+    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
+].filter((b) => b.path);
+
+// A browser of pageBrowsers started so that a download lands in the folder downloads with no
+// question asked; null (a failed check said) where it does not start.
+export async function launchSaving(puppeteer, target, downloads) {
+    let browser;
+    try {
+        browser = await puppeteer.launch({
+            browser: target.browser, executablePath: target.path, headless: true, args: target.args,
+            extraPrefsFirefox: { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
+                                 'browser.download.useDownloadDir': true,
+                                 'browser.download.always_ask_before_handling_new_types': false,
+                                 'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream' },
+        });
+    } catch (error) {
+        check(`${target.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+        return null;
+    }
+    if (target.browser === 'chrome') {
+        const cdp = await browser.target().createCDPSession();
+        await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    }
+    return browser;
+}
+
+// The file a download left in dir that was not among before, once written whole; null after 20 s.
+export async function downloaded(dir, before) {
+    for (let k = 0; k < 200; ++k) {
+        const done = fs.readdirSync(dir).filter((f) => !before.includes(f) && !/\.(crdownload|part)$/.test(f));
+        if (done.length && fs.statSync(`${dir}/${done[0]}`).size > 0) {
+            await new Promise((r) => setTimeout(r, 200));
+            return `${dir}/${done[0]}`;
+        }
+        await new Promise((r) => setTimeout(r, 100));
+    }
+    return null;
+}
+
+// What a page asks of the network (each address but its own, and bytes it holds: data:, about:,
+// blob:) and the dialogs it opens (each dismissed), recorded as it runs.
+export function watch(page, url) {
+    const seen = { requests: [], dialogs: [] };
+    page.on('request', (request) => {
+        const asked = request.url();
+        if (asked !== url && !/^(data|about|blob):/.test(asked))
+            seen.requests.push(asked);
+    });
+    page.on('dialog', async (dialog) => { seen.dialogs.push(dialog.message()); await dialog.dismiss(); });
+    return seen;
+}

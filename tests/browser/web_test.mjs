@@ -10,18 +10,13 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, chromium, failed, firefox, puppeteerOrSkip, skip } from './support.mjs';
+import { check, failed, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
 
 const [pageFile, scry, demo] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile))
     skip('scry.html was not built (Emscripten is not installed: Debian package emscripten)');
 const puppeteer = await puppeteerOrSkip('scry.html');
-const browsers = [
-    { name: 'chromium', browser: 'chrome', path: chromium,
-      args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-             '--disable-component-update', '--disable-sync'] },
-    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
-].filter((b) => b.path);
+const browsers = pageBrowsers;
 if (browsers.length === 0)
     skip('neither chromium nor firefox-esr is installed; scry.html was not tested in a browser');
 
@@ -57,14 +52,7 @@ for (const target of browsers) {
     }
     const page = await browser.newPage();
     const url = 'file://' + path.resolve(pageFile);
-    const requests = [];
-    const dialogs = [];
-    page.on('request', (request) => {
-        const asked = request.url();
-        if (asked !== url && !asked.startsWith('data:') && !asked.startsWith('about:'))
-            requests.push(asked);
-    });
-    page.on('dialog', async (dialog) => { dialogs.push(dialog.message()); await dialog.dismiss(); });
+    const { requests, dialogs } = watch(page, url);
     const started = performance.now();
     await page.goto(url);
     await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'),
