@@ -324,6 +324,8 @@ function drawBar(file) {
     for (const button of document.querySelectorAll('[data-action="redo"]'))
         button.disabled = edit.redo.length === 0;
     const count = editedLists(file).length;
+    $('print-title').textContent = `Set list ${pad3(edit.current)} ${list.name}, ${file.path}` +
+        (count ? ' (with edits not yet downloaded)' : '');
     $('edits').textContent = count === 0 ? 'No edits' : count === 1 ? '1 set list edited' : `${count} set lists edited`;
 }
 

@@ -273,6 +273,16 @@ for (const target of browsers) {
         .filter((el) => el.offsetParent !== null && el.getBoundingClientRect().height < 44).map((el) => el.textContent));
     check(`${T}: at 390 px nothing scrolls sideways and every button and handle is 44 px high or more`,
           fits && small.length === 0, `fits ${fits}, small: ${small.slice(0, 4).join(', ')}`);
+    // With a second file open, each of the page's views fits the phone too.
+    await (await phone.$('#files')).uploadFile(path.join(path.dirname(demo), 'Band_Mate.PCG'));
+    await phone.waitForFunction(() => document.querySelectorAll('#opened button').length === 2, { timeout: 60000 });
+    const wide = [];
+    for (const shown of ['file', 'carry', 'library', 'edit']) {
+        await phone.click(`[data-view="${shown}"]`);
+        if (!await phone.evaluate(() => document.documentElement.scrollWidth <= innerWidth))
+            wide.push(shown);
+    }
+    check(`${T}: at 390 px the whole file, between files and the library fit the screen`, wide.length === 0, wide.join(', '));
     await phone.close();
 
     check(`${T}: no request left the page, and no dialog opened`, requests.length === 0 && dialogs.length === 0,
