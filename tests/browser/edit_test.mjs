@@ -24,6 +24,16 @@ if (browsers.length === 0)
 const demoFile = path.join(work, 'Kronos_Demo.PCG');
 fs.copyFileSync(demo, demoFile);
 const demoBytes = fs.readFileSync(demoFile);
+// The demo with slot 000/000 named in markup that would run script were it ever taken as markup.
+const hostileName = '<svg onload=alert(1)>';
+const hostileFile = path.join(work, 'Hostile.PCG');
+{
+    const bytes = Buffer.from(demoBytes);
+    const at = bytes.indexOf(Buffer.from('Opening Pad\0', 'latin1'));
+    bytes.fill(0, at, at + 24);
+    bytes.write(hostileName, at, 'latin1');
+    fs.writeFileSync(hostileFile, bytes);
+}
 const run = (...args) => execFileSync(scry, args, { cwd: work, encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
 
 // ---- The same edits, made by hand on the text scry setlist writes
@@ -284,6 +294,24 @@ for (const target of browsers) {
     }
     check(`${T}: at 390 px the whole file, between files and the library fit the screen`, wide.length === 0, wide.join(', '));
     await phone.close();
+
+    // A slot named in markup: shown as text in the list, the slot's panel and the sheets, and
+    // never run.
+    await page.reload();
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
+    await (await page.$('#files')).uploadFile(hostileFile);
+    await page.waitForSelector('#slots li.slot[data-slot="127"]', { timeout: 60000 });
+    const shownName = await page.$eval('#slots li.slot[data-slot="0"] .name', (el) => el.textContent);
+    await page.click('#slots li.slot[data-slot="0"] button.edit');
+    const inPanel = await page.$eval('#slot-name', (el) => el.value);
+    await sheet('gig');
+    await sheet('stage');
+    await page.click('[data-view="file"]');
+    await new Promise((r) => setTimeout(r, 500));
+    const elements = await page.evaluate(() => document.querySelectorAll('svg').length);
+    check(`${T}: a slot named in markup is shown as its text everywhere, and nothing of it runs`,
+          shownName === hostileName && inPanel === hostileName && elements === 0 && dialogs.length === 0,
+          JSON.stringify({ shownName, inPanel, elements, dialogs }));
 
     check(`${T}: no request left the page, and no dialog opened`, requests.length === 0 && dialogs.length === 0,
           [...requests, ...dialogs].slice(0, 3).join(', '));

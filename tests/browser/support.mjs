@@ -70,13 +70,13 @@ export async function downloaded(dir, before) {
     return null;
 }
 
-// What a page asks of the network (each address but its own, and bytes it holds: data:, about:,
-// blob:) and the dialogs it opens (each dismissed), recorded as it runs.
+// What a page asks of the network (each address but its own, whatever its #, and bytes it
+// holds: data:, about:, blob:) and the dialogs it opens (each dismissed), recorded as it runs.
 export function watch(page, url) {
     const seen = { requests: [], dialogs: [] };
     page.on('request', (request) => {
         const asked = request.url();
-        if (asked !== url && !/^(data|about|blob):/.test(asked))
+        if (asked.split('#')[0] !== url.split('#')[0] && !/^(data|about|blob):/.test(asked))
             seen.requests.push(asked);
     });
     page.on('dialog', async (dialog) => { seen.dialogs.push(dialog.message()); await dialog.dismiss(); });
