@@ -340,7 +340,7 @@ function draw(focus) {
     const editing = view === 'edit' && file.editable;
     const sheet = view === 'sheet' && file.sheet;
     const shownView = sheet ? 'sheet' : carrying ? 'carry' : searching ? 'library' : editing ? 'edit' : 'file';
-    $('views').hidden = !file.id;
+    $('views').hidden = false;
     for (const button of $('views').querySelectorAll('button'))
         button.setAttribute('aria-pressed', String(button.dataset.view === shownView));
     $('views').querySelector('[data-view="edit"]').disabled = !file.editable;
@@ -408,8 +408,10 @@ function showFile(index) {
     if (!file.editable && file.id)
         view = 'file';
     $('compare').hidden = true;
+    for (const button of $('views').querySelectorAll('[data-view]'))
+        button.hidden = !file.id;
     if (!file.id) {
-        $('views').hidden = true;
+        $('views').hidden = false;   // closing it is all there is to do with it
         $('editor').hidden = true;
         $('restore').hidden = true;
         $('view').hidden = true;
@@ -1065,8 +1067,26 @@ const actions = {
     forget: (file) => { file.offer = null; forget(file); keep(file); draw(); say('The kept edits are discarded'); },
 };
 
+// The file shown closed: scry lets go of it; its edits not yet downloaded stay kept in the browser.
+function closeFile(file) {
+    const kept = file.edit && editedLists(file).length > 0 && !file.offer;
+    if (file.id)
+        Module._scry_close(file.id);
+    opened.splice(shown, 1);
+    listFiles();
+    if (opened.length) {
+        showFile(Math.min(shown, opened.length - 1));
+    } else {
+        shown = -1;
+        for (const id of ['views', 'editor', 'carry', 'library', 'restore', 'view', 'sheet-bar', 'problem'])
+            $(id).hidden = true;
+    }
+    say(`${file.path} closed` + (kept ? '; its edits not yet downloaded stay kept in this browser' : ''));
+}
+
 // Actions between files, which need no file's edits.
 const carryActions = {
+    'close-file': () => { if (opened[shown]) closeFile(opened[shown]); },
     'plan-copy': () => plan('copy'),
     'plan-follow': () => plan('follow'),
     'download-carry': () => downloadCarried(),

@@ -63,7 +63,7 @@ for (const target of browsers) {
         await input.uploadFile(file);
         await page.waitForFunction((n) => document.querySelectorAll('#opened button').length === n, { timeout: 60000 }, count);
         // What the file holds as a whole: a file that can be edited opens on its set lists.
-        const whole = await page.$('#views:not([hidden]) [data-view="file"]');
+        const whole = await page.$('#views:not([hidden]) [data-view="file"]:not([hidden])');
         if (whole)
             await whole.click();
         return page.evaluate(() => {
@@ -102,6 +102,16 @@ for (const target of browsers) {
     // After all that the page still answers: the demo again.
     const again = await open(files.demo, 6);
     check(`${target.name}: the page goes on after files it could not read`, again.state === 'read' && again.page === expectedPage);
+    // Files closed, one that could not be read among them: the others stay, and scry lets go.
+    await page.click('#opened button:nth-child(4)');   // One.PCG
+    await page.click('[data-action="close-file"]');
+    await page.click('#opened button:nth-child(1)');   // the demo
+    await page.click('[data-action="close-file"]');
+    const left = await page.$$eval('#opened button', (buttons) => buttons.map((b) => b.textContent));
+    const reopened = await open(files.demo, 5);
+    check(`${target.name}: files close, the others stay, and the page goes on`,
+          left.length === 4 && !left.includes('One.PCG') && left[0] === 'Cut.PCG' && reopened.page === expectedPage,
+          left.join(', '));
     // What the browser says was asked for, and what the page's own record of resources holds (the
     // one puppeteer does not see in every browser).
     const fetched = await page.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name)
