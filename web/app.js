@@ -185,8 +185,6 @@ function forget(file) {
 
 // ---- Edits, each undoable
 
-function edited(file) { return file.edit; }
-
 // Changes set list n by mutate(list), as one step that can be undone.
 function change(file, n, mutate, focusAfter) {
     const list = loadSetList(file, n);
@@ -195,7 +193,7 @@ function change(file, n, mutate, focusAfter) {
         return;
     if (same(before, list))
         return;
-    const edit = edited(file);
+    const edit = file.edit;
     edit.undo.push({ n, before, after: clone(list), focusBefore: edit.focus, focusAfter });
     edit.redo.length = 0;
     edit.made = null;
@@ -206,7 +204,7 @@ function change(file, n, mutate, focusAfter) {
 }
 
 function step(file, from, to, side) {
-    const edit = edited(file);
+    const edit = file.edit;
     const done = from.pop();
     if (!done)
         return;

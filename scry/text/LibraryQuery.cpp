@@ -20,7 +20,9 @@ std::string PlaceQueryOf(const std::string& placeText, FindQuery& query)
 
 std::string NotANameText(const std::string& utf8)
 {
-    return "\"" + LineText(utf8) + "\" holds characters no name can hold (names are ISO 8859-1)";
+    std::string text = "\"";
+    text += LineText(utf8);
+    return text + "\" holds characters no name can hold (names are ISO 8859-1)";
 }
 
 std::string NameQueryOf(const std::string& name, FindQuery& query)
