@@ -321,6 +321,9 @@ function drawBar(file) {
         button.disabled = edit.undo.length === 0;
     for (const button of document.querySelectorAll('[data-action="redo"]'))
         button.disabled = edit.redo.length === 0;
+    // The address names the set list shown, so that a reload or a link comes back to it.
+    if (location.hash !== `#setlist=${edit.current}`)
+        history.replaceState(null, '', `#setlist=${edit.current}`);
     const count = editedLists(file).length;
     $('print-title').textContent = `Set list ${pad3(edit.current)} ${list.name}, ${file.path}` +
         (count ? ' (with edits not yet downloaded)' : '');
@@ -475,9 +478,13 @@ async function openFiles(files) {
     reading.hidden = true;
     listFiles();
     if (first >= 0) {
+        // The address's set list (a link, a reload) is the first shown of the file.
+        const asked = /^#setlist=(\d+)$/.exec(location.hash);
+        const file = opened[first];
+        if (asked && file.edit && file.setLists[Number(asked[1])])
+            file.edit.current = Number(asked[1]);
         view = 'edit';
         showFile(first);
-        fromAddress();
     }
     say(opened.length === 1 ? '1 file open' : `${opened.length} files open`);
 }
@@ -1131,6 +1138,14 @@ $('slot-name').addEventListener('keydown', (event) => { if (event.key === 'Enter
 for (const key of ['color', 'volume', 'holdTime', 'font', 'transpose', 'kbdTrack'])
     $(`set-${key}`).addEventListener('change', (event) => setting(key, Number(event.target.value)));
 $('sound-search').addEventListener('input', searchSounds);
+// Escape closes the slot's panel, and the focus goes back to its slot.
+$('details').addEventListener('keydown', (event) => {
+    const file = opened[shown];
+    if (event.key !== 'Escape' || !file || !file.edit)
+        return;
+    file.edit.details = null;
+    draw(true);
+});
 
 document.addEventListener('keydown', (event) => {
     const file = opened[shown];
@@ -1150,8 +1165,12 @@ document.addEventListener('keydown', (event) => {
 
 function showSetList(n) {
     const file = opened[shown];
-    if (!file || !file.edit || !file.setLists[n])
+    if (!file || !file.edit)
         return;
+    if (!file.setLists[n]) {
+        say(`${file.path} holds no set list ${pad3(n)}`);
+        return;
+    }
     file.edit.current = n;
     file.edit.focus = 0;
     file.edit.details = null;
