@@ -15,6 +15,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,9 @@
 #include "model/Compare.h"
 #include "model/Plays.h"
 #include "model/SetLists.h"
-#include "model/Vocabulary.h"
 #include "model/Match.h"
 #include "model/Uses.h"
+#include "model/Vocabulary.h"
 #include "ops/History.h"
 #include "ops/Library.h"
 #include "ops/Operations.h"
@@ -117,17 +118,23 @@ const OpenFile& FileOf(int id)
     return found->second;
 }
 
-// The file's program and combination banks by name, in file order, each once: what copy's --to
-// may name.
+// The places of the file's program and combination banks, in file order, each once with the
+// kinds of record the file holds there: what copy's --to may name.
 ordered_json RecordBanks(const scry::FileModel& model)
 {
-    ordered_json banks = ordered_json::array();
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<std::string>> kinds;
     for (const scry::Bank& bank : model.banks) {
         const scry::RecordKind* kind = scry::RecordKindOf(bank.kind);
         if (kind == nullptr || bank.name.empty() || bank.occurrence != 0)
             continue;
-        banks.push_back({{"kind", kind->noun}, {"name", bank.name}});
+        if (!kinds.contains(bank.name))
+            names.push_back(bank.name);
+        kinds[bank.name].push_back(std::string(kind->noun) + "s");
     }
+    ordered_json banks = ordered_json::array();
+    for (const std::string& name : names)
+        banks.push_back({{"name", name}, {"kinds", kinds[name]}});
     return banks;
 }
 
@@ -146,8 +153,8 @@ ordered_json SetListNames(const scry::FileModel& model)
 }
 
 // What the page shows of a file when it opens: what is damaged in it, or why it cannot be read at
-// all; and, for a file that reads whole, what its set lists are called. A
-// file that can be read is kept, under its id.
+// all; and, for a file that reads whole, what its set lists are called. A file that can be read
+// is kept, under its id.
 ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
 {
     OpenFile file{name, std::unique_ptr<std::uint8_t, FreeBytes>(bytes), size, {}};
@@ -180,8 +187,8 @@ ordered_json Opened(std::string name, std::uint8_t* bytes, std::size_t size)
     return out;
 }
 
-// Set list n as the page edits it: its text as scry setlist writes it (whose header the page keeps)
-// and each slot's name, what it plays and its settings.
+// Set list n as the page edits it: its name and fingerprint (which a text of it names), and each
+// slot's name, what it plays and its settings.
 ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
 {
     const scry::SetListView at = scry::SetListOf(file.Model(), n);
@@ -205,11 +212,7 @@ ordered_json SetListOfFile(const OpenFile& file, std::size_t n)
             one[setting.key] = scry::SettingOf(slot.fields, setting);
         slots.push_back(std::move(one));
     }
-    return {{"number", n},
-            {"name", scry::Utf8(at.list->name)},
-            {"fingerprint", Hex8(fingerprint)},
-            {"text", scry::SetListTextOf(file.Model(), at, fingerprint)},
-            {"slots", slots}};
+    return {{"number", n}, {"name", scry::Utf8(at.list->name)}, {"fingerprint", Hex8(fingerprint)}, {"slots", slots}};
 }
 
 // Every program and combination of the file a slot can play, for the page's search: what a slot

@@ -88,7 +88,6 @@ function loadSetList(file, n) {
             return null;
         }
         got.slots.forEach((slot, j) => { if (slot.used) slot.from = [n, j]; });
-        delete got.text;
         edit.original.set(n, got);
         if (!edit.lists.has(n))
             edit.lists.set(n, clone(got));
@@ -344,7 +343,9 @@ function draw(focus) {
     $('views').hidden = false;
     for (const button of $('views').querySelectorAll('button'))
         button.setAttribute('aria-pressed', String(button.dataset.view === shownView));
-    $('views').querySelector('[data-view="edit"]').disabled = !file.editable;
+    const editButton = $('views').querySelector('[data-view="edit"]');
+    editButton.disabled = !file.editable;
+    editButton.title = file.editable ? '' : file.whyNot || '';
     $('views').querySelector('[data-view="carry"]').hidden = readable.length < 2;
     $('editor').hidden = shownView !== 'edit';
     $('carry').hidden = !carrying;
@@ -641,7 +642,7 @@ function drawCarryChoices() {
     keep($('carry-setlist'), lists(src, 'none'));
     keep($('carry-setlist-to'), lists(dest, 'the same number'));
     keep($('carry-to'), [new Option('none named', ''),
-        ...(dest.banks || []).map((bank) => new Option(`${bank.name} (${bank.kind}s)`, bank.name))]);
+        ...(dest.banks || []).map((bank) => new Option(`${bank.name} (${bank.kinds.join(' and ')})`, bank.name))]);
 }
 $('carry-src').addEventListener('change', () => { $('carry-result').hidden = true; drawCarryChoices(); });
 $('carry-dest').addEventListener('change', () => { $('carry-result').hidden = true; drawCarryChoices(); });
