@@ -521,8 +521,22 @@ function showCompare(file, result) {
     const faults = [...(result.faults || []), ...(result.warnings || [])];
     $('faults').replaceChildren(...faults.map((fault) => {
         const item = document.createElement('li');
-        item.textContent = (fault.setList !== null && fault.slot !== null
+        const words = document.createElement('span');
+        words.textContent = (fault.setList !== null && fault.slot !== null
             ? `Set list ${pad3(fault.setList)}, slot ${pad3(fault.slot)}: ` : '') + fault.words;
+        item.append(words);
+        // A fault of a slot: a button that shows the slot, its panel open.
+        if (fault.setList !== null && fault.slot !== null) {
+            const show = document.createElement('button');
+            show.type = 'button';
+            show.textContent = 'Show the slot';
+            show.addEventListener('click', () => {
+                showSetList(fault.setList);
+                openDetails(file, fault.slot);
+                focusSlot(fault.slot);
+            });
+            item.append(' ', show);
+        }
         return item;
     }));
     if (result.state === 'made')
@@ -573,6 +587,10 @@ function newFileName(asked, fallback) {
 }
 
 function download(file) {
+    if (editedLists(file).length === 0) {
+        say(`No edits: nothing to download (${file.name} is unchanged)`);
+        return;
+    }
     const { name, taken } = newFileName($('new-name').value, newNameOf(file));
     if (taken) {
         say(`The new file needs a name of its own: ${taken.name} is a file you opened`);
