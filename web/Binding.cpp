@@ -36,6 +36,7 @@
 #include "page/GigSheet.h"
 #include "text/CarryText.h"
 #include "text/DiffText.h"
+#include "text/LibraryQuery.h"
 #include "text/LibraryText.h"
 #include "text/SetListText.h"
 #include "text/Text.h"
@@ -283,9 +284,7 @@ ordered_json Finished(ordered_json out, const ordered_json& asked, bool make,
 // Why a file cannot be written into, as the commands say it; "" where it can.
 std::string NotWhole(const scry::FileModel& file, const char* command)
 {
-    return file.Damaged() ? scry::SourceName(file.name) + " is damaged: " + command +
-                                " writes a copy only of a file that reads whole"
-                          : std::string();
+    return file.Damaged() ? scry::NotWholeText(file.name, command) : std::string();
 }
 
 // {"id", "texts": [{"name", "text"}], "newName", "compare"}: the texts applied to a copy of open
@@ -443,19 +442,10 @@ ordered_json Versions(const ordered_json& asked)
     if (chosen.size() < 2)
         return {{"state", "failed"}, {"message", "history of what? two versions of a file at least"}};
     std::optional<scry::Query> follow;
-    const std::string place = asked.value("place", std::string());
-    const std::string name = asked.value("name", std::string());
-    if (!place.empty()) {
-        follow = scry::QueryOf(place);
-        if (follow->places.empty())
-            return {{"state", "failed"},
-                    {"message", scry::LineText(place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)"}};
-    } else if (!name.empty()) {
-        follow = scry::Query{};
-        follow->text = name;
-        if (!scry::FoldedLatin1(name, follow->folded))
-            return {{"state", "failed"}, {"message", scry::NotANameText(name)}};
-    }
+    if (const std::string why =
+            scry::FollowQueryOf(asked.value("place", std::string()), asked.value("name", std::string()), follow);
+        !why.empty())
+        return {{"state", "failed"}, {"message", why}};
     scry::ops::History history(follow, asked.value("all", false));
     std::string text;
     ordered_json notes = ordered_json::array();

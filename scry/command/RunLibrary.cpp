@@ -16,6 +16,7 @@
 #include "model/Uses.h"
 #include "ops/History.h"
 #include "text/DiffText.h"
+#include "text/LibraryQuery.h"
 #include "text/LibraryText.h"
 #include "text/Text.h"
 #include "text/Words.h"
@@ -304,16 +305,8 @@ int RunHistory(const HistoryOptions& options, Console& console)
     int status = Success;
     FilesFound found = FilesOf(options.files, console, status, false);
     std::optional<Query> follow;
-    if (!options.place.empty()) {
-        follow = QueryOf(options.place);
-        if (follow->places.empty())
-            throw Trouble("--place " + LineText(options.place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)");
-    } else if (!options.name.empty()) {
-        follow = Query{};
-        follow->text = options.name;
-        if (!FoldedLatin1(options.name, follow->folded))
-            throw Trouble(NotANameText(options.name));
-    }
+    if (const std::string why = FollowQueryOf(options.place, options.name, follow); !why.empty())
+        throw Trouble(follow && !options.place.empty() ? "--place " + why : why);
     if (options.byTime) {
         std::vector<std::pair<FileIdentity, LibraryFile>> timed;
         for (const LibraryFile& file : found.files) {

@@ -353,8 +353,7 @@ FileModel Session::ReadWhole(std::size_t i, const char* command)
 void Session::RequireWhole(const FileModel& file, const char* command)
 {
     if (file.Damaged())
-        throw Trouble(SourceName(file.name) + " is damaged: " + command +
-                      " writes a copy only of a file that reads whole");
+        throw Trouble(NotWholeText(file.name, command));
 }
 
 ops::FileBytes Session::FileBytesOf(std::size_t i, const FileModel& file)

@@ -1,6 +1,6 @@
 // Find's queries read from what a user gives (a name, a place, the sound of a record of a file),
 // and what is said where nothing is found.
-#include "text/LibraryText.h"
+#include "text/LibraryQuery.h"
 
 #include "StStrL/StStrL.h"
 #include "model/Match.h"
@@ -53,6 +53,21 @@ std::string SoundQueryOf(const FileModel& file, const std::string& fileName, con
     query.text = placeText;
     query.soundChunk = file.banks[found.front().bank].id;
     query.sound = found.front().record->sound;
+    return "";
+}
+
+std::string FollowQueryOf(const std::string& place, const std::string& name, std::optional<Query>& follow)
+{
+    if (!place.empty()) {
+        follow = QueryOf(place);
+        if (follow->places.empty())
+            return LineText(place) + ": not a place (Prog U-A006, Combi I-B010, I-A000)";
+    } else if (!name.empty()) {
+        follow = Query{};
+        follow->text = name;
+        if (!FoldedLatin1(name, follow->folded))
+            return NotANameText(name);
+    }
     return "";
 }
 

@@ -8,7 +8,6 @@
 
 #include "library/Entry.h"
 #include "library/Search.h"
-#include "model/Model.h"
 
 namespace scry {
 
@@ -30,19 +29,6 @@ std::string DupsText(const std::vector<LibraryEntry>& entries, const Duplicates&
 void WriteDups(std::string& out, const std::vector<LibraryEntry>& entries, const Duplicates& duplicates,
                const std::function<void(std::string&)>& partDone);
 std::string DupsJson(const std::vector<LibraryEntry>& entries, const Duplicates& duplicates);
-
-// The query of find by place (placeText: "Prog U-A006", "I-A000"); "" where it is one, else why not.
-std::string PlaceQueryOf(const std::string& placeText, FindQuery& query);
-// Why a name typed (UTF-8) cannot be looked for: it holds characters no name can hold.
-std::string NotANameText(const std::string& utf8);
-// The query of find by name; "" where the name can be one, else why not.
-std::string NameQueryOf(const std::string& name, FindQuery& query);
-// The query of find --sound-of: the sound of the record at placeText in file (named fileName);
-// "" where it holds one, else why not.
-std::string SoundQueryOf(const FileModel& file, const std::string& fileName, const std::string& placeText,
-                         FindQuery& query);
-// "nothing named \"Piano\" in 5 files", "nothing at Prog U-A006 in 1 file", ...
-std::string NothingFound(const FindQuery& query, std::size_t files);
 
 // "reading 312/1000 files, 4.1 GB": a scan's progress line.
 std::string ProgressText(const ScanProgress& progress);

@@ -271,4 +271,9 @@ std::string UnreadableText(const std::string& name, const Unreadable& unreadable
     return SourceName(name) + ": " + why;
 }
 
+std::string NotWholeText(const std::string& name, const char* command)
+{
+    return SourceName(name) + " is damaged: " + command + " writes a copy only of a file that reads whole";
+}
+
 }   // namespace scry

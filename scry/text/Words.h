@@ -64,6 +64,9 @@ std::string EmptySetListText(const FileModel& file, const SetListView& at);
 std::string ProblemText(const Problem& problem);
 // "warning: NAME is damaged: " and its problems, in words.
 std::string DamagedText(const std::string& name, const std::vector<Problem>& problems);
+// Why a command that writes a copy will not write one of a damaged file: "live.PCG is damaged: copy
+// writes a copy only of a file that reads whole".
+std::string NotWholeText(const std::string& name, const char* command);
 // Why a file named name cannot be read, in words: "standard input: not a PCG file (no KORG header)".
 std::string UnreadableText(const std::string& name, const Unreadable& unreadable);
 
