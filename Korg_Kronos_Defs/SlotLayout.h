@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -22,6 +23,7 @@ struct SlotAttributes {
     std::uint8_t Volume = 0;
     std::uint8_t Kbd_Track = 0;
     bool operator==(const SlotAttributes&) const = default;
+    auto operator<=>(const SlotAttributes&) const = default;
 };
 
 enum class SlotField : std::uint8_t { SlotType, Color, Font, Bank, Transpose, Number, HoldTime, Volume, Kbd_Track };

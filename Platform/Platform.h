@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 // Raises std::system_error for error (EIO when 0), its text beginning with what.
 [[noreturn]] void RaiseIoError(const std::string& what, int error);
@@ -131,6 +132,9 @@ struct FileIdentity {
 };
 // False where name holds no regular file (or none that can be looked at).
 bool IdentifyFile(const std::string& name, FileIdentity& identity);
+// True where a file stands under name (a link followed) that is not the user's own, or that the
+// user may not write: a file another user's program opens too, to be read and never changed.
+bool IsOthersFile(const std::string& name);
 // "2026-12-09": the day a time of IdentifyFile's (nanoseconds since 1970) falls on where this
 // computer is; "" where the system cannot say.
 std::string LocalDateOf(std::int64_t nanoseconds);
@@ -158,10 +162,32 @@ bool IsStreamDevice(const std::string& name);
 // none, or it is not a regular file. Never blocks, whatever stands there.
 std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t count);
 // Creates a new file beside target, exclusively and never through a link, named target and a
-// suffix that says what it is; its name goes to temporaryName. The file gets the mode that a
-// file created under target would get (that of the file it will replace, where there is one).
-// Raises std::system_error as creating target would, naming target.
-std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName);
+// suffix that says what it is and which program made it; its name goes to temporaryName. maker
+// "bankscry" gives target.bankscry-partial-XXXXXX; any other maker's name carries the process's
+// id as well (target.scry-partial-PID-XXXXXX), so that a later run can tell one whose process is
+// gone. The file gets the mode that a file created under target would get (that of the file it
+// will replace, where there is one). Raises std::system_error as creating target would, naming
+// target.
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName, const char* maker = "bankscry");
+// Removes the files beside target that CreateFileBeside made for maker (not "bankscry") in a
+// process that has ended without putting them in place or discarding them: a run killed
+// outright. Their names, in the order removed; a file that cannot be removed is left unsaid.
+std::vector<std::string> RemoveFilesBesideLeftBehind(const std::string& target, const char* maker);
+// Turns taken at replacing files in a folder: held from TakeTurnInFolder until the hold is let
+// go, so that two processes never replace one name at once. An empty hold where the system
+// gives no such lock (the folder cannot be opened, or the system has none).
+std::shared_ptr<void> TakeTurnInFolder(const std::string& target);
+// A second name for the regular file under existing, made only where nothing stands under name:
+// 0 once made, else the error (EEXIST where something stands there, ENOENT where existing is
+// gone; any other where the system refuses a hard link there).
+int LinkFileAs(const std::string& existing, const std::string& name);
+// A copy of the regular file under existing, made only where nothing stands under name, written
+// through to the disk and read back byte for byte against existing: 0 once made, else the error
+// (EEXIST, ENOENT as LinkFileAs; EIO where the copy read back is not the file); no copy is left
+// on failure.
+int CopyFileAs(const std::string& existing, const std::string& name);
+// Removes the file under name, where it can.
+void RemoveFile(const std::string& name) noexcept;
 // Renames temporaryName over target, replacing whatever stands there (a link itself, never what
 // it points to). Raises std::system_error naming target; the temporary file is gone then too.
 void PutInPlace(const std::string& temporaryName, const std::string& target);

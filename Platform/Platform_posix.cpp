@@ -490,6 +490,14 @@ bool IdentifyFile(const std::string& name, FileIdentity& identity)
     return true;
 }
 
+bool IsOthersFile(const std::string& name)
+{
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0)
+        return false;
+    return info.st_uid != ::geteuid() || ::access(name.c_str(), W_OK) != 0;
+}
+
 std::string LocalDateOf(std::int64_t nanoseconds)
 {
     const std::time_t seconds = static_cast<std::time_t>(nanoseconds / 1000000000);
@@ -528,14 +536,37 @@ std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t cou
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
-std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName)
+namespace {
+
+// What a temporary file's name adds to its target's: ".bankscry-partial-", or the maker's name
+// and the process's id (".scry-partial-PID-").
+std::string PartialMark(const char* maker, bool withProcess)
 {
-    // The suffix would make a name near the system's longest too long: the name is cut to fit.
-    static constexpr char Suffix[] = ".bankscry-partial-XXXXXX";
+    std::string mark = std::string(".") + maker + "-partial-";
+    if (withProcess)
+        mark += std::to_string(::getpid()) + "-";
+    return mark;
+}
+
+// target cut where its last part and suffix would make a name longer than the system takes.
+std::string NameBeside(const std::string& target, std::size_t suffix)
+{
     const std::size_t slash = target.rfind('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t most = NAME_MAX - (sizeof Suffix - 1);
-    std::string pattern = target.substr(0, base + std::min(target.size() - base, most)) + Suffix;
+    const std::size_t most = NAME_MAX - std::min<std::size_t>(suffix, NAME_MAX);
+    return target.substr(0, base + std::min(target.size() - base, most));
+}
+
+}   // namespace
+
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName, const char* maker)
+{
+    const bool bankscry = std::strcmp(maker, "bankscry") == 0;
+    // A process id is at most 10 digits: the name is cut as if it had them all, so that a later
+    // run finds it under the same prefix.
+    const std::string mark = PartialMark(maker, !bankscry);
+    const std::size_t longest = std::string(maker).size() + 10 + 10 + 6;
+    std::string pattern = NameBeside(target, bankscry ? mark.size() + 6 : longest) + mark + "XXXXXX";
     // mkstemp creates with O_EXCL: never an existing file, never through a link.
     const sigset_t previous = HoldEndingSignals();
     const int fd = ::mkstemp(pattern.data());
@@ -566,6 +597,152 @@ std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryNam
     temporaryName = pattern;
     return file;
 }
+
+std::vector<std::string> RemoveFilesBesideLeftBehind(const std::string& target, const char* maker)
+{
+    std::vector<std::string> removed;
+    if (std::strcmp(maker, "bankscry") == 0)
+        return removed;
+    const std::string mark = PartialMark(maker, false);
+    const std::string prefix = NameBeside(target, std::string(maker).size() + 10 + 10 + 6) + mark;
+    const std::size_t slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+    const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return removed;
+    std::vector<std::string> found;
+    while (const dirent* entry = ::readdir(dir))
+        if (std::strncmp(entry->d_name, start.c_str(), start.size()) == 0)
+            found.emplace_back(entry->d_name + start.size());
+    ::closedir(dir);
+    for (const std::string& rest : found) {
+        // PID-XXXXXX: a process of this system that no longer runs.
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash > 10 || rest.size() != dash + 7 || rest.find_first_not_of("0123456789") != dash)
+            continue;
+        const long long pid = std::atoll(rest.substr(0, dash).c_str());
+        if (pid <= 0 || pid > INT_MAX || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        const std::string name = prefix + rest;
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(name.c_str()) == 0)
+            removed.push_back(name);
+    }
+    return removed;
+}
+
+std::shared_ptr<void> TakeTurnInFolder(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    int locked = 0;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        ::close(fd);
+        return {};
+    }
+    return std::shared_ptr<void>(new int(fd), [](void* held) {
+        const int* descriptor = static_cast<int*>(held);
+        ::close(*descriptor);   // the lock goes with the descriptor
+        delete descriptor;
+    });
+}
+
+int LinkFileAs(const std::string& existing, const std::string& name)
+{
+    return ::link(existing.c_str(), name.c_str()) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// Reads up to count bytes at offset, through interrupted calls; false on an error.
+bool ReadFully(int fd, std::int64_t offset, char* buffer, std::size_t count, std::size_t& got)
+{
+    got = 0;
+    while (got < count) {
+        const ssize_t read =
+            ::pread(fd, buffer + got, count - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0)
+            return false;
+        if (read == 0)
+            break;
+        got += static_cast<std::size_t>(read);
+    }
+    return true;
+}
+
+// The copy's bytes: written from from, then read back against it. 0, or the error.
+int CopyBytes(int from, int to)
+{
+    constexpr std::size_t Run = std::size_t{1} << 18;
+    std::vector<char> source(Run), copy(Run);
+    std::int64_t at = 0;
+    for (;;) {
+        std::size_t got = 0;
+        if (!ReadFully(from, at, source.data(), Run, got))
+            return errno;
+        for (std::size_t written = 0; written < got;) {
+            const ssize_t put = ::pwrite(to, source.data() + written, got - written, static_cast<off_t>(at + written));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return put < 0 ? errno : EIO;
+            written += static_cast<std::size_t>(put);
+        }
+        at += static_cast<std::int64_t>(got);
+        if (got < Run)
+            break;
+    }
+    if (::fsync(to) != 0)
+        return errno;
+    for (std::int64_t back = 0;; back += static_cast<std::int64_t>(Run)) {
+        std::size_t a = 0, b = 0;
+        if (!ReadFully(from, back, source.data(), Run, a) || !ReadFully(to, back, copy.data(), Run, b))
+            return errno;
+        if (a != b || std::memcmp(source.data(), copy.data(), a) != 0)
+            return EIO;
+        if (a < Run)
+            return back + static_cast<std::int64_t>(a) == at ? 0 : EIO;
+    }
+}
+
+}   // namespace
+
+int CopyFileAs(const std::string& existing, const std::string& name)
+{
+    const int from = ::open(existing.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (from < 0)
+        return errno == ELOOP ? ENOENT : errno;
+    struct stat info {};
+    if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(from);
+        return ENOENT;
+    }
+    const int to = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, info.st_mode & 07777);
+    if (to < 0) {
+        const int error = errno;
+        ::close(from);
+        return error;
+    }
+    const int copied = CopyBytes(from, to);
+    const int closed = ::close(to) == 0 ? 0 : errno;
+    ::close(from);
+    const int error = copied != 0 ? copied : closed;
+    if (error != 0)
+        ::unlink(name.c_str());
+    return error;
+}
+
+void RemoveFile(const std::string& name) noexcept { ::unlink(name.c_str()); }
 
 void PutInPlace(const std::string& temporaryName, const std::string& target)
 {

@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -372,12 +374,12 @@ std::size_t ReadFileStart(const std::string& name, void* buffer, std::size_t cou
     return got;
 }
 
-std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName)
+std::FILE* CreateFileBeside(const std::string& target, std::string& temporaryName, const char* maker)
 {
     static unsigned serial = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::string name =
-            target + ".bankscry-partial-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++);
+        const std::string name = target + "." + maker + "-partial-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                 std::to_string(serial++);
         const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
@@ -416,4 +418,113 @@ void DiscardFileBeside(const std::string& temporaryName) noexcept
 {
     ::DeleteFileA(temporaryName.c_str());
     ForgetPending(temporaryName);
+}
+
+std::vector<std::string> RemoveFilesBesideLeftBehind(const std::string& target, const char* maker)
+{
+    std::vector<std::string> removed;
+    if (std::strcmp(maker, "bankscry") == 0)
+        return removed;
+    const std::string prefix = target + "." + maker + "-partial-";
+    const std::size_t slash = prefix.find_last_of("\\/:");
+    const std::string folder = slash == std::string::npos ? "" : prefix.substr(0, slash + 1);
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return removed;
+    std::vector<std::string> names;
+    do
+        names.push_back(folder + found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    for (const std::string& name : names) {
+        // PID-SERIAL: a process of this system that no longer runs.
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || dash > 10 ||
+            rest.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        const unsigned long long pid = std::strtoull(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid == 0 || pid > 0xFFFFFFFFull || pid == ::GetCurrentProcessId())
+            continue;
+        const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+        if (process != nullptr) {
+            const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+            ::CloseHandle(process);
+            if (running)
+                continue;
+        } else if (::GetLastError() != ERROR_INVALID_PARAMETER) {
+            continue;   // there, but not ours to look at
+        }
+        if (::DeleteFileA(name.c_str()))
+            removed.push_back(name);
+    }
+    return removed;
+}
+
+// No lock of a folder here: runs that replace one name at once rely on each taking a backup
+// name of its own.
+std::shared_ptr<void> TakeTurnInFolder(const std::string&) { return {}; }
+
+namespace {
+
+int ErrnoOfLastError()
+{
+    switch (::GetLastError()) {
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    default: return EIO;
+    }
+}
+
+bool SameFileBytes(const std::string& a, const std::string& b)
+{
+    std::FILE* one = std::fopen(a.c_str(), "rb");
+    std::FILE* two = one == nullptr ? nullptr : std::fopen(b.c_str(), "rb");
+    bool same = two != nullptr;
+    std::vector<char> x(1 << 16), y(1 << 16);
+    while (same) {
+        const std::size_t got = std::fread(x.data(), 1, x.size(), one);
+        same = std::fread(y.data(), 1, y.size(), two) == got && std::memcmp(x.data(), y.data(), got) == 0 &&
+               !std::ferror(one) && !std::ferror(two);
+        if (got < x.size())
+            break;
+    }
+    if (two != nullptr)
+        std::fclose(two);
+    if (one != nullptr)
+        std::fclose(one);
+    return same;
+}
+
+}   // namespace
+
+int LinkFileAs(const std::string& existing, const std::string& name)
+{
+    return ::CreateHardLinkA(name.c_str(), existing.c_str(), nullptr) ? 0 : ErrnoOfLastError();
+}
+
+int CopyFileAs(const std::string& existing, const std::string& name)
+{
+    if (!::CopyFileA(existing.c_str(), name.c_str(), TRUE))
+        return ErrnoOfLastError();
+    if (!SameFileBytes(existing, name)) {
+        ::DeleteFileA(name.c_str());
+        return EIO;
+    }
+    return 0;
+}
+
+void RemoveFile(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
+
+bool IsOthersFile(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }

@@ -52,6 +52,8 @@ Delivery::Delivery(Session& session) : session(session)
         return;
     }
     file.name = name;
+    file.maker = "scry";
+    RemoveLeftBehind(name, session.Streams());
     try {
         CreateOutFile(file);
     } catch (const std::system_error& error) {
@@ -116,15 +118,22 @@ void Delivery::Finish(std::string_view rest)
     }
 }
 
-void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<ReadBackFault(const FileModel&)>& check,
-                   const std::function<void()>& beforePutInPlace)
+void RemoveLeftBehind(const std::string& output, Console& console)
+{
+    for (const std::string& name : RemoveFilesBesideLeftBehind(output, "scry"))
+        SayError(console,
+                 "removed " + LineText(name) + ", a part of a file that a run of scry left when it was stopped");
+}
+
+std::string WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
+                          const std::vector<ByteRange>& meant,
+                          const std::function<ReadBackFault(const FileModel&)>& check, bool keepEarlier)
 {
     if (const ReadBackFault outside = ChangedOutside(made, meant))
         throw NotWritten(ReadBackText(outside));
     const auto size = static_cast<std::size_t>(made.Size());
     std::unique_ptr<std::uint8_t[]> meantRun(new std::uint8_t[Run]), readRun(new std::uint8_t[Run]);
-    OutFile out{output, nullptr, {}};
+    OutFile out{output, nullptr, {}, "scry"};
     try {
         CreateOutFile(out);
         for (std::size_t at = 0; at < size; at += Run) {
@@ -165,12 +174,17 @@ void WriteReadBack(const std::string& output, const InputStream& source, const N
         throw NotWritten(wrong);
     }
     try {
-        if (beforePutInPlace)
-            beforePutInPlace();
+        if (keepEarlier)
+            return PutOutFileInPlaceKeepingEarlier(out);
         PutOutFileInPlace(out);
-    } catch (const NotWritten&) {
+        return "";
+    } catch (const ReplaceError& error) {
         DiscardOutFile(out);
-        throw;
+        if (error.keeping)
+            throw NotWritten("the earlier " + LineText(output) + " cannot be kept as " + LineText(error.backup) + " (" +
+                             error.code().message() + "); it stays as it was, under its name");
+        throw NotWritten(error.code().message() + "; the earlier " + LineText(output) +
+                         " stays as it was, under its name" + (error.backup.empty() ? "" : ", and no backup is left"));
     } catch (const std::system_error& error) {
         DiscardOutFile(out);
         throw NotWritten(error.code().message());

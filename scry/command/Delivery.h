@@ -45,11 +45,15 @@ private:
 // source, every byte read back is the one meant, and check, where given (the model of the new
 // bytes verified in memory needs none), finds nothing wrong ("" from it) in the model of the file
 // as read back; otherwise removes it and raises NotWritten saying why.
-// beforePutInPlace, where given, runs once the file is verified, before it takes output's name (it
-// keeps what stands there); a NotWritten it raises leaves the file unwritten.
-void WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                   const std::vector<ByteRange>& meant, const std::function<ReadBackFault(const FileModel&)>& check,
-                   const std::function<void()>& beforePutInPlace = {});
+// With keepEarlier the file that stands under output is kept as a numbered backup beside it as
+// the new one takes the name (PutOutFileInPlaceKeepingEarlier): the backup's name is returned
+// ("" where none was made); a failure there says where the earlier file is.
+std::string WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
+                          const std::vector<ByteRange>& meant,
+                          const std::function<ReadBackFault(const FileModel&)>& check, bool keepEarlier = false);
+// Removes what killed runs of scry left beside output (temporary files whose process is gone),
+// and says each on standard error.
+void RemoveLeftBehind(const std::string& output, Console& console);
 
 // A name beside source, its extension replaced by suffix; raises Trouble where a file that is no
 // page of scry stands there (nothing here blocks).

@@ -456,6 +456,22 @@ int RunScry(const std::vector<std::string>& args, Console& console)
             SayError(console, trouble.what());
             return TroubleStatus;
         }
+        // A file whose name begins with '-' is taken for an option, and the file is then missing:
+        // said as such, with the way to name it.
+        if (status != 0)
+            for (std::size_t k = 1; k < args.size() && named != nullptr; ++k) {
+                if (args[k] == "--")
+                    break;
+                if (args[k].size() > 1 && args[k][0] == '-' && WhatNameHolds(args[k]) != NameHolds::Nothing &&
+                    app.get_subcommand(named->name)->get_option_no_throw(args[k].substr(0, args[k].find('='))) ==
+                        nullptr) {
+                    SayError(console, LineText(args[k]) +
+                                          " is read as an option; to name a file that begins with -, "
+                                          "put -- before it: scry " +
+                                          std::string(named->name) + " ... -- " + LineText(args[k]));
+                    return TroubleStatus;
+                }
+            }
         if (!helpErr.str().empty()) {
             std::string said = helpErr.str();
             while (!said.empty() && said.back() == '\n')

@@ -112,14 +112,21 @@ auto WithCatalogue(const LibraryOptions& options, Console& console, const std::v
     }
     RefuseUsersFileAsCatalogue(path, files);
     for (int attempt = 0;; ++attempt) {
+        bool othersCatalogue = false;
         try {
             Catalogue catalogue(path);
+            othersCatalogue = catalogue.ReadOnly();
+            if (othersCatalogue)
+                SayError(console,
+                         "note: catalogue " + LineText(path) +
+                             " is another user's, or not yours to write: it is read, and nothing is kept in it");
             return search(&catalogue);
         } catch (const CatalogueError& error) {
             if (error.foreign)
                 RefuseCatalogue(path, error.what());
             const std::string said = "catalogue " + LineText(path) + " cannot be used (" + error.what() + ")";
-            if (!error.damaged || attempt > 0) {
+            // Another user's catalogue is never set aside, whatever it holds.
+            if (!error.damaged || attempt > 0 || othersCatalogue) {
                 SayError(console, said + "; every file is read afresh");
                 return search(nullptr);
             }

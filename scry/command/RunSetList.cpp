@@ -31,6 +31,11 @@ int RunApply(const ApplyOptions& options, Console& console)
     const ops::FileBytes bytes = session.FileBytesOf(0, file);
     const std::string_view source = bytes.bytes;
     const ops::ApplyOutcome applied = ops::Apply(bytes, file, texts, options.ignoreFingerprint);
+    if (applied.faults.size() == 1 && applied.faultsAt.front().fault.wholeText) {
+        // A text that is no set list's text at all: one line says it.
+        SayError(console, applied.faults.front() + "; nothing written");
+        return TroubleStatus;
+    }
     if (!applied.faults.empty()) {
         // The first ten and how many more: a line at a time is mended, not a screenful.
         constexpr std::size_t MostSaid = 10;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <system_error>
 #include <thread>
 
@@ -20,8 +19,6 @@
 #include "text/Words.h"
 
 namespace scry {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -144,30 +141,13 @@ Input OpenText(const std::string& name, const Console& console)
     } catch (const std::system_error& error) {
         input.failure = error.code().message();
     }
+    // A PCG file where the text was to be (the two swapped, or the file given twice) is said so
+    // at any size.
+    if (input.failure.empty() && text.compare(0, 4, "KORG") == 0)
+        input.failure = "a PCG file, not the text of a set list; the text comes second (scry setlist writes one)";
     if (input.failure.empty() && text.size() > MostTextBytes)
         input.failure = "too large for the text of a set list";
-    if (input.failure.empty() && text.compare(0, 4, "KORG") == 0)
-        input.failure = "a PCG file, not the text of a set list (scry setlist writes one)";
     return input;
-}
-
-// name.~N~, N one more than the highest of those beside name (as GNU tools' numbered backups).
-std::string NextNumberedBackup(const std::string& name)
-{
-    const fs::path path(name);
-    const std::string base = path.filename().string() + ".~";
-    unsigned long highest = 0;
-    std::error_code error;
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string entry = it->path().filename().string();
-        if (entry.size() <= base.size() + 1 || entry.compare(0, base.size(), base) != 0 || entry.back() != '~')
-            continue;
-        const std::string number = entry.substr(base.size(), entry.size() - base.size() - 1);
-        if (number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos)
-            highest = std::max(highest, std::stoul(number));
-    }
-    return name + ".~" + std::to_string(highest + 1) + "~";
 }
 
 [[noreturn]] void Exists(const std::string& name) { throw Trouble(LineText(name) + " exists; --force replaces it"); }
@@ -367,29 +347,19 @@ void Session::WritePcgCopy(const std::optional<ops::NewPcg>& made, const MadeVer
         throw Trouble("an input changed while it was read; " + LineText(output) + " not written");
     if (verdict || !made)
         throw Trouble(LineText(output) + " not written: " + MadeFaultText(verdict));
+    RemoveLeftBehind(output, console);
     std::string backup;
-    const auto keepEarlier = [&] {
-        backup = NextNumberedBackup(output);
-        std::error_code error;
-        // A hard link keeps the earlier bytes under the backup's name while the new file takes
-        // the name in one step; where the system has none, the earlier file is renamed.
-        fs::create_hard_link(output, backup, error);
-        if (error) {
-            error.clear();
-            fs::rename(output, backup, error);
-        }
-        if (error)
-            throw NotWritten("the earlier " + LineText(output) + " cannot be kept as " + LineText(backup) + ": " +
-                             error.message());
-    };
     try {
-        WriteReadBack(output, *inputs.at(i).stream, made->file, made->changed, {},
-                      backupEarlier ? std::function<void()>(keepEarlier) : std::function<void()>());
+        backup = WriteReadBack(output, *inputs.at(i).stream, made->file, made->changed, {}, backupEarlier);
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());
     }
-    SayError(console,
-             "wrote " + LineText(output) + (backup.empty() ? "" : "; the earlier one is kept as " + LineText(backup)));
+    if (backupEarlier && backup.empty())
+        SayError(console, "wrote " + LineText(output) +
+                              "; the earlier one was moved away by another program before it could be kept");
+    else
+        SayError(console, "wrote " + LineText(output) +
+                              (backup.empty() ? "" : "; the earlier one is kept as " + LineText(backup)));
 }
 
 std::string Session::Text(std::size_t k)

@@ -115,6 +115,21 @@ CatalogueRefusal RefusalOfCatalogueName(const std::string& path)
 
 Catalogue::Catalogue(const std::string& path)
 {
+    // A catalogue in a folder shared with other users: where its files are not this user's, a
+    // connection that wrote, or made its -wal and -shm, would leave files that its owner cannot
+    // write, and the owner's every later search could not store what it read.
+    for (const char* beside : {"", "-wal", "-shm"})
+        readOnly = readOnly || IsOthersFile(path + beside);
+    if (readOnly) {
+        try {
+            Open(path);
+        } catch (const SqliteError& error) {
+            throw CatalogueError(error.what(), false);
+        } catch (const CatalogueError& error) {
+            throw CatalogueError(error.what(), false, error.foreign);
+        }
+        return;
+    }
     std::error_code ignored;
     if (fs::path(path).has_parent_path())
         fs::create_directories(fs::path(path).parent_path(), ignored);
@@ -136,7 +151,7 @@ Catalogue::Catalogue(const std::string& path)
 void Catalogue::Open(const std::string& path)
 {
     {
-        database = std::make_unique<Database>(path);
+        database = std::make_unique<Database>(path, readOnly);
         database->WaitWhenBusy(10000);
         // What the database holds is looked at before anything is written to it: one that is no
         // catalogue of scry's (no table "files", or tables without a version) is someone's own.
@@ -156,6 +171,11 @@ void Catalogue::Open(const std::string& path)
         }
         if (any > 0 && (version == 0 || files == 0))
             throw CatalogueError("it is an SQLite database that is not a catalogue of scry's", false, true);
+        if (readOnly) {
+            if (version != CatalogueVersion() || tables("name IN ('files', 'rows', 'holds')") < 3)
+                throw CatalogueError("it is another user's, and holds no catalogue of this version to read", false);
+            return;
+        }
         // WAL, so that readers and a writer never wait on each other; it stays in the file.
         database->Execute("PRAGMA journal_mode = WAL");
         if (version == 0) {
@@ -325,6 +345,8 @@ void Catalogue::DropFile(std::int64_t id)
 
 std::int64_t Catalogue::Store(const std::string& key, const FileIdentity& identity, const FileSummary& summary)
 {
+    if (readOnly)
+        return 0;
     // Rows stored in a transaction that does not commit are not in the catalogue: forgotten.
     struct Forget {
         Catalogue& catalogue;
@@ -381,7 +403,7 @@ std::int64_t Catalogue::Store(const std::string& key, const FileIdentity& identi
 
 void Catalogue::Drop(const std::vector<std::int64_t>& ids)
 {
-    if (ids.empty())
+    if (ids.empty() || readOnly)
         return;
     Guarded([&] {
         Transaction transaction(*database);

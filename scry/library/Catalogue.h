@@ -26,7 +26,8 @@ struct CatalogueError : std::runtime_error {
         : std::runtime_error(what), damaged(isDamaged), foreign(isForeign)
     {
     }
-    bool damaged;   // a catalogue of scry's of another schema, or damaged: to be set aside
+    bool damaged;   // a catalogue of scry's of another schema, or damaged: to be set aside (never
+                    // one read only: another user's)
     bool foreign;   // a database that is no catalogue of scry's: someone's own, never touched
 };
 
@@ -51,9 +52,13 @@ std::string DefaultCataloguePath();
 
 class Catalogue {
 public:
-    // Opens the catalogue at path, made with its folder where there is none.
+    // Opens the catalogue at path, made with its folder where there is none. A catalogue whose
+    // files are another user's (or that this user may not write) is read as it stands and never
+    // written: nothing is made beside it, and nothing is stored in it.
     explicit Catalogue(const std::string& path);
     ~Catalogue();
+    // Read, never written: another user's.
+    bool ReadOnly() const { return readOnly; }
 
     struct Entry {
         std::int64_t id;
@@ -79,6 +84,7 @@ private:
     void DropFile(std::int64_t id);
     void Keep(std::int64_t id, const SharedRows& rows);
     std::unique_ptr<Database> database;
+    bool readOnly = false;
     std::map<std::int64_t, SharedRows> loaded;     // rows loaded or stored, by id: shared by the files that hold them
     std::map<const BankRows*, std::int64_t> ids;   // the ids of those rows
     std::map<std::int64_t, std::pair<std::string, std::string>> summaries;   // key and blob, read with the entries, until loaded

@@ -1,6 +1,8 @@
 // The thin layer over SQLite's C interface.
 #include "library/Sqlite.h"
 
+#include <string>
+
 #include <sqlite3.h>
 
 namespace scry {
@@ -9,10 +11,38 @@ bool SqliteError::Damaged() const { return code == SQLITE_CORRUPT || code == SQL
 
 bool SqliteError::Busy() const { return code == SQLITE_BUSY || code == SQLITE_LOCKED; }
 
-Database::Database(const std::string& path)
+namespace {
+
+// path as an SQLite URI that opens it immutable: read only, no lock taken, no -wal or -shm made.
+std::string ImmutableUri(const std::string& path)
 {
-    const int opened =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static constexpr char Hex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += Hex[static_cast<unsigned char>(c) >> 4];
+            uri += Hex[static_cast<unsigned char>(c) & 15];
+        } else {
+#if defined(_WIN32)
+            uri += c == '\\' ? '/' : c;
+#else
+            uri += c;
+#endif
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+}   // namespace
+
+Database::Database(const std::string& path, bool readOnly)
+{
+    const int opened = readOnly
+                           ? sqlite3_open_v2(ImmutableUri(path).c_str(), &db,
+                                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
+                           : sqlite3_open_v2(path.c_str(), &db,
+                                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK) {
         const std::string why = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened);
         sqlite3_close(db);

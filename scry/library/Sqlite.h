@@ -28,8 +28,9 @@ struct SqliteError : std::runtime_error {
 
 class Database {
 public:
-    // Opens, creating where there is none, the database at path.
-    explicit Database(const std::string& path);
+    // Opens, creating where there is none, the database at path; or, readOnly, the database as
+    // it stands, never written and never locked, with no file made beside it (another user's).
+    explicit Database(const std::string& path, bool readOnly = false);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

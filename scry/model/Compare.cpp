@@ -218,6 +218,42 @@ struct SlotPairing {
                 from[q] = q;
                 claimed[q] = true;
             }
+        PairMovedAndEdited();
+    }
+
+    // A slot both moved and edited: what is left of NEW against what is left of OLD, by its name
+    // (moved, and set to play another sound or to other settings), then by all it holds but its
+    // name (moved and renamed). Each in file order, the first left of OLD taken.
+    void PairMovedAndEdited()
+    {
+        std::map<std::string, std::vector<std::size_t>> byNameAlone;
+        std::map<std::tuple<SlotAttributes, bool>, std::vector<std::size_t>> bySettings;
+        for (std::size_t p = 0; p < cut; ++p)
+            if (Old(p).used && !claimed[p]) {
+                byNameAlone[Old(p).name].push_back(p);
+                bySettings[{Old(p).fields, Old(p).hidden}].push_back(p);
+            }
+        const auto takeLeft = [&](std::size_t q, const std::vector<std::size_t>* places) {
+            if (places == nullptr)
+                return;
+            for (const std::size_t p : *places)
+                if (!claimed[p]) {
+                    claimed[p] = true;
+                    origin[q] = Origin::Moved;
+                    from[q] = p;
+                    return;
+                }
+        };
+        for (std::size_t q = 0; q < cut; ++q)
+            if (Changed(q)) {
+                const auto found = byNameAlone.find(New(q).name);
+                takeLeft(q, found == byNameAlone.end() ? nullptr : &found->second);
+            }
+        for (std::size_t q = 0; q < cut; ++q)
+            if (Changed(q)) {
+                const auto found = bySettings.find({New(q).fields, New(q).hidden});
+                takeLeft(q, found == bySettings.end() ? nullptr : &found->second);
+            }
     }
 };
 

@@ -586,11 +586,14 @@ bool WrittenFrom(const SetListText& text, std::string_view name)
 SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& faults)
 {
     SetListText result;
+    const std::size_t faultsBefore = faults.size();
     std::size_t slotLines = 0;   // slot lines met, taken or not
     if (const char* kind = NotText(text)) {
-        faults.push_back({0, std::string("this is ") + kind +
-                                 ", not the text of a set list; scry setlist writes one, "
-                                 "and an editor saves it as plain text in UTF-8"});
+        TextFault fault{0, std::string("this is ") + kind +
+                               ", not the text of a set list; scry setlist writes one, "
+                               "and an editor saves it as plain text in UTF-8"};
+        fault.wholeText = true;
+        faults.push_back(std::move(fault));
         return result;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -656,9 +659,17 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
         else
             result.slots.push_back(std::move(slot));
     }
-    // A setlist line that could not be taken has said why already.
-    if (result.numberLine == 0 && !result.setListLineTried)
+    // A setlist line that could not be taken has said why already. A text of which no line is a
+    // set list's (a letter, notes) is said once, as a whole.
+    if (result.numberLine == 0 && !result.setListLineTried && result.fingerprintLine == 0 && result.fileLine == 0 &&
+        slotLines == 0) {
+        faults.erase(faults.begin() + static_cast<std::ptrdiff_t>(faultsBefore), faults.end());
+        TextFault fault{0, "no line of it is a line of a set list's text; scry setlist writes one"};
+        fault.wholeText = true;
+        faults.push_back(std::move(fault));
+    } else if (result.numberLine == 0 && !result.setListLineTried) {
         faults.push_back({0, "no 'setlist N \"name\"' line"});
+    }
     return result;
 }
 

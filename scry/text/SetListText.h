@@ -101,6 +101,7 @@ struct TextFault {
     FaultPlace place{};
     ApplyFaultKind kind = ApplyFaultKind::None;
     ApplyFaultData data{};
+    bool wholeText = false;   // the text as a whole is no set list's: the one fault said of it
 };
 
 // A fault's reason, as FaultLine says it: "volume 200 is above 127; written as asked".

@@ -304,6 +304,41 @@ TEST_F(ScryLine, HelpVersionAndUnknownCommands)
     EXPECT_EQ(Run({"show", "--bogus", "x"}).status, 2);
 }
 
+// A file whose name begins with '-' is taken for an option: said so, with the way to name it. A
+// PCG file where the text of a set list belongs is said as such at any size, and a letter given
+// as the text in one line.
+TEST_F(ScryLine, FilesNamedLikeOptionsOrInTheWrongPlace)
+{
+    Write("-good.PCG", Small().Bytes());
+    ScryRun run = Run({"show", "-good.PCG"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "scry: -good.PCG is read as an option; to name a file that begins with -, put -- before it: "
+                       "scry show ... -- -good.PCG\n");
+    run = Run({"show", "--", "-good.PCG"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    // An option that names no file is CLI11's to say, as before.
+    EXPECT_EQ(Run({"show", "--bogus", "x"}).err.find("-- before it"), std::string::npos);
+
+    Small large;
+    large.extra = Chunk("XTRA", std::string(std::size_t{3} << 20, 'x'));
+    Write("small.PCG", Small().Bytes());
+    Write("large.PCG", large.Bytes());
+    Write("letter.txt", "Dear band,\nsee you on Friday.\n");
+    for (const char* pcg : {"small.PCG", "large.PCG"}) {
+        run = Run({"apply", "small.PCG", pcg, "-o", "out.PCG"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "scry: " + std::string(pcg) +
+                               ": a PCG file, not the text of a set list; the text comes second (scry setlist "
+                               "writes one)\n");
+    }
+    run = Run({"apply", "small.PCG", "letter.txt", "-o", "out.PCG"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "scry: letter.txt: no line of it is a line of a set list's text; scry setlist writes one; "
+                       "nothing written\n");
+    EXPECT_FALSE(fs::exists(Path("out.PCG")));
+}
+
 TEST_F(ScryLine, PageNameBesideTheInputOnlyOverAPageOfScry)
 {
     Write("gig.PCG", Small().Bytes());

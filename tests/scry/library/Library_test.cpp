@@ -10,6 +10,10 @@
 
 #include <nlohmann/json.hpp>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 #include "ScrySupport.h"
 #include "StStrL/StStrL.h"
 #include "TestSupport.h"
@@ -563,6 +567,49 @@ TEST_F(Library, ACatalogueThatCannotBeUsedIsSetAsideAndBuiltAnew)
                        "another file's name); set aside as cat.sqlite.set-aside-4, and built anew\n");
     EXPECT_EQ(Scry({"find", "lib", "Prog 1"}).err, "");
 }
+
+#if !defined(_WIN32)
+// A catalogue that is another user's (in a folder both share) is read as it stands: searches
+// answer as without it, nothing is stored in it, no -wal or -shm is made beside it, and damage
+// is said without the catalogue ever being set aside.
+TEST_F(Library, AnotherUsersCatalogueIsReadNeverWritten)
+{
+    Write("lib/a.PCG", Gig().Bytes());
+    ASSERT_EQ(Scry({"find", "lib", "Prog 1"}).err, "");
+    // Another user's: given away where this test may (as root), else made read-only.
+    if (::geteuid() == 0)
+        ASSERT_EQ(::chown(Path("cat.sqlite").c_str(), 1, 1), 0);
+    else
+        fs::permissions(Path("cat.sqlite"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string note = "scry: note: catalogue cat.sqlite is another user's, or not yours to write: it is read, "
+                             "and nothing is kept in it\n";
+    Write("lib/b.PCG", Gig(9).Bytes());
+    ScryRun run = Scry({"find", "lib", "Prog 1"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, Scry({"find", "lib", "Prog 1"}, false).out);
+    EXPECT_EQ(run.err, note);
+    EXPECT_FALSE(Exists("cat.sqlite-wal"));
+    EXPECT_FALSE(Exists("cat.sqlite-shm"));
+    {
+        scry::Database read(Path("cat.sqlite"), true);
+        EXPECT_EQ(read.Number("SELECT count(*) FROM files"), 1);
+    }
+    // Damaged: said, every file read, the catalogue left where it is.
+    {
+        std::string bytes = Read("cat.sqlite");
+        bytes.replace(16, 8, std::string(8, '\xFF'));
+        fs::permissions(Path("cat.sqlite"), fs::perms::owner_write, fs::perm_options::add);
+        std::ofstream(Path("cat.sqlite"), std::ios::binary | std::ios::in | std::ios::out).write(bytes.data(), 100);
+        fs::permissions(Path("cat.sqlite"), fs::perms::owner_write, fs::perm_options::remove);
+    }
+    run = Scry({"find", "lib", "Prog 1"});
+    EXPECT_EQ(run.out, Scry({"find", "lib", "Prog 1"}, false).out);
+    EXPECT_NE(run.err.find("cannot be used"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("; every file is read afresh\n"), std::string::npos) << run.err;
+    EXPECT_TRUE(Exists("cat.sqlite"));
+    EXPECT_FALSE(Exists("cat.sqlite.set-aside"));
+}
+#endif
 
 TEST_F(Library, TheSameLinesWithAndWithoutTheCatalogueDamagedFilesAmongThem)
 {

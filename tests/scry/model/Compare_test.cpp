@@ -1,5 +1,7 @@
 // The comparison, one kind of difference at a time, each with its exact line (its text printer)
 // and, where the data says more than the line, its data and its JSON.
+#include <functional>
+
 #include <nlohmann/json.hpp>
 
 #include "ScrySupport.h"
@@ -190,6 +192,42 @@ TEST(ScryDiff, SlotsMovedCopiedRenamedAndEdited)
     // A rename with a settings change counts in both; nothing was removed from 000/002.
     EXPECT_EQ(scry::DiffSummary(compared.comparison),
               "3 differences: 1 renamed, 0 changed, 1 moved, 1 copied, 0 added, 0 removed, 1 slot settings");
+}
+
+// A slot moved and set to play another sound, or moved and renamed, is said as moved with what
+// changed, never as one slot removed and another added; a slot edited in every way is still new.
+TEST(ScryDiff, SlotMovedAndRetargetedOrRenamed)
+{
+    const auto moved = [](const std::function<void(std::string&)>& edit) {
+        Small after;
+        const std::string split = after.setLists.substr(SlotOffset(0, 2), pcgw::SlotSize);
+        after.setLists.replace(SlotOffset(0, 2), pcgw::SlotSize, std::string(pcgw::SlotSize, '\0'));
+        after.setLists.replace(SlotOffset(0, 5), pcgw::SlotSize, split);
+        edit(after.setLists);
+        return after;
+    };
+    const Small retargeted =
+        moved([](std::string& lists) { SetSlot(lists, 0, 5, "Split", PackSlot(1, 1, 0, 0, 0, 3, 0, 90, 0)); });
+    const Compared compared(Small().Bytes(), retargeted.Bytes());
+    EXPECT_EQ(LinesOf(compared.comparison),
+              (Texts{"SLOT 000/005 \"Split\" (Friday): moved from 000/002; plays Prog I-A003 \"Prog 3\", was Combi "
+                     "I-A000 \"Combi Zero\"",
+                     "SLOT 000/005 \"Split\" (Friday): now plays \"Prog 3\" (Prog I-A003), was \"Combi Zero\" "
+                     "(Combi I-A000)"}));
+    const nlohmann::json json = JsonOf(compared.comparison);
+    EXPECT_EQ(json["differences"][0]["changes"], (nlohmann::json{"moved", "settings"}));
+    EXPECT_EQ(json["differences"][0]["old"]["slot"], 2);
+    EXPECT_EQ(json["summary"]["added"], 0);
+    EXPECT_EQ(json["summary"]["removed"], 0);
+
+    const Small renamed = moved([](std::string& lists) { SetName(lists, SlotOffset(0, 5), "Split Two"); });
+    EXPECT_EQ(DiffOf(Small(), renamed),
+              (Texts{"SLOT 000/005 \"Split Two\" (Friday): moved from 000/002; renamed \"Split\" -> \"Split Two\""}));
+
+    const Small other =
+        moved([](std::string& lists) { SetSlot(lists, 0, 5, "Drums", PackSlot(1, 1, 0, 0, 0, 3, 0, 70, 0)); });
+    EXPECT_EQ(DiffOf(Small(), other), (Texts{"SLOT 000/002 \"Split\" (Friday): removed",
+                                             "SLOT 000/005 \"Drums\" (Friday): added, plays Prog I-A003 \"Prog 3\""}));
 }
 
 // A change among the 512 bytes after the packed ones, or of a packed bit no changed setting

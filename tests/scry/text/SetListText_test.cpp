@@ -228,14 +228,25 @@ TEST(ScrySetList, NoTextSaysWhatItIs)
         {"\xFF\xFE" + utf16, "this is UTF-16 text, not the text of a set list"},
         {utf16, "this is UTF-16 text, not the text of a set list"},
         {std::string("setlist 0 \"a\"\n\0\x01\x02", 17), "this is binary bytes, not the text of a set list"},
+        // Plain text of which no line is a set list's: one fault for the whole, not one a line.
+        {"Dear band,\nsee you on Friday at eight.\n\nBring the spare cable\n",
+         "no line of it is a line of a set list's text; scry setlist writes one"},
+        {"", "no line of it is a line of a set list's text"},
     };
     for (const auto& each : cases) {
         std::vector<scry::TextFault> faults;
         ReadText(each.bytes, faults);
         ASSERT_EQ(faults.size(), 1u) << each.said;
         EXPECT_EQ(faults[0].line, 0u);
+        EXPECT_TRUE(faults[0].wholeText);
         EXPECT_EQ(faults[0].reason.rfind(each.said, 0), 0u) << faults[0].reason;
     }
+    // A text with one line that is a set list's says what is wrong line by line, as ever.
+    std::vector<scry::TextFault> faults;
+    ReadText("Dear band,\n\"Piano\"  Prog I-A000\n", faults);
+    ASSERT_FALSE(faults.empty());
+    EXPECT_FALSE(faults[0].wholeText);
+    EXPECT_EQ(faults[0].line, 1u);
 }
 
 // A word of a hundred thousand bytes is quoted by its start, with its length where it is a name;
