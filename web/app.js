@@ -138,6 +138,28 @@ function setListText(list) {
 
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 
+// Kept edits of a set list (theirs) merged into those made here (ours), both made from base: each
+// change of one side where the other left base as it was; null where both changed one slot, or
+// the name, each in its own way.
+function merged(base, ours, theirs) {
+    if (!base || base.slots.length !== theirs.slots.length || base.fingerprint !== theirs.fingerprint)
+        return null;
+    const out = clone(ours);
+    if (theirs.name !== base.name) {
+        if (ours.name !== base.name && ours.name !== theirs.name)
+            return null;
+        out.name = theirs.name;
+    }
+    for (let j = 0; j < theirs.slots.length; ++j) {
+        if (same(theirs.slots[j], base.slots[j]) || same(ours.slots[j], theirs.slots[j]))
+            continue;
+        if (!same(ours.slots[j], base.slots[j]))
+            return null;
+        out.slots[j] = clone(theirs.slots[j]);
+    }
+    return out;
+}
+
 // The set lists edited: where what the page holds differs from the file.
 function editedLists(file) {
     return [...file.edit.lists.values()].filter((list) => !same(list, file.edit.original.get(list.number)))
@@ -145,42 +167,117 @@ function editedLists(file) {
 }
 
 // ---- Keeping edits in the browser until they are downloaded
+//
+// Each tab keeps the edits of each file it has open under a key of its own (the file's
+// fingerprint, the tab, and which copy of the file in the tab it is), so that two tabs, or two
+// copies of one file in a tab, never write over each other's. Every entry kept for a file's
+// fingerprint, by any tab and any copy, is offered back when the file is opened; an entry is
+// dropped only by its restore or discard, or by the next edit of its own tab and copy.
 
-const keptKey = (file) => `scry-edits:${file.fingerprint}`;
+const tabId = (() => {
+    try {
+        let id = sessionStorage.getItem('scry-tab');
+        if (!id) {
+            id = `${Date.now().toString(36)}${Math.random().toString(36).slice(2, 8)}`;
+            sessionStorage.setItem('scry-tab', id);
+        }
+        return id;
+    } catch {
+        return `${Date.now().toString(36)}${Math.random().toString(36).slice(2, 8)}`;
+    }
+})();
+const keptPrefix = (file) => `scry-edits:${file.fingerprint}`;
+const keptKey = (file) => `${keptPrefix(file)}:${tabId}:${file.copy}`;
+const missingKey = (key) => `scry-missing:${key}`;
 
-function keep(file) {
-    // Edits kept from before, not yet restored or discarded, are never written over.
-    if (file.offer)
-        return;
+function keep(file, downloaded) {
     const lists = editedLists(file);
+    const key = keptKey(file);
+    try {
+        // Marked first: should the edits not fit, what is kept from before says that later ones
+        // are missing from it.
+        if (lists.length)
+            localStorage.setItem(missingKey(key), new Date().toISOString());
+    } catch { /* not even that fits: the edits below will not either, and that is said */ }
     try {
         if (lists.length === 0)
-            localStorage.removeItem(keptKey(file));
+            localStorage.removeItem(key);
         else
-            localStorage.setItem(keptKey(file), JSON.stringify({ name: file.name, at: new Date().toISOString(), lists }));
+            localStorage.setItem(key, JSON.stringify({ name: file.path || file.name, at: new Date().toISOString(), lists,
+                                                       downloaded }));
+        localStorage.removeItem(missingKey(key));
+        file.unkept = false;
     } catch (error) {
+        file.unkept = true;
         say(`The edits could not be kept in this browser (${error.name}): download them before closing the page.`);
     }
 }
 
-function kept(file) {
+// Every entry kept for the file by any tab or copy, but those of copies open in this tab, oldest
+// first; the entry of this very tab and copy is moved aside first, so that new edits never
+// write over it.
+function offers(file) {
+    const found = [];
     try {
-        const text = localStorage.getItem(keptKey(file));
-        return text ? JSON.parse(text) : null;
+        const own = keptKey(file);
+        const held = new Set(opened.filter((f) => f !== file && f.edit).map(keptKey));
+        for (let k = 0; k < localStorage.length; ++k) {
+            const key = localStorage.key(k);
+            if (key === keptPrefix(file) || (key.startsWith(`${keptPrefix(file)}:`) && !held.has(key)))
+                found.push(key);
+        }
+        const entries = [];
+        for (let key of found) {
+            const text = localStorage.getItem(key);
+            const missing = localStorage.getItem(missingKey(key));
+            if (key === own) {
+                const aside = `${keptPrefix(file)}:earlier:${Date.now().toString(36)}${Math.random().toString(36).slice(2, 6)}`;
+                localStorage.setItem(aside, text);
+                if (missing)
+                    localStorage.setItem(missingKey(aside), missing);
+                localStorage.removeItem(key);
+                localStorage.removeItem(missingKey(key));
+                key = aside;
+            }
+            const entry = JSON.parse(text);
+            if (entry && Array.isArray(entry.lists) && entry.lists.length)
+                entries.push({ ...entry, key, missing: Boolean(missing) });
+        }
+        // Oldest first: restored in turn, later edits merge over earlier ones.
+        return entries.sort((a, b) => (a.at < b.at ? -1 : a.at > b.at ? 1 : 0));
     } catch {
-        return null;
+        return [];
     }
 }
 
-// Drops what is kept of the file's edits; kept edits offered back and not yet restored or
-// discarded stay until the user says which.
-function forget(file) {
-    if (file.offer)
-        return;
+// Drops an entry offered back, once restored or discarded.
+function dropOffer(offer) {
     try {
-        localStorage.removeItem(keptKey(file));
+        localStorage.removeItem(offer.key);
+        localStorage.removeItem(missingKey(offer.key));
     } catch { /* nothing was kept */ }
 }
+
+// Another tab dropped what this one keeps (its discard of an entry offered there): kept again.
+addEventListener('storage', (event) => {
+    if (event.newValue !== null)
+        return;
+    for (const file of opened)
+        if (file.edit && (event.key === null || event.key === keptKey(file)) && editedLists(file).length)
+            keep(file);
+});
+
+// Before the page goes: a field being typed in is committed, and where edits could not be kept
+// the browser asks first.
+addEventListener('beforeunload', (event) => {
+    const typing = document.activeElement;
+    if (typing && typing.matches && typing.matches('input, select'))
+        typing.blur();
+    if (opened.some((file) => file.unkept && file.edit && editedLists(file).length)) {
+        event.preventDefault();
+        event.returnValue = '';
+    }
+});
 
 // ---- Edits, each undoable
 
@@ -195,7 +292,7 @@ function change(file, n, mutate, focusAfter) {
     const edit = file.edit;
     edit.undo.push({ n, before, after: clone(list), focusBefore: edit.focus, focusAfter });
     edit.redo.length = 0;
-    edit.made = null;
+    edited(file);
     if (focusAfter !== undefined)
         edit.focus = focusAfter;
     keep(file);
@@ -211,9 +308,27 @@ function step(file, from, to, side) {
     edit.lists.set(done.n, clone(done[side]));
     edit.current = done.n;
     edit.focus = side === 'before' ? done.focusBefore : done.focusAfter ?? done.focusBefore;
-    edit.made = null;
+    edited(file);
     keep(file);
     draw(true);
+}
+
+// After each step: the file made of the edits before it is let go, and a comparison shown is
+// made again of the edits as they now stand, never left to speak of the earlier ones.
+function edited(file) {
+    dropMade(file);
+    if (!$('compare').hidden && opened[shown] === file) {
+        const result = applyEdits(file, true);
+        showCompare(file, result);
+    }
+}
+
+function dropMade(file) {
+    const edit = file.edit;
+    if (edit && edit.made && edit.made.made)
+        Module._scry_drop(edit.made.made);
+    if (edit)
+        edit.made = null;
 }
 const undo = (file) => step(file, file.edit.undo, file.edit.redo, 'before');
 const redo = (file) => step(file, file.edit.redo, file.edit.undo, 'after');
@@ -386,9 +501,13 @@ function drawRestore(file) {
     if (!offer)
         return;
     const n = offer.lists.length;
-    $('restore-text').textContent = `Edits of ${file.name} not yet downloaded (${n === 1 ? '1 set list' : `${n} set lists`}, ` +
+    const more = (file.offers || []).length;
+    $('restore-text').textContent = `Edits of ${offer.name || file.name} not yet downloaded (${n === 1 ? '1 set list' : `${n} set lists`}, ` +
         `${new Date(offer.at).toLocaleString()}) are kept in this browser.` +
-        (file.edit.undo.length ? ' Edits made since are kept only once you restore or discard these.' : '');
+        (offer.missing ? ' Later edits could not be kept (the browser\'s storage was full): they are not among these.' : '') +
+        (offer.downloaded ? ` They were downloaded as ${offer.downloaded.name} (${new Date(offer.downloaded.at).toLocaleString()}): ` +
+                            'if that file reached your disk, you can discard these.' : '') +
+        (more ? ` ${more === 1 ? 'One more kept set' : `${more} more kept sets`} of edits of this file follow.` : '');
 }
 
 function focusSlot(j) {
@@ -410,6 +529,8 @@ function showFile(index) {
     if (!file.editable && file.id)
         view = 'file';
     $('compare').hidden = true;
+    // The new file's name is the file's own: another file's is never offered for it.
+    $('new-name').value = file.newName || '';
     for (const button of $('views').querySelectorAll('[data-view]'))
         button.hidden = !file.id;
     if (!file.id) {
@@ -438,7 +559,13 @@ function prepared(result) {
     if (result.editable) {
         result.edit = { original: new Map(), lists: new Map(), undo: [], redo: [], current: 0, focus: 0,
                         details: null, made: null, sounds: null };
-        result.offer = kept(result);
+        // Which copy of the file this is in this tab: copies of one file keep their edits apart.
+        const copies = opened.filter((f) => f.edit && f.fingerprint === result.fingerprint).map((f) => f.copy);
+        result.copy = 0;
+        while (copies.includes(result.copy))
+            result.copy++;
+        result.offers = offers(result);
+        result.offer = result.offers.shift() || null;
     }
     return result;
 }
@@ -457,7 +584,13 @@ async function openFiles(files) {
         reading.value = k;
         say(`Reading ${file.name} (${k + 1} of ${files.length})\u2026`);
         // A file of a folder is named by its path in it, as scry names a file found in a folder.
-        const path = given instanceof File ? given.webkitRelativePath || file.name : given.path;
+        const asGiven = given instanceof File ? given.webkitRelativePath || file.name : given.path;
+        // Two files of one name (picked from two folders, which the browser does not name) are told
+        // apart in the page's lists by the order they were opened in; scry names each as given.
+        let shownPath = asGiven;
+        for (let k = 2; opened.some((f) => f.path === shownPath); ++k)
+            shownPath = `${asGiven} (${k})`;
+        const path = asGiven;
         let result;
         if (file.size > MostBytes) {
             result = { name: file.name, state: 'unreadable',
@@ -469,7 +602,7 @@ async function openFiles(files) {
                 result = { name: file.name, state: 'unreadable', message: `${file.name}: the browser could not read it (${error})` };
             }
         }
-        result.path = path;
+        result.path = shownPath;
         result.name = file.name;
         result.modified = file.lastModified;
         opened.push(prepared(result));
@@ -487,7 +620,10 @@ async function openFiles(files) {
         view = 'edit';
         showFile(first);
     }
-    say(opened.length === 1 ? '1 file open' : `${opened.length} files open`);
+    const open = opened.filter((f) => f.id).length;
+    const not = opened.length - open;
+    say((open === 1 ? '1 file open' : `${open} files open`) +
+        (not ? `; ${not === 1 ? '1 file' : `${not} files`} could not be opened (each is in the list, with why)` : ''));
 }
 
 // ---- Compare, then download
@@ -544,12 +680,12 @@ function showCompare(file, result) {
     else
         $('diff').textContent = result.state === 'refused' ? 'Nothing can be made until these are mended.' : result.message;
     if (!$('new-name').value)
-        $('new-name').value = newNameOf(file);
+        $('new-name').value = file.newName = newNameOf(file);
 }
 
 function compare(file) {
     if (!$('new-name').value)
-        $('new-name').value = newNameOf(file);
+        $('new-name').value = file.newName = newNameOf(file);
     const result = applyEdits(file, true);
     showCompare(file, result);
     $('compare').scrollIntoView({ block: 'nearest' });
@@ -597,7 +733,7 @@ function download(file) {
         $('new-name').focus();
         return;
     }
-    $('new-name').value = name;
+    $('new-name').value = file.newName = name;
     const result = applyEdits(file, false);
     if (result.state !== 'made') {
         showCompare(file, result);
@@ -607,8 +743,11 @@ function download(file) {
     file.edit.made = null;
     if (!handOver(result, name))
         return;
-    forget(file);
-    say(`Downloaded ${name} (${result.size} bytes), checked: your edits are in it; ${file.name} is unchanged.`);
+    // The browser may still refuse or cancel the download: the edits stay kept, marked as
+    // downloaded, until the next edit or a discard.
+    keep(file, { name, at: new Date().toISOString() });
+    say(`Downloaded ${name} (${result.size} bytes), checked: your edits are in it; ${file.name} is unchanged. ` +
+        'They stay kept in this browser until your next edit, in case the download did not reach your disk.');
 }
 
 function discard(file) {
@@ -616,8 +755,8 @@ function discard(file) {
     edit.lists = new Map([...edit.original].map(([n, list]) => [n, clone(list)]));
     edit.undo.length = 0;
     edit.redo.length = 0;
-    edit.made = null;
-    forget(file);
+    dropMade(file);
+    keep(file);
     $('compare').hidden = true;
     draw();
     say('Edits discarded');
@@ -824,12 +963,15 @@ function openDetails(file, j) {
     $('details').scrollIntoView({ block: 'nearest' });
 }
 
-function setting(key, value) {
+// A setting as typed: digits alone, in range; an empty or mistyped field changes nothing.
+function setting(key, typed) {
     const file = opened[shown];
     const j = file.edit.details;
     const known = layout.settings.find((s) => s.key === key);
+    const value = /^[0-9]+$/.test(String(typed)) ? Number(typed) : NaN;
     if (!Number.isInteger(value) || value < 0 || value > known.max) {
-        say(`Not changed: ${known.word} is a whole number from 0 to ${known.max}`);
+        say(`Not changed: ${known.word} is a whole number from 0 to ${known.max}` +
+            (String(typed).trim() === '' ? ', and the field was left empty' : `, not "${typed}"`));
         draw();
         return;
     }
@@ -1068,8 +1210,11 @@ const actions = {
         if (!file.sheet)
             return;
         const address = URL.createObjectURL(new Blob([file.sheet.page], { type: 'text/html' }));
-        if (!open(address, '_blank'))
+        const tab = open(address, '_blank');
+        if (!tab)
             say('The browser did not open a tab: allow this page to open one, or print from the sheet shown');
+        else
+            tab.opener = null;   // the sheet reaches nothing of this page
         setTimeout(() => URL.revokeObjectURL(address), 60000);
     },
     clear: (file) => {
@@ -1079,21 +1224,53 @@ const actions = {
         focusSlot(j);
     },
     // The kept edits come back as a step of each set list they hold, which can be undone.
+    // Kept edits are merged with those made here since: a set list where both changed one slot (or
+    // its name) is never written over; its kept edits stay offered until those made here are
+    // undone or discarded.
     restore: (file) => {
         const offer = file.offer;
-        file.offer = null;
-        for (const kept of offer.lists)
-            change(file, kept.number, (list) => { Object.assign(list, clone(kept)); });
+        const taken = [];
+        const left = [];
+        for (const kept of offer.lists) {
+            const ours = loadSetList(file, kept.number);
+            const both = ours && merged(file.edit.original.get(kept.number), ours, kept);
+            if (!both) {
+                left.push(kept);
+                continue;
+            }
+            taken.push(kept);
+            change(file, kept.number, (list) => { Object.assign(list, both); });
+        }
+        if (left.length) {
+            file.offer = { ...offer, lists: left };
+            try {
+                localStorage.setItem(offer.key, JSON.stringify({ ...offer, lists: left, key: undefined, missing: undefined }));
+            } catch { /* the entry stays as it was, whole */ }
+        } else {
+            dropOffer(offer);
+            file.offer = file.offers.shift() || null;
+        }
         keep(file);
         draw();
-        say(`Edits restored: ${offer.lists.length === 1 ? '1 set list' : `${offer.lists.length} set lists`}`);
+        const said = (n) => (n === 1 ? '1 set list' : `${n} set lists`);
+        say(`Edits restored: ${said(taken.length)}` + (left.length
+            ? `; not set list ${left.map((kept) => pad3(kept.number)).join(', ')}, edited here since: its kept edits ` +
+              'stay offered until you undo or discard the edits made here'
+            : ''));
     },
-    forget: (file) => { file.offer = null; forget(file); keep(file); draw(); say('The kept edits are discarded'); },
+    forget: (file) => {
+        dropOffer(file.offer);
+        file.offer = file.offers.shift() || null;
+        draw();
+        say('The kept edits are discarded');
+    },
 };
 
 // The file shown closed: scry lets go of it; its edits not yet downloaded stay kept in the browser.
 function closeFile(file) {
-    const kept = file.edit && editedLists(file).length > 0 && !file.offer;
+    const kept = file.edit && editedLists(file).length > 0 && !file.unkept;
+    if (file.edit)
+        dropMade(file);
     if (file.id)
         Module._scry_close(file.id);
     opened.splice(shown, 1);
@@ -1155,8 +1332,12 @@ $('slot-name').addEventListener('change', (event) => {
 });
 $('slot-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') event.target.blur(); });
 for (const key of ['color', 'volume', 'holdTime', 'font', 'transpose', 'kbdTrack'])
-    $(`set-${key}`).addEventListener('change', (event) => setting(key, Number(event.target.value)));
+    $(`set-${key}`).addEventListener('change', (event) => setting(key, event.target.value));
 $('sound-search').addEventListener('input', searchSounds);
+$('new-name').addEventListener('input', (event) => {
+    if (opened[shown])
+        opened[shown].newName = event.target.value;
+});
 // Escape closes the slot's panel, and the focus goes back to its slot.
 $('details').addEventListener('keydown', (event) => {
     const file = opened[shown];

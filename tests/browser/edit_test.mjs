@@ -261,8 +261,12 @@ for (const target of browsers) {
     check(`${T}: the download is byte for byte the file scry apply makes of the same edits`, same,
           got ? `${fs.statSync(got).size} bytes against ${fs.statSync(made).size}` : 'nothing downloaded');
     check(`${T}: the file opened is unchanged`, Buffer.compare(fs.readFileSync(demoFile), demoBytes) === 0);
-    const kept = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('scry-edits:')).length);
-    check(`${T}: once downloaded, the edits are no longer kept`, kept === 0, `${kept} kept`);
+    // The browser may yet fail to save it: the edits stay kept, marked as downloaded under that name.
+    const kept = await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('scry-edits:'))
+        .map((k) => JSON.parse(localStorage.getItem(k))));
+    check(`${T}: once downloaded, the edits stay kept, marked as downloaded`,
+          kept.filter((entry) => entry.downloaded && entry.downloaded.name === 'Kronos_Demo-edited.PCG').length === 1,
+          JSON.stringify(kept.map((entry) => entry.downloaded)));
 
     // A phone: 390 by 844, by touch, set list 002; nothing wider than the screen, targets 44 px.
     const phone = await browser.newPage();
