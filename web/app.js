@@ -476,6 +476,7 @@ function draw(focus) {
         $('sheet-compact-field').hidden = file.sheet.kind !== 'gig';
         if (frame.srcdoc !== file.sheet.page)
             frame.srcdoc = file.sheet.page;
+        handSheetToTab(file.sheet.page);
     } else if (shownView === 'file' && file.id) {
         if (file.page === undefined)
             file.page = scryCall('scry_page', ['number'], [file.id]).page || '';
@@ -952,6 +953,50 @@ $('sheet-compact').addEventListener('change', () => {
         showSheet(file, 'gig');
 });
 
+// ---- A sheet in a tab of its own
+//
+// The button that opens it lies in a frame of its own with no origin (sandboxed): the tab it opens
+// holds the sheet's bytes as a page of that empty origin, with no opener, so that nothing in it
+// reaches this page or its storage. The sheet prints there as scry gig's page prints.
+
+const TabFrame = `<!DOCTYPE html><meta charset="utf-8">
+<style>:root{color-scheme:light dark;font-family:system-ui,sans-serif}body{margin:0}
+button{font:inherit;min-height:44px;padding:0 1rem;border-radius:.5rem}</style>
+<button type="button" data-action="sheet-tab">Open in a tab of its own, to print</button>
+<script>
+let page = '';
+addEventListener('message', (event) => {
+    if (event.source === parent && typeof event.data === 'string')
+        page = event.data;
+});
+document.querySelector('button').addEventListener('click', () => {
+    if (!page)
+        return;
+    const address = URL.createObjectURL(new Blob([page], { type: 'text/html' }));
+    open(address, '_blank', 'noopener');
+    setTimeout(() => URL.revokeObjectURL(address), 60000);
+    parent.postMessage('sheet-tab-asked', '*');
+});
+</scr` + `ipt>`;
+let tabFrameReady = false;
+let sheetForTab = '';
+
+function handSheetToTab(page) {
+    sheetForTab = page;
+    if (tabFrameReady)
+        $('sheet-tab').contentWindow.postMessage(page, '*');
+}
+
+$('sheet-tab').addEventListener('load', () => {
+    tabFrameReady = true;
+    handSheetToTab(sheetForTab);
+});
+$('sheet-tab').srcdoc = TabFrame;
+addEventListener('message', (event) => {
+    if (event.source === $('sheet-tab').contentWindow && event.data === 'sheet-tab-asked')
+        say('The sheet opens in a tab of its own (where no tab opened, allow this page to open one, or print the sheet shown)');
+});
+
 // ---- The slot's details
 
 function openDetails(file, j) {
@@ -1205,18 +1250,6 @@ const actions = {
     stage: (file) => showSheet(file, 'stage'),
     gig: (file) => showSheet(file, 'gig'),
     back: (file) => { view = 'edit'; file.sheet = null; draw(true); },
-    // The sheet as a page of its own (made of the bytes here, never fetched), which prints whole.
-    'sheet-tab': (file) => {
-        if (!file.sheet)
-            return;
-        const address = URL.createObjectURL(new Blob([file.sheet.page], { type: 'text/html' }));
-        const tab = open(address, '_blank');
-        if (!tab)
-            say('The browser did not open a tab: allow this page to open one, or print from the sheet shown');
-        else
-            tab.opener = null;   // the sheet reaches nothing of this page
-        setTimeout(() => URL.revokeObjectURL(address), 60000);
-    },
     clear: (file) => {
         const j = file.edit.details;
         file.edit.details = null;

@@ -199,15 +199,28 @@ for (const target of pageBrowsers) {
         check(`${T}: files that could not be opened are not counted as open`,
               counted.startsWith('2 files open; 1 file could not be opened'), counted);
 
-        // A sheet in a tab of its own reaches nothing of the page.
+        // A sheet in a tab of its own reaches nothing of the page: no opener, an origin of its own
+        // with no storage; and it is the sheet shown, byte for byte.
         await showFile(p, 0);
         await p.click('[data-action="gig"]');
         await p.waitForSelector('#sheet-bar:not([hidden])');
-        const tabbed = new Promise((done) => browser.once('targetcreated', done));
-        await p.click('[data-action="sheet-tab"]');
-        const tab = await (await tabbed).page();
-        const opener = tab ? await tab.evaluate(() => window.opener === null) : null;
-        check(`${T}: a sheet in a tab of its own has no way back to the page`, opener === true, String(opener));
+        const sheetShown = await p.$eval('#view', (frame) => frame.srcdoc);
+        const frames = await Promise.all(p.frames().map(async (frame) => ({ frame, button: await frame.$('[data-action="sheet-tab"]') })));
+        const holder = frames.find((f) => f.button);
+        const tabbed = new Promise((done) => { browser.once('targetcreated', done); setTimeout(() => done(null), 10000); });
+        if (holder)
+            await holder.button.click();
+        const created = await tabbed;
+        const tab = created ? await created.page() : null;
+        if (tab)
+            await tab.waitForFunction(() => document.readyState === 'complete', { timeout: 10000 });
+        const seen = tab ? await tab.evaluate(() => ({
+            opener: window.opener === null, origin: location.origin,
+            storage: (() => { try { return String(localStorage.length); } catch (error) { return error.name; } })(),
+            page: '<!DOCTYPE html>' + document.documentElement.outerHTML })) : null;
+        check(`${T}: a sheet in a tab of its own has no opener and an origin of its own, without the page's storage`,
+              seen !== null && seen.opener && seen.origin === 'null' && seen.storage === 'SecurityError' &&
+              seen.page.includes('<title>') && sheetShown.includes('<title>'), JSON.stringify({ seen: seen && { ...seen, page: undefined } }));
         if (tab)
             await tab.close();
         await p.evaluate(() => localStorage.clear());
