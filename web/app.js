@@ -629,9 +629,16 @@ async function openFiles(files) {
 
 // ---- Compare, then download
 
+// NAME-edited.PCG; where another file open has the same name (from another folder, or opened
+// twice), its folder and its place in the list are in the name too: gigs-live-edited.PCG,
+// live-2-edited.PCG.
 function newNameOf(file) {
-    const dot = file.name.lastIndexOf('.');
-    return dot > 0 ? `${file.name.slice(0, dot)}-edited${file.name.slice(dot)}` : `${file.name}-edited.PCG`;
+    const twin = opened.some((f) => f !== file && f.name === file.name);
+    const copy = / \((\d+)\)$/.exec(file.path || '');
+    const flat = twin ? (copy ? file.path.slice(0, copy.index) : file.path).replace(/[\\/]/g, '-') : file.name;
+    const dot = flat.lastIndexOf('.');
+    const [stem, ext] = dot > 0 ? [flat.slice(0, dot), flat.slice(dot)] : [flat, '.PCG'];
+    return `${stem}${twin && copy ? `-${copy[1]}` : ''}-edited${ext}`;
 }
 
 // The edits applied in scry (once for the edits as they stand): its faults, or the new file.

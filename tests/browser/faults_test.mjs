@@ -122,7 +122,7 @@ for (const target of pageBrowsers) {
         const got = await downloaded(downloads, present);
         const afterDownload = await keptEntries(two);
         check(`${T}: two copies of one file keep their edits apart, and a download of one keeps the other's`,
-              bothKept === 2 && got !== null && afterDownload.length === 2 &&
+              bothKept === 2 && got !== null && path.basename(got) === 'Kronos_Demo-2-edited.PCG' && afterDownload.length === 2 &&
               afterDownload.some((e) => e.lists[0].slots[0].name === 'First Copy' && !e.downloaded) &&
               afterDownload.some((e) => e.lists[0].slots[0].name === 'Second Copy' && e.downloaded),
               JSON.stringify({ bothKept, got, kept: afterDownload.map((e) => [e.lists[0].slots[0].name, e.downloaded]) }));
