@@ -7,24 +7,11 @@
 set -uo pipefail
 scry=$1
 pcgwrite=$2
-. "$(dirname "$0")/checks.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/checks.sh"
 export LC_ALL=C
 
-cat > a.desc <<'DESC'
-file 68 00
-container PCG1
-chunk SLS1
-  bank SBK1 0 69416
-  name 0 "Live"
-  slot 0 0 "Piano" 01 00 01 00 7F 00
-end
-chunk PRG1
-  bank PBK1 0 4960
-  fill 5
-  name 1 "Grand Piano"
-  name 2 "Warm Pad"
-end
-DESC
+cp "$here/small.pcgdesc" a.desc
 "$pcgwrite" a.desc a.PCG >/dev/null || { echo "FAIL: pcgwrite a"; exit 1; }
 "$scry" setlist a.PCG 0 -o live.txt 2>/dev/null
 # Texts that give each writer a file of its own: set list 0 named after the writer.
