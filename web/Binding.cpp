@@ -242,10 +242,10 @@ ordered_json SoundsOfFile(const scry::FileModel& model)
     return sounds;
 }
 
-ordered_json FaultOf(const scry::AppliedFault& applied, const std::string& words)
+ordered_json FaultOf(const scry::AppliedFault& applied)
 {
     const scry::FaultPlace& place = applied.fault.place;
-    ordered_json out = {{"text", applied.text}, {"line", applied.fault.line}, {"words", words}};
+    ordered_json out = {{"text", applied.text}, {"words", scry::FaultReason(applied.fault)}};
     out["setList"] = applied.setList ? ordered_json(*applied.setList) : ordered_json(nullptr);
     out["slot"] = place.slot ? ordered_json(*place.slot) : ordered_json(nullptr);
     if (place.part == scry::LinePart::Setting)
@@ -287,24 +287,69 @@ std::string NotWhole(const scry::FileModel& file, const char* command)
     return file.Damaged() ? scry::NotWholeText(file.name, command) : std::string();
 }
 
-// {"id", "texts": [{"name", "text"}], "newName", "compare"}: the texts applied to a copy of open
-// file id, as scry apply does: its faults, or the new file (kept here for the page to take), and
-// unless compare is false what changed against the file opened, as scry diff says it.
+// A whole number the page gave under key; a value of another kind is refused whole.
+std::int64_t WholeNumber(const ordered_json& object, const char* key)
+{
+    const ordered_json& value = object.at(key);
+    if (!value.is_number_integer())
+        throw std::invalid_argument(std::string(key) + " is no whole number");
+    return value.get<std::int64_t>();
+}
+
+// A set list as the page holds it: {"number", "name", "fingerprint", "slots": [{"used": false} or
+// {"used": true, "name", "plays", "color", "volume", "holdTime", "font", "transpose", "kbdTrack",
+// "from": [set list, slot]}]}, read as a text of it is read.
+scry::SetListEdit EditOf(const ordered_json& list)
+{
+    scry::SetListValues values;
+    values.number = WholeNumber(list, "number");
+    values.name = list.at("name").get<std::string>();
+    values.fingerprint = list.at("fingerprint").get<std::string>();
+    for (const ordered_json& slot : list.at("slots")) {
+        scry::SlotValues one;
+        one.used = slot.value("used", false);
+        if (one.used) {
+            one.name = slot.at("name").get<std::string>();
+            one.plays = slot.at("plays").get<std::string>();
+            for (const scry::SlotSetting& setting : scry::SlotSettings)
+                one.settings[static_cast<std::size_t>(setting.field)] = WholeNumber(slot, setting.key);
+            const ordered_json& from = slot.at("from");
+            if (!from.is_array() || from.size() != 2 || !from[0].is_number_integer() || !from[1].is_number_integer())
+                throw std::invalid_argument("from is no set list and slot");
+            one.fromSetList = from[0].get<std::int64_t>();
+            one.fromSlot = from[1].get<std::int64_t>();
+        }
+        values.slots.push_back(std::move(one));
+    }
+    scry::SetListEdit edit{"set list " + std::to_string(values.number), {}, {}};
+    edit.list = scry::SetListOfValues(values, edit.faults);
+    return edit;
+}
+
+std::vector<scry::SetListEdit> EditsOf(const ordered_json& asked)
+{
+    std::vector<scry::SetListEdit> edits;
+    for (const ordered_json& list : asked.value("lists", ordered_json::array()))
+        edits.push_back(EditOf(list));
+    return edits;
+}
+
+// {"id", "lists": [set list, as EditOf reads it], "newName", "compare"}: the set lists written into a
+// copy of open file id, as scry apply writes them: their faults, or the new file (kept here for
+// the page to take), and unless compare is false what changed against the file opened, as scry
+// diff says it.
 ordered_json Applied(const ordered_json& asked)
 {
     const int id = asked.at("id").get<int>();
     const OpenFile& file = FileOf(id);
-    std::vector<scry::NamedText> texts;
-    for (const auto& text : asked.at("texts"))
-        texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
     const std::string newName = asked.value("newName", std::string("new.PCG"));
-    scry::ops::ApplyOutcome applied = scry::ops::Apply({file.name, file.View()}, file.Model(), texts, false);
+    scry::ops::ApplyOutcome applied = scry::ops::Apply({file.name, file.View()}, file.Model(), EditsOf(asked), false);
     ordered_json faults = ordered_json::array();
-    for (std::size_t k = 0; k < applied.faultsAt.size(); ++k)
-        faults.push_back(FaultOf(applied.faultsAt[k], applied.faults[k]));
+    for (const scry::AppliedFault& fault : applied.faults)
+        faults.push_back(FaultOf(fault));
     ordered_json warnings = ordered_json::array();
-    for (std::size_t k = 0; k < applied.warningsAt.size(); ++k)
-        warnings.push_back(FaultOf(applied.warningsAt[k], applied.warnings[k]));
+    for (const scry::AppliedFault& warning : applied.warnings)
+        warnings.push_back(FaultOf(warning));
     ordered_json out = {{"faults", faults}, {"warnings", warnings}};
     if (!applied.faults.empty()) {
         out["state"] = "refused";
@@ -460,41 +505,37 @@ ordered_json Versions(const ordered_json& asked)
 
 // ---- The stage view and the gig sheet, with edits not yet downloaded
 
-// The slots and set-list names of the first set-list bank that differ between a file and a copy
-// of it made by edits.
-scry::SheetEdits EditsBetween(const scry::FileModel& before, const scry::FileModel& after)
+// The slots and set-list names that edits changed, as a sheet marks them.
+scry::SheetEdits EditsMarked(const scry::FileModel& file, const std::vector<scry::SetListText>& lists,
+                             const std::vector<scry::SetListChange>& changes)
 {
     scry::SheetEdits edits;
-    const scry::SetListView was = scry::SetListOf(before, 0);
-    const scry::SetListView is = scry::SetListOf(after, 0);
-    if (was.bank == nullptr || is.bank == nullptr)
+    const scry::SetListView first = scry::SetListOf(file, 0);
+    if (first.bank == nullptr)
         return edits;
-    const std::size_t lists = std::min(was.bank->setLists.size(), is.bank->setLists.size());
-    edits.slots.resize(lists);
-    edits.names.resize(lists);
-    for (std::size_t n = 0; n < lists; ++n) {
-        const scry::SetList& a = was.bank->setLists[n];
-        const scry::SetList& b = is.bank->setLists[n];
-        edits.names[n] = a.nameField != b.nameField;
-        for (std::size_t j = 0; j < std::min(a.slots.size(), b.slots.size()); ++j)
-            edits.slots[n].push_back(a.slots[j].fingerprint != b.slots[j].fingerprint);
+    edits.slots.assign(first.bank->setLists.size(), std::vector<bool>(SlotsPerSetList, false));
+    edits.names.assign(first.bank->setLists.size(), false);
+    for (std::size_t k = 0; k < lists.size() && k < changes.size(); ++k) {
+        if (lists[k].number >= edits.names.size())
+            continue;
+        edits.names[lists[k].number] = changes[k].name;
+        for (const std::size_t p : changes[k].slots)
+            edits.slots[lists[k].number][p] = true;
     }
     return edits;
 }
 
-// {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "texts"}: the page scry gig or
-// scry stage writes of set list setList; with texts (edits not yet downloaded), of the file they
-// make, each edited slot marked.
+// {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "lists"}: the page scry gig or
+// scry stage writes of set list setList; with lists (edits not yet downloaded, as Applied takes
+// them), of the file they make, each edited slot marked.
 ordered_json Sheet(const ordered_json& asked)
 {
     const OpenFile& file = FileOf(asked.at("id").get<int>());
     const auto number = asked.at("setList").get<std::size_t>();
-    std::vector<scry::NamedText> texts;
-    for (const auto& text : asked.value("texts", ordered_json::array()))
-        texts.push_back({text.at("name").get<std::string>(), text.at("text").get<std::string>()});
+    std::vector<scry::SetListEdit> lists = EditsOf(asked);
     std::optional<scry::ops::ApplyOutcome> applied;
-    if (!texts.empty()) {
-        applied = scry::ops::Apply({file.name, file.View()}, file.Model(), texts, false);
+    if (!lists.empty()) {
+        applied = scry::ops::Apply({file.name, file.View()}, file.Model(), std::move(lists), false);
         if (!applied->faults.empty() || applied->verdict || !applied->made)
             return {{"state", "failed"},
                     {"message", "the edits cannot be shown on the sheet until they can be written: compare them to "
@@ -506,7 +547,7 @@ ordered_json Sheet(const ordered_json& asked)
         return {{"state", "failed"}, {"message", "no set list " + scry::Pad3(static_cast<unsigned>(number))}};
     std::optional<scry::SheetEdits> edits;
     if (applied)
-        edits = EditsBetween(file.Model(), model);
+        edits = EditsMarked(file.Model(), applied->lists, applied->changes);
     const scry::SheetEdits* marks = edits ? &*edits : nullptr;
     return {{"state", "done"},
             {"page", asked.value("kind", std::string("gig")) == "stage"

@@ -1,8 +1,9 @@
 'use strict';
 // scry in a browser: each file opened is read by scry's own code, compiled to WebAssembly and held
 // in this page. Its bytes go from the browser's file picker (or a drop) into that code's memory
-// and no further. Set lists are edited here as the text scry setlist writes, and written into a
-// new file by the same code as scry apply; the file opened is never written.
+// and no further. Set lists are edited here as data (each slot's name, what it plays, its settings
+// and the slot whose bytes it carries), and written into a new file by the same code as scry
+// apply; the file opened is never written.
 
 // Larger files than this are refused before they are read: the page's memory could not hold them.
 const MostBytes = 512 * 1024 * 1024;
@@ -95,22 +96,6 @@ function loadSetList(file, n) {
     return edit.lists.get(n);
 }
 
-// A name between quotes as a set-list text reads it: ISO 8859-1, quote and backslash escaped,
-// control characters as \xNN.
-function quoted(name) {
-    let out = '"';
-    for (const ch of name) {
-        const code = ch.codePointAt(0);
-        if (ch === '"' || ch === '\\')
-            out += '\\' + ch;
-        else if (code < 0x20 || (code >= 0x7f && code < 0xa0))
-            out += '\\x' + code.toString(16).toUpperCase().padStart(2, '0');
-        else
-            out += ch;
-    }
-    return out + '"';
-}
-
 // Why a name cannot be written, or '' where it can.
 function nameFault(name) {
     if ([...name].some((ch) => ch.codePointAt(0) > 0xff))
@@ -120,21 +105,26 @@ function nameFault(name) {
     return '';
 }
 
-const TextColumns = ['color', 'volume', 'holdTime', 'font', 'transpose', 'kbdTrack'];
-
-// The set list as the text scry apply reads.
-function setListText(list) {
-    const lines = [`setlist ${pad3(list.number)} ${quoted(list.name)}`, `fingerprint ${list.fingerprint}`];
-    for (const slot of list.slots) {
-        if (!slot.used) {
-            lines.push('unused');
-            continue;
-        }
-        lines.push([quoted(slot.name), slot.plays, ...TextColumns.map((key) => slot[key]),
-                    'from', `${pad3(slot.from[0])}/${pad3(slot.from[1])}`].join(' '));
-    }
-    return lines.join('\n') + '\n';
-}
+// The set lists edited, as scry takes them: each as the page holds it (number, name, fingerprint,
+// and each slot unused or with its name, what it plays, its settings and the slot it came from).
+const editsForScry = (file) => editedLists(file).map((list) => ({
+                                                         number : list.number,
+                                                         name : list.name,
+                                                         fingerprint : list.fingerprint,
+                                                         slots : list.slots.map((slot) => (slot.used ? {
+                                                                                    used : true,
+                                                                                    name : slot.name,
+                                                                                    plays : slot.plays,
+                                                                                    color : slot.color,
+                                                                                    volume : slot.volume,
+                                                                                    holdTime : slot.holdTime,
+                                                                                    font : slot.font,
+                                                                                    transpose : slot.transpose,
+                                                                                    kbdTrack : slot.kbdTrack,
+                                                                                    from : slot.from
+                                                                                }
+                                                                                                     : {used : false})),
+                                                     }));
 
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 
@@ -650,11 +640,11 @@ function applyEdits(file, compared) {
         return edit.made;
     if (edit.made && edit.made.made)
         Module._scry_drop(edit.made.made);
-    const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
-    const result = request('apply', { id: file.id, texts, newName: name, compare: compared });
+    const lists = editsForScry(file);
+    const result = request('apply', {id : file.id, lists, newName : name, compare : compared});
     result.version = edit.undo.length + ':' + edit.redo.length;
     result.name = name;
-    result.lists = texts.length;
+    result.lists = lists.length;
     edit.made = result;
     return result;
 }
@@ -941,9 +931,15 @@ function dayOf(milliseconds) {
 }
 
 function showSheet(file, kind) {
-    const texts = editedLists(file).map((list) => ({ name: `setlist ${pad3(list.number)}`, text: setListText(list) }));
-    const result = request('sheet', { id: file.id, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
-                                      changed: dayOf(file.modified), texts });
+    const lists = editsForScry(file);
+    const result = request('sheet', {
+        id : file.id,
+        setList : file.edit.current,
+        kind,
+        compact : $('sheet-compact').checked,
+        changed : dayOf(file.modified),
+        lists
+    });
     if (result.state !== 'done') {
         say(result.message);
         return;
@@ -952,7 +948,7 @@ function showSheet(file, kind) {
     view = 'sheet';
     draw();
     say(`The ${kind === 'gig' ? 'gig sheet' : 'stage view'} of set list ${pad3(file.edit.current)}` +
-        (texts.length ? ', with the edits not yet downloaded marked' : ''));
+        (lists.length ? ', with the edits not yet downloaded marked' : ''));
 }
 $('sheet-compact').addEventListener('change', () => {
     const file = opened[shown];

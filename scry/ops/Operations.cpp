@@ -82,24 +82,34 @@ FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const 
     return outcome;
 }
 
+ApplyOutcome Apply(const FileBytes& file, const FileModel& model, std::vector<SetListEdit> edits,
+                   bool ignoreFingerprint)
+{
+    Applied applied = ApplySetListEdits(model, file.bytes, std::move(edits), ignoreFingerprint);
+    ApplyOutcome outcome{std::move(applied.sources),
+                         {},
+                         std::move(applied.faults),
+                         std::move(applied.warnings),
+                         std::move(applied.changes),
+                         std::nullopt,
+                         {}};
+    outcome.lists = std::move(applied.lists);
+    if (outcome.faults.empty())
+        outcome.verdict = Verify(
+            file, std::move(applied.made), std::move(applied.edited),
+            [&](const FileModel& written) { return WrongInWritten(written, outcome.lists); }, outcome.made);
+    return outcome;
+}
+
 ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vector<NamedText>& texts,
                    bool ignoreFingerprint)
 {
-    Applied applied = ApplySetLists(model, file.bytes, texts, ignoreFingerprint);
-    ApplyOutcome outcome{{},
-                         std::move(applied.faults),
-                         std::move(applied.warnings),
-                         std::move(applied.faultsAt),
-                         std::move(applied.warningsAt),
-                         std::nullopt,
-                         {}};
-    if (outcome.faults.empty()) {
-        outcome.verdict = Verify(
-            file, std::move(applied.made), std::move(applied.edited),
-            [&](const FileModel& written) { return WrongInWritten(written, applied); }, outcome.made);
-    }
-    outcome.lists = std::move(applied.lists);
-    return outcome;
+    return Apply(file, model, ReadSetListTexts(texts), ignoreFingerprint);
+}
+
+std::string FaultWords(const ApplyOutcome& applied, const AppliedFault& fault)
+{
+    return FaultLine(applied.sources.at(fault.text), fault.fault);
 }
 
 std::string BytesOf(const NewPcg& made) { return made.file.Whole(); }

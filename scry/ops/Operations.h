@@ -63,18 +63,23 @@ struct FollowOutcome {
 };
 FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const FileModel& newModel, bool make);
 
-// apply: texts of set lists written into a copy of the file. made only where no text has a fault.
+// apply: set lists written into a copy of the file, as edits (values, as a page holds them) or as
+// texts (read into edits first). made only where no edit has a fault.
 struct ApplyOutcome {
-    std::vector<SetListText> lists;         // each text as read, in order
-    std::vector<std::string> faults;        // "TEXT:line: reason"
-    std::vector<std::string> warnings;      // "TEXT:line: ..."
-    std::vector<AppliedFault> faultsAt;     // the faults as data, index for index: text, set list, slot, field
-    std::vector<AppliedFault> warningsAt;   // the warnings as data, index for index
+    std::vector<std::string> sources;     // each edit's source, in order: the faults' words name it
+    std::vector<SetListText> lists;       // each edit's set list as read, in order
+    std::vector<AppliedFault> faults;     // each with its edit, set list, line, slot and field
+    std::vector<AppliedFault> warnings;   // written as asked, and worth a word
+    std::vector<SetListChange> changes;   // for each edit, its name and the slots whose bytes changed
     std::optional<NewPcg> made;
     MadeVerdict verdict;
 };
+ApplyOutcome Apply(const FileBytes& file, const FileModel& model, std::vector<SetListEdit> edits,
+                   bool ignoreFingerprint);
 ApplyOutcome Apply(const FileBytes& file, const FileModel& model, const std::vector<NamedText>& texts,
                    bool ignoreFingerprint);
+// A fault's or a warning's words: "TEXT:line: reason".
+std::string FaultWords(const ApplyOutcome& applied, const AppliedFault& fault);
 
 // The whole new file, as the bytes a download or a test takes.
 std::string BytesOf(const NewPcg& made);

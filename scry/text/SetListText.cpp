@@ -578,6 +578,91 @@ const char* NotText(std::string_view text)
 
 }   // namespace
 
+namespace {
+
+// A name typed in UTF-8, as a quoted token holds it (ISO 8859-1); false with the fault a text's
+// quoted name of those characters would have.
+bool Latin1Token(std::string_view utf8, Token& token, std::string& fault)
+{
+    token = {{}, true};
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t at = i;
+        const long code = NextCodePoint(utf8, i);
+        if (code < 0) {
+            fault = "a name that is not UTF-8";
+            return false;
+        }
+        if (code > 0xFF) {
+            fault = "'" + std::string(utf8.substr(at, i - at)) + "' (U+" + Hex4(code) +
+                    ") cannot be written in a name: names are ISO 8859-1 (Latin-1)";
+            return false;
+        }
+        token.text += static_cast<char>(code);
+    }
+    return true;
+}
+
+// A slot's values as the tokens of its line, so that they pass the very checks a line passes.
+bool SlotTokensOf(const SlotValues& values, std::vector<Token>& tokens, std::string& fault, FaultPlace& place)
+{
+    Token name;
+    place.part = LinePart::Name;
+    if (!Latin1Token(values.name, name, fault))
+        return false;
+    tokens.push_back(std::move(name));
+    const std::size_t kind = values.plays.find_first_not_of(" \t");
+    const std::size_t gap = values.plays.find_first_of(" \t", kind);
+    const std::size_t where = values.plays.find_first_not_of(" \t", gap);
+    if (kind == std::string::npos || where == std::string::npos ||
+        values.plays.find_first_of(" \t", where) != std::string::npos) {
+        place.part = LinePart::Plays;
+        fault = "what a slot plays is a kind and a place (Prog I-A000), not '" + Shown(values.plays) + "'";
+        return false;
+    }
+    tokens.push_back({values.plays.substr(kind, gap - kind), false});
+    tokens.push_back({values.plays.substr(where), false});
+    for (const SlotField field : TextColumns)
+        tokens.push_back({std::to_string(values.settings[static_cast<std::size_t>(field)]), false});
+    tokens.push_back({"from", false});
+    const auto number = [](std::int64_t n) {
+        return n >= 0 && n < 1000 ? Pad3(static_cast<unsigned>(n)) : std::to_string(n);
+    };
+    tokens.push_back({number(values.fromSetList) + "/" + number(values.fromSlot), false});
+    return true;
+}
+
+}   // namespace
+
+SetListText SetListOfValues(const SetListValues& values, std::vector<TextFault>& faults)
+{
+    SetListText result;
+    std::string fault;
+    Token name;
+    if (values.number < 0 || values.number >= static_cast<std::int64_t>(RecordsPerBank))
+        faults.push_back({0, "set list '" + std::to_string(values.number) + "' is out of range (000 to 127)"});
+    else if (!Latin1Token(values.name, name, fault) || !NameOf(name, result.name, fault))
+        faults.push_back({0, fault, {std::nullopt, LinePart::Name}});
+    else
+        result.number = static_cast<std::size_t>(values.number), result.numberLine = 1;
+    result.setListLineTried = true;
+    const std::vector<Token> fingerprint = {{"fingerprint", false}, {values.fingerprint, false}};
+    if (!HeaderLine(fingerprint, 0, result, fault))
+        faults.push_back({0, fault});
+    if (values.slots.size() > SlotsPerSetList)
+        faults.push_back({0, "more than 128 slots: a set list holds 128"});
+    for (std::size_t j = 0; j < values.slots.size() && j < SlotsPerSetList; ++j) {
+        const SlotValues& given = values.slots[j];
+        SlotLine slot{0, !given.used, {}, {}, 0, 0};
+        FaultPlace where{j};
+        std::vector<Token> tokens;
+        if (given.used && !(SlotTokensOf(given, tokens, fault, where) && SlotLineOf(tokens, slot, fault, where)))
+            faults.push_back({0, fault, where});
+        else
+            result.slots.push_back(std::move(slot));
+    }
+    return result;
+}
+
 bool WrittenFrom(const SetListText& text, std::string_view name)
 {
     return text.fileLine == 0 || text.file == QuotedText(SourceName(name));

@@ -13,6 +13,7 @@
 // of the slot named after "from" (of any set list of the file), with the edits it makes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,7 +40,8 @@ struct SlotLine {
 // A text as read.
 struct SetListText {
     std::size_t number = 0;
-    std::size_t numberLine = 0;   // 0: the text has no setlist line that could be taken
+    std::size_t numberLine = 0;   // 0: the text has no setlist line that could be taken (1 for values
+                                  // whose number was taken)
     bool setListLineTried = false;
     std::string name;   // ISO 8859-1
     bool hasFingerprint = false;
@@ -124,6 +126,28 @@ bool IsUneditedText(std::string_view text);
 // Reads a text (UTF-8, a byte order mark allowed; LF or CR LF). Every line that cannot be taken
 // goes to faults, in order; the result holds the lines that could.
 SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& faults);
+
+// A set list as values, as a page that edits it holds them (no text): its number, name and
+// fingerprint as the set list was read, and each slot unused, or with its name, what it plays, its
+// settings and the slot whose bytes it carries.
+struct SlotValues {
+    bool used = false;
+    std::string name;    // UTF-8
+    std::string plays;   // what a slot line says it plays: "Prog I-A010", "Raw 3:31:012"
+    std::array<std::int64_t, SlotFieldCount> settings{};   // by SlotField; what it plays comes from plays
+    std::int64_t fromSetList = 0;
+    std::int64_t fromSlot = 0;
+};
+struct SetListValues {
+    std::int64_t number = 0;
+    std::string name;          // UTF-8
+    std::string fingerprint;   // eight hexadecimal digits
+    std::vector<SlotValues> slots;
+};
+
+// The values taken as a text of them is read: every check of a line, in the same words, each
+// fault at line 0 with its place; the same set list where they can all be taken.
+SetListText SetListOfValues(const SetListValues& values, std::vector<TextFault>& faults);
 
 // The set list's fingerprint: of its bytes, as one run.
 std::uint32_t SetListFingerprint(std::string_view bytes);

@@ -104,22 +104,35 @@ bool AsLineSays(const Slot& slot, const SlotLine& line) { return slot.name == li
 
 }   // namespace
 
-Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
-                      bool ignoreFingerprint)
+std::vector<SetListEdit> ReadSetListTexts(const std::vector<NamedText>& texts)
+{
+    std::vector<SetListEdit> edits;
+    for (const NamedText& named : texts) {
+        SetListEdit edit{named.name, {}, {}};
+        edit.list = ReadSetListText(named.text, edit.faults);
+        edits.push_back(std::move(edit));
+    }
+    return edits;
+}
+
+Applied ApplySetListEdits(const FileModel& file, std::string_view source, std::vector<SetListEdit> edits,
+                          bool ignoreFingerprint)
 {
     Applied applied{NewFile(source), {}, {}, {}, {}, {}, {}};
-    std::map<std::size_t, std::pair<std::string, std::size_t>> given;   // set list number: the text and line giving it
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-        const NamedText& named = texts[k];
-        std::vector<TextFault> faults;
-        applied.lists.push_back(ReadSetListText(named.text, faults));
+    std::map<std::size_t, std::pair<std::string, std::size_t>> given;   // set list number: the edit and line giving it
+    for (std::size_t k = 0; k < edits.size(); ++k) {
+        SetListEdit& edit = edits[k];
+        std::vector<TextFault>& faults = edit.faults;
+        applied.sources.push_back(edit.source);
+        applied.lists.push_back(std::move(edit.list));
+        applied.changes.emplace_back();
         const SetListText& text = applied.lists.back();
         const SetListView at = SetListOf(file, text.number);
         ApplyFaultData data;
         data.setList = text.number;
         if (text.numberLine == 0) {
             // said by the reader
-        } else if (const auto [first, fresh] = given.emplace(text.number, std::make_pair(named.name, text.numberLine));
+        } else if (const auto [first, fresh] = given.emplace(text.number, std::make_pair(edit.source, text.numberLine));
                    !fresh) {
             data.otherText = first->second.first;
             data.otherLine = first->second.second;
@@ -143,31 +156,45 @@ Applied ApplySetLists(const FileModel& file, std::string_view source, const std:
                 faults.push_back(FaultOf(text.fingerprintLine, ApplyFaultKind::SetListChanged, {}, data));
             }
             std::vector<TextFault> warnings;
-            WriteSetList(reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize)),
-                         source, *at.bank, text, faults, warnings);
+            char* bytes = reinterpret_cast<char*>(applied.made.Bytes(static_cast<std::int64_t>(offset), SetListSize));
+            WriteSetList(bytes, source, *at.bank, text, faults, warnings);
             applied.edited.push_back(
                 {static_cast<std::int64_t>(offset), static_cast<std::int64_t>(offset + SetListSize)});
-            for (TextFault& warning : warnings) {
-                applied.warnings.push_back(FaultLine(named.name, warning));
-                applied.warningsAt.push_back({k, text.number, std::move(warning)});
-            }
+            // What the bytes of the set list now hold otherwise than before.
+            SetListChange& change = applied.changes.back();
+            const char* was = source.data() + offset;
+            change.name = std::memcmp(was, bytes, NameSize) != 0;
+            for (std::size_t p = 0; p < SlotsPerSetList; ++p)
+                if (std::memcmp(was + SlotsOffset + p * SlotSize, bytes + SlotsOffset + p * SlotSize, SlotSize) != 0)
+                    change.slots.push_back(p);
+            for (TextFault& warning : warnings)
+                applied.warnings.push_back({k, text.number, std::move(warning)});
         }
         std::stable_sort(faults.begin(), faults.end(),
                          [](const TextFault& a, const TextFault& b) { return a.line < b.line; });
-        for (TextFault& fault : faults) {
-            applied.faults.push_back(FaultLine(named.name, fault));
-            applied.faultsAt.push_back(
+        for (TextFault& fault : faults)
+            applied.faults.push_back(
                 {k, text.numberLine != 0 ? std::optional<std::size_t>(text.number) : std::nullopt, std::move(fault)});
-        }
     }
     return applied;
 }
 
-ReadBackFault WrongInWritten(const FileModel& written, const Applied& applied)
+Applied ApplySetLists(const FileModel& file, std::string_view source, const std::vector<NamedText>& texts,
+                      bool ignoreFingerprint)
+{
+    return ApplySetListEdits(file, source, ReadSetListTexts(texts), ignoreFingerprint);
+}
+
+std::string AppliedFaultLine(const Applied& applied, const AppliedFault& fault)
+{
+    return FaultLine(applied.sources.at(fault.text), fault.fault);
+}
+
+ReadBackFault WrongInWritten(const FileModel& written, const std::vector<SetListText>& lists)
 {
     if (written.Damaged())
         return DamageFault(written);
-    for (const SetListText& text : applied.lists) {
+    for (const SetListText& text : lists) {
         const SetListView at = SetListOf(written, text.number);
         if (at.list == nullptr || at.list->name != text.name)
             return SlotFault(ReadBackFault::Kind::SetListNotAsText, {0, text.number, 0});

@@ -16,6 +16,7 @@
 #include "ops/Library.h"
 #include "ops/Operations.h"
 #include "text/SetListText.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -153,10 +154,13 @@ TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
     });
     const scry::ops::ApplyOutcome applied =
         scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", renamed}}, false);
-    ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
+    ASSERT_TRUE(applied.faults.empty()) << scry::ops::FaultWords(applied, applied.faults.front());
     ASSERT_FALSE(applied.verdict) << scry::MadeFaultText(applied.verdict);
     ASSERT_TRUE(applied.made.has_value());
     const std::string made = scry::ops::BytesOf(*applied.made);
+    ASSERT_EQ(applied.changes.size(), 1u);
+    EXPECT_TRUE(applied.changes[0].name);
+    EXPECT_TRUE(applied.changes[0].slots.empty());
     const auto setList = static_cast<std::size_t>(scry::SetListOf(model, 0).Offset());
     const auto [first, last] = DifferingSpan(made, bytes);
     EXPECT_GE(first, setList);
@@ -171,7 +175,7 @@ TEST(OperationsOnBytes, ApplyWritesTheSetListAloneOrNothingAtAFault)
     });
     const scry::ops::ApplyOutcome faulty = scry::ops::Apply({"mine.PCG", bytes}, model, {{"friday.txt", wrong}}, false);
     ASSERT_EQ(faulty.faults.size(), 1u);
-    EXPECT_NE(faulty.faults[0].find("friday.txt:"), std::string::npos);
+    EXPECT_EQ(scry::ops::FaultWords(faulty, faulty.faults[0]).rfind("friday.txt:", 0), 0u);
     EXPECT_FALSE(faulty.made.has_value());
 }
 
@@ -205,10 +209,9 @@ TEST(OperationsOnBytes, ApplyFaultsSayTheirSlotAndSetting)
         const scry::ops::ApplyOutcome applied = scry::ops::Apply(
             {"mine.PCG", bytes}, model, {{"a.txt", "unused\n"}, {"b.txt", BalladWith(model, bytes, changes)}}, false);
         EXPECT_FALSE(applied.made.has_value());
-        EXPECT_EQ(applied.faultsAt.size(), applied.faults.size());
         // The first text has no setlist line: its fault is the text's as a whole.
-        EXPECT_FALSE(applied.faultsAt.empty() || applied.faultsAt.front().setList.has_value());
-        return applied.faultsAt.empty() ? scry::AppliedFault{} : applied.faultsAt.back();
+        EXPECT_FALSE(applied.faults.empty() || applied.faults.front().setList.has_value());
+        return applied.faults.empty() ? scry::AppliedFault{} : applied.faults.back();
     };
     // A volume out of range, read from the text.
     const scry::AppliedFault volume = faultOf({{4, "300"}});
@@ -230,6 +233,123 @@ TEST(OperationsOnBytes, ApplyFaultsSayTheirSlotAndSetting)
     EXPECT_EQ(together.fault.place.slot, std::optional<std::size_t>(1));
     EXPECT_EQ(together.fault.place.part, scry::LinePart::Setting);
     EXPECT_EQ(together.fault.place.field, SlotField::Transpose);
+}
+
+// Set list 0 of the model as values, as a page holds it.
+scry::SetListValues ValuesOf(const scry::FileModel& model, const std::string& bytes)
+{
+    const scry::SetListView at = scry::SetListOf(model, 0);
+    const auto offset = static_cast<std::size_t>(at.Offset());
+    scry::SetListValues values;
+    values.number = 0;
+    values.name = scry::Utf8(at.list->name);
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08X",
+                  scry::SetListFingerprint(std::string_view(bytes).substr(offset, SetListSize)));
+    values.fingerprint = hex;
+    for (std::size_t j = 0; j < at.list->slots.size(); ++j) {
+        const scry::Slot& slot = at.list->slots[j];
+        scry::SlotValues one;
+        one.used = slot.used;
+        if (slot.used) {
+            one.name = scry::Utf8(slot.name);
+            one.plays = scry::SlotPlaysCell(slot.fields);
+            for (const SlotFieldLayout& layout : SlotLayout)
+                one.settings[static_cast<std::size_t>(layout.field)] = slot.fields.*layout.member;
+            one.fromSetList = 0;
+            one.fromSlot = static_cast<std::int64_t>(j);
+        }
+        values.slots.push_back(std::move(one));
+    }
+    return values;
+}
+
+// The text a person would write of the same values.
+std::string TextOf(const scry::SetListValues& values)
+{
+    const auto quoted = [](const std::string& name) {
+        std::string out = "\"";
+        for (const char c : name)
+            out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        return out + "\"";
+    };
+    std::string text = "setlist " + std::to_string(values.number) + " " + quoted(values.name) + "\nfingerprint " +
+                       values.fingerprint + "\n";
+    for (const scry::SlotValues& slot : values.slots) {
+        if (!slot.used) {
+            text += "unused\n";
+            continue;
+        }
+        text += quoted(slot.name) + " " + slot.plays;
+        for (const SlotField field : scry::TextColumns)
+            text += " " + std::to_string(slot.settings[static_cast<std::size_t>(field)]);
+        text += " from " + std::to_string(slot.fromSetList) + "/" + std::to_string(slot.fromSlot) + "\n";
+    }
+    return text;
+}
+
+scry::ops::ApplyOutcome ApplyValues(const scry::FileModel& model, const std::string& bytes,
+                                    const scry::SetListValues& values)
+{
+    scry::SetListEdit edit{"set list 0", {}, {}};
+    edit.list = scry::SetListOfValues(values, edit.faults);
+    std::vector<scry::SetListEdit> edits;
+    edits.push_back(std::move(edit));
+    return scry::ops::Apply({"mine.PCG", bytes}, model, std::move(edits), false);
+}
+
+// Edits given as values, as a page gives them, make the very bytes their text makes; what cannot
+// be taken is said in the text's words, at the slot and setting it is about.
+TEST(OperationsOnBytes, ApplyTakesValuesAsItTakesTexts)
+{
+    const std::string bytes = FileBytes(7);
+    const scry::FileModel model = Loaded("mine.PCG", bytes);
+    scry::SetListValues values = ValuesOf(model, bytes);
+    // Ballad, the second slot, first, renamed "Café, \"live\"", louder and on another program.
+    std::swap(values.slots[0], values.slots[1]);
+    values.slots[0].name = "Caf\xC3\xA9, \"live\"";
+    values.slots[0].settings[static_cast<std::size_t>(SlotField::Volume)] = 110;
+    values.slots[0].plays = "Prog  I-A012";
+    values.name = "Saturday";
+    const scry::ops::ApplyOutcome fromValues = ApplyValues(model, bytes, values);
+    ASSERT_TRUE(fromValues.faults.empty()) << scry::ops::FaultWords(fromValues, fromValues.faults.front());
+    ASSERT_TRUE(fromValues.made.has_value());
+    const std::string text = TextOf(values);
+    const scry::ops::ApplyOutcome fromText = scry::ops::Apply({"mine.PCG", bytes}, model, {{"t.txt", text}}, false);
+    ASSERT_TRUE(fromText.faults.empty()) << scry::ops::FaultWords(fromText, fromText.faults.front()) << "\n" << text;
+    ASSERT_TRUE(fromText.made.has_value());
+    EXPECT_TRUE(scry::ops::BytesOf(*fromValues.made) == scry::ops::BytesOf(*fromText.made));
+    EXPECT_EQ(fromValues.changes[0].slots, (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(fromValues.changes[0].name);
+
+    // Values a text could not hold either: the same words, at their slot and setting.
+    const auto faultOf = [&](const std::function<void(scry::SetListValues&)>& edit) {
+        scry::SetListValues wrong = ValuesOf(model, bytes);
+        edit(wrong);
+        const scry::ops::ApplyOutcome applied = ApplyValues(model, bytes, wrong);
+        EXPECT_FALSE(applied.made.has_value());
+        return applied.faults.empty() ? scry::AppliedFault{} : applied.faults.front();
+    };
+    const scry::AppliedFault volume =
+        faultOf([](scry::SetListValues& v) { v.slots[1].settings[static_cast<std::size_t>(SlotField::Volume)] = 300; });
+    EXPECT_EQ(volume.fault.reason, "volume 300 is out of range (0 to 255)");
+    EXPECT_EQ(volume.fault.place.slot, std::optional<std::size_t>(1));
+    EXPECT_EQ(volume.fault.place.field, SlotField::Volume);
+    const scry::AppliedFault negative = faultOf(
+        [](scry::SetListValues& v) { v.slots[1].settings[static_cast<std::size_t>(SlotField::HoldTime)] = -5; });
+    EXPECT_EQ(negative.fault.reason, "hold '-5' is no number");
+    const scry::AppliedFault name = faultOf([](scry::SetListValues& v) { v.slots[1].name = "\xCE\xA9mega"; });
+    EXPECT_EQ(name.fault.reason, "'\xCE\xA9' (U+03A9) cannot be written in a name: names are ISO 8859-1 (Latin-1)");
+    EXPECT_EQ(name.fault.place.part, scry::LinePart::Name);
+    const scry::AppliedFault plays = faultOf([](scry::SetListValues& v) { v.slots[1].plays = "Prog"; });
+    EXPECT_EQ(plays.fault.place.part, scry::LinePart::Plays);
+    const scry::AppliedFault from = faultOf([](scry::SetListValues& v) { v.slots[1].fromSlot = 120; });
+    EXPECT_EQ(from.fault.kind, scry::ApplyFaultKind::FromSlotUnused);
+    EXPECT_EQ(from.fault.place.part, scry::LinePart::From);
+    const scry::AppliedFault changed = faultOf([](scry::SetListValues& v) { v.fingerprint = "00000000"; });
+    EXPECT_EQ(changed.fault.kind, scry::ApplyFaultKind::SetListChanged);
+    EXPECT_EQ(faultOf([](scry::SetListValues& v) { v.number = 128; }).fault.reason,
+              "set list '128' is out of range (000 to 127)");
 }
 
 // The demo's way of making versions: the first file, then the same with SRC's I-A005 in I-A020.

@@ -22,6 +22,15 @@
 
 namespace {
 
+// The words of faults or warnings, as scry apply says them.
+Texts Words(const scry::Applied& applied, const std::vector<scry::AppliedFault>& faults)
+{
+    Texts words;
+    for (const scry::AppliedFault& fault : faults)
+        words.push_back(scry::AppliedFaultLine(applied, fault));
+    return words;
+}
+
 const scry::FileModel& DemoModel()
 {
     static const scry::FileModel model = scry::ReadModelOfBytes("demo.PCG", DemoBytes());
@@ -200,7 +209,7 @@ TEST(ScryApply, KeepsEveryBitNoEditTouches)
     const std::string text =
         Replaced(Export(0, model, bytes), "Raw   3:31:250  purple    8", "Combi I-B001     teal    99");
     const scry::Applied applied = Apply({text}, model, bytes);
-    ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
+    ASSERT_TRUE(applied.faults.empty()) << scry::AppliedFaultLine(applied, applied.faults.front());
     const std::string before = SlotBytes(bytes, model, 0, 3), after = SlotBytes(applied.made.Whole(), model, 0, 3);
     std::string expected = before;
     expected[PackedSlotOffset + 0] = static_cast<char>((before[PackedSlotOffset] & 0xC0) | 5 << 2 | 0);
@@ -314,13 +323,13 @@ TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
     const std::string edited = Replaced(Replaced(text, "1   4    0  from 000/000", "2   4    0  from 000/000"),
                                         "1   2    8  from 000/001", "1   3    8  from 000/001");
     const scry::Applied written = Apply({edited});
-    ASSERT_TRUE(written.faults.empty()) << written.faults.front();
+    ASSERT_TRUE(written.faults.empty()) << scry::AppliedFaultLine(written, written.faults.front());
     EXPECT_EQ(DiffLines(written.made.Whole()),
               (Texts{"SLOT 000/000 \"Opening Pad\" (Friday Gig): font 2, was 1",
                      "SLOT 000/001 \"Grand Piano\" (Friday Gig): transpose 3, was 2"}));
     const scry::Applied refused =
         Apply({Replaced(edited, "1   0    8  from 000/002", "1   0    9  from 000/002"), text});
-    EXPECT_EQ(refused.faults,
+    EXPECT_EQ(Words(refused, refused.faults),
               (Texts{"t0.txt:" + std::to_string(first + 2) +
                          ": kbd track 9 cannot be written while transpose is 0 (the two share bits of the slot); "
                          "kbd track can be 0 or 8",
@@ -328,14 +337,14 @@ TEST(ScryApply, WritesFontTransposeAndKbdWhereTheirBitsAllowAndSaysWhyNot)
                          ": set list 000 is given twice (also at t0.txt:" +
                          std::to_string(LineNumber(text, "setlist")) + ")"}));
     // The same faults as data, for a front end that points at the slot rather than the line.
-    ASSERT_EQ(refused.faultsAt.size(), 2u);
-    const scry::TextFault& kbd = refused.faultsAt[0].fault;
+    ASSERT_EQ(refused.faults.size(), 2u);
+    const scry::TextFault& kbd = refused.faults[0].fault;
     EXPECT_EQ(kbd.kind, scry::ApplyFaultKind::NotWritable);
     EXPECT_EQ(kbd.place.slot, std::optional<std::size_t>(2));
     EXPECT_EQ(kbd.place.field, SlotField::Kbd_Track);
     EXPECT_EQ(kbd.data.wanted.Kbd_Track, 9u);
-    const scry::TextFault& twice = refused.faultsAt[1].fault;
-    EXPECT_EQ(refused.faultsAt[1].text, 1u);
+    const scry::TextFault& twice = refused.faults[1].fault;
+    EXPECT_EQ(refused.faults[1].text, 1u);
     EXPECT_EQ(twice.kind, scry::ApplyFaultKind::GivenTwice);
     EXPECT_EQ(twice.data.otherText, "t0.txt");
     EXPECT_EQ(twice.data.otherLine, LineNumber(text, "setlist"));
@@ -423,7 +432,7 @@ TEST(ScryApply, EveryFontTransposeAndKbdOverEveryCombinationOfSharedBits)
             }
             const scry::Applied refusing = Apply({Joined(asked)}, model, bytes);
             std::map<std::size_t, std::string> faults;
-            for (const std::string& fault : refusing.faults) {
+            for (const std::string& fault : Words(refusing, refusing.faults)) {
                 const std::size_t colon = fault.find(':', 7);
                 faults[std::stoul(fault.substr(7, colon - 7))] = fault.substr(colon + 2);
             }
@@ -438,7 +447,7 @@ TEST(ScryApply, EveryFontTransposeAndKbdOverEveryCombinationOfSharedBits)
                 }
             }
             const scry::Applied applied = Apply({Joined(kept)}, model, bytes);
-            ASSERT_TRUE(applied.faults.empty()) << applied.faults.front();
+            ASSERT_TRUE(applied.faults.empty()) << scry::AppliedFaultLine(applied, applied.faults.front());
             const scry::FileModel after = scry::ReadModelOfBytes("out.PCG", applied.made.Whole());
             std::vector<scry::TextFault> unused;
             const scry::SetListText read = scry::ReadSetListText(Joined(kept), unused);
@@ -463,10 +472,10 @@ TEST(ScryApply, RefusesATextWhoseSetListChangedSinceOrThatHasNoFingerprint)
     const scry::FileModel model = scry::ReadModelOfBytes("demo.PCG", changed);
     const scry::Applied stale = Apply({text}, model, changed);
     ASSERT_EQ(stale.faults.size(), 1u);
-    EXPECT_NE(stale.faults[0].find(": set list 001 has changed in demo.PCG since this text was written"),
+    EXPECT_NE(Words(stale, stale.faults)[0].find(": set list 001 has changed in demo.PCG since this text was written"),
               std::string::npos);
-    const scry::ApplyFaultData& data = stale.faultsAt[0].fault.data;
-    EXPECT_EQ(stale.faultsAt[0].fault.kind, scry::ApplyFaultKind::SetListChanged);
+    const scry::ApplyFaultData& data = stale.faults[0].fault.data;
+    EXPECT_EQ(stale.faults[0].fault.kind, scry::ApplyFaultKind::SetListChanged);
     EXPECT_EQ(data.setList, 1u);
     EXPECT_EQ(data.now, scry::SetListFingerprint(changed.substr(OffsetOf(model, 1), SetListSize)));
     EXPECT_NE(data.fingerprint, data.now);
@@ -477,7 +486,7 @@ TEST(ScryApply, RefusesATextWhoseSetListChangedSinceOrThatHasNoFingerprint)
     Texts lines = SplitLines(text);
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(LineNumber(text, "fingerprint") - 1));
     const scry::Applied bare = Apply({Joined(lines)}, model, changed);
-    EXPECT_EQ(bare.faults,
+    EXPECT_EQ(Words(bare, bare.faults),
               (Texts{"t0.txt:" + std::to_string(LineNumber(text, "setlist")) +
                      ": no fingerprint line; export the set list again, or apply with --ignore-fingerprint"}));
     EXPECT_TRUE(Apply({Joined(lines)}, model, changed, true).faults.empty());
@@ -488,15 +497,17 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
     const std::string text = Export(0);
     const std::size_t line = LineOf(SplitLines(text), "Stage EP") + 1;
     const scry::Applied unused = Apply({Replaced(text, "from 000/002", "from 000/100")});
-    EXPECT_EQ(unused.faults, (Texts{"t0.txt:" + std::to_string(line) +
-                                    ": from 000/100: that slot is unused, there are no bytes to carry"}));
+    EXPECT_EQ(
+        Words(unused, unused.faults),
+        (Texts{"t0.txt:" + std::to_string(line) + ": from 000/100: that slot is unused, there are no bytes to carry"}));
     const scry::Applied loud = Apply({Replaced(text, "cyan     64", "cyan    200")});
-    ASSERT_TRUE(loud.faults.empty()) << loud.faults.front();
-    EXPECT_EQ(loud.warnings, (Texts{"t0.txt:" + std::to_string(line) + ": volume 200 is above 127; written as asked"}));
-    EXPECT_EQ(unused.faultsAt[0].fault.kind, scry::ApplyFaultKind::FromSlotUnused);
-    EXPECT_EQ(unused.faultsAt[0].fault.data.slot, 100u);
-    EXPECT_EQ(loud.warningsAt[0].fault.kind, scry::ApplyFaultKind::VolumeAbove127);
-    EXPECT_EQ(loud.warningsAt[0].fault.data.value, 200u);
+    ASSERT_TRUE(loud.faults.empty()) << scry::AppliedFaultLine(loud, loud.faults.front());
+    EXPECT_EQ(Words(loud, loud.warnings),
+              (Texts{"t0.txt:" + std::to_string(line) + ": volume 200 is above 127; written as asked"}));
+    EXPECT_EQ(unused.faults[0].fault.kind, scry::ApplyFaultKind::FromSlotUnused);
+    EXPECT_EQ(unused.faults[0].fault.data.slot, 100u);
+    EXPECT_EQ(loud.warnings[0].fault.kind, scry::ApplyFaultKind::VolumeAbove127);
+    EXPECT_EQ(loud.warnings[0].fault.data.value, 200u);
     EXPECT_EQ(DiffLines(loud.made.Whole()), (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): volume 200, was 64"}));
 }
 
@@ -658,7 +669,7 @@ TEST(ScryApply, RandomEditsAreExactlyWhatDiffFinds)
         }
         const scry::SetList& before = DemoModel().banks[0].setLists[n];
         const scry::Applied applied = Apply({text}, DemoModel(), DemoBytes(), true);
-        ASSERT_TRUE(applied.faults.empty()) << applied.faults.front() << "\n" << text;
+        ASSERT_TRUE(applied.faults.empty()) << scry::AppliedFaultLine(applied, applied.faults.front()) << "\n" << text;
         const scry::FileModel after = scry::ReadModelOfBytes("new.PCG", applied.made.Whole());
         // Every slot whose bytes changed is named at its place, where it stands now or stood.
         std::set<std::size_t> found;
