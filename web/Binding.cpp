@@ -281,12 +281,6 @@ ordered_json Finished(ordered_json out, const ordered_json& asked, bool make,
     return out;
 }
 
-// Why a file cannot be written into, as the commands say it; "" where it can.
-std::string NotWhole(const scry::FileModel& file, const char* command)
-{
-    return file.Damaged() ? scry::NotWholeText(file.name, command) : std::string();
-}
-
 // A whole number the page gave under key; a value of another kind is refused whole.
 std::int64_t WholeNumber(const ordered_json& object, const char* key)
 {
@@ -390,19 +384,22 @@ ordered_json Copied(const ordered_json& asked)
     const scry::CopyAsk ask = scry::CopyAskOf(texts, wrong);
     if (!wrong.empty())
         return {{"state", "refused"}, {"lines", ordered_json::array()}, {"errors", wrong}};
-    if (ask.records.empty() && ask.setLists.empty())
-        return {{"state", "failed"}, {"message", "copy what? Choose a set list, programs or combinations"}};
-    if (const std::string why = NotWhole(dest.Model(), "copy"); !why.empty())
-        return {{"state", "failed"}, {"message", why}};
     const bool make = asked.value("make", false);
     const scry::ops::CopyOutcome outcome =
         scry::ops::Copy({src.name, src.View()}, src.Model(), {dest.name, dest.View()}, dest.Model(), ask, make);
-    const scry::CarrySaid said = scry::CopySaid(src.Model(), dest.Model(), outcome.plan);
-    ordered_json out = Said(said);
-    if (said.refused) {
+    switch (outcome.refusal) {
+    case scry::ops::CarryRefusal::NothingAsked:
+        return {{"state", "failed"}, {"message", "copy what? Choose a set list, programs or combinations"}};
+    case scry::ops::CarryRefusal::DestinationDamaged:
+        return {{"state", "failed"}, {"message", scry::NotWholeText(dest.Model().name, "copy")}};
+    case scry::ops::CarryRefusal::PlanRefused: {
+        ordered_json out = Said(scry::CopySaid(src.Model(), dest.Model(), outcome.plan));
         out["state"] = "refused";
         return out;
     }
+    case scry::ops::CarryRefusal::None: break;
+    }
+    ordered_json out = Said(scry::CopySaid(src.Model(), dest.Model(), outcome.plan));
     return Finished(std::move(out), asked, make, outcome.made, outcome.verdict, asked.at("dest").get<int>());
 }
 
@@ -412,11 +409,11 @@ ordered_json Followed(const ordered_json& asked)
 {
     const OpenFile& oldFile = FileOf(asked.at("old").get<int>());
     const OpenFile& newFile = FileOf(asked.at("new").get<int>());
-    if (const std::string why = NotWhole(newFile.Model(), "follow"); !why.empty())
-        return {{"state", "failed"}, {"message", why}};
     const bool make = asked.value("make", false);
     const scry::ops::FollowOutcome outcome =
         scry::ops::Follow(oldFile.Model(), {newFile.name, newFile.View()}, newFile.Model(), make);
+    if (outcome.refusal == scry::ops::CarryRefusal::DestinationDamaged)
+        return {{"state", "failed"}, {"message", scry::NotWholeText(newFile.Model().name, "follow")}};
     bool lost = false;
     ordered_json out = Said(scry::FollowSaid(oldFile.Model(), newFile.Model(), outcome.steps, lost));
     out["lost"] = lost;

@@ -4,6 +4,7 @@
 #include "ops/Operations.h"
 #include "text/CarryText.h"
 #include "text/Text.h"
+#include "text/Words.h"
 
 namespace scry {
 
@@ -26,10 +27,11 @@ int RunFollow(const FollowOptions& options, Console& console)
     const std::vector<FileModel> files = session.ReadTogether(2);
     const FileModel& oldFile = files[0];
     const FileModel& newFile = files[1];
-    Session::RequireWhole(newFile, "follow");
-    session.NoteSetListBanks(newFile);
     const ops::FollowOutcome outcome = ops::Follow(
         oldFile, options.dryRun ? ops::FileBytes{} : session.FileBytesOf(1, newFile), newFile, !options.dryRun);
+    if (outcome.refusal == ops::CarryRefusal::DestinationDamaged)
+        throw Trouble(NotWholeText(newFile.name, "follow"));
+    session.NoteSetListBanks(newFile);
     bool lost = false;
     const CarrySaid said = FollowSaid(oldFile, newFile, outcome.steps, lost);
     for (const std::string& line : said.errors)
@@ -47,7 +49,7 @@ int RunCopy(const CopyOptions& options, Console& console)
     if (!options.to.empty())
         texts.to = options.to;
     const CopyAsk ask = CopyAskOf(texts, wrong);
-    if (ask.records.empty() && ask.setLists.empty() && wrong.empty())
+    if (ask.Empty() && wrong.empty())
         throw Trouble("copy what? --prog, --combi or --setlist names what SRC gives");
     Session session(console, options.files, options.dryRun ? "" : options.output,
                     options.dryRun ? OutputKind::Text : OutputKind::PcgFile, options.force);
@@ -58,15 +60,16 @@ int RunCopy(const CopyOptions& options, Console& console)
     const std::vector<FileModel> files = session.ReadTogether(2);
     const FileModel& src = files[0];
     const FileModel& dest = files[1];
-    Session::RequireWhole(dest, "copy");
-    session.NoteSetListBanks(dest);
     const ops::CopyOutcome outcome =
         options.dryRun ? ops::Copy({}, src, {}, dest, ask, false)
                        : ops::Copy(session.FileBytesOf(0, src), src, session.FileBytesOf(1, dest), dest, ask, true);
+    if (outcome.refusal == ops::CarryRefusal::DestinationDamaged)
+        throw Trouble(NotWholeText(dest.name, "copy"));
+    session.NoteSetListBanks(dest);
     const CarrySaid said = CopySaid(src, dest, outcome.plan);
     for (const std::string& line : said.errors)
         SayError(console, line);
-    if (said.refused) {
+    if (outcome.refusal == ops::CarryRefusal::PlanRefused) {
         SayError(console, "nothing written");
         return TroubleStatus;
     }

@@ -43,6 +43,8 @@ struct CopyAsk {
                                      // set list lacks, go to
     bool force = false;              // write over places that slots of DEST play, and the last copy of
                                      // a sound
+    // Nothing to copy: no records and no set lists.
+    bool Empty() const { return records.empty() && setLists.empty(); }
 };
 
 // A record written: from SRC's place into DEST's.

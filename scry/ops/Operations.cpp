@@ -60,8 +60,19 @@ Loaded Load(const FileBytes& file)
 CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileBytes& dest, const FileModel& destModel,
                  const CopyAsk& ask, bool make)
 {
-    CopyOutcome outcome{PlanCopy(srcModel, destModel, ask), std::nullopt, {}};
-    if (!make || !outcome.plan.refusals.empty())
+    CopyOutcome outcome{};
+    if (ask.Empty()) {
+        outcome.refusal = CarryRefusal::NothingAsked;
+        return outcome;
+    }
+    if (destModel.Damaged()) {
+        outcome.refusal = CarryRefusal::DestinationDamaged;
+        return outcome;
+    }
+    outcome.plan = PlanCopy(srcModel, destModel, ask);
+    if (!outcome.plan.refusals.empty())
+        outcome.refusal = CarryRefusal::PlanRefused;
+    if (!make || outcome.refusal != CarryRefusal::None)
         return outcome;
     Carried carried = Copied(src.bytes, srcModel, dest.bytes, destModel, outcome.plan);
     outcome.verdict = Verify(
@@ -72,7 +83,12 @@ CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileByte
 
 FollowOutcome Follow(const FileModel& oldModel, const FileBytes& newFile, const FileModel& newModel, bool make)
 {
-    FollowOutcome outcome{PlanFollow(oldModel, newModel), std::nullopt, {}};
+    FollowOutcome outcome{};
+    if (newModel.Damaged()) {
+        outcome.refusal = CarryRefusal::DestinationDamaged;
+        return outcome;
+    }
+    outcome.steps = PlanFollow(oldModel, newModel);
     if (!make)
         return outcome;
     Carried carried = Followed(newModel, newFile.bytes, outcome.steps);

@@ -45,9 +45,19 @@ struct NewPcg {
     FileModel model;                  // the new bytes, read
 };
 
+// Why copy or follow makes no file, as data: every front end decides from it, and says it in its
+// own words.
+enum class CarryRefusal : std::uint8_t {
+    None,
+    NothingAsked,         // copy: the ask holds no record and no set list
+    DestinationDamaged,   // the file written into does not read whole: nothing is planned
+    PlanRefused,          // copy: the plan's refusals say why
+};
+
 // copy: SRC's records and set lists into a copy of DEST, as the plan of ask says. made only where
 // nothing is refused and make is asked (a dry run plans alone), and the new file verifies.
 struct CopyOutcome {
+    CarryRefusal refusal = CarryRefusal::None;
     CopyPlan plan;
     std::optional<NewPcg> made;
     MadeVerdict verdict;
@@ -57,6 +67,7 @@ CopyOutcome Copy(const FileBytes& src, const FileModel& srcModel, const FileByte
 
 // follow: NEW's set-list slots retargeted to where the sounds they played in OLD now are.
 struct FollowOutcome {
+    CarryRefusal refusal = CarryRefusal::None;   // DestinationDamaged where NEW does not read whole
     std::vector<FollowStep> steps;
     std::optional<NewPcg> made;
     MadeVerdict verdict;

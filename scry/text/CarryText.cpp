@@ -318,7 +318,6 @@ CarrySaid CopySaid(const FileModel& src, const FileModel& dest, const CopyPlan& 
         for (const CopyRefusal& refusal : plan.refusals)
             for (const std::string& line : RefusalLines(src, dest, refusal))
                 said.errors.push_back(line);
-        said.refused = true;
         return said;
     }
     for (const CopyRefusal& warning : plan.warnings)

@@ -32,11 +32,10 @@ struct CopyOptionTexts {
 CopyAsk CopyAskOf(const CopyOptionTexts& options, std::vector<std::string>& wrong);
 
 // What copy and follow say of a plan: its lines, and what goes beside them as warnings and notes
-// (refused: the reasons, and nothing is to be written).
+// (of a plan refused: the reasons alone).
 struct CarrySaid {
     std::vector<std::string> lines;
     std::vector<std::string> errors;
-    bool refused = false;
 };
 // The lines and words of a copy planned (nothing of them where it is refused but the reasons).
 CarrySaid CopySaid(const FileModel& src, const FileModel& dest, const CopyPlan& plan);

@@ -122,14 +122,31 @@ TEST(OperationsOnBytes, CopyRefusedOrPlannedOnlyMakesNoFile)
     // I-A003 is played by slot 0 and holds the only copy of its sound.
     const scry::ops::CopyOutcome refused =
         scry::ops::Copy({"band.PCG", src}, srcModel, {"mine.PCG", dest}, destModel, ProgramInto(5, 3), true);
+    EXPECT_EQ(refused.refusal, scry::ops::CarryRefusal::PlanRefused);
     EXPECT_FALSE(refused.plan.refusals.empty());
     EXPECT_FALSE(refused.made.has_value());
     // A dry run plans and makes nothing, and needs no bytes at all.
     const scry::FileModel freeDest = Loaded("free.PCG", FileBytes(9, {20}));
     const scry::ops::CopyOutcome planned = scry::ops::Copy({}, srcModel, {}, freeDest, ProgramInto(5, 20), false);
+    EXPECT_EQ(planned.refusal, scry::ops::CarryRefusal::None);
     EXPECT_TRUE(planned.plan.refusals.empty());
     ASSERT_EQ(planned.plan.records.size(), 1u);
     EXPECT_FALSE(planned.made.has_value());
+    // Nothing asked, or a destination that does not read whole: refused as such, nothing planned.
+    const scry::ops::CopyOutcome nothing = scry::ops::Copy({}, srcModel, {}, freeDest, scry::CopyAsk{}, false);
+    EXPECT_EQ(nothing.refusal, scry::ops::CarryRefusal::NothingAsked);
+    const std::string cut = dest.substr(0, dest.size() - 100);
+    const scry::FileModel cutModel = Loaded("cut.PCG", cut);
+    ASSERT_TRUE(cutModel.Damaged());
+    const scry::ops::CopyOutcome intoCut =
+        scry::ops::Copy({"band.PCG", src}, srcModel, {"cut.PCG", cut}, cutModel, ProgramInto(5, 20), true);
+    EXPECT_EQ(intoCut.refusal, scry::ops::CarryRefusal::DestinationDamaged);
+    EXPECT_TRUE(intoCut.plan.records.empty());
+    EXPECT_FALSE(intoCut.made.has_value());
+    const scry::ops::FollowOutcome followCut = scry::ops::Follow(srcModel, {"cut.PCG", cut}, cutModel, true);
+    EXPECT_EQ(followCut.refusal, scry::ops::CarryRefusal::DestinationDamaged);
+    EXPECT_TRUE(followCut.steps.empty());
+    EXPECT_FALSE(followCut.made.has_value());
 }
 
 // The file's set list 0 as text, with one line changed by edit.
