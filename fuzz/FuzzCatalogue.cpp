@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "library/Library.h"
-#include "library/Search.h"
-#include "library/Summary.h"
-#include "library/SummaryCodec.h"
+#include "library/Scan.h"
+#include "summary/Search.h"
+#include "summary/Summary.h"
+#include "summary/SummaryCodec.h"
 #include "model/Model.h"
 #include "text/LibraryText.h"
 #include "PcgWriter.h"

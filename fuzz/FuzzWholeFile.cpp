@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "library/Search.h"
-#include "library/Summary.h"
-#include "library/SummaryCodec.h"
+#include "summary/Search.h"
+#include "summary/Summary.h"
+#include "summary/SummaryCodec.h"
 #include "model/Compare.h"
 #include "model/Copy.h"
 #include "model/Follow.h"

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "library/Sqlite.h"
-#include "library/SummaryCodec.h"
+#include "summary/SummaryCodec.h"
 
 namespace scry {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Platform/Platform.h"
-#include "library/Summary.h"
+#include "summary/Summary.h"
 
 namespace scry {
 

@@ -5,13 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace scry {
+#include "summary/Entry.h"
 
-struct LibraryFile {
-    std::string path;   // as shown: as given, or the folder as given and the path under it
-    std::string key;    // the absolute path, as the catalogue knows the file
-    bool named;         // given by name, not found under a folder
-};
+namespace scry {
 
 struct FileTrouble {
     std::string name;   // as given

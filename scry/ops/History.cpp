@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "library/Search.h"
+#include "summary/Search.h"
 #include "model/Compare.h"
 #include "model/Match.h"
 #include "text/DiffText.h"

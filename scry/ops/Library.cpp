@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "library/Summary.h"
+#include "summary/Summary.h"
 
 namespace scry::ops {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "library/Entry.h"
-#include "library/Search.h"
+#include "summary/Entry.h"
+#include "summary/Search.h"
 #include "ops/Operations.h"
 
 namespace scry::ops {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "library/Search.h"
+#include "summary/Search.h"
 #include "model/Model.h"
 #include "model/Uses.h"
 

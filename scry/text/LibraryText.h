@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "library/Entry.h"
-#include "library/Search.h"
+#include "summary/Entry.h"
+#include "summary/Search.h"
 
 namespace scry {
 

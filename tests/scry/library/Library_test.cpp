@@ -20,7 +20,7 @@
 #include "library/Catalogue.h"
 #include "library/Pool.h"
 #include "library/Sqlite.h"
-#include "library/SummaryCodec.h"
+#include "summary/SummaryCodec.h"
 #include "text/LibraryText.h"
 
 using namespace pcgw;

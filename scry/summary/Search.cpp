@@ -1,5 +1,5 @@
 // Searches on a file's rows, and duplicates among files.
-#include "library/Search.h"
+#include "summary/Search.h"
 
 #include <algorithm>
 #include <map>

@@ -1,6 +1,6 @@
 // The blobs: a mark, then each run of fields counted; numbers little-endian, texts as a length
 // and their bytes.
-#include "library/SummaryCodec.h"
+#include "summary/SummaryCodec.h"
 
 #include <cstdint>
 #include <cstring>

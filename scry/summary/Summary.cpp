@@ -1,5 +1,5 @@
 // A file's model as library rows, and rows as hits show them.
-#include "library/Summary.h"
+#include "summary/Summary.h"
 
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/BankNames.h"

@@ -12,9 +12,9 @@
 
 #include "Platform/Platform.h"
 #include "library/Catalogue.h"
-#include "library/Entry.h"
+#include "summary/Entry.h"
 #include "library/Files.h"
-#include "library/Summary.h"
+#include "summary/Summary.h"
 
 namespace scry {
 

@@ -1,5 +1,5 @@
 // The scan of a library.
-#include "library/Library.h"
+#include "library/Scan.h"
 
 #include <memory>
 #include <set>

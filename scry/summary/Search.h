@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "library/Summary.h"
+#include "summary/Summary.h"
 #include "model/Places.h"
 
 namespace scry {

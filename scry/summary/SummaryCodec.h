@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "library/Summary.h"
+#include "summary/Summary.h"
 
 namespace scry {
 

@@ -9,10 +9,16 @@
 #include <vector>
 
 #include "Platform/Platform.h"
-#include "library/Files.h"
 #include "model/Model.h"
 
 namespace scry {
+
+// A file of a library, as the search was given it or found it.
+struct LibraryFile {
+    std::string path;   // as shown: as given, or the folder as given and the path under it
+    std::string key;    // the absolute path, as the catalogue knows the file
+    bool named;         // given by name, not found under a folder
+};
 
 // A file of the library, as the scan met it.
 struct LibraryEntry {
@@ -24,9 +30,9 @@ struct LibraryEntry {
     } state = State::Gone;
     LibraryFile file;
     FileIdentity identity;
-    std::int64_t id = 0;             // in the catalogue
-    std::vector<Problem> problems;   // damaged where any
-    std::uint32_t setListBanks = 0;  // set-list banks it holds: those after the first are not read
+    std::int64_t id = 0;              // in the catalogue
+    std::vector<Problem> problems;    // damaged where any
+    std::uint32_t setListBanks = 0;   // set-list banks it holds: those after the first are not read
     std::optional<Unreadable> unreadable;
     std::string failure;
 
