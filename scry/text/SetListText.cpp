@@ -152,6 +152,25 @@ std::string Hex4(long code)
     return hex;
 }
 
+// The UTF-8 character of text at i, appended to bytes in ISO 8859-1; false with a fault where the
+// bytes are no UTF-8 (notUtf8) or the character is no Latin-1.
+bool AppendLatin1(std::string_view text, std::size_t& i, std::string& bytes, std::string& fault, const char* notUtf8)
+{
+    const std::size_t at = i;
+    const long code = NextCodePoint(text, i);
+    if (code < 0) {
+        fault = notUtf8;
+        return false;
+    }
+    if (code > 0xFF) {
+        fault = "'" + std::string(text.substr(at, i - at)) + "' (U+" + Hex4(code) +
+                ") cannot be written in a name: names are ISO 8859-1 (Latin-1)";
+        return false;
+    }
+    bytes += static_cast<char>(code);
+    return true;
+}
+
 // A quoted token from line at i (on its opening quote), in ISO 8859-1. False with a fault where
 // it cannot be one.
 bool QuotedToken(std::string_view line, std::size_t& i, std::string& bytes, std::string& fault)
@@ -175,18 +194,8 @@ bool QuotedToken(std::string_view line, std::size_t& i, std::string& bytes, std:
             }
             continue;
         }
-        const std::size_t at = i;
-        const long code = NextCodePoint(line, i);
-        if (code < 0) {
-            fault = "a name that is not UTF-8 (save the text as UTF-8)";
+        if (!AppendLatin1(line, i, bytes, fault, "a name that is not UTF-8 (save the text as UTF-8)"))
             return false;
-        }
-        if (code > 0xFF) {
-            fault = "'" + std::string(line.substr(at, i - at)) + "' (U+" + Hex4(code) +
-                    ") cannot be written in a name: names are ISO 8859-1 (Latin-1)";
-            return false;
-        }
-        bytes += static_cast<char>(code);
     }
     if (i >= line.size()) {
         fault = "a name without its closing quote";
@@ -585,20 +594,9 @@ namespace {
 bool Latin1Token(std::string_view utf8, Token& token, std::string& fault)
 {
     token = {{}, true};
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t at = i;
-        const long code = NextCodePoint(utf8, i);
-        if (code < 0) {
-            fault = "a name that is not UTF-8";
+    for (std::size_t i = 0; i < utf8.size();)
+        if (!AppendLatin1(utf8, i, token.text, fault, "a name that is not UTF-8"))
             return false;
-        }
-        if (code > 0xFF) {
-            fault = "'" + std::string(utf8.substr(at, i - at)) + "' (U+" + Hex4(code) +
-                    ") cannot be written in a name: names are ISO 8859-1 (Latin-1)";
-            return false;
-        }
-        token.text += static_cast<char>(code);
-    }
     return true;
 }
 
