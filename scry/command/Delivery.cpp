@@ -32,9 +32,8 @@ bool ReadMade(const InputStream& source, const NewFile& made, std::int64_t at, s
 
 }   // namespace
 
-Delivery::Delivery(Session& session) : session(session)
+Delivery::Delivery(const std::string& name, Console& streams) : output(name), console(streams)
 {
-    const std::string& name = session.Output();
     if (name.empty())
         return;
     if (IsStreamDevice(name)) {
@@ -53,7 +52,7 @@ Delivery::Delivery(Session& session) : session(session)
     }
     file.name = name;
     file.maker = "scry";
-    RemoveLeftBehind(name, session.Streams());
+    RemoveLeftBehind(name, console);
     try {
         CreateOutFile(file);
     } catch (const std::system_error& error) {
@@ -73,9 +72,9 @@ void Delivery::HandOn(std::string_view text)
 {
     if (text.empty())
         return;
-    const std::string& name = session.Output();
+    const std::string& name = output;
     if (name.empty() || toStandardOutput) {
-        WriteOut(session.Streams(), text);
+        WriteOut(console, text);
     } else if (stream != nullptr) {
         errno = 0;
         if (std::fwrite(text.data(), 1, text.size(), stream) != text.size())
@@ -100,7 +99,7 @@ void Delivery::Part(std::string& text)
 void Delivery::Finish(std::string_view rest)
 {
     HandOn(rest);
-    const std::string& name = session.Output();
+    const std::string& name = output;
     if (stream != nullptr) {
         errno = 0;
         const bool closed = std::fclose(stream) == 0;

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "OutFile/OutFile.h"
-#include "command/Session.h"
+#include "command/Console.h"
+#include "model/Model.h"
 #include "write/Written.h"
 
 namespace scry {
@@ -20,7 +21,8 @@ namespace scry {
 // beside its name, put in place by Finish (a delivery left unfinished leaves the earlier file).
 class Delivery {
 public:
-    explicit Delivery(Session& session);
+    // output: the -o name ("" for standard output), as the command's checks let it through.
+    Delivery(const std::string& output, Console& console);
     ~Delivery();
     Delivery(const Delivery&) = delete;
     Delivery& operator=(const Delivery&) = delete;
@@ -34,7 +36,8 @@ public:
 private:
     void HandOn(std::string_view text);
 
-    Session& session;
+    std::string output;
+    Console& console;
     OutFile file{};
     std::FILE* stream = nullptr;     // a FIFO, a terminal or a descriptor named by -o
     bool toStandardOutput = false;   // -o names standard output by a way to it (/dev/stdout)

@@ -11,7 +11,7 @@ int RunCsv(const CsvOptions& options, Console& console)
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
-        Delivery delivery(session);
+        Delivery delivery(session.Output(), session.Streams());
         std::string out;
         out.reserve(2 * Delivery::Block);
         const auto part = [&](std::string& text) { delivery.Part(text); };
@@ -29,7 +29,7 @@ int RunJson(const JsonOptions& options, Console& console)
     Session session(console, options.files, options.output, OutputKind::Text, options.force);
     const std::vector<FileModel> models = session.ReadEach();
     if (!models.empty()) {
-        Delivery delivery(session);
+        Delivery delivery(session.Output(), session.Streams());
         std::string out;
         out.reserve(2 * Delivery::Block);
         WriteJson(out, models, options.all, [&](std::string& text) { delivery.Part(text); });

@@ -287,7 +287,7 @@ int RunDups(const DupsOptions& options, Console& console)
     if (options.json) {
         session.Deliver(DupsJson(entries, duplicates));
     } else {
-        Delivery delivery(session);
+        Delivery delivery(session.Output(), session.Streams());
         std::string out;
         out.reserve(2 * Delivery::Block);
         WriteDups(out, entries, duplicates, [&](std::string& text) { delivery.Part(text); });

@@ -35,7 +35,7 @@ int WritePage(Session& session, Console& console, const std::function<std::strin
     // A file that was no page of scry is replaced only with --force, and not without a word.
     const bool replacing = !output.empty() && WhatNameHolds(output) == NameHolds::RegularFile &&
                            !IsStreamDevice(output) && !IsPageOfScry(output);
-    Delivery delivery(session);
+    Delivery delivery(session.Output(), session.Streams());
     delivery.Finish(make([&](std::string& text) { delivery.Part(text); }));
     SayError(console, "wrote " + (output.empty() ? std::string("the page to standard output") : LineText(output)) +
                           (replacing ? ", in place of a file that was no page of scry" : ""));

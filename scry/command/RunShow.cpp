@@ -23,7 +23,7 @@ int RunShow(const ShowOptions& options, Console& console)
             for (std::size_t k = 0; k < models.size() && options.slot < 0; ++k)
                 empty = Worst(empty, session.SayIfEmpty(models[k], lists[k]));
         }
-        Delivery delivery(session);
+        Delivery delivery(session.Output(), session.Streams());
         std::string out;
         out.reserve(2 * Delivery::Block);
         for (std::size_t k = 0; k < models.size(); ++k) {
@@ -54,7 +54,7 @@ int RunTextconv(const TextconvOptions& options, Console& console)
         session.Deliver(out);
         return Success;
     }
-    Delivery delivery(session);
+    Delivery delivery(session.Output(), session.Streams());
     WriteShow(out, file, false, true, [&](std::string& text) { delivery.Part(text); });
     delivery.Finish(out);
     return Success;

@@ -407,6 +407,6 @@ bool Session::IsInput(const std::string& name) const
     return std::any_of(inputs.begin(), inputs.end(), reads) || std::any_of(texts.begin(), texts.end(), reads);
 }
 
-void Session::Deliver(std::string_view text) { Delivery(*this).Finish(text); }
+void Session::Deliver(std::string_view text) { Delivery(output, console).Finish(text); }
 
 }   // namespace scry
