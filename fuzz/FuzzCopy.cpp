@@ -172,12 +172,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const scry::FileModel read = scry::ReadModelOfBytes("out.PCG", made);
         if (const scry::ReadBackFault wrong = scry::WrongInCopied(read, src.model, plan))
             Fail("copy: " + scry::ReadBackText(wrong));
-        // The operation on bytes makes the same file, verified in memory, and says so.
+        // The operation on bytes makes the same file, verified in memory, and says so; an ask of
+        // nothing it refuses as such, and makes nothing.
         const scry::ops::CopyOutcome outcome =
             scry::ops::Copy({"src", src.bytes}, src.model, {"dest", dest.bytes}, dest.model, ask, true);
-        if (outcome.verdict || !outcome.made || scry::ops::BytesOf(*outcome.made) != made)
-            Fail("copy: the operation on bytes does not make the file its plan makes");
-        SameModel("copy", outcome.made->model, read);
+        if (ask.Empty()) {
+            if (outcome.refusal != scry::ops::CarryRefusal::NothingAsked || outcome.made)
+                Fail("copy: an ask of nothing is not refused as such");
+        } else {
+            if (outcome.refusal != scry::ops::CarryRefusal::None || outcome.verdict || !outcome.made ||
+                scry::ops::BytesOf(*outcome.made) != made)
+                Fail("copy: the operation on bytes does not make the file its plan makes");
+            SameModel("copy", outcome.made->model, read);
+        }
     }
     if ((data[0] & 0x40) != 0) {
         // DEST as a reorganised SRC: its slots follow SRC's sounds.
