@@ -3,7 +3,8 @@
 # TARGET: fuzz_readpcg (the reader, the default), fuzz_scry (scry's model and diff) or
 # fuzz_setlist (set lists as text applied to a file), fuzz_copy (copy and follow between two
 # files), fuzz_whole (whole files made from recipes, through every command's work) or
-# fuzz_catalogue (the library catalogue's blobs, edited and damaged, through a search).
+# fuzz_catalogue (the library catalogue's blobs, edited and damaged, through a search) or
+# fuzz_requests (the page's requests, hostile JSON and hostile files).
 # A slow input (5 s) counts as a finding.
 # Any finding (crash, sanitizer report, leak, timeout) ends the run with a non-zero status.
 set -uo pipefail
@@ -24,6 +25,19 @@ elif [ "$target" = fuzz_catalogue ]; then
     printf '' > "$work/seeds/unedited"   # the target's own blobs, as stored
     dict=""
     maxlen=256
+elif [ "$target" = fuzz_requests ]; then
+    # The page's own requests, as it asks them of the two files the target opens.
+    list='{"number":0,"name":"Sat","fingerprint":"00000000","slots":[{"used":true,"name":"P","plays":"Prog I-A005","color":1,"volume":127,"holdTime":0,"font":0,"transpose":0,"kbdTrack":0,"from":[0,0]},{"used":false}]}'
+    printf '%s\n' '{"request":"layout"}' '{"request":"setlist","id":1,"number":0}' '{"request":"sounds","id":2}' \
+        "{\"request\":\"apply\",\"id\":1,\"lists\":[$list]}" "{\"request\":\"sheet\",\"id\":1,\"setList\":0,\"kind\":\"stage\",\"lists\":[$list]}" \
+        > "$work/seeds/page"
+    printf '%s\n' '{"request":"copy","src":1,"dest":2,"programs":["I-A000"],"to":"I-A","force":true,"make":true}' \
+        '{"request":"follow","old":1,"new":2,"make":true}' '{"request":"close","id":2}' '{"request":"drop","made":3}' \
+        '{"request":"find","files":[1,2],"text":"a"}' '{"request":"dups","files":[1,2]}' '{"request":"history","files":[1,2]}' \
+        > "$work/seeds/between"
+    printf 'F%s\n' 'not a PCG file' '{"request":"page","id":1}' > "$work/seeds/hostile"
+    dict="$here/requests.dict"
+    maxlen=2048
 elif [ "$target" = fuzz_copy ]; then
     "$build/make_fuzz_seeds" "$work/seeds" copy || exit 1
     dict=""

@@ -2,7 +2,7 @@
 # and threads, the command line), and none of the standard headers of files and threads. The
 # link of each layer alone catches a call that runs up; this catches a header that would let one in.
 # Usage: cmake -DSOURCE=<project folder> -P PureIncludes.cmake
-set(pure scry/model scry/summary scry/text scry/page scry/write scry/ops)
+set(pure scry/model scry/summary scry/text scry/page scry/write scry/ops scry/requests)
 set(impure "#include[ \t]*[\"<](library/|command/|CLI/|sqlite3|thread>|filesystem>|fstream>|mutex>|future>)")
 set(found "")
 foreach(folder ${pure})

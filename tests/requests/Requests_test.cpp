@@ -1,0 +1,292 @@
+// The page's requests, asked natively as the page asks them: JSON in, one shape of answer out,
+// every failure an error with its kind and place, every byte given freed, every new file the same
+// bytes as the command makes.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "PcgWriter.h"
+#include "model/SetLists.h"
+#include "ops/Operations.h"
+#include "requests/Requests.h"
+#include "text/SetListText.h"
+
+namespace {
+
+using nlohmann::json;
+using pcgw::BankChunk;
+using pcgw::Chunk;
+using pcgw::PcgFile;
+using pcgw::Records;
+
+// A file of set lists (set list 0 "Friday": slot 0 "Opening" plays I-A005, slot 1 "Ballad" plays
+// I-A006) and program bank I-A, its programs named "Prog N".
+std::string FileBytes(std::uint32_t seed)
+{
+    std::string setLists = Records(pcgw::SetListSize);
+    pcgw::SetName(setLists, 0, "Friday");
+    pcgw::SetSlot(setLists, 0, 0, "Opening", pcgw::PackSlot(0, 2, 1, 0, 3, 5, 3, 127, 0));
+    pcgw::SetSlot(setLists, 0, 1, "Ballad", pcgw::PackSlot(0, 4, 0, 0, 4, 6, 0, 100, 0));
+    std::string programs = Records(pcgw::ProgramSize);
+    pcgw::FillRecords(programs, pcgw::ProgramSize, seed);
+    for (std::size_t i = 0; i < pcgw::BankRecords; ++i)
+        pcgw::SetRecordName(programs, pcgw::ProgramSize, i, "Prog " + std::to_string(i));
+    return PcgFile(Chunk("SLS1", BankChunk("SBK1", 0, pcgw::SetListSize, setLists)) +
+                   Chunk("PRG1", BankChunk("PBK1", 0, pcgw::ProgramSize, programs)) + Chunk("GLB1", "global"));
+}
+
+scry::GivenBytes Given(const std::string& bytes)
+{
+    auto* copy = static_cast<std::uint8_t*>(std::malloc(bytes.size() + 1));
+    std::memcpy(copy, bytes.data(), bytes.size());
+    return scry::GivenBytes(copy);
+}
+
+json Open(scry::Requests& requests, const std::string& name, const std::string& bytes)
+{
+    return json::parse(requests.Open(name, Given(bytes), bytes.size()));
+}
+
+json Ask(scry::Requests& requests, const json& request) { return json::parse(requests.Answer(request.dump())); }
+
+// The value of an answer that must be one.
+json Value(const json& answer)
+{
+    EXPECT_EQ(answer.at("ok"), true) << answer.dump();
+    return answer.value("value", json());
+}
+
+// The error of an answer that must be one, its kind checked.
+json Error(const json& answer, const char* kind)
+{
+    EXPECT_EQ(answer.at("ok"), false) << answer.dump();
+    const json error = answer.value("error", json::object());
+    EXPECT_EQ(error.value("kind", ""), kind) << answer.dump();
+    EXPECT_FALSE(error.value("words", "").empty()) << answer.dump();
+    return error;
+}
+
+std::string MadeBytes(const scry::Requests& requests, int made)
+{
+    const auto parts = requests.MadeParts(made);
+    EXPECT_TRUE(parts.has_value());
+    std::string bytes;
+    for (const auto& part : parts.value_or(std::vector<std::span<const std::uint8_t>>{}))
+        bytes.append(reinterpret_cast<const char*>(part.data()), part.size());
+    return bytes;
+}
+
+// A set list as the page sends it: what it was answered, each used slot carrying its own bytes.
+json AsEdited(json list)
+{
+    for (std::size_t j = 0; j < list["slots"].size(); ++j) {
+        json& slot = list["slots"][j];
+        if (slot["used"] == true) {
+            slot["from"] = {list["number"], j};
+            slot.erase("sound");
+            slot.erase("found");
+        }
+    }
+    return list;
+}
+
+TEST(Requests, OpenKeepsAReadableFileAndSaysWhyAnotherCannotBeRead)
+{
+    scry::Requests requests;
+    const json opened = Value(Open(requests, "live.PCG", FileBytes(3)));
+    EXPECT_EQ(opened["state"], "read");
+    EXPECT_EQ(opened["editable"], true);
+    EXPECT_EQ(opened["setLists"][0]["name"], "Friday");
+    EXPECT_EQ(opened["setLists"][0]["used"], 2);
+    EXPECT_EQ(opened["banks"][0]["name"], "I-A");
+    EXPECT_NE(opened["fingerprint"].get<std::string>().find('-'), std::string::npos);
+    EXPECT_EQ(requests.Held(), 1u);
+
+    // Not a PCG file, or nothing at all: said, and the bytes let go at once.
+    for (const std::string& bytes : {std::string("a letter, not a PCG file"), std::string()}) {
+        const json letter = Value(Open(requests, "letter.txt", bytes));
+        EXPECT_EQ(letter["state"], "unreadable");
+        EXPECT_NE(letter["message"].get<std::string>().find("letter.txt"), std::string::npos);
+        EXPECT_FALSE(letter.contains("id"));
+    }
+    EXPECT_EQ(requests.Held(), 1u);
+
+    const json layout = Value(Ask(requests, {{"request", "layout"}}));
+    EXPECT_EQ(layout["nameBytes"], 24);
+    EXPECT_EQ(layout["slots"], 128);
+    EXPECT_EQ(layout["settings"].size(), 6u);
+    EXPECT_EQ(layout["together"].size(), layout["settings"][5]["max"].get<std::size_t>() + 1);
+}
+
+TEST(Requests, AWrongRequestIsAnErrorNamingWhatIsWrong)
+{
+    scry::Requests requests;
+    const int id = Value(Open(requests, "live.PCG", FileBytes(3)))["id"];
+
+    EXPECT_EQ(Error(json::parse(requests.Answer("{not json")), "request")["place"], nullptr);
+    Error(json::parse(requests.Answer("[1, 2]")), "request");
+    EXPECT_EQ(Error(Ask(requests, {{"request", "format"}}), "request")["place"], json({{"argument", "request"}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "setlist"}, {"number", 0}}), "request")["place"],
+              json({{"argument", "id"}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "setlist"}, {"id", "1"}, {"number", 0}}), "request")["place"],
+              json({{"argument", "id"}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "setlist"}, {"id", 99}, {"number", 0}}), "file")["place"],
+              json({{"file", 99}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "page"}, {"id", -5}}), "file")["place"], json({{"file", -1}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", 128}}), "asked")["words"],
+              "no set list 128");
+    Error(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", -1}}), "asked");
+    Error(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", 18446744073709551615ull}}), "request");
+    EXPECT_EQ(Error(Ask(requests, {{"request", "sheet"}, {"id", id}, {"setList", 0}, {"kind", "poster"}}),
+                    "request")["place"],
+              json({{"argument", "kind"}}));
+    EXPECT_EQ(Error(Ask(requests, {{"request", "history"}, {"files", {id}}}), "asked")["place"],
+              json({{"argument", "files"}}));
+    Error(Ask(requests, {{"request", "find"}, {"files", {id}}, {"text", ""}}), "asked");
+    Error(Ask(requests, {{"request", "find"}, {"files", "all"}, {"text", "x"}}), "request");
+    Error(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {{{"number", 0}, {"slots", 3}}}}}), "request");
+    Error(Ask(requests, {{"request", "apply"}, {"id", id}, {"compare", "yes"}}), "request");
+    EXPECT_EQ(requests.Held(), 1u);
+}
+
+TEST(Requests, ApplyOfThePagesValuesMakesTheBytesOfTheCommandsText)
+{
+    const std::string bytes = FileBytes(5);
+    scry::Requests requests;
+    const int id = Value(Open(requests, "live.PCG", bytes))["id"];
+    json list = AsEdited(Value(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", 0}})));
+    ASSERT_EQ(list["slots"][0]["name"], "Opening");
+    EXPECT_EQ(list["slots"][2], json({{"used", false}}));
+
+    // The two slots swapped and the set list renamed, as the page sends them.
+    std::swap(list["slots"][0], list["slots"][1]);
+    list["name"] = "Saturday";
+    const json applied =
+        Value(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {list}}, {"newName", "live-edited.PCG"}}));
+    ASSERT_EQ(applied["state"], "made") << applied.dump();
+    EXPECT_GT(applied["differences"].get<int>(), 0);
+    EXPECT_NE(applied["diff"].get<std::string>().find("Saturday"), std::string::npos) << applied["diff"];
+    const std::string made = MadeBytes(requests, applied["made"]);
+    EXPECT_EQ(made.size(), applied["size"].get<std::size_t>());
+
+    // The same edit as the text scry apply reads.
+    const scry::ops::Loaded loaded = scry::ops::Load({"live.PCG", bytes});
+    const scry::SetListView at = scry::SetListOf(*loaded.model, 0);
+    const std::string text = scry::SetListTextOf(
+        *loaded.model, at, scry::SetListFingerprint(std::string_view(bytes).substr(at.Offset(), pcgw::SetListSize)));
+    std::string edited = text;
+    const std::size_t opening = edited.find("\"Opening\"");
+    const std::size_t ballad = edited.find("\"Ballad\"");
+    ASSERT_LT(opening, ballad);
+    const std::size_t openingEnd = edited.find('\n', opening), balladEnd = edited.find('\n', ballad);
+    const std::string first = edited.substr(opening, openingEnd - opening);
+    const std::string second = edited.substr(ballad, balladEnd - ballad);
+    edited.replace(ballad, second.size(), first);
+    edited.replace(opening, first.size(), second);
+    edited.replace(edited.find("\"Friday\""), 8, "\"Saturday\"");
+    const scry::ops::ApplyOutcome byText =
+        scry::ops::Apply({"live.PCG", bytes}, *loaded.model, {{"friday.txt", edited}}, false);
+    ASSERT_TRUE(byText.made.has_value()) << (byText.faults.empty() ? ""
+                                                                   : scry::ops::FaultWords(byText, byText.faults[0]));
+    EXPECT_EQ(made, scry::ops::BytesOf(*byText.made));
+
+    // Dropped, the new file is gone; a second drop is an error of its own.
+    EXPECT_EQ(Value(Ask(requests, {{"request", "drop"}, {"made", applied["made"]}})), nullptr);
+    EXPECT_FALSE(requests.MadeParts(applied["made"]).has_value());
+    EXPECT_EQ(Error(Ask(requests, {{"request", "drop"}, {"made", applied["made"]}}), "file")["place"],
+              json({{"made", applied["made"]}}));
+}
+
+TEST(Requests, ApplyFaultsAreDataWithTheirPlaceAndMakeNothing)
+{
+    scry::Requests requests;
+    const int id = Value(Open(requests, "live.PCG", FileBytes(5)))["id"];
+    json list = AsEdited(Value(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", 0}})));
+    list["slots"][1]["name"] = std::string(25, 'x');
+    list["slots"][0]["volume"] = 1000;
+    const json refused = Value(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {list}}}));
+    EXPECT_EQ(refused["state"], "refused");
+    ASSERT_EQ(refused["faults"].size(), 2u) << refused.dump();
+    for (const json& fault : refused["faults"])
+        EXPECT_EQ(fault["setList"], 0);
+    EXPECT_EQ(refused["faults"][0]["slot"], 0);
+    EXPECT_EQ(refused["faults"][0]["setting"], "volume");
+    EXPECT_EQ(refused["faults"][1]["slot"], 1);
+    EXPECT_FALSE(refused["faults"][1].contains("setting"));
+    EXPECT_FALSE(refused.contains("made"));
+    EXPECT_EQ(requests.Held(), 1u);
+
+    // A sheet of edits that cannot be written is an error, not a sheet of the file as it was.
+    Error(Ask(requests, {{"request", "sheet"}, {"id", id}, {"setList", 0}, {"lists", {list}}}), "edits");
+    const json sheet = Value(Ask(requests, {{"request", "sheet"}, {"id", id}, {"setList", 0}, {"kind", "stage"}}));
+    EXPECT_NE(sheet["page"].get<std::string>().find("Opening"), std::string::npos);
+}
+
+TEST(Requests, CopyAndFollowRefuseAsDataAndCloseLetsEverythingGo)
+{
+    scry::Requests requests;
+    const int src = Value(Open(requests, "band.PCG", FileBytes(9)))["id"];
+    const int dest = Value(Open(requests, "live.PCG", FileBytes(5)))["id"];
+    std::string damagedBytes = FileBytes(5);
+    damagedBytes.resize(damagedBytes.size() - 40);
+    const json damaged = Value(Open(requests, "cut.PCG", damagedBytes));
+    ASSERT_EQ(damaged["state"], "damaged") << damaged.dump();
+    EXPECT_EQ(damaged["editable"], false);
+
+    EXPECT_EQ(Error(Ask(requests, {{"request", "copy"}, {"src", src}, {"dest", dest}}), "asked")["place"], nullptr);
+    EXPECT_EQ(
+        Error(Ask(requests, {{"request", "copy"}, {"src", src}, {"dest", damaged["id"]}, {"programs", {"I-A000"}}}),
+              "damaged")["place"],
+        json({{"file", damaged["id"]}}));
+    Error(Ask(requests, {{"request", "follow"}, {"old", src}, {"new", damaged["id"]}}), "damaged");
+    const json wrong =
+        Value(Ask(requests, {{"request", "copy"}, {"src", src}, {"dest", dest}, {"programs", {"Z-Q999"}}}));
+    EXPECT_EQ(wrong["state"], "refused");
+    EXPECT_FALSE(wrong["errors"].empty());
+
+    const json planned = Value(Ask(
+        requests,
+        {{"request", "copy"}, {"src", src}, {"dest", dest}, {"programs", {"I-A000"}}, {"to", "I-A"}, {"force", true}}));
+    EXPECT_EQ(planned["state"], "planned") << planned.dump();
+    EXPECT_FALSE(planned.contains("made"));
+    const json copied = Value(Ask(requests, {{"request", "copy"},
+                                             {"src", src},
+                                             {"dest", dest},
+                                             {"programs", {"I-A000"}},
+                                             {"to", "I-A"},
+                                             {"force", true},
+                                             {"make", true},
+                                             {"newName", "x.PCG"}}));
+    ASSERT_EQ(copied["state"], "made") << copied.dump();
+    EXPECT_EQ(MadeBytes(requests, copied["made"]).size(), copied["size"].get<std::size_t>());
+    const json followed = Value(Ask(requests, {{"request", "follow"}, {"old", src}, {"new", dest}, {"make", true}}));
+    EXPECT_EQ(followed["state"], "made") << followed.dump();
+    EXPECT_EQ(requests.Held(), 5u);
+
+    // Closing a file lets go of it and of every new file made of it.
+    EXPECT_EQ(Value(Ask(requests, {{"request", "close"}, {"id", dest}})), nullptr);
+    EXPECT_FALSE(requests.MadeParts(copied["made"]).has_value());
+    EXPECT_EQ(requests.Held(), 2u);
+    Error(Ask(requests, {{"request", "close"}, {"id", dest}}), "file");
+}
+
+TEST(Requests, TheLibraryAsksAcrossOpenFiles)
+{
+    scry::Requests requests;
+    const int a = Value(Open(requests, "2025/live.PCG", FileBytes(5)))["id"];
+    const int b = Value(Open(requests, "2026/live.PCG", FileBytes(5)))["id"];
+    const json found = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "prog 7"}}));
+    EXPECT_NE(found["text"].get<std::string>().find("Prog 7"), std::string::npos) << found.dump();
+    EXPECT_EQ(found["nothing"], "");
+    const json none = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "zither"}}));
+    EXPECT_FALSE(none["nothing"].get<std::string>().empty());
+    EXPECT_EQ(Value(Ask(requests, {{"request", "dups"}, {"files", {a, b}}, {"across", true}}))["any"], true);
+    const json history = Value(Ask(requests, {{"request", "history"}, {"files", {a, b}}}));
+    EXPECT_EQ(history["differs"], false) << history.dump();
+    Error(Ask(requests, {{"request", "find"}, {"files", {a}}, {"by", "colour"}, {"text", "x"}}), "request");
+}
+
+}   // namespace
