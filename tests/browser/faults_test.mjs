@@ -173,12 +173,12 @@ for (const target of pageBrowsers) {
         await p.click('[data-action="compare"]');
         await p.waitForSelector('#compare:not([hidden])');
         const firstDiff = await p.$eval('#diff', (el) => el.textContent);
-        const firstMade = await p.evaluate(() => opened[shown].edit.made.made);
+        const firstMade = await p.evaluate(() => files.shown().edit.made.made);
         await rename(p, 1, 'Renamed Twice');
         const secondDiff = await p.$eval('#diff', (el) => el.textContent);
-        const letGo = await p.evaluate((id) => scryCall('scry_made_parts', ['number'], [id]).state, firstMade);
+        const letGo = await p.evaluate((id) => scry.madeBlob(id).then(() => 'kept', (error) => error.kind), firstMade);
         check(`${T}: Compare follows every edit, and the file it made before is let go`,
-              !firstDiff.includes('Renamed Twice') && secondDiff.includes('Renamed Twice') && letGo === 'failed',
+              !firstDiff.includes('Renamed Twice') && secondDiff.includes('Renamed Twice') && letGo === 'file',
               JSON.stringify({ firstDiff: firstDiff.slice(0, 80), secondDiff: secondDiff.slice(0, 160), letGo }));
         await showFile(p, 1);
         const nameShown = await p.$eval('#new-name', (el) => el.value);

@@ -1,0 +1,115 @@
+'use strict';
+// Between files: copy (a set list into a set list, programs and combinations by place, into the
+// destination's banks) and follow, each planned first in scry's own lines, warnings and refusals,
+// then made and downloaded as a new file.
+
+const between = (() => {
+    let planned = null;   // the last plan shown: {kind, asked}
+
+    function fileOptions(select, choices, chosen) {
+        select.replaceChildren(...choices.map((file) => new Option(file.path, file.id)));
+        select.value = chosen;
+    }
+
+    function drawChoices() {
+        const src = files.byId($('carry-src').value);
+        const dest = files.byId($('carry-dest').value);
+        const lists = (file, none) => [new Option(none, ''),
+            ...(file.setLists || []).map((list) => new Option(`${pad3(list.number)} ${list.name}`, list.number))];
+        const refill = (select, options) => {
+            const value = select.value;
+            select.replaceChildren(...options);
+            if ([...select.options].some((o) => o.value === value))
+                select.value = value;
+        };
+        refill($('carry-setlist'), lists(src, 'none'));
+        refill($('carry-setlist-to'), lists(dest, 'the same number'));
+        refill($('carry-to'), [new Option('none named', ''),
+            ...(dest.banks || []).map((bank) => new Option(`${bank.name} (${bank.kinds.join(' and ')})`, bank.name))]);
+    }
+
+    function draw(file) {
+        const readable = files.readable();
+        const known = (select) => readable.some((f) => String(f.id) === select.value);
+        const destId = known($('carry-dest')) ? $('carry-dest').value : file.id;
+        const srcId = known($('carry-src')) ? $('carry-src').value : readable.find((f) => String(f.id) !== String(destId)).id;
+        fileOptions($('carry-src'), readable, srcId);
+        fileOptions($('carry-dest'), readable, destId);
+        drawChoices();
+    }
+
+    const places = (text) => text.split(/[\s,;]+/).filter(Boolean);
+
+    function copyAsked() {
+        const from = $('carry-setlist').value;
+        const to = $('carry-setlist-to').value;
+        return {
+            src: Number($('carry-src').value),
+            dest: Number($('carry-dest').value),
+            programs: places($('carry-programs').value),
+            combis: places($('carry-combis').value),
+            setLists: from === '' ? [] : [`${from}=${to === '' ? from : to}`],
+            to: $('carry-to').value,
+            force: $('carry-force').checked,
+        };
+    }
+
+    const destOf = ({ kind, asked }) => files.byId(kind === 'copy' ? asked.dest : asked.new);
+
+    // result: scry's plan, or {state: 'failed', message} where it could not plan.
+    function drawPlan(result, kind) {
+        $('carry-result').hidden = false;
+        $('carry-errors').replaceChildren(...(result.errors || []).map((line) => {
+            const item = document.createElement('li');
+            item.textContent = line;
+            return item;
+        }));
+        $('carry-plan').textContent = result.state === 'failed' ? result.message
+            : result.state === 'refused' ? 'Nothing can be made as asked: see why above.' : (result.lines || []).join('\n');
+        const downloadable = result.state === 'planned' || result.state === 'made';
+        $('carry-result').querySelector('[data-action="download-carry"]').disabled = !downloadable;
+        const dest = destOf(planned);
+        const dot = dest.name.lastIndexOf('.');
+        const suffix = kind === 'copy' ? '-copied' : '-followed';
+        $('carry-name').value = dot > 0 ? `${dest.name.slice(0, dot)}${suffix}${dest.name.slice(dot)}` : `${dest.name}${suffix}.PCG`;
+        say(downloadable ? `The plan of ${kind}: download to make the new file` : result.message || `${kind}: nothing can be made as asked`);
+    }
+
+    const failed = (error) => ({ state: 'failed', message: error.words || String(error) });
+
+    async function plan(kind) {
+        const asked = kind === 'copy' ? copyAsked() : { old: Number($('carry-src').value), new: Number($('carry-dest').value) };
+        if (kind === 'copy' ? asked.src === asked.dest : asked.old === asked.new) {
+            say('Choose two different files');
+            return;
+        }
+        planned = { kind, asked };
+        drawPlan(await scry[kind]({ ...asked, make: false }).catch(failed), kind);
+    }
+
+    async function download() {
+        if (!planned)
+            return;
+        const dest = destOf(planned);
+        const { name, taken } = files.newFileName($('carry-name').value, `${dest.name}-new.PCG`);
+        if (taken) {
+            say(`The new file needs a name of its own: ${taken.name} is a file you opened`);
+            $('carry-name').focus();
+            return;
+        }
+        $('carry-name').value = name;
+        const result = await scry[planned.kind]({ ...planned.asked, make: true, newName: name }).catch(failed);
+        if (result.state !== 'made') {
+            drawPlan(result, planned.kind);
+            return;
+        }
+        if (await compare.deliver(result.made, name))
+            say(`Downloaded ${name} (${result.size} bytes), checked; ${dest.name} is unchanged.`);
+    }
+
+    const changed = () => { $('carry-result').hidden = true; drawChoices(); };
+    $('carry-src').addEventListener('change', changed);
+    $('carry-dest').addEventListener('change', changed);
+
+    return { draw, plan, download };
+})();
