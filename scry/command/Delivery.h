@@ -44,15 +44,15 @@ private:
 };
 
 // Writes made beside output (its source's bytes read from source, the stream they came from),
-// reads the file back, and puts it in place only where nothing outside `meant` differs from the
-// source, every byte read back is the one meant, and check, where given (the model of the new
-// bytes verified in memory needs none), finds nothing wrong ("" from it) in the model of the file
-// as read back; otherwise removes it and raises NotWritten saying why.
+// reads the file back, and puts it in place only where every byte read back is the one meant and
+// check, where given (the model of the new bytes verified in memory needs none), finds nothing
+// wrong ("" from it) in the model of the file as read back; otherwise removes it and raises
+// NotWritten saying why. made is a new file its operation verified in memory (nothing outside
+// what it meant to change differs from the source): that check is the operation's, made once.
 // With keepEarlier the file that stands under output is kept as a numbered backup beside it as
 // the new one takes the name (PutOutFileInPlaceKeepingEarlier): the backup's name is returned
 // ("" where none was made); a failure there says where the earlier file is.
 std::string WriteReadBack(const std::string& output, const InputStream& source, const NewFile& made,
-                          const std::vector<ByteRange>& meant,
                           const std::function<ReadBackFault(const FileModel&)>& check, bool keepEarlier = false);
 // Removes what killed runs of scry left beside output (temporary files whose process is gone),
 // and says each on standard error.

@@ -350,7 +350,7 @@ void Session::WritePcgCopy(const std::optional<ops::NewPcg>& made, const MadeVer
     RemoveLeftBehind(output, console);
     std::string backup;
     try {
-        backup = WriteReadBack(output, *inputs.at(i).stream, made->file, made->changed, {}, backupEarlier);
+        backup = WriteReadBack(output, *inputs.at(i).stream, made->file, {}, backupEarlier);
     } catch (const NotWritten& why) {
         throw Trouble(LineText(output) + " not written: " + why.what());
     }
