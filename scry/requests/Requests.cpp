@@ -334,11 +334,15 @@ SetListEdit EditOf(const ordered_json& list)
             one.plays = TextOr(slot, "plays", "");
             for (const SlotSetting& setting : SlotSettings)
                 one.settings[static_cast<std::size_t>(setting.field)] = Whole(slot, setting.key);
-            const ordered_json& from = Required(slot, "from");
-            if (!from.is_array() || from.size() != 2)
-                Refuse("request", "from is no set list and slot", Argument("from"));
-            one.fromSetList = WholeOf(from[0], "from");
-            one.fromSlot = WholeOf(from[1], "from");
+            // A slot that carries no other's bytes (from null, or none) is a new song.
+            const auto from = slot.find("from");
+            one.anew = from == slot.end() || from->is_null();
+            if (!one.anew) {
+                if (!from->is_array() || from->size() != 2)
+                    Refuse("request", "from is no set list and slot", Argument("from"));
+                one.fromSetList = WholeOf((*from)[0], "from");
+                one.fromSlot = WholeOf((*from)[1], "from");
+            }
         }
         values.slots.push_back(std::move(one));
     }

@@ -33,7 +33,8 @@
 //              "made": "made" (a new file's id), "size", unless compare is false "diff" and
 //              "differences"}
 //             LIST: {"number", "name", "fingerprint", "slots": [{"used": false} or {"used": true,
-//              "name", "plays", each setting by its key, "from": [set list, slot]}]}
+//              "name", "plays", each setting by its key, "from": [set list, slot] or null (a new
+//              song: an unused slot's bytes with these values)}]}
 //   copy      {"src", "dest", "programs", "combis", "setLists", "to", "force", "make", "newName"}
 //              -> {"state": "planned" | "refused" | "made", "lines", "errors", and for "made":
 //              "made", "size"}

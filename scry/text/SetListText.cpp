@@ -379,16 +379,13 @@ constexpr std::size_t SlotTokens = 3 + std::size(TextColumns) + 2;
 
 bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault, FaultPlace& place)
 {
-    if (t.size() == SlotTokens - 2 && Lower(t[t.size() - 2].text) != "from") {
-        // A line written anew: a slot carries the bytes of one the file holds.
-        fault = "a slot line ends in 'from SSS/JJJ', the slot whose bytes it carries; to add a slot, copy an "
-                "unused line or the line of another slot (its 'from' with it) and edit what it plays and its settings";
-        return false;
-    }
-    if (t.size() != SlotTokens) {
+    // A line without 'from' is a new song, a slot made anew; one with it carries that slot's bytes.
+    slot.anew = t.size() == SlotTokens - 2 && Lower(t[t.size() - 2].text) != "from";
+    if (t.size() != SlotTokens && !slot.anew) {
         fault = "a slot line is a name, what it plays (kind and place), color, volume, hold, font, transpose, kbd "
-                "and 'from SSS/JJJ': " +
-                std::to_string(t.size()) + " fields found, " + std::to_string(SlotTokens) + " expected";
+                "and, where it carries another slot's bytes, 'from SSS/JJJ': " +
+                std::to_string(t.size()) + " fields found, " + std::to_string(SlotTokens - 2) + " or " +
+                std::to_string(SlotTokens) + " expected";
         return false;
     }
     SlotAttributes& f = slot.fields;
@@ -409,6 +406,8 @@ bool SlotLineOf(const std::vector<Token>& t, SlotLine& slot, std::string& fault,
         if (!read)
             return false;
     }
+    if (slot.anew)
+        return true;
     place.part = LinePart::From;
     return FromOf(t[3 + std::size(TextColumns)], t[4 + std::size(TextColumns)], slot, fault);
 }
@@ -506,7 +505,8 @@ std::string SetListTextOf(const FileModel& file, const SetListView& at, std::uin
                        "# its volume, and hold, its hold time (0 to 255); font, its font size (0 to 3); tr, its\n"
                        "# transpose (0 to 7); kbd, its keyboard track (0 to 15). " +
                        TransposeAndKbdText() +
-                       "\n# A line carries the bytes of the slot after \"from\", of any set list of the file.\n"
+                       "\n# A line carries the bytes of the slot after \"from\", of any set list of the file; a line\n"
+                       "# without \"from\" is a new song, made from an unused slot's bytes (all zero).\n"
                        "# Colors:";
     for (std::size_t c = 0; c < std::size(ColorNames); ++c)
         text += " " + std::to_string(c) + " " + ColorNames[c] +
@@ -621,6 +621,8 @@ bool SlotTokensOf(const SlotValues& values, std::vector<Token>& tokens, std::str
     tokens.push_back({values.plays.substr(where), false});
     for (const SlotField field : TextColumns)
         tokens.push_back({std::to_string(values.settings[static_cast<std::size_t>(field)]), false});
+    if (values.anew)
+        return true;
     tokens.push_back({"from", false});
     const auto number = [](std::int64_t n) {
         return n >= 0 && n < 1000 ? Pad3(static_cast<unsigned>(n)) : std::to_string(n);
@@ -810,6 +812,14 @@ std::string FaultReason(const TextFault& fault)
         return "set list " + number + " has changed in " + SourceName(data.file) +
                " since this text was written (fingerprint " + HexLong(data.fingerprint) + ", now " + HexLong(data.now) +
                ")" + elsewhere + "; export it again, or apply with --ignore-fingerprint";
+    }
+    case ApplyFaultKind::NewSlotEmpty: {
+        // What all-zero bytes play, as a line says it with one blank between kind and place.
+        std::string plays = SlotPlaysCell(SlotAttributes{});
+        plays.erase(std::unique(plays.begin(), plays.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
+                    plays.end());
+        return "a new song with no name that plays " + plays +
+               " with every setting 0 is all zero bytes, as an unused slot is; give it a name";
     }
     }
     return fault.reason;

@@ -27,7 +27,8 @@
 
 namespace scry {
 
-// One slot line as read: a slot with its bytes from `from`, or an unused slot.
+// One slot line as read: a slot with its bytes from `from`, a slot made anew (a line without
+// `from`: an unused slot's bytes, all zero, with what the line sets), or an unused slot.
 struct SlotLine {
     std::size_t line;   // in its text, from 1
     bool unused;
@@ -35,6 +36,7 @@ struct SlotLine {
     SlotAttributes fields;
     std::size_t fromSetList;
     std::size_t fromSlot;
+    bool anew = false;   // no `from`: fromSetList and fromSlot mean nothing
 };
 
 // A text as read.
@@ -79,6 +81,7 @@ enum class ApplyFaultKind : std::uint8_t {
     NoSuchSetList,    // the file holds no set list setList
     NoFingerprint,    // the text has no fingerprint line
     SetListChanged,   // set list setList has changed in `file` since the text was written (fingerprint, now)
+    NewSlotEmpty,     // a slot made anew whose every byte is zero: it would read as unused
 };
 
 struct ApplyFaultData {
@@ -129,7 +132,7 @@ SetListText ReadSetListText(std::string_view text, std::vector<TextFault>& fault
 
 // A set list as values, as a page that edits it holds them (no text): its number, name and
 // fingerprint as the set list was read, and each slot unused, or with its name, what it plays, its
-// settings and the slot whose bytes it carries.
+// settings and the slot whose bytes it carries (or none: a slot made anew).
 struct SlotValues {
     bool used = false;
     std::string name;    // UTF-8
@@ -137,6 +140,7 @@ struct SlotValues {
     std::array<std::int64_t, SlotFieldCount> settings{};   // by SlotField; what it plays comes from plays
     std::int64_t fromSetList = 0;
     std::int64_t fromSlot = 0;
+    bool anew = false;   // carries no slot's bytes: made from an unused slot's, as a line without from
 };
 struct SetListValues {
     std::int64_t number = 0;

@@ -74,6 +74,21 @@ void WriteSetList(char* out, std::string_view source, const Bank& bank, const Se
             continue;
         }
         const SlotLine& line = text.slots[p];
+        if (line.anew) {
+            // A new song: the bytes of an unused slot (all zero), with what its line sets.
+            static const char unusedBytes[SlotSize] = {};
+            static const Slot unused{};
+            WriteSlot(slot, unusedBytes, unused, line, p, faults);
+            if (std::memcmp(slot, unusedBytes, SlotSize) == 0)
+                faults.push_back(FaultOf(line.line, ApplyFaultKind::NewSlotEmpty, {p}));
+            if (line.fields.Volume > 127) {
+                ApplyFaultData data;
+                data.value = line.fields.Volume;
+                warnings.push_back(FaultOf(line.line, ApplyFaultKind::VolumeAbove127,
+                                           {p, LinePart::Setting, SlotField::Volume}, data));
+            }
+            continue;
+        }
         ApplyFaultData fromData;
         fromData.setList = line.fromSetList;
         fromData.slot = line.fromSlot;
@@ -200,7 +215,8 @@ ReadBackFault WrongInWritten(const FileModel& written, const std::vector<SetList
             return SlotFault(ReadBackFault::Kind::SetListNotAsText, {0, text.number, 0});
         for (std::size_t p = 0; p < at.list->slots.size(); ++p) {
             const bool unused = p >= text.slots.size() || text.slots[p].unused;
-            if (unused ? at.list->slots[p].used : !AsLineSays(at.list->slots[p], text.slots[p]))
+            if (unused ? at.list->slots[p].used
+                       : !at.list->slots[p].used || !AsLineSays(at.list->slots[p], text.slots[p]))
                 return SlotFault(ReadBackFault::Kind::SlotNotAsLine, {0, text.number, p});
         }
     }

@@ -200,6 +200,39 @@ TEST(Requests, ApplyOfThePagesValuesMakesTheBytesOfTheCommandsText)
               json({{"made", applied["made"]}}));
 }
 
+TEST(Requests, ANewSongOfThePageIsTheBytesOfALineWithoutFrom)
+{
+    const std::string bytes = FileBytes(5);
+    scry::Requests requests;
+    const int id = Value(Open(requests, "live.PCG", bytes))["id"];
+    json list = AsEdited(Value(Ask(requests, {{"request", "setlist"}, {"id", id}, {"number", 0}})));
+    // Inserted before "Ballad", which moves down; the last slot, unused, makes room.
+    json song = {{"used", true}, {"name", "New Song"}, {"plays", "Prog I-A009"}, {"from", nullptr}};
+    const json layout = Value(Ask(requests, {{"request", "layout"}}));
+    for (const json& setting : layout["settings"])
+        song[setting["key"].get<std::string>()] = 0;
+    song["volume"] = 90;
+    list["slots"].insert(list["slots"].begin() + 1, song);
+    list["slots"].erase(list["slots"].end() - 1);
+    const json applied = Value(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {list}}}));
+    ASSERT_EQ(applied["state"], "made") << applied.dump();
+
+    const scry::ops::Loaded loaded = scry::ops::Load({"live.PCG", bytes});
+    const scry::SetListView at = scry::SetListOf(*loaded.model, 0);
+    std::string text = scry::SetListTextOf(
+        *loaded.model, at, scry::SetListFingerprint(std::string_view(bytes).substr(at.Offset(), pcgw::SetListSize)));
+    text.insert(text.find("\"Ballad\""), "\"New Song\"  Prog I-A009  0 90 0 0 0 0\n");
+    const scry::ops::ApplyOutcome byText =
+        scry::ops::Apply({"live.PCG", bytes}, *loaded.model, {{"friday.txt", text}}, false);
+    ASSERT_TRUE(byText.made.has_value()) << (byText.faults.empty() ? ""
+                                                                   : scry::ops::FaultWords(byText, byText.faults[0]));
+    EXPECT_EQ(MadeBytes(requests, applied["made"]), scry::ops::BytesOf(*byText.made));
+
+    // A from that is neither a slot nor null is a wrong request, not a new song.
+    list["slots"][1]["from"] = "none";
+    Error(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {list}}}), "request");
+}
+
 TEST(Requests, ApplyFaultsAreDataWithTheirPlaceAndMakeNothing)
 {
     scry::Requests requests;

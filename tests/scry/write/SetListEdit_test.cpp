@@ -511,6 +511,59 @@ TEST(ScryApply, RefusesFromAnUnusedSlotAndWarnsOfAVolumeAbove127)
     EXPECT_EQ(DiffLines(loud.made.Whole()), (Texts{"SLOT 000/002 \"Stage EP\" (Friday Gig): volume 200, was 64"}));
 }
 
+// A line without from is a new song: an unused slot's bytes (all zero) with what the line sets,
+// inserted between others (those below move down) or filling an unused slot; one that would be
+// all zero is refused, since it would read as unused.
+TEST(ScryApply, ANewSongIsAnUnusedSlotWithWhatItsLineSets)
+{
+    const std::string text = Export(0);
+    const scry::SetList& before = DemoModel().banks[0].setLists[0];
+    std::size_t used = 0;
+    while (used < SlotsPerSetList && before.slots[used].used)
+        ++used;
+    ASSERT_GT(used, 2u);
+    ASSERT_FALSE(before.slots.back().used);
+    Texts lines = SplitLines(text);
+    const std::size_t second = LineOf(lines, before.slots[1].name);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(second), "\"New Song\"  Prog I-A005  3 100 0 1 0 0");
+    lines.push_back("\"Encore\"  Combi I-A001  0 0 0 0 0 0");
+    std::string edited;
+    for (const std::string& line : lines)
+        edited += line + "\n";
+    const scry::Applied applied = Apply({edited});
+    ASSERT_TRUE(applied.faults.empty()) << scry::AppliedFaultLine(applied, applied.faults.front());
+    const scry::FileModel made = scry::ReadModelOfBytes("made.PCG", applied.made.Whole());
+    const scry::SetList& after = made.banks[0].setLists[0];
+    const scry::Slot& song = after.slots[1];
+    EXPECT_TRUE(song.used);
+    EXPECT_EQ(song.name, "New Song");
+    EXPECT_EQ(scry::SlotPlaysCell(song.fields), "Prog  I-A005");
+    EXPECT_EQ(song.fields.Color, 3u);
+    EXPECT_EQ(song.fields.Volume, 100u);
+    EXPECT_EQ(song.fields.Font, 1u);
+    EXPECT_EQ(song.hidden, before.slots.back().hidden) << "the bytes no column sets are an unused slot's";
+    // The songs below moved down one place with every byte; the last used one now one further.
+    EXPECT_EQ(after.slots[0].fingerprint, before.slots[0].fingerprint);
+    for (std::size_t j = 1; j < used; ++j)
+        EXPECT_EQ(after.slots[j + 1].fingerprint, before.slots[j].fingerprint) << j;
+    EXPECT_EQ(after.slots[used + 1].name, "Encore");
+    EXPECT_EQ(scry::SlotPlaysCell(after.slots[used + 1].fields), "Combi I-A001");
+    EXPECT_FALSE(scry::WrongInWritten(made, applied.lists));
+
+    // All zero: no name, Combi I-A000 (type 0, bank 0, number 0), every setting 0.
+    lines.back() = "\"\"  Combi I-A000  0 0 0 0 0 0";
+    edited.clear();
+    for (const std::string& line : lines)
+        edited += line + "\n";
+    const scry::Applied empty = Apply({edited});
+    ASSERT_EQ(empty.faults.size(), 1u);
+    EXPECT_EQ(empty.faults[0].fault.kind, scry::ApplyFaultKind::NewSlotEmpty);
+    EXPECT_EQ(empty.faults[0].fault.place.slot, used + 1);
+    EXPECT_NE(Words(empty, empty.faults)[0].find("plays Combi I-A000 with every setting 0 is all zero bytes"),
+              std::string::npos)
+        << Words(empty, empty.faults)[0];
+}
+
 // The checks of a new file: every byte outside the edited set lists as in the source (the
 // operation's check, in memory), the bytes written and read back, and each edited set list as its
 // text says.
