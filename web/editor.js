@@ -1,7 +1,8 @@
 'use strict';
 // The set lists' editor: one set list at a time, a row per slot. Arrows move the focus,
-// Alt+ArrowUp/Down moves the slot, Enter renames it in place, Delete clears it, Edit opens its
-// panel (panel.js); a slot is dragged by its handle (drag.js). #setlist=N in the address names
+// Alt+ArrowUp/Down moves the slot, Enter renames it in place (on an unused slot, makes a new song
+// there: fill.js), Delete clears it, Edit opens its panel (panel.js); a slot is dragged by its
+// handle (drag.js). #setlist=N in the address names
 // the set list shown, so that a reload or a link comes back to it.
 
 const editor = (() => {
@@ -51,6 +52,14 @@ const editor = (() => {
             button.textContent = 'Edit';
             button.setAttribute('aria-label', `Edit slot ${pad3(j)}`);
             row.append(plays, settings, button);
+        } else {
+            const button = document.createElement('button');
+            button.type = 'button';
+            button.className = 'edit';
+            button.dataset.action = 'fill';
+            button.textContent = 'New song';
+            button.setAttribute('aria-label', `A new song in slot ${pad3(j)}`);
+            row.append(button);
         }
         return row;
     }
@@ -123,6 +132,7 @@ const editor = (() => {
             say(`${file.path} holds no set list ${pad3(n)}`);
             return;
         }
+        fill.close(false);
         Object.assign(file.edit, { current: n, focus: 0, details: null });
         views.choose('edit');
         history.replaceState(null, '', `#setlist=${n}`);
@@ -179,6 +189,8 @@ const editor = (() => {
         focusOnly(file.edit.focus);
         if (event.target.closest('[data-action="edit-slot"]'))
             panel.open(file, Number(row.dataset.slot));
+        else if (event.target.closest('[data-action="fill"]'))
+            fill.open(file, Number(row.dataset.slot), false);
         else if (!event.target.closest('input'))
             row.focus();
     });
@@ -207,7 +219,10 @@ const editor = (() => {
             focusSlot(file.edit.focus);
         } else if (event.key === 'Enter') {
             event.preventDefault();
-            renameInPlace(file, row);
+            if (file.edit.lists.get(file.edit.current).slots[j].used)
+                renameInPlace(file, row);
+            else
+                fill.open(file, j, false);
         } else if (event.key === 'Delete' || event.key === 'Backspace') {
             event.preventDefault();
             await edits.change(file, file.edit.current, (list) => { list.slots[j] = { used: false }; }, j);

@@ -45,6 +45,7 @@ const panel = (() => {
     }
 
     async function open(file, j) {
+        fill.close(false);
         file.edit.details = j;
         file.edit.focus = j;
         $('sound-search').value = '';
@@ -106,6 +107,13 @@ const panel = (() => {
         return file.edit.sounds;
     }
 
+    // The file's programs and combinations whose name or place holds query (in lower case).
+    async function soundsMatching(file, query) {
+        const place = query.replace(/\s+/g, ' ');
+        return (await soundsOf(file)).filter((sound) => sound.name.toLowerCase().includes(query) ||
+            sound.plays.toLowerCase().replace(/\s+/g, ' ').includes(place)).slice(0, 40);
+    }
+
     async function searchSounds() {
         const file = files.shown();
         const query = $('sound-search').value.trim().toLowerCase();
@@ -113,9 +121,7 @@ const panel = (() => {
             $('sounds').replaceChildren();
             return;
         }
-        const place = query.replace(/\s+/g, ' ');
-        const found = (await soundsOf(file)).filter((sound) => sound.name.toLowerCase().includes(query) ||
-            sound.plays.toLowerCase().replace(/\s+/g, ' ').includes(place)).slice(0, 40);
+        const found = await soundsMatching(file, query);
         if (query !== $('sound-search').value.trim().toLowerCase())
             return;   // typed on meanwhile: the later search draws
         $('sounds').replaceChildren(...found.map((sound) => {
@@ -161,6 +167,7 @@ const panel = (() => {
         open,
         close,
         renameSlot,
+        soundsMatching,
         clear: async (file) => {
             const j = file.edit.details;
             file.edit.details = null;

@@ -64,6 +64,7 @@ const views = (() => {
             if (!file.editable && file.id)
                 asked = 'file';
             compare.hide();
+            fill.close(false);
             // The new file's name is the file's own: another file's is never offered for it.
             $('new-name').value = file.newName || '';
             for (const button of $('views').querySelectorAll('[data-view]'))

@@ -321,6 +321,54 @@ for (const target of browsers) {
           shownName === hostileName && inPanel === hostileName && elements === 0 && dialogs.length === 0,
           JSON.stringify({ shownName, inPanel, elements, dialogs }));
 
+    // New songs: an unused slot filled, and a song inserted above slot 001, then downloaded: the
+    // file scry apply makes of the same lines without "from".
+    const songs = await browser.newPage();
+    await songs.setViewport({ width: 1280, height: 900 });
+    songs.on('pageerror', (error) => check(`${T}: no script error (new songs)`, false, error.message));
+    await songs.goto(url + '#setlist=3');
+    await openDemo(songs);
+    await songs.waitForSelector('#slots li.slot[data-setlist="3"]');
+    const free = await songs.$eval('#slots li.slot.unused', (row) => Number(row.dataset.slot));
+    const pick = async (query) => {
+        await songs.type('#fill-search', query);
+        await songs.waitForSelector('#fill-sounds button');
+        const plays = await songs.$eval('#fill-sounds button', (el) => el.dataset.plays);
+        await songs.click('#fill-sounds button');
+        await songs.waitForSelector('#details:not([hidden])');
+        return plays;
+    };
+    await songs.click(`#slots li.slot[data-slot="${free}"] [data-action="fill"]`);
+    await songs.waitForSelector('#fill:not([hidden])');
+    await songs.type('#fill-name', 'Encore Song');
+    const filledPlays = await pick('I-A005');
+    await songs.$eval('#set-volume', (el) => { el.value = '100'; el.dispatchEvent(new Event('change')); });
+    await songs.click('#slots li.slot[data-slot="1"] button.edit');
+    await songs.waitForSelector('#details:not([hidden])');
+    await songs.click('[data-action="insert"]');
+    await songs.waitForSelector('#fill:not([hidden])');
+    await songs.type('#fill-name', 'Inserted');
+    const insertedPlays = await pick('I-A010');
+    const shownSongs = await names(songs);
+    check(`${T}: a new song fills an unused slot, and one inserted moves the songs below down`,
+          shownSongs[1] === 'Inserted' && shownSongs[free + 1] === 'Encore Song', JSON.stringify(shownSongs.slice(0, free + 2)));
+    const songLines = textLines(3);
+    songLines.slots[free] = `"Encore Song"  ${filledPlays}  0 100 0 0 0 0`;
+    songLines.slots.splice(1, 0, `"Inserted"  ${insertedPlays}  0 0 0 0 0 0`);
+    songLines.slots.pop();
+    const songsText = path.join(work, 'songs.txt');
+    fs.writeFileSync(songsText, [...songLines.head, ...songLines.slots].join('\n') + '\n');
+    const songsMade = path.join(work, `songs-by-apply-${target.name}.PCG`);
+    run('apply', 'Kronos_Demo.PCG', songsText, '-o', songsMade);
+    await songs.$eval('#new-name', (el) => { el.value = 'Kronos_Demo-songs.PCG'; el.dispatchEvent(new Event('input')); });
+    const beforeSongs = fs.readdirSync(downloads);
+    await songs.click('#editor [data-action="download"]');
+    const gotSongs = await downloaded(downloads, beforeSongs);
+    check(`${T}: new songs download as the file scry apply makes of lines without from`,
+          gotSongs && Buffer.compare(fs.readFileSync(gotSongs), fs.readFileSync(songsMade)) === 0,
+          gotSongs ? `${fs.statSync(gotSongs).size} bytes against ${fs.statSync(songsMade).size}` : 'nothing downloaded');
+    await songs.close();
+
     check(`${T}: no request left the page, and no dialog opened`, requests.length === 0 && dialogs.length === 0,
           [...requests, ...dialogs].slice(0, 3).join(', '));
     await browser.close();
