@@ -28,6 +28,20 @@ const sheets = (() => {
             (lists.length ? ', with the edits not yet downloaded marked' : ''));
     }
 
+    // A page-turner pedal sends these keys: where the stage view is shown and the keys come to
+    // this page rather than to the view's frame, they are handed on to it.
+    const turns = { PageDown: 1, ArrowRight: 1, ArrowDown: 1, ' ': 1, PageUp: -1, ArrowLeft: -1, ArrowUp: -1 };
+    document.addEventListener('keydown', (event) => {
+        const file = files.shown();
+        const turn = turns[event.key];
+        if (turn === undefined || !file || !file.sheet || file.sheet.kind !== 'stage' || views.asked() !== 'sheet' ||
+            event.altKey || event.ctrlKey || event.metaKey || event.target.closest('input, select, textarea') ||
+            (event.key === ' ' && event.target.closest('button')))
+            return;
+        event.preventDefault();
+        $('view').contentWindow.postMessage({ stage: event.key === ' ' && event.shiftKey ? -1 : turn }, '*');
+    });
+
     $('sheet-compact').addEventListener('change', () => {
         const file = files.shown();
         if (file && file.sheet && file.sheet.kind === 'gig')

@@ -32,6 +32,16 @@
         var where = document.createElement('output');
         bar.appendChild(where);
         var next = button('Next \u25B6', 'Next slot (right arrow, space, page down)', function () { move(1); });
+        // Full screen, where the browser offers it (a frame that is not let have it does not).
+        if (document.fullscreenEnabled)
+            button('Full screen', 'Full screen, or back', function () {
+                if (document.fullscreenElement)
+                    document.exitFullscreen();
+                else
+                    document.documentElement.requestFullscreen().catch(function () {});
+            });
+        var awake = document.createElement('small');
+        awake.className = 'stage-awake';
         var jump = document.createElement('select');
         jump.setAttribute('aria-label', 'Set list');
         sets.forEach(function (s, k) {
@@ -42,6 +52,7 @@
         });
         jump.addEventListener('change', function () { show(Number(jump.value), 0); });
         bar.appendChild(jump);
+        bar.appendChild(awake);
         if (closable)
             button('Close', 'Back to the page (Escape)', function () { close(); });
         root.insertBefore(bar, root.firstChild);
@@ -56,6 +67,10 @@
             list.forEach(function (card, k) {
                 card.classList.toggle('now', k === now);
                 card.classList.toggle('next', k === now + 1);
+                if (k === now)
+                    card.setAttribute('data-current', '');
+                else
+                    card.removeAttribute('data-current');
             });
             jump.value = String(set);
             prev.disabled = now === 0;
@@ -88,10 +103,28 @@
         };
         // The screen stays on while the view is open (Screen Wake Lock), asked again when the page
         // comes back into view; where the browser has no such thing, nothing is lost.
+        // What the bar says of it is what the browser answered.
         var keepAwake = function () {
-            if (navigator.wakeLock && document.visibilityState === 'visible')
-                navigator.wakeLock.request('screen').then(function (l) { lock = l; }, function () {});
+            if (!navigator.wakeLock) {
+                awake.textContent = 'This browser cannot keep the screen on: set the device not to sleep';
+                return;
+            }
+            if (document.visibilityState !== 'visible')
+                return;
+            navigator.wakeLock.request('screen').then(function (l) {
+                lock = l;
+                awake.textContent = 'The screen stays on';
+                l.addEventListener('release', function () { if (stage && lock === l) awake.textContent = ''; });
+            }, function () {
+                awake.textContent = 'The screen may sleep: this browser did not let the page keep it on';
+            });
         };
+        // The page this view lies in (scry's page for browsers) hands on the pedal's keys it gets.
+        var onMessage = function (e) {
+            if (e.source === window.parent && e.source !== window && e.data && (e.data.stage === 1 || e.data.stage === -1))
+                move(e.data.stage);
+        };
+        window.addEventListener('message', onMessage);
         var onVisible = function () { if (stage) keepAwake(); };
         document.addEventListener('keydown', onKey);
         root.addEventListener('touchstart', onStart, { passive: true });
@@ -101,6 +134,7 @@
         var close = function () {
             document.removeEventListener('keydown', onKey);
             document.removeEventListener('visibilitychange', onVisible);
+            window.removeEventListener('message', onMessage);
             if (lock)
                 lock.release();
             root.remove();

@@ -115,6 +115,37 @@ for (const target of browsers) {
     check(`${T}: the gig sheet is what scry gig writes, byte for byte`, await sheet('gig') === page0('gig'));
     check(`${T}: the stage view is what scry stage writes, byte for byte`, await sheet('stage') === page0('stage'));
 
+    // On stage: a pedal's PageDown and PageUp, pressed with the page's focus, turn the song, and the
+    // view says whether the screen is kept on, as the browser answered.
+    await page.click('[data-action="stage"]');
+    await page.waitForSelector('#sheet-bar:not([hidden])');
+    const stageFrame = async () => {
+        for (let tries = 0; tries < 50; ++tries) {
+            for (const frame of page.frames().filter((f) => f !== page.mainFrame()))
+                if (await frame.$('.card[data-current]').catch(() => null))
+                    return frame;
+            await new Promise((r) => setTimeout(r, 100));
+        }
+        return null;
+    };
+    const frame = await stageFrame();
+    const current = async () => (frame ? frame.$eval('.card[data-current] .num', (el) => el.textContent) : null);
+    const firstSong = await current();
+    await page.evaluate(() => document.activeElement && document.activeElement.blur());
+    await page.keyboard.press('PageDown');
+    await new Promise((r) => setTimeout(r, 200));
+    const secondSong = await current();
+    await page.keyboard.press('PageUp');
+    await new Promise((r) => setTimeout(r, 200));
+    const backAgain = await current();
+    const awake = frame ? await frame.$eval('.stage-awake', (el) => el.textContent) : '';
+    check(`${T}: on stage, PageDown and PageUp sent to the page turn the song`,
+          firstSong !== null && secondSong !== firstSong && backAgain === firstSong, JSON.stringify([firstSong, secondSong, backAgain]));
+    check(`${T}: on stage, the view says whether the screen is kept on`,
+          ['The screen stays on', 'The screen may sleep', 'This browser cannot keep the screen on'].some((w) => awake.startsWith(w)), awake);
+    await page.click('[data-action="back"]');
+    await page.waitForSelector('#editor:not([hidden])');
+
     // By mouse: slot 000 dragged by its handle onto slot 002's place.
     await page.$eval('#slots li.slot[data-slot="1"]', (el) => el.scrollIntoView({ block: 'center' }));
     const from = await box(page, '#slots li.slot[data-slot="0"] .handle');
