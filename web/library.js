@@ -1,6 +1,7 @@
 'use strict';
 // The library: the files open searched together, as scry find, dups and history search a folder,
-// in the order of their paths, as a folder's walk orders them.
+// in the order of their paths, as a folder's walk orders them. Enter searches, and what was found
+// appears right under the search asked.
 
 const library = (() => {
     // Paths in the order a folder's walk gives them: name by name, each compared by its characters.
@@ -16,6 +17,39 @@ const library = (() => {
     const chosen = () => files.readable().sort(byPath);
     const ids = () => chosen().map((f) => f.id);
 
+    // A file's stem: its name without extension, in lower case, up to the first digit, the marks
+    // between words after it let go: gig-2025-01.PCG and gig-2025-06.PCG are versions of "gig".
+    function stemOf(file) {
+        const base = file.name.replace(/\.[^.]*$/, '').toLowerCase();
+        return base.replace(/\d.*$/, '').replace(/[\s._()-]+$/, '') || base;
+    }
+
+    // Versions compared by history: those the user chose; at first, the largest group of files
+    // whose names share a stem (none where no two do).
+    let versions = null;   // ids chosen, or null before any choice
+    function drawVersions(open) {
+        if (versions === null || !versions.every((id) => open.some((f) => f.id === id))) {
+            const groups = new Map();
+            for (const file of open)
+                groups.set(stemOf(file), [...(groups.get(stemOf(file)) || []), file.id]);
+            versions = [...groups.values()].reduce((most, group) => (group.length > most.length ? group : most), []);
+            if (versions.length < 2)
+                versions = [];
+        }
+        $('history-files').replaceChildren(...open.map((file) => {
+            const label = document.createElement('label');
+            const box = document.createElement('input');
+            box.type = 'checkbox';
+            box.value = file.id;
+            box.checked = versions.includes(file.id);
+            box.addEventListener('change', () => {
+                versions = [...$('history-files').querySelectorAll('input:checked')].map((b) => Number(b.value));
+            });
+            label.append(box, ` ${file.path}`);
+            return label;
+        }));
+    }
+
     function draw() {
         const open = chosen();
         $('library-files').textContent = `${count(open.length, 'file', 'files')}: ` + open.map((f) => f.path).join(', ');
@@ -28,11 +62,14 @@ const library = (() => {
         $('find-file-field').hidden = by !== 'sound';
         $('find-label').textContent = by === 'name' ? 'Name' : 'Place';
         $('find-text').placeholder = by === 'name' ? 'letters in any case' : 'Prog U-A006, Combi I-B010, I-A000';
+        drawVersions(open);
     }
     $('find-by').addEventListener('change', draw);
 
-    // What a search answered (empty: what to say where it found nothing), or why it could not.
-    async function said(asking, empty) {
+    // What a search answered, right under the search asked (its fieldset): summary, the words of
+    // what it found (empty: what to say where it found nothing), or why it could not.
+    async function said(asking, under, empty, summary = () => '') {
+        under.after($('library-result'));
         let result;
         try {
             result = await asking;
@@ -43,22 +80,48 @@ const library = (() => {
             return;
         }
         $('library-out').textContent = result.text;
-        const words = result.nothing || (result.text ? '' : empty);
+        const words = result.nothing || (result.text ? summary(result) : empty);
         $('library-said').textContent = [words, ...(result.notes || [])].filter(Boolean).join('\n');
         say('Searched');
     }
 
-    return {
-        draw,
+    // "12 sounds are stored twice or more (27 places), in 3 files; 2 set lists are held twice or
+    // more, in 2 files".
+    function dupsSummary({ summary }) {
+        const parts = [];
+        if (summary.sounds)
+            parts.push(`${count(summary.sounds, 'sound is', 'sounds are')} stored twice or more (${count(summary.places,
+                'place', 'places')}), in ${count(summary.soundFiles, 'file', 'files')}`);
+        if (summary.setLists)
+            parts.push(`${count(summary.setLists, 'set list is', 'set lists are')} held twice or more, in ${count(
+                summary.setListFiles, 'file', 'files')}`);
+        return parts.join('; ');
+    }
+
+    const fieldsetOf = (id) => $(id).closest('fieldset');
+
+    const actions = {
         find: () => said(scry.find({ files: ids(), by: $('find-by').value, text: $('find-text').value,
-                                     soundFile: Number($('find-file').value), each: $('find-each').checked }), ''),
-        dups: () => said(scry.dups({ files: ids(), across: $('dups-across').checked }),
-                         'No sound and no set list is held twice'),
+                                     soundFile: Number($('find-file').value), each: $('find-each').checked }),
+                         fieldsetOf('find-text'), ''),
+        dups: () => said(scry.dups({ files: ids(), across: $('dups-across').checked }), fieldsetOf('dups-across'),
+                         'No sound and no set list is held twice', dupsSummary),
         history: () => {
             const by = $('history-by').value;
             const only = $('history-only').value.trim();
-            return said(scry.history({ files: ids(), place: by === 'place' ? only : '', name: by === 'name' ? only : '',
-                                       all: $('history-all').checked }), 'No differences');
+            const picked = chosen().filter((f) => versions && versions.includes(f.id)).map((f) => f.id);
+            return said(scry.history({ files: picked, place: by === 'place' ? only : '', name: by === 'name' ? only : '',
+                                       all: $('history-all').checked }), fieldsetOf('history-only'), 'No differences');
         },
     };
+    // Enter in a search's field asks it.
+    for (const [field, action] of [['find-text', 'find'], ['history-only', 'history']])
+        $(field).addEventListener('keydown', (event) => {
+            if (event.key === 'Enter') {
+                event.preventDefault();
+                actions[action]();
+            }
+        });
+
+    return { draw, ...actions };
 })();

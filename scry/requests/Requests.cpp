@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -628,8 +629,26 @@ ordered_json Answering::Duplicated(const ordered_json& asked) const
 {
     const std::vector<const OpenFile*> chosen = FilesOf(asked);
     const ops::DupsOutcome dups = ops::Dups(LoadedOf(chosen), FlagOr(asked, "across", false));
+    // How much is held twice or more, and in how many of the files.
+    std::set<std::uint32_t> soundFiles;
+    std::size_t places = 0;
+    for (const SoundGroup& group : dups.duplicates.sounds) {
+        places += group.places.size();
+        for (const SoundPlace& place : group.places)
+            soundFiles.insert(place.file);
+    }
+    std::set<std::size_t> listFiles;
+    for (const SetListGroup& group : dups.duplicates.setLists)
+        for (const SetListPlace& place : group.places)
+            listFiles.insert(place.file);
     return {{"text", DupsText(dups.entries, dups.duplicates)},
-            {"any", !dups.duplicates.sounds.empty() || !dups.duplicates.setLists.empty()}};
+            {"any", !dups.duplicates.sounds.empty() || !dups.duplicates.setLists.empty()},
+            {"summary",
+             {{"sounds", dups.duplicates.sounds.size()},
+              {"places", places},
+              {"soundFiles", soundFiles.size()},
+              {"setLists", dups.duplicates.setLists.size()},
+              {"setListFiles", listFiles.size()}}}};
 }
 
 // history of the files as versions of one, in the order given.

@@ -44,7 +44,9 @@
 //              -> {"page"}
 //   find      {"files": [ids], "by": "name" | "place" | "sound", "text", "soundFile", "each"}
 //              -> {"text", "nothing"}
-//   dups      {"files", "across"} -> {"text", "any"}
+//   dups      {"files", "across"} -> {"text", "any", "summary": {"sounds" (sounds held twice or
+//              more), "places" (the places holding them), "soundFiles" (the files those lie in),
+//              "setLists", "setListFiles"}}
 //   history   {"files", "place", "name", "all"} -> {"text", "notes", "differs"}
 //   drop      {"made"} -> null: the new file let go
 //   close     {"id"} -> null: the file and the new files made of it let go

@@ -175,12 +175,26 @@ for (const target of browsers) {
     got = await library('find');
     check(`${T}: nothing found is said as find says it`, got.out === '' && got.said === 'nothing named "nothing is called this" in 5 files',
           got.said);
+    // Enter searches, and what was found is right under the search.
+    await page.$eval('#find-text', (el) => { el.value = ''; });
+    await page.type('#find-text', 'Piano');
+    await page.keyboard.press('Enter');
+    got = await page.evaluate(() => ({ out: document.getElementById('library-out').textContent,
+                                       under: document.getElementById('library-result').previousElementSibling ===
+                                              document.getElementById('find-text').closest('fieldset') }));
+    check(`${T}: Enter finds, and what was found is right under the search`,
+          got.out === stdout('find', ...where, 'Piano', '--no-catalogue') && got.under, JSON.stringify(got).slice(0, 200));
     got = await library('dups');
     check(`${T}: dups is scry dups' groups`, got.out === stdout('dups', ...where, '--no-catalogue') && got.out !== '',
           got.out.slice(0, 200));
+    check(`${T}: dups begin with a summary of how much is held twice, in how many files`,
+          /^\d+ sounds? (is|are) stored twice or more \(\d+ places\), in \d+ files?/.test(got.said), got.said);
+    // History compares versions of one file: at first those whose names share a stem.
+    const versions = await page.$$eval('#history-files input:checked', (boxes) => boxes.map((b) => b.parentElement.textContent.trim()));
     got = await library('history');
-    check(`${T}: history of the files in the order of their paths is scry history's`,
-          got.out === stdout('history', ...where) && got.out !== '', got.out.slice(0, 200));
+    check(`${T}: history compares the versions of one file (names that share a stem), as scry history does`,
+          versions.length === 3 && versions.every((v) => /gig-2025-\d\d\.PCG$/.test(v)) &&
+          got.out === stdout('history', ...versions) && got.out !== '', `${versions.join(', ')}: ${got.out.slice(0, 200)}`);
 
     check(`${T}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
     await browser.close();

@@ -316,7 +316,14 @@ TEST(Requests, TheLibraryAsksAcrossOpenFiles)
     EXPECT_EQ(found["nothing"], "");
     const json none = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "zither"}}));
     EXPECT_FALSE(none["nothing"].get<std::string>().empty());
-    EXPECT_EQ(Value(Ask(requests, {{"request", "dups"}, {"files", {a, b}}, {"across", true}}))["any"], true);
+    const json dups = Value(Ask(requests, {{"request", "dups"}, {"files", {a, b}}, {"across", true}}));
+    EXPECT_EQ(dups["any"], true);
+    // Two copies of one file: every program is held twice, once in each file.
+    EXPECT_EQ(dups["summary"]["sounds"], pcgw::BankRecords) << dups["summary"].dump();
+    EXPECT_EQ(dups["summary"]["places"], 2 * pcgw::BankRecords);
+    EXPECT_EQ(dups["summary"]["soundFiles"], 2);
+    EXPECT_EQ(dups["summary"]["setLists"], 1);
+    EXPECT_EQ(dups["summary"]["setListFiles"], 2);
     const json history = Value(Ask(requests, {{"request", "history"}, {"files", {a, b}}}));
     EXPECT_EQ(history["differs"], false) << history.dump();
     Error(Ask(requests, {{"request", "find"}, {"files", {a}}, {"by", "colour"}, {"text", "x"}}), "request");
