@@ -88,9 +88,17 @@ const edits = (() => {
             then(file, focus);
     }
 
+    let last = Promise.resolve();   // the change last asked, done
+
     // Changes set list n by mutate(list), as one step that can be undone; false where nothing
     // changed.
-    async function change(file, n, mutate, focusAfter) {
+    function change(file, n, mutate, focusAfter) {
+        const done = changed(file, n, mutate, focusAfter);
+        last = done.catch(() => false);
+        return done;
+    }
+
+    async function changed(file, n, mutate, focusAfter) {
         const list = await load(file, n);
         if (!list)
             return false;
@@ -141,6 +149,8 @@ const edits = (() => {
             edit.redo.length = 0;
             stepTaken(file, false);
         },
+        // Every change asked so far, done.
+        settled: () => last,
         // then(file, focus) after every step: focus, where the keyboard's focus goes back to the slot.
         afterEachStep: (then) => stepped.push(then),
     };

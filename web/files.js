@@ -7,6 +7,8 @@ const files = (() => {
     let shownAt = -1;
     let ready = false;   // scry is running
     const queued = [];   // files given before it was
+    // The set list the address named as the page was loaded, until a file is opened.
+    let addressed = /^#setlist=(\d+)$/.test(location.hash) ? Number(location.hash.slice(9)) : null;
 
     const byId = (id) => opened.find((file) => String(file.id) === String(id));
 
@@ -91,11 +93,17 @@ const files = (() => {
         reading.hidden = true;
         list();
         if (first >= 0) {
-            // The address's set list (a link, a reload) is the first shown of the file.
-            const asked = /^#setlist=(\d+)$/.exec(location.hash);
+            // The set list the address named when the page was loaded (a link, a reload) is the
+            // first shown of the first file opened; every other file opens on its first set list
+            // that has songs.
             const file = opened[first];
-            if (asked && file.edit && file.setLists[Number(asked[1])])
-                file.edit.current = Number(asked[1]);
+            if (file.edit) {
+                const songs = file.setLists.find((list) => list.used > 0);
+                file.edit.current = songs ? songs.number : 0;
+                if (addressed !== null && file.setLists[addressed])
+                    file.edit.current = addressed;
+                addressed = null;
+            }
             views.choose('edit');
             show(first);
         }

@@ -52,11 +52,24 @@ const panel = (() => {
         $('sounds').replaceChildren();
         await views.draw();
         $('details').scrollIntoView({ block: 'nearest' });
+        $('slot-name').focus();
     }
 
     function close(file) {
         file.edit.details = null;
         return views.draw(true);
+    }
+
+    // What was typed in a field of the panel and not yet committed, committed as a step of its own.
+    async function commitField(file, field) {
+        const list = file.edit.lists.get(file.edit.current);
+        const slot = list && file.edit.details !== null ? list.slots[file.edit.details] : null;
+        if (!slot || !slot.used || !field)
+            return;
+        if (field === $('slot-name') && field.value !== slot.name)
+            await renameSlot(file, file.edit.details, field.value);
+        else if (field.id && field.id.startsWith('set-') && field.value !== String(slot[field.id.slice(4)]))
+            await setting(field.id.slice(4), field.value);
     }
 
     // A setting as typed: digits alone, in range; an empty or mistyped field changes nothing.
@@ -68,10 +81,9 @@ const panel = (() => {
         if (!Number.isInteger(value) || value < 0 || value > known.max) {
             say(`Not changed: ${known.word} is a whole number from 0 to ${known.max}` +
                 (String(typed).trim() === '' ? ', and the field was left empty' : `, not "${typed}"`));
-            views.draw();
-            return;
+            return views.draw();
         }
-        edits.change(file, file.edit.current, (list) => {
+        return edits.change(file, file.edit.current, (list) => {
             const slot = list.slots[j];
             if (!slot.used)
                 return false;
@@ -130,13 +142,15 @@ const panel = (() => {
             button.type = 'button';
             button.dataset.plays = sound.plays;
             button.textContent = `${sound.plays.replace(/\s+/, ' ')} \u00b7 ${sound.name}`;
-            button.addEventListener('click', () => {
+            button.addEventListener('click', async () => {
                 const j = file.edit.details;
-                edits.change(file, file.edit.current, (list) => {
-                    Object.assign(list.slots[j], { plays: sound.plays, sound: sound.name, found: true });
-                }, j);
                 $('sound-search').value = '';
                 $('sounds').replaceChildren();
+                $('sound-search').focus();
+                await edits.change(file, file.edit.current, (list) => {
+                    Object.assign(list.slots[j], { plays: sound.plays, sound: sound.name, found: true });
+                }, j);
+                $('sound-search').focus();
             });
             item.append(button);
             return item;
@@ -154,12 +168,61 @@ const panel = (() => {
     });
     $('slot-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') event.target.blur(); });
     $('sound-search').addEventListener('input', searchSounds);
-    // Escape closes the panel, and the focus goes back to its slot.
-    $('details').addEventListener('keydown', (event) => {
+    // Escape closes the panel, and the focus goes back to its slot. Ctrl+Z and Ctrl+Shift+Z (or
+    // Ctrl+Y) are the page's undo and redo here too: a field being typed in is committed first, as
+    // a step of its own, so that the panel and the row never disagree.
+    $('details').addEventListener('keydown', async (event) => {
         const file = files.shown();
-        if (event.key === 'Escape' && file && file.edit)
+        if (!file || !file.edit)
+            return;
+        const key = event.key.toLowerCase();
+        if (event.key === 'Escape') {
             close(file);
+        } else if ((event.ctrlKey || event.metaKey) && (key === 'z' || key === 'y')) {
+            event.preventDefault();
+            const field = document.activeElement;
+            await commitField(file, field);
+            await edits.settled();
+            if (key === 'y' || event.shiftKey)
+                edits.redo(file);
+            else
+                edits.undo(file);
+            // The field shows the slot as it now is at once, so that nothing it held comes back
+            // when it is left; then it has the focus again, once the step is drawn.
+            const list = file.edit.lists.get(file.edit.current);
+            const slot = list && file.edit.details !== null ? list.slots[file.edit.details] : null;
+            if (field === $('slot-name'))
+                field.value = slot && slot.used ? slot.name : '';
+            else if (slot && slot.used && field && field.id && field.id.startsWith('set-'))
+                field.value = String(slot[field.id.slice(4)]);
+            await views.draw();
+            if (field && document.contains(field) && !$('details').hidden)
+                field.focus();
+        }
     });
+    // The arrow keys go from the search to its results and among them.
+    const results = (list) => [...$(list).querySelectorAll('button')];
+    function arrowsThrough(search, list) {
+        $(search).addEventListener('keydown', (event) => {
+            if (event.key === 'ArrowDown' && results(list).length) {
+                event.preventDefault();
+                results(list)[0].focus();
+            }
+        });
+        $(list).addEventListener('keydown', (event) => {
+            const all = results(list);
+            const at = all.indexOf(document.activeElement);
+            if (at < 0 || (event.key !== 'ArrowDown' && event.key !== 'ArrowUp'))
+                return;
+            event.preventDefault();
+            if (event.key === 'ArrowUp' && at === 0)
+                $(search).focus();
+            else
+                all[Math.max(0, Math.min(all.length - 1, at + (event.key === 'ArrowDown' ? 1 : -1)))].focus();
+        });
+    }
+    arrowsThrough('sound-search', 'sounds');
+    arrowsThrough('fill-search', 'fill-sounds');
 
     return {
         prepare,

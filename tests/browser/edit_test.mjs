@@ -398,6 +398,34 @@ for (const target of browsers) {
     check(`${T}: new songs download as the file scry apply makes of lines without from`,
           gotSongs && Buffer.compare(fs.readFileSync(gotSongs), fs.readFileSync(songsMade)) === 0,
           gotSongs ? `${fs.statSync(gotSongs).size} bytes against ${fs.statSync(songsMade).size}` : 'nothing downloaded');
+    // A second file opened now opens on its first set list that has songs, not on the set list
+    // the address names for the first (set list 003 of the band's file is empty).
+    const bandFile = path.join(work, 'Band_Mate.PCG');
+    if (!fs.existsSync(bandFile))
+        fs.copyFileSync(path.join(path.dirname(demo), 'Band_Mate.PCG'), bandFile);
+    await (await songs.$('#files')).uploadFile(bandFile);
+    await songs.waitForFunction(() => document.querySelectorAll('#opened button').length === 2, { timeout: 60000 });
+    await songs.waitForFunction(() => document.getElementById('print-title').textContent.includes('Band_Mate'));
+    const bandShown = await songs.evaluate(() => [document.getElementById('setlist-choice').value, location.hash]);
+    check(`${T}: a second file opens on its first set list that has songs`,
+          bandShown[0] === '0' && bandShown[1] === '#setlist=0', JSON.stringify(bandShown));
+    // Focus: Edit puts it in the panel; Ctrl+Z there undoes the page's step, and what was typed
+    // and not yet committed is a step of its own.
+    await songs.click('#slots li.slot[data-slot="0"] button.edit');
+    await songs.waitForSelector('#details:not([hidden])');
+    const inPanel2 = await songs.evaluate(() => document.activeElement.id);
+    await songs.$eval('#slot-name', (el) => { el.value = ''; });
+    await songs.type('#slot-name', 'Typed Only');
+    await songs.keyboard.down('Control');
+    await songs.keyboard.press('z');
+    await songs.keyboard.up('Control');
+    await new Promise((r) => setTimeout(r, 200));
+    const afterUndo = await songs.evaluate(() => [document.querySelector('#slots li.slot[data-slot="0"] .name').textContent,
+                                                  document.getElementById('slot-name').value,
+                                                  document.querySelector('[data-action="redo"]').disabled]);
+    check(`${T}: Edit puts the focus in the slot's panel, and Ctrl+Z there undoes the page's step`,
+          inPanel2 === 'slot-name' && afterUndo[0] === 'Intro Piano' && afterUndo[1] === 'Intro Piano' && afterUndo[2] === false,
+          JSON.stringify({ inPanel2, afterUndo }));
     await songs.close();
 
     check(`${T}: no request left the page, and no dialog opened`, requests.length === 0 && dialogs.length === 0,
