@@ -70,10 +70,14 @@ namespace {
 
 // What a sheet of edits not yet saved adds: its marks' look, and a word on what they mean.
 constexpr const char* EditedStyle =
-    "<style>.edited-mark{font-weight:bold;white-space:nowrap}.edits-note{font-style:italic}</style>";
-constexpr const char* EditedNote =
-    "<p class=\"edits-note\">Edits not yet downloaded are shown, each marked \xE2\x9C\x8E edited.</p>";
+    "<style>.edited-mark{font-weight:bold;white-space:nowrap}.edits-note{font-style:italic}"
+    "@media print{body.gigpage .gig.stacked tr{grid-template-columns:2.4em minmax(0,1fr) 5.5em 4.5em 2em}}</style>";
+constexpr const char* EditedNote = "<p class=\"edits-note\">Edits not yet downloaded are shown, each marked "
+                                   "\xE2\x9C\x8E edited (on the sheet, in a column of its own).</p>";
 constexpr const char* EditedMark = " <span class=\"edited-mark\">\xE2\x9C\x8E edited</span>";
+// On the gig sheet a slot's mark has a column of its own, so that it never runs into another.
+constexpr const char* EditedHead = "<th>Edited</th>";
+constexpr const char* EditedCell = "<td class=\"edited-mark\">\xE2\x9C\x8E</td>";
 
 }   // namespace
 
@@ -99,14 +103,19 @@ std::string GigPage(const FileModel& file, const SetListView& at, bool compact, 
             out += "<th>" + HtmlText(setting.heading) + "</th>";
             ++columns;
         }
+    if (edits != nullptr) {
+        out += EditedHead;
+        ++columns;
+    }
     out += "</tr></thead><tbody>";
     ForEachPlayingSlot(list, [&](std::size_t j, const Slot& slot) {
-        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) +
-               (edits != nullptr && edits->Slot(at.number, j) ? EditedMark : "") + "</td><td>" +
+        out += "<tr><td>" + Pad3(static_cast<unsigned>(j)) + "</td><td>" + HtmlName(slot.name) + "</td><td>" +
                PlaysHtml(SlotPlays(file, slot)) + "</td>";
         for (const SlotSetting& setting : SlotSettings)
             if (setting.onGigSheet)
                 out += "<td>" + std::to_string(SettingOf(slot.fields, setting)) + "</td>";
+        if (edits != nullptr)
+            out += edits->Slot(at.number, j) ? EditedCell : "<td></td>";
         out += "</tr>";
     });
     if (UsedSlots(list) == 0)
