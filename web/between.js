@@ -4,7 +4,27 @@
 // then made and downloaded as a new file.
 
 const between = (() => {
-    let planned = null;   // the last plan shown: {kind, asked}
+    let planned = null;   // the last plan shown: {kind, asked (of the files' working versions), src, dest, made}
+    let made = [];        // versions made for the plan shown (files with edits not yet in a version)
+
+    // The version of a file as the page holds it: the version its edits are made on, or, where it
+    // has set lists edited, a version made of them (let go with the plan).
+    async function working(file) {
+        if (!file.edit || edits.editedLists(file).length === 0)
+            return file.at;
+        const applied = await scry.apply({ id: file.at, lists: edits.forScry(file), compare: false });
+        if (applied.state !== 'made')
+            throw new ScryError({ kind: 'edits', words: `the edits of ${file.path} cannot be written yet: compare them to see why` });
+        const version = await scry.adopt(applied.made);
+        made.push(version.id);
+        return version.id;
+    }
+    function letGo(keep) {
+        for (const id of made)
+            if (id !== keep)
+                scry.close(id).catch(() => {});
+        made = [];
+    }
 
     function fileOptions(select, choices, chosen) {
         select.replaceChildren(...choices.map((file) => new Option(file.path, file.id)));
@@ -54,7 +74,7 @@ const between = (() => {
         };
     }
 
-    const destOf = ({ kind, asked }) => files.byId(kind === 'copy' ? asked.dest : asked.new);
+    const destOf = (plan) => plan.dest;
 
     // result: scry's plan, or {state: 'failed', message} where it could not plan.
     function drawPlan(result, kind) {
@@ -79,12 +99,55 @@ const between = (() => {
 
     async function plan(kind) {
         const asked = kind === 'copy' ? copyAsked() : { old: Number($('carry-src').value), new: Number($('carry-dest').value) };
-        if (kind === 'copy' ? asked.src === asked.dest : asked.old === asked.new) {
+        const [srcKey, destKey] = kind === 'copy' ? ['src', 'dest'] : ['old', 'new'];
+        if (asked[srcKey] === asked[destKey]) {
             say('Choose two different files');
             return;
         }
-        planned = { kind, asked };
-        drawPlan(await scry[kind]({ ...asked, make: false }).catch(failed), kind);
+        // Planned on each file as the page holds it, its edits and earlier copies and follows in it.
+        letGo(null);
+        const src = files.byId(asked[srcKey]);
+        const dest = files.byId(asked[destKey]);
+        let result;
+        try {
+            asked[srcKey] = await working(src);
+            asked[destKey] = await working(dest);
+            planned = { kind, asked, src, dest };
+            result = await scry[kind]({ ...asked, make: false });
+        } catch (error) {
+            planned = { kind, asked, src, dest };
+            result = failed(error);
+        }
+        drawPlan(result, kind);
+    }
+
+    // The plan shown made a step of the destination's edits: the new version of it, which its
+    // next edits, compare and download go on from.
+    async function take() {
+        if (!planned)
+            return;
+        const { kind, asked, src, dest } = planned;
+        if (!dest.edit) {
+            say(`${dest.path} cannot be edited here: download the new file instead`);
+            return;
+        }
+        const result = await scry[kind]({ ...asked, make: true, newName: dest.name }).catch(failed);
+        if (result.state !== 'made') {
+            drawPlan(result, kind);
+            return;
+        }
+        const version = await scry.adopt(result.made).catch(failed);
+        if (version.state === 'failed') {
+            say(version.message);
+            return;
+        }
+        letGo(null);
+        planned = null;
+        $('carry-result').hidden = true;
+        edits.version(dest, version);
+        say(`The ${kind === 'copy' ? `copy from ${src.path}` : `follow of ${src.path}`} is a step of ${dest.path}'s edits ` +
+            '(Undo takes it back); compare or download them in its set lists. A copy or follow is kept by this page ' +
+            'alone, not in this browser: download the file before you close the page.');
     }
 
     async function download() {
@@ -111,5 +174,14 @@ const between = (() => {
     $('carry-src').addEventListener('change', changed);
     $('carry-dest').addEventListener('change', changed);
 
-    return { draw, plan, download };
+    // A step of either file since the plan was made leaves the plan behind: it is made again.
+    edits.afterEachStep((file) => {
+        if (planned && (planned.src === file || planned.dest === file)) {
+            planned = null;
+            letGo(null);
+            $('carry-result').hidden = true;
+        }
+    });
+
+    return { draw, plan, take, download };
 })();

@@ -90,6 +90,7 @@ const scry = (() => {
         dups: (args) => ask('dups', args),
         history: (args) => ask('history', args),
         drop: (made) => ask('drop', { made }),
+        adopt: (made) => ask('adopt', { made }),
         close: (id) => ask('close', { id }),
         // A new file scry made and checked, as a Blob of its bytes (the Blob copies them out of
         // scry's memory, which may move), and scry's hold on it let go.

@@ -18,7 +18,7 @@ const compare = (() => {
         const lists = edits.forScry(file);
         let result;
         try {
-            result = await scry.apply({ id: file.id, lists, newName: name, compare: compared });
+            result = await scry.apply({ id: file.at, against: file.id, lists, newName: name, compare: compared });
         } catch (error) {
             result = { state: 'failed', message: error.words || String(error) };
         }
@@ -61,7 +61,8 @@ const compare = (() => {
             return item;
         }));
         if (result.state === 'made')
-            $('diff').textContent = result.lists === 0 ? 'No edits: the new file would be the file itself.' : result.diff;
+            $('diff').textContent = result.lists === 0 && file.at === file.id ? 'No edits: the new file would be the file itself.'
+                                                                               : result.diff;
         else
             $('diff').textContent = result.state === 'refused' ? 'Nothing can be made until these are mended.' : result.message;
         if (!$('new-name').value)
@@ -100,7 +101,7 @@ const compare = (() => {
     }
 
     async function download(file) {
-        if (edits.editedLists(file).length === 0) {
+        if (edits.editedLists(file).length === 0 && file.at === file.id) {
             say(`No edits: nothing to download (${file.name} is unchanged)`);
             return;
         }
@@ -123,8 +124,11 @@ const compare = (() => {
         // The browser may still refuse or cancel the download: the edits stay kept, marked as
         // downloaded, until the next edit or a discard.
         kept.keep(file, { name, at: new Date().toISOString() });
+        file.downloaded = { name, revision: file.edit.revision };
+        views.draw();
         say(`Downloaded ${name} (${result.size} bytes), checked: your edits are in it; ${file.name} is unchanged. ` +
-            'They stay kept in this browser until your next edit, in case the download did not reach your disk.');
+            (file.at !== file.id ? 'Your next edits go on from it.'
+                                 : 'They stay kept in this browser until your next edit, in case the download did not reach your disk.'));
     }
 
     // After each step: the file made of the edits before it is let go, and a comparison shown is

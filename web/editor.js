@@ -67,8 +67,8 @@ const editor = (() => {
     function drawBar(file, list) {
         const edit = file.edit;
         const choice = $('setlist-choice');
-        if (choice.dataset.file !== String(file.id)) {
-            choice.dataset.file = file.id;
+        if (choice.dataset.file !== `${file.id}:${file.at}`) {
+            choice.dataset.file = `${file.id}:${file.at}`;
             choice.replaceChildren(...file.setLists.map((one) => new Option(`${pad3(one.number)} ${one.name}`, one.number)));
         }
         choice.value = edit.current;
@@ -82,9 +82,14 @@ const editor = (() => {
         if (location.hash !== `#setlist=${edit.current}`)
             history.replaceState(null, '', `#setlist=${edit.current}`);
         const edited = edits.editedLists(file).length;
+        const carried = edit.undo.filter((s) => s.version).length;
         $('print-title').textContent = `Set list ${pad3(edit.current)} ${list.name}, ${file.path}` +
-            (edited ? ' (with edits not yet downloaded)' : '');
-        $('edits').textContent = edited === 0 ? 'No edits' : `${count(edited, 'set list', 'set lists')} edited`;
+            (edited || carried ? ' (with edits not yet downloaded)' : '');
+        const done = [carried ? count(carried, 'copy or follow', 'copies and follows') : '',
+                      edited ? `${count(edited, 'set list', 'set lists')} edited` : ''].filter(Boolean).join(', then ');
+        $('edits').textContent = file.downloaded && file.downloaded.revision === edit.revision
+            ? `Downloaded as ${file.downloaded.name}: no edits since`
+            : done || 'No edits';
     }
 
     function focusSlot(j) {

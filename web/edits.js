@@ -20,7 +20,7 @@ const edits = (() => {
         if (!edit.original.has(n)) {
             let got;
             try {
-                got = await scry.setList(file.id, n);
+                got = await scry.setList(file.at, n);
             } catch (error) {
                 say(error.words || String(error));
                 return null;
@@ -90,6 +90,19 @@ const edits = (() => {
 
     let last = Promise.resolve();   // the change last asked, done
 
+    // The steps that could be redone let go, with the versions of the file only they held.
+    function dropRedone(file) {
+        const edit = file.edit;
+        const held = new Set([file.id, file.at, ...edit.undo.filter((s) => s.version).flatMap((s) => [s.before.at, s.after.at])]);
+        for (const done of edit.redo.filter((s) => s.version))
+            for (const at of [done.before.at, done.after.at])
+                if (!held.has(at)) {
+                    held.add(at);
+                    scry.close(at).catch(() => {});
+                }
+        edit.redo.length = 0;
+    }
+
     // Changes set list n by mutate(list), as one step that can be undone; false where nothing
     // changed.
     function change(file, n, mutate, focusAfter) {
@@ -107,11 +120,25 @@ const edits = (() => {
             return false;
         const edit = file.edit;
         edit.undo.push({ n, before, after: clone(list), focusBefore: edit.focus, focusAfter });
-        edit.redo.length = 0;
+        dropRedone(file);
         if (focusAfter !== undefined)
             edit.focus = focusAfter;
         stepTaken(file, false);
         return true;
+    }
+
+    // What a version step changes of a file: the version its edits are made on, what that version
+    // holds, and the edits themselves (copied: a list edited later is changed in place).
+    const versionOf = (file) => ({
+        at: file.at, setLists: file.setLists, banks: file.banks, original: file.edit.original,
+        lists: new Map([...file.edit.lists].map(([n, list]) => [n, clone(list)])),
+    });
+    function becomes(file, state) {
+        Object.assign(file, { at: state.at, setLists: state.setLists, banks: state.banks, page: undefined });
+        Object.assign(file.edit, { original: state.original, lists: new Map([...state.lists].map(([n, list]) => [n, clone(list)])),
+                                   sounds: null, details: null });
+        if (!file.setLists[file.edit.current])
+            file.edit.current = 0;
     }
 
     function step(file, from, to, side) {
@@ -120,6 +147,11 @@ const edits = (() => {
         if (!done)
             return;
         to.push(done);
+        if (done.version) {
+            becomes(file, done[side]);
+            stepTaken(file, true);
+            return;
+        }
         edit.lists.set(done.n, clone(done[side]));
         edit.current = done.n;
         edit.focus = side === 'before' ? done.focusBefore : done.focusAfter ?? done.focusBefore;
@@ -141,9 +173,26 @@ const edits = (() => {
                 return Promise.resolve(false);
             return change(file, file.edit.current, (list) => { list.slots.splice(to, 0, list.slots.splice(from, 1)[0]); }, to);
         },
+        // A new version of the file (opened is what scry said of it: open's answer) as a step that can
+        // be undone: the edits so far are in it, and edits go on from it.
+        version(file, opened) {
+            const before = versionOf(file);
+            becomes(file, { at: opened.id, setLists: opened.setLists, banks: opened.banks, original: new Map(), lists: new Map() });
+            file.edit.undo.push({ version: true, before, after: versionOf(file), focusBefore: file.edit.focus });
+            dropRedone(file);
+            stepTaken(file, false);
+        },
+        // Every version of the file made in this page, the one its edits are on too.
+        versions: (file) => [...new Set([...file.edit.undo, ...file.edit.redo].filter((s) => s.version)
+            .flatMap((s) => [s.before.at, s.after.at]))].filter((at) => at !== file.id),
         // Every edit let go: the file as it was opened, and nothing to undo.
         discard(file) {
             const edit = file.edit;
+            const first = edit.undo.find((s) => s.version);
+            for (const at of this.versions(file))
+                scry.close(at).catch(() => {});
+            if (first)
+                becomes(file, { ...first.before, lists: new Map() });   // the file as it was opened
             edit.lists = new Map([...edit.original].map(([n, list]) => [n, clone(list)]));
             edit.undo.length = 0;
             edit.redo.length = 0;

@@ -15,6 +15,7 @@ const files = (() => {
     // A file opened, made ready to edit where it can be: its working copy, which copy of the file
     // it is in this tab (copies of one file keep their edits apart), and its kept edits offered.
     function prepared(file) {
+        file.at = file.id;   // the version of the file its edits are made on
         if (file.editable) {
             file.edit = edits.create();
             const copies = opened.filter((f) => f.edit && f.fingerprint === file.fingerprint).map((f) => f.copy);
@@ -117,6 +118,8 @@ const files = (() => {
     async function close(file) {
         const keptToo = file.edit && edits.editedLists(file).length > 0 && !file.unkept;
         compare.dropMade(file);
+        for (const at of file.edit ? edits.versions(file) : [])
+            await scry.close(at).catch(() => {});
         if (file.id)
             await scry.close(file.id).catch(() => {});
         opened.splice(opened.indexOf(file), 1);

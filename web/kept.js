@@ -28,6 +28,12 @@ const kept = (() => {
     // The file's edits kept as they stand (none: the entry dropped); downloaded: {name, at} where
     // they were just downloaded.
     function keep(file, downloaded) {
+        // Edits made on a version of the file (after a copy or a follow) are this page's alone:
+        // what is kept says what was edited before it, and the page asks before it is closed.
+        if (file.at !== file.id) {
+            file.unkept = true;
+            return;
+        }
         const lists = edits.editedLists(file);
         const key = keyOf(file);
         try {
@@ -151,7 +157,7 @@ const kept = (() => {
         const typing = document.activeElement;
         if (typing && typing.matches && typing.matches('input, select'))
             typing.blur();
-        if (files.all().some((file) => file.unkept && file.edit && edits.editedLists(file).length)) {
+        if (files.all().some((file) => file.unkept && file.edit && (edits.editedLists(file).length || file.at !== file.id))) {
             event.preventDefault();
             event.returnValue = '';
         }

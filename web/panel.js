@@ -110,7 +110,7 @@ const panel = (() => {
     async function soundsOf(file) {
         if (!file.edit.sounds) {
             try {
-                file.edit.sounds = (await scry.sounds(file.id)).sounds;
+                file.edit.sounds = (await scry.sounds(file.at)).sounds;
             } catch (error) {
                 say(error.words || String(error));
                 return [];

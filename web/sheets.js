@@ -15,7 +15,7 @@ const sheets = (() => {
         const lists = edits.forScry(file);
         let result;
         try {
-            result = await scry.sheet({ id: file.id, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
+            result = await scry.sheet({ id: file.at, setList: file.edit.current, kind, compact: $('sheet-compact').checked,
                                         changed: dayOf(file.modified), lists });
         } catch (error) {
             say(error.words || String(error));

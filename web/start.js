@@ -30,6 +30,7 @@ const pageActions = {
     'plan-copy': () => between.plan('copy'),
     'plan-follow': () => between.plan('follow'),
     'download-carry': () => between.download(),
+    carry: () => between.take(),
     find: () => library.find(),
     dups: () => library.dups(),
     history: () => library.history(),

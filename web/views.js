@@ -19,7 +19,7 @@ const views = (() => {
     async function showWholeFile(file) {
         if (file.page === undefined) {
             try {
-                file.page = (await scry.page(file.id)).page;
+                file.page = (await scry.page(file.at)).page;
             } catch (error) {
                 file.page = '';
                 say(error.words || String(error));

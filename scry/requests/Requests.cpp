@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <set>
 #include <stdexcept>
@@ -182,6 +183,7 @@ private:
     ordered_json Duplicated(const ordered_json& asked) const;
     ordered_json Versions(const ordered_json& asked) const;
     ordered_json Sheet(const ordered_json& asked) const;
+    ordered_json Adopted(const ordered_json& asked);
     std::vector<const OpenFile*> FilesOf(const ordered_json& asked) const;
     void Keep(ordered_json& out, int source, const ops::NewPcg& file);
     ordered_json Finished(ordered_json out, const std::string& newName, bool make,
@@ -523,7 +525,11 @@ ordered_json Answering::Applied(const ordered_json& asked)
     if (compare) {
         FileModel newModel = applied.made->model;
         newModel.name = newName;
-        const Comparison comparison = Compare(file.Model(), newModel);
+        // Against the file as it was opened, where this one is a version made of it.
+        const auto against = asked.find("against");
+        const FileModel& old =
+            against == asked.end() || against->is_null() ? file.Model() : FileArgument(asked, "against").Model();
+        const Comparison comparison = Compare(old, newModel);
         out["diff"] = DiffText(comparison);
         out["differences"] = comparison.differences.size();
     }
@@ -703,6 +709,34 @@ ordered_json Answering::Sheet(const ordered_json& asked) const
     return {{"page", kind == "stage" ? StagePage(model, at, marks) : GigPage(model, at, compact, changed, marks)}};
 }
 
+// A new file kept, made an open file of its own (a version the page goes on from): its bytes
+// whole in memory of their own, read again as a file opened is, under the name of the file it was
+// made of. The new file is let go.
+ordered_json Answering::Adopted(const ordered_json& asked)
+{
+    const int made = Id(asked, "made");
+    const auto kept = desk_.made_.find(made);
+    if (kept == desk_.made_.end())
+        Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
+    const auto parts = desk_.MadeParts(made);
+    if (!parts)
+        Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
+    std::size_t size = 0;
+    for (const auto& part : *parts)
+        size += part.size();
+    GivenBytes bytes(static_cast<std::uint8_t*>(std::malloc(size + 1)));
+    if (!bytes)
+        throw std::bad_alloc();
+    std::size_t at = 0;
+    for (const auto& part : *parts) {
+        std::memcpy(bytes.get() + at, part.data(), part.size());
+        at += part.size();
+    }
+    const std::string name = FileOf(kept->second.file).name;
+    desk_.made_.erase(kept);
+    return Opened(name, std::move(bytes), size);
+}
+
 ordered_json Answering::Asked(const ordered_json& asked)
 {
     if (!asked.is_object())
@@ -736,6 +770,8 @@ ordered_json Answering::Asked(const ordered_json& asked)
             Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
         return nullptr;
     }
+    if (name == "adopt")
+        return Adopted(asked);
     if (name == "close") {
         const int id = Id(asked, "id");
         FileOf(id);

@@ -28,10 +28,10 @@
 //   setlist   {"id", "number"} -> {"number", "name", "fingerprint", "slots": [{"used": false} or
 //              {"used": true, "name", "plays", "sound", "found", and each setting by its key}]}
 //   sounds    {"id"} -> {"sounds": [{"plays", "kind", "name"}]}
-//   apply     {"id", "lists": [LIST], "newName", "compare"} -> {"state": "made" | "refused",
+//   apply     {"id", "lists": [LIST], "newName", "compare", "against"} -> {"state": "made" | "refused",
 //              "faults", "warnings" (each {"text", "words", "setList", "slot", "setting"}), and for
 //              "made": "made" (a new file's id), "size", unless compare is false "diff" and
-//              "differences"}
+//              "differences" (against the open file "against" where given, else file "id")}
 //             LIST: {"number", "name", "fingerprint", "slots": [{"used": false} or {"used": true,
 //              "name", "plays", each setting by its key, "from": [set list, slot] or null (a new
 //              song: an unused slot's bytes with these values)}]}
@@ -48,6 +48,8 @@
 //              more), "places" (the places holding them), "soundFiles" (the files those lie in),
 //              "setLists", "setListFiles"}}
 //   history   {"files", "place", "name", "all"} -> {"text", "notes", "differs"}
+//   adopt     {"made"} -> what open answers: the new file made an open file of its own (its
+//              bytes copied whole), under the name of the file it was made of; the new file let go
 //   drop      {"made"} -> null: the new file let go
 //   close     {"id"} -> null: the file and the new files made of it let go
 #pragma once

@@ -123,6 +123,63 @@ for (const target of browsers) {
     check(`${T}: the new file is never given the name of a file open`,
           status.includes('needs a name of its own') && fs.readdirSync(downloads).length === before.length, status);
 
+    // One working copy: a set list edited, then a copy from the band's file taken into the edits,
+    // then a follow, then one download: the file the three commands make one after another.
+    await page.click('[data-view="edit"]');
+    await page.evaluate(() => [...document.querySelectorAll('#opened button')].find((b) => b.textContent === 'Kronos_Demo.PCG').click());
+    await page.waitForSelector('#slots li.slot[data-slot="0"]');
+    await page.evaluate(() => { location.hash = '#setlist=0'; });
+    await page.waitForFunction(() => document.getElementById('setlist-choice').value === '0');
+    await page.focus('#slots li.slot[data-slot="0"]');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('input.rename');
+    await page.$eval('input.rename', (el) => { el.value = ''; });
+    await page.type('input.rename', 'Edited Here');
+    await page.keyboard.press('Enter');
+    await page.click('[data-view="carry"]');
+    await page.select('#carry-src', band);
+    await page.select('#carry-dest', demo);
+    await page.select('#carry-setlist', '0');
+    await page.select('#carry-setlist-to', '6');
+    await page.select('#carry-to', 'U-AA');
+    if (!(await page.$eval('#carry-force', (el) => el.checked)))
+        await page.click('#carry-force');
+    await page.click('[data-action="plan-copy"]');
+    await page.waitForSelector('[data-action="carry"]:not([disabled])');
+    await page.click('[data-action="carry"]');
+    await page.waitForSelector('#carry-result[hidden]');
+    await page.select('#carry-src', band);
+    await page.select('#carry-dest', demo);
+    await page.click('[data-action="plan-follow"]');
+    await page.waitForSelector('#carry-result:not([hidden])');
+    await page.click('[data-action="carry"]');
+    await page.waitForSelector('#carry-result[hidden]');
+    await page.click('[data-view="edit"]');
+    await page.waitForSelector('#editor:not([hidden])');
+    const stepsSaid = await page.$eval('#edits', (el) => el.textContent);
+    const text0 = command('setlist', 'Kronos_Demo.PCG', '0', '-o', '-').out;
+    const first = text0.findIndex((line) => line.startsWith('"'));
+    text0[first] = text0[first].replace(/^"[^"]*"/, '"Edited Here"');
+    fs.writeFileSync(inWork('steps.txt'), text0.join('\n') + '\n');
+    for (const name of ['StepA.PCG', 'StepB.PCG', 'StepC.PCG'])
+        fs.rmSync(inWork(name), { force: true });
+    command('apply', 'Kronos_Demo.PCG', 'steps.txt', '-o', 'StepA.PCG');
+    command('copy', 'Band_Mate.PCG', 'StepA.PCG', '--setlist', '0=6', '--to', 'U-AA', '--force', '-o', 'StepB.PCG');
+    command('follow', 'Band_Mate.PCG', 'StepB.PCG', '-o', 'StepC.PCG');
+    await page.$eval('#new-name', (el) => { el.value = 'Kronos_Demo-steps.PCG'; el.dispatchEvent(new Event('input')); });
+    before = fs.readdirSync(downloads);
+    await page.click('#editor [data-action="download"]');
+    const stepped = await downloaded(downloads, before);
+    check(`${T}: an edit, a copy and a follow taken into one file's edits download as the three commands make them`,
+          stepsSaid === '2 copies and follows' && sameBytes(stepped, inWork('StepC.PCG')), `${stepsSaid}; ${stepped}`);
+    // Undone, the follow and the copy go, and the edit is there again as it was.
+    await page.click('[data-action="undo"]');
+    await page.click('[data-action="undo"]');
+    const undone = await page.evaluate(() => [document.getElementById('edits').textContent,
+                                              document.querySelector('#slots li.slot[data-slot="0"] .name').textContent]);
+    check(`${T}: undo takes a follow and a copy back, one step each`, undone[0] === '1 set list edited' && undone[1] === 'Edited Here',
+          JSON.stringify(undone));
+
     // The demo library, opened as a folder: find, dups and history say what the commands say of it.
     await page.reload();
     await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });

@@ -193,6 +193,18 @@ TEST(Requests, ApplyOfThePagesValuesMakesTheBytesOfTheCommandsText)
                                                                    : scry::ops::FaultWords(byText, byText.faults[0]));
     EXPECT_EQ(made, scry::ops::BytesOf(*byText.made));
 
+    // Adopted, the new file is an open file of its own, read as the file scry apply writes, and
+    // apply on it compares against the file first opened.
+    const json again = Value(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {list}}}));
+    const json version = Value(Ask(requests, {{"request", "adopt"}, {"made", again["made"]}}));
+    EXPECT_EQ(version["name"], "live.PCG");
+    EXPECT_EQ(version["setLists"][0]["name"], "Saturday");
+    EXPECT_FALSE(requests.MadeParts(again["made"]).has_value());
+    const json same = Value(Ask(requests, {{"request", "apply"}, {"id", version["id"]}, {"against", id}}));
+    EXPECT_EQ(MadeBytes(requests, same["made"]), made);
+    EXPECT_EQ(same["differences"], applied["differences"]);
+    Error(Ask(requests, {{"request", "adopt"}, {"made", again["made"]}}), "file");
+
     // Dropped, the new file is gone; a second drop is an error of its own.
     EXPECT_EQ(Value(Ask(requests, {{"request", "drop"}, {"made", applied["made"]}})), nullptr);
     EXPECT_FALSE(requests.MadeParts(applied["made"]).has_value());
