@@ -44,8 +44,27 @@ const between = (() => {
         };
         refill($('carry-setlist'), lists(src, 'none'));
         refill($('carry-setlist-to'), lists(dest, 'the same number'));
-        refill($('carry-to'), [new Option('none named', ''),
+        refill($('carry-to'), [new Option('none chosen', ''),
             ...(dest.banks || []).map((bank) => new Option(`${bank.name} (${bank.kinds.join(' and ')})`, bank.name))]);
+        showRoom(dest);
+    }
+
+    // The room each bank of the destination has, as the page holds it, before one is chosen:
+    // empty places, places holding sounds stored elsewhere too, places songs play.
+    async function showRoom(dest) {
+        let rooms;
+        try {
+            rooms = (await scry.room(dest.at)).banks;
+        } catch {
+            return;
+        }
+        if (files.byId($('carry-dest').value) !== dest)
+            return;
+        for (const option of $('carry-to').options) {
+            const words = rooms.filter((room) => room.name === option.value).map((room) => room.words);
+            if (words.length)
+                option.text = words.join('; ');
+        }
     }
 
     function draw(file) {
@@ -76,18 +95,21 @@ const between = (() => {
 
     const destOf = (plan) => plan.dest;
 
-    // result: scry's plan, or {state: 'failed', message} where it could not plan.
+    // result: scry's plan, or {state: 'failed', message} where it could not plan; shown in a
+    // performer's words (words), its refusals and warnings first.
     function drawPlan(result, kind) {
+        const words = result.words || { lines: [], warnings: [], refusals: [] };
         $('carry-result').hidden = false;
-        $('carry-errors').replaceChildren(...(result.errors || []).map((line) => {
+        $('carry-errors').replaceChildren(...[...words.refusals, ...words.warnings].map((line) => {
             const item = document.createElement('li');
             item.textContent = line;
             return item;
         }));
         $('carry-plan').textContent = result.state === 'failed' ? result.message
-            : result.state === 'refused' ? 'Nothing can be made as asked: see why above.' : (result.lines || []).join('\n');
+            : result.state === 'refused' ? 'Nothing can be made as asked: see why above.' : words.lines.join('\n');
         const downloadable = result.state === 'planned' || result.state === 'made';
-        $('carry-result').querySelector('[data-action="download-carry"]').disabled = !downloadable;
+        for (const action of ['download-carry', 'carry'])
+            $('carry-result').querySelector(`[data-action="${action}"]`).disabled = !downloadable;
         const dest = destOf(planned);
         const dot = dest.name.lastIndexOf('.');
         const suffix = kind === 'copy' ? '-copied' : '-followed';

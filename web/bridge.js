@@ -91,6 +91,7 @@ const scry = (() => {
         history: (args) => ask('history', args),
         drop: (made) => ask('drop', { made }),
         adopt: (made) => ask('adopt', { made }),
+        room: (id) => ask('room', { id }),
         close: (id) => ask('close', { id }),
         // A new file scry made and checked, as a Blob of its bytes (the Blob copies them out of
         // scry's memory, which may move), and scry's hold on it let go.

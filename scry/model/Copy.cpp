@@ -339,4 +339,29 @@ CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& as
     return plan;
 }
 
+std::vector<BankRoom> RoomOfBanks(const FileModel& file)
+{
+    std::vector<BankRoom> rooms;
+    const std::map<RecordAt, std::vector<SlotAt>> played = PlayedPlaces(file, {});
+    const Holdings holdings(file);
+    for (std::size_t b = 0; b < file.banks.size(); ++b) {
+        const Bank& bank = file.banks[b];
+        if (RecordKindOf(bank.kind) == nullptr || !bank.loaded)
+            continue;
+        BankRoom room{b};
+        for (std::size_t n = 0; n < bank.records.size(); ++n) {
+            if (played.count({b, n}) != 0)
+                ++room.played;
+            else if (bank.records[n].zeroed)
+                ++room.empty;
+            else if (holdings.Free(file, {b, n}))
+                ++room.shared;
+            else
+                ++room.last;
+        }
+        rooms.push_back(room);
+    }
+    return rooms;
+}
+
 }   // namespace scry

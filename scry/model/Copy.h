@@ -112,6 +112,19 @@ struct CopyPlan {
 // then the others.
 CopyPlan PlanCopy(const FileModel& src, const FileModel& dest, const CopyAsk& ask);
 
+// The room a record bank of a file has for sounds copied into it, as copy takes places there:
+// empty places, places whose sound the file holds at another place too, and the places songs of
+// its set lists play (never taken but by a choice to write over them); the rest hold the last copy
+// of a sound.
+struct BankRoom {
+    std::size_t bank;   // its index in the file
+    std::size_t empty = 0;
+    std::size_t shared = 0;
+    std::size_t played = 0;
+    std::size_t last = 0;
+};
+std::vector<BankRoom> RoomOfBanks(const FileModel& file);
+
 // The record bank of a file that holds records of this kind at a place (the later of two, as a
 // slot plays it); false where none does.
 bool RecordBankAt(const FileModel& file, ChunkKind kind, std::uint32_t bankId, std::size_t& index);

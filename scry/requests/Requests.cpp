@@ -22,6 +22,7 @@
 #include "page/FilePage.h"
 #include "page/GigSheet.h"
 #include "text/CarryText.h"
+#include "text/CarryWords.h"
 #include "text/DiffText.h"
 #include "text/LibraryQuery.h"
 #include "text/LibraryText.h"
@@ -314,6 +315,14 @@ ordered_json FaultsOf(const std::vector<AppliedFault>& faults)
 
 ordered_json Said(const CarrySaid& said) { return {{"lines", said.lines}, {"errors", said.errors}}; }
 
+// What copy or follow does, in a performer's words, beside the command's lines.
+ordered_json Said(const CarrySaid& said, const CarryWords& words)
+{
+    ordered_json out = Said(said);
+    out["words"] = {{"lines", words.lines}, {"warnings", words.warnings}, {"refusals", words.refusals}};
+    return out;
+}
+
 // A set list as the page holds it (LIST in the header), read as a text of it is read: its values'
 // faults are the edit's, each with its place; a value of the wrong kind refuses the request.
 SetListEdit EditOf(const ordered_json& list)
@@ -555,8 +564,28 @@ ordered_json Answering::Copied(const ordered_json& asked)
     const std::string newName = TextOr(asked, "newName", "");
     std::vector<std::string> wrong;
     const CopyAsk ask = CopyAskOf(texts, wrong);
-    if (!wrong.empty())
-        return {{"state", "refused"}, {"lines", ordered_json::array()}, {"errors", wrong}};
+    if (!wrong.empty()) {
+        // Each text that is no place, run or bank, in a performer's words too.
+        ordered_json refusals = ordered_json::array();
+        for (const std::vector<std::string>* typed : {&texts.programs, &texts.combis})
+            for (const std::string& text : *typed) {
+                RecordRange range{};
+                std::string why;
+                if (!RecordRangeOf(typed == &texts.programs ? Kind::PRG1 : Kind::CMB1, text, range, why))
+                    refusals.push_back(AskedWrongWords(text));
+            }
+        for (const std::string& text : texts.setLists) {
+            SetListCopy copy{};
+            std::string why;
+            if (!SetListCopyOf(text, copy, why))
+                refusals.push_back("\"" + LineText(text) + "\" is not a set list into a set list");
+        }
+        return {
+            {"state", "refused"},
+            {"lines", ordered_json::array()},
+            {"errors", wrong},
+            {"words", {{"lines", ordered_json::array()}, {"warnings", ordered_json::array()}, {"refusals", refusals}}}};
+    }
     const ops::CopyOutcome outcome =
         ops::Copy({src.name, src.View()}, src.Model(), {dest.name, dest.View()}, dest.Model(), ask, make);
     switch (outcome.refusal) {
@@ -564,14 +593,16 @@ ordered_json Answering::Copied(const ordered_json& asked)
     case ops::CarryRefusal::DestinationDamaged:
         Refuse("damaged", NotWholeText(dest.Model().name, "copy"), {{"file", destId}});
     case ops::CarryRefusal::PlanRefused: {
-        ordered_json out = Said(CopySaid(src.Model(), dest.Model(), outcome.plan));
+        ordered_json out =
+            Said(CopySaid(src.Model(), dest.Model(), outcome.plan), CopyWords(src.Model(), dest.Model(), outcome.plan));
         out["state"] = "refused";
         return out;
     }
     case ops::CarryRefusal::None: break;
     }
-    return Finished(Said(CopySaid(src.Model(), dest.Model(), outcome.plan)), newName, make, outcome.made,
-                    outcome.verdict, destId);
+    return Finished(
+        Said(CopySaid(src.Model(), dest.Model(), outcome.plan), CopyWords(src.Model(), dest.Model(), outcome.plan)),
+        newName, make, outcome.made, outcome.verdict, destId);
 }
 
 // NEW's set-list slots retargeted to where the sounds they played in OLD now are, as scry follow
@@ -588,7 +619,8 @@ ordered_json Answering::Followed(const ordered_json& asked)
     if (outcome.refusal == ops::CarryRefusal::DestinationDamaged)
         Refuse("damaged", NotWholeText(newFile.Model().name, "follow"), {{"file", newId}});
     bool lost = false;
-    ordered_json out = Said(FollowSaid(oldFile.Model(), newFile.Model(), outcome.steps, lost));
+    ordered_json out = Said(FollowSaid(oldFile.Model(), newFile.Model(), outcome.steps, lost),
+                            FollowWords(oldFile.Model(), newFile.Model(), outcome.steps));
     out["lost"] = lost;
     return Finished(std::move(out), newName, make, outcome.made, outcome.verdict, newId);
 }
@@ -772,6 +804,21 @@ ordered_json Answering::Asked(const ordered_json& asked)
     }
     if (name == "adopt")
         return Adopted(asked);
+    if (name == "room") {
+        const FileModel& model = FileArgument(asked, "id").Model();
+        ordered_json rooms = ordered_json::array();
+        for (const BankRoom& room : RoomOfBanks(model)) {
+            const Bank& bank = model.banks[room.bank];
+            rooms.push_back({{"name", bank.name},
+                             {"kind", std::string(RecordKindOf(bank.kind)->noun) + "s"},
+                             {"empty", room.empty},
+                             {"shared", room.shared},
+                             {"played", room.played},
+                             {"last", room.last},
+                             {"words", BankRoomWords(model, room)}});
+        }
+        return {{"banks", rooms}};
+    }
     if (name == "close") {
         const int id = Id(asked, "id");
         FileOf(id);

@@ -36,10 +36,14 @@
 //              "name", "plays", each setting by its key, "from": [set list, slot] or null (a new
 //              song: an unused slot's bytes with these values)}]}
 //   copy      {"src", "dest", "programs", "combis", "setLists", "to", "force", "make", "newName"}
-//              -> {"state": "planned" | "refused" | "made", "lines", "errors", and for "made":
+//              -> {"state": "planned" | "refused" | "made", "lines", "errors", "words", and for "made":
 //              "made", "size"}
 //   follow    {"old", "new", "make", "newName"} -> {"state": "planned" | "made", "lines", "errors",
-//              "lost", and for "made": "made", "size"}
+//              "words", "lost", and for "made": "made", "size"}
+//             copy's and follow's "lines" and "errors" are the command's; "words" says the same in
+//             a performer's words: {"lines", "warnings", "refusals"}
+//   room      {"id"} -> {"banks": [{"name", "kind", "empty", "shared" (holding a sound held elsewhere
+//              too), "played" (by songs), "last" (the last copy of a sound), "words"}]}
 //   sheet     {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "lists": [LIST]}
 //              -> {"page"}
 //   find      {"files": [ids], "by": "name" | "place" | "sound", "text", "soundFile", "each"}

@@ -78,18 +78,44 @@ for (const target of browsers) {
     await page.select('#carry-to', 'U-AA');
     await page.click('[data-action="plan-copy"]');
     let said = await shown();
+    // What the page is answered is the command's plan, line for line; what it shows says the same
+    // in a performer's words.
+    const asked = (request, args) => page.evaluate((r, a) => scry[r](a), request, args);
+    const refusedAsk = { src: Number(band), dest: Number(demo), setLists: ['0=6'], to: 'U-AA', force: false };
     const refused = command('copy', 'Band_Mate.PCG', 'Kronos_Demo.PCG', '--setlist', '0=6', '--to', 'U-AA', '--dry-run');
+    const refusedData = await asked('copy', refusedAsk);
     check(`${T}: a copy the command refuses is refused in the page, each reason as the command says it`,
-          refused.status === 2 && JSON.stringify(said.errors) === JSON.stringify(refused.err.filter((l) => l !== 'nothing written')) &&
+          refused.status === 2 && JSON.stringify(refusedData.errors) === JSON.stringify(refused.err.filter((l) => l !== 'nothing written')) &&
           await page.$eval('[data-action="download-carry"]', (b) => b.disabled),
-          JSON.stringify(said.errors.slice(0, 1)));
+          JSON.stringify(refusedData.errors.slice(0, 1)));
+    check(`${T}: each refusal is shown in a performer's words: a sound that would be lost, by its name`,
+          said.errors.length === refusedData.errors.length &&
+          said.errors.some((line) => line.startsWith('My Stage Piano (program U-AA000) is stored nowhere else in Kronos_Demo.PCG')),
+          JSON.stringify(said.errors));
     await page.click('#carry-force');
     await page.click('[data-action="plan-copy"]');
     said = await shown();
     const planned = command('copy', 'Band_Mate.PCG', 'Kronos_Demo.PCG', '--setlist', '0=6', '--to', 'U-AA', '--force', '--dry-run');
+    const plannedData = await asked('copy', { ...refusedAsk, force: true });
     check(`${T}: the copy's plan is the command's, its warnings and the note that combinations are not updated with it`,
-          JSON.stringify(said.lines) === JSON.stringify(planned.out) && JSON.stringify(said.errors) === JSON.stringify(planned.err),
-          JSON.stringify({ page: said, command: planned }).slice(0, 400));
+          JSON.stringify(plannedData.lines) === JSON.stringify(planned.out) && JSON.stringify(plannedData.errors) === JSON.stringify(planned.err),
+          JSON.stringify({ page: plannedData, command: planned }).slice(0, 400));
+    check(`${T}: the plan shown says what is replaced and what is lost, in a performer's words`,
+          said.lines.some((line) => /will be replaced by Band Rehearsal \(\d+ songs\) from Band_Mate\.PCG$/.test(line)) &&
+          said.errors.some((line) => line.endsWith('is stored nowhere else in Kronos_Demo.PCG and will be lost')),
+          JSON.stringify(said).slice(0, 400));
+    const roomShown = await page.$$eval('#carry-to option', (options) => options.map((o) => o.textContent));
+    check(`${T}: each bank offered says its room first`,
+          roomShown.some((text) => /^U-AA \(programs\): \d+ empty places?/.test(text)), JSON.stringify(roomShown.slice(0, 4)));
+    // No command-line word anywhere in the page's views, a plan shown.
+    const wordsOf = () => page.evaluate(() => document.body.innerText);
+    const views = [await wordsOf()];
+    for (const view of ['edit', 'library', 'carry']) {
+        await page.click(`[data-view="${view}"]`);
+        views.push(await wordsOf());
+    }
+    const commandWords = views.join('\n').match(/--(to|force|prog|combi|setlist)\b|\bSRC\b|\bDEST\b/g);
+    check(`${T}: no command-line word in any view`, commandWords === null, JSON.stringify(commandWords));
     const copyName = await page.$eval('#carry-name', (el) => el.value);
     let before = fs.readdirSync(downloads);
     await page.click('[data-action="download-carry"]');
@@ -104,9 +130,13 @@ for (const target of browsers) {
     await page.click('[data-action="plan-follow"]');
     said = await shown();
     const follow = command('follow', 'Kronos_Demo.PCG', 'Band_Mate.PCG', '--dry-run');
+    const followData = await asked('follow', { old: Number(demo), new: Number(band) });
     check(`${T}: follow's plan is the command's, line for line`,
-          JSON.stringify(said.lines) === JSON.stringify(follow.out) && JSON.stringify(said.errors) === JSON.stringify(follow.err),
-          JSON.stringify(said).slice(0, 300));
+          JSON.stringify(followData.lines) === JSON.stringify(follow.out) && JSON.stringify(followData.errors) === JSON.stringify(follow.err),
+          JSON.stringify(followData).slice(0, 300));
+    check(`${T}: follow's plan shown names each song and where its sound now is`,
+          said.lines.length === followData.words.lines.length && said.lines.some((line) => / will play .* from its new place, /.test(line)),
+          JSON.stringify(said.lines.slice(0, 2)));
     before = fs.readdirSync(downloads);
     await page.click('[data-action="download-carry"]');
     const followed = await downloaded(downloads, before);

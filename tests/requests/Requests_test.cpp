@@ -292,10 +292,30 @@ TEST(Requests, CopyAndFollowRefuseAsDataAndCloseLetsEverythingGo)
     EXPECT_EQ(wrong["state"], "refused");
     EXPECT_FALSE(wrong["errors"].empty());
 
+    EXPECT_NE(wrong["words"]["refusals"][0].get<std::string>().find("\"Z-Q999\" is not a place"), std::string::npos)
+        << wrong.dump();
     const json planned = Value(Ask(
         requests,
         {{"request", "copy"}, {"src", src}, {"dest", dest}, {"programs", {"I-A000"}}, {"to", "I-A"}, {"force", true}}));
     EXPECT_EQ(planned["state"], "planned") << planned.dump();
+    // The plan in a performer's words, never in the command line's.
+    ASSERT_FALSE(planned["words"]["lines"].empty());
+    EXPECT_NE(planned["words"]["lines"][0].get<std::string>().find("Prog 0 (program I-A000) will be stored at I-A"),
+              std::string::npos)
+        << planned["words"].dump();
+    for (const char* word : {"--", "SRC", "DEST", "force", "prog "})
+        EXPECT_EQ(planned["words"].dump().find(word), std::string::npos) << word << ": " << planned["words"].dump();
+    // The room each bank has: every place counted once.
+    const json room = Value(Ask(requests, {{"request", "room"}, {"id", dest}}));
+    ASSERT_EQ(room["banks"].size(), 1u) << room.dump();
+    const json& bank = room["banks"][0];
+    EXPECT_EQ(bank["name"], "I-A");
+    EXPECT_EQ(bank["played"], 0) << "Opening and Ballad play combinations, which the file does not hold";
+    EXPECT_EQ(bank["last"], 128) << "each program of the file is a sound of its own, held nowhere else";
+    EXPECT_EQ(bank["empty"].get<int>() + bank["shared"].get<int>() + bank["played"].get<int>() +
+                  bank["last"].get<int>(),
+              128);
+    EXPECT_EQ(bank["words"].get<std::string>().rfind("I-A (programs): ", 0), 0u) << bank["words"];
     EXPECT_FALSE(planned.contains("made"));
     const json copied = Value(Ask(requests, {{"request", "copy"},
                                              {"src", src},
