@@ -31,6 +31,7 @@ const views = (() => {
 
     // Draws the file shown as its view asks; focus: the keyboard's focus goes to the focused slot.
     async function draw(focus) {
+        document.body.classList.toggle('has-files', files.all().length > 0);
         const file = files.shown();
         if (!file)
             return;
@@ -79,6 +80,7 @@ const views = (() => {
             draw();
         },
         nothingShown() {
+            document.body.classList.remove('has-files');
             for (const id of ['views', 'editor', 'carry', 'library', 'restore', 'view', 'sheet-bar', 'problem'])
                 $(id).hidden = true;
         },
