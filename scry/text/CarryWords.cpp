@@ -139,7 +139,7 @@ CarryWords CopyWords(const FileModel& src, const FileModel& dest, const CopyPlan
     }
     said.lines.push_back(Count(plan.setLists.size(), "set list", "set lists") + " and " +
                          Count(plan.records.size(), "sound", "sounds") + " copied; " +
-                         Count(retargeted, "song plays", "songs play") + " its sound from another place");
+                         Count(retargeted, "song plays its sound", "songs play their sounds") + " from another place");
     return said;
 }
 
@@ -166,8 +166,8 @@ CarryWords FollowWords(const FileModel& oldFile, const FileModel& newFile, const
                                           [](const Bank& bank) { return bank.kind == Kind::CMB1; });
     if (programs && combinations)
         said.warnings.push_back(CombinationsWords);
-    said.lines.push_back(Count(steps.size() - lost, "song plays", "songs play") + " its sound from its new place" +
-                         (lost ? "; " + Count(lost, "sound is", "sounds are") + " lost" : ""));
+    said.lines.push_back(Count(steps.size() - lost, "song plays its sound", "songs play their sounds") +
+                         " from the new places" + (lost ? "; " + Count(lost, "sound is", "sounds are") + " lost" : ""));
     return said;
 }
 
@@ -186,6 +186,8 @@ std::string BankRoomWords(const FileModel& file, const BankRoom& room)
         words += ", " + Count(room.shared, "place holds a sound", "places hold sounds") + " stored elsewhere too";
     if (room.played)
         words += ", " + Count(room.played, "played by songs", "played by songs");
+    if (room.last)
+        words += ", " + Count(room.last, "holds the only copy of its sound", "hold the only copy of their sounds");
     return words;
 }
 

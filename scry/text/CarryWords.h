@@ -24,8 +24,8 @@ CarryWords FollowWords(const FileModel& oldFile, const FileModel& newFile, const
 // What is wrong with a place, a range or a bank typed to copy ("I-A000..I-A015=U-G000").
 std::string AskedWrongWords(const std::string& typed);
 
-// A bank's room, as a choice of where sounds go says it: "U-AA: 120 empty places, 5 holding
-// sounds stored elsewhere too, 3 played by songs".
+// A bank's room, as a choice of where sounds go says it: "U-AA (programs): 120 empty places, 5
+// places hold sounds stored elsewhere too, 3 played by songs".
 std::string BankRoomWords(const FileModel& file, const BankRoom& room);
 
 }   // namespace scry
