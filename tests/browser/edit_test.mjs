@@ -432,6 +432,33 @@ for (const target of browsers) {
     check(`${T}: new songs download as the file scry apply makes of lines without from`,
           gotSongs && Buffer.compare(fs.readFileSync(gotSongs), fs.readFileSync(songsMade)) === 0,
           gotSongs ? `${fs.statSync(gotSongs).size} bytes against ${fs.statSync(songsMade).size}` : 'nothing downloaded');
+    // After the download, more edits: the second download holds the first one's changes and the
+    // new ones, as scry apply of the new edit on the first download makes it.
+    const afterDownload = await songs.$eval('#edits', (el) => el.textContent);
+    check(`${T}: after a download the page says so, with nothing pending`,
+          afterDownload === 'Downloaded as Kronos_Demo-songs.PCG: no edits since', afterDownload);
+    await songs.focus('#slots li.slot[data-slot="0"]');
+    await songs.keyboard.press('Enter');
+    await songs.waitForSelector('input.rename');
+    await songs.$eval('input.rename', (el) => { el.value = ''; });
+    await songs.type('input.rename', 'Second Round');
+    await songs.keyboard.press('Enter');
+    await songs.$eval('#new-name', (el) => { el.value = 'Kronos_Demo-songs-2.PCG'; el.dispatchEvent(new Event('input')); });
+    const beforeSecond = fs.readdirSync(downloads);
+    await songs.click('#editor [data-action="download"]');
+    const gotSecond = await downloaded(downloads, beforeSecond);
+    const firstCopy = path.join(work, `first-${target.name}.PCG`);
+    fs.copyFileSync(gotSongs, firstCopy);
+    const secondText = run('setlist', firstCopy, '3', '-o', '-').split('\n');
+    const firstLine = secondText.findIndex((line) => line.startsWith('"'));
+    secondText[firstLine] = secondText[firstLine].replace(/^"[^"]*"/, '"Second Round"');
+    fs.writeFileSync(path.join(work, 'second.txt'), secondText.join('\n'));
+    const secondMade = path.join(work, `second-by-apply-${target.name}.PCG`);
+    run('apply', firstCopy, 'second.txt', '-o', secondMade);
+    check(`${T}: a second download is the first one with the new edits, as scry apply makes it`,
+          gotSecond && Buffer.compare(fs.readFileSync(gotSecond), fs.readFileSync(secondMade)) === 0,
+          gotSecond ? `${fs.statSync(gotSecond).size} bytes against ${fs.statSync(secondMade).size}` : 'nothing downloaded');
+
     // A second file opened now opens on its first set list that has songs, not on the set list
     // the address names for the first (set list 003 of the band's file is empty).
     const bandFile = path.join(work, 'Band_Mate.PCG');
