@@ -157,6 +157,8 @@ const files = (() => {
         shown: () => opened[shownAt],
         readable: () => opened.filter((f) => f.id),
         byId,
+        // The file on screen, in the view asked.
+        showFile: (file) => show(opened.indexOf(file)),
         open,
         close,
         editedName,

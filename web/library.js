@@ -75,14 +75,53 @@ const library = (() => {
             result = await asking;
         } catch (error) {
             $('library-out').textContent = '';
+            drawHits([]);
             $('library-said').textContent = error.words || String(error);
             say(error.words || String(error));
             return;
         }
         $('library-out').textContent = result.text;
+        drawHits(result.hits || []);
         const words = result.nothing || (result.text ? summary(result) : empty);
         $('library-said').textContent = [words, ...(result.notes || [])].filter(Boolean).join('\n');
         say('Searched');
+    }
+
+    // What find found, each a button that leads to it: a set list or a slot in the file's editor,
+    // a record in the whole file. The first of them; the lines below say them all.
+    const MostHits = 60;
+    function drawHits(hits) {
+        const buttons = [];
+        for (const hit of hits) {
+            const file = files.byId(hit.file);
+            if (!file)
+                continue;
+            const go = (label, to) => {
+                const item = document.createElement('li');
+                const button = document.createElement('button');
+                button.type = 'button';
+                button.textContent = `${file.path}: ${label}`;
+                button.addEventListener('click', to);
+                item.append(button);
+                buttons.push(item);
+            };
+            const editorOf = async (n) => {
+                views.choose('edit');
+                files.showFile(file);
+                if (file.edit)
+                    await editor.showSetList(n);
+            };
+            for (const list of hit.setLists)
+                go(`set list ${pad3(list.number)} ${list.name}`, () => editorOf(list.number));
+            for (const slot of hit.slots)
+                go(`slot ${pad3(slot.setList)}/${pad3(slot.slot)} ${slot.name}`, async () => {
+                    await editorOf(slot.setList);
+                    editor.focusSlot(slot.slot);
+                });
+            for (const record of hit.records)
+                go(`${record.kind} ${record.place} ${record.name}`, () => { views.choose('file'); files.showFile(file); });
+        }
+        $('library-hits').replaceChildren(...buttons.slice(0, MostHits));
     }
 
     // "12 sounds are stored twice or more (27 places), in 3 files; 2 set lists are held twice or

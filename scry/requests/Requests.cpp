@@ -657,9 +657,29 @@ ordered_json Answering::Found(const ordered_json& asked) const
     const ops::FindOutcome found = ops::Find(LoadedOf(chosen), query);
     const bool any =
         std::any_of(found.hits.begin(), found.hits.end(), [](const FileHits& hits) { return !hits.Empty(); });
+    // Each file's hits as places the page can lead to: its set lists, slots and records.
+    ordered_json hits = ordered_json::array();
+    const ordered_json& ids = List(asked, "files");
+    for (std::size_t i = 0; i < found.hits.size() && i < ids.size(); ++i) {
+        const FileHits& in = found.hits[i];
+        if (in.Empty())
+            continue;
+        ordered_json setLists = ordered_json::array(), slots = ordered_json::array(), records = ordered_json::array();
+        for (const LibrarySetList& list : in.setLists)
+            setLists.push_back({{"number", list.number}, {"name", Utf8(list.name)}});
+        for (const LibrarySlot& slot : in.slots)
+            slots.push_back({{"setList", slot.at.setList}, {"slot", slot.at.slot}, {"name", Utf8(slot.name)}});
+        for (const LibraryRecord& record : in.records)
+            records.push_back({{"kind", RecordKindOf(record.place.kind)->noun},
+                               {"place", RecordPlaceText(record.bankName, record.occurrence, record.occurrences,
+                                                         record.place.number)},
+                               {"name", Utf8(record.name)}});
+        hits.push_back({{"file", ids[i]}, {"setLists", setLists}, {"slots", slots}, {"records", records}});
+    }
     return {{"text", FlagOr(asked, "each", false) ? FindLines(found.entries, found.hits)
                                                   : FindGroupedLines(found.entries, found.hits)},
-            {"nothing", any ? std::string() : NothingFound(query, chosen.size())}};
+            {"nothing", any ? std::string() : NothingFound(query, chosen.size())},
+            {"hits", hits}};
 }
 
 // dups' groups.

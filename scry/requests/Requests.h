@@ -47,7 +47,8 @@
 //   sheet     {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "lists": [LIST]}
 //              -> {"page"}
 //   find      {"files": [ids], "by": "name" | "place" | "sound", "text", "soundFile", "each"}
-//              -> {"text", "nothing"}
+//              -> {"text", "nothing", "hits": [{"file", "setLists": [{"number", "name"}], "slots":
+//              [{"setList", "slot", "name"}], "records": [{"kind", "place", "name"}]}]}
 //   dups      {"files", "across"} -> {"text", "any", "summary": {"sounds" (sounds held twice or
 //              more), "places" (the places holding them), "soundFiles" (the files those lie in),
 //              "setLists", "setListFiles"}}

@@ -271,6 +271,24 @@ for (const target of browsers) {
                                               document.getElementById('find-text').closest('fieldset') }));
     check(`${T}: Enter finds, and what was found is right under the search`,
           got.out === stdout('find', ...where, 'Piano', '--no-catalogue') && got.under, JSON.stringify(got).slice(0, 200));
+    // A slot found leads to it: its set list in the file's editor, the focus on the slot.
+    const hit = await page.$$eval('#library-hits button', (buttons) => {
+        const button = buttons.find((b) => /: slot \d{3}\/\d{3} /.test(b.textContent));
+        if (!button)
+            return null;
+        button.click();
+        return button.textContent;
+    });
+    const [, hitList, hitSlot] = hit ? /: slot (\d{3})\/(\d{3}) /.exec(hit) : [];
+    await page.waitForSelector('#editor:not([hidden])').catch(() => {});
+    await new Promise((r) => setTimeout(r, 300));
+    const landed = await page.evaluate(() => [document.getElementById('setlist-choice').value,
+                                              document.activeElement && document.activeElement.dataset.slot]);
+    check(`${T}: a slot found leads to it in its file's editor`,
+          hit !== null && landed[0] === String(Number(hitList)) && landed[1] === String(Number(hitSlot)),
+          JSON.stringify({ hit, landed }));
+    await page.click('[data-view="library"]');
+    await page.waitForSelector('#library:not([hidden])');
     got = await library('dups');
     check(`${T}: dups is scry dups' groups`, got.out === stdout('dups', ...where, '--no-catalogue') && got.out !== '',
           got.out.slice(0, 200));

@@ -346,6 +346,14 @@ TEST(Requests, TheLibraryAsksAcrossOpenFiles)
     const json found = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "prog 7"}}));
     EXPECT_NE(found["text"].get<std::string>().find("Prog 7"), std::string::npos) << found.dump();
     EXPECT_EQ(found["nothing"], "");
+    // Each hit as a place the page leads to, by file.
+    ASSERT_EQ(found["hits"].size(), 2u) << found["hits"].dump();
+    EXPECT_EQ(found["hits"][0]["file"], a);
+    EXPECT_EQ(found["hits"][1]["file"], b);
+    const json& record = found["hits"][0]["records"][0];
+    EXPECT_EQ(record["kind"], "program");
+    EXPECT_EQ(record["place"], "I-A007");
+    EXPECT_EQ(record["name"], "Prog 7");
     const json none = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "zither"}}));
     EXPECT_FALSE(none["nothing"].get<std::string>().empty());
     const json dups = Value(Ask(requests, {{"request", "dups"}, {"files", {a, b}}, {"across", true}}));
