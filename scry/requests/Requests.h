@@ -95,7 +95,7 @@ public:
     std::optional<std::vector<std::span<const std::uint8_t>>> MadeParts(int made) const;
 
     // How many files and new files are held: what a leak would raise.
-    std::size_t Held() const { return files_.size() + made_.size(); }
+    std::size_t Keeping() const { return files_.size() + made_.size(); }
 
     struct OpenFile {
         std::string name;

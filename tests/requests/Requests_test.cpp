@@ -103,7 +103,7 @@ TEST(Requests, OpenKeepsAReadableFileAndSaysWhyAnotherCannotBeRead)
     EXPECT_EQ(opened["setLists"][0]["used"], 2);
     EXPECT_EQ(opened["banks"][0]["name"], "I-A");
     EXPECT_NE(opened["fingerprint"].get<std::string>().find('-'), std::string::npos);
-    EXPECT_EQ(requests.Held(), 1u);
+    EXPECT_EQ(requests.Keeping(), 1u);
 
     // Not a PCG file, or nothing at all: said, and the bytes let go at once.
     for (const std::string& bytes : {std::string("a letter, not a PCG file"), std::string()}) {
@@ -112,7 +112,7 @@ TEST(Requests, OpenKeepsAReadableFileAndSaysWhyAnotherCannotBeRead)
         EXPECT_NE(letter["message"].get<std::string>().find("letter.txt"), std::string::npos);
         EXPECT_FALSE(letter.contains("id"));
     }
-    EXPECT_EQ(requests.Held(), 1u);
+    EXPECT_EQ(requests.Keeping(), 1u);
 
     const json layout = Value(Ask(requests, {{"request", "layout"}}));
     EXPECT_EQ(layout["nameBytes"], 24);
@@ -149,7 +149,7 @@ TEST(Requests, AWrongRequestIsAnErrorNamingWhatIsWrong)
     Error(Ask(requests, {{"request", "find"}, {"files", "all"}, {"text", "x"}}), "request");
     Error(Ask(requests, {{"request", "apply"}, {"id", id}, {"lists", {{{"number", 0}, {"slots", 3}}}}}), "request");
     Error(Ask(requests, {{"request", "apply"}, {"id", id}, {"compare", "yes"}}), "request");
-    EXPECT_EQ(requests.Held(), 1u);
+    EXPECT_EQ(requests.Keeping(), 1u);
 }
 
 TEST(Requests, ApplyOfThePagesValuesMakesTheBytesOfTheCommandsText)
@@ -262,7 +262,7 @@ TEST(Requests, ApplyFaultsAreDataWithTheirPlaceAndMakeNothing)
     EXPECT_EQ(refused["faults"][1]["slot"], 1);
     EXPECT_FALSE(refused["faults"][1].contains("setting"));
     EXPECT_FALSE(refused.contains("made"));
-    EXPECT_EQ(requests.Held(), 1u);
+    EXPECT_EQ(requests.Keeping(), 1u);
 
     // A sheet of edits that cannot be written is an error, not a sheet of the file as it was.
     Error(Ask(requests, {{"request", "sheet"}, {"id", id}, {"setList", 0}, {"lists", {list}}}), "edits");
@@ -329,12 +329,12 @@ TEST(Requests, CopyAndFollowRefuseAsDataAndCloseLetsEverythingGo)
     EXPECT_EQ(MadeBytes(requests, copied["made"]).size(), copied["size"].get<std::size_t>());
     const json followed = Value(Ask(requests, {{"request", "follow"}, {"old", src}, {"new", dest}, {"make", true}}));
     EXPECT_EQ(followed["state"], "made") << followed.dump();
-    EXPECT_EQ(requests.Held(), 5u);
+    EXPECT_EQ(requests.Keeping(), 5u);
 
     // Closing a file lets go of it and of every new file made of it.
     EXPECT_EQ(Value(Ask(requests, {{"request", "close"}, {"id", dest}})), nullptr);
     EXPECT_FALSE(requests.MadeParts(copied["made"]).has_value());
-    EXPECT_EQ(requests.Held(), 2u);
+    EXPECT_EQ(requests.Keeping(), 2u);
     Error(Ask(requests, {{"request", "close"}, {"id", dest}}), "file");
 }
 
