@@ -78,21 +78,7 @@ const fill = (() => {
         const found = await panel.soundsMatching(file, query);
         if (!asked || query !== $('fill-search').value.trim().toLowerCase())
             return;
-        $('fill-sounds').replaceChildren(...found.map((sound) => {
-            const item = document.createElement('li');
-            const button = document.createElement('button');
-            button.type = 'button';
-            button.dataset.plays = sound.plays;
-            button.textContent = `${sound.plays.replace(/\s+/, ' ')} \u00b7 ${sound.name}`;
-            button.addEventListener('click', () => make(sound));
-            item.append(button);
-            return item;
-        }));
-        if (found.length === 0) {
-            const none = document.createElement('li');
-            none.textContent = 'No program or combination of this file matches';
-            $('fill-sounds').append(none);
-        }
+        panel.drawSounds('fill-sounds', found, make);
     }
 
     $('fill-search').addEventListener('input', search);

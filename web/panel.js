@@ -136,29 +136,34 @@ const panel = (() => {
         const found = await soundsMatching(file, query);
         if (query !== $('sound-search').value.trim().toLowerCase())
             return;   // typed on meanwhile: the later search draws
-        $('sounds').replaceChildren(...found.map((sound) => {
+        drawSounds('sounds', found, async (sound) => {
+            const j = file.edit.details;
+            $('sound-search').value = '';
+            $('sounds').replaceChildren();
+            $('sound-search').focus();
+            await edits.change(file, file.edit.current, (list) => {
+                Object.assign(list.slots[j], { plays: sound.plays, sound: sound.name, found: true });
+            }, j);
+            $('sound-search').focus();
+        });
+    }
+
+    // Sounds found, drawn in list as buttons that pick them (a word where none was found).
+    function drawSounds(list, found, pick) {
+        $(list).replaceChildren(...found.map((sound) => {
             const item = document.createElement('li');
             const button = document.createElement('button');
             button.type = 'button';
             button.dataset.plays = sound.plays;
             button.textContent = `${sound.plays.replace(/\s+/, ' ')} \u00b7 ${sound.name}`;
-            button.addEventListener('click', async () => {
-                const j = file.edit.details;
-                $('sound-search').value = '';
-                $('sounds').replaceChildren();
-                $('sound-search').focus();
-                await edits.change(file, file.edit.current, (list) => {
-                    Object.assign(list.slots[j], { plays: sound.plays, sound: sound.name, found: true });
-                }, j);
-                $('sound-search').focus();
-            });
+            button.addEventListener('click', () => pick(sound));
             item.append(button);
             return item;
         }));
         if (found.length === 0) {
             const none = document.createElement('li');
             none.textContent = 'No program or combination of this file matches';
-            $('sounds').append(none);
+            $(list).append(none);
         }
     }
 
@@ -231,6 +236,7 @@ const panel = (() => {
         close,
         renameSlot,
         soundsMatching,
+        drawSounds,
         clear: async (file) => {
             const j = file.edit.details;
             file.edit.details = null;

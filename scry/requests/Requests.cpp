@@ -185,6 +185,10 @@ private:
     ordered_json Versions(const ordered_json& asked) const;
     ordered_json Sheet(const ordered_json& asked) const;
     ordered_json Adopted(const ordered_json& asked);
+    ordered_json Room(const ordered_json& asked) const;
+    ordered_json Dropped(const ordered_json& asked);
+    ordered_json Closed(const ordered_json& asked);
+    [[noreturn]] static void NoMadeFile(int made);
     std::vector<const OpenFile*> FilesOf(const ordered_json& asked) const;
     void Keep(ordered_json& out, int source, const ops::NewPcg& file);
     ordered_json Finished(ordered_json out, const std::string& newName, bool make,
@@ -769,10 +773,10 @@ ordered_json Answering::Adopted(const ordered_json& asked)
     const int made = Id(asked, "made");
     const auto kept = desk_.made_.find(made);
     if (kept == desk_.made_.end())
-        Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
+        NoMadeFile(made);
     const auto parts = desk_.MadeParts(made);
     if (!parts)
-        Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
+        NoMadeFile(made);
     std::size_t size = 0;
     for (const auto& part : *parts)
         size += part.size();
@@ -789,63 +793,79 @@ ordered_json Answering::Adopted(const ordered_json& asked)
     return Opened(name, std::move(bytes), size);
 }
 
+void Answering::NoMadeFile(int made)
+{
+    Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
+}
+
+// Each record bank's room for sounds copied into it.
+ordered_json Answering::Room(const ordered_json& asked) const
+{
+    const FileModel& model = FileArgument(asked, "id").Model();
+    ordered_json rooms = ordered_json::array();
+    for (const BankRoom& room : RoomOfBanks(model)) {
+        const Bank& bank = model.banks[room.bank];
+        rooms.push_back({{"name", bank.name},
+                         {"kind", std::string(RecordKindOf(bank.kind)->noun) + "s"},
+                         {"empty", room.empty},
+                         {"shared", room.shared},
+                         {"played", room.played},
+                         {"last", room.last},
+                         {"words", BankRoomWords(model, room)}});
+    }
+    return {{"banks", rooms}};
+}
+
+// A new file let go.
+ordered_json Answering::Dropped(const ordered_json& asked)
+{
+    const int made = Id(asked, "made");
+    if (desk_.made_.erase(made) == 0)
+        NoMadeFile(made);
+    return nullptr;
+}
+
+// An open file let go, with every new file made of it.
+ordered_json Answering::Closed(const ordered_json& asked)
+{
+    const int id = Id(asked, "id");
+    FileOf(id);
+    std::erase_if(desk_.made_, [id](const auto& kept) { return kept.second.file == id; });
+    desk_.files_.erase(id);
+    return nullptr;
+}
+
 ordered_json Answering::Asked(const ordered_json& asked)
 {
     if (!asked.is_object())
         Refuse("request", "a request is a JSON object");
     const std::string name = TextOr(asked, "request", "");
-    if (name == "layout")
-        return SettingsLayout();
-    if (name == "page")
-        return {{"page", HtmlPage(FileArgument(asked, "id").Model())}};
-    if (name == "setlist")
-        return SetListOfFile(asked);
-    if (name == "sounds")
-        return {{"sounds", SoundsOfFile(FileArgument(asked, "id").Model())}};
-    if (name == "apply")
-        return Applied(asked);
-    if (name == "copy")
-        return Copied(asked);
-    if (name == "follow")
-        return Followed(asked);
-    if (name == "sheet")
-        return Sheet(asked);
-    if (name == "find")
-        return Found(asked);
-    if (name == "dups")
-        return Duplicated(asked);
-    if (name == "history")
-        return Versions(asked);
-    if (name == "drop") {
-        const int made = Id(asked, "made");
-        if (desk_.made_.erase(made) == 0)
-            Refuse("file", "no new file " + std::to_string(made) + " is kept", {{"made", made}});
-        return nullptr;
-    }
-    if (name == "adopt")
-        return Adopted(asked);
-    if (name == "room") {
-        const FileModel& model = FileArgument(asked, "id").Model();
-        ordered_json rooms = ordered_json::array();
-        for (const BankRoom& room : RoomOfBanks(model)) {
-            const Bank& bank = model.banks[room.bank];
-            rooms.push_back({{"name", bank.name},
-                             {"kind", std::string(RecordKindOf(bank.kind)->noun) + "s"},
-                             {"empty", room.empty},
-                             {"shared", room.shared},
-                             {"played", room.played},
-                             {"last", room.last},
-                             {"words", BankRoomWords(model, room)}});
-        }
-        return {{"banks", rooms}};
-    }
-    if (name == "close") {
-        const int id = Id(asked, "id");
-        FileOf(id);
-        std::erase_if(desk_.made_, [id](const auto& kept) { return kept.second.file == id; });
-        desk_.files_.erase(id);
-        return nullptr;
-    }
+    using Handler = ordered_json (*)(Answering&, const ordered_json&);
+    static const std::map<std::string, Handler, std::less<>> handlers = {
+        {"layout", [](Answering&, const ordered_json&) { return SettingsLayout(); }},
+        {"page",
+         [](Answering& a, const ordered_json& q) {
+             return ordered_json{{"page", HtmlPage(a.FileArgument(q, "id").Model())}};
+         }},
+        {"setlist", [](Answering& a, const ordered_json& q) { return a.SetListOfFile(q); }},
+        {"sounds",
+         [](Answering& a, const ordered_json& q) {
+             return ordered_json{{"sounds", SoundsOfFile(a.FileArgument(q, "id").Model())}};
+         }},
+        {"apply", [](Answering& a, const ordered_json& q) { return a.Applied(q); }},
+        {"copy", [](Answering& a, const ordered_json& q) { return a.Copied(q); }},
+        {"follow", [](Answering& a, const ordered_json& q) { return a.Followed(q); }},
+        {"sheet", [](Answering& a, const ordered_json& q) { return a.Sheet(q); }},
+        {"find", [](Answering& a, const ordered_json& q) { return a.Found(q); }},
+        {"dups", [](Answering& a, const ordered_json& q) { return a.Duplicated(q); }},
+        {"history", [](Answering& a, const ordered_json& q) { return a.Versions(q); }},
+        {"adopt", [](Answering& a, const ordered_json& q) { return a.Adopted(q); }},
+        {"room", [](Answering& a, const ordered_json& q) { return a.Room(q); }},
+        {"drop", [](Answering& a, const ordered_json& q) { return a.Dropped(q); }},
+        {"close", [](Answering& a, const ordered_json& q) { return a.Closed(q); }},
+    };
+    if (const auto handler = handlers.find(name); handler != handlers.end())
+        return handler->second(*this, asked);
     Refuse("request", name.empty() ? "the request names no request" : "no request " + name, Argument("request"));
 }
 

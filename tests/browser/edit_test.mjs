@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
+import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, renameSlot, skip, watch } from './support.mjs';
 
 const [pageFile, scry, demo] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile))
@@ -437,12 +437,7 @@ for (const target of browsers) {
     const afterDownload = await songs.$eval('#edits', (el) => el.textContent);
     check(`${T}: after a download the page says so, with nothing pending`,
           afterDownload === 'Downloaded as Kronos_Demo-songs.PCG: no edits since', afterDownload);
-    await songs.focus('#slots li.slot[data-slot="0"]');
-    await songs.keyboard.press('Enter');
-    await songs.waitForSelector('input.rename');
-    await songs.$eval('input.rename', (el) => { el.value = ''; });
-    await songs.type('input.rename', 'Second Round');
-    await songs.keyboard.press('Enter');
+    await renameSlot(songs, 0, 'Second Round');
     await songs.$eval('#new-name', (el) => { el.value = 'Kronos_Demo-songs-2.PCG'; el.dispatchEvent(new Event('input')); });
     const beforeSecond = fs.readdirSync(downloads);
     await songs.click('#editor [data-action="download"]');

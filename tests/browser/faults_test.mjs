@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, skip } from './support.mjs';
+import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, renameSlot, skip } from './support.mjs';
 
 const [pageFile, scry, demoDir] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile) || !scry)
@@ -49,15 +49,6 @@ async function open(page, ...files) {
     await page.waitForSelector('#slots li.slot[data-slot="127"]', { timeout: 60000 });
 }
 // Slot j of the set list shown renamed, as Enter, typing and Enter rename it.
-async function rename(page, j, name) {
-    await page.focus(`#slots li.slot[data-slot="${j}"]`);
-    await page.keyboard.press('Enter');
-    await page.waitForSelector(`#slots li.slot[data-slot="${j}"] input`);
-    await page.$eval(`#slots li.slot[data-slot="${j}"] input`, (el, value) => { el.value = value; }, name);
-    await page.keyboard.press('Enter');
-    await page.waitForFunction((k, value) => document.querySelector(`#slots li.slot[data-slot="${k}"] .name`)
-        .textContent === value, {}, j, name);
-}
 const showFile = async (page, i) => {
     await page.click(`#opened button:nth-child(${i + 1})`);
     await page.waitForSelector('#slots li.slot[data-slot="127"]');
@@ -85,10 +76,10 @@ for (const target of pageBrowsers) {
     await attempt(`${T}: two tabs on one file`, async () => {
         const a = await fresh(browser);
         await open(a, demo);
-        await rename(a, 0, 'From A');
+        await renameSlot(a, 0, 'From A');
         const b = await fresh(browser);
         await open(b, demo);
-        await rename(b, 1, 'From B');
+        await renameSlot(b, 1, 'From B');
         await a.close();
         await b.close();
         const c = await fresh(browser);
@@ -113,9 +104,9 @@ for (const target of pageBrowsers) {
         const labels = await two.$$eval('#opened button', (els) => els.map((el) => el.textContent));
         check(`${T}: two files of one name are told apart`, labels.length === 2 && labels[0] !== labels[1], labels.join(' | '));
         await showFile(two, 0);
-        await rename(two, 0, 'First Copy');
+        await renameSlot(two, 0, 'First Copy');
         await showFile(two, 1);
-        await rename(two, 0, 'Second Copy');
+        await renameSlot(two, 0, 'Second Copy');
         const bothKept = (await keptEntries(two)).length;
         const present = fs.readdirSync(downloads);
         await two.click('#editor [data-action="download"]');
@@ -135,7 +126,7 @@ for (const target of pageBrowsers) {
         await two.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'));
         await open(two, demo);
         const firstOffer = await two.$eval('#restore-text', (el) => el.textContent);
-        await rename(two, 0, 'Made Since');
+        await renameSlot(two, 0, 'Made Since');
         await two.click('[data-action="restore"]');
         const afterRestore = await slotName(two, 0);
         const stillOffered = await two.$eval('#restore', (el) => !el.hidden);
@@ -169,12 +160,12 @@ for (const target of pageBrowsers) {
               typed.every(([v, edits]) => v === volume && edits === 'No edits') && (await status(p)).startsWith('Not changed'),
               JSON.stringify({ volume, typed }));
         await p.click('[data-action="close-details"]');
-        await rename(p, 0, 'Renamed Once');
+        await renameSlot(p, 0, 'Renamed Once');
         await p.click('[data-action="compare"]');
         await p.waitForSelector('#compare:not([hidden])');
         const firstDiff = await p.$eval('#diff', (el) => el.textContent);
         const firstMade = await p.evaluate(() => files.shown().edit.made.made);
-        await rename(p, 1, 'Renamed Twice');
+        await renameSlot(p, 1, 'Renamed Twice');
         const secondDiff = await p.$eval('#diff', (el) => el.textContent);
         const letGo = await p.evaluate((id) => scry.madeBlob(id).then(() => 'kept', (error) => error.kind), firstMade);
         check(`${T}: Compare follows every edit, and the file it made before is let go`,
@@ -182,7 +173,7 @@ for (const target of pageBrowsers) {
               JSON.stringify({ firstDiff: firstDiff.slice(0, 80), secondDiff: secondDiff.slice(0, 160), letGo }));
         await showFile(p, 1);
         const nameShown = await p.$eval('#new-name', (el) => el.value);
-        await rename(p, 0, 'Band Edit');
+        await renameSlot(p, 0, 'Band Edit');
         const present = fs.readdirSync(downloads);
         await p.click('#editor [data-action="download"]');
         const bandFile = await downloaded(downloads, present);
@@ -233,7 +224,7 @@ for (const target of pageBrowsers) {
     await attempt(`${T}: a full storage`, async () => {
         const full = await fresh(browser);
         await open(full, demo);
-        await rename(full, 0, 'Kept Edit');
+        await renameSlot(full, 0, 'Kept Edit');
         // The storage filled to within a couple of hundred characters: room for a word, not for a set
         // list's edits.
         await full.evaluate(() => {
@@ -254,7 +245,7 @@ for (const target of pageBrowsers) {
         // An edit of a second set list: what is kept grows by a whole set list, which does not fit.
         await full.evaluate(() => { location.hash = '#setlist=1'; });
         await full.waitForSelector('#slots li.slot[data-setlist="1"]');
-        await rename(full, 0, 'Lost Edit');
+        await renameSlot(full, 0, 'Lost Edit');
         const fullSaid = await status(full);
         await full.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('filler-'))
             .forEach((k) => localStorage.removeItem(k)));

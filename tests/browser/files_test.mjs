@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
+import { check, downloaded, failed, launchSaving, pageBrowsers, puppeteerOrSkip, renameSlot, skip, watch } from './support.mjs';
 
 const [pageFile, scry, demoDir] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile))
@@ -160,12 +160,7 @@ for (const target of browsers) {
     await page.waitForSelector('#slots li.slot[data-slot="0"]');
     await page.evaluate(() => { location.hash = '#setlist=0'; });
     await page.waitForFunction(() => document.getElementById('setlist-choice').value === '0');
-    await page.focus('#slots li.slot[data-slot="0"]');
-    await page.keyboard.press('Enter');
-    await page.waitForSelector('input.rename');
-    await page.$eval('input.rename', (el) => { el.value = ''; });
-    await page.type('input.rename', 'Edited Here');
-    await page.keyboard.press('Enter');
+    await renameSlot(page, 0, 'Edited Here');
     await page.click('[data-view="carry"]');
     await page.select('#carry-src', band);
     await page.select('#carry-dest', demo);

@@ -82,3 +82,15 @@ export function watch(page, url) {
     page.on('dialog', async (dialog) => { seen.dialogs.push(dialog.message()); await dialog.dismiss(); });
     return seen;
 }
+
+// Slot j of the set list shown renamed in place, as a performer does it (Enter, the name, Enter),
+// once the row shows the new name.
+export async function renameSlot(page, j, name) {
+    await page.focus(`#slots li.slot[data-slot="${j}"]`);
+    await page.keyboard.press('Enter');
+    await page.waitForSelector(`#slots li.slot[data-slot="${j}"] input`);
+    await page.$eval(`#slots li.slot[data-slot="${j}"] input`, (el, value) => { el.value = value; }, name);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction((k, value) => document.querySelector(`#slots li.slot[data-slot="${k}"] .name`)
+        .textContent === value, {}, j, name);
+}
