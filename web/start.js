@@ -125,6 +125,25 @@ async function droppedFiles(entries) {
     });
 })();
 
+// The page as an installed site (its index.html names a manifest): kept by a service worker so
+// that it opens with no network, and PCG files the system hands it (opened with scry) opened.
+// The single scry.html names no manifest and does neither.
+const installed = {
+    start() {
+        if (!document.querySelector('link[rel="manifest"]') || location.protocol === 'file:')
+            return;
+        if ('serviceWorker' in navigator)
+            navigator.serviceWorker.register('sw.js').catch((error) =>
+                console.warn(`This page is not kept for use with no network: ${error}`));
+        if ('launchQueue' in window)
+            launchQueue.setConsumer(async (launched) => {
+                const given = await Promise.all((launched.files || []).map((handle) => handle.getFile()));
+                if (given.length)
+                    files.open(given);
+            });
+    },
+};
+
 var Module = {
     onRuntimeInitialized() {
         scry.layout().then((layout) => {
@@ -132,6 +151,7 @@ var Module = {
             panel.prepare();
             say('Open a PCG file, or drop it here.');
             files.ready();
+            installed.start();
         }, (error) => say(`scry could not start in this page (${error.words || error}); reload the page to go on`));
     },
     onAbort(what) {

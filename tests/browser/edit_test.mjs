@@ -105,7 +105,7 @@ for (const target of browsers) {
             keysHint: [...document.querySelectorAll('.keys-hint')].some((el) => el.getClientRects().length > 0),
         }));
         // Firefox's driver gives no touch screen: its key hint stays, as on any screen with keys.
-        check(`${T}: at 390 by 844 six slots or more show under the header once a file is open, and no key hint on touch`,
+        check(`${T}: at ${look.viewport ? `${look.viewport.width} by ${look.viewport.height}` : '390 by 844'} six slots or more show under the header once a file is open, and no key hint on touch`,
               firstLook.slots >= 6 && (!firstLook.keysHint || target.browser !== 'chrome'), JSON.stringify(firstLook));
         await look.close();
     }
@@ -140,7 +140,7 @@ for (const target of browsers) {
     await page.waitForSelector('#sheet-bar:not([hidden])');
     const stageFrame = async () => {
         for (let tries = 0; tries < 50; ++tries) {
-            for (const frame of page.frames().filter((f) => f !== page.mainFrame()))
+            for (const frame of (page.findFrames ? await page.findFrames() : page.frames()).filter((f) => f !== page.mainFrame()))
                 if (await frame.$('.card[data-current]').catch(() => null))
                     return frame;
             await new Promise((r) => setTimeout(r, 100));
@@ -349,12 +349,12 @@ for (const target of browsers) {
     await phone.touchscreen.touchEnd();
     move(list2, 0, 1);
     const touched = await names(phone);
-    check(`${T}: at 390 px a slot dragged by touch moves there`, touched.slice(0, 3).join('|') === list2.slice(0, 3).join('|'),
+    check(`${T}: at ${phone.viewport ? phone.viewport.width : 390} px a slot dragged by touch moves there`, touched.slice(0, 3).join('|') === list2.slice(0, 3).join('|'),
           touched.slice(0, 3).join('|'));
     const fits = await phone.evaluate(() => document.documentElement.scrollWidth <= innerWidth);
     const small = await phone.$$eval('#editor button:not([hidden]), #slots .handle', (els) => els
         .filter((el) => el.offsetParent !== null && el.getBoundingClientRect().height < 44).map((el) => el.textContent));
-    check(`${T}: at 390 px nothing scrolls sideways and every button and handle is 44 px high or more`,
+    check(`${T}: at ${phone.viewport ? phone.viewport.width : 390} px nothing scrolls sideways and every button and handle is 44 px high or more`,
           fits && small.length === 0, `fits ${fits}, small: ${small.slice(0, 4).join(', ')}`);
     // With a second file open, each of the page's views fits the phone too.
     await (await phone.$('#files')).uploadFile(path.join(path.dirname(demo), 'Band_Mate.PCG'));
@@ -365,7 +365,7 @@ for (const target of browsers) {
         if (!await phone.evaluate(() => document.documentElement.scrollWidth <= innerWidth))
             wide.push(shown);
     }
-    check(`${T}: at 390 px the whole file, between files and the library fit the screen`, wide.length === 0, wide.join(', '));
+    check(`${T}: at ${phone.viewport ? phone.viewport.width : 390} px the whole file, between files and the library fit the screen`, wide.length === 0, wide.join(', '));
     await phone.close();
 
     // A slot named in markup: shown as text in the list, the slot's panel and the sheets, and

@@ -208,7 +208,7 @@ for (const target of browsers) {
     // The demo library, opened as a folder: find, dups and history say what the commands say of it.
     await page.reload();
     await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
-    // Chromium's driver gives a folder to the folder input; Firefox's gives files alone, so there
+    // Chromium's driver gives a folder to the folder input; Firefox's and WebKit's give files alone, so there
     // the library's files are opened side by side and the commands are given them so.
     const asFolder = target.browser === 'chrome';
     if (asFolder)

@@ -2,6 +2,8 @@
 // the TAP-like lines they print. A test that cannot run says "SKIPPED: ..." and exits 0.
 import fs from 'node:fs';
 
+import { collectDownloads, launchWebKit, miniBrowser, webDriverMissing } from './webdriver.mjs';
+
 export function skip(why) {
     console.log(`SKIPPED: ${why}`);
     process.exit(0);
@@ -26,19 +28,40 @@ export function check(what, ok, detail = '') {
 }
 export function failed() { return failures; }
 
-// The browsers the page for browsers is tested in, where they are installed.
-export const pageBrowsers = [
-    { name: 'chromium', browser: 'chrome', path: chromium,
+// The engines the page for browsers is tested in. A test of one engine (SCRY_ENGINE names it, as
+// ctest does) says why it is skipped where that engine's browser or driver is missing; a test
+// run by hand with no engine named runs in each one installed.
+const engines = [
+    { name: 'chromium', browser: 'chrome', path: chromium, missing: 'chromium is not installed',
       args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
              '--disable-component-update', '--disable-sync'] },
-    { name: 'firefox-esr', browser: 'firefox', path: firefox, args: [] },
-].filter((b) => b.path);
+    { name: 'firefox-esr', browser: 'firefox', path: firefox, missing: 'firefox-esr is not installed', args: [] },
+    { name: 'webkitgtk', browser: 'webkit', webDriver: true, path: webDriverMissing() ? null : miniBrowser(),
+      missing: webDriverMissing() },
+];
+export const pageBrowsers = (() => {
+    const named = process.env.SCRY_ENGINE;
+    if (!named)
+        return engines.filter((e) => e.path);
+    const engine = engines.find((e) => e.name === named);
+    if (!engine)
+        return skip(`no engine is named ${named}`);
+    if (!engine.path)
+        return skip(`${engine.missing}; the page was not tested in ${named}`);
+    return [engine];
+})();
 
 // A browser of pageBrowsers started so that a download lands in the folder downloads with no
-// question asked; null (a failed check said) where it does not start.
+// question asked; null (a failed check said) where it does not start. Through WebDriver a
+// download is the bytes the page handed to the browser, written there under the page's name.
 export async function launchSaving(puppeteer, target, downloads) {
     let browser;
     try {
+        if (target.webDriver) {
+            browser = await launchWebKit(downloads);
+            console.log(`# ${target.name} ${browser.version} (MiniBrowser through WebKitWebDriver)`);
+            return browser;
+        }
         browser = await puppeteer.launch({
             browser: target.browser, executablePath: target.path, headless: true, args: target.args,
             extraPrefsFirefox: { 'browser.download.dir': downloads, 'browser.download.folderList': 2,
@@ -47,9 +70,11 @@ export async function launchSaving(puppeteer, target, downloads) {
                                  'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream' },
         });
     } catch (error) {
-        check(`${target.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+        check(`${target.name} starts${target.webDriver ? ' through WebDriver' : ' under puppeteer-core'}`, false,
+              String(error).split('\n')[0]);
         return null;
     }
+    console.log(`# ${target.name} ${await browser.version()}`);
     if (target.browser === 'chrome') {
         const cdp = await browser.target().createCDPSession();
         await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
@@ -60,6 +85,7 @@ export async function launchSaving(puppeteer, target, downloads) {
 // The file a download left in dir that was not among before, once written whole; null after 20 s.
 export async function downloaded(dir, before) {
     for (let k = 0; k < 200; ++k) {
+        await collectDownloads(dir);
         const done = fs.readdirSync(dir).filter((f) => !before.includes(f) && !/\.(crdownload|part)$/.test(f));
         if (done.length && fs.statSync(`${dir}/${done[0]}`).size > 0) {
             await new Promise((r) => setTimeout(r, 200));

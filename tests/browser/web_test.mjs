@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { check, failed, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
+import { check, failed, launchSaving, pageBrowsers, puppeteerOrSkip, skip, watch } from './support.mjs';
 
 const [pageFile, scry, demo] = process.argv.slice(2);
 if (!pageFile || !fs.existsSync(pageFile))
@@ -43,13 +43,9 @@ const expectedPage = fs.readFileSync(expected, 'utf8');
 console.log(`# scry.html: ${fs.statSync(pageFile).size} bytes`);
 
 for (const target of browsers) {
-    let browser;
-    try {
-        browser = await puppeteer.launch({ browser: target.browser, executablePath: target.path, headless: true, args: target.args });
-    } catch (error) {
-        check(`${target.name} starts under puppeteer-core`, false, String(error).split('\n')[0]);
+    const browser = await launchSaving(puppeteer, target, fs.mkdtempSync(path.join(work, `${target.name}-`)));
+    if (!browser)
         continue;
-    }
     const page = await browser.newPage();
     const url = 'file://' + path.resolve(pageFile);
     const { requests, dialogs } = watch(page, url);
