@@ -84,6 +84,12 @@ for (const target of pageBrowsers) {
         continue;
     }
     check(`${T}: the site's service worker keeps the page after the first visit`, kept === 'kept', kept);
+    // Chromium says what would keep the site from being installed.
+    if (target.browser === 'chrome') {
+        const cdp = await page.createCDPSession();
+        const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+        check(`${T}: the site can be installed`, installabilityErrors.length === 0, JSON.stringify(installabilityErrors));
+    }
 
     // The network gone: the host stopped, and the browser offline where its driver can say so.
     const offlineMode = typeof page.setOfflineMode === 'function' &&
