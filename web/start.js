@@ -132,9 +132,20 @@ const installed = {
     start() {
         if (!document.querySelector('link[rel="manifest"]') || location.protocol === 'file:')
             return;
-        if ('serviceWorker' in navigator)
-            navigator.serviceWorker.register('sw.js').catch((error) =>
-                console.warn(`This page is not kept for use with no network: ${error}`));
+        // A version put on the host since is fetched in the background and kept: it is said, for
+        // the performer to reload when it suits (never in the middle of a set).
+        if ('serviceWorker' in navigator) {
+            navigator.serviceWorker.register('sw.js').then((registration) => {
+                registration.addEventListener('updatefound', () => {
+                    const replacing = registration.active !== null;   // not the first one kept
+                    const coming = registration.installing;
+                    coming?.addEventListener('statechange', () => {
+                        if (coming.state === 'activated' && replacing)
+                            say('A newer version of this page is kept on this device: reload the page to use it');
+                    });
+                });
+            }, (error) => say(`This page could not be kept on this device for use with no network (${error.message || error})`));
+        }
         if ('launchQueue' in window)
             launchQueue.setConsumer(async (launched) => {
                 const given = await Promise.all((launched.files || []).map((handle) => handle.getFile()));

@@ -19,8 +19,10 @@ const puppeteer = await puppeteerOrSkip('the site');
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.webmanifest': 'application/manifest+json',
                 '.png': 'image/png' };
 // A static host of the site's folder, counting what it was asked.
+// changed: what the host adds to sw.js, as a new version put on it would change it.
 function serve() {
     const asked = [];
+    const host = { changed: '' };
     const server = http.createServer((request, response) => {
         const wanted = decodeURIComponent(new URL(request.url, 'http://host').pathname);
         asked.push(wanted);
@@ -30,9 +32,10 @@ function serve() {
             return;
         }
         response.writeHead(200, { 'content-type': types[path.extname(file)] ?? 'application/octet-stream' });
-        response.end(fs.readFileSync(file));
+        response.end(wanted === '/sw.js' ? fs.readFileSync(file, 'utf8') + host.changed : fs.readFileSync(file));
     });
-    return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({ server, asked, port: server.address().port })));
+    return new Promise((resolve) => server.listen(0, '127.0.0.1', () =>
+        resolve(Object.assign(host, { server, asked, port: server.address().port }))));
 }
 
 // An icon's size as its PNG header says.
@@ -90,6 +93,14 @@ for (const target of pageBrowsers) {
         const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
         check(`${T}: the site can be installed`, installabilityErrors.length === 0, JSON.stringify(installabilityErrors));
     }
+
+    // A new version put on the host: fetched and kept in the background, and said.
+    host.changed = '\n// a new version\n';
+    await page.evaluate(() => navigator.serviceWorker.getRegistration().then((registration) => registration.update()));
+    const newer = await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('A newer version'),
+                                             { timeout: 15000 }).then(() => true, () => false);
+    check(`${T}: a new version on the host is kept in the background, and the page says to reload for it`, newer,
+          await page.$eval('#status', (el) => el.textContent));
 
     // The network gone: the host stopped, and the browser offline where its driver can say so.
     const offlineMode = typeof page.setOfflineMode === 'function' &&
