@@ -31,13 +31,14 @@ export function failed() { return failures; }
 // The engines the page for browsers is tested in. A test of one engine (SCRY_ENGINE names it, as
 // ctest does) says why it is skipped where that engine's browser or driver is missing; a test
 // run by hand with no engine named runs in each one installed.
+const webkitMissing = webDriverMissing();
 const engines = [
     { name: 'chromium', browser: 'chrome', path: chromium, missing: 'chromium is not installed',
       args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
              '--disable-component-update', '--disable-sync'] },
     { name: 'firefox-esr', browser: 'firefox', path: firefox, missing: 'firefox-esr is not installed', args: [] },
-    { name: 'webkitgtk', browser: 'webkit', webDriver: true, path: webDriverMissing() ? null : miniBrowser(),
-      missing: webDriverMissing() },
+    { name: 'webkitgtk', browser: 'webkit', webDriver: true, path: webkitMissing ? null : miniBrowser(),
+      missing: webkitMissing },
 ];
 export const pageBrowsers = (() => {
     const named = process.env.SCRY_ENGINE;

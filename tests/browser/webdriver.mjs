@@ -15,12 +15,12 @@ import net from 'node:net';
 import path from 'node:path';
 
 const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
-const FRAME_KEYS = {
+const KEYS = {
     Enter: '\uE007', Escape: '\uE00C', Tab: '\uE004', Backspace: '\uE003', Space: ' ', PageUp: '\uE00E',
     PageDown: '\uE00F', ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015',
     Shift: '\uE008', Control: '\uE009', Alt: '\uE00A', Meta: '\uE03D',
 };
-const keyOf = (name) => FRAME_KEYS[name] ?? (/^Key[A-Z]$/.test(name) ? name.slice(3).toLowerCase() : name);
+const keyOf = (name) => KEYS[name] ?? (/^Key[A-Z]$/.test(name) ? name.slice(3).toLowerCase() : name);
 
 // The MiniBrowser that the WebKitGTK library installs in its library folder, if any.
 export function miniBrowser() {
@@ -232,7 +232,6 @@ class Page extends Context {
         this.handle = handle;
         this.listeners = { pageerror: [], request: [], dialog: [] };
         this.inFrame = false;
-        this.keys = new Set();
         this.pointer = { x: 0, y: 0 };
     }
     session(where, body) { return this.driver.ask(body === undefined ? 'GET' : 'POST', `/session/${this.sessionId}${where}`, body); }
@@ -248,7 +247,6 @@ class Page extends Context {
         }
     }
     on(event, listener) { (this.listeners[event] ??= []).push(listener); return this; }
-    once(event, listener) { return this.on(event, listener); }
     noticed(answer) {
         for (const message of answer.errors ?? [])
             for (const listener of this.listeners.pageerror) listener(new Error(message));
@@ -283,12 +281,13 @@ class Page extends Context {
         await this.session('/actions', { actions: [{ type, id: type === 'key' ? 'keys' : parameters.pointerType, parameters, actions }] });
     }
     get keyboard() {
-        const key = (type, name) => this.actions('key', [{ type, value: keyOf(name) }]);
+        const down = (name) => ({ type: 'keyDown', value: keyOf(name) });
+        const up = (name) => ({ type: 'keyUp', value: keyOf(name) });
         return {
-            down: (name) => key('keyDown', name),
-            up: (name) => key('keyUp', name),
-            press: (name) => this.actions('key', [{ type: 'keyDown', value: keyOf(name) }, { type: 'keyUp', value: keyOf(name) }]),
-            type: (text) => this.actions('key', [...text].flatMap((c) => [{ type: 'keyDown', value: c }, { type: 'keyUp', value: c }])),
+            down: (name) => this.actions('key', [down(name)]),
+            up: (name) => this.actions('key', [up(name)]),
+            press: (name) => this.actions('key', [down(name), up(name)]),
+            type: (text) => this.actions('key', [...text].flatMap((c) => [down(c), up(c)])),
         };
     }
     pointerMoves(to, steps) {
