@@ -24,6 +24,9 @@ struct InputStream {
     // A new file's stream: the stream of its source, with pieces over what it reads.
     const InputStream* under = nullptr;
     const InputPieces* pieces = nullptr;
+    // A file its caller reads (OpenCallerInput): no handle of this system.
+    ReadAtFunction reader = nullptr;
+    void* readerContext = nullptr;
 };
 
 // A stream of a file (read by calls or mapped), not of bytes in memory nor of a new file's pieces.

@@ -76,6 +76,12 @@ InputStream* OpenStandardInputFile(const std::string& name);
 InputStream* SpoolStandardInput(const std::string& name, const std::string& head, std::uint64_t limit, bool& tooLarge);
 // A stream over bytes already in memory, which must outlive it; name is what errors show.
 InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::string& name);
+// A stream of a file its caller reads: each read of the file asks read(context, offset, buffer,
+// count) for up to count bytes at offset, fewer only at its end; a read that fails raises. The
+// caller keeps context alive as long as the stream. Where a file is no file of this system (a
+// file picked in a page, read by the browser), this is how it is read a part at a time.
+using ReadAtFunction = std::size_t (*)(void* context, std::int64_t offset, void* buffer, std::size_t count);
+InputStream* OpenCallerInput(std::int64_t size, ReadAtFunction read, void* context, const std::string& name);
 // Pieces of a new file over the bytes of its source, by offset; none overlap.
 using InputPieces = std::map<std::int64_t, std::string>;
 // The pieces' bytes within [at, at + length) written over into, which holds the source's there.

@@ -37,6 +37,14 @@ InputStream* OpenMemoryInput(const void* bytes, std::size_t size, const std::str
     return new InputStream{0, static_cast<const std::uint8_t*>(bytes), static_cast<std::int64_t>(size), 0, name};
 }
 
+InputStream* OpenCallerInput(std::int64_t size, ReadAtFunction read, void* context, const std::string& name)
+{
+    auto* stream = new InputStream{0, nullptr, size, 0, name};
+    stream->reader = read;
+    stream->readerContext = context;
+    return stream;
+}
+
 InputStream* OpenPiecedInput(const InputStream& source, const InputPieces& pieces, const std::string& name)
 {
     auto* stream = new InputStream{0, nullptr, source.size, 0, name};
@@ -64,7 +72,7 @@ void CloseInput(InputStream* stream) noexcept
 {
     if (stream == nullptr)
         return;
-    if (IsFileStream(*stream))
+    if (IsFileStream(*stream) && stream->reader == nullptr)
         CloseFileHandle(*stream);
     delete stream;
 }
@@ -83,6 +91,8 @@ constexpr std::size_t DirectReadMinimum = ReadAheadSize / 4;
 // A file's bytes by the system's calls, or a new file's: its source's with its pieces over them.
 std::size_t ReadStreamAt(const InputStream& stream, std::int64_t offset, void* buffer, std::size_t count)
 {
+    if (stream.reader != nullptr)
+        return stream.reader(stream.readerContext, offset, buffer, count);
     if (stream.under == nullptr)
         return ReadFileAt(stream, offset, buffer, count);
     const std::size_t done = InputReadAt(*stream.under, offset, buffer, count);
@@ -168,7 +178,7 @@ bool InputLiesNowhereWhole(const InputStream& stream) { return stream.under != n
 
 bool IsInputFile(const InputStream& stream, const std::string& path)
 {
-    return IsFileStream(stream) && IsSameFile(stream, path);
+    return IsFileStream(stream) && stream.reader == nullptr && IsSameFile(stream, path);
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name)

@@ -10,8 +10,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "CRC32/CRC32.h"
 #include "Korg_Kronos_Defs/SlotLayout.h"
 #include "model/Compare.h"
@@ -21,6 +19,8 @@
 #include "ops/Library.h"
 #include "page/FilePage.h"
 #include "page/GigSheet.h"
+#include "requests/Arguments.h"
+#include "requests/LibraryAnswers.h"
 #include "text/CarryText.h"
 #include "text/CarryWords.h"
 #include "text/DiffText.h"
@@ -31,137 +31,6 @@
 #include "text/Words.h"
 
 namespace scry {
-
-using nlohmann::ordered_json;
-
-namespace {
-
-// Why a request is not answered, as the error of its answer.
-struct RequestFault {
-    std::string kind;
-    std::string words;
-    ordered_json place;
-};
-
-[[noreturn]] void Refuse(std::string kind, std::string words, ordered_json place = nullptr)
-{
-    throw RequestFault{std::move(kind), std::move(words), std::move(place)};
-}
-
-ordered_json Argument(const char* key) { return {{"argument", key}}; }
-
-// The arguments of a request, each read as the kind it must be; a missing one takes its default
-// where it has one, a wrong one refuses the request, naming it.
-const ordered_json& Required(const ordered_json& asked, const char* key)
-{
-    const auto found = asked.find(key);
-    if (found == asked.end())
-        Refuse("request", std::string("the request has no ") + key, Argument(key));
-    return *found;
-}
-
-std::int64_t WholeOf(const ordered_json& value, const char* key)
-{
-    if (!value.is_number_integer())
-        Refuse("request", std::string(key) + " is no whole number", Argument(key));
-    if (value.is_number_unsigned() && value.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX))
-        Refuse("request", std::string(key) + " is out of range", Argument(key));
-    return value.get<std::int64_t>();
-}
-
-std::int64_t Whole(const ordered_json& asked, const char* key) { return WholeOf(Required(asked, key), key); }
-
-int Id(const ordered_json& asked, const char* key)
-{
-    const std::int64_t id = Whole(asked, key);
-    return id < 0 || id > INT32_MAX ? -1 : static_cast<int>(id);
-}
-
-std::string TextOr(const ordered_json& asked, const char* key, std::string fallback)
-{
-    const auto found = asked.find(key);
-    if (found == asked.end() || found->is_null())
-        return fallback;
-    if (!found->is_string())
-        Refuse("request", std::string(key) + " is no text", Argument(key));
-    return found->get<std::string>();
-}
-
-bool FlagOr(const ordered_json& asked, const char* key, bool fallback)
-{
-    const auto found = asked.find(key);
-    if (found == asked.end() || found->is_null())
-        return fallback;
-    if (!found->is_boolean())
-        Refuse("request", std::string(key) + " is neither true nor false", Argument(key));
-    return found->get<bool>();
-}
-
-std::vector<std::string> Texts(const ordered_json& asked, const char* key)
-{
-    std::vector<std::string> texts;
-    const auto found = asked.find(key);
-    if (found == asked.end() || found->is_null())
-        return texts;
-    if (!found->is_array())
-        Refuse("request", std::string(key) + " is no list", Argument(key));
-    for (const ordered_json& text : *found) {
-        if (!text.is_string())
-            Refuse("request", std::string(key) + " holds what is no text", Argument(key));
-        texts.push_back(text.get<std::string>());
-    }
-    return texts;
-}
-
-const ordered_json& List(const ordered_json& asked, const char* key)
-{
-    static const ordered_json none = ordered_json::array();
-    const auto found = asked.find(key);
-    if (found == asked.end() || found->is_null())
-        return none;
-    if (!found->is_array())
-        Refuse("request", std::string(key) + " is no list", Argument(key));
-    return *found;
-}
-
-std::string Hex8(std::uint32_t value)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
-
-ordered_json Answered(ordered_json value) { return {{"ok", true}, {"value", std::move(value)}}; }
-
-ordered_json Failed(const std::string& kind, const std::string& words, const ordered_json& place)
-{
-    return {{"ok", false}, {"error", {{"kind", kind}, {"words", words}, {"place", place}}}};
-}
-
-std::string Dumped(const ordered_json& json)
-{
-    return json.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
-}
-
-// Runs one request, saying any failure inside as an answer rather than throwing it.
-template <class Work>
-std::string Guarded(Work&& work)
-{
-    try {
-        return Dumped(Answered(work()));
-    } catch (const RequestFault& fault) {
-        return Dumped(Failed(fault.kind, fault.words, fault.place));
-    } catch (const std::bad_alloc&) {
-        return Dumped(Failed(
-            "memory", "out of memory: the file is too large for the memory this browser gives the page", nullptr));
-    } catch (const ordered_json::exception& error) {
-        return Dumped(Failed("request", std::string("the request cannot be read: ") + error.what(), nullptr));
-    } catch (const std::exception& error) {
-        return Dumped(Failed("internal", std::string("scry failed: ") + error.what(), nullptr));
-    }
-}
-
-}   // namespace
 
 // The requests, on the state of one Requests.
 class Answering {
@@ -642,75 +511,17 @@ std::vector<const Requests::OpenFile*> Answering::FilesOf(const ordered_json& as
 ordered_json Answering::Found(const ordered_json& asked) const
 {
     const std::vector<const OpenFile*> chosen = FilesOf(asked);
-    const std::string by = TextOr(asked, "by", "name");
-    const std::string text = TextOr(asked, "text", "");
-    FindQuery query;
-    std::string why;
-    if (by == "place") {
-        why = PlaceQueryOf(text, query);
-    } else if (by == "sound") {
+    const FindQuery query = FindQueryAsked(asked, [&](const std::string& text, FindQuery& sound) {
         const OpenFile& file = FileArgument(asked, "soundFile");
-        why = SoundQueryOf(file.Model(), file.name, text, query);
-    } else if (by == "name") {
-        why = text.empty() ? "find what? a name, a place, or the sound of a record" : NameQueryOf(text, query);
-    } else {
-        Refuse("request", "by is neither name, place nor sound", Argument("by"));
-    }
-    if (!why.empty())
-        Refuse("asked", why, Argument("text"));
-    const ops::FindOutcome found = ops::Find(LoadedOf(chosen), query);
-    const bool any =
-        std::any_of(found.hits.begin(), found.hits.end(), [](const FileHits& hits) { return !hits.Empty(); });
-    // Each file's hits as places the page can lead to: its set lists, slots and records.
-    ordered_json hits = ordered_json::array();
-    const ordered_json& ids = List(asked, "files");
-    for (std::size_t i = 0; i < found.hits.size() && i < ids.size(); ++i) {
-        const FileHits& in = found.hits[i];
-        if (in.Empty())
-            continue;
-        ordered_json setLists = ordered_json::array(), slots = ordered_json::array(), records = ordered_json::array();
-        for (const LibrarySetList& list : in.setLists)
-            setLists.push_back({{"number", list.number}, {"name", Utf8(list.name)}});
-        for (const LibrarySlot& slot : in.slots)
-            slots.push_back({{"setList", slot.at.setList}, {"slot", slot.at.slot}, {"name", Utf8(slot.name)}});
-        for (const LibraryRecord& record : in.records)
-            records.push_back({{"kind", RecordKindOf(record.place.kind)->noun},
-                               {"place", RecordPlaceText(record.bankName, record.occurrence, record.occurrences,
-                                                         record.place.number)},
-                               {"name", Utf8(record.name)}});
-        hits.push_back({{"file", ids[i]}, {"setLists", setLists}, {"slots", slots}, {"records", records}});
-    }
-    return {{"text", FlagOr(asked, "each", false) ? FindLines(found.entries, found.hits)
-                                                  : FindGroupedLines(found.entries, found.hits)},
-            {"nothing", any ? std::string() : NothingFound(query, chosen.size())},
-            {"hits", hits}};
+        return SoundQueryOf(file.Model(), file.name, text, sound);
+    });
+    return FoundAnswer(ops::Find(LoadedOf(chosen), query), query, List(asked, "files"), FlagOr(asked, "each", false));
 }
 
 // dups' groups.
 ordered_json Answering::Duplicated(const ordered_json& asked) const
 {
-    const std::vector<const OpenFile*> chosen = FilesOf(asked);
-    const ops::DupsOutcome dups = ops::Dups(LoadedOf(chosen), FlagOr(asked, "across", false));
-    // How much is held twice or more, and in how many of the files.
-    std::set<std::uint32_t> soundFiles;
-    std::size_t places = 0;
-    for (const SoundGroup& group : dups.duplicates.sounds) {
-        places += group.places.size();
-        for (const SoundPlace& place : group.places)
-            soundFiles.insert(place.file);
-    }
-    std::set<std::size_t> listFiles;
-    for (const SetListGroup& group : dups.duplicates.setLists)
-        for (const SetListPlace& place : group.places)
-            listFiles.insert(place.file);
-    return {{"text", DupsText(dups.entries, dups.duplicates)},
-            {"any", !dups.duplicates.sounds.empty() || !dups.duplicates.setLists.empty()},
-            {"summary",
-             {{"sounds", dups.duplicates.sounds.size()},
-              {"places", places},
-              {"soundFiles", soundFiles.size()},
-              {"setLists", dups.duplicates.setLists.size()},
-              {"setListFiles", listFiles.size()}}}};
+    return DupsAnswer(ops::Dups(LoadedOf(FilesOf(asked)), FlagOr(asked, "across", false)));
 }
 
 // history of the files as versions of one, in the order given.

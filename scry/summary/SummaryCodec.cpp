@@ -2,7 +2,9 @@
 // and their bytes.
 #include "summary/SummaryCodec.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <cstring>
 #include <utility>
 
@@ -12,6 +14,7 @@ namespace {
 
 constexpr char FileMark[4] = {'S', 'F', 'L', '3'};
 constexpr char RowsMark[4] = {'S', 'R', 'W', '2'};
+constexpr char WholeMark[4] = {'S', 'W', 'H', '1'};
 
 class Writer {
 public:
@@ -274,6 +277,56 @@ BankRows DecodeRows(std::string_view blob)
     if (!r.AtEnd())
         throw DamagedSummary("bytes after the rows");
     return rows;
+}
+
+// The whole summary: its file blob, whose rows ids are places in the list of rows that follows
+// (1 for the first, 0 for none), and each distinct rows blob once.
+std::string EncodeSummary(const FileSummary& summary, std::string_view key)
+{
+    std::vector<const BankRows*> distinct;
+    const auto idOf = [&](const SharedRows& rows) -> std::int64_t {
+        if (!rows)
+            return 0;
+        const auto at = std::find(distinct.begin(), distinct.end(), rows.get());
+        if (at != distinct.end())
+            return at - distinct.begin() + 1;
+        distinct.push_back(rows.get());
+        return static_cast<std::int64_t>(distinct.size());
+    };
+    std::vector<std::int64_t> bankRows;
+    for (const LibraryBank& bank : summary.banks)
+        bankRows.push_back(idOf(bank.rows));
+    const std::int64_t setListRows = idOf(summary.setLists);
+    Writer w;
+    w.out.append(WholeMark, sizeof WholeMark);
+    w.Text(EncodeFile(summary, key, bankRows, setListRows));
+    w.U32(distinct.size());
+    for (const BankRows* rows : distinct)
+        w.Text(EncodeRows(*rows));
+    return std::move(w.out);
+}
+
+FileSummary DecodeSummary(std::string_view blob, std::string_view key)
+{
+    Reader r(blob);
+    if (blob.substr(0, sizeof WholeMark) != std::string_view(WholeMark, sizeof WholeMark))
+        throw DamagedSummary("no summary's mark");
+    r.U32();
+    StoredFile stored = DecodeFile(r.Text(), key);
+    std::vector<SharedRows> rows(r.Count(4));
+    for (SharedRows& each : rows)
+        each = std::make_shared<const BankRows>(DecodeRows(r.Text()));
+    if (!r.AtEnd())
+        throw DamagedSummary("bytes after the summary");
+    const auto rowsOf = [&](std::int64_t id) -> SharedRows {
+        if (id < 0 || static_cast<std::uint64_t>(id) > rows.size())
+            throw DamagedSummary("rows the summary does not hold");
+        return id == 0 ? nullptr : rows[static_cast<std::size_t>(id - 1)];
+    };
+    for (std::size_t b = 0; b < stored.summary.banks.size(); ++b)
+        stored.summary.banks[b].rows = rowsOf(stored.bankRows[b]);
+    stored.summary.setLists = rowsOf(stored.setListRows);
+    return std::move(stored.summary);
 }
 
 }   // namespace scry

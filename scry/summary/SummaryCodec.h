@@ -37,4 +37,9 @@ std::string EncodeRows(const BankRows& rows);
 // does not allow (set list 9999, a slot past 127, a name longer than its field).
 BankRows DecodeRows(std::string_view blob);
 
+// A file's whole summary in one blob, its rows in it (each rows the file holds twice, once): what
+// a page keeps of a file in the browser. Decoding raises DamagedSummary as the parts' do.
+std::string EncodeSummary(const FileSummary& summary, std::string_view key);
+FileSummary DecodeSummary(std::string_view blob, std::string_view key);
+
 }   // namespace scry

@@ -32,18 +32,15 @@ std::string NameQueryOf(const std::string& name, FindQuery& query)
     return FoldedLatin1(name, query.folded) ? "" : NotANameText(name);
 }
 
-std::string SoundQueryOf(const FileModel& file, const std::string& fileName, const std::string& placeText,
-                         FindQuery& query)
+namespace {
+
+// The query of the sound of what placeText names, of a file read whole or of its summary: found
+// holds the bank chunk and sound of each record the place names in the file.
+std::string SoundQueryFrom(const std::vector<std::pair<ChunkId, std::uint32_t>>& found, bool isPlace,
+                           const std::string& fileName, const std::string& placeText, FindQuery& query)
 {
-    const Query place = QueryOf(placeText);
-    if (place.places.empty())
+    if (!isPlace)
         return LineText(placeText) + ": not a place (Prog U-A006, Combi I-B010, I-A000)";
-    std::vector<Plays> found;
-    for (const Target& target : place.places) {
-        const Plays plays = WhatSlotPlays(file, target);
-        if (plays.record != nullptr)
-            found.push_back(plays);
-    }
     if (found.empty())
         return SourceName(fileName) + " holds no program or combination at " + LineText(placeText);
     if (found.size() > 1)
@@ -51,9 +48,37 @@ std::string SoundQueryOf(const FileModel& file, const std::string& fileName, con
                LineText(placeText) + " or Combi " + LineText(placeText);
     query.by = FindQuery::By::Sound;
     query.text = placeText;
-    query.soundChunk = file.banks[found.front().bank].id;
-    query.sound = found.front().record->sound;
+    query.soundChunk = found.front().first;
+    query.sound = found.front().second;
     return "";
+}
+
+}   // namespace
+
+std::string SoundQueryOf(const FileModel& file, const std::string& fileName, const std::string& placeText,
+                         FindQuery& query)
+{
+    const Query place = QueryOf(placeText);
+    std::vector<std::pair<ChunkId, std::uint32_t>> found;
+    for (const Target& target : place.places) {
+        const Plays plays = WhatSlotPlays(file, target);
+        if (plays.record != nullptr)
+            found.emplace_back(file.banks[plays.bank].id, plays.record->sound);
+    }
+    return SoundQueryFrom(found, !place.places.empty(), fileName, placeText, query);
+}
+
+std::string SoundQueryOf(const FileSummary& file, const std::string& fileName, const std::string& placeText,
+                         FindQuery& query)
+{
+    const Query place = QueryOf(placeText);
+    std::vector<std::pair<ChunkId, std::uint32_t>> found;
+    for (const Target& target : place.places) {
+        const PlayedRow played = PlayedIn(file, target);
+        if (played.record != nullptr)
+            found.emplace_back(played.bank->chunk, played.record->sound);
+    }
+    return SoundQueryFrom(found, !place.places.empty(), fileName, placeText, query);
 }
 
 std::string FollowQueryOf(const std::string& place, const std::string& name, std::optional<Query>& follow)

@@ -26,6 +26,9 @@ std::string NameQueryOf(const std::string& name, FindQuery& query);
 // "" where it holds one, else why not.
 std::string SoundQueryOf(const FileModel& file, const std::string& fileName, const std::string& placeText,
                          FindQuery& query);
+// The same of a file's summary: the same query, or the same words of why not.
+std::string SoundQueryOf(const FileSummary& file, const std::string& fileName, const std::string& placeText,
+                         FindQuery& query);
 // "nothing named \"Piano\" in 5 files", "nothing at Prog U-A006 in 1 file", ...
 std::string NothingFound(const FindQuery& query, std::size_t files);
 

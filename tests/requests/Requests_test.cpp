@@ -3,6 +3,8 @@
 // bytes as the command makes.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <system_error>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "model/SetLists.h"
 #include "ops/Operations.h"
 #include "requests/Requests.h"
+#include "requests/Shelf.h"
 #include "text/SetListText.h"
 
 namespace {
@@ -367,6 +370,212 @@ TEST(Requests, TheLibraryAsksAcrossOpenFiles)
     const json history = Value(Ask(requests, {{"request", "history"}, {"files", {a, b}}}));
     EXPECT_EQ(history["differs"], false) << history.dump();
     Error(Ask(requests, {{"request", "find"}, {"files", {a}}, {"by", "colour"}, {"text", "x"}}), "request");
+}
+
+// ---- The library of a page: summaries made of streams, kept, and searched.
+
+// A file the caller reads a part at a time, as a page reads a file the browser holds; fails: every
+// read fails, as the browser's does where the file changed or went.
+struct CallerFile {
+    std::string bytes;
+    bool fails = false;
+    std::size_t asked = 0;   // bytes read
+    static std::size_t Read(void* context, std::int64_t offset, void* buffer, std::size_t count)
+    {
+        auto& file = *static_cast<CallerFile*>(context);
+        if (file.fails)
+            throw std::system_error(EIO, std::generic_category(), "the browser could not read it");
+        if (offset < 0 || static_cast<std::size_t>(offset) >= file.bytes.size())
+            return 0;
+        const std::size_t done = std::min(count, file.bytes.size() - static_cast<std::size_t>(offset));
+        std::memcpy(buffer, file.bytes.data() + offset, done);
+        file.asked += done;
+        return done;
+    }
+};
+
+using Stream = std::unique_ptr<InputStream, void (*)(InputStream*) noexcept>;
+
+Stream StreamOf(CallerFile& file, const std::string& name)
+{
+    return Stream(OpenCallerInput(static_cast<std::int64_t>(file.bytes.size()), &CallerFile::Read, &file, name),
+                  &CloseInput);
+}
+
+Stream MemoryOf(const std::string& bytes, const std::string& name)
+{
+    return Stream(OpenMemoryInput(bytes.data(), bytes.size(), name), &CloseInput);
+}
+
+json AskShelf(scry::Shelf& shelf, const json& request, InputStream* given = nullptr)
+{
+    return json::parse(shelf.Answer(request.dump(), given));
+}
+
+// A damaged file: the set lists and programs whole, the last chunk cut short.
+std::string DamagedBytes()
+{
+    std::string bytes = FileBytes(9);
+    bytes.resize(bytes.size() - 3);
+    return bytes;
+}
+
+TEST(Shelf, SummariesAreSearchedAsTheOpenFilesTheyWereMadeOf)
+{
+    const std::string names[] = {"2025/live.PCG", "2026/live.PCG", "2026/band.PCG", "2026/cut.PCG"};
+    const std::string bytes[] = {FileBytes(5), FileBytes(5), FileBytes(6), DamagedBytes()};
+    scry::Requests requests;
+    scry::Shelf shelf;
+    json files = json::array(), shelved = json::array();
+    for (int i = 0; i < 4; ++i) {
+        files.push_back(Value(Open(requests, names[i], bytes[i]))["id"]);
+        // Two files read a part at a time by their caller, two from memory.
+        CallerFile caller{bytes[i]};
+        const Stream stream = i % 2 ? StreamOf(caller, names[i]) : MemoryOf(bytes[i], names[i]);
+        const json kept =
+            Value(AskShelf(shelf, {{"request", "summarise"}, {"name", names[i]}, {"key", names[i]}}, stream.get()));
+        EXPECT_EQ(kept["state"], i == 3 ? "damaged" : "read") << kept.dump();
+        EXPECT_EQ(kept["name"], names[i]);
+        shelved.push_back(kept["shelf"]);
+    }
+    // The same lines and hits, each hit under the id asked.
+    const auto same = [&](json asked, const char* soundKey) {
+        json ofFiles = asked, ofShelf = asked;
+        ofFiles["files"] = files;
+        ofShelf["shelf"] = shelved;
+        if (asked.contains("by") && asked["by"] == "sound") {
+            ofFiles["soundFile"] = files[2];
+            ofShelf[soundKey] = shelved[2];
+        }
+        json a = Value(Ask(requests, ofFiles)), b = Value(AskShelf(shelf, ofShelf));
+        EXPECT_FALSE(a.dump().empty());
+        for (json* answer : {&a, &b})
+            for (json& hit : (*answer)["hits"])
+                hit["file"] = 0;
+        EXPECT_EQ(a, b) << asked.dump();
+        return a;
+    };
+    EXPECT_NE(same({{"request", "find"}, {"text", "prog 7"}}, "")["text"], "");
+    same({{"request", "find"}, {"text", "prog 7"}, {"each", true}}, "");
+    same({{"request", "find"}, {"by", "place"}, {"text", "I-A007"}}, "");
+    EXPECT_NE(same({{"request", "find"}, {"by", "sound"}, {"text", "I-A003"}}, "soundOf")["hits"].size(), 0u);
+    EXPECT_NE(same({{"request", "find"}, {"text", "zither"}}, "")["nothing"], "");
+    EXPECT_EQ(same({{"request", "dups"}, {"across", true}}, "")["any"], true);
+    same({{"request", "dups"}}, "");
+    // Why a query cannot be asked, in the same words.
+    json placeOfFiles = {
+        {"request", "find"}, {"by", "sound"}, {"text", "I-B003"}, {"files", files}, {"soundFile", files[2]}};
+    json placeOfShelf = {
+        {"request", "find"}, {"by", "sound"}, {"text", "I-B003"}, {"shelf", shelved}, {"soundOf", shelved[2]}};
+    EXPECT_EQ(Error(Ask(requests, placeOfFiles), "asked"), Error(AskShelf(shelf, placeOfShelf), "asked"));
+}
+
+TEST(Shelf, ASummaryKeptIsTakenBackOnlyUnderItsOwnKeyAndWhole)
+{
+    scry::Shelf shelf;
+    const std::string bytes = FileBytes(5);
+    const Stream stream = MemoryOf(bytes, "live.PCG");
+    const int id = Value(AskShelf(shelf, {{"request", "summarise"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}},
+                                  stream.get()))["shelf"];
+    const std::optional<std::string> stored = shelf.StoredBytes(id);
+    ASSERT_TRUE(stored.has_value());
+    const json asked = {{"request", "find"}, {"text", "prog"}, {"shelf", {id}}};
+    const json before = Value(AskShelf(shelf, asked));
+
+    scry::Shelf again;
+    const Stream kept = MemoryOf(*stored, "kept");
+    const json restored =
+        Value(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}}, kept.get()));
+    EXPECT_EQ(restored["state"], "read");
+    json after = Value(AskShelf(again, {{"request", "find"}, {"text", "prog"}, {"shelf", {restored["shelf"]}}}));
+    after["hits"][0]["file"] = id;
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(again.StoredBytes(restored["shelf"]), stored);
+
+    // Under another file's key, cut short or with a byte changed: damaged, nothing kept.
+    const std::size_t keeping = again.Keeping();
+    Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 3"}}, kept.get()),
+          "damaged");
+    for (std::size_t cut : {std::size_t{0}, std::size_t{5}, stored->size() / 2, stored->size() - 1}) {
+        const Stream shorter = MemoryOf(stored->substr(0, cut), "kept");
+        Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}}, shorter.get()),
+              "damaged");
+    }
+    std::string changed = *stored;
+    changed[changed.size() - 1] = static_cast<char>(changed.back() + 1);
+    const Stream wrong = MemoryOf(changed + "x", "kept");
+    Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}}, wrong.get()),
+          "damaged");
+    EXPECT_EQ(again.Keeping(), keeping);
+    Value(AskShelf(again, {{"request", "forget"}, {"shelf", restored["shelf"]}}));
+    EXPECT_EQ(again.Keeping(), 0u);
+    Error(AskShelf(again, {{"request", "forget"}, {"shelf", restored["shelf"]}}), "file");
+}
+
+TEST(Shelf, AFileThatCannotBeReadIsSaidAndSearchedPast)
+{
+    scry::Shelf shelf;
+    CallerFile gone{FileBytes(5), true};
+    const Stream failing = StreamOf(gone, "gone.PCG");
+    const json kept = Value(AskShelf(shelf, {{"request", "summarise"}, {"name", "gone.PCG"}}, failing.get()));
+    EXPECT_EQ(kept["state"], "unreadable");
+    EXPECT_NE(kept["message"].get<std::string>().find("the browser could not read it"), std::string::npos)
+        << kept.dump();
+    EXPECT_FALSE(shelf.StoredBytes(kept["shelf"]).has_value());
+    const json found = Value(AskShelf(shelf, {{"request", "find"}, {"text", "prog"}, {"shelf", {kept["shelf"]}}}));
+    EXPECT_NE(found["nothing"], "");
+    // A request that reads a file, given none; an id that is none.
+    Error(AskShelf(shelf, {{"request", "summarise"}, {"name", "x.PCG"}}), "request");
+    Error(AskShelf(shelf, {{"request", "find"}, {"text", "prog"}, {"shelf", {kept["shelf"].get<int>() + 1}}}), "file");
+    Error(AskShelf(shelf, {{"request", "shelve"}}), "request");
+    Error(AskShelf(shelf, {{"request", "version"}, {"history", 99}}), "file");
+}
+
+TEST(Shelf, HistoryReadsItsVersionsOneAtATimeAndSaysWhatTheOpenFilesWould)
+{
+    const std::string versions[] = {FileBytes(5), FileBytes(5), FileBytes(6)};
+    scry::Requests requests;
+    json files = json::array();
+    for (int i = 0; i < 3; ++i)
+        files.push_back(Value(Open(requests, "live-" + std::to_string(i) + ".PCG", versions[i]))["id"]);
+    for (const json& only : {json{{"place", ""}}, json{{"place", "I-A003"}}, json{{"name", "Prog 1"}}}) {
+        json asked = only;
+        asked["request"] = "history";
+        json ofFiles = asked;
+        ofFiles["files"] = files;
+        const json whole = Value(Ask(requests, ofFiles));
+
+        scry::Shelf shelf;
+        const int history = Value(AskShelf(shelf, asked))["history"];
+        std::string text;
+        for (int i = 0; i < 3; ++i) {
+            CallerFile version{versions[i]};
+            const Stream stream = StreamOf(version, "live-" + std::to_string(i) + ".PCG");
+            const json said = Value(AskShelf(shelf,
+                                             {{"request", "version"},
+                                              {"history", history},
+                                              {"name", "live-" + std::to_string(i) + ".PCG"},
+                                              {"more", i < 2}},
+                                             stream.get()));
+            EXPECT_EQ(said["note"], "");
+            text += said["text"].get<std::string>();
+        }
+        EXPECT_EQ(text, whole["text"]) << only.dump();
+        EXPECT_NE(text, "");
+        EXPECT_EQ(Value(AskShelf(shelf, {{"request", "history-end"}, {"history", history}}))["differs"],
+                  whole["differs"]);
+        EXPECT_EQ(shelf.Keeping(), 0u);
+    }
+    // A version that cannot be read is a note; the history goes on.
+    scry::Shelf shelf;
+    const int history = Value(AskShelf(shelf, {{"request", "history"}}))["history"];
+    CallerFile gone{FileBytes(5), true};
+    const Stream failing = StreamOf(gone, "gone.PCG");
+    const json said =
+        Value(AskShelf(shelf, {{"request", "version"}, {"history", history}, {"name", "gone.PCG"}}, failing.get()));
+    EXPECT_EQ(said["text"], "");
+    EXPECT_NE(said["note"].get<std::string>().find("gone.PCG"), std::string::npos) << said.dump();
+    Error(AskShelf(shelf, {{"request", "history"}, {"place", "nowhere at all"}}), "asked");
 }
 
 }   // namespace
