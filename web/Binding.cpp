@@ -7,9 +7,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 
+#include <emscripten.h>
+
+#include "Platform/Platform.h"
 #include "requests/Requests.h"
+#include "requests/Shelf.h"
 
 namespace {
 
@@ -18,6 +25,30 @@ scry::Requests& Desk()
     static scry::Requests requests;
     return requests;
 }
+
+// The library's summaries, in the worker that reads a folder (the page's own instance holds none).
+scry::Shelf& Library()
+{
+    static scry::Shelf shelf;
+    return shelf;
+}
+
+// A part of the file the worker reads now, read by the browser into scry's memory: the count read,
+// or -1 where the browser could not read it (the file changed or went since it was picked).
+EM_JS(double, scry_read_given, (double offset, std::uint8_t* into, double count),
+      { return Module.readFile(offset, into, count); });
+
+std::size_t ReadGiven(void*, std::int64_t offset, void* into, std::size_t count)
+{
+    const double done =
+        scry_read_given(static_cast<double>(offset), static_cast<std::uint8_t*>(into), static_cast<double>(count));
+    if (done < 0 || done > static_cast<double>(count))
+        throw std::system_error(EIO, std::generic_category(), "the browser could not read it: it changed or went");
+    return static_cast<std::size_t>(done);
+}
+
+// The summary last asked for, kept until the next is asked.
+std::string stored;
 
 // An answer as a string the page frees with scry_free; null only where memory is out.
 char* Handed(const std::string& text)
@@ -69,6 +100,43 @@ char* scry_made_parts(int made)
             runs += (runs.empty() ? "[" : ",[") + std::to_string(reinterpret_cast<std::uintptr_t>(part.data())) + "," +
                     std::to_string(part.size()) + "]";
         return Handed(R"({"ok":true,"value":{"parts":[)" + runs + "]}}");
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// A request of the library (requests/Shelf.h). The file it reads: bytes (given by malloc, scry's
+// from now on, freed before this returns) where bytes is not null; else, where fileSize is not
+// negative, the file the worker reads now, of that size, read a part at a time as scry asks.
+char* scry_shelf(const char* request, std::uint8_t* bytes, std::size_t size, double fileSize)
+{
+    scry::GivenBytes held(bytes);
+    try {
+        const std::string asked = request != nullptr ? request : "";
+        std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> given(nullptr, &CloseInput);
+        if (held)
+            given.reset(OpenMemoryInput(held.get(), size, "the file given"));
+        else if (fileSize >= 0)
+            given.reset(OpenCallerInput(static_cast<std::int64_t>(fileSize), &ReadGiven, nullptr, "the file given"));
+        return Handed(Library().Answer(asked, given.get()));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// A summary as the browser keeps it, as the runs of memory it lies in (one), in the shape of
+// scry_made_parts; valid until the next is asked.
+char* scry_shelf_stored(int shelf)
+{
+    try {
+        std::optional<std::string> bytes = Library().StoredBytes(shelf);
+        if (!bytes)
+            return Handed(R"({"ok":false,"error":{"kind":"file","words":"no summary )" + std::to_string(shelf) +
+                          R"( is held","place":{"shelf":)" + std::to_string(shelf) + "}}}");
+        stored = std::move(*bytes);
+        return Handed(R"({"ok":true,"value":{"parts":[[)" +
+                      std::to_string(reinterpret_cast<std::uintptr_t>(stored.data())) + "," +
+                      std::to_string(stored.size()) + "]]}}");
     } catch (...) {
         return nullptr;
     }

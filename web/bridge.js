@@ -14,6 +14,91 @@ class ScryError extends Error {
     }
 }
 
+// The script of the page that is scry's own (the WebAssembly in it), made by the build after the
+// page's: the library's worker runs it too.
+const pageScript = document.currentScript;
+const scryScript = () => [...document.scripts].reverse().find((script) => script !== pageScript && !script.src);
+
+// The library's scry: a worker of its own (shelf.js), asked by messages, so that reading a folder
+// never holds the page. Where this browser starts no worker for the page, the same work runs on
+// the page's own scry, and the page says so.
+function libraryOf() {
+    let port = null;
+    let asked = 0;
+    let where = 'worker';
+    const waiting = new Map();   // request id: {resolve, reject, progress}
+    function answered({ data }) {
+        const waiter = waiting.get(data.id);
+        if (!waiter)
+            return;
+        if (data.progress) {
+            waiter.progress?.(data.progress);
+            return;
+        }
+        if (data.want !== undefined) {
+            // A file the worker cannot read: read here, its bytes handed over (not copied).
+            const { id, want: index } = data;
+            waiter.files[index].file.arrayBuffer().then((bytes) => port.postMessage({ op: 'bytes', id, index, bytes }, [bytes]),
+                (error) => port.postMessage({ op: 'bytes', id, index, error: String(error) }));
+            return;
+        }
+        waiting.delete(data.id);
+        if (data.ok)
+            waiter.resolve(data.value);
+        else
+            waiter.reject(new ScryError(data.error));
+    }
+    function stopped(why) {
+        for (const waiter of waiting.values())
+            waiter.reject(new ScryError({ words: `the library stopped (${why}); open the folder again to go on` }));
+        waiting.clear();
+        port = null;
+    }
+    function start() {
+        try {
+            const ready = 'var Module = {}; var ready = new Promise((resolve) => { Module.onRuntimeInitialized = resolve; });';
+            const text = `${ready}\n(${shelfWorker})(self, ready);\n${scryScript().textContent}`;
+            const url = URL.createObjectURL(new Blob([text], { type: 'text/javascript' }));
+            const worker = new Worker(url);
+            worker.onmessage = answered;
+            worker.onerror = (event) => {
+                event.preventDefault();
+                stopped(event.message || 'its worker failed');
+            };
+            port = worker;
+        } catch (error) {
+            // No worker for this page: the library's side runs here, on a channel of its own.
+            where = 'page';
+            const channel = new MessageChannel();
+            channel.port1.onmessage = answered;
+            shelfWorker(channel.port2, Promise.resolve());
+            port = channel.port1;
+        }
+    }
+    function post(op, args = {}, progress = null) {
+        if (!port)
+            start();
+        return new Promise((resolve, reject) => {
+            const id = ++asked;
+            waiting.set(id, { resolve, reject, progress, files: args.files || args.versions || [] });
+            port.postMessage({ id, op, ...args });
+        });
+    }
+    const ask = (request) => post('ask', { request });
+    return {
+        // Files ({file, path}) read into the library: {entries: [{shelf, path, state, message,
+        // from: "read" | "kept"}], cancelled, kept (this browser keeps summaries)}.
+        add: (files, progress) => post('add', { files }, progress),
+        find: (args) => ask({ request: 'find', ...args }),
+        dups: (args) => ask({ request: 'dups', ...args }),
+        forget: (shelf) => ask({ request: 'forget', shelf }),
+        // versions: [{file, path}], read one at a time: {text, notes, differs, cancelled}.
+        history: (args, versions, progress) => post('history', { asked: args, versions }, progress),
+        cancel: () => port?.postMessage({ op: 'cancel' }),
+        where: () => where,
+    };
+}
+
 const scry = (() => {
     // UTF-8 text in scry's memory, freed by the caller: a request can be larger than the stack
     // ccall would put it on.
@@ -93,6 +178,7 @@ const scry = (() => {
         adopt: (made) => ask('adopt', { made }),
         room: (id) => ask('room', { id }),
         close: (id) => ask('close', { id }),
+        library: libraryOf(),
         // A new file scry made and checked, as a Blob of its bytes (the Blob copies them out of
         // scry's memory, which may move), and scry's hold on it let go.
         madeBlob: (made) => guarded(() => {

@@ -108,6 +108,8 @@ const files = (() => {
             views.choose('edit');
             show(first);
         }
+        // Every file opened is in the library too, searched with the folders given to it.
+        folders.add(given.map((one) => (one instanceof File ? { file: one, path: one.webkitRelativePath || one.name } : one)), true);
         const open = opened.filter((f) => f.id).length;
         const not = opened.length - open;
         say(count(open, 'file open', 'files open') +

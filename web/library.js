@@ -1,62 +1,57 @@
 'use strict';
-// The library: the files open searched together, as scry find, dups and history search a folder,
-// in the order of their paths, as a folder's walk orders them. Enter searches, and what was found
-// appears right under the search asked.
+// The library: the files open and the folders given (folders.js), searched together as scry find,
+// dups and history search a folder, in the order of their paths, as a folder's walk orders them.
+// Enter searches, and what was found appears right under the search.
 
 const library = (() => {
-    // Paths in the order a folder's walk gives them: name by name, each compared by its characters.
-    function byPath(a, b) {
-        const x = a.path.split('/');
-        const y = b.path.split('/');
-        for (let k = 0; k < Math.min(x.length, y.length); ++k)
-            if (x[k] !== y[k])
-                return x[k] < y[k] ? -1 : 1;
-        return x.length - y.length;
-    }
-
-    const chosen = () => files.readable().sort(byPath);
-    const ids = () => chosen().map((f) => f.id);
+    const entries = () => folders.all();
+    const readable = () => folders.readable();
 
     // A file's stem: its name without extension, in lower case, up to the first digit, the marks
     // between words after it let go: gig-2025-01.PCG and gig-2025-06.PCG are versions of "gig".
-    function stemOf(file) {
-        const base = file.name.replace(/\.[^.]*$/, '').toLowerCase();
+    function stemOf(entry) {
+        const base = entry.path.split('/').pop().replace(/\.[^.]*$/, '').toLowerCase();
         return base.replace(/\d.*$/, '').replace(/[\s._()-]+$/, '') || base;
     }
 
     // Versions compared by history: those the user chose; at first, the largest group of files
     // whose names share a stem (none where no two do).
-    let versions = null;   // ids chosen, or null before any choice
+    let versions = null;   // paths chosen, or null before any choice
     function drawVersions(open) {
-        if (versions === null || !versions.every((id) => open.some((f) => f.id === id))) {
+        if (versions === null || !versions.every((path) => open.some((e) => e.path === path))) {
             const groups = new Map();
-            for (const file of open)
-                groups.set(stemOf(file), [...(groups.get(stemOf(file)) || []), file.id]);
+            for (const entry of open)
+                groups.set(stemOf(entry), [...(groups.get(stemOf(entry)) || []), entry.path]);
             versions = [...groups.values()].reduce((most, group) => (group.length > most.length ? group : most), []);
             if (versions.length < 2)
                 versions = [];
         }
-        $('history-files').replaceChildren(...open.map((file) => {
+        $('history-files').replaceChildren(...open.map((entry) => {
             const label = document.createElement('label');
             const box = document.createElement('input');
             box.type = 'checkbox';
-            box.value = file.id;
-            box.checked = versions.includes(file.id);
+            box.value = entry.path;
+            box.checked = versions.includes(entry.path);
             box.addEventListener('change', () => {
-                versions = [...$('history-files').querySelectorAll('input:checked')].map((b) => Number(b.value));
+                versions = [...$('history-files').querySelectorAll('input:checked')].map((b) => b.value);
             });
-            label.append(box, ` ${file.path}`);
+            label.append(box, ` ${entry.path}`);
             return label;
         }));
     }
 
     function draw() {
-        const open = chosen();
-        $('library-files').textContent = `${count(open.length, 'file', 'files')}: ` + open.map((f) => f.path).join(', ');
+        const open = readable();
+        const Named = 12;
+        const all = entries();
+        const not = all.filter((e) => e.state === 'unreadable');
+        $('library-files').textContent = `${count(all.length, 'file', 'files')}: ` +
+            all.slice(0, Named).map((e) => e.path).join(', ') + (all.length > Named ? `, and ${all.length - Named} more` : '') +
+            (not.length ? `. ${count(not.length, 'file', 'files')} could not be read: ${not.map((e) => e.message).join('; ')}` : '');
         const choice = $('find-file');
         const value = choice.value;
-        choice.replaceChildren(...open.map((f) => new Option(f.path, f.id)));
-        if (open.some((f) => String(f.id) === value))
+        choice.replaceChildren(...open.map((e) => new Option(e.path, e.shelf)));
+        if (open.some((e) => String(e.shelf) === value))
             choice.value = value;
         const by = $('find-by').value;
         $('find-file-field').hidden = by !== 'sound';
@@ -70,6 +65,7 @@ const library = (() => {
     // what it found (empty: what to say where it found nothing), or why it could not.
     async function said(asking, under, empty, summary = () => '') {
         under.after($('library-result'));
+        $('library-result').setAttribute('aria-busy', 'true');
         let result;
         try {
             result = await asking;
@@ -79,36 +75,45 @@ const library = (() => {
             $('library-said').textContent = error.words || String(error);
             say(error.words || String(error));
             return;
+        } finally {
+            $('library-result').removeAttribute('aria-busy');
         }
         $('library-out').textContent = result.text;
         drawHits(result.hits || []);
         const words = result.nothing || (result.text ? summary(result) : empty);
         $('library-said').textContent = [words, ...(result.notes || [])].filter(Boolean).join('\n');
-        say('Searched');
+        say(result.cancelled ? 'Cancelled' : 'Searched');
     }
 
-    // What find found, each a button that leads to it: a set list or a slot in the file's editor,
-    // a record in the whole file. The first of them; the lines below say them all.
+    // What find found, each a button that leads to it: a set list or a slot in the file's editor
+    // (the file opened to edit where it is not open), a record in the whole file.
     const MostHits = 60;
     function drawHits(hits) {
         const buttons = [];
         for (const hit of hits) {
-            const file = files.byId(hit.file);
-            if (!file)
+            const entry = folders.byShelf(hit.file);
+            if (!entry)
                 continue;
             const go = (label, to) => {
                 const item = document.createElement('li');
                 const button = document.createElement('button');
                 button.type = 'button';
-                button.textContent = `${file.path}: ${label}`;
+                button.textContent = `${entry.path}: ${label}`;
                 button.addEventListener('click', to);
                 item.append(button);
                 buttons.push(item);
             };
-            const editorOf = async (n) => {
-                views.choose('edit');
+            const shown = async (view) => {
+                const file = await folders.openOf(entry);
+                if (!file)
+                    return null;
+                views.choose(view);
                 files.showFile(file);
-                if (file.edit)
+                return file;
+            };
+            const editorOf = async (n) => {
+                const file = await shown('edit');
+                if (file?.edit)
                     await editor.showSetList(n);
             };
             for (const list of hit.setLists)
@@ -119,7 +124,7 @@ const library = (() => {
                     editor.focusSlot(slot.slot);
                 });
             for (const record of hit.records)
-                go(`${record.kind} ${record.place} ${record.name}`, () => { views.choose('file'); files.showFile(file); });
+                go(`${record.kind} ${record.place} ${record.name}`, () => shown('file'));
         }
         $('library-hits').replaceChildren(...buttons.slice(0, MostHits));
     }
@@ -138,19 +143,26 @@ const library = (() => {
     }
 
     const fieldsetOf = (id) => $(id).closest('fieldset');
+    const ids = () => entries().filter((e) => e.shelf).map((e) => e.shelf);
 
     const actions = {
-        find: () => said(scry.find({ files: ids(), by: $('find-by').value, text: $('find-text').value,
-                                     soundFile: Number($('find-file').value), each: $('find-each').checked }),
+        find: () => said(folders.add([]).then(() => scry.library.find({ shelf: ids(), by: $('find-by').value, text: $('find-text').value,
+                                                             soundOf: Number($('find-file').value), each: $('find-each').checked })),
                          fieldsetOf('find-text'), ''),
-        dups: () => said(scry.dups({ files: ids(), across: $('dups-across').checked }), fieldsetOf('dups-across'),
-                         'No sound and no set list is held twice', dupsSummary),
+        dups: () => said(folders.add([]).then(() => scry.library.dups({ shelf: ids(), across: $('dups-across').checked })),
+                         fieldsetOf('dups-across'), 'No sound and no set list is held twice', dupsSummary),
         history: () => {
             const by = $('history-by').value;
             const only = $('history-only').value.trim();
-            const picked = chosen().filter((f) => versions && versions.includes(f.id)).map((f) => f.id);
-            return said(scry.history({ files: picked, place: by === 'place' ? only : '', name: by === 'name' ? only : '',
-                                       all: $('history-all').checked }), fieldsetOf('history-only'), 'No differences');
+            const picked = readable().filter((e) => versions && versions.includes(e.path));
+            if (picked.length < 2)
+                return said(Promise.reject(new ScryError({ words: 'history of what? two versions of a file at least' })),
+                            fieldsetOf('history-only'), '');
+            folders.reading(true);
+            const asked = scry.library.history({ place: by === 'place' ? only : '', name: by === 'name' ? only : '',
+                                                 all: $('history-all').checked },
+                                               picked.map(({ file, path }) => ({ file, path })), folders.progress('Comparing'));
+            return said(asked.finally(() => folders.reading(false)), fieldsetOf('history-only'), 'No differences');
         },
     };
     // Enter in a search's field asks it.

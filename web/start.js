@@ -34,6 +34,7 @@ const pageActions = {
     find: () => library.find(),
     dups: () => library.dups(),
     history: () => library.history(),
+    'library-cancel': () => folders.cancel(),
 };
 
 document.addEventListener('click', (event) => {
@@ -74,8 +75,20 @@ document.addEventListener('keydown', (event) => {
 // ---- Opening: files, a folder, a drop
 
 $('files').addEventListener('change', (event) => { files.open([...event.target.files]); event.target.value = ''; });
+// A folder goes to the library: each file read and summarised, none held whole; one is opened to
+// edit from what the library finds in it.
+function toLibrary(found) {
+    if (!found.length) {
+        say('The folder holds no PCG file');
+        return;
+    }
+    views.choose('library');
+    folders.add(found);
+    views.draw();
+}
 $('folder').addEventListener('change', (event) => {
-    files.open([...event.target.files].filter((file) => /\.pcg$/i.test(file.name)));
+    toLibrary([...event.target.files].filter((file) => /\.pcg$/i.test(file.name))
+        .map((file) => ({ file, path: file.webkitRelativePath || file.name })));
     event.target.value = '';
 });
 
@@ -121,7 +134,13 @@ async function droppedFiles(entries) {
             files.open([...event.dataTransfer.files]);
             return;
         }
-        droppedFiles(entries).then(files.open, (error) => say(`The folder could not be read (${error})`));
+        // The files dropped by themselves are opened; those of folders go to the library.
+        droppedFiles(entries).then((found) => {
+            const alone = found.filter((one) => !one.path.includes('/'));
+            if (alone.length)
+                files.open(alone);
+            toLibrary(found.filter((one) => one.path.includes('/')));
+        }, (error) => say(`The folder could not be read (${error})`));
     });
 })();
 

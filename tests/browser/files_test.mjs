@@ -211,23 +211,32 @@ for (const target of browsers) {
     // Chromium's driver gives a folder to the folder input; Firefox's and WebKit's give files alone, so there
     // the library's files are opened side by side and the commands are given them so.
     const asFolder = target.browser === 'chrome';
+    const libraryRead = (n) => page.waitForFunction((count) => document.getElementById('library-files').textContent.startsWith(`${count} files`) &&
+        document.getElementById('library-reading').hidden, { timeout: 60000 }, n);
     if (asFolder)
         await (await page.$('#folder')).uploadFile(inWork('library'));
     else
         await (await page.$('#files')).uploadFile(...flat.map((name) => path.join(work, 'flat', name)));
-    await page.waitForFunction(() => document.querySelectorAll('#opened button').length === 5, { timeout: 60000 });
-    const paths = await page.$$eval('#opened button', (buttons) => buttons.map((b) => b.textContent));
+    await libraryRead(5);
+    const paths = await page.$eval('#library-files', (el) => el.textContent);
+    const opened = await page.$$eval('#opened button', (buttons) => buttons.length);
+    const worker = await page.evaluate(() => scry.library.where());
+    check(`${T}: the library is read in a worker of its own`, worker === 'worker', worker);
     if (asFolder)
-        check(`${T}: a folder opens as a library, each file named by its path in it`,
-              paths.includes('library/band/Band_Mate.PCG') && paths.includes('library/live.PCG'), paths.join(', '));
+        check(`${T}: a folder goes to the library, each file named by its path in it, none of them opened whole`,
+              paths.includes('library/band/Band_Mate.PCG') && paths.includes('library/live.PCG') && opened === 0,
+              `${paths} (${opened} open)`);
     else
         console.log(`# ${T}: its driver cannot give a folder to a folder input; the library is opened as files`);
     const where = asFolder ? ['library'] : flat;
     const cwd = asFolder ? work : path.join(work, 'flat');
     await page.click('[data-view="library"]');
     await page.waitForSelector('#library:not([hidden])');
+    // What a search said, once it has answered (the library's worker answers a moment later).
+    const answered = () => page.waitForFunction(() => !document.getElementById('library-result').hasAttribute('aria-busy'));
     const library = async (action) => {
         await page.click(`[data-action="${action}"]`);
+        await answered();
         return page.evaluate(() => ({ out: document.getElementById('library-out').textContent,
                                       said: document.getElementById('library-said').textContent }));
     };
@@ -261,6 +270,7 @@ for (const target of browsers) {
     await page.$eval('#find-text', (el) => { el.value = ''; });
     await page.type('#find-text', 'Piano');
     await page.keyboard.press('Enter');
+    await answered();
     got = await page.evaluate(() => ({ out: document.getElementById('library-out').textContent,
                                        under: document.getElementById('library-result').previousElementSibling ===
                                               document.getElementById('find-text').closest('fieldset') }));
@@ -295,6 +305,79 @@ for (const target of browsers) {
     check(`${T}: history compares the versions of one file (names that share a stem), as scry history does`,
           versions.length === 3 && versions.every((v) => /gig-2025-\d\d\.PCG$/.test(v)) &&
           got.out === stdout('history', ...versions) && got.out !== '', `${versions.join(', ')}: ${got.out.slice(0, 200)}`);
+
+    // Files given to the library as a folder's, whatever the driver: by a file input of the test's
+    // own, each named by its path in the folder (start: the reading is begun, not awaited).
+    const reloaded = async () => {
+        await page.reload();
+        await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Open a PCG file'), { timeout: 30000 });
+    };
+    const giveAsFolder = async (paths) => {
+        await page.evaluate(() => {
+            const input = document.createElement('input');
+            input.type = 'file';
+            input.multiple = true;
+            input.id = 'test-files';
+            document.body.append(input);
+        });
+        await (await page.$('#test-files')).uploadFile(...paths.map((p) => inWork(p)));
+    };
+    const startReading = (paths) => page.evaluate((given) => {
+        views.choose('library');
+        window.testReading = folders.add([...document.getElementById('test-files').files].map((file, k) => ({ file, path: given[k] })));
+    }, paths);
+
+    // Opened again, the same files are taken from this browser's store, not read: the same lines.
+    const inLibrary = fs.readdirSync(inWork('library'), { recursive: true }).filter((f) => f.endsWith('.PCG')).map((f) => `library/${f}`).sort();
+    for (let time = asFolder ? 1 : 0; time < 2; ++time) {
+        await reloaded();
+        await giveAsFolder(inLibrary);
+        await startReading(inLibrary);
+        await libraryRead(5);
+    }
+    const last = await page.evaluate(() => folders.last());
+    await page.$eval('#find-text', (el) => { el.value = 'Piano'; });
+    got = await library('find');
+    check(`${T}: a folder opened again is taken from what this browser kept, and found the same`,
+          last.files === 5 && last.kept === 5 && last.read === 0 &&
+          got.out === spawnSync(scry, ['find', 'library', 'Piano', '--no-catalogue'], { cwd: work, encoding: 'utf8' }).stdout &&
+          got.out !== '', `${JSON.stringify(last)} ${got.out.slice(0, 100)}`);
+
+    // Many files: Cancel stops the reading between two files, keeping those read, and the page's
+    // thread is never held meanwhile.
+    await reloaded();
+    const many = `many-${T}`;
+    fs.mkdirSync(inWork(many));
+    const manyPaths = [];
+    for (let k = 0; k < 60; ++k) {
+        manyPaths.push(`${many}/gig-${String(k).padStart(2, '0')}.PCG`);
+        fs.linkSync(inWork('Kronos_Demo.PCG'), inWork(manyPaths[k]));
+    }
+    await giveAsFolder(manyPaths);
+    await startReading(manyPaths);
+    const longest = await page.evaluate(async () => {
+        let most = 0;
+        const seen = new PerformanceObserver((list) => { for (const entry of list.getEntries()) most = Math.max(most, entry.duration); });
+        try {
+            seen.observe({ type: 'longtask' });
+        } catch {
+            most = -1;   // no long-task timing in this engine
+        }
+        await new Promise((resolve) => {
+            const asked = () => (document.getElementById('library-progress').value >= 3 ? resolve() : setTimeout(asked, 5));
+            asked();
+        });
+        document.querySelector('[data-action="library-cancel"]').click();
+        await window.testReading;
+        seen.disconnect();
+        return most;
+    });
+    const cancelled = await page.evaluate(() => ({ last: folders.last(), said: document.getElementById('status').textContent }));
+    check(`${T}: Cancel stops a reading between two files, keeping those read, and says how many were not read`,
+          cancelled.last.cancelled && cancelled.last.files >= 3 && cancelled.last.files < 60 &&
+          cancelled.said.includes(`cancelled: ${60 - cancelled.last.files} files were not read`), JSON.stringify(cancelled));
+    check(`${T}: the page's thread is never held 100 ms while the library reads (longest task ${longest < 0 ? 'not timed in this engine' : longest === 0 ? 'none over 50 ms' : `${Math.round(longest)} ms`})`,
+          longest < 100, String(longest));
 
     check(`${T}: no request left the page`, requests.length === 0, requests.slice(0, 3).join(', '));
     await browser.close();

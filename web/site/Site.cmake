@@ -13,15 +13,18 @@ set(head "${generator}
 <meta name=\"apple-mobile-web-app-capable\" content=\"yes\">
 <meta name=\"apple-mobile-web-app-title\" content=\"scry\">")
 set(policy "default-src 'none'; connect-src data:;")
-set(site_policy "default-src 'none'; connect-src data:; manifest-src 'self'; worker-src 'self';")
+set(site_policy "default-src 'none'; connect-src data:; manifest-src 'self';")
 string(FIND "${page}" "${generator}" at_generator)
 string(FIND "${page}" "${policy}" at_policy)
-if(at_generator EQUAL -1 OR at_policy EQUAL -1)
+string(FIND "${page}" "worker-src blob:\"" at_workers)
+if(at_generator EQUAL -1 OR at_policy EQUAL -1 OR at_workers EQUAL -1)
   message(FATAL_ERROR "${PAGE} does not have the head the site's page is made from")
 endif()
 string(REPLACE "${generator}" "${head}" page "${page}")
 string(REPLACE "${policy}" "${site_policy}" page "${page}")
 string(REPLACE "img-src data:;" "img-src data: 'self';" page "${page}")
+# Its service worker is the site's own file; the library's worker, as in scry.html, the page's script.
+string(REPLACE "worker-src blob:\"" "worker-src 'self' blob:\"" page "${page}")
 file(WRITE ${SITE}/index.html "${page}")
 
 # The service worker's cache is named after this very page, so that a new page replaces it.
