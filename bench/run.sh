@@ -15,9 +15,12 @@ mkdir -p "$work/library"
 "$build/bench_runs" "$build/bankscry" "$work/Bench.PCG.src" "$work" 9 "$build/scry" "$work/Reorganised.PCG.src" \
     "$work/library"
 echo
-# The page for browsers on the same file, where it was built (the web preset) and node is here.
+# The page for browsers on the same file and on the library, where it was built (the web preset)
+# and node is here.
 if command -v node >/dev/null; then
     node "$(dirname "$0")/page.mjs" "$(dirname "$build")/web/scry.html" "$work/Bench.PCG.src" 5 "$build/scry"
+    echo
+    node "$(dirname "$0")/library.mjs" "$(dirname "$build")/web/scry.html" "$work/library" 3 "$build/scry"
     echo
 fi
 "$build/bankscry_microbench" --benchmark_min_time=0.3

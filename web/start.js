@@ -182,6 +182,7 @@ var Module = {
             say('Open a PCG file, or drop it here.');
             files.ready();
             installed.start();
+            setTimeout(() => scry.library.prepare(), 0);
         }, (error) => say(`scry could not start in this page (${error.words || error}); reload the page to go on`));
     },
     onAbort(what) {
