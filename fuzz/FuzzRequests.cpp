@@ -1,20 +1,25 @@
 // libFuzzer target: the page's requests with hostile JSON and hostile files. An input is lines:
 // the first, where it begins with "F", is a file's bytes opened as the page opens one (else two
 // fixed files are open, ids 1 and 2); every other line is a request, answered as the page would
-// ask it. Each answer must be JSON of the one shape, an error of a known kind with words, a new
+// ask it, and asked of the library's side as well, the fixed files in turn given to what reads a
+// file. Each answer must be JSON of the one shape, an error of a known kind with words, a new
 // file's parts exactly its size; and when the requests are done every byte given is freed (the
 // leak check). Anything else, a crash or a sanitizer finding ends the run.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
 
+#include "Platform/Platform.h"
 #include "requests/Requests.h"
+#include "requests/Shelf.h"
 #include "PcgWriter.h"
 
 namespace {
@@ -97,10 +102,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Open(requests, File(0));
         Open(requests, File(1));
     }
+    // The library's side: each request asked of it too, with a file to read where it reads one
+    // (the fixed files in turn, or the file given); every summary it keeps taken back whole.
+    scry::Shelf shelf;
+    std::size_t asked = 0;
     while (at < input.size()) {
         const std::size_t end = std::min(input.find('\n', at), input.size());
-        Check(requests, requests.Answer(input.substr(at, end - at)));
+        const std::string_view request = input.substr(at, end - at);
+        Check(requests, requests.Answer(request));
+        const std::string& file = File(static_cast<std::uint32_t>(asked++));
+        std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> stream(
+            OpenMemoryInput(file.data(), file.size(), "given.PCG"), &CloseInput);
+        Check(requests, shelf.Answer(request, stream.get()));
         at = end + 1;
+    }
+    for (int id = 1; id <= static_cast<int>(asked) + 1; ++id) {
+        const std::optional<std::string> stored = shelf.StoredBytes(id);
+        if (!stored)
+            continue;
+        scry::Shelf again;
+        std::unique_ptr<InputStream, void (*)(InputStream*) noexcept> kept(
+            OpenMemoryInput(stored->data(), stored->size(), "kept"), &CloseInput);
+        // The key a summary was made under is not known here: one made without a key comes back.
+        const auto answer = nlohmann::json::parse(again.Answer(R"({"request":"restore"})", kept.get()));
+        if (answer.at("ok") != true && answer.at("error").at("kind") != "damaged")
+            std::abort();
     }
     return 0;
 }
