@@ -95,6 +95,8 @@ function libraryOf() {
         // versions: [{file, path}], read one at a time: {text, notes, differs, cancelled}.
         history: (args, versions, progress) => post('history', { asked: args, versions }, progress),
         cancel: () => port?.postMessage({ op: 'cancel' }),
+        // What this browser keeps of the library's files forgotten: the next reading reads them.
+        forgetKept: () => post('clear'),
         // The worker made ready before it is needed, so that giving a folder never waits for it.
         prepare: () => { if (!port) start(); },
         where: () => where,

@@ -109,6 +109,9 @@ const folders = (() => {
         reading,
         progress,
         cancel: () => scry.library.cancel(),
+        forgetKept: () => scry.library.forgetKept().then(
+            () => say('What this browser kept of the library is forgotten: a folder given again is read anew'),
+            (error) => say(error.words || String(error))),
         // The last reading, as the benchmark reads it.
         last: () => last,
     };

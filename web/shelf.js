@@ -120,6 +120,7 @@ function shelfWorker(port, ready) {
             get: (keys) => asked('readonly', (s) => Promise.all(keys.map((key) => done(s.get(key), null))), keys.map(() => null)),
             put: (key, bytes) => asked('readwrite', (s) => done(s.put(bytes, key), null), null),
             drop: (key) => asked('readwrite', (s) => done(s.delete(key), null), null),
+            clear: () => asked('readwrite', (s) => done(s.clear(), null), null),
             kept: async () => Boolean(await db()),
         };
     })();
@@ -207,6 +208,7 @@ function shelfWorker(port, ready) {
             return answer.value;
         },
         cancel: async () => { cancelled = true; },
+        clear: () => store.clear(),
     };
     port.onmessage = async ({ data }) => {
         if (data.op === 'cancel') {

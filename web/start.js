@@ -35,6 +35,7 @@ const pageActions = {
     dups: () => library.dups(),
     history: () => library.history(),
     'library-cancel': () => folders.cancel(),
+    'library-forget': () => folders.forgetKept(),
 };
 
 document.addEventListener('click', (event) => {

@@ -343,6 +343,17 @@ for (const target of browsers) {
           got.out === spawnSync(scry, ['find', 'library', 'Piano', '--no-catalogue'], { cwd: work, encoding: 'utf8' }).stdout &&
           got.out !== '', `${JSON.stringify(last)} ${got.out.slice(0, 100)}`);
 
+    // Forgotten, what this browser kept is read again.
+    await page.click('[data-action="library-forget"]');
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('What this browser kept'));
+    await reloaded();
+    await giveAsFolder(inLibrary);
+    await startReading(inLibrary);
+    await libraryRead(5);
+    const afresh = await page.evaluate(() => folders.last());
+    check(`${T}: what this browser kept of the library, forgotten, is read again`, afresh.read === 5 && afresh.kept === 0,
+          JSON.stringify(afresh));
+
     // Many files: Cancel stops the reading between two files, keeping those read, and the page's
     // thread is never held meanwhile.
     await reloaded();
