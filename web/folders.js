@@ -40,15 +40,19 @@ const folders = (() => {
     // Files ({file, path}) added to the library, one reading after another; a file already in it
     // as it is now is not read again, one of the same path changed since replaces it. quiet: files
     // opened, summarised behind the file shown: nothing said and nothing drawn but the library.
+    let waiting = 0;   // readings asked and not yet done
     function add(given, quiet = false) {
         const fresh = given.filter((one) => !entries.some((e) => sameFile(e, one)));
         if (!fresh.length)
             return queue;
-        queue = queue.then(() => read(fresh, quiet));
+        waiting++;
+        queue = queue.then(() => read(fresh, quiet)).finally(() => waiting--);
         return queue;
     }
     async function read(given, quiet) {
         reading(true);
+        if (!quiet)
+            say(`Reading ${count(given.length, 'file', 'files')} into the library\u2026`);
         const started = performance.now();
         let result;
         try {
@@ -104,6 +108,8 @@ const folders = (() => {
         all: () => entries,
         readable,
         count: () => entries.length,
+        // Something is in the library, or on its way there: the library can be shown.
+        any: () => entries.length > 0 || waiting > 0,
         byShelf: (shelf) => entries.find((e) => e.shelf === shelf),
         openOf,
         reading,

@@ -22,16 +22,15 @@ const library = (() => {
             const groups = new Map();
             for (const entry of open)
                 groups.set(stemOf(entry), [...(groups.get(stemOf(entry)) || []), entry.path]);
-            versions = [...groups.values()].reduce((most, group) => (group.length > most.length ? group : most), []);
-            if (versions.length < 2)
-                versions = [];
+            const most = [...groups.values()].reduce((largest, group) => (group.length > largest.length ? group : largest), []);
+            versions = most.length >= 2 ? most : null;   // none yet: chosen again as files come
         }
         $('history-files').replaceChildren(...open.map((entry) => {
             const label = document.createElement('label');
             const box = document.createElement('input');
             box.type = 'checkbox';
             box.value = entry.path;
-            box.checked = versions.includes(entry.path);
+            box.checked = Boolean(versions?.includes(entry.path));
             box.addEventListener('change', () => {
                 versions = [...$('history-files').querySelectorAll('input:checked')].map((b) => b.value);
             });
@@ -45,7 +44,7 @@ const library = (() => {
         const Named = 12;
         const all = entries();
         const not = all.filter((e) => e.state === 'unreadable');
-        $('library-files').textContent = `${count(all.length, 'file', 'files')}: ` +
+        $('library-files').textContent = !all.length ? '' : `${count(all.length, 'file', 'files')}: ` +
             all.slice(0, Named).map((e) => e.path).join(', ') + (all.length > Named ? `, and ${all.length - Named} more` : '') +
             (not.length ? `. ${count(not.length, 'file', 'files')} could not be read: ${not.map((e) => e.message).join('; ')}` : '');
         const choice = $('find-file');

@@ -12,7 +12,7 @@ const views = (() => {
         file: { can: (file) => Boolean(file.id), draw: (file) => showWholeFile(file) },
         sheet: { can: (file) => Boolean(file.sheet), draw: (file) => sheets.draw(file) },
         carry: { can: () => files.readable().length >= 2, draw: (file) => between.draw(file) },
-        library: { can: () => folders.count() > 0, draw: () => library.draw() },
+        library: { can: () => folders.any(), draw: () => library.draw() },
     };
     const shownOf = (file) => (table[asked] && table[asked].can(file) ? asked : 'file');
 
@@ -31,11 +31,11 @@ const views = (() => {
 
     // Draws the file shown as its view asks; focus: the keyboard's focus goes to the focused slot.
     async function draw(focus) {
-        document.body.classList.toggle('has-files', files.all().length > 0 || folders.count() > 0);
+        document.body.classList.toggle('has-files', files.all().length > 0 || folders.any());
         const file = files.shown();
         if (!file) {
             // No file open: the library alone, where a folder was given to it.
-            if (asked === 'library' && folders.count() > 0)
+            if (asked === 'library' && folders.any())
                 libraryAlone();
             return;
         }
@@ -85,7 +85,7 @@ const views = (() => {
             // The new file's name is the file's own: another file's is never offered for it.
             $('new-name').value = file.newName || '';
             for (const button of $('views').querySelectorAll('[data-view]'))
-                button.hidden = !file.id && !(button.dataset.view === 'library' && folders.count() > 0);
+                button.hidden = !file.id && !(button.dataset.view === 'library' && folders.any());
             if (!file.id) {
                 $('views').hidden = false;   // closing it is all there is to do with it
                 for (const id of ['editor', 'restore', 'view'])
@@ -98,8 +98,8 @@ const views = (() => {
         nothingShown() {
             for (const id of ['views', 'editor', 'carry', 'library', 'restore', 'view', 'sheet-bar', 'problem'])
                 $(id).hidden = true;
-            document.body.classList.toggle('has-files', folders.count() > 0);
-            if (folders.count() > 0) {
+            document.body.classList.toggle('has-files', folders.any());
+            if (folders.any()) {
                 asked = 'library';
                 libraryAlone();
             }
