@@ -146,7 +146,8 @@ const library = (() => {
 
     const actions = {
         find: () => said(folders.add([]).then(() => scry.library.find({ shelf: ids(), by: $('find-by').value, text: $('find-text').value,
-                                                             soundOf: Number($('find-file').value), each: $('find-each').checked })),
+                                                             soundOf: Number($('find-file').value), each: $('find-each').checked,
+                                                             most: MostHits })),
                          fieldsetOf('find-text'), ''),
         dups: () => said(folders.add([]).then(() => scry.library.dups({ shelf: ids(), across: $('dups-across').checked })),
                          fieldsetOf('dups-across'), 'No sound and no set list is held twice', dupsSummary),

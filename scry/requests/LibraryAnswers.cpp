@@ -2,6 +2,7 @@
 #include "requests/LibraryAnswers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 #include "text/LibraryQuery.h"
@@ -30,30 +31,46 @@ FindQuery FindQueryAsked(const ordered_json& asked, const SoundQueryReader& soun
     return query;
 }
 
-ordered_json FoundAnswer(const ops::FindOutcome& found, const FindQuery& query, const ordered_json& ids, bool each)
+ordered_json FoundAnswer(const ops::FindOutcome& found, const FindQuery& query, const ordered_json& asked,
+                         const char* idsKey)
 {
+    const ordered_json& ids = List(asked, idsKey);
+    const std::int64_t mostAsked = asked.contains("most") ? Whole(asked, "most") : -1;
+    std::size_t most = mostAsked < 0 ? SIZE_MAX : static_cast<std::size_t>(mostAsked);
     const bool any =
         std::any_of(found.hits.begin(), found.hits.end(), [](const FileHits& hits) { return !hits.Empty(); });
     ordered_json hits = ordered_json::array();
+    bool more = false;
+    // Each place while fewer than most are given; more: one was left out.
+    const auto room = [&] {
+        more = more || most == 0;
+        return most > 0 ? (--most, true) : false;
+    };
     for (std::size_t i = 0; i < found.hits.size() && i < ids.size(); ++i) {
         const FileHits& in = found.hits[i];
         if (in.Empty())
             continue;
         ordered_json setLists = ordered_json::array(), slots = ordered_json::array(), records = ordered_json::array();
         for (const LibrarySetList& list : in.setLists)
-            setLists.push_back({{"number", list.number}, {"name", Utf8(list.name)}});
+            if (room())
+                setLists.push_back({{"number", list.number}, {"name", Utf8(list.name)}});
         for (const LibrarySlot& slot : in.slots)
-            slots.push_back({{"setList", slot.at.setList}, {"slot", slot.at.slot}, {"name", Utf8(slot.name)}});
+            if (room())
+                slots.push_back({{"setList", slot.at.setList}, {"slot", slot.at.slot}, {"name", Utf8(slot.name)}});
         for (const LibraryRecord& record : in.records)
-            records.push_back({{"kind", RecordKindOf(record.place.kind)->noun},
-                               {"place", RecordPlaceText(record.bankName, record.occurrence, record.occurrences,
-                                                         record.place.number)},
-                               {"name", Utf8(record.name)}});
-        hits.push_back({{"file", ids[i]}, {"setLists", setLists}, {"slots", slots}, {"records", records}});
+            if (room())
+                records.push_back({{"kind", RecordKindOf(record.place.kind)->noun},
+                                   {"place", RecordPlaceText(record.bankName, record.occurrence, record.occurrences,
+                                                             record.place.number)},
+                                   {"name", Utf8(record.name)}});
+        if (!setLists.empty() || !slots.empty() || !records.empty())
+            hits.push_back({{"file", ids[i]}, {"setLists", setLists}, {"slots", slots}, {"records", records}});
     }
+    const bool each = FlagOr(asked, "each", false);
     return {{"text", each ? FindLines(found.entries, found.hits) : FindGroupedLines(found.entries, found.hits)},
             {"nothing", any ? std::string() : NothingFound(query, found.entries.size())},
-            {"hits", hits}};
+            {"hits", hits},
+            {"more", more}};
 }
 
 ordered_json DupsAnswer(const ops::DupsOutcome& dups)

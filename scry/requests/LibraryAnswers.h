@@ -17,8 +17,11 @@ using SoundQueryReader = std::function<std::string(const std::string& text, Find
 FindQuery FindQueryAsked(const ordered_json& asked, const SoundQueryReader& soundOf);
 
 // find's answer: its lines (each: a line for each file), what it says where nothing is found, and
-// each file's hits as places the page can lead to, under the ids the files were asked by.
-ordered_json FoundAnswer(const ops::FindOutcome& found, const FindQuery& query, const ordered_json& ids, bool each);
+// each file's hits as places the page can lead to, under the ids the files were asked by: the
+// first `most` places (the request's "most", every one where it gives none), and "more" where
+// there are others.
+ordered_json FoundAnswer(const ops::FindOutcome& found, const FindQuery& query, const ordered_json& asked,
+                         const char* idsKey);
 
 // dups' answer: its lines and how much is held twice or more, in how many files.
 ordered_json DupsAnswer(const ops::DupsOutcome& dups);

@@ -515,7 +515,7 @@ ordered_json Answering::Found(const ordered_json& asked) const
         const OpenFile& file = FileArgument(asked, "soundFile");
         return SoundQueryOf(file.Model(), file.name, text, sound);
     });
-    return FoundAnswer(ops::Find(LoadedOf(chosen), query), query, List(asked, "files"), FlagOr(asked, "each", false));
+    return FoundAnswer(ops::Find(LoadedOf(chosen), query), query, asked, "files");
 }
 
 // dups' groups.

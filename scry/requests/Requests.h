@@ -46,9 +46,10 @@
 //              too), "played" (by songs), "last" (the last copy of a sound), "words"}]}
 //   sheet     {"id", "setList", "kind": "gig" | "stage", "compact", "changed", "lists": [LIST]}
 //              -> {"page"}
-//   find      {"files": [ids], "by": "name" | "place" | "sound", "text", "soundFile", "each"}
+//   find      {"files": [ids], "by": "name" | "place" | "sound", "text", "soundFile", "each", "most"}
 //              -> {"text", "nothing", "hits": [{"file", "setLists": [{"number", "name"}], "slots":
-//              [{"setList", "slot", "name"}], "records": [{"kind", "place", "name"}]}]}
+//              [{"setList", "slot", "name"}], "records": [{"kind", "place", "name"}]}] (the first
+//              "most" places, every one where it is not given), "more" (places were left out)}
 //   dups      {"files", "across"} -> {"text", "any", "summary": {"sounds" (sounds held twice or
 //              more), "places" (the places holding them), "soundFiles" (the files those lie in),
 //              "setLists", "setListFiles"}}

@@ -116,7 +116,7 @@ ordered_json ShelfAnswering::Found(const ordered_json& asked) const
             Refuse("asked", UnreadableText(file.name, *file.unreadable), Argument("soundOf"));
         return SoundQueryOf(*file.summary, file.name, text, sound);
     });
-    return FoundAnswer(ops::Find(chosen, query), query, List(asked, "shelf"), FlagOr(asked, "each", false));
+    return FoundAnswer(ops::Find(chosen, query), query, asked, "shelf");
 }
 
 ordered_json ShelfAnswering::Versions(const ordered_json& asked)

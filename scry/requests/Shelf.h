@@ -10,7 +10,8 @@
 //   restore   {"name", "key"} with the summary kept (what "stored" gave under that key) -> what
 //             summarise answers; error "damaged" where the summary cannot be read, or is another key's
 //   stored    {"shelf"} -> the summary as the browser keeps it: StoredBytes, not JSON
-//   find      {"shelf": [ids], "by", "text", "soundOf" (the id whose record's sound is found), "each"}
+//   find      {"shelf": [ids], "by", "text", "soundOf" (the id whose record's sound is found), "each",
+//             "most"}
 //             -> what the request layer's find answers, each hit's "file" the id asked
 //   dups      {"shelf": [ids], "across"} -> what the request layer's dups answers
 //   forget    {"shelf"} -> null: the summary let go

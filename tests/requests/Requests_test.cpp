@@ -357,6 +357,23 @@ TEST(Requests, TheLibraryAsksAcrossOpenFiles)
     EXPECT_EQ(record["kind"], "program");
     EXPECT_EQ(record["place"], "I-A007");
     EXPECT_EQ(record["name"], "Prog 7");
+    EXPECT_EQ(found["more"], false);
+    // At most "most" places handed back, the lines whole all the same, and "more" says so.
+    const auto places = [](const json& hits) {
+        std::size_t n = 0;
+        for (const json& hit : hits)
+            n += hit["setLists"].size() + hit["slots"].size() + hit["records"].size();
+        return n;
+    };
+    const json every = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "prog"}}));
+    const json first = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "prog"}, {"most", 130}}));
+    EXPECT_EQ(places(every["hits"]), 2 * pcgw::BankRecords);
+    EXPECT_EQ(every["more"], false);
+    EXPECT_EQ(places(first["hits"]), 130u);
+    EXPECT_EQ(first["more"], true);
+    EXPECT_EQ(first["hits"].size(), 2u);   // the second file's first two
+    EXPECT_EQ(first["text"], every["text"]);
+    Error(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "prog"}, {"most", "all"}}), "request");
     const json none = Value(Ask(requests, {{"request", "find"}, {"files", {a, b}}, {"text", "zither"}}));
     EXPECT_FALSE(none["nothing"].get<std::string>().empty());
     const json dups = Value(Ask(requests, {{"request", "dups"}, {"files", {a, b}}, {"across", true}}));
@@ -402,10 +419,12 @@ Stream StreamOf(CallerFile& file, const std::string& name)
                   &CloseInput);
 }
 
+// A stream over bytes that outlive it.
 Stream MemoryOf(const std::string& bytes, const std::string& name)
 {
     return Stream(OpenMemoryInput(bytes.data(), bytes.size(), name), &CloseInput);
 }
+Stream MemoryOf(std::string&&, const std::string&) = delete;   // a temporary would not outlive it
 
 json AskShelf(scry::Shelf& shelf, const json& request, InputStream* given = nullptr)
 {
@@ -497,13 +516,15 @@ TEST(Shelf, ASummaryKeptIsTakenBackOnlyUnderItsOwnKeyAndWhole)
     Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 3"}}, kept.get()),
           "damaged");
     for (std::size_t cut : {std::size_t{0}, std::size_t{5}, stored->size() / 2, stored->size() - 1}) {
-        const Stream shorter = MemoryOf(stored->substr(0, cut), "kept");
+        const std::string cutShort = stored->substr(0, cut);
+        const Stream shorter = MemoryOf(cutShort, "kept");
         Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}}, shorter.get()),
               "damaged");
     }
     std::string changed = *stored;
     changed[changed.size() - 1] = static_cast<char>(changed.back() + 1);
-    const Stream wrong = MemoryOf(changed + "x", "kept");
+    changed += "x";
+    const Stream wrong = MemoryOf(changed, "kept");
     Error(AskShelf(again, {{"request", "restore"}, {"name", "live.PCG"}, {"key", "live.PCG 1 2"}}, wrong.get()),
           "damaged");
     EXPECT_EQ(again.Keeping(), keeping);
