@@ -75,28 +75,42 @@ function libraryOf() {
             port = channel.port1;
         }
     }
-    function post(op, args = {}, progress = null) {
+    // A request of the worker: its answer, and its id; files: those it reads, where the page may be
+    // asked for their bytes.
+    function post(op, args = {}, progress = null, files = args.versions || []) {
         if (!port)
             start();
-        return new Promise((resolve, reject) => {
-            const id = ++asked;
-            waiting.set(id, { resolve, reject, progress, files: args.files || args.versions || [] });
-            port.postMessage({ id, op, ...args });
-        });
+        const id = ++asked;
+        const answer = new Promise((resolve, reject) => waiting.set(id, { resolve, reject, progress, files }));
+        port.postMessage({ id, op, ...args });
+        return { id, answer };
     }
-    const ask = (request) => post('ask', { request });
+    const ask = (request) => post('ask', { request }).answer;
+    // Files handed to the worker a batch at a time, each batch a task of its own: the page's thread
+    // is never held while many are handed over.
+    async function send(id, files) {
+        const Batch = 20;
+        for (let k = 0; k < files.length && port; k += Batch) {
+            port.postMessage({ op: 'files', id, files: files.slice(k, k + Batch) });
+            await new Promise((resolve) => setTimeout(resolve, 0));
+        }
+    }
     return {
         // Files ({file, path}) read into the library: {entries: [{shelf, path, state, message,
         // from: "read" | "kept"}], cancelled, kept (this browser keeps summaries)}.
-        add: (files, progress) => post('add', { files }, progress),
+        add: (files, progress) => {
+            const { id, answer } = post('add', { count: files.length }, progress, files);
+            send(id, files);
+            return answer;
+        },
         find: (args) => ask({ request: 'find', ...args }),
         dups: (args) => ask({ request: 'dups', ...args }),
         forget: (shelf) => ask({ request: 'forget', shelf }),
         // versions: [{file, path}], read one at a time: {text, notes, differs, cancelled}.
-        history: (args, versions, progress) => post('history', { asked: args, versions }, progress),
+        history: (args, versions, progress) => post('history', { asked: args, versions }, progress).answer,
         cancel: () => port?.postMessage({ op: 'cancel' }),
         // What this browser keeps of the library's files forgotten: the next reading reads them.
-        forgetKept: () => post('clear'),
+        forgetKept: () => post('clear').answer,
         // The worker made ready before it is needed, so that giving a folder never waits for it.
         prepare: () => { if (!port) start(); },
         where: () => where,

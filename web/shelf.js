@@ -29,8 +29,11 @@ function shelfWorker(port, ready) {
         const text = new TextEncoder().encode(`${JSON.stringify(request)}\0`);
         const at = Module._malloc(text.length);
         const bytesAt = given.bytes ? Module._malloc(Math.max(given.bytes.length, 1)) : 0;
-        if (!at || (given.bytes && !bytesAt))
+        if (!at || (given.bytes && !bytesAt)) {
+            Module._free(at);
+            Module._free(bytesAt);
             return { ok: false, error: { kind: 'memory', words: 'out of memory: this browser gives the library too little' } };
+        }
         Module.HEAPU8.set(text, at);
         if (given.bytes)
             Module.HEAPU8.set(given.bytes, bytesAt);
@@ -135,14 +138,28 @@ function shelfWorker(port, ready) {
     // Files added to the library: each taken from this browser's store where it holds the file as
     // it is now, else read and summarised (and kept). Progress after each file; Cancel stops
     // between two files, keeping those done.
-    async function add({ id, files }) {
+    // The files of a reading as the page sends them, a batch at a time (200 files handed over at
+    // once would hold the page's thread): by request, and the requests done (what comes late is
+    // let go).
+    const coming = new Map();
+    const finished = new Set();
+    const comingOf = (id) => coming.get(id) || coming.set(id, { files: [], wake: null }).get(id);
+    async function filesUpTo(id, n) {
+        const box = comingOf(id);
+        while (box.files.length < n)
+            await new Promise((resolve) => { box.wake = resolve; });
+        return box.files;
+    }
+
+    async function add({ id, count: total }) {
         cancelled = false;
         const keys = await store.keys();
         const entries = [];
         const keeping = [];
         let bytes = 0;
         const Batch = 16;   // summaries taken from the store at a time
-        for (let k = 0; k < files.length && !cancelled; k += Batch) {
+        for (let k = 0; k < total && !cancelled; k += Batch) {
+            const files = await filesUpTo(id, Math.min(k + Batch, total));
             const batch = files.slice(k, k + Batch).map(({ file, path }) => ({ file, path, key: `${path}\n${file.size}\n${file.lastModified}` }));
             const kept = await store.get(batch.map(({ key }) => (keys.has(key) ? key : '\0none')));
             for (const [b, { file, path, key }] of batch.entries()) {
@@ -164,11 +181,13 @@ function shelfWorker(port, ready) {
                 }
                 entries.push(answer.ok ? { ...answer.value, path, from }
                     : { shelf: null, path, from, state: 'unreadable', message: answer.error.words });
-                port.postMessage({ id, progress: { done: entries.length, count: files.length, bytes, memory: Module.HEAPU8.length } });
+                port.postMessage({ id, progress: { done: entries.length, count: total, bytes, memory: Module.HEAPU8.length } });
                 await breathe();
             }
         }
         await Promise.all(keeping);
+        coming.delete(id);
+        finished.add(id);
         return { entries, cancelled, kept: await store.kept(), memory: Module.HEAPU8.length };
     }
 
@@ -213,6 +232,15 @@ function shelfWorker(port, ready) {
     port.onmessage = async ({ data }) => {
         if (data.op === 'cancel') {
             cancelled = true;
+            return;
+        }
+        if (data.op === 'files') {
+            if (finished.has(data.id))
+                return;
+            const box = comingOf(data.id);
+            box.files.push(...data.files);
+            box.wake?.();
+            box.wake = null;
             return;
         }
         if (data.op === 'bytes') {
